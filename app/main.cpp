@@ -1,0 +1,8 @@
+#include "component/clsgrade.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    return 0;
+}

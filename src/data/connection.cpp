@@ -1,0 +1,365 @@
+#include "data/connection.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QFile>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QTextStream>
+
+namespace data {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+bool isWriteStatement(const QString& sql) {
+    const QString head = sql.trimmed().left(6).toLower();
+    return head == QLatin1String("insert") || head == QLatin1String("update") ||
+           head == QLatin1String("delete");
+}
+
+// Integrity violations keep one number whatever server raised them.
+bool isConstraintViolation(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    const QString text = error.databaseText().toLower();
+    if (code.startsWith(QLatin1String("23")))
+        return true; // SQLSTATE class 23: PostgreSQL and ODBC
+    bool ok = false;
+    const int sqliteCode = code.toInt(&ok);
+    if (ok && (sqliteCode & 0xff) == 19)
+        return true; // SQLITE_CONSTRAINT and its extended codes
+    return text.contains(QLatin1String("constraint")) || text.contains(QLatin1String("unique"));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Recordset
+
+Recordset::Recordset(Connection& connection, const QString& sql, const QVariantList& binds)
+    : connection_(connection), sql_(sql), query_(connection.run(sql, binds, true)) {
+    record_ = query_.record();
+    eof_ = !query_.next();
+}
+
+void Recordset::moveNext() {
+    if (eof_)
+        return;
+    eof_ = !query_.next();
+    if (eof_ && query_.lastError().isValid())
+        throw connection_.errorFrom(query_.lastError(), sql_);
+}
+
+QVariant Recordset::field(int index) const {
+    if (eof_ || index < 0 || index >= record_.count())
+        throw DbError(3021, QStringLiteral("Recordset"),
+                      QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                     "deleted. Requested operation requires a current record."));
+    return query_.value(index);
+}
+
+QVariant Recordset::field(const QString& name) const {
+    const int index = record_.indexOf(name);
+    if (index < 0)
+        throw DbError(3265, QStringLiteral("Recordset"),
+                      QStringLiteral("Item cannot be found in the collection corresponding to "
+                                     "the requested name or ordinal: ") +
+                          name);
+    return field(index);
+}
+
+QString Recordset::text(int index) const { return textOf(field(index)); }
+QString Recordset::text(const QString& name) const { return textOf(field(name)); }
+
+// ---------------------------------------------------------------- RowBuilder
+
+RowBuilder::RowBuilder(Connection& connection, QString table, QString whereClause)
+    : connection_(connection), table_(std::move(table)), where_(std::move(whereClause)) {}
+
+RowBuilder& RowBuilder::set(const QString& column, const QVariant& value) {
+    for (auto& [name, held] : values_) {
+        if (name.compare(column, Qt::CaseInsensitive) == 0) {
+            held = value;
+            return *this;
+        }
+    }
+    values_.emplace_back(column, value);
+    return *this;
+}
+
+void RowBuilder::store() {
+    QStringList columns;
+    QVariantList binds;
+    for (const auto& [name, value] : values_) {
+        columns << name;
+        binds << value;
+    }
+    QString sql;
+    if (isNew()) {
+        QStringList marks;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        sql = QStringLiteral("insert into %1 (%2) values (%3)")
+                  .arg(table_, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    } else {
+        QStringList sets;
+        for (const QString& column : columns)
+            sets << column + QStringLiteral(" = ?");
+        sql = QStringLiteral("update %1 set %2 where %3")
+                  .arg(table_, sets.join(QStringLiteral(", ")), where_);
+    }
+    if (columns.isEmpty())
+        return;
+    const int affected = connection_.execute(sql, binds);
+    if (!isNew() && affected != 1)
+        throw DbError(kErrGeneric, QStringLiteral("RowBuilder"),
+                      QStringLiteral("Row cannot be located for updating. Some values may have "
+                                     "been changed since it was last read."));
+}
+
+// ---------------------------------------------------------------- Connection
+
+Connection::Connection()
+    : name_(QStringLiteral("quorvel-%1").arg(connectionCounter.fetchAndAddRelaxed(1) + 1)) {}
+
+Connection::~Connection() {
+    close();
+    if (QSqlDatabase::contains(name_))
+        QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+
+void Connection::openWith(const QString& driver,
+                          const std::function<void(QSqlDatabase&)>& configure) {
+    close();
+    if (QSqlDatabase::contains(name_))
+        QSqlDatabase::removeDatabase(name_);
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, name_);
+    if (!db.isValid())
+        throw DbError(kErrGeneric, QStringLiteral("Connection"),
+                      QStringLiteral("The database driver %1 is not available.").arg(driver));
+    configure(db);
+    if (!db.open())
+        throw DbError(kErrGeneric, QStringLiteral("Connection"), db.lastError().text());
+    switch (db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        dialect_ = Dialect(Dialect::Kind::SQLite);
+        break;
+    case QSqlDriver::PostgreSQL:
+        dialect_ = Dialect(Dialect::Kind::Postgres);
+        break;
+    default:
+        dialect_ = Dialect(Dialect::Kind::TSql);
+        break;
+    }
+}
+
+void Connection::openSqlite(const QString& file) {
+    openWith(QStringLiteral("QSQLITE"), [&](QSqlDatabase& db) {
+        db.setDatabaseName(file);
+        // A second clerk on the same file waits for the lock instead of failing at once.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    });
+    execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
+void Connection::openOdbc(const QString& dsnOrConnectionString) {
+    openWith(QStringLiteral("QODBC"),
+             [&](QSqlDatabase& db) { db.setDatabaseName(dsnOrConnectionString); });
+    // The SQLite ODBC driver reports no DBMS type Qt knows; recognise it by its name.
+    if (dsnOrConnectionString.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
+        dialect_ = Dialect(Dialect::Kind::SQLite);
+}
+
+void Connection::openPostgres(const QString& connectionString) {
+    openWith(QStringLiteral("QPSQL"), [&](QSqlDatabase& db) {
+        QStringList options;
+        for (const QString& part : connectionString.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const qsizetype eq = part.indexOf(QLatin1Char('='));
+            const QString key = part.left(eq).trimmed().toLower();
+            const QString value = eq < 0 ? QString() : part.mid(eq + 1).trimmed();
+            if (key == QLatin1String("host"))
+                db.setHostName(value);
+            else if (key == QLatin1String("port"))
+                db.setPort(value.toInt());
+            else if (key == QLatin1String("dbname"))
+                db.setDatabaseName(value);
+            else if (key == QLatin1String("user"))
+                db.setUserName(value);
+            else if (key == QLatin1String("password"))
+                db.setPassword(value);
+            else
+                options << part;
+        }
+        db.setConnectOptions(options.join(QLatin1Char(';')));
+    });
+}
+
+void Connection::close() {
+    if (!QSqlDatabase::contains(name_))
+        return;
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
+    inTransaction_ = false;
+}
+
+bool Connection::isOpen() const {
+    return QSqlDatabase::contains(name_) && database().isOpen();
+}
+
+void Connection::requireOpen(const QString& source) const {
+    if (!isOpen())
+        throw DbError::connectionClosed(source);
+}
+
+void Connection::setTraceFile(const QString& path) { traceFile_ = path; }
+
+void Connection::trace(const QString& sql) {
+    if (traceFile_.isEmpty())
+        return;
+    QFile file(traceFile_);
+    if (file.open(QIODevice::Append | QIODevice::Text)) {
+        QString line = sql;
+        line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        QTextStream(&file) << line << '\n';
+    }
+}
+
+DbError Connection::errorFrom(const QSqlError& error, const QString& sql) const {
+    Q_UNUSED(sql);
+    QString description = error.databaseText().trimmed();
+    if (description.isEmpty())
+        description = error.text().trimmed();
+    const int number = isConstraintViolation(error) ? kErrIntegrityViolation : kErrGeneric;
+    return DbError(number, QStringLiteral("Connection"), description);
+}
+
+QSqlQuery Connection::run(const QString& sql, const QVariantList& binds, bool forwardOnly) {
+    requireOpen(QStringLiteral("Connection"));
+    if (writeHook_ && isWriteStatement(sql))
+        writeHook_(sql);
+    trace(sql);
+    QSqlQuery query(database());
+    query.setForwardOnly(forwardOnly);
+    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    bool ok;
+    if (binds.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant& value : binds) {
+                // Dates travel as ISO text: SQLite keeps them so, the servers convert them.
+                if (value.typeId() == QMetaType::QDate && dialect_.kind() != Dialect::Kind::Postgres)
+                    query.addBindValue(value.toDate().toString(Qt::ISODate));
+                else
+                    query.addBindValue(value);
+            }
+            ok = query.exec();
+        }
+    }
+    if (!ok)
+        throw errorFrom(query.lastError(), sql);
+    return query;
+}
+
+int Connection::execute(const QString& sql, const QVariantList& binds) {
+    QSqlQuery query = run(sql, binds, true);
+    return query.numRowsAffected();
+}
+
+void Connection::beginTrans() {
+    requireOpen(QStringLiteral("Connection"));
+    trace(QStringLiteral("begin transaction"));
+    if (!database().transaction())
+        throw errorFrom(database().lastError(), QStringLiteral("begin"));
+    inTransaction_ = true;
+}
+
+void Connection::commitTrans() {
+    requireOpen(QStringLiteral("Connection"));
+    trace(QStringLiteral("commit"));
+    const bool ok = database().commit();
+    if (!ok)
+        throw errorFrom(database().lastError(), QStringLiteral("commit"));
+    inTransaction_ = false;
+}
+
+void Connection::rollbackTrans() {
+    inTransaction_ = false;
+    if (!isOpen())
+        return;
+    trace(QStringLiteral("rollback"));
+    database().rollback();
+}
+
+// ---------------------------------------------------------------- TransactionGuard
+
+TransactionGuard::TransactionGuard(Connection& connection) : connection_(connection) {
+    connection_.beginTrans();
+}
+
+TransactionGuard::~TransactionGuard() {
+    if (open_)
+        connection_.rollbackTrans();
+}
+
+void TransactionGuard::commit() {
+    connection_.commitTrans();
+    open_ = false;
+}
+
+// ---------------------------------------------------------------- helpers
+
+QString textOf(const QVariant& value) {
+    if (value.isNull() || !value.isValid())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
+                                        : dt.toString(Qt::ISODate);
+    }
+    default:
+        return value.toString();
+    }
+}
+
+double leadingNumber(const QString& text) {
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))
+        ++i;
+    const qsizetype digitsStart = i;
+    bool point = false;
+    while (i < t.size() && (t[i].isDigit() || (!point && t[i] == QLatin1Char('.')))) {
+        if (t[i] == QLatin1Char('.'))
+            point = true;
+        ++i;
+    }
+    if (i == digitsStart)
+        return 0.0;
+    bool ok = false;
+    const double value = t.left(i).toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+QDate dateOf(const QVariant& value) {
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate();
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().date();
+    const QString text = value.toString();
+    QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    return date;
+}
+
+} // namespace data

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "data/dberror.h"
+#include "data/dialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace data {
+
+class Connection;
+
+// A forward-only result: positioned on the first row when opened; eof() once past the last.
+class Recordset {
+public:
+    Recordset(Connection& connection, const QString& sql, const QVariantList& binds = {});
+
+    bool eof() const { return eof_; }
+    void moveNext();
+    int fieldCount() const { return record_.count(); }
+    QString fieldName(int index) const { return record_.fieldName(index); }
+    QVariant field(int index) const;
+    QVariant field(const QString& name) const; // name without regard to case
+    bool isNull(int index) const { return field(index).isNull(); }
+    // The field as text: empty for null, numbers in plain decimal, dates as yyyy-MM-dd.
+    QString text(int index) const;
+    QString text(const QString& name) const;
+
+private:
+    Connection& connection_;
+    QString sql_;
+    QSqlQuery query_;
+    QSqlRecord record_;
+    bool eof_ = true;
+};
+
+// "Start a row, set fields by name, store": one INSERT, or an UPDATE of the row it was opened
+// on, with every value bound.
+class RowBuilder {
+public:
+    RowBuilder(Connection& connection, QString table, QString whereClause = {});
+
+    RowBuilder& set(const QString& column, const QVariant& value);
+    void store();
+    bool isNew() const { return where_.isEmpty(); }
+
+private:
+    Connection& connection_;
+    QString table_;
+    QString where_;
+    std::vector<std::pair<QString, QVariant>> values_;
+};
+
+// The database connection the host hands over. Created unopened; every statement on an
+// unopened connection raises 3709.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void openSqlite(const QString& file);
+    void openOdbc(const QString& dsnOrConnectionString);
+    // "host=... port=... dbname=... user=... password=..."
+    void openPostgres(const QString& connectionString);
+    void close();
+    bool isOpen() const;
+
+    const Dialect& dialect() const { return dialect_; }
+    void setDialect(Dialect dialect) { dialect_ = dialect; }
+    QSqlDatabase database() const;
+    QString connectionName() const { return name_; }
+
+    // Executes a statement that returns no rows; returns the rows affected.
+    int execute(const QString& sql, const QVariantList& binds = {});
+    Recordset open(const QString& sql, const QVariantList& binds = {}) {
+        return Recordset(*this, sql, binds);
+    }
+    RowBuilder addNew(const QString& table) { return RowBuilder(*this, table); }
+    // The row (exactly one) that whereClause selects, to be updated.
+    RowBuilder edit(const QString& table, const QString& whereClause) {
+        return RowBuilder(*this, table, whereClause);
+    }
+
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const { return inTransaction_; }
+
+    // Appends every statement sent to this file, one a line.
+    void setTraceFile(const QString& path);
+    // Called before every statement that writes (INSERT, UPDATE, DELETE); tests throw from it
+    // to inject failures.
+    void setWriteHook(std::function<void(const QString& sql)> hook) { writeHook_ = std::move(hook); }
+
+    // Internal to the layer: prepares and runs a statement, raising DbError on failure.
+    QSqlQuery run(const QString& sql, const QVariantList& binds, bool forwardOnly);
+    DbError errorFrom(const QSqlError& error, const QString& sql) const;
+
+private:
+    void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);
+    void requireOpen(const QString& source) const;
+    void trace(const QString& sql);
+
+    QString name_;
+    Dialect dialect_;
+    bool inTransaction_ = false;
+    QString traceFile_;
+    std::function<void(const QString&)> writeHook_;
+};
+
+using ConnectionPtr = std::shared_ptr<Connection>;
+
+// Commits only when told to; rolls back when it is left any other way.
+class TransactionGuard {
+public:
+    explicit TransactionGuard(Connection& connection);
+    ~TransactionGuard();
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
+    void commit();
+
+private:
+    Connection& connection_;
+    bool open_ = true;
+};
+
+// Text of a value as the program shows it: empty for null, numbers in plain decimal
+// ("1500.5"), dates as yyyy-MM-dd.
+QString textOf(const QVariant& value);
+// Leading number of a text: digits with an optional sign and decimal point; 0 when none.
+double leadingNumber(const QString& text);
+// A date from a value held as a date or as ISO text; invalid when it is neither.
+QDate dateOf(const QVariant& value);
+
+} // namespace data

@@ -1,0 +1,21 @@
+#include "data/dberror.h"
+
+namespace data {
+
+DbError::DbError(int number, QString source, QString description, QString helpFile,
+                 int helpContext)
+    : std::runtime_error(description.toStdString()), number_(number), source_(std::move(source)),
+      description_(std::move(description)), helpFile_(std::move(helpFile)),
+      helpContext_(helpContext) {}
+
+void DbError::setDescription(const QString& description) {
+    description_ = description;
+    static_cast<std::runtime_error&>(*this) = std::runtime_error(description.toStdString());
+}
+
+DbError DbError::connectionClosed(const QString& source) {
+    return DbError(kErrConnectionClosed, source,
+                   QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+} // namespace data

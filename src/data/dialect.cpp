@@ -1,0 +1,59 @@
+#include "data/dialect.h"
+
+namespace data {
+
+QString Dialect::name() const {
+    switch (kind_) {
+    case Kind::TSql:
+        return QStringLiteral("tsql");
+    case Kind::SQLite:
+        return QStringLiteral("sqlite");
+    case Kind::Postgres:
+        return QStringLiteral("postgres");
+    }
+    return {};
+}
+
+QString Dialect::concatSpace(const QString& a, const QString& b) const {
+    if (kind_ == Kind::TSql)
+        return a + QStringLiteral(" + space(1) + ") + b;
+    return a + QStringLiteral(" || ' ' || ") + b;
+}
+
+QString Dialect::isNull(const QString& expr, const QString& alt) const {
+    switch (kind_) {
+    case Kind::TSql:
+        return QStringLiteral("isnull(%1,%2)").arg(expr, alt);
+    case Kind::SQLite:
+        return QStringLiteral("ifnull(%1,%2)").arg(expr, alt);
+    case Kind::Postgres:
+        return QStringLiteral("coalesce(%1,%2)").arg(expr, alt);
+    }
+    return {};
+}
+
+QString Dialect::toInt(const QString& expr) const {
+    if (kind_ == Kind::TSql)
+        return QStringLiteral("convert(int,%1)").arg(expr);
+    return QStringLiteral("cast(%1 as integer)").arg(expr);
+}
+
+QString Dialect::right(const QString& expr, const QString& n) const {
+    if (kind_ == Kind::SQLite)
+        return QStringLiteral("substr(%1,length(%1)-(%2)+1)").arg(expr, n);
+    return QStringLiteral("right(%1,%2)").arg(expr, n);
+}
+
+QString Dialect::len(const QString& expr) const {
+    if (kind_ == Kind::TSql)
+        return QStringLiteral("len(%1)").arg(expr);
+    return QStringLiteral("length(%1)").arg(expr);
+}
+
+QString Dialect::dateLiteral(const QDate& date, const QString& tsqlFormat) const {
+    const QString text = kind_ == Kind::TSql ? date.toString(tsqlFormat)
+                                             : date.toString(QStringLiteral("yyyy-MM-dd"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+} // namespace data

@@ -1,0 +1,4 @@
+#include "register/frmmaster.h"
+
+// Preview: not built yet.
+void FrmMaster::cmPreview_Click() {}

@@ -1,0 +1,240 @@
+#include "shared/formroutines.h"
+
+#include "component/basgrade.h"
+#include "ui/flexgrid.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTextEdit>
+
+namespace {
+
+const QString kHint = QStringLiteral("HINT: Check whether Properties assigned");
+
+// 3709 tells a host that never assigned the properties what to look at.
+[[noreturn]] void passOn(data::DbError error) {
+    if (error.number() == data::kErrConnectionClosed)
+        error.setDescription(error.description() + QLatin1Char('\r') + kHint);
+    throw error;
+}
+
+bool isInnerEditor(const QWidget* widget) {
+    const QWidget* parent = widget->parentWidget();
+    return parent && (qobject_cast<const QComboBox*>(parent) ||
+                      qobject_cast<const QAbstractSpinBox*>(parent));
+}
+
+enum class ControlKind { TextBox, ComboBox, CheckBox, OptionButton, Other };
+
+ControlKind kindOf(const QWidget* widget) {
+    if (qobject_cast<const QComboBox*>(widget))
+        return ControlKind::ComboBox;
+    if ((qobject_cast<const QLineEdit*>(widget) && !isInnerEditor(widget)) ||
+        qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QTextEdit*>(widget))
+        return ControlKind::TextBox;
+    if (qobject_cast<const QCheckBox*>(widget))
+        return ControlKind::CheckBox;
+    if (qobject_cast<const QRadioButton*>(widget))
+        return ControlKind::OptionButton;
+    return ControlKind::Other;
+}
+
+QString textOf(const QWidget* widget) {
+    if (auto* line = qobject_cast<const QLineEdit*>(widget))
+        return line->text();
+    if (auto* combo = qobject_cast<const QComboBox*>(widget))
+        return combo->currentText();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(widget))
+        return plain->toPlainText();
+    if (auto* rich = qobject_cast<const QTextEdit*>(widget))
+        return rich->toPlainText();
+    return {};
+}
+
+// A check box's value is 0, 1 or 2; an option button's is True (-1) or False (0).
+int valueOf(const QWidget* widget) {
+    if (auto* check = qobject_cast<const QCheckBox*>(widget))
+        return check->checkState() == Qt::Checked ? 1
+               : check->checkState() == Qt::PartiallyChecked ? 2
+                                                             : 0;
+    if (auto* option = qobject_cast<const QRadioButton*>(widget))
+        return option->isChecked() ? -1 : 0;
+    return 0;
+}
+
+} // namespace
+
+void EnterAsTab(int& keyAscii) {
+    if (keyAscii != 13)
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* window = focus ? focus->window() : QApplication::activeWindow();
+    if (!window)
+        return;
+    // The next control in tab order that can take the focus.
+    QWidget* start = focus ? focus : window;
+    for (QWidget* next = start->nextInFocusChain(); next && next != start;
+         next = next->nextInFocusChain()) {
+        if (next->window() == window && (next->focusPolicy() & Qt::TabFocus) &&
+            next->isEnabled() && next->isVisibleTo(window) && !next->focusProxy()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+bool fnCheckMandatory(QWidget* control, const QString& message, const QString& title) {
+    if (!textOf(control).trimmed().isEmpty())
+        return true;
+    ui::message(title, message, ui::MsgIcon::Information, ui::MsgButtons::Ok);
+    control->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void SetControlTags(QWidget* window) {
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        switch (kindOf(control)) {
+        case ControlKind::TextBox:
+        case ControlKind::ComboBox:
+            control->setProperty(kTagProperty, textOf(control));
+            break;
+        case ControlKind::CheckBox:
+        case ControlKind::OptionButton:
+            control->setProperty(kTagProperty, QString::number(valueOf(control)));
+            break;
+        case ControlKind::Other:
+            break;
+        }
+    }
+}
+
+bool fnFormChanged(QWidget* window) {
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        const QString tag = control->property(kTagProperty).toString();
+        switch (kindOf(control)) {
+        case ControlKind::TextBox:
+        case ControlKind::ComboBox:
+            if (tag.trimmed() != textOf(control).trimmed())
+                return true;
+            break;
+        case ControlKind::CheckBox:
+        case ControlKind::OptionButton:
+            if (valueOf(control) != static_cast<int>(data::leadingNumber(tag)))
+                return true;
+            break;
+        case ControlKind::Other:
+            break;
+        }
+    }
+    return false;
+}
+
+QString RegisterCellText(const QVariant& value, int column) {
+    if (column == 2 && !value.isNull()) {
+        const QDate date = data::dateOf(value);
+        if (date.isValid())
+            return QLocale::system().toString(date, QLocale::ShortFormat);
+    }
+    return data::textOf(value);
+}
+
+void GridRefreshRow(const QString& criterion, qint32 id) {
+    CallerContext& context = BasGrade();
+    ui::FlexGrid* grid = context.registerGrid;
+    if (!grid)
+        return;
+    try {
+        const int columns = grid->cols();
+        QString sql = context.strSql;
+        const qsizetype orderBy = sql.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive);
+        if (orderBy >= 0)
+            sql = sql.left(orderBy);
+        sql += sql.contains(QLatin1String("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ")
+                                                                          : QStringLiteral(" where ");
+        sql += criterion;
+        data::Recordset rs = adocon().open(sql);
+        if (rs.eof())
+            return;
+        const int last = std::min(columns, rs.fieldCount()) - 1;
+        if (context.strEntryMode != QLatin1String("E")) {
+            if (grid->textMatrix(1, 0).isEmpty() && grid->rows() == 2) {
+                for (int c = 0; c <= last; ++c)
+                    grid->setTextMatrix(1, c, RegisterCellText(rs.field(c), c));
+            } else {
+                std::vector<QString> cells(static_cast<size_t>(columns));
+                cells[0] = QString::number(id);
+                for (int c = 1; c <= last; ++c)
+                    cells[static_cast<size_t>(c)] = RegisterCellText(rs.field(c), c);
+                grid->model().appendRow(std::move(cells));
+                const int row = grid->rows() - 1;
+                grid->selectRowAcross(row);
+                grid->setTopRow(row);
+            }
+        } else {
+            const int row = grid->row();
+            for (int c = 1; c <= last; ++c)
+                grid->setTextMatrix(row, c, RegisterCellText(rs.field(c), c));
+        }
+    } catch (const data::DbError& error) {
+        MsgBox(error.description());
+    }
+}
+
+void ComboPopulate(QComboBox* combo, const QString& idColumn, const QString& textColumn1,
+                   const QString& textColumn2, const QString& kind, const QString& criterion) {
+    const CallerContext& context = BasGrade();
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    QString sql;
+    if (kind == QLatin1String("G")) {
+        sql = QStringLiteral("select ") + idColumn + QStringLiteral(", ") + textColumn1 +
+              QStringLiteral(", ") + textColumn2 + QStringLiteral(" from ") +
+              context.strLookupTables;
+        if (!criterion.isEmpty())
+            sql += QStringLiteral(" where ") + criterion;
+    } else if (kind == QLatin1String("E")) {
+        sql = QStringLiteral("select ") + idColumn + QStringLiteral(", ") + textColumn1 +
+              QStringLiteral(", ") + textColumn2 + QStringLiteral(",symbol from ") +
+              context.strLookupTables + QStringLiteral(",") + context.tables.pcurrencymaster;
+        if (!criterion.isEmpty())
+            sql += QStringLiteral(" where ") + criterion +
+                   QStringLiteral(" and ecurrencyid=currencyid and CompanyID=") +
+                   QString::number(context.intCompanyID);
+        else
+            sql += QStringLiteral(" where ecurrencyid=currencyid");
+    } else {
+        return;
+    }
+    try {
+        data::Recordset rs = adocon().open(sql);
+        while (!rs.eof()) {
+            const QString line = kind == QLatin1String("G")
+                                     ? rs.text(1) + QStringLiteral(" - ") + rs.text(2)
+                                     : rs.text(1) + QStringLiteral("-") + rs.text(2) +
+                                           QStringLiteral(" - ") + rs.text(3);
+            combo->addItem(line);
+            combo->setItemData(combo->count() - 1, rs.field(0).toLongLong());
+            rs.moveNext();
+        }
+        combo->setCurrentIndex(-1);
+    } catch (const data::DbError& error) {
+        combo->setCurrentIndex(-1);
+        passOn(error);
+    }
+}
+
+bool fnDeleteRows(const QString& table, const QString& criterion) {
+    try {
+        adocon().execute(QStringLiteral("delete from ") + table + QStringLiteral(" where ") +
+                         criterion);
+    } catch (const data::DbError& error) {
+        passOn(error);
+    }
+    return true;
+}

@@ -1,0 +1,306 @@
+#include "ui/flexgrid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <numeric>
+
+namespace ui {
+
+namespace {
+
+const QString kEmpty;
+
+int toQtAlignment(int code) {
+    // 0 left top, 1 left centre, 2 left bottom, as the grid's alignment codes go.
+    switch (code) {
+    case 1:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case 2:
+        return Qt::AlignLeft | Qt::AlignBottom;
+    default:
+        return Qt::AlignLeft | Qt::AlignTop;
+    }
+}
+
+struct SortKey {
+    bool numeric;
+    double number;
+    QString folded;
+};
+
+SortKey keyOf(const QString& text) {
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    return SortKey{ok && !text.trimmed().isEmpty(), ok ? number : 0.0, text.toCaseFolded()};
+}
+
+int compareKeys(const SortKey& a, const SortKey& b) {
+    if (a.numeric && b.numeric)
+        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    return a.folded.compare(b.folded);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- GridModel
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    const Row& row = rows_[static_cast<size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return static_cast<size_t>(index.column()) < row.cells.size()
+                   ? row.cells[static_cast<size_t>(index.column())]
+                   : QString();
+    case Qt::ForegroundRole:
+        return row.color.isValid() ? QVariant(row.color) : QVariant();
+    case Qt::TextAlignmentRole:
+        return toQtAlignment(alignment_[static_cast<size_t>(index.column())]);
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < cols_)
+        return headers_[static_cast<size_t>(section)];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void GridModel::setGridRows(int rows) {
+    const int wanted = std::max(rows - 1, 0);
+    const int have = static_cast<int>(rows_.size());
+    if (wanted > have) {
+        beginInsertRows({}, have, wanted - 1);
+        rows_.resize(static_cast<size_t>(wanted));
+        endInsertRows();
+    } else if (wanted < have) {
+        beginRemoveRows({}, wanted, have - 1);
+        rows_.resize(static_cast<size_t>(wanted));
+        endRemoveRows();
+    }
+    ascendingColumn_ = -1;
+}
+
+void GridModel::setCols(int cols) {
+    cols = std::max(cols, 1);
+    if (cols == cols_)
+        return;
+    beginResetModel();
+    cols_ = cols;
+    headers_.resize(static_cast<size_t>(cols));
+    alignment_.resize(static_cast<size_t>(cols), 0);
+    endResetModel();
+}
+
+const QString& GridModel::text(int row, int col) const {
+    if (col < 0 || col >= cols_)
+        return kEmpty;
+    if (row == 0)
+        return headers_[static_cast<size_t>(col)];
+    if (row < 1 || row > static_cast<int>(rows_.size()))
+        return kEmpty;
+    const auto& cells = rows_[static_cast<size_t>(row - 1)].cells;
+    return static_cast<size_t>(col) < cells.size() ? cells[static_cast<size_t>(col)] : kEmpty;
+}
+
+void GridModel::setText(int row, int col, const QString& text) {
+    if (col < 0 || col >= cols_ || row < 0 || row > static_cast<int>(rows_.size()))
+        return;
+    if (row == 0) {
+        headers_[static_cast<size_t>(col)] = text;
+        emit headerDataChanged(Qt::Horizontal, col, col);
+        return;
+    }
+    auto& cells = rows_[static_cast<size_t>(row - 1)].cells;
+    if (cells.size() <= static_cast<size_t>(col))
+        cells.resize(static_cast<size_t>(col) + 1);
+    cells[static_cast<size_t>(col)] = text;
+    if (col == ascendingColumn_)
+        ascendingColumn_ = -1;
+    const QModelIndex at = index(row - 1, col);
+    emit dataChanged(at, at, {Qt::DisplayRole});
+}
+
+void GridModel::appendRow(std::vector<QString> cells) {
+    const int at = static_cast<int>(rows_.size());
+    beginInsertRows({}, at, at);
+    rows_.push_back(Row{std::move(cells), QColor()});
+    endInsertRows();
+    ascendingColumn_ = -1;
+}
+
+QColor GridModel::rowColor(int row) const {
+    if (row < 1 || row > static_cast<int>(rows_.size()))
+        return {};
+    return rows_[static_cast<size_t>(row - 1)].color;
+}
+
+void GridModel::setRowColor(int row, const QColor& color) {
+    if (row < 1 || row > static_cast<int>(rows_.size()))
+        return;
+    rows_[static_cast<size_t>(row - 1)].color = color;
+    emit dataChanged(index(row - 1, 0), index(row - 1, cols_ - 1), {Qt::ForegroundRole});
+}
+
+void GridModel::setAlignment(int col, int code) {
+    if (col < 0 || col >= cols_)
+        return;
+    alignment_[static_cast<size_t>(col)] = code;
+}
+
+int GridModel::alignment(int col) const {
+    return col >= 0 && col < cols_ ? alignment_[static_cast<size_t>(col)] : 0;
+}
+
+void GridModel::reset(int cols, int rows) {
+    beginResetModel();
+    cols_ = std::max(cols, 1);
+    headers_.assign(static_cast<size_t>(cols_), QString());
+    alignment_.assign(static_cast<size_t>(cols_), 0);
+    rows_.assign(static_cast<size_t>(std::max(rows - 1, 0)), Row{});
+    ascendingColumn_ = -1;
+    endResetModel();
+}
+
+void GridModel::sortRows(int col, bool ascending) {
+    if (col < 0 || col >= cols_)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const size_t n = rows_.size();
+    std::vector<SortKey> keys;
+    keys.reserve(n);
+    for (const Row& row : rows_)
+        keys.push_back(keyOf(static_cast<size_t>(col) < row.cells.size()
+                                 ? row.cells[static_cast<size_t>(col)]
+                                 : kEmpty));
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = compareKeys(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
+        return ascending ? c < 0 : c > 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(n);
+    std::vector<int> newPosition(n);
+    for (size_t i = 0; i < n; ++i) {
+        newPosition[static_cast<size_t>(order[i])] = static_cast<int>(i);
+        sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
+    }
+    rows_ = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after << this->index(newPosition[static_cast<size_t>(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    ascendingColumn_ = ascending ? col : -1;
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// ---------------------------------------------------------------- FlexGrid
+
+FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
+    setModel(&model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    setWordWrap(false);
+    setAlternatingRowColors(false);
+}
+
+void FlexGrid::setCols(int cols) { model_.setCols(cols); }
+
+void FlexGrid::clearGrid(int cols, int rows) { model_.reset(cols, rows); }
+
+int FlexGrid::twipsToPixels(int twips) const {
+    return static_cast<int>((static_cast<qint64>(twips) * logicalDpiX() + 720) / 1440);
+}
+
+int FlexGrid::pixelsToTwips(int pixels) const {
+    const int dpi = std::max(logicalDpiX(), 1);
+    return static_cast<int>((static_cast<qint64>(pixels) * 1440 + dpi / 2) / dpi);
+}
+
+int FlexGrid::colWidthTwips(int col) const {
+    if (isColumnHidden(col))
+        return 0;
+    return pixelsToTwips(columnWidth(col));
+}
+
+void FlexGrid::setColWidthTwips(int col, int twips) {
+    if (twips <= 0) {
+        setColumnHidden(col, true);
+        return;
+    }
+    setColumnHidden(col, false);
+    setColumnWidth(col, twipsToPixels(twips));
+}
+
+int FlexGrid::row() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void FlexGrid::setRow(int row) {
+    const int col = std::max(this->col(), 0);
+    setCurrentIndex(model_.index(row - 1, col));
+}
+
+int FlexGrid::col() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : 0;
+}
+
+void FlexGrid::setCol(int col) {
+    const int row = std::max(this->row(), 1);
+    selectionModel()->setCurrentIndex(model_.index(row - 1, col), QItemSelectionModel::NoUpdate);
+}
+
+int FlexGrid::topRow() const { return rowAt(0) + 1; }
+
+void FlexGrid::setTopRow(int row) {
+    if (row >= 1)
+        scrollTo(model_.index(row - 1, 0), QAbstractItemView::PositionAtTop);
+}
+
+void FlexGrid::selectRowAcross(int row) {
+    if (row < 1 || row >= rows())
+        return;
+    const QModelIndex first = model_.index(row - 1, 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* event) {
+    bool handled = false;
+    emit keyPress(event, handled);
+    if (!handled)
+        QTableView::keyPressEvent(event);
+}
+
+void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    emit dblClick();
+}
+
+void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (current.row() != previous.row() || current.column() != previous.column())
+        emit rowColChange();
+}
+
+} // namespace ui

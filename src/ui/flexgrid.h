@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QTableView>
+#include <vector>
+
+namespace ui {
+
+// Cells as strings and one text colour per row; row 0 of the grid is the header, held apart.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Grid rows: 0 is the header, 1.. the data rows.
+    int gridRows() const { return static_cast<int>(rows_.size()) + 1; }
+    void setGridRows(int rows);
+    int cols() const { return cols_; }
+    void setCols(int cols);
+    const QString& text(int row, int col) const;
+    void setText(int row, int col, const QString& text);
+    void appendRow(std::vector<QString> cells);
+    QColor rowColor(int row) const;
+    void setRowColor(int row, const QColor& color);
+    void setAlignment(int col, int code);
+    int alignment(int col) const;
+    void reset(int cols, int rows);
+    // A stable sort of the data rows on one column: numbers as numbers when both cells read
+    // as numbers, otherwise text without regard to case. Keeps the current row with its data.
+    void sortRows(int col, bool ascending);
+    // The column the rows are known to be in ascending order of, or -1.
+    int ascendingColumn() const { return ascendingColumn_; }
+
+private:
+    struct Row {
+        std::vector<QString> cells;
+        QColor color;
+    };
+    int cols_ = 1;
+    std::vector<QString> headers_{QString()};
+    std::vector<Row> rows_{Row{}};
+    std::vector<int> alignment_{0};
+    int ascendingColumn_ = -1;
+};
+
+// The register grid as the register code speaks of it: text by (row, column) with row 0 the
+// header, widths in twips, a current row, whole-row selection, a text colour per row and a
+// one-column sort.
+class FlexGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+
+    GridModel& model() { return model_; }
+    int rows() const { return model_.gridRows(); }
+    void setRows(int rows) { model_.setGridRows(rows); }
+    int cols() const { return model_.cols(); }
+    void setCols(int cols);
+    QString textMatrix(int row, int col) const { return model_.text(row, col); }
+    void setTextMatrix(int row, int col, const QString& text) { model_.setText(row, col, text); }
+    void clearGrid(int cols = 1, int rows = 2);
+
+    int twipsToPixels(int twips) const;
+    int pixelsToTwips(int pixels) const;
+    int colWidthTwips(int col) const;
+    void setColWidthTwips(int col, int twips);
+    int widthTwips() const { return pixelsToTwips(width()); }
+    void setColAlignment(int col, int code) { model_.setAlignment(col, code); }
+
+    // Current row (1.. for data rows; 0 when none).
+    int row() const;
+    void setRow(int row);
+    int col() const;
+    void setCol(int col);
+    int topRow() const;
+    void setTopRow(int row);
+    // Makes the row current and selects it across every column.
+    void selectRowAcross(int row);
+
+    void setRowForeColor(int row, const QColor& color) { model_.setRowColor(row, color); }
+    QColor rowForeColor(int row) const { return model_.rowColor(row); }
+
+    void sortOn(int col, bool ascending) { model_.sortRows(col, ascending); }
+
+signals:
+    // The current cell moved (the grid's own RowColChange).
+    void rowColChange();
+    void dblClick();
+    // Keys before the grid handles them; set handled to stop the grid's own handling.
+    void keyPress(QKeyEvent* event, bool& handled);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    GridModel model_;
+};
+
+} // namespace ui

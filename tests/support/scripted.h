@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ui/messages.h"
+#include "ui/modal.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+class QDialog;
+
+// Records every message box and answers from a queue (OK, or No for a question, when empty).
+class ScriptedMessages : public ui::MessageService {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+        ui::MsgIcon icon;
+        ui::MsgButtons buttons;
+    };
+
+    ScriptedMessages() { ui::setMessageService(this); }
+    ~ScriptedMessages() override { ui::setMessageService(nullptr); }
+
+    ui::MsgAnswer show(const QString& title, const QString& text, ui::MsgIcon icon,
+                       ui::MsgButtons buttons) override;
+
+    void answer(ui::MsgAnswer next) { answers.push_back(next); }
+    QStringList texts() const;
+    void clear() { shown.clear(); }
+
+    std::vector<Shown> shown;
+    std::deque<ui::MsgAnswer> answers;
+};
+
+// Drives modal windows: each queued step receives the dialog and returns its result. With
+// nothing queued the window is closed unseen (QDialog::Rejected).
+class ScriptedModal : public ui::ModalDisplay {
+public:
+    using Step = std::function<int(QDialog&)>;
+
+    ScriptedModal() { ui::setModalDisplay(this); }
+    ~ScriptedModal() override { ui::setModalDisplay(nullptr); }
+
+    int exec(QDialog& dialog) override;
+    void then(Step step) { steps.push_back(std::move(step)); }
+
+    std::deque<Step> steps;
+    QStringList shown; // object names of the windows shown, in order
+};

@@ -1,0 +1,96 @@
+#include "support/testdb.h"
+
+#include "component/basgrade.h"
+#include "data/schema.h"
+
+#include <QCoreApplication>
+#include <QUuid>
+
+namespace {
+
+QString pgServer() { return qEnvironmentVariable("QUORVEL_TEST_PG"); }
+
+} // namespace
+
+TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>()) {
+    if (!pgServer().isEmpty()) {
+        pgDatabase_ = QStringLiteral("quorvel_test_") +
+                      QUuid::createUuid().toString(QUuid::Id128).left(16);
+        data::Connection admin;
+        admin.openPostgres(pgServer() + QStringLiteral(" dbname=postgres"));
+        admin.execute(QStringLiteral("create database ") + pgDatabase_);
+        admin.close();
+        connection_->openPostgres(pgServer() + QStringLiteral(" dbname=") + pgDatabase_);
+    } else {
+        path_ = dir_.filePath(QStringLiteral("payroll.sqlite"));
+        connection_->openSqlite(path_);
+    }
+    data::createSchema(*connection_);
+}
+
+TestDatabase::~TestDatabase() {
+    connection_->close();
+    if (!pgDatabase_.isEmpty()) {
+        try {
+            data::Connection admin;
+            admin.openPostgres(pgServer() + QStringLiteral(" dbname=postgres"));
+            admin.execute(QStringLiteral("drop database if exists ") + pgDatabase_);
+        } catch (const data::DbError&) {
+        }
+    }
+}
+
+bool TestDatabase::isPostgres() const { return !pgDatabase_.isEmpty(); }
+
+void TestDatabase::exec(const QString& sql) const { connection_->execute(sql); }
+
+void TestDatabase::loadDemo() const { data::loadDemoData(*connection_); }
+
+QVariant TestDatabase::scalar(const QString& sql) const {
+    data::Recordset rs = connection_->open(sql);
+    return rs.eof() ? QVariant() : rs.field(0);
+}
+
+QMap<QString, QStringList> TestDatabase::snapshot() const {
+    static const QStringList tables{
+        QStringLiteral("linktable"),          physical(QStringLiteral("pEmployeegradeChange")),
+        physical(QStringLiteral("pempgcAllowance")), physical(QStringLiteral("pempgcdeductions")),
+        physical(QStringLiteral("pemployee")), physical(QStringLiteral("pempallowances")),
+        physical(QStringLiteral("pempdeductions")), physical(QStringLiteral("pusers"))};
+    QMap<QString, QStringList> all;
+    for (const QString& table : tables) {
+        QStringList rows;
+        data::Recordset rs = connection_->open(QStringLiteral("select * from ") + table);
+        while (!rs.eof()) {
+            QStringList cells;
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                cells << rs.fieldName(i).toLower() + QLatin1Char('=') + rs.text(i);
+            rows << cells.join(QLatin1Char('|'));
+            rs.moveNext();
+        }
+        rows.sort();
+        all.insert(table, rows);
+    }
+    return all;
+}
+
+void TestDatabase::useContext(qint16 company, qint16 user, const QDate& processDate) const {
+    CallerContext& context = BasGrade();
+    context = CallerContext{};
+    context.adocon = connection_;
+    context.intCompanyID = company;
+    context.intUserID = user;
+    context.Intinterfaceid = 91004;
+    context.ProcessDate = processDate;
+    context.MsgboxTitle = QStringLiteral("Payroll");
+    data::ResolveTableNames(*connection_, context.tables);
+}
+
+QString physical(const QString& logical) {
+    if (logical == QLatin1String("linktable"))
+        return logical;
+    QString name = logical.toLower();
+    if (name.startsWith(QLatin1Char('p')))
+        name = name.mid(1);
+    return QStringLiteral("pay_") + name;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "data/connection.h"
+
+#include <QDate>
+#include <QMap>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// A fresh payroll database with the tables, linktable and the column catalogue, and nothing
+// else: SQLite in a temporary folder, or, when QUORVEL_TEST_PG names a server
+// ("host=... port=... user=..."), a new PostgreSQL database dropped afterwards.
+class TestDatabase {
+public:
+    TestDatabase();
+    ~TestDatabase();
+
+    data::ConnectionPtr connection() const { return connection_; }
+    data::Connection& db() const { return *connection_; }
+    bool isPostgres() const;
+    QString sqlitePath() const { return path_; }
+
+    void exec(const QString& sql) const;
+    void loadDemo() const;
+    // A value from the first row of a query.
+    QVariant scalar(const QString& sql) const;
+    // Every row of every table as text, for comparing the whole database before and after.
+    QMap<QString, QStringList> snapshot() const;
+
+    // Points the caller context at this database (company, user, process date) and resolves
+    // the table names, as the register's load would.
+    void useContext(qint16 company, qint16 user, const QDate& processDate) const;
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    QString pgDatabase_;
+    QString pgAdmin_;
+    data::ConnectionPtr connection_;
+};
+
+// The physical name the test schema gives a logical table.
+QString physical(const QString& logical);
