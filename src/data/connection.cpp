@@ -69,8 +69,12 @@ QVariant Recordset::field(const QString& name) const {
     return field(index);
 }
 
-QString Recordset::text(int index) const { return textOf(field(index)); }
-QString Recordset::text(const QString& name) const { return textOf(field(name)); }
+QString Recordset::text(int index) const {
+    return textOf(field(index));
+}
+QString Recordset::text(const QString& name) const {
+    return textOf(field(name));
+}
 
 // ---------------------------------------------------------------- RowBuilder
 
@@ -100,8 +104,9 @@ void RowBuilder::store() {
         QStringList marks;
         for (qsizetype i = 0; i < columns.size(); ++i)
             marks << QStringLiteral("?");
-        sql = QStringLiteral("insert into %1 (%2) values (%3)")
-                  .arg(table_, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        sql =
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(table_, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     } else {
         QStringList sets;
         for (const QString& column : columns)
@@ -129,7 +134,9 @@ Connection::~Connection() {
         QSqlDatabase::removeDatabase(name_);
 }
 
-QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+QSqlDatabase Connection::database() const {
+    return QSqlDatabase::database(name_, false);
+}
 
 void Connection::openWith(const QString& driver,
                           const std::function<void(QSqlDatabase&)>& configure) {
@@ -215,7 +222,9 @@ void Connection::requireOpen(const QString& source) const {
         throw DbError::connectionClosed(source);
 }
 
-void Connection::setTraceFile(const QString& path) { traceFile_ = path; }
+void Connection::setTraceFile(const QString& path) {
+    traceFile_ = path;
+}
 
 void Connection::trace(const QString& sql) {
     if (traceFile_.isEmpty())
@@ -223,7 +232,8 @@ void Connection::trace(const QString& sql) {
     QFile file(traceFile_);
     if (file.open(QIODevice::Append | QIODevice::Text)) {
         QString line = sql;
-        line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '));
         QTextStream(&file) << line << '\n';
     }
 }
@@ -253,7 +263,8 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& binds, bool fo
         if (ok) {
             for (const QVariant& value : binds) {
                 // Dates travel as ISO text: SQLite keeps them so, the servers convert them.
-                if (value.typeId() == QMetaType::QDate && dialect_.kind() != Dialect::Kind::Postgres)
+                if (value.typeId() == QMetaType::QDate &&
+                    dialect_.kind() != Dialect::Kind::Postgres)
                     query.addBindValue(value.toDate().toString(Qt::ISODate));
                 else
                     query.addBindValue(value);

@@ -97,7 +97,9 @@ public:
     void setTraceFile(const QString& path);
     // Called before every statement that writes (INSERT, UPDATE, DELETE); tests throw from it
     // to inject failures.
-    void setWriteHook(std::function<void(const QString& sql)> hook) { writeHook_ = std::move(hook); }
+    void setWriteHook(std::function<void(const QString& sql)> hook) {
+        writeHook_ = std::move(hook);
+    }
 
     // Internal to the layer: prepares and runs a statement, raising DbError on failure.
     QSqlQuery run(const QString& sql, const QVariantList& binds, bool forwardOnly);

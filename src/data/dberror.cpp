@@ -2,8 +2,7 @@
 
 namespace data {
 
-DbError::DbError(int number, QString source, QString description, QString helpFile,
-                 int helpContext)
+DbError::DbError(int number, QString source, QString description, QString helpFile, int helpContext)
     : std::runtime_error(description.toStdString()), number_(number), source_(std::move(source)),
       description_(std::move(description)), helpFile_(std::move(helpFile)),
       helpContext_(helpContext) {}

@@ -6,7 +6,7 @@
 namespace data {
 
 // Error numbers that callers test for.
-inline constexpr int kErrConnectionClosed = 3709;                      // closed or never opened
+inline constexpr int kErrConnectionClosed = 3709; // closed or never opened
 inline constexpr int kErrIntegrityViolation = static_cast<int>(0x80040E2Fu); // constraint violated
 inline constexpr int kErrGeneric = static_cast<int>(0x80004005u);
 inline constexpr int kErrCannotCreateObject = 429;

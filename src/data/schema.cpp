@@ -39,8 +39,9 @@ void runScript(Connection& connection, const QString& script) {
 
 void createSchema(Connection& connection) {
     TransactionGuard transaction(connection);
-    runScript(connection, resourceText(QStringLiteral(":/schema/%1/tables.sql")
-                                           .arg(connection.dialect().name())));
+    runScript(
+        connection,
+        resourceText(QStringLiteral(":/schema/%1/tables.sql").arg(connection.dialect().name())));
     transaction.commit();
 }
 
@@ -50,6 +51,8 @@ void loadDemoData(Connection& connection) {
     transaction.commit();
 }
 
-QString demoProcessDate() { return QStringLiteral("2026-11-30"); }
+QString demoProcessDate() {
+    return QStringLiteral("2026-11-30");
+}
 
 } // namespace data

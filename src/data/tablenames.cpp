@@ -29,9 +29,9 @@ const std::array<ResolvedTableNames::Slot, 17>& ResolvedTableNames::entries() {
 }
 
 QString resolveTableNamesSql() {
-    return QStringLiteral(
-               " select tablename, linktablename from linktable where tablename in ( ") +
-           QStringLiteral(" 'pusers', 'pEmployeegradeChange', 'pemployee', 'pGrades', 'ptables', ") +
+    return QStringLiteral(" select tablename, linktablename from linktable where tablename in ( ") +
+           QStringLiteral(
+               " 'pusers', 'pEmployeegradeChange', 'pemployee', 'pGrades', 'ptables', ") +
            QStringLiteral(" 'ptablecolumns', 'puserrights','pSettings', "
                           "'pDesignation','pcurrencymaster','pPrefix','pdeductions',") +
            QStringLiteral(" 'pallowances','pempgcAllowance','pempgcdeductions','pempallowances',"

@@ -9,22 +9,22 @@ enum class LineKind { Allowance, Deduction };
 struct LineKindInfo {
     LineKind kind;
     // The revision list of the entry window.
-    const char* listName;       // lvwAllow / lvwDeduct
-    const char* listSelector;   // "all" / "ded": strListFlag
-    QStringList listHeaders;    // the seven column headers
-    QString newLineMessage;     // validation: an unchecked added line
+    const char* listName;     // lvwAllow / lvwDeduct
+    const char* listSelector; // "all" / "ded": strListFlag
+    QStringList listHeaders;  // the seven column headers
+    QString newLineMessage;   // validation: an unchecked added line
     // The line editor.
-    const char* editorName;     // frmAllowpopup / frmdeductpopup
-    QString editorCaption;      // "Alloances" / "Deductions"
-    const char* comboName;      // cboAllow / cboDeduct
-    QString typeLabel;          // "Allowance Type:" / "Deduction Type:"
-    QString typeTable;          // logical name of the type table
-    QString valueColumn;        // aAllowanceID / dDedID
-    QString textColumn;         // aDescription / dDescription
-    QString activeFilter;       // "aActive = 1 and aCompanyID = " ...
-    QString selectTypeMessage;  // "select the allowance type" ...
-    QString existsMessage;      // "Allowance already exists" ...
-    bool populateFocusesCombo;  // loading a row enables and focuses the type combo
+    const char* editorName;    // frmAllowpopup / frmdeductpopup
+    QString editorCaption;     // "Alloances" / "Deductions"
+    const char* comboName;     // cboAllow / cboDeduct
+    QString typeLabel;         // "Allowance Type:" / "Deduction Type:"
+    QString typeTable;         // logical name of the type table
+    QString valueColumn;       // aAllowanceID / dDedID
+    QString textColumn;        // aDescription / dDescription
+    QString activeFilter;      // "aActive = 1 and aCompanyID = " ...
+    QString selectTypeMessage; // "select the allowance type" ...
+    QString existsMessage;     // "Allowance already exists" ...
+    bool populateFocusesCombo; // loading a row enables and focuses the type combo
 };
 
 const LineKindInfo& lineKindInfo(LineKind kind);

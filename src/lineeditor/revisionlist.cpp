@@ -41,9 +41,9 @@ QTreeWidgetItem* addRevisionRow(QTreeWidget* list, const QString& description,
                                 const QString& revisedAmount, const QString& typeId,
                                 const QString& letter, const QString& oldAmount,
                                 const QString& currency, bool checked) {
-    auto* item = new QTreeWidgetItem(QStringList{QString::number(list->topLevelItemCount() + 1),
-                                                 description, revisedAmount, typeId, letter,
-                                                 oldAmount, currency});
+    auto* item =
+        new QTreeWidgetItem(QStringList{QString::number(list->topLevelItemCount() + 1), description,
+                                        revisedAmount, typeId, letter, oldAmount, currency});
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
     item->setTextAlignment(revcol::RevisedAmount, Qt::AlignRight | Qt::AlignVCenter);

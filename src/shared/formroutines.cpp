@@ -60,7 +60,7 @@ QString textOf(const QWidget* widget) {
 // A check box's value is 0, 1 or 2; an option button's is True (-1) or False (0).
 int valueOf(const QWidget* widget) {
     if (auto* check = qobject_cast<const QCheckBox*>(widget))
-        return check->checkState() == Qt::Checked ? 1
+        return check->checkState() == Qt::Checked            ? 1
                : check->checkState() == Qt::PartiallyChecked ? 2
                                                              : 0;
     if (auto* option = qobject_cast<const QRadioButton*>(widget))
@@ -81,8 +81,8 @@ void EnterAsTab(int& keyAscii) {
     QWidget* start = focus ? focus : window;
     for (QWidget* next = start->nextInFocusChain(); next && next != start;
          next = next->nextInFocusChain()) {
-        if (next->window() == window && (next->focusPolicy() & Qt::TabFocus) &&
-            next->isEnabled() && next->isVisibleTo(window) && !next->focusProxy()) {
+        if (next->window() == window && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+            next->isVisibleTo(window) && !next->focusProxy()) {
             next->setFocus(Qt::TabFocusReason);
             return;
         }
@@ -155,8 +155,9 @@ void GridRefreshRow(const QString& criterion, qint32 id) {
         const qsizetype orderBy = sql.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive);
         if (orderBy >= 0)
             sql = sql.left(orderBy);
-        sql += sql.contains(QLatin1String("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ")
-                                                                          : QStringLiteral(" where ");
+        sql += sql.contains(QLatin1String("where"), Qt::CaseInsensitive)
+                   ? QStringLiteral(" and ")
+                   : QStringLiteral(" where ");
         sql += criterion;
         data::Recordset rs = adocon().open(sql);
         if (rs.eof())

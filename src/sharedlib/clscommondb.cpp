@@ -10,9 +10,9 @@ data::Connection& clsCommonDB::connection() const {
 }
 
 QVariant clsCommonDB::fnReturnField(const QString& field, const QString& criterion) {
-    data::Recordset rs = connection().open(QStringLiteral("select ") + field +
-                                           QStringLiteral(" from ") + strTablename +
-                                           QStringLiteral(" where ") + criterion);
+    data::Recordset rs =
+        connection().open(QStringLiteral("select ") + field + QStringLiteral(" from ") +
+                          strTablename + QStringLiteral(" where ") + criterion);
     if (rs.eof())
         return {};
     return rs.field(0);

@@ -26,8 +26,8 @@ public:
     qint64 fnGetNextMaxNo(const QString& field);
     // Fills the combo with one entry per row: text from textField, item data from valueField.
     // Leaves no entry selected.
-    void populateComboorList(QComboBox* combo, const QString& valueField,
-                             const QString& textField, const QString& criterion = {});
+    void populateComboorList(QComboBox* combo, const QString& valueField, const QString& textField,
+                             const QString& criterion = {});
     // Appends a row: text = serial number, columns 1 to 6 the six values; the row can be
     // checked and starts unchecked.
     void fnInsertListview(QTreeWidget* list, int reserved, int serial, const QString& value1,

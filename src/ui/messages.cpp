@@ -45,7 +45,9 @@ MessageService& messageService() {
     return installed ? *installed : real;
 }
 
-void setMessageService(MessageService* service) { installed = service; }
+void setMessageService(MessageService* service) {
+    installed = service;
+}
 
 MsgAnswer message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
     return messageService().show(title, text, icon, buttons);

@@ -8,7 +8,9 @@ namespace {
 ModalDisplay* installed = nullptr;
 }
 
-void setModalDisplay(ModalDisplay* display) { installed = display; }
+void setModalDisplay(ModalDisplay* display) {
+    installed = display;
+}
 
 int showModal(QDialog& dialog) {
     if (installed)

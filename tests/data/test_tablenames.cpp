@@ -21,7 +21,8 @@ TEST_F(TableNames, EveryLogicalNameResolvesToItsPhysicalName) {
 
 TEST_F(TableNames, MatchIgnoresCaseAndKeepsTheNameAsStored) {
     db.exec("delete from linktable where tablename = 'pemployee'");
-    db.exec("insert into linktable (tablename, linktablename) values ('PEMPLOYEE', 'Staff_Master ')");
+    db.exec(
+        "insert into linktable (tablename, linktablename) values ('PEMPLOYEE', 'Staff_Master ')");
     data::ResolvedTableNames names;
     data::ResolveTableNames(db.db(), names);
     EXPECT_EQ(names.pemployee, "Staff_Master ");

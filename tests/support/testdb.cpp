@@ -8,14 +8,16 @@
 
 namespace {
 
-QString pgServer() { return qEnvironmentVariable("QUORVEL_TEST_PG"); }
+QString pgServer() {
+    return qEnvironmentVariable("QUORVEL_TEST_PG");
+}
 
 } // namespace
 
 TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>()) {
     if (!pgServer().isEmpty()) {
-        pgDatabase_ = QStringLiteral("quorvel_test_") +
-                      QUuid::createUuid().toString(QUuid::Id128).left(16);
+        pgDatabase_ =
+            QStringLiteral("quorvel_test_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
         data::Connection admin;
         admin.openPostgres(pgServer() + QStringLiteral(" dbname=postgres"));
         admin.execute(QStringLiteral("create database ") + pgDatabase_);
@@ -40,11 +42,17 @@ TestDatabase::~TestDatabase() {
     }
 }
 
-bool TestDatabase::isPostgres() const { return !pgDatabase_.isEmpty(); }
+bool TestDatabase::isPostgres() const {
+    return !pgDatabase_.isEmpty();
+}
 
-void TestDatabase::exec(const QString& sql) const { connection_->execute(sql); }
+void TestDatabase::exec(const QString& sql) const {
+    connection_->execute(sql);
+}
 
-void TestDatabase::loadDemo() const { data::loadDemoData(*connection_); }
+void TestDatabase::loadDemo() const {
+    data::loadDemoData(*connection_);
+}
 
 QVariant TestDatabase::scalar(const QString& sql) const {
     data::Recordset rs = connection_->open(sql);
@@ -52,11 +60,14 @@ QVariant TestDatabase::scalar(const QString& sql) const {
 }
 
 QMap<QString, QStringList> TestDatabase::snapshot() const {
-    static const QStringList tables{
-        QStringLiteral("linktable"),          physical(QStringLiteral("pEmployeegradeChange")),
-        physical(QStringLiteral("pempgcAllowance")), physical(QStringLiteral("pempgcdeductions")),
-        physical(QStringLiteral("pemployee")), physical(QStringLiteral("pempallowances")),
-        physical(QStringLiteral("pempdeductions")), physical(QStringLiteral("pusers"))};
+    static const QStringList tables{QStringLiteral("linktable"),
+                                    physical(QStringLiteral("pEmployeegradeChange")),
+                                    physical(QStringLiteral("pempgcAllowance")),
+                                    physical(QStringLiteral("pempgcdeductions")),
+                                    physical(QStringLiteral("pemployee")),
+                                    physical(QStringLiteral("pempallowances")),
+                                    physical(QStringLiteral("pempdeductions")),
+                                    physical(QStringLiteral("pusers"))};
     QMap<QString, QStringList> all;
     for (const QString& table : tables) {
         QStringList rows;

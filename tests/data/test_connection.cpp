@@ -1,0 +1,107 @@
+#include "data/connection.h"
+#include "support/testdb.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    TestDatabase db;
+    const QString users = physical("pusers");
+
+    int userCount() const { return db.scalar("select count(*) from " + users).toInt(); }
+};
+
+TEST_F(ConnectionTest, RowBuilderBindsEveryValueSoQuotesAreStoredAsTyped) {
+    const QString name = "O'Brien; drop table linktable --";
+    db.db().addNew(users).set("companyid", 1).set("userid", 7).set("username", name).store();
+    EXPECT_EQ(db.scalar("select username from " + users + " where userid = 7").toString(), name);
+
+    db.db().edit(users, "companyid = 1 and userid = 7").set("username", "50% \\ back").store();
+    EXPECT_EQ(db.scalar("select username from " + users + " where userid = 7").toString(),
+              "50% \\ back");
+}
+
+TEST_F(ConnectionTest, EditOfARowThatIsNotThereFailsInsteadOfPassingSilently) {
+    EXPECT_THROW(db.db().edit(users, "userid = 999").set("username", "x").store(), data::DbError);
+}
+
+TEST_F(ConnectionTest, TransactionGuardRollsBackUnlessCommitted) {
+    try {
+        data::TransactionGuard transaction(db.db());
+        db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
+        throw data::DbError(1, "test", "fails");
+    } catch (const data::DbError&) {
+    }
+    EXPECT_EQ(userCount(), 0);
+    EXPECT_FALSE(db.db().inTransaction());
+
+    {
+        data::TransactionGuard transaction(db.db());
+        db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
+        transaction.commit();
+    }
+    EXPECT_EQ(userCount(), 1);
+}
+
+TEST_F(ConnectionTest, ConstraintViolationsCarryTheIntegrityNumber) {
+    db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
+    try {
+        db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'b')");
+        FAIL() << "duplicate key accepted";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.number(), data::kErrIntegrityViolation);
+        EXPECT_FALSE(error.description().isEmpty());
+    }
+}
+
+TEST_F(ConnectionTest, WriteHookSeesWritesOnlyAndCanRefuseThem) {
+    QStringList seen;
+    db.db().setWriteHook([&](const QString& sql) {
+        seen << sql.left(6);
+        if (sql.startsWith("delete"))
+            throw data::DbError(data::kErrGeneric, "hook", "injected");
+    });
+    db.scalar("select count(*) from " + users);
+    db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
+    EXPECT_THROW(db.exec("delete from " + users), data::DbError);
+    db.db().setWriteHook({});
+    EXPECT_EQ(seen, (QStringList{"insert", "delete"}));
+    EXPECT_EQ(userCount(), 1);
+}
+
+TEST(ConnectionClosed, EveryStatementOnAnUnopenedConnectionRaises3709) {
+    data::Connection connection;
+    for (const auto& call : std::initializer_list<std::function<void()>>{
+             [&] { connection.execute("select 1"); }, [&] { connection.open("select 1"); },
+             [&] { connection.beginTrans(); }}) {
+        try {
+            call();
+            ADD_FAILURE() << "no error";
+        } catch (const data::DbError& error) {
+            EXPECT_EQ(error.number(), data::kErrConnectionClosed);
+        }
+    }
+}
+
+TEST(ValueText, NumbersInPlainDecimalWhateverTheLocale) {
+    QLocale::setDefault(QLocale(QLocale::German));
+    EXPECT_EQ(data::textOf(1500.5), "1500.5");
+    EXPECT_EQ(data::textOf(1500.0), "1500");
+    EXPECT_EQ(data::textOf(QVariant()), "");
+    EXPECT_EQ(data::textOf(QDate(2003, 2, 13)), "2003-02-13");
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(LeadingNumber, ReadsTheLeadingNumberLikeThePayrollSuiteDoes) {
+    EXPECT_DOUBLE_EQ(data::leadingNumber("12abc"), 12);
+    EXPECT_DOUBLE_EQ(data::leadingNumber("  1500.50"), 1500.5);
+    EXPECT_DOUBLE_EQ(data::leadingNumber("-5"), -5);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(""), 0);
+    EXPECT_DOUBLE_EQ(data::leadingNumber("abc"), 0);
+    EXPECT_DOUBLE_EQ(data::leadingNumber("1e309"), 1);
+    EXPECT_DOUBLE_EQ(data::leadingNumber("1.2.3"), 1.2);
+}
+
+} // namespace
