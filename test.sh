@@ -1,9 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test with ctest.
+# Installs what is missing, builds with warnings as errors and runs every test with ctest:
+# once on SQLite and once more on a PostgreSQL server of its own.
+#   ./test.sh [--no-postgres] [ctest options]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+postgres=1
+if [ "${1:-}" = "--no-postgres" ]; then
+  postgres=0
+  shift
+fi
 "$here/tools/install-packages.sh"
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_WERROR=ON >/dev/null
 cmake --build "$here/build"
 cd "$here/build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" "$@"
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Tests on SQLite"
+ctest --output-on-failure -j"$(nproc)" "$@"
+
+if [ "$postgres" = 1 ]; then
+  echo "== Tests on PostgreSQL"
+  server=$("$here/tools/pg-test-server.sh" start)
+  dir=$(sed -E 's/^host=([^ ]+).*/\1/' <<<"$server")
+  trap '"$here/tools/pg-test-server.sh" stop "$dir"' EXIT
+  QUORVEL_TEST_PG="$server" ctest --output-on-failure -j"$(nproc)" "$@"
+fi
