@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test with ctest:
-# once on SQLite and once more on a PostgreSQL server of its own.
+# on SQLite, on SQLite through the ODBC driver manager (the path SQL Server users take), and on
+# a PostgreSQL server of its own.
 #   ./test.sh [--no-postgres] [ctest options]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,6 +18,9 @@ export QT_QPA_PLATFORM=offscreen
 
 echo "== Tests on SQLite"
 ctest --output-on-failure -j"$(nproc)" "$@"
+
+echo "== Tests through ODBC"
+QUORVEL_TEST_ODBC=1 ctest --output-on-failure -j"$(nproc)" "$@"
 
 if [ "$postgres" = 1 ]; then
   echo "== Tests on PostgreSQL"

@@ -25,7 +25,12 @@ TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>())
         connection_->openPostgres(pgServer() + QStringLiteral(" dbname=") + pgDatabase_);
     } else {
         path_ = dir_.filePath(QStringLiteral("payroll.sqlite"));
-        connection_->openSqlite(path_);
+        if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
+            // The path SQL Server users take: the ODBC driver manager, here with SQLite's driver.
+            connection_->openOdbc(QStringLiteral("Driver=SQLite3;Database=") + path_ +
+                                  QStringLiteral(";Timeout=10000"));
+        else
+            connection_->openSqlite(path_);
     }
     data::createSchema(*connection_);
 }
