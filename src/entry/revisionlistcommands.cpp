@@ -1,0 +1,186 @@
+#include "entry/revisionlistcommands.h"
+
+#include "component/basgrade.h"
+#include "entry/frmgrade.h"
+#include "lineeditor/frmlinepopup.h"
+#include "lineeditor/revisionlist.h"
+#include "shared/keyevents.h"
+#include "sharedlib/clscommondb.h"
+#include "sharedlib/clscommongen.h"
+#include "ui/modal.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+QTreeWidgetItem* selectedRow(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+RevisionListCommands::RevisionListCommands(frmGrade& form) : QObject(&form), form_(form) {
+    mnuPopup = new QMenu(QStringLiteral("PopUp"), &form);
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    mnuAdd = mnuPopup->addAction(QStringLiteral("&Add"));
+    mnuAdd->setObjectName(QStringLiteral("mnuAdd"));
+    mnuEdit = mnuPopup->addAction(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
+    mnuDelete = mnuPopup->addAction(QStringLiteral("&Delete"));
+    mnuDelete->setObjectName(QStringLiteral("mnuDelete"));
+    mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnusep2"));
+    mnuCancel = mnuPopup->addAction(QStringLiteral("Cancel Menu"));
+    mnuCancel->setObjectName(QStringLiteral("mnuCancel"));
+
+    connect(mnuAdd, &QAction::triggered, this, [this] { mnuAdd_Click(); });
+    connect(mnuEdit, &QAction::triggered, this, [this] { mnuEdit_Click(); });
+    connect(mnuDelete, &QAction::triggered, this, [this] { mnuDelete_Click(); });
+
+    showPopup = [](QMenu& menu, const QPoint& globalPosition) { menu.popup(globalPosition); };
+}
+
+void RevisionListCommands::attach(LineKind kind) {
+    QTreeWidget* list = form_.list(kind);
+    list->viewport()->installEventFilter(this);
+    onKeyDown(list, [this, kind](int& keyCode, int) { List_KeyDown(kind, keyCode); });
+    onKeyPress(list, [this, kind](int& keyAscii) { List_KeyPress(kind, keyAscii); });
+}
+
+bool RevisionListCommands::eventFilter(QObject* watched, QEvent* event) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+    if (!press && !doubleClick)
+        return QObject::eventFilter(watched, event);
+    std::optional<LineKind> kind;
+    for (LineKind candidate : {LineKind::Allowance, LineKind::Deduction})
+        if (watched == form_.list(candidate)->viewport())
+            kind = candidate;
+    if (!kind)
+        return QObject::eventFilter(watched, event);
+
+    // The row under the mouse is selected before the handlers look at the selection.
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    QTreeWidget* list = form_.list(*kind);
+    const QPoint position = mouse->position().toPoint();
+    if (QTreeWidgetItem* item = list->itemAt(position))
+        list->setCurrentItem(item);
+    if (press) {
+        List_MouseDown(*kind, mouse->button(), position);
+        return false;
+    }
+    List_DblClick(*kind);
+    return true;
+}
+
+bool RevisionListCommands::guardPasses() const {
+    return form_.cmdOK->isEnabled() && form_.cboEmployee->currentIndex() >= 0;
+}
+
+void RevisionListCommands::setFlag(LineKind kind) {
+    strListFlag = QString::fromLatin1(lineKindInfo(kind).listSelector);
+}
+
+std::optional<LineKind> RevisionListCommands::flaggedKind() const {
+    for (LineKind kind : {LineKind::Allowance, LineKind::Deduction})
+        if (strListFlag == QLatin1String(lineKindInfo(kind).listSelector))
+            return kind;
+    return std::nullopt;
+}
+
+void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
+                                          const QPoint& position) {
+    if (!guardPasses())
+        return;
+    setFlag(kind);
+    QTreeWidget* list = form_.list(kind);
+    const QTreeWidgetItem* row = selectedRow(list);
+    if (!row) {
+        // An empty list, or rows with none selected: only Add has something to act on.
+        mnuEdit->setEnabled(false);
+        mnuDelete->setEnabled(false);
+    } else {
+        mnuEdit->setEnabled(true);
+        mnuDelete->setEnabled(row->text(revcol::Letter) == QLatin1String("N"));
+    }
+    if (button == Qt::RightButton)
+        showPopup(*mnuPopup, list->viewport()->mapToGlobal(position));
+}
+
+void RevisionListCommands::List_DblClick(LineKind kind) {
+    if (!guardPasses())
+        return;
+    setFlag(kind);
+    if (form_.list(kind)->topLevelItemCount() > 0)
+        mnuEdit_Click();
+    else
+        mnuAdd_Click();
+}
+
+void RevisionListCommands::List_KeyPress(LineKind kind, int keyAscii) {
+    if (form_.cmdOK->isEnabled() && keyAscii == vbKeyReturn)
+        List_DblClick(kind);
+}
+
+void RevisionListCommands::List_KeyDown(LineKind kind, int keyCode) {
+    if (!form_.cmdOK->isEnabled())
+        return;
+    setFlag(kind);
+    if (form_.list(kind)->topLevelItemCount() > 0 && keyCode == vbKeyDelete)
+        mnuDelete_Click();
+}
+
+void RevisionListCommands::mnuAdd_Click() {
+    const std::optional<LineKind> kind = flaggedKind();
+    if (!kind)
+        return;
+    QTreeWidget* list = form_.list(*kind);
+    form_.lineFlag(*kind) = QStringLiteral("N");
+    FrmLinePopup editor(*kind, list, form_.lineFlag(*kind), &form_);
+    editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
+    ui::showModal(editor);
+}
+
+void RevisionListCommands::mnuEdit_Click() {
+    const std::optional<LineKind> kind = flaggedKind();
+    if (!kind)
+        return;
+    QTreeWidget* list = form_.list(*kind);
+    QTreeWidgetItem* row = selectedRow(list);
+    if (!row)
+        return;
+    list->setCurrentItem(row);
+    form_.lineFlag(*kind) = QStringLiteral("E");
+    FrmLinePopup editor(*kind, list, form_.lineFlag(*kind), &form_);
+    editor.txtAmount->setText(row->text(revcol::RevisedAmount));
+    form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
+                                            row->text(revcol::TypeId).trimmed().toLongLong());
+    ui::showModal(editor);
+}
+
+void RevisionListCommands::mnuDelete_Click() {
+    const std::optional<LineKind> kind = flaggedKind();
+    if (!kind)
+        return;
+    QTreeWidget* list = form_.list(*kind);
+    QTreeWidgetItem* row = selectedRow(list);
+    // Carried-over lines are dropped by unchecking them, never deleted.
+    if (!row || row->text(revcol::Letter) != QLatin1String("N"))
+        return;
+    if (MsgBox(QStringLiteral("Are you sure you want to delete ") + QLatin1Char('\r') +
+                   row->text(revcol::Description) + QStringLiteral("?"),
+               ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+        return;
+    const bool onlyRow = list->topLevelItemCount() == 1;
+    list->setCurrentItem(row);
+    form_.commonDB->fnDeleteListview(true, list, !onlyRow);
+    if (!onlyRow)
+        list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1));
+    if (list->topLevelItemCount() == 0) {
+        mnuEdit->setEnabled(false);
+        mnuDelete->setEnabled(false);
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "lineeditor/linekind.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+class frmGrade;
+
+// The commands on the entry window's two revision lists: the context menu with its enabling
+// rules, double-click, the Delete key and Enter, and the Add, Edit and Delete commands that
+// open the line editor or remove an added line.
+class RevisionListCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit RevisionListCommands(frmGrade& form);
+
+    // Starts listening to the list's mouse and keys.
+    void attach(LineKind kind);
+
+    void List_MouseDown(LineKind kind, Qt::MouseButton button, const QPoint& position);
+    void List_DblClick(LineKind kind);
+    void List_KeyDown(LineKind kind, int keyCode);
+    void List_KeyPress(LineKind kind, int keyAscii);
+
+    void mnuAdd_Click();
+    void mnuEdit_Click();
+    void mnuDelete_Click();
+
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuAdd = nullptr;
+    QAction* mnuEdit = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* mnuCancel = nullptr;
+
+    // "all" or "ded": the list the menu commands act on.
+    QString strListFlag;
+
+    // Shows the menu at a global position; tests replace it to avoid a real popup.
+    std::function<void(QMenu& menu, const QPoint& globalPosition)> showPopup;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::optional<LineKind> flaggedKind() const;
+    // Mouse and double-click act only on an enabled entry with an employee chosen.
+    bool guardPasses() const;
+    void setFlag(LineKind kind);
+
+    frmGrade& form_;
+};
+
+// The row the user has selected, or null.
+QTreeWidgetItem* selectedRow(const QTreeWidget* list);

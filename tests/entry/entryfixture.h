@@ -1,0 +1,130 @@
+#pragma once
+
+// A small company for the entry window's tests, and helpers that open the window as the
+// register would.
+
+#include "component/basgrade.h"
+#include "entry/frmgrade.h"
+#include "lineeditor/revisionlist.h"
+#include "support/scripted.h"
+#include "support/testdb.h"
+
+#include <QComboBox>
+#include <QStringList>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Company 1, process date 2003-02-14:
+// - Rupee "Rs" (1) and US Dollar "$" (2);
+// - Junior (1) and Senior (2); Clerk (1, Junior), Officer (2, Senior), Typist (3, Junior,
+//   inactive);
+// - allowances House Rent (1), Conveyance (2), Medical (3, in dollars); deductions Provident
+//   Fund (1), Income Tax (2);
+// - Asha (1): Clerk, 20000 Rs, House Rent 5000, Conveyance 800, Provident Fund 1200;
+//   Bruno (2): Officer, 3000 $, Medical 300, Income Tax 100; Chen (3): inactive;
+//   Dina (4): Typist, 15000 Rs, no lines.
+// - prefix "JC" for the job change interface.
+class EntryData {
+public:
+    static inline const QDate kProcessDate{2003, 2, 14};
+
+    explicit EntryData(const TestDatabase& db) : db_(db) {
+        insert("pcurrencymaster", "CompanyID, CurrencyID, CurrencyName, symbol",
+               {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
+        insert("pGrades", "gID, gCompanyid, gDescription", {"1, 1, 'Junior'", "2, 1, 'Senior'"});
+        insert("pDesignation", "dDesigID, dCompanyID, dGradeID, dDescription, dactive",
+               {"1, 1, 1, 'Clerk', 1", "2, 1, 2, 'Officer', 1", "3, 1, 1, 'Typist', 0"});
+        insert("pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
+               {"1, 1, 'House Rent', 1, 1", "2, 1, 'Conveyance', 1, 1", "3, 1, 'Medical', 2, 1"});
+        insert("pdeductions", "dDedID, dCompanyID, dDescription, dCurrencyID, dActive",
+               {"1, 1, 'Provident Fund', 1, 1", "2, 1, 'Income Tax', 1, 1"});
+        insert(
+            "pemployee",
+            "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
+            "eActive",
+            {"1, 1, 'E001', 'Asha', 1, 1, 20000, 1, 1", "1, 2, 'E002', 'Bruno', 2, 2, 3000, 2, 1",
+             "1, 3, 'E003', 'Chen', 1, 1, 18000, 1, 0", "1, 4, 'E004', 'Dina', 3, 1, 15000, 1, 1"});
+        insert("pempallowances", "eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount",
+               {"1, 1, 1, 1, 5000", "1, 1, 2, 2, 800", "1, 2, 1, 3, 300"});
+        insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
+               {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
+        insert("pPrefix", "CompanyID, InterfaceID, Prefix", {"1, 91004, 'JC'"});
+        db.useContext(1, 1, kProcessDate);
+    }
+
+    void insert(const char* logical, const QString& columns, const QStringList& rows) const {
+        for (const QString& row : rows)
+            db_.exec(QStringLiteral("insert into %1 (%2) values (%3)")
+                         .arg(physical(QString::fromLatin1(logical)), columns, row));
+    }
+
+    // A job change header (Clerk to Officer unless said otherwise).
+    void jobChange(int id, const QString& number, const QString& isoDate, int employee,
+                   bool cancelled = false, int newDesig = 2, int newGrade = 2) const {
+        insert("pEmployeegradeChange",
+               "egcId, egcCompanyID, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
+               "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, egcCancelled",
+               {QStringLiteral("%1, 1, '%2', '%3', %4, 1, 1, 20000, %5, %6, 25000, 'Promoted', %7")
+                    .arg(id)
+                    .arg(number, isoDate)
+                    .arg(employee)
+                    .arg(newDesig)
+                    .arg(newGrade)
+                    .arg(cancelled ? 1 : 0)});
+    }
+
+private:
+    const TestDatabase& db_;
+};
+
+// A freshly loaded entry window for a new job change.
+inline std::unique_ptr<frmGrade> openNew() {
+    BasGrade().strEntryMode = QStringLiteral("N");
+    auto form = std::make_unique<frmGrade>();
+    form->Form_Load();
+    return form;
+}
+
+// Picks the employee whose entry starts with the name, as a click would.
+inline void pick(frmGrade& form, const QString& name) {
+    const int index = form.cboEmployee->findText(name, Qt::MatchStartsWith);
+    ASSERT_GE(index, 0) << name.toStdString();
+    form.cboEmployee->setCurrentIndex(index);
+}
+
+inline QStringList entries(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+// A row as "serial|description|revised|type id|letter|old|currency|checked".
+inline QString rowText(const QTreeWidget* list, int row) {
+    const QTreeWidgetItem* item = list->topLevelItem(row);
+    QStringList cells;
+    for (int c = 0; c < 7; ++c)
+        cells << item->text(c);
+    cells << (item->checkState(0) == Qt::Checked ? "checked" : "unchecked");
+    return cells.join('|');
+}
+
+inline QStringList rows(const QTreeWidget* list) {
+    QStringList all;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        all << rowText(list, i);
+    return all;
+}
+
+// The rows without their serial numbers, sorted, for lines the server returns in its own order;
+// the serial numbers must run 1 to n.
+inline QStringList unordered(const QTreeWidget* list) {
+    QStringList all;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        EXPECT_EQ(list->topLevelItem(i)->text(0), QString::number(i + 1));
+        all << rowText(list, i).section('|', 1);
+    }
+    all.sort();
+    return all;
+}
