@@ -1,8 +1,326 @@
+// quorvel-host: a small host payroll program. It opens a payroll database, gives clsGrade its
+// properties from the command line and calls Show.
+
 #include "component/clsgrade.h"
+#include "data/connection.h"
+#include "data/schema.h"
+#include "ui/modal.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+#if __has_include("report/export.h")
+#include "report/export.h"
+#define QUORVEL_HAS_PDF_EXPORT 1
+#endif
+
+namespace {
+
+constexpr int kExitBadUse = 2;
+constexpr int kExitFailed = 1;
+
+void complain(const QString& line) {
+    // One line, whatever the database driver's text spreads over.
+    std::fprintf(stderr, "quorvel-host: %s\n", qPrintable(line.simplified()));
+}
+
+// Shows the register just long enough to take its picture, then closes it.
+class ScreenshotDisplay : public ui::ModalDisplay {
+public:
+    explicit ScreenshotDisplay(QString file) : file_(std::move(file)) {}
+
+    int exec(QDialog& dialog) override {
+        dialog.show();
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        saved_ = dialog.grab().save(file_, "PNG");
+        dialog.hide();
+        return QDialog::Rejected;
+    }
+    bool saved() const { return saved_; }
+
+private:
+    QString file_;
+    bool saved_ = false;
+};
+
+struct Options {
+    enum class Source { Sqlite, Odbc, Postgres };
+    Source source = Source::Sqlite;
+    QString database;
+    bool initDemo = false;
+    qint16 company = 1;
+    qint16 user = 1;
+    qint32 interfaceId = 0;
+    QDate processDate = QDate::currentDate();
+    QString title = QStringLiteral("Payroll");
+    QString screenshot;
+    QString sqlTrace;
+    std::optional<qint32> exportId;
+    QString exportFile;
+};
+
+// A whole number within the range of T, or nothing.
+template <class T> std::optional<T> wholeNumber(const QString& text) {
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok);
+    if (!ok || value < std::numeric_limits<T>::min() || value > std::numeric_limits<T>::max())
+        return std::nullopt;
+    return static_cast<T>(value);
+}
+
+// The options, or an error text for the one line on stderr.
+std::optional<Options> parse(const QStringList& arguments, QString& error) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Opens the job change register of a payroll database."));
+    parser.addHelpOption();
+    const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("SQLite database file."),
+                                QStringLiteral("FILE"));
+    const QCommandLineOption odbc(QStringLiteral("odbc"),
+                                  QStringLiteral("ODBC data source or connection string."),
+                                  QStringLiteral("CONNSTR"));
+    const QCommandLineOption pg(QStringLiteral("pg"),
+                                QStringLiteral("PostgreSQL: \"host=... port=... dbname=... "
+                                               "user=... password=...\"."),
+                                QStringLiteral("CONNSTR"));
+    const QCommandLineOption initDemo(
+        QStringLiteral("init-demo"),
+        QStringLiteral(
+            "Create the demo payroll database in the --db file when it does not exist."));
+    const QCommandLineOption company(
+        QStringLiteral("company"), QStringLiteral("Company id (default 1)."), QStringLiteral("N"));
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("User id (default 1)."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption processDate(QStringLiteral("process-date"),
+                                         QStringLiteral("Payroll process date (default today)."),
+                                         QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption interfaceId(
+        QStringLiteral("interface"), QStringLiteral("Calling interface id."), QStringLiteral("N"));
+    const QCommandLineOption title(QStringLiteral("title"),
+                                   QStringLiteral("Title of message boxes (default Payroll)."),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Load the register, write a picture of it to FILE and close."),
+        QStringLiteral("FILE.png"));
+    const QCommandLineOption sqlTrace(QStringLiteral("sql-trace"),
+                                      QStringLiteral("Append every statement sent to FILE."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption exportPdf(QStringLiteral("export-pdf"),
+                                       QStringLiteral("Write the report of job change ID to the "
+                                                      "--out file, without a window."),
+                                       QStringLiteral("ID"));
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("PDF file written by --export-pdf."),
+                                 QStringLiteral("FILE.pdf"));
+    parser.addOptions({db, odbc, pg, initDemo, company, user, processDate, interfaceId, title,
+                       screenshot, sqlTrace, exportPdf, out});
+
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fprintf(stdout, "%s", qPrintable(parser.helpText()));
+        std::exit(0);
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().first();
+        return std::nullopt;
+    }
+
+    Options options;
+    const int sources = int(parser.isSet(db)) + int(parser.isSet(odbc)) + int(parser.isSet(pg));
+    if (sources != 1) {
+        error = QStringLiteral("give exactly one of --db FILE, --odbc CONNSTR, --pg CONNSTR");
+        return std::nullopt;
+    }
+    if (parser.isSet(db)) {
+        options.database = parser.value(db);
+    } else if (parser.isSet(odbc)) {
+        options.source = Options::Source::Odbc;
+        options.database = parser.value(odbc);
+    } else {
+        options.source = Options::Source::Postgres;
+        options.database = parser.value(pg);
+    }
+    options.initDemo = parser.isSet(initDemo);
+    if (options.initDemo && options.source != Options::Source::Sqlite) {
+        error = QStringLiteral("--init-demo works with --db only");
+        return std::nullopt;
+    }
+
+    const auto number = [&](const QCommandLineOption& option, auto& target) {
+        using Number = std::remove_reference_t<decltype(target)>;
+        if (!parser.isSet(option))
+            return true;
+        const std::optional<Number> value = wholeNumber<Number>(parser.value(option));
+        if (!value) {
+            error = QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
+                        .arg(option.names().first())
+                        .arg(std::numeric_limits<Number>::min())
+                        .arg(std::numeric_limits<Number>::max())
+                        .arg(parser.value(option));
+            return false;
+        }
+        target = *value;
+        return true;
+    };
+    if (!number(company, options.company) || !number(user, options.user) ||
+        !number(interfaceId, options.interfaceId))
+        return std::nullopt;
+
+    if (parser.isSet(processDate)) {
+        options.processDate = QDate::fromString(parser.value(processDate), Qt::ISODate);
+        if (!options.processDate.isValid()) {
+            error = QStringLiteral("--process-date needs a date YYYY-MM-DD, not \"%1\"")
+                        .arg(parser.value(processDate));
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(title))
+        options.title = parser.value(title);
+    options.screenshot = parser.value(screenshot);
+    options.sqlTrace = parser.value(sqlTrace);
+
+    if (parser.isSet(exportPdf)) {
+        qint32 id = 0;
+        if (!number(exportPdf, id))
+            return std::nullopt;
+        options.exportId = id;
+        options.exportFile = parser.value(out);
+        if (options.exportFile.isEmpty()) {
+            error = QStringLiteral("--export-pdf needs --out FILE.pdf");
+            return std::nullopt;
+        }
+    } else if (parser.isSet(out)) {
+        error = QStringLiteral("--out goes with --export-pdf");
+        return std::nullopt;
+    }
+    return options;
+}
+
+// Opens the database the options name; creates the demo database first when asked and the
+// file is missing. An error text when it cannot, with nothing left behind.
+data::ConnectionPtr openDatabase(const Options& options, QString& error) {
+    auto connection = std::make_shared<data::Connection>();
+    try {
+        switch (options.source) {
+        case Options::Source::Odbc:
+            connection->openOdbc(options.database);
+            break;
+        case Options::Source::Postgres:
+            connection->openPostgres(options.database);
+            break;
+        case Options::Source::Sqlite: {
+            // SQLite creates a missing file on opening: look first.
+            const bool exists = QFileInfo::exists(options.database);
+            if (!exists && !options.initDemo) {
+                error = QStringLiteral("no database file %1 (add --init-demo to create the "
+                                       "demo database)")
+                            .arg(options.database);
+                return nullptr;
+            }
+            if (exists && !QFileInfo(options.database).isFile()) {
+                error = QStringLiteral("%1 is not a file").arg(options.database);
+                return nullptr;
+            }
+            connection->openSqlite(options.database);
+            if (!exists) {
+                try {
+                    data::createSchema(*connection);
+                    data::loadDemoData(*connection);
+                } catch (const data::DbError&) {
+                    connection->close();
+                    QFile::remove(options.database);
+                    throw;
+                }
+            }
+            break;
+        }
+        }
+    } catch (const data::DbError& dbError) {
+        error = QStringLiteral("cannot open the database: ") + dbError.description();
+        return nullptr;
+    }
+    if (!options.sqlTrace.isEmpty())
+        connection->setTraceFile(options.sqlTrace);
+    return connection;
+}
+
+int exportPdf(const Options& options, data::Connection& connection) {
+#ifdef QUORVEL_HAS_PDF_EXPORT
+    QString error;
+    const int status = report::exportJobChangePdf(connection, options.company, options.user,
+                                                  *options.exportId, options.exportFile, error);
+    if (status != 0) {
+        complain(error.isEmpty()
+                     ? QStringLiteral("job change %1 could not be exported").arg(*options.exportId)
+                     : error);
+        // 2: the company has no such job change; anything else failed on the way.
+        return status == kExitBadUse ? kExitBadUse : kExitFailed;
+    }
+    return 0;
+#else
+    Q_UNUSED(options);
+    Q_UNUSED(connection);
+    complain(QStringLiteral("this build has no report export"));
+    return kExitBadUse;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvel-host"));
+
+    QString error;
+    const std::optional<Options> options = parse(QApplication::arguments(), error);
+    if (!options) {
+        complain(error);
+        return kExitBadUse;
+    }
+    const data::ConnectionPtr connection = openDatabase(*options, error);
+    if (!connection) {
+        complain(error);
+        return kExitBadUse;
+    }
+    if (options->exportId)
+        return exportPdf(*options, *connection);
+
+    clsGrade grade;
+    grade.setAdocon(connection);
+    grade.intCompanyID = options->company;
+    grade.intUserID = options->user;
+    grade.Intinterfaceid = options->interfaceId;
+    grade.ProcessDate = options->processDate;
+    grade.MsgboxTitle = options->title;
+
+    std::optional<ScreenshotDisplay> screenshot;
+    if (!options->screenshot.isEmpty()) {
+        screenshot.emplace(options->screenshot);
+        ui::setModalDisplay(&*screenshot);
+    }
+    try {
+        grade.Show();
+    } catch (const data::DbError& dbError) {
+        ui::setModalDisplay(nullptr);
+        complain(QStringLiteral("error %1: %2").arg(dbError.number()).arg(dbError.description()));
+        return kExitFailed;
+    }
+    ui::setModalDisplay(nullptr);
+    if (screenshot && !screenshot->saved()) {
+        complain(QStringLiteral("cannot write %1").arg(options->screenshot));
+        return kExitFailed;
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -14,6 +15,10 @@ class QRadioButton;
 class clsCommonDB;
 class clsCommonGen;
 
+namespace data {
+class Dialect;
+struct ResolvedTableNames;
+} // namespace data
 namespace ui {
 class FlexGrid;
 }
@@ -33,6 +38,9 @@ public:
 
     // The load; an error here ends it and reaches the caller of Show.
     void Form_Load();
+    // Resets Edit and Delete for the current row. Runs when the window becomes active, and
+    // every handler that opens a modal window through ui::showModal calls it once that window
+    // has returned (a window driven by a test never activates the register).
     void Form_Activate();
 
     void GridPopulate(const QString& strSql, const QString& strTableMain,
@@ -81,8 +89,17 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void buildControls();
+    void connectGridEvents();
     void ResolveTableNames();
-    void GridHeaderPopulate(const QString& strTableMain, std::vector<int>& widths);
+    // widths: per query column, the longest text seen, in characters.
+    void GridHeaderPopulate(const QString& strTableMain, std::vector<qint64>& widths);
     void GridMarkCancelled();
     void setupSearchAndSort();
 };
+
+// The register query of a company (strSql before its date filter), in a server's dialect.
+QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNames& tables,
+                      qint16 companyId);
+// The date filter appended to it: job changes dated on or after the cut-off day.
+QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff);

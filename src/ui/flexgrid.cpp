@@ -11,6 +11,8 @@ namespace ui {
 namespace {
 
 const QString kEmpty;
+// A new column's width, as the flex grid gives it.
+constexpr int kDefaultColWidthTwips = 960;
 
 int toQtAlignment(int code) {
     // 0 left top, 1 left centre, 2 left bottom, as the grid's alignment codes go.
@@ -27,22 +29,45 @@ int toQtAlignment(int code) {
 struct SortKey {
     bool numeric;
     double number;
-    QString folded;
+    QString upper;
 };
 
 SortKey keyOf(const QString& text) {
-    bool ok = false;
-    const double number = text.trimmed().toDouble(&ok);
-    return SortKey{ok && !text.trimmed().isEmpty(), ok ? number : 0.0, text.toCaseFolded()};
+    double number = 0.0;
+    const bool numeric = readsAsNumber(text, &number);
+    return SortKey{numeric, number, text.toUpper()};
 }
 
 int compareKeys(const SortKey& a, const SortKey& b) {
     if (a.numeric && b.numeric)
         return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-    return a.folded.compare(b.folded);
+    return a.upper.compare(b.upper);
 }
 
 } // namespace
+
+bool readsAsNumber(QStringView text, double* value) {
+    const QStringView t = text.trimmed();
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))
+        ++i;
+    bool digits = false;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const QChar ch = t[i];
+        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
+            digits = true;
+        else if (ch == QLatin1Char('.') && !point)
+            point = true;
+        else
+            return false;
+    }
+    if (!digits)
+        return false;
+    if (value)
+        *value = t.toDouble();
+    return true;
+}
 
 // ---------------------------------------------------------------- GridModel
 
@@ -50,7 +75,9 @@ int GridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : cols_;
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
@@ -139,6 +166,21 @@ void GridModel::appendRow(std::vector<QString> cells) {
     ascendingColumn_ = -1;
 }
 
+void GridModel::setRows(int cols, std::vector<std::vector<QString>> rows) {
+    beginResetModel();
+    cols_ = std::max(cols, 1);
+    headers_.assign(static_cast<size_t>(cols_), QString());
+    alignment_.assign(static_cast<size_t>(cols_), 0);
+    rows_.clear();
+    rows_.reserve(std::max<size_t>(rows.size(), 1));
+    for (auto& cells : rows)
+        rows_.push_back(Row{std::move(cells), QColor()});
+    if (rows_.empty())
+        rows_.push_back(Row{});
+    ascendingColumn_ = -1;
+    endResetModel();
+}
+
 QColor GridModel::rowColor(int row) const {
     if (row < 1 || row > static_cast<int>(rows_.size()))
         return {};
@@ -150,6 +192,18 @@ void GridModel::setRowColor(int row, const QColor& color) {
         return;
     rows_[static_cast<size_t>(row - 1)].color = color;
     emit dataChanged(index(row - 1, 0), index(row - 1, cols_ - 1), {Qt::ForegroundRole});
+}
+
+void GridModel::setRowColorWhere(int col, const QString& text, const QColor& color) {
+    if (col < 0 || col >= cols_ || rows_.empty())
+        return;
+    for (Row& row : rows_) {
+        if (static_cast<size_t>(col) < row.cells.size() &&
+            row.cells[static_cast<size_t>(col)] == text)
+            row.color = color;
+    }
+    emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, cols_ - 1),
+                     {Qt::ForegroundRole});
 }
 
 void GridModel::setAlignment(int col, int code) {
@@ -216,15 +270,20 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setDefaultSectionSize(twipsToPixels(kDefaultColWidthTwips));
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     setWordWrap(false);
     setAlternatingRowColors(false);
 }
 
-void FlexGrid::setCols(int cols) { model_.setCols(cols); }
+void FlexGrid::setCols(int cols) {
+    model_.setCols(cols);
+}
 
-void FlexGrid::clearGrid(int cols, int rows) { model_.reset(cols, rows); }
+void FlexGrid::clearGrid(int cols, int rows) {
+    model_.reset(cols, rows);
+}
 
 int FlexGrid::twipsToPixels(int twips) const {
     return static_cast<int>((static_cast<qint64>(twips) * logicalDpiX() + 720) / 1440);
@@ -270,7 +329,9 @@ void FlexGrid::setCol(int col) {
     selectionModel()->setCurrentIndex(model_.index(row - 1, col), QItemSelectionModel::NoUpdate);
 }
 
-int FlexGrid::topRow() const { return rowAt(0) + 1; }
+int FlexGrid::topRow() const {
+    return rowAt(0) + 1;
+}
 
 void FlexGrid::setTopRow(int row) {
     if (row >= 1)

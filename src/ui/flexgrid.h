@@ -2,10 +2,15 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QStringView>
 #include <QTableView>
 #include <vector>
 
 namespace ui {
+
+// True when the text, blanks around it aside, is a plain decimal number (sign, digits, one
+// point); its value then goes to *value. The grid's sort and the register's search agree on it.
+bool readsAsNumber(QStringView text, double* value = nullptr);
 
 // Cells as strings and one text colour per row; row 0 of the grid is the header, held apart.
 class GridModel : public QAbstractTableModel {
@@ -26,13 +31,18 @@ public:
     const QString& text(int row, int col) const;
     void setText(int row, int col, const QString& text);
     void appendRow(std::vector<QString> cells);
+    // Replaces every data row at once (one model reset); no rows leaves one empty row.
+    void setRows(int cols, std::vector<std::vector<QString>> rows);
     QColor rowColor(int row) const;
     void setRowColor(int row, const QColor& color);
+    // Colours every data row whose cell in the column reads the text, in one pass.
+    void setRowColorWhere(int col, const QString& text, const QColor& color);
     void setAlignment(int col, int code);
     int alignment(int col) const;
     void reset(int cols, int rows);
     // A stable sort of the data rows on one column: numbers as numbers when both cells read
-    // as numbers, otherwise text without regard to case. Keeps the current row with its data.
+    // as numbers, otherwise text compared upper-cased (the register's search bisects on
+    // upper-cased text, so both must order alike). Keeps the current row with its data.
     void sortRows(int col, bool ascending);
     // The column the rows are known to be in ascending order of, or -1.
     int ascendingColumn() const { return ascendingColumn_; }

@@ -1,0 +1,77 @@
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HostRun {
+    int exitCode = -1;
+    QString errors;
+};
+
+HostRun runHost(const QStringList& arguments, const QString& runtimeDir) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel-host"),
+                  arguments);
+    EXPECT_TRUE(process.waitForFinished(120000)) << arguments.join(' ').toStdString();
+    return HostRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                   QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+class Host : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+    HostRun host(const QStringList& arguments) const { return runHost(arguments, dir.path()); }
+};
+
+TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
+    const QString db = path("demo.sqlite");
+    const HostRun first = host({"--db", db, "--init-demo", "--process-date", "2026-11-30",
+                                "--screenshot", path("register.png")});
+    ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(db));
+    const QImage picture(path("register.png"));
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_GT(picture.width(), 400);
+
+    // The existing file opens without --init-demo; the trace records the register's query.
+    const HostRun second = host({"--db", db, "--company", "2", "--sql-trace", path("trace.sql"),
+                                 "--screenshot", path("second.png")});
+    ASSERT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    QFile trace(path("trace.sql"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(trace.readAll().contains("select egcid, egcno, egcdate, ename,"));
+}
+
+TEST_F(Host, BadOptionsExitWithStatusTwoAndOneLine) {
+    const QString db = path("none.sqlite");
+    for (const QStringList& arguments :
+         {QStringList{"--db", db, "--init-demo", "--bogus"},
+          QStringList{"--db", db, "--init-demo", "--company", "abc"},
+          QStringList{"--db", db, "--init-demo", "--process-date", "2026-02-30"},
+          QStringList{"--init-demo"}}) {
+        const HostRun run = host(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors.toStdString();
+        EXPECT_FALSE(run.errors.trimmed().isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(db));
+}
+
+TEST_F(Host, MissingDatabaseWithoutInitDemoIsRefusedAndNotCreated) {
+    const QString db = path("missing.sqlite");
+    const HostRun run = host({"--db", db});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains("missing.sqlite")) << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(db));
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+#include "component/basgrade.h"
+#include "component/clsgrade.h"
+#include "register/frmmaster.h"
+#include "support/scripted.h"
+#include "support/testdb.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ClsGrade : public ::testing::Test {
+protected:
+    // The caller context outlives every test; it must not keep a test's connection.
+    void TearDown() override { BasGrade() = CallerContext{}; }
+};
+
+TEST_F(ClsGrade, ShowWithoutAConnectionFailsWith3709AndShowsNoWindow) {
+    ScriptedModal modal;
+    clsGrade grade;
+    grade.intCompanyID = 1;
+    grade.intUserID = 1;
+    try {
+        grade.Show();
+        FAIL() << "Show returned";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.number(), data::kErrConnectionClosed);
+    }
+    EXPECT_TRUE(modal.shown.isEmpty());
+    EXPECT_FALSE(grade.adocon()->isOpen());
+}
+
+TEST_F(ClsGrade, ShowCopiesThePropertiesAndTheRegisterWorksForItsOwnInterface) {
+    TestDatabase db;
+    ScriptedModal modal;
+    clsGrade grade;
+    grade.setAdocon(db.connection());
+    grade.intCompanyID = 3;
+    grade.intUserID = 9;
+    grade.Intinterfaceid = 12;
+    grade.MsgboxTitle = QStringLiteral("Payroll of Acme");
+    grade.ProcessDate = QDate(2026, 11, 30);
+    grade.Show();
+    const CallerContext& context = BasGrade();
+    EXPECT_EQ(modal.shown, QStringList{"FrmMaster"});
+    EXPECT_EQ(context.adocon, db.connection());
+    EXPECT_EQ(context.intCompanyID, 3);
+    EXPECT_EQ(context.intUserID, 9);
+    EXPECT_EQ(context.Intinterfaceid, 91004);
+    EXPECT_EQ(context.MsgboxTitle, "Payroll of Acme");
+    EXPECT_EQ(context.ProcessDate, QDate(2026, 11, 30));
+    EXPECT_EQ(context.strTableMain, physical("pEmployeegradeChange"));
+    EXPECT_TRUE(context.strSql.endsWith("egcCompanyid = 3"));
+}
+
+} // namespace
