@@ -6,8 +6,14 @@
 #include "support/testdb.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <QString>
+#include <ostream>
 #include <vector>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
 
 namespace jobchanges {
 
@@ -161,6 +167,16 @@ inline QMap<QString, QStringList> employees(const TestDatabase& db) {
          {physical("pemployee"), physical("pempallowances"), physical("pempdeductions")})
         kept.insert(table, all.value(table));
     return kept;
+}
+
+// The same, for one employee of company 1 only.
+inline QMap<QString, QStringList> employee(const TestDatabase& db, int empId) {
+    const QRegularExpression own(
+        QStringLiteral("^e[a-z]?companyid=1\\|e[a-z]?empid=%1\\|").arg(empId));
+    QMap<QString, QStringList> rows = employees(db);
+    for (QStringList& table : rows)
+        table = table.filter(own);
+    return rows;
 }
 
 } // namespace jobchanges
