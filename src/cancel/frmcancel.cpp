@@ -1,6 +1,7 @@
 #include "cancel/frmcancel.h"
 
 #include "component/basgrade.h"
+#include "entry/linestatements.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "ui/flexgrid.h"
@@ -11,65 +12,7 @@
 #include <QLocale>
 #include <QPushButton>
 
-// Where allowances and deductions differ when the employee's standing lines are put back from
-// the job change's own lines.
-struct RestoreLinesKind {
-    // The employee's standing lines.
-    QString data::ResolvedTableNames::*standingTable;
-    QString deleteCompanyText; // the delete criterion up to the company id
-    QString deleteEmpText;     // from the company id up to the employee id
-    QString companyColumn;
-    QString empColumn;
-    QString detailColumn;
-    QString typeIdColumn;
-    QString amountColumn;
-    // The job change's lines.
-    QString data::ResolvedTableNames::*linesTable;
-    QString linesCompanyColumn;
-    QString linesJobChangeColumn;
-    QString linesDetailColumn;
-    QString linesTypeIdColumn;
-    QString linesOldAmountColumn;
-    QString linesTypeColumn;
-};
-
 namespace {
-
-const RestoreLinesKind kAllowanceLines{
-    &data::ResolvedTableNames::pempallowances,
-    QStringLiteral(" eacompanyid = "),
-    QStringLiteral(" and eaempid="),
-    QStringLiteral("eacompanyid"),
-    QStringLiteral("eaempid"),
-    QStringLiteral("eadetailid"),
-    QStringLiteral("eaallowanceid"),
-    QStringLiteral("eaamount"),
-    &data::ResolvedTableNames::pempgcAllowance,
-    QStringLiteral("egcacompanyid"),
-    QStringLiteral("egcagcid"),
-    QStringLiteral("egcadetailid"),
-    QStringLiteral("egcaallowanceid"),
-    QStringLiteral("egcaoldamount"),
-    QStringLiteral("egcatype"),
-};
-
-const RestoreLinesKind kDeductionLines{
-    &data::ResolvedTableNames::pempdeductions,
-    QStringLiteral(" edcompanyid= "),
-    QStringLiteral(" and  edempid= "),
-    QStringLiteral("edcompanyid"),
-    QStringLiteral("edempid"),
-    QStringLiteral("eddetailid"),
-    QStringLiteral("eddeductionid"),
-    QStringLiteral("edamount"),
-    &data::ResolvedTableNames::pempgcdeductions,
-    QStringLiteral("egcdcompanyid"),
-    QStringLiteral("egcdgcid"),
-    QStringLiteral("egcddetailid"),
-    QStringLiteral("egcddeductionid"),
-    QStringLiteral("egcdoldamount"),
-    QStringLiteral("egcdtype"),
-};
 
 // A number read from the database, written back into a statement in plain decimal whatever
 // the user's locale; null stays null.
@@ -194,48 +137,45 @@ void frmCancel::cmdOK_Click() {
 }
 
 void frmCancel::RestoreAllowances(qint32 empId) {
-    RestoreLines(kAllowanceLines, empId);
+    RestoreLines(LineKind::Allowance, empId);
 }
 
 void frmCancel::RestoreDeductions(qint32 empId) {
-    RestoreLines(kDeductionLines, empId);
+    RestoreLines(LineKind::Deduction, empId);
 }
 
 // The employee gets back exactly the standing lines the job change replaced: its kept ("O")
 // and removed ("R") lines at their old amounts, in line order. Lines it added ("N") go.
-void frmCancel::RestoreLines(const RestoreLinesKind& kind, qint32 empId) {
-    const CallerContext& context = BasGrade();
-    const QString company = QString::number(context.intCompanyID);
-    const QString employee = QString::number(empId);
-    const QString standingTable = context.tables.*kind.standingTable;
-
+void frmCancel::RestoreLines(LineKind kind, qint32 empId) {
+    const LineStatements lines(kind);
     struct Line {
         QVariant typeId;
         QVariant amount;
     };
-    std::vector<Line> lines;
+    std::vector<Line> replaced;
     {
         data::Recordset rs = adocon().open(
-            QStringLiteral("select ") + kind.linesTypeIdColumn + QStringLiteral(", ") +
-            kind.linesOldAmountColumn + QStringLiteral(" from ") + context.tables.*kind.linesTable +
-            QStringLiteral(" where ") + kind.linesCompanyColumn + QStringLiteral(" = ") + company +
-            QStringLiteral(" and ") + kind.linesJobChangeColumn + QStringLiteral(" = ") +
-            jobChangeId() + QStringLiteral(" and ") + kind.linesTypeColumn +
-            QStringLiteral(" in ('O', 'R') order by ") + kind.linesDetailColumn);
+            QStringLiteral("select ") + lines.gcTypeIdColumn() + QStringLiteral(", ") +
+            lines.gcColumn("oldamount") + QStringLiteral(" from ") + lines.gcTable() +
+            QStringLiteral(" where ") + lines.gcColumn("companyid") + QStringLiteral(" = ") +
+            QString::number(BasGrade().intCompanyID) + QStringLiteral(" and ") +
+            lines.gcColumn("gcid") + QStringLiteral(" = ") + jobChangeId() +
+            QStringLiteral(" and ") + lines.gcColumn("type") +
+            QStringLiteral(" in ('O', 'R') order by ") + lines.gcColumn("detailid"));
         for (; !rs.eof(); rs.moveNext())
-            lines.push_back({rs.field(0), rs.field(1)});
+            replaced.push_back({rs.field(0), rs.field(1)});
     }
 
-    fnDeleteRows(standingTable, kind.deleteCompanyText + company + kind.deleteEmpText + employee);
+    fnDeleteRows(lines.empTable(), lines.empDeleteCriterion(empId));
     int detailId = 0;
-    for (const Line& line : lines) {
+    for (const Line& line : replaced) {
         adocon()
-            .addNew(standingTable)
-            .set(kind.companyColumn, context.intCompanyID)
-            .set(kind.empColumn, empId)
-            .set(kind.detailColumn, ++detailId)
-            .set(kind.typeIdColumn, line.typeId)
-            .set(kind.amountColumn, line.amount)
+            .addNew(lines.empTable())
+            .set(lines.empColumn("companyid"), BasGrade().intCompanyID)
+            .set(lines.empColumn("empid"), empId)
+            .set(lines.empColumn("detailid"), ++detailId)
+            .set(lines.empTypeIdColumn(), line.typeId)
+            .set(lines.empColumn("amount"), line.amount)
             .store();
     }
 }

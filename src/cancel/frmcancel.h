@@ -1,12 +1,13 @@
 #pragma once
 
+#include "lineeditor/linekind.h"
+
 #include <QDialog>
 #include <QString>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct RestoreLinesKind;
 
 // Cancels the job change of the register's selected row with a reason: marks it cancelled and
 // puts the employee back on the job, basic pay and standing lines it replaced. Closed without
@@ -28,5 +29,5 @@ private:
     QString jobChangeId() const;
     void RestoreAllowances(qint32 empId);
     void RestoreDeductions(qint32 empId);
-    void RestoreLines(const RestoreLinesKind& kind, qint32 empId);
+    void RestoreLines(LineKind kind, qint32 empId);
 };
