@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace data {
+class Connection;
+}
+
+namespace report {
+
+// Where a report's data source name leads. The settings file (INI) has one section per data
+// source name:
+//   [payrolldsn]
+//   driver=sqlite|odbc|postgres
+//   database=<SQLite file | ODBC DSN or connection string | "host=... dbname=... user=...">
+// Credentials for a server live in that file (or the server's own client settings), never in
+// the program. A name without a section is the database the host opened.
+struct DataSource {
+    QString driver;
+    QString database;
+};
+
+// $QUORVEL_DATASOURCES, else quorvel/datasources.ini under the user's configuration folder
+// ($XDG_CONFIG_HOME, or ~/.config).
+QString dataSourcesFile();
+std::optional<DataSource> findDataSource(const QString& name);
+// Opens the data source's own connection; raises data::DbError when it cannot.
+std::unique_ptr<data::Connection> openDataSource(const QString& name, const DataSource& source);
+
+} // namespace report

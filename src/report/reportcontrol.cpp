@@ -1,0 +1,83 @@
+#include "report/reportcontrol.h"
+
+#include "component/basgrade.h"
+#include "data/connection.h"
+#include "report/datasources.h"
+#include "report/engine.h"
+#include "report/reportfile.h"
+#include "ui/waitcursor.h"
+
+#include <memory>
+#include <optional>
+
+namespace report {
+
+ReportControl::ReportControl(HostConnection host)
+    : host_(host ? std::move(host)
+                 : HostConnection([]() -> data::Connection& { return adocon(); })) {}
+
+ReportControl::~ReportControl() = default;
+
+void ReportControl::record(int identifier, const QString& value) {
+    calls_ << QString::number(identifier) + QLatin1Char('=') + value;
+}
+
+void ReportControl::setWindowOption(int identifier, const QVariant& value) {
+    windowOptions_.insert(identifier, value);
+    record(identifier, value.toString());
+}
+
+void ReportControl::setWindowTitle(const QString& title) {
+    windowTitle_ = title;
+    record(kWindowTitle, title);
+}
+
+void ReportControl::LogOnServer(const QString& driver, const QString& dataSource,
+                                const QString& database, const QString& user,
+                                const QString& password) {
+    // The connection comes from the data source's settings, which hold any real credentials;
+    // the password given here is not needed and is dropped at once.
+    Q_UNUSED(password);
+    driver_ = driver;
+    dataSource_ = dataSource;
+    database_ = database;
+    user_ = user;
+    record(kLogOnServer, QStringList{driver, dataSource, database, user}.join(QLatin1Char(',')));
+}
+
+void ReportControl::setReportFileName(const QString& path) {
+    reportFileName_ = path;
+    record(kReportFileName, path);
+}
+
+void ReportControl::setParameterFields(int index, const QString& field) {
+    parameterFields_[index] = field;
+    calls_ << QStringLiteral("%1[%2]=%3").arg(kParameterFields).arg(index).arg(field);
+}
+
+void ReportControl::setAction(int value) {
+    record(kAction, QString::number(value));
+    if (value != 1)
+        return;
+    std::map<int, QString> fields;
+    fields.swap(parameterFields_);
+    std::vector<ParameterField> parsed;
+    for (const auto& [index, text] : fields)
+        parsed.push_back(parseParameterField(text));
+
+    std::optional<RenderedReport> rendered;
+    {
+        ui::WaitCursor wait;
+        const ReportFile file = ReportFile::load(reportFileName_);
+        std::unique_ptr<data::Connection> own;
+        if (const std::optional<DataSource> source = findDataSource(dataSource_))
+            own = openDataSource(dataSource_, *source);
+        rendered = renderReport(file, own ? *own : host_(), parsed);
+    }
+    if (sink_)
+        sink_(*rendered, *this);
+    else
+        showPreviewWindow(*rendered, *this);
+}
+
+} // namespace report

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <map>
+
+namespace data {
+class Connection;
+}
+
+namespace report {
+
+class RenderedReport;
+
+// The register's report control: it takes window options, a title, a database log-on, a report
+// file and indexed parameter fields, and shows the report when told to run. Each operation is
+// known by the identifier it has on the control, and every call is written to calls() as
+// "identifier=value" (parameter fields as "81[index]=..."), so what the control was given can be
+// read back in order. The log-on password is neither kept nor written down.
+class ReportControl {
+public:
+    static constexpr int kReportFileName = 3;
+    static constexpr int kWindowTitle = 8;
+    static constexpr int kAction = 17;
+    static constexpr int kWindowState = 67;
+    static constexpr int kParameterFields = 81;
+    static constexpr int kLogOnServer = 106;
+    static constexpr int kMaximized = 2;
+
+    // The report's database unless the data source is configured otherwise; by default the
+    // caller context's connection.
+    using HostConnection = std::function<data::Connection&()>;
+    // Where a run sends the report; by default the preview window.
+    using PreviewSink =
+        std::function<void(const RenderedReport& report, const ReportControl& control)>;
+
+    explicit ReportControl(HostConnection host = {});
+    ~ReportControl();
+    ReportControl(const ReportControl&) = delete;
+    ReportControl& operator=(const ReportControl&) = delete;
+
+    void setWindowOption(int identifier, const QVariant& value);
+    void setWindowTitle(const QString& title);
+    void LogOnServer(const QString& driver, const QString& dataSource, const QString& database,
+                     const QString& user, const QString& password);
+    void setReportFileName(const QString& path);
+    void setParameterFields(int index, const QString& field);
+    // 1 runs the report: its data is read and it goes to the preview. The parameter fields
+    // serve one run and are cleared after it, so a value is never carried into the next one.
+    // Raises data::DbError for anything that stops the report.
+    void setAction(int value);
+
+    QVariant windowOption(int identifier) const { return windowOptions_.value(identifier); }
+    const QString& windowTitle() const { return windowTitle_; }
+    const QString& reportFileName() const { return reportFileName_; }
+    const QString& dataSource() const { return dataSource_; }
+    const QString& logOnUser() const { return user_; }
+
+    const QStringList& calls() const { return calls_; }
+    void clearCalls() { calls_.clear(); }
+
+    void setPreviewSink(PreviewSink sink) { sink_ = std::move(sink); }
+
+private:
+    void record(int identifier, const QString& value);
+
+    HostConnection host_;
+    PreviewSink sink_;
+    QMap<int, QVariant> windowOptions_;
+    QString windowTitle_;
+    QString driver_;
+    QString dataSource_;
+    QString database_;
+    QString user_;
+    QString reportFileName_;
+    std::map<int, QString> parameterFields_;
+    QStringList calls_;
+};
+
+// The preview window: the report titled with the control's title, with print, page set-up, zoom
+// and export to PDF; shown modally.
+void showPreviewWindow(const RenderedReport& report, const ReportControl& control);
+
+} // namespace report
