@@ -1,8 +1,336 @@
+// quorvel-bench: builds payroll databases of a given size and times the register's load,
+// search and sort, the save of a new job change and a cancellation, beside raw SQLite floors.
+
+#include "bench/generate.h"
+#include "bench/measure.h"
+#include "bench/rawfloor.h"
+#include "bench/scenarios.h"
+#include "component/basgrade.h"
+#include "data/connection.h"
+#include "register/frmmaster.h"
+#include "ui/flexgrid.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 kSmallRegister = 10000;
+constexpr double kLoadGoalRatio = 2.0;
+constexpr double kSearchGoalMs = 10.0;
+constexpr double kSaveGoalRatio = 3.0;
+constexpr double kSaveGoalMs = 50.0;
+constexpr double kMemoryGoalMb = 150.0;
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+// Text typed so far and the next keystroke, one pair a repetition.
+const std::array<std::pair<const char*, const char*>, 8> kKeystrokes{{{"S", "Sh"},
+                                                                      {"M", "Me"},
+                                                                      {"K", "Ka"},
+                                                                      {"A", "An"},
+                                                                      {"D", "Da"},
+                                                                      {"P", "Pa"},
+                                                                      {"W", "Wa"},
+                                                                      {"L", "La"}}};
+
+QString rowsText(qint64 rows) {
+    return QLocale(QLocale::English).toString(rows);
+}
+
+// Loads the register in a process of its own, so the peak is the register's and not the
+// generator's, and prints "VmRSS-before VmHWM-after" in kB.
+int memoryProbe(const QString& file) {
+    const bench::Installation installation(file, bench::GenerateOptions().processDate);
+    const qint64 before = bench::memoryKb("VmRSS");
+    auto frm = bench::loadRegister(installation);
+    frm->show();
+    QCoreApplication::processEvents();
+    out() << before << ' ' << bench::memoryKb("VmHWM") << Qt::endl;
+    return 0;
+}
+
+struct Generated {
+    QString file;
+    qint64 rows;
+};
+
+Generated generate(const QString& dir, qint64 rows, int employees) {
+    bench::GenerateOptions options;
+    options.jobChanges = rows;
+    options.employees = employees;
+    const QString file = QDir(dir).filePath(QStringLiteral("payroll-%1.sqlite").arg(rows));
+    QFile::remove(file);
+    QElapsedTimer timer;
+    timer.start();
+    const bench::GenerateSummary summary = bench::generateSqlite(file, options);
+    out() << "generated " << file << ": " << rowsText(summary.jobChanges) << " job changes ("
+          << rowsText(summary.cancelled) << " cancelled), "
+          << rowsText(summary.allowanceLines + summary.deductionLines) << " lines, "
+          << rowsText(summary.employees) << " employees in "
+          << QString::number(static_cast<double>(timer.elapsed()) / 1000.0, 'f', 1) << " s"
+          << Qt::endl;
+    return {file, rows};
+}
+
+void generateOnServer(const QString& connectionString, qint64 rows, int employees) {
+    data::Connection connection;
+    connection.openPostgres(connectionString);
+    bench::GenerateOptions options;
+    options.jobChanges = rows;
+    options.employees = employees;
+    QElapsedTimer timer;
+    timer.start();
+    const bench::GenerateSummary summary = bench::generateOn(connection, options);
+    out() << "generated on PostgreSQL: " << rowsText(summary.jobChanges) << " job changes, "
+          << rowsText(summary.allowanceLines + summary.deductionLines) << " lines in "
+          << QString::number(static_cast<double>(timer.elapsed()) / 1000.0, 'f', 1) << " s"
+          << Qt::endl;
+}
+
+class Benchmark {
+public:
+    explicit Benchmark(int repetitions) : repetitions_(repetitions) {}
+
+    void registerLoad(const bench::Installation& installation, qint64 rows, bool withGoal) {
+        std::unique_ptr<FrmMaster> frm;
+        const double load = bench::median(bench::timeRepeated(
+            repetitions_, [&] { frm = bench::loadRegister(installation); }, [&] { frm.reset(); }));
+        const QString sql = BasGrade().strSql;
+        bench::RawDatabase raw(installation.file());
+        qint64 listed = 0;
+        const double floor =
+            bench::median(bench::timeRepeated(repetitions_, [&] { listed = raw.queryAll(sql); }));
+        if (listed != frm->flexMaster->rows() - 1)
+            problems_ << QStringLiteral("the register lists %1 rows, the query returns %2")
+                             .arg(frm->flexMaster->rows() - 1)
+                             .arg(listed);
+        add(QStringLiteral("register load, %1 job changes").arg(rowsText(rows)), load, floor,
+            withGoal ? QStringLiteral("<= %1x floor").arg(kLoadGoalRatio) : QString(),
+            withGoal ? std::optional<bool>(load <= kLoadGoalRatio * floor) : std::nullopt);
+    }
+
+    void searchAndSort(FrmMaster& frm, qint64 rows) {
+        std::vector<double> search;
+        QString problem;
+        for (int i = 0; i < repetitions_; ++i) {
+            const auto& [before, text] = kKeystrokes[static_cast<size_t>(i) % kKeystrokes.size()];
+            if (const auto elapsed =
+                    bench::timeSearch(frm, QLatin1String(before), QLatin1String(text), problem))
+                search.push_back(*elapsed);
+            else
+                problems_ << problem;
+        }
+        const double keystroke = bench::median(search);
+        add(QStringLiteral("search keystroke, name, %1 rows").arg(rowsText(rows)), keystroke, {},
+            QStringLiteral("< %1 ms").arg(kSearchGoalMs), keystroke < kSearchGoalMs);
+        std::vector<double> sort;
+        for (int i = 0; i < repetitions_; ++i) {
+            if (const auto elapsed = bench::timeSort(frm, problem))
+                sort.push_back(*elapsed);
+            else
+                problems_ << problem;
+        }
+        add(QStringLiteral("sort by name, %1 rows").arg(rowsText(rows)), bench::median(sort), {},
+            {}, std::nullopt);
+    }
+
+    void save(FrmMaster& frm, const bench::Installation& installation, qint64 rows,
+              bool withTimeGoal) {
+        std::vector<double> times;
+        for (qint32 employee : installation.employeesForNewJobChanges(0, repetitions_)) {
+            QString problem;
+            if (const auto elapsed = bench::timeSave(frm, installation, employee, problem))
+                times.push_back(*elapsed);
+            else
+                problems_ << QStringLiteral("save for employee %1: %2").arg(employee).arg(problem);
+        }
+        problems_ << messages_.take();
+        data::ResolvedTableNames tables;
+        data::ResolveTableNames(installation.db(), tables);
+        bench::RawDatabase raw(installation.file());
+        std::vector<double> floors;
+        for (qint32 employee : installation.employeesForNewJobChanges(1, repetitions_)) {
+            const bench::RawJobChange change = installation.newJobChange(employee);
+            floors.push_back(
+                bench::timeRepeated(1, [&] { bench::rawSave(raw, tables, change); }).front());
+        }
+        const QString name = QStringLiteral("save 10+10 lines, %1 stored").arg(rowsText(rows));
+        if (times.empty()) {
+            add(name + QStringLiteral(" (failed)"), 0, bench::median(floors), {}, std::nullopt);
+            return;
+        }
+        const double saveMs = bench::median(times);
+        const double floor = bench::median(floors);
+        QString goal = QStringLiteral("<= %1x floor").arg(kSaveGoalRatio);
+        bool met = saveMs <= kSaveGoalRatio * floor;
+        if (withTimeGoal) {
+            goal += QStringLiteral(", < %1 ms").arg(kSaveGoalMs);
+            met = met && saveMs < kSaveGoalMs;
+        }
+        add(name, saveMs, floor, goal, met);
+    }
+
+    void cancel(FrmMaster& frm, const bench::Installation& installation, qint64 rows) {
+        std::vector<double> times;
+        for (qint32 id : installation.latestJobChanges(2, repetitions_)) {
+            QString problem;
+            if (const auto elapsed = bench::timeCancel(frm, installation, id, problem))
+                times.push_back(*elapsed);
+            else
+                problems_ << QStringLiteral("cancel of %1: %2").arg(id).arg(problem);
+        }
+        problems_ << messages_.take();
+        add(QStringLiteral("cancellation, %1 stored").arg(rowsText(rows)), bench::median(times), {},
+            {}, std::nullopt);
+    }
+
+    void memory(const QString& file, qint64 rows) {
+        QProcess probe;
+        probe.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--memory-probe"), file});
+        probe.waitForFinished(-1);
+        const QList<QByteArray> figures = probe.readAllStandardOutput().trimmed().split(' ');
+        if (figures.size() != 2) {
+            problems_ << QStringLiteral("memory probe: ") +
+                             QString::fromLocal8Bit(probe.readAllStandardError());
+            return;
+        }
+        const double before = figures[0].toDouble() / 1024.0;
+        peakMb_ = figures[1].toDouble() / 1024.0;
+        memoryLine_ =
+            QStringLiteral("peak memory (VmHWM) with the %1-row register loaded: %2 MB (%3 MB "
+                           "before the load); goal < %4 MB: %5")
+                .arg(rowsText(rows))
+                .arg(peakMb_, 0, 'f', 1)
+                .arg(before, 0, 'f', 1)
+                .arg(kMemoryGoalMb)
+                .arg(peakMb_ < kMemoryGoalMb ? QStringLiteral("yes") : QStringLiteral("NO"));
+    }
+
+    void report() const {
+        out() << '\n' << bench::formatTable(rows_);
+        if (!memoryLine_.isEmpty())
+            out() << memoryLine_ << '\n';
+        for (const QString& problem : problems_)
+            out() << "problem: " << problem << '\n';
+        out().flush();
+    }
+
+private:
+    void add(const QString& name, double medianMs, std::optional<double> floorMs,
+             const QString& goal, std::optional<bool> met) {
+        rows_.push_back({name, medianMs, floorMs, goal, met});
+        out() << "  " << name << ": " << QString::number(medianMs, 'f', 2) << " ms" << Qt::endl;
+    }
+
+    int repetitions_;
+    bench::MessageLog messages_;
+    std::vector<bench::Measurement> rows_;
+    QStringList problems_;
+    QString memoryLine_;
+    double peakMb_ = 0.0;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Times the job-change register, search, sort, save and cancellation on generated "
+        "payroll databases, beside raw SQLite floors."));
+    parser.addHelpOption();
+    const QCommandLineOption rowsOption(QStringLiteral("rows"),
+                                        QStringLiteral("Job changes in the large database."),
+                                        QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption employeesOption(QStringLiteral("employees"),
+                                             QStringLiteral("Employees in the large database."),
+                                             QStringLiteral("M"), QStringLiteral("20000"));
+    const QCommandLineOption repsOption(QStringLiteral("reps"),
+                                        QStringLiteral("Repetitions of each measurement."),
+                                        QStringLiteral("K"), QStringLiteral("5"));
+    const QCommandLineOption pgOption(
+        QStringLiteral("pg"),
+        QStringLiteral("Also generate the large database on this empty PostgreSQL database "
+                       "(\"host=... port=... dbname=... user=... password=...\")."),
+        QStringLiteral("CONNSTR"));
+    const QCommandLineOption keepOption(QStringLiteral("keep"),
+                                        QStringLiteral("Keep the generated SQLite files in DIR."),
+                                        QStringLiteral("DIR"));
+    const QCommandLineOption walOption(
+        QStringLiteral("wal"),
+        QStringLiteral("Put the generated databases in write-ahead-log mode (one sync a commit "
+                       "instead of the rollback journal's several)."));
+    QCommandLineOption probeOption(QStringLiteral("memory-probe"),
+                                   QStringLiteral("Internal: load the register of FILE and print "
+                                                  "the memory used."),
+                                   QStringLiteral("FILE"));
+    probeOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions(
+        {rowsOption, employeesOption, repsOption, pgOption, keepOption, walOption, probeOption});
+    parser.process(app);
+
+#if !defined(__OPTIMIZE__)
+    out() << "warning: built without optimisation; configure with "
+             "-DCMAKE_BUILD_TYPE=RelWithDebInfo for figures worth comparing"
+          << Qt::endl;
+#endif
+    try {
+        if (parser.isSet(probeOption))
+            return memoryProbe(parser.value(probeOption));
+
+        const qint64 rows = std::max<qint64>(1, parser.value(rowsOption).toLongLong());
+        const int employees = std::max(1, parser.value(employeesOption).toInt());
+        const int repetitions = std::max(1, parser.value(repsOption).toInt());
+        QTemporaryDir temporary;
+        const QString dir = parser.isSet(keepOption) ? parser.value(keepOption) : temporary.path();
+        QDir().mkpath(dir);
+
+        // The small database keeps the large one's job changes per employee.
+        std::vector<Generated> databases;
+        if (rows > kSmallRegister)
+            databases.push_back(
+                generate(dir, kSmallRegister,
+                         std::max(1, static_cast<int>(employees * kSmallRegister / rows))));
+        databases.push_back(generate(dir, rows, employees));
+        if (parser.isSet(walOption)) {
+            for (const Generated& database : databases)
+                bench::RawDatabase(database.file).exec("PRAGMA journal_mode=WAL");
+        }
+        if (parser.isSet(pgOption))
+            generateOnServer(parser.value(pgOption), rows, employees);
+
+        Benchmark benchmark(repetitions);
+        for (const Generated& database : databases) {
+            const bool large = database.rows == rows;
+            out() << "measuring " << rowsText(database.rows) << " job changes" << Qt::endl;
+            const bench::Installation installation(database.file,
+                                                   bench::GenerateOptions().processDate);
+            benchmark.registerLoad(installation, database.rows, large);
+            std::unique_ptr<FrmMaster> frm = bench::loadRegister(installation);
+            if (large)
+                benchmark.searchAndSort(*frm, database.rows);
+            benchmark.save(*frm, installation, database.rows, large);
+            if (large)
+                benchmark.cancel(*frm, installation, database.rows);
+        }
+        benchmark.memory(databases.back().file, rows);
+        benchmark.report();
+    } catch (const data::DbError& error) {
+        out() << "error: " << error.description() << Qt::endl;
+        return 1;
+    }
     return 0;
 }

@@ -33,9 +33,9 @@ qint64 memoryKb(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
         return -1;
+    // A /proc file has no size: read it whole.
     const QByteArray key = QByteArray(field) + ':';
-    while (!status.atEnd()) {
-        const QByteArray line = status.readLine();
+    for (const QByteArray& line : status.readAll().split('\n')) {
         if (line.startsWith(key))
             return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
     }
