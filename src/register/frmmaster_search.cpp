@@ -1,6 +1,137 @@
 #include "register/frmmaster.h"
 
-// Search and sort: not built yet.
-void FrmMaster::setupSearchAndSort() {}
-void FrmMaster::cboColNames_Click() {}
-void FrmMaster::GridSearch() {}
+#include "shared/formroutines.h"
+#include "shared/keyevents.h"
+#include "ui/flexgrid.h"
+#include "ui/waitcursor.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <functional>
+
+namespace {
+
+constexpr int kCtrlD = 4;
+
+// A control's key release (its KeyUp event).
+class KeyRelease : public QObject {
+public:
+    KeyRelease(QWidget* control, std::function<void()> handler)
+        : QObject(control), handler_(std::move(handler)) {
+        control->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease)
+            handler_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> handler_;
+};
+
+// The value of the number a text begins with (sign, digits, one point); 0 when none.
+double leadingValue(QStringView text) {
+    qsizetype end = 0;
+    if (end < text.size() && (text[end] == QLatin1Char('-') || text[end] == QLatin1Char('+')))
+        ++end;
+    bool point = false;
+    bool digits = false;
+    for (; end < text.size(); ++end) {
+        const QChar ch = text[end];
+        if (ch.isDigit())
+            digits = true;
+        else if (ch == QLatin1Char('.') && !point)
+            point = true;
+        else
+            break;
+    }
+    return digits ? text.left(end).toDouble() : 0.0;
+}
+
+int compareNumbers(double a, double b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+} // namespace
+
+void FrmMaster::setupSearchAndSort() {
+    connect(cboColNames, &QComboBox::currentIndexChanged, this, [this] { cboColNames_Click(); });
+    for (QRadioButton* option : {optAscend, optDescend})
+        connect(option, &QRadioButton::clicked, this, [this] { cboColNames->setCurrentIndex(-1); });
+
+    new KeyRelease(txtsearch, [this] {
+        if (cboSearch->currentIndex() >= 0 && !txtsearch->text().trimmed().isEmpty())
+            GridSearch();
+    });
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{cboColNames, cboSearch, txtsearch, optAscend, optDescend})
+        onKeyPress(control, [](int& keyAscii) { EnterAsTab(keyAscii); });
+
+    // Ctrl+D from any control of the window goes to the grid.
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (control->focusPolicy() == Qt::NoFocus)
+            continue;
+        onKeyPress(control, [this](int& keyAscii) {
+            if (keyAscii == kCtrlD) {
+                flexMaster->setFocus(Qt::ShortcutFocusReason);
+                keyAscii = 0;
+            }
+        });
+    }
+}
+
+void FrmMaster::cboColNames_Click() {
+    const ui::WaitCursor wait;
+    const int index = cboColNames->currentIndex();
+    if (index < 0)
+        return;
+    // The date column's text does not sort as dates; the job change number follows them.
+    const int col =
+        cboColNames->itemText(index).contains(QLatin1String("date"), Qt::CaseInsensitive)
+            ? 1
+            : cboColNames->itemData(index).toInt();
+    flexMaster->setCol(col);
+    flexMaster->sortOn(col, optAscend->isChecked());
+}
+
+void FrmMaster::GridSearch() {
+    const int index = cboSearch->currentIndex();
+    if (index < 0)
+        return;
+    const int col = cboSearch->itemData(index).toInt();
+    const ui::GridModel& grid = flexMaster->model();
+    // Sorting rows already in this order changes nothing: skip it, every keystroke searches.
+    if (grid.ascendingColumn() != col)
+        flexMaster->sortOn(col, true);
+
+    int low = 1;
+    int high = flexMaster->rows() - 1;
+    int found = 0;
+    const bool numeric = ui::readsAsNumber(grid.text(flexMaster->rows() / 2, col));
+    const QString typed = txtsearch->text();
+    const qsizetype length = typed.size();
+    const QStringView key = QStringView(typed).trimmed();
+    const double keyValue = numeric ? leadingValue(key) : 0.0;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        const QStringView cell = QStringView(grid.text(middle, col)).trimmed().left(length);
+        const int order =
+            numeric ? compareNumbers(leadingValue(cell), keyValue) : ui::compareAsText(cell, key);
+        if (order > 0) {
+            high = middle - 1;
+        } else if (order < 0) {
+            low = middle + 1;
+        } else {
+            found = middle;
+            high = middle - 1;
+        }
+    }
+    if (found > 0) {
+        flexMaster->selectRowAcross(found);
+        flexMaster->setTopRow(found);
+    }
+}

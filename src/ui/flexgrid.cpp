@@ -32,10 +32,18 @@ struct SortKey {
     QString upper;
 };
 
+// Upper-cased one character at a time, so that plain comparison of two keys is compareAsText.
+QString upperEachChar(const QString& text) {
+    QString upper = text;
+    for (QChar& ch : upper)
+        ch = ch.toUpper();
+    return upper;
+}
+
 SortKey keyOf(const QString& text) {
     double number = 0.0;
     const bool numeric = readsAsNumber(text, &number);
-    return SortKey{numeric, number, text.toUpper()};
+    return SortKey{numeric, number, upperEachChar(text)};
 }
 
 int compareKeys(const SortKey& a, const SortKey& b) {
@@ -67,6 +75,17 @@ bool readsAsNumber(QStringView text, double* value) {
     if (value)
         *value = t.toDouble();
     return true;
+}
+
+int compareAsText(QStringView a, QStringView b) {
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = a[i].toUpper().unicode();
+        const char16_t y = b[i].toUpper().unicode();
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 // ---------------------------------------------------------------- GridModel

@@ -11,6 +11,8 @@ namespace ui {
 // True when the text, blanks around it aside, is a plain decimal number (sign, digits, one
 // point); its value then goes to *value. The grid's sort and the register's search agree on it.
 bool readsAsNumber(QStringView text, double* value = nullptr);
+// Text as the grid's sort orders it: character by character, each upper-cased.
+int compareAsText(QStringView a, QStringView b);
 
 // Cells as strings and one text colour per row; row 0 of the grid is the header, held apart.
 class GridModel : public QAbstractTableModel {
