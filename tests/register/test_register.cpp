@@ -1,5 +1,6 @@
 #include "component/basgrade.h"
 #include "register/fixture.h"
+#include "support/scripted.h"
 
 #include <QComboBox>
 #include <QLocale>
@@ -104,6 +105,45 @@ TEST_F(Register, CancelledRowsAreRedAndDisableDeleteButNotEditAndTheLastRowIsSel
         EXPECT_TRUE(form.CmdDelete->isEnabled());
         EXPECT_TRUE(form.CmdEdit->isEnabled());
     });
+}
+
+TEST_F(Register, GridKeysAndDoubleClickActOnlyThroughEnabledButtons) {
+    ScriptedMessages messages;
+    company.jobChange(1, QStringLiteral("JC1"), QStringLiteral("2003-03-01"),
+                      company.employee(QStringLiteral("Anu")));
+    company.rights(3, QStringLiteral("ADMIN"));
+    const auto pressEveryKey = [&](FrmMaster& form) {
+        ui::FlexGrid& grid = *form.flexMaster;
+        QStringList modes;
+        for (const auto& [key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                            std::pair{Qt::Key_Return, Qt::ControlModifier}}) {
+            BasGrade().strEntryMode.clear();
+            QTest::keyClick(&grid, key, modifier);
+            modes << BasGrade().strEntryMode;
+        }
+        BasGrade().strEntryMode.clear();
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                           grid.visualRect(grid.model().index(0, 1)).center());
+        modes << BasGrade().strEntryMode;
+        QTest::keyClick(&grid, Qt::Key_Delete);
+        return modes;
+    };
+
+    company.withRegister([&](FrmMaster& form) {
+        form.show();
+        EXPECT_EQ(pressEveryKey(form), QStringList({"E", "N", "E"}));
+        EXPECT_EQ(messages.texts(), QStringList{"Are you sure you want to delete the entry - JC1"});
+        form.hide();
+    });
+    messages.clear();
+    company.withRegister(
+        [&](FrmMaster& form) {
+            form.show();
+            EXPECT_EQ(pressEveryKey(form), QStringList({"", "", ""}));
+            EXPECT_TRUE(messages.shown.empty());
+            form.hide();
+        },
+        3);
 }
 
 TEST_F(Register, TitlesBeyondTheQueryColumnsAreIgnored) {
