@@ -308,12 +308,18 @@ void frmGrade::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    QDialog::done(QDialog::Rejected);
+    closeUnsaved();
 }
 
 void frmGrade::reject() {
     if (QueryUnload())
-        QDialog::reject();
+        closeUnsaved();
+}
+
+// A save that got through has closed the window already, accepted.
+void frmGrade::closeUnsaved() {
+    if (cmdOK->property(kTagProperty).toString() != QLatin1String(kSuccessTag))
+        QDialog::done(QDialog::Rejected);
 }
 
 bool frmGrade::QueryUnload() {

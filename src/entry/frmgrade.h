@@ -97,6 +97,7 @@ protected:
 private:
     void createControls();
     void connectEvents();
+    void closeUnsaved();
     void EmployeeSelect();
     void EmpAllowancePopulate() { EmpLinesPopulate(LineKind::Allowance); }
     void EmpDeductionPopulate() { EmpLinesPopulate(LineKind::Deduction); }

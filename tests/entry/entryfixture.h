@@ -6,12 +6,16 @@
 #include "component/basgrade.h"
 #include "entry/frmgrade.h"
 #include "lineeditor/revisionlist.h"
+#include "register/frmmaster.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "ui/flexgrid.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -128,3 +132,88 @@ inline QStringList unordered(const QTreeWidget* list) {
     all.sort();
     return all;
 }
+
+// Every row a query returns, fields as text joined by "|".
+inline QStringList query(const TestDatabase& db, const QString& sql) {
+    QStringList all;
+    data::Recordset rs = db.db().open(sql);
+    while (!rs.eof()) {
+        QStringList fields;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            fields << rs.text(i);
+        all << fields.join('|');
+        rs.moveNext();
+    }
+    return all;
+}
+
+// The list row of a description.
+inline QTreeWidgetItem* rowOf(const QTreeWidget* list, const QString& description) {
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (list->topLevelItem(i)->text(revcol::Description) == description)
+            return list->topLevelItem(i);
+    ADD_FAILURE() << "no row " << description.toStdString();
+    return nullptr;
+}
+
+// The 1-based position of a description's row.
+inline int positionOf(const QTreeWidget* list, const QString& description) {
+    return list->indexOfTopLevelItem(rowOf(list, description)) + 1;
+}
+
+// The register over the entry data, and New and Edit driven through it: the step receives the
+// entry window the register opened.
+class RegisterDriven : public ::testing::Test {
+protected:
+    using Step = std::function<void(frmGrade&)>;
+
+    void SetUp() override { reloadRegister(); }
+
+    void reloadRegister() {
+        master.reset();
+        master = std::make_unique<FrmMaster>();
+        master->Form_Load();
+    }
+
+    void newJobChange(const Step& step) {
+        modal.then([step](QDialog& dialog) {
+            step(dynamic_cast<frmGrade&>(dialog));
+            return dialog.result();
+        });
+        master->cmdnew_Click();
+    }
+
+    // Opens the job change listed under the number.
+    void editJobChange(const QString& number, const Step& step) {
+        ui::FlexGrid* grid = master->flexMaster;
+        int row = 1;
+        while (row < grid->rows() && grid->textMatrix(row, 1) != number)
+            ++row;
+        ASSERT_LT(row, grid->rows()) << number.toStdString();
+        grid->selectRowAcross(row);
+        const qsizetype before = modal.shown.size();
+        modal.then([step](QDialog& dialog) {
+            step(dynamic_cast<frmGrade&>(dialog));
+            return dialog.result();
+        });
+        master->CmdEdit_Click();
+        ASSERT_EQ(modal.shown.size(), before + 1) << "the entry window was not opened";
+    }
+
+    // Asha to Officer at 1500.50, House Rent raised to 5500, Conveyance dropped, Medical added.
+    static void ashaPromoted(frmGrade& form) {
+        pick(form, "Asha");
+        form.cboNewgrade->setCurrentIndex(form.cboNewgrade->findData(2));
+        form.txtNewbasic->setText(QStringLiteral("1500.50"));
+        form.txtRemarks->setText(QStringLiteral("Promoted"));
+        rowOf(form.lvwAllow, "House Rent")->setText(revcol::RevisedAmount, "5500.00");
+        rowOf(form.lvwAllow, "Conveyance")->setCheckState(0, Qt::Unchecked);
+        addRevisionRow(form.lvwAllow, "Medical", "300.00", "3", "N", "0.00", "US Dollar", true);
+    }
+
+    TestDatabase db;
+    EntryData data{db};
+    ScriptedMessages messages;
+    ScriptedModal modal;
+    std::unique_ptr<FrmMaster> master;
+};

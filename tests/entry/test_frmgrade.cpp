@@ -87,22 +87,6 @@ TEST_F(EntryLoad, AnEmployeeOnAnInactiveDesignationLeavesTheOldJobOpen) {
     EXPECT_TRUE(second->cboOldGrade->isEnabled());
 }
 
-TEST_F(EntryLoad, EditModeFillsTheJobAndEmployeeCombosAndIgnoresEmployeeClicks) {
-    BasGrade().strEntryMode = QStringLiteral("E");
-    frmGrade form;
-    form.Form_Load();
-    EXPECT_EQ(entries(form.cboOldGrade), QStringList({"Junior - Clerk", "Senior - Officer"}));
-    QStringList employees = entries(form.cboEmployee);
-    employees.sort();
-    EXPECT_EQ(employees, QStringList({"Asha-E001 - Rs", "Bruno-E002 - $", "Dina-E004 - Rs"}));
-    EXPECT_EQ(form.cboEmployee->currentIndex(), -1);
-
-    form.cboEmployee->setCurrentIndex(0);
-    EXPECT_EQ(form.lvwAllow->topLevelItemCount(), 0);
-    EXPECT_EQ(form.cboOldGrade->currentIndex(), -1);
-    EXPECT_EQ(form.lblOldBasic->text(), "Old Basic:");
-}
-
 TEST_F(EntryLoad, AFailingStatementDuringSelectionIsShownNotRaised) {
     auto form = openNew();
     db.exec("drop table pay_empdeductions");
