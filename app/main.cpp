@@ -279,7 +279,22 @@ int exportPdf(const Options& options, data::Connection& connection) {
 
 } // namespace
 
+// Exports and screenshots need no display: run them offscreen unless told otherwise.
+void preferOffscreenForWindowlessRuns(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--export-pdf" || arg.startsWith("--export-pdf=") || arg == "--screenshot" ||
+            arg.startsWith("--screenshot=")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return;
+        }
+    }
+}
+
 int main(int argc, char** argv) {
+    preferOffscreenForWindowlessRuns(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvel-host"));
 

@@ -154,10 +154,12 @@ void FrmMaster::buildControls() {
 
     resize(1000, 560);
 
-    connect(cmdnew, &QPushButton::clicked, this, [this] { cmdnew_Click(); });
-    connect(CmdEdit, &QPushButton::clicked, this, [this] { CmdEdit_Click(); });
-    connect(CmdDelete, &QPushButton::clicked, this, [this] { CmdDelete_Click(); });
-    connect(cmPreview, &QPushButton::clicked, this, [this] { cmPreview_Click(); });
+    connect(cmdnew, &QPushButton::clicked, this, [this] { Reported(&FrmMaster::cmdnew_Click); });
+    connect(CmdEdit, &QPushButton::clicked, this, [this] { Reported(&FrmMaster::CmdEdit_Click); });
+    connect(CmdDelete, &QPushButton::clicked, this,
+            [this] { Reported(&FrmMaster::CmdDelete_Click); });
+    connect(cmPreview, &QPushButton::clicked, this,
+            [this] { Reported(&FrmMaster::cmPreview_Click); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
 }
 
@@ -165,21 +167,32 @@ void FrmMaster::connectGridEvents() {
     connect(flexMaster, &ui::FlexGrid::rowColChange, this, [this] { SelectionRule(); });
     connect(flexMaster, &ui::FlexGrid::dblClick, this, [this] {
         if (CmdEdit->isEnabled())
-            CmdEdit_Click();
+            Reported(&FrmMaster::CmdEdit_Click);
     });
     onKeyPress(flexMaster, [this](int& keyAscii) {
         if (keyAscii == 13) {
             if (CmdEdit->isEnabled())
-                CmdEdit_Click();
+                Reported(&FrmMaster::CmdEdit_Click);
         } else if (keyAscii == 10) {
             if (cmdnew->isEnabled())
-                cmdnew_Click();
+                Reported(&FrmMaster::cmdnew_Click);
         }
     });
     onKeyDown(flexMaster, [this](int& keyCode, int) {
         if (keyCode == vbKeyDelete && CmdDelete->isEnabled())
-            CmdDelete_Click();
+            Reported(&FrmMaster::CmdDelete_Click);
     });
+}
+
+void FrmMaster::Reported(void (FrmMaster::*handler)()) {
+    // An error must not leave through the event loop: the clerk sees it and the register
+    // stays usable.
+    try {
+        (this->*handler)();
+    } catch (const data::DbError& error) {
+        MsgBox(error.description());
+        Form_Activate();
+    }
 }
 
 void FrmMaster::Form_Load() {

@@ -89,6 +89,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Runs a button or grid handler, showing a database error instead of letting it escape.
+    void Reported(void (FrmMaster::*handler)());
     void buildControls();
     void connectGridEvents();
     void ResolveTableNames();

@@ -264,3 +264,24 @@ TEST(RightsTest, LetterAndRightsAreNormalisedInPlace) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RegisterHandlers, ADatabaseErrorInAButtonIsShownAndTheRegisterStaysUsable) {
+    TestDatabase db;
+    RegisterFixture company{db};
+    const int anu = company.employee(QStringLiteral("Anu"));
+    company.jobChange(1, QStringLiteral("JC1"), QStringLiteral("2003-03-02"), anu);
+    ScriptedMessages messages;
+    company.withRegister([&](FrmMaster& form) {
+        ASSERT_TRUE(form.CmdDelete->isEnabled());
+        db.db().close(); // the connection is lost while the register is open
+        QTest::mouseClick(form.CmdDelete, Qt::LeftButton);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(messages.shown[0].text.startsWith("Operation is not allowed"));
+        EXPECT_EQ(messages.shown[0].title, "Payroll");
+        EXPECT_EQ(form.flexMaster->textMatrix(1, 1), "JC1");
+    });
+}
+
+} // namespace
