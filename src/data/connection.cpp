@@ -344,19 +344,23 @@ QString textOf(const QVariant& value) {
     }
 }
 
-double leadingNumber(const QString& text) {
-    const QString t = text.trimmed();
+double leadingNumber(QStringView text) {
+    const QStringView t = text.trimmed();
     qsizetype i = 0;
     if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))
         ++i;
     const qsizetype digitsStart = i;
     bool point = false;
-    while (i < t.size() && (t[i].isDigit() || (!point && t[i] == QLatin1Char('.')))) {
-        if (t[i] == QLatin1Char('.'))
+    bool digits = false;
+    for (; i < t.size(); ++i) {
+        if (t[i].isDigit())
+            digits = true;
+        else if (t[i] == QLatin1Char('.') && !point)
             point = true;
-        ++i;
+        else
+            break;
     }
-    if (i == digitsStart)
+    if (!digits || i == digitsStart)
         return 0.0;
     bool ok = false;
     const double value = t.left(i).toDouble(&ok);

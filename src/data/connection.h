@@ -137,7 +137,7 @@ private:
 // ("1500.5"), dates as yyyy-MM-dd.
 QString textOf(const QVariant& value);
 // Leading number of a text: digits with an optional sign and decimal point; 0 when none.
-double leadingNumber(const QString& text);
+double leadingNumber(QStringView text);
 // A date from a value held as a date or as ISO text; invalid when it is neither.
 QDate dateOf(const QVariant& value);
 

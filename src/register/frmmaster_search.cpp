@@ -1,5 +1,7 @@
 #include "register/frmmaster.h"
 
+#include "data/connection.h"
+
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "ui/flexgrid.h"
@@ -32,25 +34,6 @@ public:
 private:
     std::function<void()> handler_;
 };
-
-// The value of the number a text begins with (sign, digits, one point); 0 when none.
-double leadingValue(QStringView text) {
-    qsizetype end = 0;
-    if (end < text.size() && (text[end] == QLatin1Char('-') || text[end] == QLatin1Char('+')))
-        ++end;
-    bool point = false;
-    bool digits = false;
-    for (; end < text.size(); ++end) {
-        const QChar ch = text[end];
-        if (ch.isDigit())
-            digits = true;
-        else if (ch == QLatin1Char('.') && !point)
-            point = true;
-        else
-            break;
-    }
-    return digits ? text.left(end).toDouble() : 0.0;
-}
 
 int compareNumbers(double a, double b) {
     return a < b ? -1 : (a > b ? 1 : 0);
@@ -115,12 +98,12 @@ void FrmMaster::GridSearch() {
     const QString typed = txtsearch->text();
     const qsizetype length = typed.size();
     const QStringView key = QStringView(typed).trimmed();
-    const double keyValue = numeric ? leadingValue(key) : 0.0;
+    const double keyValue = numeric ? data::leadingNumber(key) : 0.0;
     while (low <= high) {
         const int middle = (low + high) / 2;
         const QStringView cell = QStringView(grid.text(middle, col)).trimmed().left(length);
-        const int order =
-            numeric ? compareNumbers(leadingValue(cell), keyValue) : ui::compareAsText(cell, key);
+        const int order = numeric ? compareNumbers(data::leadingNumber(cell), keyValue)
+                                  : ui::compareAsText(cell, key);
         if (order > 0) {
             high = middle - 1;
         } else if (order < 0) {

@@ -95,13 +95,13 @@ TEST(ValueText, NumbersInPlainDecimalWhateverTheLocale) {
 }
 
 TEST(LeadingNumber, ReadsTheLeadingNumberLikeThePayrollSuiteDoes) {
-    EXPECT_DOUBLE_EQ(data::leadingNumber("12abc"), 12);
-    EXPECT_DOUBLE_EQ(data::leadingNumber("  1500.50"), 1500.5);
-    EXPECT_DOUBLE_EQ(data::leadingNumber("-5"), -5);
-    EXPECT_DOUBLE_EQ(data::leadingNumber(""), 0);
-    EXPECT_DOUBLE_EQ(data::leadingNumber("abc"), 0);
-    EXPECT_DOUBLE_EQ(data::leadingNumber("1e309"), 1);
-    EXPECT_DOUBLE_EQ(data::leadingNumber("1.2.3"), 1.2);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u"12abc"), 12);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u"  1500.50"), 1500.5);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u"-5"), -5);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u""), 0);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u"abc"), 0);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u"1e309"), 1);
+    EXPECT_DOUBLE_EQ(data::leadingNumber(u"1.2.3"), 1.2);
 }
 
 } // namespace
