@@ -53,14 +53,17 @@ std::unique_ptr<FrmMaster> loadRegister(const Installation& installation);
 // The grid row of a job change, 0 when it is not listed.
 int registerRow(FrmMaster& frm, qint32 jobChangeId);
 
-// One search keystroke on the employee-name column: the text typed so far is already searched
-// once (so the grid is in order), then `text` is searched and timed. Empty, with `problem`,
-// when the selected row's name does not begin with the text.
-std::optional<double> timeSearch(FrmMaster& frm, const QString& before, const QString& text,
+// One search keystroke on the employee-name column of the shown register: the text typed so
+// far is searched once (so the grid is in order), then the key is typed and timed up to the
+// grid's repaint. Empty, with `problem`, when the selected row's name does not begin with the
+// text.
+std::optional<double> timeSearch(FrmMaster& frm, const QString& before, QChar key,
                                  QString& problem);
-// One sort on the employee-name column, ascending, from the order of the number column.
-// Empty, with `problem`, when the rows are not in name order afterwards.
+// One sort on the employee-name column, ascending, from the order of the number column, up to
+// the grid's repaint. Empty, with `problem`, when the rows are not in name order afterwards.
 std::optional<double> timeSort(FrmMaster& frm, QString& problem);
+
+// The following act on a register from loadRegister, whose load completed the caller context.
 
 // New from the register, the entry window driven as a clerk would (employee, new job, new
 // basic, lines to ten of each kind), and the save button's click timed. Empty when the save
