@@ -33,6 +33,23 @@ bool isConstraintViolation(const QSqlError& error) {
     return text.contains(QLatin1String("constraint")) || text.contains(QLatin1String("unique"));
 }
 
+// The lock was not to be had, or the server chose this transaction to lose a conflict.
+bool isLockConflict(const QSqlError& error, Dialect::Kind kind) {
+    const QString code = error.nativeErrorCode();
+    bool ok = false;
+    const int number = code.toInt(&ok);
+    switch (kind) {
+    case Dialect::Kind::SQLite:
+        return ok && ((number & 0xff) == 5 || (number & 0xff) == 6); // SQLITE_BUSY, SQLITE_LOCKED
+    case Dialect::Kind::Postgres:
+        return code == QLatin1String("40001") || code == QLatin1String("40P01") ||
+               code == QLatin1String("55P03");
+    case Dialect::Kind::TSql:
+        return ok && (number == 1205 || number == 1222); // deadlock victim, lock timeout
+    }
+    return false;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- Recordset
@@ -243,7 +260,9 @@ DbError Connection::errorFrom(const QSqlError& error, const QString& sql) const 
     QString description = error.databaseText().trimmed();
     if (description.isEmpty())
         description = error.text().trimmed();
-    const int number = isConstraintViolation(error) ? kErrIntegrityViolation : kErrGeneric;
+    const int number = isConstraintViolation(error)             ? kErrIntegrityViolation
+                       : isLockConflict(error, dialect_.kind()) ? kErrLockConflict
+                                                                : kErrGeneric;
     return DbError(number, QStringLiteral("Connection"), description);
 }
 
@@ -285,16 +304,22 @@ int Connection::execute(const QString& sql, const QVariantList& binds) {
 void Connection::beginTrans() {
     requireOpen(QStringLiteral("Connection"));
     trace(QStringLiteral("begin transaction"));
-    if (!database().transaction())
+    if (dialect_.kind() == Dialect::Kind::SQLite) {
+        // A writer takes the write lock at the start: a transaction that reads first and then
+        // asks for the lock can be refused outright while another waits to commit.
+        transactionStatement(QStringLiteral("BEGIN IMMEDIATE"));
+    } else if (!database().transaction()) {
         throw errorFrom(database().lastError(), QStringLiteral("begin"));
+    }
     inTransaction_ = true;
 }
 
 void Connection::commitTrans() {
     requireOpen(QStringLiteral("Connection"));
     trace(QStringLiteral("commit"));
-    const bool ok = database().commit();
-    if (!ok)
+    if (dialect_.kind() == Dialect::Kind::SQLite)
+        transactionStatement(QStringLiteral("COMMIT"));
+    else if (!database().commit())
         throw errorFrom(database().lastError(), QStringLiteral("commit"));
     inTransaction_ = false;
 }
@@ -304,7 +329,18 @@ void Connection::rollbackTrans() {
     if (!isOpen())
         return;
     trace(QStringLiteral("rollback"));
+    if (dialect_.kind() == Dialect::Kind::SQLite) {
+        // SQLite may have rolled back by itself already; there is nothing left to undo then.
+        QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
     database().rollback();
+}
+
+void Connection::transactionStatement(const QString& sql) {
+    QSqlQuery query(database());
+    if (!query.exec(sql))
+        throw errorFrom(query.lastError(), sql);
 }
 
 // ---------------------------------------------------------------- TransactionGuard

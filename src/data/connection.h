@@ -108,6 +108,7 @@ public:
 private:
     void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);
     void requireOpen(const QString& source) const;
+    void transactionStatement(const QString& sql);
     void trace(const QString& sql);
 
     QString name_;

@@ -9,6 +9,9 @@ namespace data {
 inline constexpr int kErrConnectionClosed = 3709; // closed or never opened
 inline constexpr int kErrIntegrityViolation = static_cast<int>(0x80040E2Fu); // constraint violated
 inline constexpr int kErrGeneric = static_cast<int>(0x80004005u);
+// Another connection held the data locked too long, or the server gave up this transaction to
+// let another through (deadlock, serialization failure): trying again may succeed.
+inline constexpr int kErrLockConflict = static_cast<int>(0x80040E31u);
 inline constexpr int kErrCannotCreateObject = 429;
 
 // The one error type of the database layer: what a handler shows or passes on.

@@ -55,6 +55,8 @@ public:
     qint32 lngGradeID = 0;
     qint16 intNewGrade = 0;
     qint16 intGradeID = 0;
+    // How often the last save lost a race with another clerk and was tried again.
+    int intSaveRetries = 0;
 
     QGroupBox* fraall = nullptr;
     QGroupBox* fraGrade = nullptr;

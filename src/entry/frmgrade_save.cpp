@@ -12,6 +12,8 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QTreeWidget>
 #include <optional>
 #include <vector>
@@ -24,6 +26,17 @@ QString company() {
 
 bool editMode() {
     return BasGrade().strEntryMode == QLatin1String("E");
+}
+
+// A save that lost a race with another clerk is tried again from the start, with fresh
+// numbers, up to this many times in all.
+constexpr int kSaveAttempts = 5;
+
+// Lost races: the id or number was taken meanwhile by another clerk's save (only a new job
+// change is numbered), or the database stayed locked.
+bool lostRace(const data::DbError& error) {
+    return error.number() == data::kErrLockConflict ||
+           (!editMode() && error.number() == data::kErrIntegrityViolation);
 }
 
 qint64 typeIdOf(const QTreeWidgetItem* row) {
@@ -115,15 +128,25 @@ void frmGrade::cmdOK_Click() {
         return;
     }
     RegisterRowsKeeper registerRows;
-    try {
-        data::TransactionGuard transaction(adocon());
-        Save();
-        transaction.commit();
-    } catch (const data::DbError& error) {
-        cmdOK->setProperty(kTagProperty, QString());
-        registerRows.restore();
-        MsgBox(error.description());
-        return;
+    intSaveRetries = 0;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            data::TransactionGuard transaction(adocon());
+            Save();
+            transaction.commit();
+            break;
+        } catch (const data::DbError& error) {
+            cmdOK->setProperty(kTagProperty, QString());
+            registerRows.restore();
+            if (attempt < kSaveAttempts && lostRace(error)) {
+                ++intSaveRetries;
+                // Clerks that collided spread out before they try again, further each time.
+                QThread::msleep(QRandomGenerator::global()->bounded(20u << attempt));
+                continue;
+            }
+            MsgBox(error.description());
+            return;
+        }
     }
     QDialog::done(QDialog::Accepted);
 }
