@@ -11,7 +11,8 @@ namespace {
 
 // PostgreSQL takes at most 65535 parameters in one statement.
 constexpr int kMaxBindsPerStatement = 30000;
-constexpr int kMaxRowsPerBatch = 1000;
+// Larger statements cost the server more to parse than they save in round trips.
+constexpr int kMaxRowsPerBatch = 250;
 
 QVariant variantOf(const Cell& cell) {
     switch (cell.kind()) {
