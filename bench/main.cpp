@@ -220,15 +220,15 @@ public:
             return;
         }
         const double before = figures[0].toDouble() / 1024.0;
-        peakMb_ = figures[1].toDouble() / 1024.0;
+        const double peak = figures[1].toDouble() / 1024.0;
         memoryLine_ =
             QStringLiteral("peak memory (VmHWM) with the %1-row register loaded: %2 MB (%3 MB "
                            "before the load); goal < %4 MB: %5")
                 .arg(rowsText(rows))
-                .arg(peakMb_, 0, 'f', 1)
+                .arg(peak, 0, 'f', 1)
                 .arg(before, 0, 'f', 1)
                 .arg(kMemoryGoalMb)
-                .arg(peakMb_ < kMemoryGoalMb ? QStringLiteral("yes") : QStringLiteral("NO"));
+                .arg(peak < kMemoryGoalMb ? QStringLiteral("yes") : QStringLiteral("NO"));
     }
 
     void report() const {
@@ -252,7 +252,6 @@ private:
     std::vector<bench::Measurement> rows_;
     QStringList problems_;
     QString memoryLine_;
-    double peakMb_ = 0.0;
 };
 
 } // namespace

@@ -7,12 +7,9 @@
 
 namespace bench {
 
-std::vector<double> timeRepeated(int repetitions, const std::function<void()>& step,
-                                 const std::function<void()>& prepare) {
+std::vector<double> timeRepeated(int repetitions, const std::function<void()>& step) {
     std::vector<double> times;
     for (int i = 0; i < repetitions; ++i) {
-        if (prepare)
-            prepare();
         QElapsedTimer timer;
         timer.start();
         step();

@@ -7,9 +7,8 @@
 
 namespace bench {
 
-// Milliseconds of each repetition of a step; prepare runs before each one, untimed.
-std::vector<double> timeRepeated(int repetitions, const std::function<void()>& step,
-                                 const std::function<void()>& prepare = {});
+// Milliseconds of each repetition of a step.
+std::vector<double> timeRepeated(int repetitions, const std::function<void()>& step);
 double median(std::vector<double> values);
 
 // A line of the results table.
