@@ -265,14 +265,14 @@ int main(int argc, char** argv) {
         "Times the job-change register, search, sort, save and cancellation on generated "
         "payroll databases, beside raw SQLite floors."));
     parser.addHelpOption();
-    const QCommandLineOption rowsOption(QStringLiteral("rows"),
-                                        QStringLiteral("Job changes in the large database."),
-                                        QStringLiteral("N"), QStringLiteral("100000"));
-    const QCommandLineOption employeesOption(QStringLiteral("employees"),
-                                             QStringLiteral("Employees in the large database."),
-                                             QStringLiteral("M"), QStringLiteral("20000"));
+    const QCommandLineOption rowsOption(
+        QStringLiteral("rows"), QStringLiteral("Job changes in the large database (100000)."),
+        QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption employeesOption(
+        QStringLiteral("employees"), QStringLiteral("Employees in the large database (20000)."),
+        QStringLiteral("M"), QStringLiteral("20000"));
     const QCommandLineOption repsOption(QStringLiteral("reps"),
-                                        QStringLiteral("Repetitions of each measurement."),
+                                        QStringLiteral("Repetitions of each measurement (5)."),
                                         QStringLiteral("K"), QStringLiteral("5"));
     const QCommandLineOption pgOption(
         QStringLiteral("pg"),

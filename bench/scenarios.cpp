@@ -140,6 +140,7 @@ public:
 Installation::Installation(const QString& file, const QDate& processDate)
     : file_(file), processDate_(processDate), connection_(std::make_shared<data::Connection>()) {
     connection_->openSqlite(file);
+    data::ResolveTableNames(*connection_, tables_);
 }
 
 void Installation::enter() const {
@@ -153,8 +154,7 @@ void Installation::enter() const {
 }
 
 std::vector<qint32> Installation::employeesForNewJobChanges(int offset, int count) const {
-    data::ResolvedTableNames t;
-    data::ResolveTableNames(*connection_, t);
+    const data::ResolvedTableNames& t = tables_;
     const QString sql =
         QStringLiteral("select eEmpID from ") + t.pemployee +
         QStringLiteral(" e where eCompanyID = 1 and eActive = 1 and eEmpID % 3 = ? and (select "
@@ -177,8 +177,7 @@ std::vector<qint32> Installation::employeesForNewJobChanges(int offset, int coun
 }
 
 std::vector<qint32> Installation::latestJobChanges(int offset, int count) const {
-    data::ResolvedTableNames t;
-    data::ResolveTableNames(*connection_, t);
+    const data::ResolvedTableNames& t = tables_;
     const QString gc = t.pEmployeegradeChange;
     std::vector<qint32> ids;
     for (data::Recordset rs = connection_->open(
@@ -195,8 +194,7 @@ std::vector<qint32> Installation::latestJobChanges(int offset, int count) const 
 }
 
 RawJobChange Installation::newJobChange(qint32 employee) const {
-    data::ResolvedTableNames t;
-    data::ResolveTableNames(*connection_, t);
+    const data::ResolvedTableNames& t = tables_;
     RawJobChange change;
     change.employee = employee;
     change.date = processDate_;

@@ -2,6 +2,7 @@
 
 #include "bench/rawfloor.h"
 #include "data/connection.h"
+#include "data/tablenames.h"
 
 #include <QDate>
 #include <QString>
@@ -37,6 +38,7 @@ private:
     QString file_;
     QDate processDate_;
     data::ConnectionPtr connection_;
+    data::ResolvedTableNames tables_;
 };
 
 // Messages shown while the benchmark drives the windows, answered OK (or Yes) at once.
