@@ -389,7 +389,8 @@ double leadingNumber(QStringView text) {
     bool point = false;
     bool digits = false;
     for (; i < t.size(); ++i) {
-        if (t[i].isDigit())
+        // Only 0 to 9: another script's digits end the number as letters do.
+        if (t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'))
             digits = true;
         else if (t[i] == QLatin1Char('.') && !point)
             point = true;
