@@ -294,6 +294,34 @@ TEST_F(Faults, ASaveThatLosesARaceIsTriedAgainUpToItsBound) {
     });
 }
 
+// A writer kept waiting for a lock past its patience is told so by the lock-conflict number, the
+// one a save tries again on.
+TEST(LockConflicts, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
+    TestDatabase db;
+    db.exec("insert into pay_users (companyid, userid, username) values (1, 1, 'Admin')");
+    const QString update = "update pay_users set username = 'x' where userid = 1";
+    data::Connection waiting;
+    if (db.isPostgres()) {
+        waiting.openPostgres(qEnvironmentVariable("QUORVEL_TEST_PG") +
+                             " dbname=" + db.db().database().databaseName());
+        waiting.execute("set lock_timeout = '50ms'");
+    } else {
+        waiting.openOdbc("Driver=SQLite3;Database=" + db.sqlitePath() + ";Timeout=50");
+    }
+    db.db().beginTrans();
+    db.exec(update);
+    try {
+        waiting.beginTrans();
+        waiting.execute(update);
+        ADD_FAILURE() << "the second writer was not kept waiting";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description().toStdString();
+    }
+    waiting.rollbackTrans();
+    db.db().rollbackTrans();
+    ++faultsInjected;
+}
+
 class FaultFigures : public ::testing::Environment {
 public:
     void TearDown() override {
