@@ -1,203 +1,180 @@
-// The report engine and the job change report: what the PDF holds, where the data comes from,
-// and that no parameter value can change a query.
-
 #include "component/basgrade.h"
-#include "data/connection.h"
-#include "data/schema.h"
+#include "register/frmmaster.h"
 #include "report/engine.h"
 #include "report/export.h"
-#include "report/jobchange.h"
 #include "report/reportcontrol.h"
-#include "report/reporttesting.h"
+#include "support/scripted.h"
 #include "support/testdb.h"
+#include "ui/flexgrid.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QLocale>
-#include <QRegularExpression>
-#include <QSet>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <memory>
+#include <utility>
 
 namespace {
 
-QString amount(const QString& symbol, double value) {
-    return symbol + QLatin1Char(' ') + QLocale(QLocale::English).toString(value, 'f', 2);
-}
-
-class JobChangeReport : public ::testing::Test {
+// The demo database, with a settings file that names no data source so that a user's own data
+// sources never leak into a test.
+class ReportTest : public ::testing::Test {
 protected:
-    void SetUp() override { db.loadDemo(); }
-    void TearDown() override { BasGrade() = CallerContext{}; }
-
+    ReportTest() { db.loadDemo(); }
+    ~ReportTest() override {
+        BasGrade() = CallerContext{};
+        swapSources(savedSources);
+    }
+    static QByteArray swapSources(const QByteArray& file) {
+        const QByteArray old = qgetenv("QUORVEL_DATASOURCES");
+        qputenv("QUORVEL_DATASOURCES", file);
+        return old;
+    }
     QString out(const QString& name) const { return dir.filePath(name); }
 
-    // The job change report rendered for the company's job change, as a preview would get it.
-    report::RenderedReport render(qint32 id, data::Connection& source) {
-        report::ReportControl control([&source]() -> data::Connection& { return source; });
-        report::setUpJobChangeReport(control, db.db(), physical("pusers"), 1, QString::number(id),
-                                     1);
-        std::optional<report::RenderedReport> got;
-        control.setPreviewSink([&got](const report::RenderedReport& report,
-                                      const report::ReportControl&) { got = report; });
-        control.setAction(1);
-        return *got;
-    }
-
-    // Each line of a job change as the report shows it: description, old, revised, change.
-    QList<QStringList> expectedLines(const QString& kind, qint32 id) const {
-        const bool allowance = kind == QLatin1String("a");
-        const QString types = physical(allowance ? "pallowances" : "pdeductions");
-        const QString sql =
-            allowance
-                ? "select t.aDescription, c.symbol, l.egcaoldamount, l.egcarevamount, l.egcatype "
-                  "from %1 l, %2 t, %3 c where l.egcacompanyid = 1 and l.egcagcid = %4 and "
-                  "t.aCompanyID = 1 and t.aAllowanceID = l.egcaallowanceid and c.CompanyID = 1 "
-                  "and c.CurrencyID = t.aCurrencyID order by l.egcadetailid"
-                : "select t.dDescription, c.symbol, l.egcdoldamount, l.egcdrevamount, l.egcdtype "
-                  "from %1 l, %2 t, %3 c where l.egcdcompanyid = 1 and l.egcdgcid = %4 and "
-                  "t.dCompanyID = 1 and t.dDedID = l.egcddeductionid and c.CompanyID = 1 "
-                  "and c.CurrencyID = t.dCurrencyID order by l.egcddetailid";
-        data::Recordset rs =
-            db.db().open(sql.arg(physical(allowance ? "pempgcAllowance" : "pempgcdeductions"),
-                                 types, physical("pcurrencymaster"))
-                             .arg(id));
-        QList<QStringList> lines;
-        for (; !rs.eof(); rs.moveNext()) {
-            const QString type = rs.text(4);
-            const QString symbol = rs.text(1);
-            lines << QStringList{
-                rs.text(0),
-                type == "N" ? QStringLiteral("—") : amount(symbol, rs.field(2).toDouble()),
-                type == "R" ? QStringLiteral("—") : amount(symbol, rs.field(3).toDouble()),
-                type == "O"   ? QStringLiteral("Kept")
-                : type == "N" ? QStringLiteral("Added")
-                              : QStringLiteral("Removed")};
-        }
-        return lines;
-    }
-
-    NoDataSources dataSources;
-    TestDatabase db;
     QTemporaryDir dir;
+    QByteArray savedSources = swapSources(dir.filePath("none.ini").toUtf8());
+    TestDatabase db;
+    ScriptedMessages messages;
+    ScriptedModal modal;
 };
 
-TEST_F(JobChangeReport, ExportedPdfHoldsTheJobChangeAndEveryLine) {
-    QString error;
-    ASSERT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 39, out("jc39.pdf"), error), 0)
-        << error.toStdString();
-    ASSERT_TRUE(isPdf(out("jc39.pdf")));
-    const std::optional<QString> text = pdfText(out("jc39.pdf"));
-    if (!text)
-        GTEST_SKIP() << "pdftotext is not installed";
-    const QStringList rows = text->split('\n');
-    const auto rowWith = [&rows](const QString& start) {
-        for (const QString& row : rows) {
-            if (row.trimmed().startsWith(start))
-                return row.simplified();
-        }
-        return QString();
-    };
+QStringList expectedCalls(const QString& company, const QString& id, const QString& userName) {
+    QStringList calls = QStringLiteral("9=false 123=true 122=true 120=true 119=true 125=true "
+                                       "124=true 121=true 67=2")
+                            .split(' ');
+    calls << "8=Job Change"
+          << "106=pdsodbc.dll,payrolldsn,payroll,mirevantolk"
+          << "3=" + QCoreApplication::applicationDirPath() + "/reports/rptEmpGradeChange.rpt"
+          << "81[0]=@intCompanyID;" + company + ";true"
+          << "81[1]=@intGradeChangeID;" + id + ";true"
+          << "81[2]=strReportName;Job Change;true";
+    if (!userName.isNull())
+        calls << "81[3]=strUserName;" + userName + ";true";
+    return calls << "17=1";
+}
 
-    EXPECT_TRUE(text->contains("JC39"));
-    EXPECT_TRUE(text->contains("17 Jul 2025"));
-    EXPECT_TRUE(text->contains("E0126"));
-    EXPECT_TRUE(text->contains("Seo-yeon Tan"));
-    EXPECT_EQ(rowWith("Grade"), "Grade Senior Senior");
-    EXPECT_EQ(rowWith("Designation"), "Designation Sales Executive Engineer");
-    EXPECT_EQ(rowWith("Basic pay"), "Basic pay Rs 54,200.00 Rs 56,500.00");
-    EXPECT_TRUE(text->contains("Printed by Administrator on"));
-    EXPECT_TRUE(text->contains("Page 1 of 1"));
-
-    QSet<QString> changes;
-    for (const QString& kind : {QStringLiteral("a"), QStringLiteral("d")}) {
-        const QList<QStringList> lines = expectedLines(kind, 39);
-        ASSERT_FALSE(lines.isEmpty());
-        for (const QStringList& line : lines) {
-            EXPECT_EQ(rowWith(line[0]), line.join(' ')) << line.join(' ').toStdString();
-            changes << line[3];
-        }
+// A register whose first two rows are job changes 39 and 225 of the demo company, previewing
+// into bodies and footers.
+class Preview : public ReportTest {
+protected:
+    Preview() {
+        db.useContext(1, 1, QDate(2026, 11, 30));
+        master = std::make_unique<FrmMaster>();
+        master->flexMaster->clearGrid(7, 3);
+        master->flexMaster->setTextMatrix(1, 0, "39");
+        master->flexMaster->setTextMatrix(2, 0, "225");
+        master->flexMaster->setRow(1);
+        if (!master->cRptGradeChange)
+            master->cRptGradeChange = std::make_unique<report::ReportControl>();
+        master->cRptGradeChange->setPreviewSink(
+            [this](const report::RenderedReport& report, const report::ReportControl& from) {
+                EXPECT_EQ(from.windowTitle(), "Job Change");
+                bodies << report.plainText();
+                QTextDocument footer;
+                footer.setHtml(report.footerHtml(1, 1));
+                footers << footer.toPlainText();
+            });
     }
-    EXPECT_EQ(changes, (QSet<QString>{"Kept", "Added", "Removed"}));
-}
-
-TEST_F(JobChangeReport, UnknownJobChangeGivesStatusTwoAndNoFile) {
-    QString error;
-    EXPECT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 99999, out("none.pdf"), error), 2);
-    EXPECT_TRUE(error.contains("99999"));
-    EXPECT_FALSE(QFile::exists(out("none.pdf")));
-    // A job change of another company is unknown too.
-    EXPECT_EQ(report::exportJobChangePdf(db.db(), 3, 1, 39, out("none.pdf"), error), 2);
-}
-
-TEST_F(JobChangeReport, CancelledJobChangeShowsItsStateAndRemark) {
-    const QString text = render(225, db.db()).plainText();
-    EXPECT_TRUE(text.contains("CANCELLED"));
-    EXPECT_TRUE(text.contains("Clerk Two:basic pay typed wrong"));
-    EXPECT_TRUE(text.contains("No deduction lines."));
-    EXPECT_FALSE(render(39, db.db()).plainText().contains("CANCELLED"));
-}
-
-TEST_F(JobChangeReport, ManyLinesFlowOntoMorePagesUnderTheirHeadings) {
-    for (int line = 10; line < 90; ++line)
-        db.exec(QStringLiteral("insert into %1 (egcacompanyid, egcagcid, egcadetailid, "
-                               "egcaallowanceid, egcaoldamount, egcarevamount, egcatype) values "
-                               "(1, 39, %2, 3, 0, %3, 'N')")
-                    .arg(physical("pempgcAllowance"))
-                    .arg(line)
-                    .arg(line * 10));
-    QString error;
-    ASSERT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 39, out("long.pdf"), error), 0);
-    const std::optional<QString> text = pdfText(out("long.pdf"));
-    if (!text)
-        GTEST_SKIP() << "pdftotext is not installed";
-    const QRegularExpressionMatch pages = QRegularExpression("Page 1 of (\\d+)").match(*text);
-    ASSERT_TRUE(pages.hasMatch());
-    const int count = pages.captured(1).toInt();
-    EXPECT_GE(count, 2);
-    EXPECT_TRUE(text->contains(QStringLiteral("Page %1 of %1").arg(count)));
-    EXPECT_TRUE(text->contains("Rs 890.00")); // the last line
-    EXPECT_GE(text->count("Old amount"), 3);  // the headings again on the next page
-}
-
-TEST_F(JobChangeReport, PayrollDataSourceIsTheSettingsFilesDatabaseElseTheHosts) {
-    data::Connection other;
-    other.openSqlite(out("other.sqlite"));
-    data::createSchema(other);
-    data::loadDemoData(other);
-    other.execute("update " + physical("pEmployeegradeChange") +
-                  " set egcNo = 'JC39-OTHER' where egcId = 39");
-    other.close();
-
-    EXPECT_TRUE(render(39, db.db()).plainText().contains("JC39"));
-    dataSources.name("PayrollDSN", "sqlite", out("other.sqlite"));
-    EXPECT_TRUE(render(39, db.db()).plainText().contains("JC39-OTHER"));
-
-    dataSources.name("payrolldsn", "oracle", "x");
-    try {
-        render(39, db.db());
-        FAIL() << "no error";
-    } catch (const data::DbError& error) {
-        EXPECT_TRUE(error.description().contains("oracle"));
+    QStringList press() {
+        master->cRptGradeChange->clearCalls();
+        master->cmPreview_Click();
+        return master->cRptGradeChange->calls();
     }
+
+    std::unique_ptr<FrmMaster> master;
+    QStringList bodies;
+    QStringList footers;
+};
+
+TEST_F(Preview, EveryPressGivesTheControlEveryValueInOrderAndAMissingUserNone) {
+    EXPECT_EQ(press(), expectedCalls("1", "39", "Administrator"));
+    ASSERT_EQ(bodies.size(), 1);
+    EXPECT_TRUE(bodies[0].contains("JC39"));
+    EXPECT_TRUE(footers[0].contains("Printed by Administrator"));
+
+    master->flexMaster->setRow(2);
+    EXPECT_EQ(press(), expectedCalls("1", "225", "Administrator"));
+    ASSERT_EQ(bodies.size(), 2);
+    EXPECT_TRUE(bodies[1].contains("JC225"));
+    EXPECT_FALSE(bodies[1].contains("JC39"));
+
+    // The user name is trimmed and found whatever the company.
+    db.exec("insert into " + physical("pusers") +
+            " (companyid, userid, username) values (1, 7, '  Only In One  ')");
+    db.useContext(2, 7, QDate(2026, 11, 30));
+    EXPECT_EQ(press(), expectedCalls("2", "225", "Only In One"));
+
+    db.useContext(1, 99, QDate(2026, 11, 30));
+    master->flexMaster->setRow(1);
+    EXPECT_EQ(press(), expectedCalls("1", "39", QString()));
+    EXPECT_TRUE(bodies.last().contains("Seo-yeon Tan"));
+    EXPECT_FALSE(footers.last().contains("Printed by"));
+    EXPECT_TRUE(footers.last().contains("Printed on"));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(JobChangeReport, MissingReportFileIsNamedInTheError) {
+TEST_F(Preview, FirstCellEmptyOrNotAPositiveNumberDoesNothing) {
+    for (const char* cell : {"", "0", "-4", "abc"}) {
+        master->flexMaster->setTextMatrix(1, 0, cell);
+        EXPECT_TRUE(press().isEmpty()) << cell;
+    }
+    EXPECT_TRUE(bodies.isEmpty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Preview, FailingQueriesShowTheirMessageAndTheRegisterGoesOn) {
+    const QString lines = physical("pempgcAllowance");
+    db.exec("update linktable set linktablename = 'pay_gone' where tablename = 'pempgcAllowance'");
+    press();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Payroll");
+    EXPECT_EQ(messages.shown[0].icon, ui::MsgIcon::Information);
+    EXPECT_TRUE(messages.shown[0].text.contains("pay_gone"))
+        << messages.shown[0].text.toStdString();
+    EXPECT_TRUE(bodies.isEmpty());
+
+    // The user-name look-up fails before the report runs.
+    const QString users = std::exchange(BasGrade().tables.pusers, "pay_nobody");
+    db.exec("update linktable set linktablename = '" + lines +
+            "' where tablename = 'pempgcAllowance'");
+    EXPECT_FALSE(press().contains("17=1"));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[1].text.contains("pay_nobody"));
+
+    BasGrade().tables.pusers = users;
+    press();
+    EXPECT_EQ(messages.shown.size(), 2u);
+    ASSERT_EQ(bodies.size(), 1);
+    EXPECT_TRUE(bodies[0].contains("JC39"));
+}
+
+TEST_F(Preview, QuoteInTheSelectedIdNeverReachesAQuery) {
+    const auto before = db.snapshot();
+    master->flexMaster->setTextMatrix(1, 0, "39' or '1'='1");
+    press();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains("@intGradeChangeID"));
+    EXPECT_TRUE(bodies.isEmpty());
+    EXPECT_EQ(db.snapshot(), before);
+}
+
+TEST_F(ReportTest, MissingReportFileIsNamedInTheError) {
     report::ReportControl control([this]() -> data::Connection& { return db.db(); });
-    bool ran = false;
-    control.setPreviewSink(
-        [&ran](const report::RenderedReport&, const report::ReportControl&) { ran = true; });
     control.setReportFileName(out("rptMissing.rpt"));
     try {
         control.setAction(1);
-        FAIL() << "no error";
+        ADD_FAILURE() << "no error";
     } catch (const data::DbError& error) {
         EXPECT_TRUE(error.description().contains(out("rptMissing.rpt")));
     }
-    EXPECT_FALSE(ran);
 }
 
-TEST_F(JobChangeReport, QuotedParameterValuesAreBoundNotSpliced) {
+TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     db.exec("insert into " + physical("pemployee") +
             " (eCompanyID, eEmpID, eempno, eName, eActive) values (1, 9001, 'E9001', "
             "'Ann O''Neill', 1)");
@@ -211,14 +188,13 @@ TEST_F(JobChangeReport, QuotedParameterValuesAreBoundNotSpliced) {
            " where eName = @strName and eCompanyID = 1\n"
            "[layout]\n{{#people}}[{{name}}|{{literal}}]{{/people}}\n";
     file.close();
-    const QString trace = out("trace.sql");
-    db.db().setTraceFile(trace);
+    db.db().setTraceFile(out("trace.sql"));
 
     const auto run = [&](const QString& name) {
         report::ReportControl control([this]() -> data::Connection& { return db.db(); });
         QString text;
         control.setPreviewSink(
-            [&text](const report::RenderedReport& report, const report::ReportControl&) {
+            [&](const report::RenderedReport& report, const report::ReportControl&) {
                 text = report.plainText().trimmed();
             });
         control.setReportFileName(file.fileName());
@@ -229,13 +205,47 @@ TEST_F(JobChangeReport, QuotedParameterValuesAreBoundNotSpliced) {
     EXPECT_EQ(run("x' or '1'='1"), "");
     EXPECT_EQ(run("Ann O'Neill"), "[Ann O'Neill|@strName {x}]");
 
-    QFile traced(trace);
+    QFile traced(out("trace.sql"));
     ASSERT_TRUE(traced.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString statements = QString::fromUtf8(traced.readAll());
     EXPECT_EQ(statements.count("where eName = ? and eCompanyID = 1"), 2);
     EXPECT_FALSE(statements.contains("O'Neill"));
     EXPECT_FALSE(statements.contains("or '1'='1"));
     EXPECT_FALSE(statements.contains("it's"));
+}
+
+TEST_F(ReportTest, ExportedPdfHoldsTheJobChangeAndEveryLine) {
+    QString error;
+    ASSERT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 39, out("jc39.pdf"), error), 0)
+        << error.toStdString();
+    QFile pdf(out("jc39.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    ASSERT_EQ(pdf.read(5), "%PDF-");
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QProcess process;
+    process.start(tool, {"-layout", pdf.fileName(), "-"});
+    process.waitForFinished(60000);
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    QStringList rows;
+    for (const QString& row : text.split('\n'))
+        rows << row.simplified();
+    for (const char* part : {"JC39", "17 Jul 2025", "E0126", "Seo-yeon Tan",
+                             "Printed by Administrator on", "Page 1 of 1"})
+        EXPECT_TRUE(text.contains(part)) << part;
+    // Whole rows: both jobs, then every allowance line and every deduction line.
+    for (const char* row :
+         {"Grade Senior Senior", "Designation Sales Executive Engineer",
+          "Basic pay Rs 54,200.00 Rs 56,500.00", "House Rent Allowance Rs 8,750.00 — Removed",
+          "Medical Allowance Rs 1,500.00 Rs 1,780.00 Kept",
+          "Overseas Allowance $ 335.00 $ 335.00 Kept",
+          "Gulf Posting Allowance AED 715.00 AED 840.00 Kept",
+          "Conveyance Allowance — Rs 1,150.00 Added", "Provident Fund Rs 4,600.00 Rs 4,600.00 Kept",
+          "Professional Tax Rs 280.00 — Removed", "Income Tax Rs 10,800.00 Rs 12,760.00 Kept",
+          "Loan Recovery Rs 5,750.00 Rs 5,750.00 Kept",
+          "Salary Advance Recovery $ 130.00 — Removed"})
+        EXPECT_TRUE(rows.contains(QString::fromUtf8(row))) << row;
 }
 
 } // namespace
