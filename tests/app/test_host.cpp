@@ -49,6 +49,12 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     QFile trace(path("trace.sql"));
     ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
     EXPECT_TRUE(trace.readAll().contains("select egcid, egcno, egcdate, ename,"));
+
+    // A PDF of a job change without a window; an unknown one is refused and writes nothing.
+    EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);
+    EXPECT_GT(QFile(path("jc39.pdf")).size(), 1000);
+    EXPECT_EQ(host({"--db", db, "--export-pdf", "99999", "--out", path("none.pdf")}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("none.pdf")));
 }
 
 TEST_F(Host, BadOptionsExitWithStatusTwoAndOneLine) {

@@ -58,6 +58,8 @@ public:
         insert("puserrights", "userid, interfaceid, functionrights", user, interfaceId, q(letters));
     }
 
+    int id() const { return id_; }
+
     // Shows the register as a host would and hands the loaded window to inspect.
     void withRegister(const std::function<void(FrmMaster&)>& inspect, qint16 user = 1) const {
         clsGrade grade;
@@ -210,6 +212,22 @@ TEST_F(Register, ADatabaseErrorInAButtonIsShownAndTheRegisterStaysUsable) {
         EXPECT_EQ(messages.shown[0].title, "Payroll");
         EXPECT_EQ(form.flexMaster->textMatrix(1, 1), "JC1");
     });
+}
+
+TEST_F(Register, ExtraCatalogueTitlesAreIgnoredAndAWideGridSpreadsItsRoomWithoutOverflow) {
+    db.exec("insert into pay_tablecolumns (tableid, ColumnID, columnheader, columnname) "
+            "values (1, 7, 'Remarks', 'egcremarks')");
+    db.useContext(static_cast<qint16>(company.id()), 1, QDate(2003, 3, 15));
+    FrmMaster form;
+    form.resize(3200, 600); // far past what 16 bits of twips can hold
+    form.Form_Load();
+    const ui::FlexGrid& grid = *form.flexMaster;
+    EXPECT_EQ(grid.cols(), 7);
+    EXPECT_EQ(form.cboColNames->count(), 6);
+    qint64 total = 0;
+    for (int c = 1; c < grid.cols(); ++c)
+        total += grid.colWidthTwips(c);
+    EXPECT_NEAR(total, grid.widthTwips() - 315, 6 * 30);
 }
 
 TEST(RegisterQuery, TsqlRenderingsAreTheStatementsAsWritten) {
