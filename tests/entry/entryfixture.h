@@ -1,7 +1,6 @@
 #pragma once
 
-// A small company for the entry window's tests, and helpers that open the window as the
-// register would.
+// The entry window's test company and helpers (the reliability tests use them too).
 
 #include "component/basgrade.h"
 #include "entry/frmgrade.h"
@@ -13,26 +12,15 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QStringList>
 #include <QTreeWidget>
-#include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
-// Company 1, process date 2003-02-14:
-// - Rupee "Rs" (1) and US Dollar "$" (2);
-// - Junior (1) and Senior (2); Clerk (1, Junior), Officer (2, Senior), Typist (3, Junior,
-//   inactive);
-// - allowances House Rent (1), Conveyance (2), Medical (3, in dollars); deductions Provident
-//   Fund (1), Income Tax (2);
-// - Asha (1): Clerk, 20000 Rs, House Rent 5000, Conveyance 800, Provident Fund 1200;
-//   Bruno (2): Officer, 3000 $, Medical 300, Income Tax 100; Chen (3): inactive;
-//   Dina (4): Typist, 15000 Rs, no lines.
-// - prefix "JC" for the job change interface.
+// Company 1, process date 2003-02-14, prefix "JC": Asha (1), a Clerk (Junior) on 20000 Rs with
+// House Rent 5000, Conveyance 800 and Provident Fund 1200; Bruno (2), an Officer (Senior) on
+// 3000 $ with Medical 300 (in $) and Income Tax 100; Chen (3), inactive; Dina (4), a Typist (an
+// inactive designation) on 15000 Rs without lines.
 class EntryData {
 public:
-    static inline const QDate kProcessDate{2003, 2, 14};
-
     explicit EntryData(const TestDatabase& db) : db_(db) {
         insert("pcurrencymaster", "CompanyID, CurrencyID, CurrencyName, symbol",
                {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
@@ -54,7 +42,7 @@ public:
         insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
                {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
         insert("pPrefix", "CompanyID, InterfaceID, Prefix", {"1, 91004, 'JC'"});
-        db.useContext(1, 1, kProcessDate);
+        db.useContext(1, 1, QDate(2003, 2, 14));
     }
 
     void insert(const char* logical, const QString& columns, const QStringList& rows) const {
@@ -70,12 +58,9 @@ public:
                "egcId, egcCompanyID, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
                "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, egcCancelled",
                {QStringLiteral("%1, 1, '%2', '%3', %4, 1, 1, 20000, %5, %6, 25000, 'Promoted', %7")
-                    .arg(id)
-                    .arg(number, isoDate)
-                    .arg(employee)
-                    .arg(newDesig)
-                    .arg(newGrade)
-                    .arg(cancelled ? 1 : 0)});
+                    .arg(QString::number(id), number, isoDate, QString::number(employee),
+                         QString::number(newDesig), QString::number(newGrade),
+                         QString::number(cancelled))});
     }
 
 private:
@@ -97,72 +82,40 @@ inline void pick(frmGrade& form, const QString& name) {
     form.cboEmployee->setCurrentIndex(index);
 }
 
-inline QStringList entries(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
-// A row as "serial|description|revised|type id|letter|old|currency|checked".
-inline QString rowText(const QTreeWidget* list, int row) {
-    const QTreeWidgetItem* item = list->topLevelItem(row);
-    QStringList cells;
-    for (int c = 0; c < 7; ++c)
-        cells << item->text(c);
-    cells << (item->checkState(0) == Qt::Checked ? "checked" : "unchecked");
-    return cells.join('|');
-}
-
+// Rows as "serial|description|revised|type id|letter|old|currency|checked"; serials must run 1
+// to n.
 inline QStringList rows(const QTreeWidget* list) {
     QStringList all;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        all << rowText(list, i);
-    return all;
-}
-
-// The rows without their serial numbers, sorted, for lines the server returns in its own order;
-// the serial numbers must run 1 to n.
-inline QStringList unordered(const QTreeWidget* list) {
-    QStringList all;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        EXPECT_EQ(list->topLevelItem(i)->text(0), QString::number(i + 1));
-        all << rowText(list, i).section('|', 1);
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        EXPECT_EQ(item->text(0), QString::number(i + 1));
+        QStringList cells;
+        for (int c = 0; c < 7; ++c)
+            cells << item->text(c);
+        all << (cells << (item->checkState(0) == Qt::Checked ? "checked" : "unchecked")).join('|');
     }
-    all.sort();
     return all;
 }
 
 // Every row a query returns, fields as text joined by "|".
 inline QStringList query(const TestDatabase& db, const QString& sql) {
     QStringList all;
-    data::Recordset rs = db.db().open(sql);
-    while (!rs.eof()) {
+    for (data::Recordset rs = db.db().open(sql); !rs.eof(); rs.moveNext()) {
         QStringList fields;
         for (int i = 0; i < rs.fieldCount(); ++i)
             fields << rs.text(i);
         all << fields.join('|');
-        rs.moveNext();
     }
     return all;
 }
 
-// The list row of a description.
 inline QTreeWidgetItem* rowOf(const QTreeWidget* list, const QString& description) {
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->text(revcol::Description) == description)
-            return list->topLevelItem(i);
-    ADD_FAILURE() << "no row " << description.toStdString();
-    return nullptr;
+    const auto found = list->findItems(description, Qt::MatchExactly, revcol::Description);
+    EXPECT_EQ(found.size(), 1) << description.toStdString();
+    return found.value(0);
 }
 
-// The 1-based position of a description's row.
-inline int positionOf(const QTreeWidget* list, const QString& description) {
-    return list->indexOfTopLevelItem(rowOf(list, description)) + 1;
-}
-
-// The register over the entry data, and New and Edit driven through it: the step receives the
-// entry window the register opened.
+// The register over the entry data; New and Edit hand the window they open to the step.
 class RegisterDriven : public ::testing::Test {
 protected:
     using Step = std::function<void(frmGrade&)>;
@@ -176,14 +129,10 @@ protected:
     }
 
     void newJobChange(const Step& step) {
-        modal.then([step](QDialog& dialog) {
-            step(dynamic_cast<frmGrade&>(dialog));
-            return dialog.result();
-        });
+        queue(step);
         master->cmdnew_Click();
     }
 
-    // Opens the job change listed under the number.
     void editJobChange(const QString& number, const Step& step) {
         ui::FlexGrid* grid = master->flexMaster;
         int row = 1;
@@ -192,12 +141,16 @@ protected:
         ASSERT_LT(row, grid->rows()) << number.toStdString();
         grid->selectRowAcross(row);
         const qsizetype before = modal.shown.size();
+        queue(step);
+        master->CmdEdit_Click();
+        ASSERT_EQ(modal.shown.size(), before + 1) << "the entry window was not opened";
+    }
+
+    void queue(const Step& step) {
         modal.then([step](QDialog& dialog) {
             step(dynamic_cast<frmGrade&>(dialog));
             return dialog.result();
         });
-        master->CmdEdit_Click();
-        ASSERT_EQ(modal.shown.size(), before + 1) << "the entry window was not opened";
     }
 
     // Asha to Officer at 1500.50, House Rent raised to 5500, Conveyance dropped, Medical added.

@@ -1,136 +1,153 @@
-#include "entry/frmgrade.h"
+#include "entry/revisionlistcommands.h"
 #include "entryfixture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 namespace {
 
-class EntryLoad : public ::testing::Test {
-protected:
-    TestDatabase db;
-    EntryData data{db};
-    ScriptedMessages messages;
-};
-
-TEST_F(EntryLoad, OffersActiveEmployeesWithoutAnUncancelledJobChangeAfterTheProcessDate) {
-    data.insert("pemployee",
-                "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                "eActive",
-                {"1, 5, 'E005', 'Eve', 1, 1, 100, 1, 1", "1, 6, 'E006', 'Finn', 1, 1, 100, 1, 1",
-                 "1, 7, 'E007', 'Gus', 1, 1, 100, 1, 1", "2, 8, 'E008', 'Other', 1, 1, 100, 1, 1"});
-    data.jobChange(1, "JC1", "2003-02-14", 5);        // on the process date
-    data.jobChange(2, "JC2", "2003-02-15", 6);        // the day after
-    data.jobChange(3, "JC3", "2003-02-20", 7, true);  // later, but cancelled
-    data.jobChange(4, "JC4", "2003-01-10", 6, false); // earlier ones never matter
-
-    auto form = openNew();
-    QStringList offered = entries(form->cboEmployee);
-    offered.sort();
-    EXPECT_EQ(offered, QStringList({"Asha", "Bruno", "Dina", "Eve", "Gus"}));
-    EXPECT_EQ(form->cboEmployee->currentIndex(), -1);
-    EXPECT_EQ(form->dtpGDate->date(), EntryData::kProcessDate);
-    EXPECT_EQ(form->txtGradeNo->text(), "");
-    EXPECT_EQ(form->cboOldGrade->count(), 0);
-    EXPECT_EQ(form->SSTab1->currentIndex(), 0);
-}
-
-TEST_F(EntryLoad, PickingAnEmployeeShowsTheOldJobBasicCurrencyAndStandingLines) {
-    auto form = openNew();
-    pick(*form, "Asha");
-    EXPECT_EQ(form->cboOldGrade->currentText(), "Junior - Clerk");
-    EXPECT_EQ(form->cboOldGrade->currentData().toInt(), 1);
-    EXPECT_FALSE(form->cboOldGrade->isEnabled());
-    EXPECT_EQ(form->txtOldBasic->text(), "20000");
-    EXPECT_EQ(form->lblOldBasic->text(), "Old Basic:(Rs)");
-    EXPECT_EQ(form->lblNewBasic->text(), "New Basic:(Rs)");
-    EXPECT_EQ(entries(form->cboNewgrade), QStringList({"Junior - Clerk", "Senior - Officer"}));
-    EXPECT_EQ(form->cboNewgrade->currentIndex(), -1);
-
-    EXPECT_EQ(unordered(form->lvwAllow), QStringList({"Conveyance|800.00|2|O|800.00||checked",
-                                                      "House Rent|5000.00|1|O|5000.00||checked"}));
-    EXPECT_EQ(rows(form->lvwDeduct),
-              QStringList({"1|Provident Fund|1200.00|1|O|1200.00||checked"}));
-    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n').toStdString();
-}
-
-TEST_F(EntryLoad, PickingAnotherEmployeeReplacesEverythingAndNumbersFromOne) {
-    auto form = openNew();
-    pick(*form, "Asha");
-    pick(*form, "Bruno");
-    EXPECT_EQ(form->cboOldGrade->currentText(), "Senior - Officer");
-    EXPECT_EQ(form->txtOldBasic->text(), "3000");
-    EXPECT_EQ(form->lblOldBasic->text(), "Old Basic:($)");
-    EXPECT_EQ(form->lblNewBasic->text(), "New Basic:($)");
-    EXPECT_EQ(rows(form->lvwAllow), QStringList({"1|Medical|300.00|3|O|300.00||checked"}));
-    EXPECT_EQ(rows(form->lvwDeduct), QStringList({"1|Income Tax|100.00|2|O|100.00||checked"}));
-}
-
-TEST_F(EntryLoad, AnEmployeeOnAnInactiveDesignationLeavesTheOldJobOpen) {
-    auto form = openNew();
-    pick(*form, "Dina");
-    EXPECT_EQ(form->cboOldGrade->currentIndex(), -1);
-    EXPECT_TRUE(form->cboOldGrade->isEnabled());
-    EXPECT_EQ(form->txtOldBasic->text(), "15000");
-    EXPECT_EQ(form->lvwAllow->topLevelItemCount(), 0);
-    EXPECT_EQ(form->lvwDeduct->topLevelItemCount(), 0);
-
-    // Also after another employee's pick had locked it.
-    auto second = openNew();
-    pick(*second, "Asha");
-    pick(*second, "Dina");
-    EXPECT_EQ(second->cboOldGrade->currentIndex(), -1);
-    EXPECT_TRUE(second->cboOldGrade->isEnabled());
-}
-
-TEST_F(EntryLoad, AFailingStatementDuringSelectionIsShownNotRaised) {
-    auto form = openNew();
-    db.exec("drop table pay_empdeductions");
-    pick(*form, "Asha");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Payroll");
-    EXPECT_EQ(form->lvwAllow->topLevelItemCount(), 2) << "allowances were filled before";
-}
-
-class EntryKeys : public EntryLoad {
+class EntryWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         form = openNew();
         form->show();
         QApplication::setActiveWindow(form.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        form->listCommands->showPopup = [](QMenu&, const QPoint&) {};
     }
+
+    // Right-clicks the row (or below the rows) and returns the menu items enabled.
+    QString menuAt(QTreeWidget* list, int row = -1) {
+        const QPoint at = row >= 0 ? list->visualItemRect(list->topLevelItem(row)).center()
+                                   : QPoint(5, list->viewport()->height() - 5);
+        QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+        return QStringLiteral("%1%2%3")
+            .arg(form->mnuAdd->isEnabled() ? 'A' : '-')
+            .arg(form->mnuEdit->isEnabled() ? 'E' : '-')
+            .arg(form->mnuDelete->isEnabled() ? 'D' : '-');
+    }
+
+    // Save is refused with the message and the focus moved (or left on the remarks when focus
+    // is null); nothing is written and the window stays open.
+    void expectRefused(const QString& message, QWidget* focus) {
+        const QMap<QString, QStringList> before = db.snapshot();
+        messages.clear();
+        form->txtRemarks->setFocus();
+        form->cmdOK->click();
+        ASSERT_EQ(messages.texts(), QStringList{message});
+        EXPECT_TRUE((focus ? focus : form->txtRemarks)->hasFocus()) << message.toStdString();
+        EXPECT_EQ(db.snapshot(), before);
+        EXPECT_TRUE(form->isVisible());
+    }
+
+    TestDatabase db;
+    EntryData data{db};
+    ScriptedMessages messages;
     std::unique_ptr<frmGrade> form;
 };
 
-TEST_F(EntryKeys, EnterInAHeaderFieldMovesToTheNextField) {
-    const QList<QWidget*> order{form->dtpGDate,    form->cboEmployee, form->cboOldGrade,
-                                form->cboNewgrade, form->txtOldBasic, form->txtNewbasic,
-                                form->txtRemarks};
-    order.first()->setFocus();
-    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
-        ASSERT_TRUE(order[i]->hasFocus()) << order[i]->objectName().toStdString();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    }
-    EXPECT_TRUE(form->txtRemarks->hasFocus());
-    QTest::keyClick(form->txtRemarks, Qt::Key_Return);
-    EXPECT_FALSE(form->txtRemarks->hasFocus());
-    EXPECT_TRUE(form->isVisible()) << "Enter never presses a button";
+TEST_F(EntryWindow, OffersActiveEmployeesWithoutAnUncancelledJobChangeAfterTheProcessDate) {
+    data.jobChange(1, "JC1", "2003-02-14", 1);       // Asha's on the process date
+    data.jobChange(2, "JC2", "2003-02-15", 2);       // Bruno's the day after
+    data.jobChange(3, "JC3", "2003-02-20", 4, true); // Dina's later, but cancelled
+    form = openNew();                                // Chen is inactive
+    EXPECT_EQ(form->cboEmployee->count(), 2);
+    for (const char* name : {"Asha", "Dina"})
+        EXPECT_GE(form->cboEmployee->findText(name, Qt::MatchStartsWith), 0) << name;
+    EXPECT_EQ(form->cboEmployee->currentIndex(), -1);
 }
 
-TEST_F(EntryKeys, BasicPayTakesOnlyNumbersWithTwoDecimalsAndNewBasicSelectsOnFocus) {
-    form->txtOldBasic->setFocus();
-    QTest::keyClicks(form->txtOldBasic, "12a.3x45");
-    EXPECT_EQ(form->txtOldBasic->text(), "12.34");
-    form->txtNewbasic->setText(QStringLiteral("1500.50"));
-    form->txtNewbasic->setFocus();
-    EXPECT_EQ(form->txtNewbasic->selectedText(), "1500.50");
-    QTest::keyClicks(form->txtNewbasic, "7");
-    EXPECT_EQ(form->txtNewbasic->text(), "7");
+TEST_F(EntryWindow, PickingAnEmployeeShowsHisOldJobBasicCurrencyAndOnlyHisLines) {
+    pick(*form, "Asha");
+    EXPECT_EQ(form->cboOldGrade->currentText(), "Junior - Clerk");
+    EXPECT_FALSE(form->cboOldGrade->isEnabled());
+    EXPECT_EQ(form->txtOldBasic->text(), "20000");
+    EXPECT_EQ(form->lblOldBasic->text() + form->lblNewBasic->text(),
+              "Old Basic:(Rs)New Basic:(Rs)");
+    EXPECT_EQ(form->lvwAllow->topLevelItemCount(), 2);
+
+    pick(*form, "Bruno");
+    EXPECT_EQ(form->cboOldGrade->currentText(), "Senior - Officer");
+    EXPECT_EQ(form->lblOldBasic->text() + form->lblNewBasic->text(), "Old Basic:($)New Basic:($)");
+    EXPECT_EQ(rows(form->lvwAllow), QStringList({"1|Medical|300.00|3|O|300.00||checked"}));
+    EXPECT_EQ(rows(form->lvwDeduct), QStringList({"1|Income Tax|100.00|2|O|100.00||checked"}));
+
+    // On an inactive designation the old job stays unselected and open.
+    pick(*form, "Dina");
+    EXPECT_EQ(form->cboOldGrade->currentIndex(), -1);
+    EXPECT_TRUE(form->cboOldGrade->isEnabled());
+    EXPECT_EQ(form->lvwAllow->topLevelItemCount() + form->lvwDeduct->topLevelItemCount(), 0);
+}
+
+TEST_F(EntryWindow, TheMenuFollowsTheRowAndDeleteRemovesOnlyAddedLinesAfterTheQuestion) {
+    pick(*form, "Dina");
+    EXPECT_EQ(menuAt(form->lvwDeduct), "A--") << "empty list";
+    addRevisionRow(form->lvwDeduct, "Income Tax", "10.00", "2", "N", "0.00", "Rupee", true);
+    EXPECT_EQ(menuAt(form->lvwDeduct, 0), "AED") << "added row";
+    messages.answer(ui::MsgAnswer::Yes);
+    form->mnuDelete->trigger();
+    EXPECT_EQ(form->lvwDeduct->topLevelItemCount(), 0) << "the only row";
+    EXPECT_EQ(menuAt(form->lvwDeduct), "A--");
+
+    pick(*form, "Asha");
+    QTreeWidget* list = form->lvwAllow;
+    EXPECT_EQ(menuAt(list, 0), "AE-") << "carried-over row";
+    addRevisionRow(list, "Medical", "10.00", "3", "N", "0.00", "US Dollar", true);
+    addRevisionRow(list, "Bonus", "10.00", "4", "N", "0.00", "Rupee", true);
+    messages.clear();
+    list->setCurrentItem(list->topLevelItem(2));
+    messages.answer(ui::MsgAnswer::No);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(messages.texts(), QStringList({"Are you sure you want to delete \rMedical?"}));
+    EXPECT_EQ(list->topLevelItemCount(), 4);
+    messages.answer(ui::MsgAnswer::Yes);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(2)->text(revcol::Description), "Bonus");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(list->topLevelItem(i)->text(revcol::SlNo), QString::number(i + 1));
+}
+
+TEST_F(EntryWindow, SaveChecksComeInOrderWithTheirMessagesAndFocus) {
+    expectRefused("Select employee", form->cboEmployee);
+    pick(*form, "Asha");
+    expectRefused("Select new grade", form->cboNewgrade);
+    form->cboNewgrade->setCurrentIndex(form->cboNewgrade->findData(2));
+    for (const char* basic : {"", "0", "0.00", "-5", "abc"}) {
+        form->txtNewbasic->setText(QString::fromLatin1(basic));
+        expectRefused("enter new basic", form->txtNewbasic);
+    }
+    form->txtNewbasic->setText(QStringLiteral("12abc"));
+    EXPECT_TRUE(form->fnValidate()) << "reads as 12, on the process date";
+    form->dtpGDate->setDate(QDate(2003, 2, 13));
+    expectRefused("Grade Change Date Less than Current Date", form->dtpGDate);
+    form->dtpGDate->setDate(QDate(2003, 3, 1));
+
+    // Unchecked carried-over lines are allowed, unchecked added ones are not.
+    form->lvwAllow->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    form->lvwDeduct->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    EXPECT_TRUE(form->fnValidate());
+    addRevisionRow(form->lvwAllow, "Medical", "5.00", "3", "N", "0.00", "US Dollar", false);
+    addRevisionRow(form->lvwDeduct, "Income Tax", "5.00", "2", "N", "0.00", "Rupee", false);
+    expectRefused("New Allowances is not checked either check or delete", nullptr);
+    rowOf(form->lvwAllow, "Medical")->setCheckState(0, Qt::Checked);
+    expectRefused("New Dedcution is not checked either check or delete", nullptr);
+    rowOf(form->lvwDeduct, "Income Tax")->setCheckState(0, Qt::Checked);
+    EXPECT_TRUE(form->fnValidate());
+
+    // Without an old job nothing is written, nor a transaction begun.
+    pick(*form, "Dina");
+    form->cboNewgrade->setCurrentIndex(form->cboNewgrade->findData(2));
+    int writes = 0;
+    db.db().setWriteHook([&](const QString&) { ++writes; });
+    expectRefused("Select old grade", form->cboOldGrade);
+    EXPECT_EQ(writes, 0);
+    EXPECT_FALSE(db.db().inTransaction());
 }
 
 } // namespace
