@@ -1,0 +1,217 @@
+// Clerk processes (quorvel-clerk) on the database under test: four saving at once, and one killed
+// again and again at random moments.
+
+#include "entry/entryfixture.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <iostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
+
+namespace {
+
+// A clerk on the test's database, by the road the test itself takes; killed when it goes.
+class ClerkProcess : public QProcess {
+public:
+    ClerkProcess(const TestDatabase& db, QStringList options) {
+        if (db.isPostgres())
+            options << "--pg"
+                    << qEnvironmentVariable("QUORVEL_TEST_PG") +
+                           " dbname=" + db.db().database().databaseName();
+        else if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
+            options << "--odbc"
+                    << "Driver=SQLite3;Database=" + db.sqlitePath() + ";Timeout=10000";
+        else
+            options << "--db" << db.sqlitePath();
+        start(QCoreApplication::applicationDirPath() + "/quorvel-clerk", options);
+    }
+    bool ready() {
+        while (!out_.contains("ready\n") && waitForReadyRead(60000))
+            out_ += readAllStandardOutput();
+        return out_.contains("ready\n");
+    }
+    std::string errors() { return readAllStandardError().toStdString(); }
+    // Waits for the end and reads what the clerk said.
+    void finish(int milliseconds) {
+        waitForFinished(milliseconds);
+        out_ += readAllStandardOutput();
+        for (const QString& line : QString::fromUtf8(out_).split('\n')) {
+            const QStringList word = line.split(' ');
+            ++count[word[0]];
+            if (word[0] == "committed") {
+                committed.insert(word[1].toLongLong(), word.value(2));
+                count["retried"] += word.value(3).toInt();
+            } else if (word[0] == "reported") {
+                reported << line.section(' ', 2);
+                count["retried"] += word.value(1).toInt();
+            }
+        }
+    }
+
+    QMap<qint64, QString> committed; // id -> number
+    QStringList reported;
+    QMap<QString, int> count; // lines by their first word, and "retried"
+
+private:
+    QByteArray out_;
+};
+
+QMap<qint64, QString> numbersAbove(const TestDatabase& db, qint64 floor) {
+    QMap<qint64, QString> numbers;
+    for (const QString& row : query(db, "select egcId, egcNo from pay_employeegradechange where "
+                                        "egcCompanyID = 1 and egcId > " +
+                                            QString::number(floor)))
+        numbers.insert(row.section('|', 0, 0).toLongLong(), row.section('|', 1));
+    return numbers;
+}
+
+// The rows of the queries by their first column, the rest of each row sorted.
+QMap<qint64, QStringList> grouped(const TestDatabase& db, const QStringList& sqls) {
+    QMap<qint64, QStringList> groups;
+    for (const QString& sql : sqls)
+        for (const QString& row : query(db, sql))
+            groups[row.section('|', 0, 0).toLongLong()] << row.section('|', 1);
+    for (QStringList& group : groups)
+        group.sort();
+    return groups;
+}
+
+// Employee id -> job ("J|designation|grade|basic") and standing lines ("A|type|amount", "D|...").
+QMap<qint64, QStringList> staffOf(const TestDatabase& db) {
+    return grouped(db, {"select eEmpID, 'J', eDesigID, eGradeID, eBasic from pay_employee where "
+                        "eCompanyID = 1",
+                        "select eaempid, 'A', eaallowanceid, eaamount from pay_empallowances where "
+                        "eacompanyid = 1",
+                        "select edempid, 'D', eddeductionid, edamount from pay_empdeductions where "
+                        "edcompanyid = 1"});
+}
+
+// Every employee stands where their latest uncancelled job change above the floor left them
+// (its new job, its kept and added lines at their revised amounts), or as at the floor. A save,
+// an edit or a cancellation half done leaves someone elsewhere.
+void expectWhole(const TestDatabase& db, QMap<qint64, QStringList> expected, qint64 floor) {
+    const QString uncancelled = "from pay_employeegradechange where egcCompanyID = 1 and "
+                                "egcCancelled = 0 and egcId > " +
+                                QString::number(floor);
+    const QMap<qint64, QStringList> left = grouped(
+        db, {"select egcId, 'J', egcNewDesigID, egcNewGradeID, egcNewBasic " + uncancelled,
+             "select egcagcid, 'A', egcaallowanceid, egcarevamount from pay_empgcallowance where "
+             "egcacompanyid = 1 and egcatype <> 'R' and egcagcid in (select egcId " +
+                 uncancelled + ")",
+             "select egcdgcid, 'D', egcddeductionid, egcdrevamount from pay_empgcdeductions where "
+             "egcdcompanyid = 1 and egcdtype <> 'R' and egcdgcid in (select egcId " +
+                 uncancelled + ")"});
+    for (const QString& row :
+         query(db, "select egcId, egcEmpID " + uncancelled + " order by egcId"))
+        expected[row.section('|', 1).toLongLong()] =
+            left.value(row.section('|', 0, 0).toLongLong());
+    const QMap<qint64, QStringList> now = staffOf(db);
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        EXPECT_EQ(now.value(it.key()), it.value()) << "employee " << it.key();
+}
+
+TEST(Clerks, FourSavingAtOnceEachHaveEverySaveCommittedOrReportedWithNoIdOrNumberShared) {
+    TestDatabase db;
+    db.loadDemo();
+    const qint64 floor = numbersAbove(db, 0).lastKey();
+    std::vector<std::unique_ptr<ClerkProcess>> clerks;
+    for (int i = 1; i <= 4; ++i)
+        clerks.push_back(std::make_unique<ClerkProcess>(
+            db, QStringList{"--saves", "50", "--seed", QString::number(i), "--wait"}));
+    for (auto& clerk : clerks)
+        ASSERT_TRUE(clerk->ready()) << clerk->errors();
+    for (auto& clerk : clerks) {
+        clerk->write("go\n");
+        clerk->waitForBytesWritten(5000);
+    }
+    int committed = 0, retried = 0;
+    QStringList messages;
+    QMap<qint64, QString> told;
+    for (auto& clerk : clerks) {
+        clerk->finish(240000);
+        EXPECT_EQ(clerk->exitCode(), 0) << clerk->errors();
+        EXPECT_EQ(clerk->count["done"], 1) << "the clerk did not finish its saves";
+        EXPECT_EQ(clerk->committed.size() + clerk->reported.size(), 50)
+            << "a save was neither committed nor reported";
+        EXPECT_FALSE(clerk->reported.contains("")) << "a save failed without a message";
+        messages << clerk->reported;
+        told.insert(clerk->committed);
+        committed += clerk->committed.size();
+        retried += clerk->count["retried"];
+    }
+    EXPECT_EQ(told.size(), committed) << "two clerks were told the same id";
+    // Exactly what the clerks were told is stored, under those numbers.
+    EXPECT_EQ(numbersAbove(db, floor), told);
+    EXPECT_EQ(db.scalar("select count(*) from (select egcNo from pay_employeegradechange group "
+                        "by egcCompanyID, egcNo having count(*) > 1) twice")
+                  .toInt(),
+              0)
+        << "two job changes share a number";
+    EXPECT_GT(told.size(), 0);
+    std::cout << "saves attempted 200, committed " << told.size() << ", retried " << retried
+              << ", reported " << messages.size() << std::endl;
+    messages.removeDuplicates();
+    for (const QString& message : messages)
+        std::cout << "reported: " << message.toStdString() << std::endl;
+}
+
+TEST(Clerks, OneKilledAtRandomMomentsLeavesTheDatabaseSoundAndEveryJobChangeWhole) {
+    TestDatabase db;
+    db.loadDemo();
+    const qint64 floor = numbersAbove(db, 0).lastKey();
+    const QMap<qint64, QStringList> atFloor = staffOf(db);
+    const bool sqlite = !db.isPostgres();
+    QRandomGenerator random(20261130);
+    int kills = 0, midWrite = 0, edited = 0, cancelled = 0;
+    QMap<qint64, QString> told;
+    for (int life = 1; life <= 60 && !HasFailure(); ++life) {
+        SCOPED_TRACE(life);
+        ClerkProcess clerk(db, {"--mixed", "--seed", QString::number(life)});
+        ASSERT_TRUE(clerk.ready()) << clerk.errors();
+        QThread::msleep(random.bounded(300u));
+        clerk.kill();
+        clerk.finish(30000);
+        ASSERT_EQ(clerk.exitStatus(), QProcess::CrashExit)
+            << "the clerk ended before it was killed: " << clerk.errors();
+        ++kills;
+        // The server ends a killed clerk's session once it notices, after finishing or undoing
+        // what it was doing; until then a commit may still land.
+        QElapsedTimer waited;
+        waited.start();
+        while (!sqlite && db.scalar("select count(*) from pg_stat_activity where datname = "
+                                    "current_database() and pid <> pg_backend_pid()")
+                                  .toInt() > 0) {
+            ASSERT_LT(waited.elapsed(), 20000) << "the server kept the killed clerk's session";
+            QThread::msleep(5);
+        }
+        // A journal left behind: the kill caught a transaction with writes pending.
+        midWrite += sqlite && QFile::exists(db.sqlitePath() + "-journal");
+        EXPECT_TRUE(clerk.reported.isEmpty()) << clerk.reported.join('\n').toStdString();
+        told.insert(clerk.committed);
+        edited += clerk.count["edited"];
+        cancelled += clerk.count["cancelled"];
+        EXPECT_EQ(sqlite ? db.scalar("PRAGMA integrity_check").toString() : "ok", "ok");
+        expectWhole(db, atFloor, floor);
+    }
+    const QMap<qint64, QString> stored = numbersAbove(db, floor);
+    for (auto it = told.cbegin(); it != told.cend(); ++it)
+        EXPECT_EQ(stored.value(it.key()), it.value()) << "job change " << it.key() << " was lost";
+    EXPECT_GE(kills, 50);
+    EXPECT_GT(told.size(), 0);
+    std::cout << "kills survived " << kills;
+    if (sqlite)
+        std::cout << " (" << midWrite << " inside a write transaction)";
+    std::cout << "; saves told committed " << told.size() << ", edits " << edited
+              << ", cancellations " << cancelled << "; job changes stored " << stored.size()
+              << (HasFailure() ? "" : ", all whole") << std::endl;
+}
+
+} // namespace
