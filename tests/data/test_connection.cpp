@@ -71,6 +71,29 @@ TEST_F(ConnectionTest, WriteHookSeesWritesOnlyAndCanRefuseThem) {
     EXPECT_EQ(userCount(), 1);
 }
 
+// A writer kept waiting past its patience gets the number a save tries again on.
+TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
+    db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
+    const QString update = "update " + users + " set username = 'x' where userid = 1";
+    data::Connection waiting;
+    if (db.isPostgres()) {
+        waiting.openPostgres(qEnvironmentVariable("QUORVEL_TEST_PG") +
+                             " dbname=" + db.db().database().databaseName());
+        waiting.execute("set lock_timeout = '50ms'");
+    } else {
+        waiting.openOdbc("Driver=SQLite3;Database=" + db.sqlitePath() + ";Timeout=50");
+    }
+    data::TransactionGuard holding(db.db());
+    db.exec(update);
+    try {
+        data::TransactionGuard blocked(waiting);
+        waiting.execute(update);
+        ADD_FAILURE() << "the second writer was not kept waiting";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description().toStdString();
+    }
+}
+
 TEST(ConnectionClosed, EveryStatementOnAnUnopenedConnectionRaises3709) {
     data::Connection connection;
     for (const auto& call : std::initializer_list<std::function<void()>>{
