@@ -173,6 +173,36 @@ TEST_F(Register, CancelledRowsAreRedAndDisableDeleteButNotEditAndTheLastRowIsSel
     });
 }
 
+TEST_F(Register, GridKeysAndDoubleClickActOnlyThroughEnabledButtons) {
+    ScriptedMessages messages;
+    company.jobChange(1, "JC1", "2003-03-01", company.employee("Anu"));
+    company.rights(3, "ADMIN");
+    for (const qint16 user : {1, 3}) {
+        messages.clear();
+        company.withRegister(
+            [&](FrmMaster& form) {
+                form.show();
+                ui::FlexGrid& grid = *form.flexMaster;
+                QStringList modes;
+                for (const auto modifier : {Qt::NoModifier, Qt::ControlModifier}) {
+                    BasGrade().strEntryMode.clear();
+                    QTest::keyClick(&grid, Qt::Key_Return, modifier);
+                    modes << BasGrade().strEntryMode;
+                }
+                BasGrade().strEntryMode.clear();
+                QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                                   grid.visualRect(grid.model().index(0, 1)).center());
+                modes << BasGrade().strEntryMode;
+                QTest::keyClick(&grid, Qt::Key_Delete);
+                const bool all = user == 1;
+                EXPECT_EQ(modes, all ? QStringList({"E", "N", "E"}) : QStringList({"", "", ""}));
+                EXPECT_EQ(messages.shown.size(), all ? 1u : 0u); // the delete question
+                form.hide();
+            },
+            user);
+    }
+}
+
 TEST_F(Register, ButtonsFollowTheLettersOfTheUsersRights) {
     company.jobChange(1, "JC1", "2003-03-01", company.employee("Anu"));
     company.rights(1, QString()); // user 1 is never looked up
