@@ -86,7 +86,6 @@ void frmCancel::cmdOK_Click() {
         return;
     }
     const CallerContext& context = BasGrade();
-    const QString company = QString::number(context.intCompanyID);
     try {
         // Marking the job change and putting the employee back happen together or not at all.
         data::TransactionGuard transaction(adocon());
@@ -95,7 +94,7 @@ void frmCancel::cmdOK_Click() {
         {
             data::Recordset user =
                 adocon().open(QStringLiteral("select username from ") + context.tables.pusers +
-                              QStringLiteral(" where companyid=") + company +
+                              QStringLiteral(" where companyid=") + company() +
                               QStringLiteral(" and userid=") + QString::number(context.intUserID));
             if (!user.eof())
                 remark = user.text(0).trimmed() + QLatin1Char(':') + txtcanreason->text().trimmed();
@@ -104,7 +103,7 @@ void frmCancel::cmdOK_Click() {
         adocon().execute(QStringLiteral("update ") + context.tables.pEmployeegradeChange +
                              QStringLiteral(" set egccancelled=1,") +
                              QStringLiteral("egcCancelledRemarks=? where egcId='") + jobChangeId() +
-                             QStringLiteral("' and egcCompanyid=") + company,
+                             QStringLiteral("' and egcCompanyid=") + company(),
                          {remark});
 
         QString empId, oldDesigId, oldGradeId, oldBasic;
@@ -112,7 +111,7 @@ void frmCancel::cmdOK_Click() {
             data::Recordset replaced = adocon().open(
                 QStringLiteral("select egcEmpID, egcOldDesigID, egcOldGradeID, egcOldBasic from ") +
                 context.tables.pEmployeegradeChange + QStringLiteral(" where egcId='") +
-                jobChangeId() + QStringLiteral("' and egcCompanyid=") + company);
+                jobChangeId() + QStringLiteral("' and egcCompanyid=") + company());
             empId = sqlNumber(replaced.field(0));
             oldDesigId = sqlNumber(replaced.field(1));
             oldGradeId = sqlNumber(replaced.field(2));
@@ -124,7 +123,7 @@ void frmCancel::cmdOK_Click() {
                          QStringLiteral(" , eDesigID = ") + oldDesigId +
                          QStringLiteral(" , eGradeID = ") + oldGradeId +
                          QStringLiteral(" where eEmpId = ") + empId +
-                         QStringLiteral(" and eCompanyID = ") + company);
+                         QStringLiteral(" and eCompanyID = ") + company());
 
         RestoreAllowances(empId.toInt());
         RestoreDeductions(empId.toInt());
@@ -158,9 +157,8 @@ void frmCancel::RestoreLines(LineKind kind, qint32 empId) {
             QStringLiteral("select ") + lines.gcTypeIdColumn() + QStringLiteral(", ") +
             lines.gcColumn("oldamount") + QStringLiteral(" from ") + lines.gcTable() +
             QStringLiteral(" where ") + lines.gcColumn("companyid") + QStringLiteral(" = ") +
-            QString::number(BasGrade().intCompanyID) + QStringLiteral(" and ") +
-            lines.gcColumn("gcid") + QStringLiteral(" = ") + jobChangeId() +
-            QStringLiteral(" and ") + lines.gcColumn("type") +
+            company() + QStringLiteral(" and ") + lines.gcColumn("gcid") + QStringLiteral(" = ") +
+            jobChangeId() + QStringLiteral(" and ") + lines.gcColumn("type") +
             QStringLiteral(" in ('O', 'R') order by ") + lines.gcColumn("detailid"));
         for (; !rs.eof(); rs.moveNext())
             replaced.push_back({rs.field(0), rs.field(1)});

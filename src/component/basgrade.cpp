@@ -12,6 +12,10 @@ data::Connection& adocon() {
     return *context.adocon;
 }
 
+QString company() {
+    return QString::number(BasGrade().intCompanyID);
+}
+
 ui::MsgAnswer MsgBox(const QString& text, ui::MsgIcon icon, ui::MsgButtons buttons) {
     return ui::message(BasGrade().MsgboxTitle, text, icon, buttons);
 }

@@ -37,6 +37,9 @@ CallerContext& BasGrade();
 // that every statement raises 3709.
 data::Connection& adocon();
 
+// The company of the caller context, as statements carry it.
+QString company();
+
 // A message box titled with MsgboxTitle.
 ui::MsgAnswer MsgBox(const QString& text, ui::MsgIcon icon = ui::MsgIcon::Information,
                      ui::MsgButtons buttons = ui::MsgButtons::Ok);

@@ -27,10 +27,6 @@
 
 namespace {
 
-QString company() {
-    return QString::number(BasGrade().intCompanyID);
-}
-
 // The designation-and-grade entries of the company's active designations.
 const QString kJobCriterion = QStringLiteral("dCompanyid = gCompanyid and dGradeID = gID and "
                                              "dactive = 1 and ");

@@ -20,10 +20,6 @@
 
 namespace {
 
-QString company() {
-    return QString::number(BasGrade().intCompanyID);
-}
-
 bool editMode() {
     return BasGrade().strEntryMode == QLatin1String("E");
 }

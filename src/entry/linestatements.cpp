@@ -93,10 +93,6 @@ const Fragments& fragments(LineKind kind) {
     return kind == LineKind::Allowance ? allowance : deduction;
 }
 
-QString company() {
-    return QString::number(BasGrade().intCompanyID);
-}
-
 QString table(QString data::ResolvedTableNames::*name) {
     return BasGrade().tables.*name;
 }

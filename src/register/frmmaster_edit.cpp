@@ -20,10 +20,6 @@ namespace {
 // The entry window that Edit is filling; the populate routines fill its lists.
 frmGrade* entryWindow = nullptr;
 
-QString company() {
-    return QString::number(BasGrade().intCompanyID);
-}
-
 // The header of a stored job change, as Edit copies it into the entry window.
 struct StoredHeader {
     QString egcNo;
