@@ -4,12 +4,33 @@
 #include "report/reportcontrol.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#ifndef QUORVEL_BIN_TO_DATA
+#define QUORVEL_BIN_TO_DATA "../share/quorvel"
+#endif
+#ifndef QUORVEL_DATA_DIR
+#define QUORVEL_DATA_DIR "/usr/local/share/quorvel"
+#endif
 
 namespace report {
 
 QString jobChangeReportFile() {
-    return QCoreApplication::applicationDirPath() +
-           QStringLiteral("/reports/rptEmpGradeChange.rpt");
+    const QString file = QStringLiteral("/reports/rptEmpGradeChange.rpt");
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString besideProgram = programDir + file;
+    if (QFileInfo::exists(besideProgram))
+        return besideProgram;
+    // An installed program's data folder: found from the program first, so that an install
+    // moved to another prefix keeps working, then where the install put it (for any other host).
+    for (const QString& installed :
+         {QDir::cleanPath(programDir + QStringLiteral("/" QUORVEL_BIN_TO_DATA) + file),
+          QStringLiteral(QUORVEL_DATA_DIR) + file}) {
+        if (QFileInfo::exists(installed))
+            return installed;
+    }
+    return besideProgram;
 }
 
 void setUpJobChangeReport(ReportControl& control, data::Connection& connection,

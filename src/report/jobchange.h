@@ -10,7 +10,8 @@ namespace report {
 
 class ReportControl;
 
-// The job change report beside the program: <program directory>/reports/rptEmpGradeChange.rpt.
+// The job change report: <program directory>/reports/rptEmpGradeChange.rpt when it is there (a
+// build tree), else the one in the installed data folder (<datadir>/quorvel/reports).
 QString jobChangeReportFile();
 
 // Gives the control every value of the job change report, in the order it takes them: window
