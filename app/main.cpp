@@ -279,14 +279,16 @@ int exportPdf(const Options& options, data::Connection& connection) {
 
 } // namespace
 
-// Exports and screenshots need no display: run them offscreen unless told otherwise.
+// Exports, screenshots and the help text need no display: run them offscreen unless told
+// otherwise.
 void preferOffscreenForWindowlessRuns(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--export-pdf" || arg.startsWith("--export-pdf=") || arg == "--screenshot" ||
-            arg.startsWith("--screenshot=")) {
+            arg.startsWith("--screenshot=") || arg == "-h" || arg == "--help" ||
+            arg == "--help-all" || arg == "-?") {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }

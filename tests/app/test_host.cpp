@@ -80,4 +80,22 @@ TEST_F(Host, MissingDatabaseWithoutInitDemoIsRefusedAndNotCreated) {
     EXPECT_FALSE(QFile::exists(db));
 }
 
+TEST_F(Host, HelpPrintsTheOptionsWithoutADisplay) {
+    // As from a terminal without X: the help must not need a display to print.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel-host"),
+                  {QStringLiteral("--help")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
+    for (const char* option : {"--db", "--odbc", "--pg", "--init-demo", "--screenshot"})
+        EXPECT_TRUE(help.contains(QLatin1String(option))) << help.toStdString();
+}
+
 } // namespace
