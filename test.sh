@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test with ctest:
 # on SQLite, on SQLite through the ODBC driver manager (the path SQL Server users take), and on
-# a PostgreSQL server of its own.
+# a PostgreSQL server of its own. A run of every test (no ctest options) then checks the install:
+# the Debian package, a prefix install and the example host built against both.
 #   ./test.sh [--no-postgres] [ctest options]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,4 +29,9 @@ if [ "$postgres" = 1 ]; then
   dir=$(sed -E 's/^host=([^ ]+).*/\1/' <<<"$server")
   trap '"$here/tools/pg-test-server.sh" stop "$dir"' EXIT
   QUORVEL_TEST_PG="$server" ctest --output-on-failure -j"$(nproc)" "$@"
+fi
+
+if [ "$#" -eq 0 ]; then
+  echo "== Install and Debian package"
+  "$here/tools/package-check.sh"
 fi
