@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QFile>
+#include <QLocale>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -367,7 +368,9 @@ QString textOf(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:
-        return QString::number(value.toDouble(), 'g', 15);
+        // Every digit the value holds, never in exponent form: 15 significant digits turned a
+        // stored 1e15 into "1e+15", which reads back as 1.
+        return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
     case QMetaType::QDate:
         return value.toDate().toString(Qt::ISODate);
     case QMetaType::QDateTime: {
