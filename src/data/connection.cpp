@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -14,6 +15,8 @@ namespace data {
 namespace {
 
 QAtomicInt connectionCounter;
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 bool isWriteStatement(const QString& sql) {
     const QString head = sql.trimmed().left(6).toLower();
@@ -182,6 +185,14 @@ void Connection::openWith(const QString& driver,
 }
 
 void Connection::openSqlite(const QString& file) {
+    // SQLite would create a missing file readable by everyone; it will hold pay.
+    if (!file.isEmpty() && file != QLatin1String(":memory:") && !QFileInfo::exists(file)) {
+        QFile created(file);
+        if (!created.open(QIODevice::WriteOnly, kOwnerOnly))
+            throw DbError(kErrGeneric, QStringLiteral("Connection"),
+                          QStringLiteral("Cannot create the database file %1: %2")
+                              .arg(file, created.errorString()));
+    }
     openWith(QStringLiteral("QSQLITE"), [&](QSqlDatabase& db) {
         db.setDatabaseName(file);
         // A second clerk on the same file waits for the lock instead of failing at once.
@@ -248,7 +259,8 @@ void Connection::trace(const QString& sql) {
     if (traceFile_.isEmpty())
         return;
     QFile file(traceFile_);
-    if (file.open(QIODevice::Append | QIODevice::Text)) {
+    // Statements carry pay and names: a new trace file is the owner's alone.
+    if (file.open(QIODevice::Append | QIODevice::Text, kOwnerOnly)) {
         QString line = sql;
         line.replace(QLatin1Char('\n'), QLatin1Char(' '))
             .replace(QLatin1Char('\r'), QLatin1Char(' '));
