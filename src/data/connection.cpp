@@ -1,10 +1,13 @@
 #include "data/connection.h"
 
+#include "data/serverlogin.h"
+
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -201,16 +204,46 @@ void Connection::openSqlite(const QString& file) {
     execute(QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
-void Connection::openOdbc(const QString& dsnOrConnectionString) {
-    openWith(QStringLiteral("QODBC"),
-             [&](QSqlDatabase& db) { db.setDatabaseName(dsnOrConnectionString); });
+QString odbcDatabaseName(const QString& connectionString, const QString& password) {
+    QString name = connectionString.trimmed();
+    if (!password.isEmpty() && !connectionStringHasPassword(ServerKind::Odbc, name)) {
+        QString braced = password;
+        braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+        if (!name.endsWith(QLatin1Char(';')))
+            name += QLatin1Char(';');
+        name += QStringLiteral("PWD={") + braced + QLatin1Char('}');
+    }
+    // Qt's driver hands a string naming DRIVER= or SERVER= over as it is and puts "DSN=" before
+    // anything else, which would double a DSN key of the string's own: put its value first.
+    static const QRegularExpression driverOrServer(QStringLiteral("(driver|server)\\s*="),
+                                                   QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression dsn(QStringLiteral("(^|;)\\s*dsn\\s*=([^;]*);?"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (driverOrServer.match(name).hasMatch())
+        return name;
+    const QRegularExpressionMatch match = dsn.match(name);
+    if (!match.hasMatch())
+        return name;
+    QString rest = name;
+    rest.remove(match.capturedStart(), match.capturedLength());
+    rest = rest.trimmed();
+    if (rest.startsWith(QLatin1Char(';')))
+        rest.remove(0, 1);
+    return match.captured(2).trimmed() + (rest.isEmpty() ? QString() : QLatin1Char(';') + rest);
+}
+
+void Connection::openOdbc(const QString& dsnOrConnectionString, const QString& password) {
+    openWith(QStringLiteral("QODBC"), [&](QSqlDatabase& db) {
+        db.setDatabaseName(odbcDatabaseName(dsnOrConnectionString, password));
+    });
     // The SQLite ODBC driver reports no DBMS type Qt knows; recognise it by its name.
     if (dsnOrConnectionString.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
         dialect_ = Dialect(Dialect::Kind::SQLite);
 }
 
-void Connection::openPostgres(const QString& connectionString) {
+void Connection::openPostgres(const QString& connectionString, const QString& password) {
     openWith(QStringLiteral("QPSQL"), [&](QSqlDatabase& db) {
+        db.setPassword(password);
         QStringList options;
         for (const QString& part : connectionString.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const qsizetype eq = part.indexOf(QLatin1Char('='));
