@@ -45,6 +45,17 @@ bool groupsAreWellFormed(const QList<qsizetype>& groups) {
     return true;
 }
 
+// The length of the locale's group separator at the start of text, 0 when there is none.
+// Where the separator is a kind of blank (French and others use a narrow no-break space), any
+// blank a clerk can type or paste serves.
+qsizetype groupSeparatorWidth(QStringView text, const QString& group) {
+    if (group.isEmpty() || text.isEmpty())
+        return 0;
+    if (text.startsWith(group))
+        return group.size();
+    return group.size() == 1 && group[0].isSpace() && text[0].isSpace() ? 1 : 0;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- Money
@@ -95,11 +106,12 @@ MoneyParse parseMoney(const QString& text, const QLocale& locale) {
         } else if (!seenPoint && rest.startsWith(point)) {
             seenPoint = true;
             i += point.size();
-        } else if (!seenPoint && !group.isEmpty() && rest.startsWith(group) && groupLength > 0 &&
-                   i + group.size() < t.size() && isDigit(t[i + group.size()])) {
+        } else if (const qsizetype width = groupSeparatorWidth(rest, group);
+                   !seenPoint && width > 0 && groupLength > 0 && i + width < t.size() &&
+                   isDigit(t[i + width])) {
             groups << groupLength;
             groupLength = 0;
-            i += group.size();
+            i += width;
         } else {
             return {std::nullopt, MoneyProblem::NotANumber};
         }

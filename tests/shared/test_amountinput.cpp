@@ -84,6 +84,14 @@ TEST(AmountText, TheClerksLocaleDecidesPointAndGroups) {
               data::Money::fromCents(2'750'000));
     EXPECT_EQ(CheckAmountText("1234,5", "Betrag", AmountRule::ZeroAllowed, german).money,
               data::Money::fromCents(123'450));
+    const QLocale french(QLocale::French, QLocale::France);
+    for (const char* typed : {"27 500,00", "27\u00a0500,00", "27\u202f500,00"}) {
+        EXPECT_EQ(
+            CheckAmountText(QString::fromUtf8(typed), "Montant", AmountRule::ZeroAllowed, french)
+                .money,
+            data::Money::fromCents(2'750'000))
+            << typed;
+    }
     const AmountCheck c = CheckAmountText("27500.00", "Betrag", AmountRule::ZeroAllowed, german);
     EXPECT_FALSE(c.ok());
     EXPECT_EQ(c.message, "Betrag: \"27500.00\" is not an amount; enter an amount from 0,00 to "
