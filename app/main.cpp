@@ -4,6 +4,7 @@
 #include "component/clsgrade.h"
 #include "data/connection.h"
 #include "data/schema.h"
+#include "data/serverlogin.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -89,7 +90,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                                   QStringLiteral("CONNSTR"));
     const QCommandLineOption pg(QStringLiteral("pg"),
                                 QStringLiteral("PostgreSQL: \"host=... port=... dbname=... "
-                                               "user=... password=...\"."),
+                                               "user=...\" (password: see README)."),
                                 QStringLiteral("CONNSTR"));
     const QCommandLineOption initDemo(
         QStringLiteral("init-demo"),
@@ -208,6 +209,18 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     return options;
 }
 
+// A password may stay off the command line, where every local user can read it: it comes from
+// QUORVEL_DB_PASSWORD, the server's client settings or a prompt (see data/serverlogin.h).
+void openServerConnection(data::Connection& connection, data::ServerKind kind,
+                          const QString& connectionString) {
+    if (data::connectionStringHasPassword(kind, connectionString))
+        complain(QStringLiteral("warning: other users of this computer can read a password given "
+                                "on the command line; set %1 instead, or use ~/.pgpass or an "
+                                "ODBC data source")
+                     .arg(QLatin1String(data::kPasswordVariable)));
+    data::openServer(connection, kind, connectionString);
+}
+
 // Opens the database the options name; creates the demo database first when asked and the
 // file is missing. An error text when it cannot, with nothing left behind.
 data::ConnectionPtr openDatabase(const Options& options, QString& error) {
@@ -215,10 +228,10 @@ data::ConnectionPtr openDatabase(const Options& options, QString& error) {
     try {
         switch (options.source) {
         case Options::Source::Odbc:
-            connection->openOdbc(options.database);
+            openServerConnection(*connection, data::ServerKind::Odbc, options.database);
             break;
         case Options::Source::Postgres:
-            connection->openPostgres(options.database);
+            openServerConnection(*connection, data::ServerKind::Postgres, options.database);
             break;
         case Options::Source::Sqlite: {
             // SQLite creates a missing file on opening: look first.

@@ -1,8 +1,13 @@
 #include "data/connection.h"
 
+#include "data/serverlogin.h"
+
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -13,6 +18,8 @@ namespace data {
 namespace {
 
 QAtomicInt connectionCounter;
+
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 bool isWriteStatement(const QString& sql) {
     const QString head = sql.trimmed().left(6).toLower();
@@ -181,6 +188,14 @@ void Connection::openWith(const QString& driver,
 }
 
 void Connection::openSqlite(const QString& file) {
+    // SQLite would create a missing file readable by everyone; it will hold pay.
+    if (!file.isEmpty() && file != QLatin1String(":memory:") && !QFileInfo::exists(file)) {
+        QFile created(file);
+        if (!created.open(QIODevice::WriteOnly, kOwnerOnly))
+            throw DbError(kErrGeneric, QStringLiteral("Connection"),
+                          QStringLiteral("Cannot create the database file %1: %2")
+                              .arg(file, created.errorString()));
+    }
     openWith(QStringLiteral("QSQLITE"), [&](QSqlDatabase& db) {
         db.setDatabaseName(file);
         // A second clerk on the same file waits for the lock instead of failing at once.
@@ -189,16 +204,46 @@ void Connection::openSqlite(const QString& file) {
     execute(QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
-void Connection::openOdbc(const QString& dsnOrConnectionString) {
-    openWith(QStringLiteral("QODBC"),
-             [&](QSqlDatabase& db) { db.setDatabaseName(dsnOrConnectionString); });
+QString odbcDatabaseName(const QString& connectionString, const QString& password) {
+    QString name = connectionString.trimmed();
+    if (!password.isEmpty() && !connectionStringHasPassword(ServerKind::Odbc, name)) {
+        QString braced = password;
+        braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+        if (!name.endsWith(QLatin1Char(';')))
+            name += QLatin1Char(';');
+        name += QStringLiteral("PWD={") + braced + QLatin1Char('}');
+    }
+    // Qt's driver hands a string naming DRIVER= or SERVER= over as it is and puts "DSN=" before
+    // anything else, which would double a DSN key of the string's own: put its value first.
+    static const QRegularExpression driverOrServer(QStringLiteral("(driver|server)\\s*="),
+                                                   QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression dsn(QStringLiteral("(^|;)\\s*dsn\\s*=([^;]*);?"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (driverOrServer.match(name).hasMatch())
+        return name;
+    const QRegularExpressionMatch match = dsn.match(name);
+    if (!match.hasMatch())
+        return name;
+    QString rest = name;
+    rest.remove(match.capturedStart(), match.capturedLength());
+    rest = rest.trimmed();
+    if (rest.startsWith(QLatin1Char(';')))
+        rest.remove(0, 1);
+    return match.captured(2).trimmed() + (rest.isEmpty() ? QString() : QLatin1Char(';') + rest);
+}
+
+void Connection::openOdbc(const QString& dsnOrConnectionString, const QString& password) {
+    openWith(QStringLiteral("QODBC"), [&](QSqlDatabase& db) {
+        db.setDatabaseName(odbcDatabaseName(dsnOrConnectionString, password));
+    });
     // The SQLite ODBC driver reports no DBMS type Qt knows; recognise it by its name.
     if (dsnOrConnectionString.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
         dialect_ = Dialect(Dialect::Kind::SQLite);
 }
 
-void Connection::openPostgres(const QString& connectionString) {
+void Connection::openPostgres(const QString& connectionString, const QString& password) {
     openWith(QStringLiteral("QPSQL"), [&](QSqlDatabase& db) {
+        db.setPassword(password);
         QStringList options;
         for (const QString& part : connectionString.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const qsizetype eq = part.indexOf(QLatin1Char('='));
@@ -247,7 +292,8 @@ void Connection::trace(const QString& sql) {
     if (traceFile_.isEmpty())
         return;
     QFile file(traceFile_);
-    if (file.open(QIODevice::Append | QIODevice::Text)) {
+    // Statements carry pay and names: a new trace file is the owner's alone.
+    if (file.open(QIODevice::Append | QIODevice::Text, kOwnerOnly)) {
         QString line = sql;
         line.replace(QLatin1Char('\n'), QLatin1Char(' '))
             .replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -367,7 +413,9 @@ QString textOf(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:
-        return QString::number(value.toDouble(), 'g', 15);
+        // Every digit the value holds, never in exponent form: 15 significant digits turned a
+        // stored 1e15 into "1e+15", which reads back as 1.
+        return QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
     case QMetaType::QDate:
         return value.toDate().toString(Qt::ISODate);
     case QMetaType::QDateTime: {

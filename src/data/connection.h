@@ -66,9 +66,11 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     void openSqlite(const QString& file);
-    void openOdbc(const QString& dsnOrConnectionString);
+    // A password given here is used only when the connection string holds none; it never
+    // needs to be written where others can read it (see serverlogin.h).
+    void openOdbc(const QString& dsnOrConnectionString, const QString& password = {});
     // "host=... port=... dbname=... user=... password=..."
-    void openPostgres(const QString& connectionString);
+    void openPostgres(const QString& connectionString, const QString& password = {});
     void close();
     bool isOpen() const;
 
@@ -119,6 +121,11 @@ private:
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
+
+// What Qt's ODBC driver is given for a DSN name or connection string: PWD added, braced so
+// that any character may stand in it, when a password is given and the string holds none;
+// a DSN= key turned into the form the driver expects.
+QString odbcDatabaseName(const QString& connectionString, const QString& password);
 
 // Commits only when told to; rolls back when it is left any other way.
 class TransactionGuard {

@@ -2,6 +2,8 @@
 
 #include "data/connection.h"
 
+#include <QRegularExpression>
+
 namespace data {
 
 const std::array<ResolvedTableNames::Slot, 17>& ResolvedTableNames::entries() {
@@ -38,7 +40,18 @@ QString resolveTableNamesSql() {
                           "'pempdeductions')");
 }
 
-void ResolveTableNames(Connection& connection, ResolvedTableNames& names) {
+bool isPlainTableName(const QString& name) {
+    // Trailing blanks are what a fixed-width character column pads a name with; they are
+    // harmless in a statement, unlike anything else that is not part of an identifier.
+    static const QRegularExpression plain(
+        QStringLiteral("^(?:[A-Za-z_][A-Za-z0-9_]*\\.)?[A-Za-z_][A-Za-z0-9_]* *\\z"));
+    return plain.match(name).hasMatch();
+}
+
+void ResolveTableNames(Connection& connection, ResolvedTableNames& resolved) {
+    // Nothing is kept from a linktable with a bad row: the load stops before any statement
+    // carries a name from it.
+    ResolvedTableNames names = resolved;
     Recordset rs = connection.open(resolveTableNamesSql());
     while (!rs.eof()) {
         const QString logical = rs.text(QStringLiteral("tablename")).toUpper();
@@ -48,12 +61,21 @@ void ResolveTableNames(Connection& connection, ResolvedTableNames& names) {
                 if (physical.isNull())
                     throw DbError(94, QStringLiteral("ResolveTableNames"),
                                   QStringLiteral("Invalid use of Null"));
-                names.*slot.name = physical.toString();
+                const QString name = physical.toString();
+                if (!isPlainTableName(name))
+                    throw DbError(kErrGeneric, QStringLiteral("ResolveTableNames"),
+                                  QStringLiteral("linktable gives the table %1 the name \"%2\", "
+                                                 "which is not a plain table name: only letters, "
+                                                 "digits and underscores, with at most one "
+                                                 "schema prefix such as \"dbo.\".")
+                                      .arg(QString::fromLatin1(slot.logicalName), name));
+                names.*slot.name = name;
                 break;
             }
         }
         rs.moveNext();
     }
+    resolved = names;
 }
 
 } // namespace data

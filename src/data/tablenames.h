@@ -36,8 +36,13 @@ struct ResolvedTableNames {
 };
 
 // Reads linktable and stores the physical name of every logical name found; a logical name
-// with no row keeps what it held, and of two rows the last one returned wins.
+// with no row keeps what it held, and of two rows the last one returned wins. A name that is
+// not a plain identifier (isPlainTableName) raises DbError and leaves every name as it was.
 void ResolveTableNames(Connection& connection, ResolvedTableNames& names);
+
+// Letters, digits and underscores, not starting with a digit, with at most one schema prefix
+// ("dbo.pay_employee"); trailing blanks allowed. Such a name can stand in a statement unquoted.
+bool isPlainTableName(const QString& name);
 
 // The statement ResolveTableNames sends.
 QString resolveTableNamesSql();

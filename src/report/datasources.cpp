@@ -3,7 +3,9 @@
 #include "data/connection.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -17,10 +19,36 @@ QString dataSourcesFile() {
            QStringLiteral("/quorvel/datasources.ini");
 }
 
+bool holdsPassword(const QString& settingsText) {
+    // PostgreSQL's "password=", ODBC's "PWD=" or "Password=", in a value or as a key.
+    static const QRegularExpression password(QStringLiteral("\\b(pwd|password)\\s*="),
+                                             QRegularExpression::CaseInsensitiveOption);
+    for (const QString& line : settingsText.split(QLatin1Char('\n'))) {
+        const QString setting = line.trimmed();
+        if (!setting.startsWith(QLatin1Char(';')) && !setting.startsWith(QLatin1Char('#')) &&
+            password.match(setting).hasMatch())
+            return true;
+    }
+    return false;
+}
+
 std::optional<DataSource> findDataSource(const QString& name) {
     const QString path = dataSourcesFile();
-    if (name.isEmpty() || !QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (name.isEmpty() || !info.isFile())
         return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw data::DbError(data::kErrGeneric, QStringLiteral("ReportControl"),
+                            QStringLiteral("The data source file %1 cannot be read: %2")
+                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    if ((info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) &&
+        holdsPassword(QString::fromUtf8(file.readAll())))
+        throw data::DbError(
+            data::kErrGeneric, QStringLiteral("ReportControl"),
+            QStringLiteral("The data source file %1 holds a password and other users can read "
+                           "it. Make it readable by its owner only (chmod 600 %1) and try again.")
+                .arg(QDir::toNativeSeparators(path)));
     QSettings settings(path, QSettings::IniFormat);
     for (const QString& group : settings.childGroups()) {
         if (group.compare(name, Qt::CaseInsensitive) != 0)

@@ -25,7 +25,10 @@ struct DataSource {
 // $QUORVEL_DATASOURCES, else quorvel/datasources.ini under the user's configuration folder
 // ($XDG_CONFIG_HOME, or ~/.config).
 QString dataSourcesFile();
+// The named data source of that file. A file that holds a password (holdsPassword) and that
+// group or others may read is refused with data::DbError, saying how to fix its mode.
 std::optional<DataSource> findDataSource(const QString& name);
+bool holdsPassword(const QString& settingsText);
 // Opens the data source's own connection; raises data::DbError when it cannot.
 std::unique_ptr<data::Connection> openDataSource(const QString& name, const DataSource& source);
 

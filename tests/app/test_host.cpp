@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,6 +26,12 @@ HostRun runHost(const QStringList& arguments, const QString& runtimeDir) {
                    QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
+// The permission bits of a file, as ls shows them in octal.
+int modeOf(const QString& file) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
 class Host : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -34,6 +41,11 @@ protected:
 
 TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     const QString db = path("demo.sqlite");
+    // Even with nothing masked, the files that hold pay are created for their owner only.
+    struct NoUmask {
+        mode_t before = ::umask(0);
+        ~NoUmask() { ::umask(before); }
+    } noUmask;
     const HostRun first = host({"--db", db, "--init-demo", "--process-date", "2026-11-30",
                                 "--screenshot", path("register.png")});
     ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
@@ -49,6 +61,8 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     QFile trace(path("trace.sql"));
     ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
     EXPECT_TRUE(trace.readAll().contains("select egcid, egcno, egcdate, ename,"));
+    EXPECT_EQ(modeOf(db), 0600);
+    EXPECT_EQ(modeOf(path("trace.sql")), 0600);
 
     // A PDF of a job change without a window; an unknown one is refused and writes nothing.
     EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);

@@ -112,6 +112,8 @@ TEST(ValueText, NumbersInPlainDecimalWhateverTheLocale) {
     QLocale::setDefault(QLocale(QLocale::German));
     EXPECT_EQ(data::textOf(1500.5), "1500.5");
     EXPECT_EQ(data::textOf(1500.0), "1500");
+    EXPECT_EQ(data::textOf(1e15), "1000000000000000");
+    EXPECT_EQ(data::textOf(12345678901234.56), "12345678901234.56");
     EXPECT_EQ(data::textOf(QVariant()), "");
     EXPECT_EQ(data::textOf(QDate(2003, 2, 13)), "2003-02-13");
     QLocale::setDefault(QLocale::c());

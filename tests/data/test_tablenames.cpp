@@ -1,5 +1,7 @@
 #include "component/basgrade.h"
+#include "component/clsgrade.h"
 #include "data/tablenames.h"
+#include "support/scripted.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +38,63 @@ TEST_F(TableNames, MissingRowKeepsTheEarlierLoadsNameAndLastOfTwoRowsWins) {
     data::ResolveTableNames(db.db(), names);
     EXPECT_EQ(names.pSettings, "pay_settings");
     EXPECT_EQ(names.pGrades, "grades_two");
+}
+
+TEST_F(TableNames, OnlyPlainIdentifiersAreTableNames) {
+    for (const char* good : {"pay_employee", "dbo.pay_employee", "_t1", "Staff_Master  "})
+        EXPECT_TRUE(data::isPlainTableName(good)) << good;
+    for (const char* bad :
+         {"", " pay_employee", "pay employee", "pay_employee\n", "\"pay_employee\"",
+          "[pay_employee]", "a.b.c", ".pay_employee", "dbo.", "1pay", "pay-employee",
+          "pay_employee;", "pay_userrights where 0 union select 'NED' --", "pay_\u00e9mploy\u00e9"})
+        EXPECT_FALSE(data::isPlainTableName(QString::fromUtf8(bad))) << bad;
+}
+
+// A name that would carry SQL of its own stops the load before any statement uses it: the
+// register never opens, nothing is written, and the error says which row is wrong.
+TEST_F(TableNames, ABadNameStopsTheRegisterLoadNamingTheTableAndTheValue) {
+    const struct {
+        const char* logical;
+        const char* stored;
+    } rows[] = {
+        {"puserrights", "pay_userrights where 0 union select 'NED' --"},
+        {"pemployee", "pay_employee; insert into pay_users (companyid, userid, username) "
+                      "values (1, 99, 'intruder')"},
+    };
+    for (const auto& row : rows) {
+        TestDatabase fresh;
+        fresh.loadDemo();
+        fresh.exec(
+            QStringLiteral("update linktable set linktablename = '%1' where tablename = '%2'")
+                .arg(QString::fromUtf8(row.stored).replace("'", "''"),
+                     QString::fromUtf8(row.logical)));
+        const auto before = fresh.snapshot();
+        data::ResolvedTableNames names;
+        names.pusers = "kept";
+        try {
+            data::ResolveTableNames(fresh.db(), names);
+            ADD_FAILURE() << "resolved " << row.stored;
+        } catch (const data::DbError& error) {
+            EXPECT_EQ(error.description(),
+                      QStringLiteral("linktable gives the table %1 the name \"%2\", which is not "
+                                     "a plain table name: only letters, digits and underscores, "
+                                     "with at most one schema prefix such as \"dbo.\".")
+                          .arg(row.logical, QString::fromUtf8(row.stored)));
+        }
+        EXPECT_EQ(names.pusers, "kept");
+        EXPECT_EQ(names.pemployee, "");
+
+        ScriptedModal modal;
+        clsGrade grade;
+        grade.setAdocon(fresh.connection());
+        grade.intCompanyID = 1;
+        grade.intUserID = 2;
+        grade.ProcessDate = QDate(2026, 11, 30);
+        EXPECT_THROW(grade.Show(), data::DbError);
+        EXPECT_TRUE(modal.shown.isEmpty());
+        EXPECT_EQ(fresh.snapshot(), before);
+        BasGrade() = CallerContext{};
+    }
 }
 
 TEST(TableNamesClosed, UnopenedConnectionRaises3709) {

@@ -1,0 +1,128 @@
+#include "data/connection.h"
+#include "data/schema.h"
+#include "data/serverlogin.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using data::ServerKind;
+
+TEST(ServerLogin, APasswordKeyIsFoundInEitherKindOfConnectionString) {
+    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Postgres,
+                                                  "host=db dbname=p user=u password=x"));
+    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Postgres, "PASSWORD = x host=db"));
+    EXPECT_FALSE(data::connectionStringHasPassword(ServerKind::Postgres,
+                                                   "host=db dbname=password_db user=u"));
+    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Odbc, "DSN=payroll;UID=u;PWD=x"));
+    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Odbc, "Driver=FreeTDS; Password=x"));
+    EXPECT_FALSE(data::connectionStringHasPassword(ServerKind::Odbc, "DSN=payroll;UID=u"));
+    EXPECT_FALSE(data::connectionStringHasPassword(ServerKind::Odbc, "payroll"));
+}
+
+// What the policy does with a server that wants a password and one that does not.
+class PasswordPolicy : public ::testing::Test {
+protected:
+    PasswordPolicy() : saved(qgetenv(data::kPasswordVariable)) {
+        qunsetenv(data::kPasswordVariable);
+    }
+    ~PasswordPolicy() override {
+        if (saved.isNull())
+            qunsetenv(data::kPasswordVariable);
+        else
+            qputenv(data::kPasswordVariable, saved);
+    }
+
+    // Opens with the passwords tried, against a server refusing all but `accepted`.
+    QStringList run(const QString& connectionString, const QString& accepted,
+                    std::optional<QString> typed, const QString& refusal) {
+        QStringList tried;
+        asked = false;
+        data::openWithPasswordPolicy(
+            ServerKind::Postgres, connectionString,
+            [&](const QString& password) {
+                tried << password;
+                if (password != accepted)
+                    throw data::DbError(data::kErrGeneric, "Connection", refusal);
+            },
+            [&] {
+                asked = true;
+                return typed;
+            });
+        return tried;
+    }
+
+    QByteArray saved;
+    bool asked = false;
+    const QString pgRefusal = "connection to server on socket failed: FATAL:  password "
+                              "authentication failed for user \"clerk\" QPSQL: Unable to connect";
+};
+
+TEST_F(PasswordPolicy, ThePasswordComesFromTheStringTheEnvironmentOrOnePrompt) {
+    // The server's own settings (~/.pgpass) suffice: nothing is asked.
+    EXPECT_EQ(run("host=db user=clerk", "", "typed", pgRefusal), QStringList{""});
+    EXPECT_FALSE(asked);
+    // A password in the string is the string's business.
+    EXPECT_EQ(run("host=db user=clerk password=s", "", "typed", pgRefusal), QStringList{""});
+    EXPECT_FALSE(asked);
+    // Refused for want of a password: asked once, then tried with what was typed.
+    EXPECT_EQ(run("host=db user=clerk", "typed", "typed", pgRefusal), (QStringList{"", "typed"}));
+    EXPECT_TRUE(asked);
+
+    qputenv(data::kPasswordVariable, "fromenv");
+    EXPECT_EQ(run("host=db user=clerk", "fromenv", "typed", pgRefusal), QStringList{"fromenv"});
+    EXPECT_FALSE(asked);
+    EXPECT_THROW(run("host=db user=clerk", "other", "typed", pgRefusal), data::DbError);
+    EXPECT_FALSE(asked);
+}
+
+TEST_F(PasswordPolicy, NobodyToAskOrAnotherFailureKeepsTheServersError) {
+    try {
+        run("host=db user=clerk", "secret", std::nullopt, pgRefusal);
+        ADD_FAILURE() << "opened";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.description(), pgRefusal);
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_THROW(run("host=nowhere", "secret", "typed", "could not translate host name"),
+                 data::DbError);
+    EXPECT_FALSE(asked);
+    for (const char* refusal :
+         {"fe_sendauth: no password supplied",
+          "[FreeTDS][SQL Server]Login failed for user 'clerk'. QODBC: Unable to connect",
+          "[unixODBC][Driver Manager] 28000 Invalid authorization specification"})
+        EXPECT_TRUE(data::isAuthenticationFailure(data::DbError(0, "", refusal))) << refusal;
+}
+
+// A DSN given as "DSN=name" (with more keys, and a password added) reaches the driver manager
+// as a DSN, not as "DSN=DSN=name".
+TEST(OdbcDataSource, DsnKeyAndAddedPasswordReachTheDriverManager) {
+    EXPECT_EQ(data::odbcDatabaseName("DSN=payroll;UID=clerk", "p;w}d"),
+              "payroll;UID=clerk;PWD={p;w}}d}");
+    EXPECT_EQ(data::odbcDatabaseName("UID=clerk;DSN=payroll", ""), "payroll;UID=clerk");
+    EXPECT_EQ(data::odbcDatabaseName("payroll", "x"), "payroll;PWD={x}");
+    EXPECT_EQ(data::odbcDatabaseName("DSN=payroll;PWD=own", "x"), "payroll;PWD=own");
+    EXPECT_EQ(data::odbcDatabaseName("Driver=FreeTDS;Server=s;Database=p", "x"),
+              "Driver=FreeTDS;Server=s;Database=p;PWD={x}");
+
+    QTemporaryDir dir;
+    const QString odbcIni = dir.filePath("odbc.ini");
+    {
+        QFile ini(odbcIni);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(
+            ("[payroll]\nDriver=SQLite3\nDatabase=" + dir.filePath("p.sqlite") + "\n").toUtf8());
+    }
+    const QByteArray savedIni = qgetenv("ODBCINI");
+    qputenv("ODBCINI", odbcIni.toUtf8());
+    for (const char* name : {"payroll", "DSN=payroll", "DSN=payroll;UID=clerk"}) {
+        data::Connection connection;
+        EXPECT_NO_THROW(connection.openOdbc(name, "secret")) << name;
+        EXPECT_TRUE(connection.isOpen()) << name;
+    }
+    qputenv("ODBCINI", savedIni);
+}
+
+} // namespace

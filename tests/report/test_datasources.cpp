@@ -1,0 +1,68 @@
+#include "data/dberror.h"
+#include "report/datasources.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DataSources : public ::testing::Test {
+protected:
+    DataSources() : saved(qgetenv("QUORVEL_DATASOURCES")) {
+        qputenv("QUORVEL_DATASOURCES", ini.toUtf8());
+    }
+    ~DataSources() override { qputenv("QUORVEL_DATASOURCES", saved); }
+
+    void write(const QByteArray& text, QFileDevice::Permissions mode) const {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        ASSERT_TRUE(file.setPermissions(mode));
+    }
+
+    QTemporaryDir dir;
+    QString ini = dir.filePath("datasources.ini");
+    QByteArray saved;
+};
+
+constexpr QFileDevice::Permissions kOwner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFix) {
+    const QByteArray withPasswords[] = {
+        "[payrolldsn]\ndriver=postgres\ndatabase=host=db port=5432 dbname=p user=r "
+        "password=s3cret\n",
+        "[payrolldsn]\ndriver=odbc\ndatabase=DSN=payroll;UID=report;PWD=s3cret\n",
+        "[other]\ndriver=odbc\ndatabase=Driver=FreeTDS;Server=x;Password = s3cret\n"
+        "[payrolldsn]\ndriver=sqlite\ndatabase=/srv/p.sqlite\n",
+    };
+    for (const QByteArray& text : withPasswords) {
+        for (QFileDevice::Permissions wide :
+             {kOwner | QFileDevice::ReadGroup, kOwner | QFileDevice::ReadOther}) {
+            write(text, wide);
+            try {
+                report::findDataSource("payrolldsn");
+                ADD_FAILURE() << "taken: " << text.constData();
+            } catch (const data::DbError& error) {
+                EXPECT_EQ(error.description(),
+                          "The data source file " + ini +
+                              " holds a password and other users can read it. Make it readable "
+                              "by its owner only (chmod 600 " +
+                              ini + ") and try again.");
+            }
+        }
+        write(text, kOwner);
+        EXPECT_TRUE(report::findDataSource("payrolldsn")) << text.constData();
+    }
+}
+
+TEST_F(DataSources, AFileWithoutPasswordsMayBeReadByOthers) {
+    write("[payrolldsn]\ndriver=odbc\ndatabase=DSN=payroll\n; or DSN=payroll;UID=r;PWD=...\n",
+          kOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const std::optional<report::DataSource> source = report::findDataSource("payrolldsn");
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->database, "DSN=payroll");
+}
+
+} // namespace
