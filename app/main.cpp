@@ -4,6 +4,7 @@
 #include "component/clsgrade.h"
 #include "data/connection.h"
 #include "data/schema.h"
+#include "report/export.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -15,11 +16,6 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
-
-#if __has_include("report/export.h")
-#include "report/export.h"
-#define QUORVEL_HAS_PDF_EXPORT 1
-#endif
 
 namespace {
 
@@ -257,7 +253,6 @@ data::ConnectionPtr openDatabase(const Options& options, QString& error) {
 }
 
 int exportPdf(const Options& options, data::Connection& connection) {
-#ifdef QUORVEL_HAS_PDF_EXPORT
     QString error;
     const int status = report::exportJobChangePdf(connection, options.company, options.user,
                                                   *options.exportId, options.exportFile, error);
@@ -269,12 +264,6 @@ int exportPdf(const Options& options, data::Connection& connection) {
         return status == kExitBadUse ? kExitBadUse : kExitFailed;
     }
     return 0;
-#else
-    Q_UNUSED(options);
-    Q_UNUSED(connection);
-    complain(QStringLiteral("this build has no report export"));
-    return kExitBadUse;
-#endif
 }
 
 } // namespace
