@@ -67,13 +67,13 @@ public:
 
     void openSqlite(const QString& file);
     void openOdbc(const QString& dsnOrConnectionString);
-    // "host=... port=... dbname=... user=... password=..."
+    // "host=... port=... dbname=... user=... password=...": libpq's keywords; no value may hold
+    // a blank or a semicolon.
     void openPostgres(const QString& connectionString);
     void close();
     bool isOpen() const;
 
     const Dialect& dialect() const { return dialect_; }
-    void setDialect(Dialect dialect) { dialect_ = dialect; }
     QSqlDatabase database() const;
     QString connectionName() const { return name_; }
 
@@ -101,14 +101,16 @@ public:
         writeHook_ = std::move(hook);
     }
 
-    // Internal to the layer: prepares and runs a statement, raising DbError on failure.
-    QSqlQuery run(const QString& sql, const QVariantList& binds, bool forwardOnly);
-    DbError errorFrom(const QSqlError& error, const QString& sql) const;
+    // Internal to the layer: prepares and runs a statement for operation ("open", "execute"),
+    // raising DbError on failure.
+    QSqlQuery run(const QString& operation, const QString& sql, const QVariantList& binds);
+    // The error a failed statement raises, traced with the statement and the operation.
+    DbError failure(const QSqlError& error, const QString& operation, const QString& sql);
 
 private:
     void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);
     void requireOpen(const QString& source) const;
-    void transactionStatement(const QString& sql);
+    void transactionStatement(const QString& operation, const QString& sql);
     void trace(const QString& sql);
 
     QString name_;
