@@ -5,6 +5,7 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/serverlogin.h"
+#include "report/export.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -16,11 +17,6 @@
 #include <cstdio>
 #include <limits>
 #include <optional>
-
-#if __has_include("report/export.h")
-#include "report/export.h"
-#define QUORVEL_HAS_PDF_EXPORT 1
-#endif
 
 namespace {
 
@@ -270,7 +266,6 @@ data::ConnectionPtr openDatabase(const Options& options, QString& error) {
 }
 
 int exportPdf(const Options& options, data::Connection& connection) {
-#ifdef QUORVEL_HAS_PDF_EXPORT
     QString error;
     const int status = report::exportJobChangePdf(connection, options.company, options.user,
                                                   *options.exportId, options.exportFile, error);
@@ -282,12 +277,6 @@ int exportPdf(const Options& options, data::Connection& connection) {
         return status == kExitBadUse ? kExitBadUse : kExitFailed;
     }
     return 0;
-#else
-    Q_UNUSED(options);
-    Q_UNUSED(connection);
-    complain(QStringLiteral("this build has no report export"));
-    return kExitBadUse;
-#endif
 }
 
 } // namespace

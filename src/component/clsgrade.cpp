@@ -1,8 +1,19 @@
 #include "component/clsgrade.h"
 
 #include "component/basgrade.h"
-#include "register/frmmaster.h"
-#include "ui/modal.h"
+
+namespace {
+
+std::function<void()>& registerOpener() {
+    static std::function<void()> opener;
+    return opener;
+}
+
+} // namespace
+
+void setRegisterOpener(std::function<void()> opener) {
+    registerOpener() = std::move(opener);
+}
 
 data::ConnectionPtr clsGrade::adocon() {
     if (!adocon_)
@@ -19,9 +30,10 @@ void clsGrade::Show() {
     context.adocon = adocon();
     context.ProcessDate = ProcessDate;
 
-    FrmMaster register_;
-    register_.Form_Load();
-    ui::showModal(register_);
+    if (!registerOpener())
+        throw data::DbError(data::kErrCannotCreateObject, QStringLiteral("clsGrade"),
+                            QStringLiteral("The register window is not available."));
+    registerOpener()();
 }
 
 namespace Quorvel {

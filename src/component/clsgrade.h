@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 // The component's one public class: the host assigns the properties and calls Show.
@@ -30,6 +31,10 @@ public:
 private:
     data::ConnectionPtr adocon_;
 };
+
+// How Show opens the register (modally, returning when it closes); the register module
+// installs it when the library loads.
+void setRegisterOpener(std::function<void()> opener);
 
 namespace Quorvel {
 // Creation by programmatic identifier ("Quorvel.clsGrade"); null for any other name.

@@ -57,12 +57,32 @@ bool isLockConflict(const QSqlError& error, Dialect::Kind kind) {
     return false;
 }
 
+// What the clerk is shown: the server's own text, or the driver's where the server has none.
+// SQLite answers "not an error" when the driver refused the statement before SQLite saw it
+// (several statements at once, say).
+QString describe(const QSqlError& error) {
+    const QString server = error.databaseText().trimmed();
+    if (!server.isEmpty() &&
+        server.compare(QLatin1String("not an error"), Qt::CaseInsensitive) != 0)
+        return server;
+    const QString driver = error.driverText().trimmed();
+    return driver.isEmpty() ? error.text().trimmed() : driver;
+}
+
+// A value as libpq's connection string takes it, so quotes and backslashes arrive as typed.
+QString conninfoQuoted(QString value) {
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- Recordset
 
 Recordset::Recordset(Connection& connection, const QString& sql, const QVariantList& binds)
-    : connection_(connection), sql_(sql), query_(connection.run(sql, binds, true)) {
+    : connection_(connection), sql_(sql),
+      query_(connection.run(QStringLiteral("open"), sql, binds)) {
     record_ = query_.record();
     eof_ = !query_.next();
 }
@@ -72,7 +92,7 @@ void Recordset::moveNext() {
         return;
     eof_ = !query_.next();
     if (eof_ && query_.lastError().isValid())
-        throw connection_.errorFrom(query_.lastError(), sql_);
+        throw connection_.failure(query_.lastError(), QStringLiteral("moveNext"), sql_);
 }
 
 QVariant Recordset::field(int index) const {
@@ -257,10 +277,10 @@ void Connection::openPostgres(const QString& connectionString, const QString& pa
                 db.setDatabaseName(value);
             else if (key == QLatin1String("user"))
                 db.setUserName(value);
-            else if (key == QLatin1String("password"))
-                db.setPassword(value);
-            else
+            else if (eq < 0)
                 options << part;
+            else // credentials and the rest: libpq reads them, this program never does
+                options << part.left(eq).trimmed() + QStringLiteral("=") + conninfoQuoted(value);
         }
         db.setConnectOptions(options.join(QLatin1Char(';')));
     });
@@ -301,24 +321,23 @@ void Connection::trace(const QString& sql) {
     }
 }
 
-DbError Connection::errorFrom(const QSqlError& error, const QString& sql) const {
-    Q_UNUSED(sql);
-    QString description = error.databaseText().trimmed();
-    if (description.isEmpty())
-        description = error.text().trimmed();
+DbError Connection::failure(const QSqlError& error, const QString& operation, const QString& sql) {
     const int number = isConstraintViolation(error)             ? kErrIntegrityViolation
                        : isLockConflict(error, dialect_.kind()) ? kErrLockConflict
                                                                 : kErrGeneric;
-    return DbError(number, QStringLiteral("Connection"), description);
+    DbError raised(number, QStringLiteral("Connection"), describe(error));
+    raised.setOrigin(operation, sql);
+    trace(QStringLiteral("-- failed in %1: %2 -- %3").arg(operation, raised.description(), sql));
+    return raised;
 }
 
-QSqlQuery Connection::run(const QString& sql, const QVariantList& binds, bool forwardOnly) {
+QSqlQuery Connection::run(const QString& operation, const QString& sql, const QVariantList& binds) {
     requireOpen(QStringLiteral("Connection"));
     if (writeHook_ && isWriteStatement(sql))
         writeHook_(sql);
     trace(sql);
     QSqlQuery query(database());
-    query.setForwardOnly(forwardOnly);
+    query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
     bool ok;
     if (binds.isEmpty()) {
@@ -338,12 +357,12 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& binds, bool fo
         }
     }
     if (!ok)
-        throw errorFrom(query.lastError(), sql);
+        throw failure(query.lastError(), operation, sql);
     return query;
 }
 
 int Connection::execute(const QString& sql, const QVariantList& binds) {
-    QSqlQuery query = run(sql, binds, true);
+    QSqlQuery query = run(QStringLiteral("execute"), sql, binds);
     return query.numRowsAffected();
 }
 
@@ -353,9 +372,10 @@ void Connection::beginTrans() {
     if (dialect_.kind() == Dialect::Kind::SQLite) {
         // A writer takes the write lock at the start: a transaction that reads first and then
         // asks for the lock can be refused outright while another waits to commit.
-        transactionStatement(QStringLiteral("BEGIN IMMEDIATE"));
+        transactionStatement(QStringLiteral("beginTrans"), QStringLiteral("BEGIN IMMEDIATE"));
     } else if (!database().transaction()) {
-        throw errorFrom(database().lastError(), QStringLiteral("begin"));
+        throw failure(database().lastError(), QStringLiteral("beginTrans"),
+                      QStringLiteral("begin transaction"));
     }
     inTransaction_ = true;
 }
@@ -364,9 +384,10 @@ void Connection::commitTrans() {
     requireOpen(QStringLiteral("Connection"));
     trace(QStringLiteral("commit"));
     if (dialect_.kind() == Dialect::Kind::SQLite)
-        transactionStatement(QStringLiteral("COMMIT"));
+        transactionStatement(QStringLiteral("commitTrans"), QStringLiteral("COMMIT"));
     else if (!database().commit())
-        throw errorFrom(database().lastError(), QStringLiteral("commit"));
+        throw failure(database().lastError(), QStringLiteral("commitTrans"),
+                      QStringLiteral("commit"));
     inTransaction_ = false;
 }
 
@@ -383,10 +404,10 @@ void Connection::rollbackTrans() {
     database().rollback();
 }
 
-void Connection::transactionStatement(const QString& sql) {
+void Connection::transactionStatement(const QString& operation, const QString& sql) {
     QSqlQuery query(database());
     if (!query.exec(sql))
-        throw errorFrom(query.lastError(), sql);
+        throw failure(query.lastError(), operation, sql);
 }
 
 // ---------------------------------------------------------------- TransactionGuard

@@ -69,13 +69,13 @@ public:
     // A password given here is used only when the connection string holds none; it never
     // needs to be written where others can read it (see serverlogin.h).
     void openOdbc(const QString& dsnOrConnectionString, const QString& password = {});
-    // "host=... port=... dbname=... user=... password=..."
+    // "host=... port=... dbname=... user=... password=...": libpq's keywords; no value may hold
+    // a blank or a semicolon.
     void openPostgres(const QString& connectionString, const QString& password = {});
     void close();
     bool isOpen() const;
 
     const Dialect& dialect() const { return dialect_; }
-    void setDialect(Dialect dialect) { dialect_ = dialect; }
     QSqlDatabase database() const;
     QString connectionName() const { return name_; }
 
@@ -103,14 +103,16 @@ public:
         writeHook_ = std::move(hook);
     }
 
-    // Internal to the layer: prepares and runs a statement, raising DbError on failure.
-    QSqlQuery run(const QString& sql, const QVariantList& binds, bool forwardOnly);
-    DbError errorFrom(const QSqlError& error, const QString& sql) const;
+    // Internal to the layer: prepares and runs a statement for operation ("open", "execute"),
+    // raising DbError on failure.
+    QSqlQuery run(const QString& operation, const QString& sql, const QVariantList& binds);
+    // The error a failed statement raises, traced with the statement and the operation.
+    DbError failure(const QSqlError& error, const QString& operation, const QString& sql);
 
 private:
     void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);
     void requireOpen(const QString& source) const;
-    void transactionStatement(const QString& sql);
+    void transactionStatement(const QString& operation, const QString& sql);
     void trace(const QString& sql);
 
     QString name_;

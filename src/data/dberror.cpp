@@ -2,14 +2,18 @@
 
 namespace data {
 
-DbError::DbError(int number, QString source, QString description, QString helpFile, int helpContext)
+DbError::DbError(int number, QString source, QString description)
     : std::runtime_error(description.toStdString()), number_(number), source_(std::move(source)),
-      description_(std::move(description)), helpFile_(std::move(helpFile)),
-      helpContext_(helpContext) {}
+      description_(std::move(description)) {}
 
 void DbError::setDescription(const QString& description) {
     description_ = description;
     static_cast<std::runtime_error&>(*this) = std::runtime_error(description.toStdString());
+}
+
+void DbError::setOrigin(QString operation, QString statement) {
+    operation_ = std::move(operation);
+    statement_ = std::move(statement);
 }
 
 DbError DbError::connectionClosed(const QString& source) {

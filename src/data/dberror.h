@@ -17,15 +17,20 @@ inline constexpr int kErrCannotCreateObject = 429;
 // The one error type of the database layer: what a handler shows or passes on.
 class DbError : public std::runtime_error {
 public:
-    DbError(int number, QString source, QString description, QString helpFile = {},
-            int helpContext = 0);
+    DbError(int number, QString source, QString description);
 
     int number() const { return number_; }
     const QString& source() const { return source_; }
+    // What the clerk is shown.
     const QString& description() const { return description_; }
-    const QString& helpFile() const { return helpFile_; }
-    int helpContext() const { return helpContext_; }
     void setDescription(const QString& description);
+
+    // For whoever reads the trace, never for the clerk: the statement the server refused and
+    // the operation of the connection that sent it ("open", "execute", "commit", ...). Both
+    // empty when the error did not come from a statement.
+    const QString& statement() const { return statement_; }
+    const QString& operation() const { return operation_; }
+    void setOrigin(QString operation, QString statement);
 
     static DbError connectionClosed(const QString& source);
 
@@ -33,8 +38,8 @@ private:
     int number_;
     QString source_;
     QString description_;
-    QString helpFile_;
-    int helpContext_;
+    QString statement_;
+    QString operation_;
 };
 
 } // namespace data

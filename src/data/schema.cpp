@@ -51,8 +51,4 @@ void loadDemoData(Connection& connection) {
     transaction.commit();
 }
 
-QString demoProcessDate() {
-    return QStringLiteral("2026-11-30");
-}
-
 } // namespace data

@@ -13,7 +13,5 @@ void runScript(Connection& connection, const QString& script);
 void createSchema(Connection& connection);
 // Adds the demo payroll data.
 void loadDemoData(Connection& connection);
-// The demo data's process date.
-QString demoProcessDate();
 
 } // namespace data

@@ -14,7 +14,7 @@ int exportJobChangePdf(data::Connection& connection, qint16 company, qint16 user
     try {
         data::ResolvedTableNames tables;
         data::ResolveTableNames(connection, tables);
-        ReportControl control([&connection]() -> data::Connection& { return connection; });
+        ReportControl control({[&connection]() -> data::Connection& { return connection; }, {}});
         setUpJobChangeReport(control, connection, tables.pusers, company, QString::number(id),
                              user);
         control.setPreviewSink([&](const RenderedReport& report, const ReportControl&) {

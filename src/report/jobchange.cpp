@@ -43,8 +43,7 @@ void setUpJobChangeReport(ReportControl& control, data::Connection& connection,
     control.setWindowOption(ReportControl::kWindowState, ReportControl::kMaximized);
     control.setWindowTitle(title);
     control.LogOnServer(QStringLiteral("pdsodbc.dll"), QStringLiteral("payrolldsn"),
-                        QStringLiteral("payroll"), QStringLiteral("mirevantolk"),
-                        QStringLiteral("mirevantolk"));
+                        QStringLiteral("payroll"), QStringLiteral("mirevantolk"));
     control.setReportFileName(jobChangeReportFile());
     control.setParameterFields(0, QStringLiteral("@intCompanyID;") + QString::number(company) +
                                       QStringLiteral(";true"));

@@ -1,6 +1,7 @@
-#include "component/basgrade.h"
+#include "data/dberror.h"
 #include "report/engine.h"
 #include "report/reportcontrol.h"
+#include "ui/messages.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ namespace report {
 
 namespace {
 
-void exportToPdf(QWidget* parent, const RenderedReport& report) {
+void exportToPdf(QWidget* parent, const RenderedReport& report, const QString& messageTitle) {
     QFileDialog chooser(parent, QStringLiteral("Export to PDF"),
                         QDir::home().filePath(report.name + QStringLiteral(".pdf")),
                         QStringLiteral("PDF files (*.pdf)"));
@@ -26,7 +27,7 @@ void exportToPdf(QWidget* parent, const RenderedReport& report) {
     try {
         report.writePdf(chooser.selectedFiles().constFirst());
     } catch (const data::DbError& error) {
-        MsgBox(error.description());
+        ui::message(messageTitle, error.description());
     }
 }
 
@@ -48,7 +49,9 @@ void showPreviewWindow(const RenderedReport& report, const ReportControl& contro
         exportPdf->setObjectName(QStringLiteral("actExportPdf"));
         exportPdf->setToolTip(QStringLiteral("Export to PDF"));
         QObject::connect(exportPdf, &QAction::triggered,
-                         [&dialog, &report]() { exportToPdf(&dialog, report); });
+                         [&dialog, &report, title = control.messageTitle()]() {
+                             exportToPdf(&dialog, report, title);
+                         });
     }
     if (control.windowOption(ReportControl::kWindowState).toInt() == ReportControl::kMaximized)
         dialog.setWindowState(Qt::WindowMaximized);

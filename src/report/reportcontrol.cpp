@@ -1,6 +1,5 @@
 #include "report/reportcontrol.h"
 
-#include "component/basgrade.h"
 #include "data/connection.h"
 #include "report/datasources.h"
 #include "report/engine.h"
@@ -12,9 +11,29 @@
 
 namespace report {
 
-ReportControl::ReportControl(HostConnection host)
-    : host_(host ? std::move(host)
-                 : HostConnection([]() -> data::Connection& { return adocon(); })) {}
+namespace {
+
+ReportHost& defaultHost() {
+    static ReportHost host;
+    return host;
+}
+
+} // namespace
+
+void setDefaultReportHost(ReportHost host) {
+    defaultHost() = std::move(host);
+}
+
+ReportControl::ReportControl(ReportHost host) : host_(std::move(host)) {
+    if (!host_.connection)
+        host_.connection = defaultHost().connection;
+    if (!host_.messageTitle)
+        host_.messageTitle = defaultHost().messageTitle;
+}
+
+QString ReportControl::messageTitle() const {
+    return host_.messageTitle ? host_.messageTitle() : QString();
+}
 
 ReportControl::~ReportControl() = default;
 
@@ -33,11 +52,7 @@ void ReportControl::setWindowTitle(const QString& title) {
 }
 
 void ReportControl::LogOnServer(const QString& driver, const QString& dataSource,
-                                const QString& database, const QString& user,
-                                const QString& password) {
-    // The connection comes from the data source's settings, which hold any real credentials;
-    // the password given here is not needed and is dropped at once.
-    Q_UNUSED(password);
+                                const QString& database, const QString& user) {
     driver_ = driver;
     dataSource_ = dataSource;
     database_ = database;
@@ -72,7 +87,9 @@ void ReportControl::setAction(int value) {
         std::unique_ptr<data::Connection> own;
         if (const std::optional<DataSource> source = findDataSource(dataSource_))
             own = openDataSource(dataSource_, *source);
-        rendered = renderReport(file, own ? *own : host_(), parsed);
+        else if (!host_.connection)
+            throw data::DbError::connectionClosed(QStringLiteral("ReportControl"));
+        rendered = renderReport(file, own ? *own : host_.connection(), parsed);
     }
     if (sink_)
         sink_(*rendered, *this);

@@ -15,11 +15,21 @@ namespace report {
 
 class RenderedReport;
 
+// What the program showing a report lends it: the database the report reads unless its data
+// source names another, and the title of the preview's message boxes.
+struct ReportHost {
+    std::function<data::Connection&()> connection;
+    std::function<QString()> messageTitle;
+};
+
+// The host of every control made without one; the module that opens reports installs it.
+void setDefaultReportHost(ReportHost host);
+
 // The register's report control: it takes window options, a title, a database log-on, a report
 // file and indexed parameter fields, and shows the report when told to run. Each operation is
 // known by the identifier it has on the control, and every call is written to calls() as
 // "identifier=value" (parameter fields as "81[index]=..."), so what the control was given can be
-// read back in order. The log-on password is neither kept nor written down.
+// read back in order. The log-on names no password: the data source's settings hold any.
 class ReportControl {
 public:
     static constexpr int kReportFileName = 3;
@@ -30,14 +40,12 @@ public:
     static constexpr int kLogOnServer = 106;
     static constexpr int kMaximized = 2;
 
-    // The report's database unless the data source is configured otherwise; by default the
-    // caller context's connection.
-    using HostConnection = std::function<data::Connection&()>;
     // Where a run sends the report; by default the preview window.
     using PreviewSink =
         std::function<void(const RenderedReport& report, const ReportControl& control)>;
 
-    explicit ReportControl(HostConnection host = {});
+    // Without a host, the one the program installed as the default.
+    explicit ReportControl(ReportHost host = {});
     ~ReportControl();
     ReportControl(const ReportControl&) = delete;
     ReportControl& operator=(const ReportControl&) = delete;
@@ -45,7 +53,7 @@ public:
     void setWindowOption(int identifier, const QVariant& value);
     void setWindowTitle(const QString& title);
     void LogOnServer(const QString& driver, const QString& dataSource, const QString& database,
-                     const QString& user, const QString& password);
+                     const QString& user);
     void setReportFileName(const QString& path);
     void setParameterFields(int index, const QString& field);
     // 1 runs the report: its data is read and it goes to the preview. The parameter fields
@@ -58,6 +66,7 @@ public:
     const QString& reportFileName() const { return reportFileName_; }
     const QString& dataSource() const { return dataSource_; }
     const QString& logOnUser() const { return user_; }
+    QString messageTitle() const;
 
     const QStringList& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
@@ -67,7 +76,7 @@ public:
 private:
     void record(int identifier, const QString& value);
 
-    HostConnection host_;
+    ReportHost host_;
     PreviewSink sink_;
     QMap<int, QVariant> windowOptions_;
     QString windowTitle_;

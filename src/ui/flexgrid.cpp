@@ -1,8 +1,6 @@
 #include "ui/flexgrid.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QScrollBar>
 #include <algorithm>
 #include <numeric>
 
@@ -348,10 +346,6 @@ void FlexGrid::setCol(int col) {
     selectionModel()->setCurrentIndex(model_.index(row - 1, col), QItemSelectionModel::NoUpdate);
 }
 
-int FlexGrid::topRow() const {
-    return rowAt(0) + 1;
-}
-
 void FlexGrid::setTopRow(int row) {
     if (row >= 1)
         scrollTo(model_.index(row - 1, 0), QAbstractItemView::PositionAtTop);
@@ -363,13 +357,6 @@ void FlexGrid::selectRowAcross(int row) {
     const QModelIndex first = model_.index(row - 1, 0);
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
-}
-
-void FlexGrid::keyPressEvent(QKeyEvent* event) {
-    bool handled = false;
-    emit keyPress(event, handled);
-    if (!handled)
-        QTableView::keyPressEvent(event);
 }
 
 void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {

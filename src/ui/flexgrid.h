@@ -90,7 +90,6 @@ public:
     void setRow(int row);
     int col() const;
     void setCol(int col);
-    int topRow() const;
     void setTopRow(int row);
     // Makes the row current and selects it across every column.
     void selectRowAcross(int row);
@@ -104,11 +103,8 @@ signals:
     // The current cell moved (the grid's own RowColChange).
     void rowColChange();
     void dblClick();
-    // Keys before the grid handles them; set handled to stop the grid's own handling.
-    void keyPress(QKeyEvent* event, bool& handled);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 

@@ -1,7 +1,10 @@
 #include "data/connection.h"
 #include "support/testdb.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -91,6 +94,52 @@ TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
         ADD_FAILURE() << "the second writer was not kept waiting";
     } catch (const data::DbError& error) {
         EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description().toStdString();
+    }
+}
+
+// The clerk sees the server's text; the trace and the error keep what was sent and by which
+// operation, so a failure can be traced to its statement.
+TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
+    QTemporaryDir dir;
+    const QString trace = dir.filePath("trace.sql");
+    db.db().setTraceFile(trace);
+    const QString read = "select username from pay_gone where userid = ?";
+    const QString write = "delete from pay_gone where userid = 1";
+    for (const auto& [operation, sql, call] :
+         std::initializer_list<std::tuple<QString, QString, std::function<void()>>>{
+             {"open", read, [&] { db.db().open(read, {7}); }},
+             {"execute", write, [&] { db.db().execute(write); }}}) {
+        try {
+            call();
+            ADD_FAILURE() << "no error";
+        } catch (const data::DbError& error) {
+            EXPECT_EQ(error.operation(), operation);
+            EXPECT_EQ(error.statement(), sql);
+            EXPECT_TRUE(error.description().contains("pay_gone", Qt::CaseInsensitive))
+                << error.description().toStdString();
+        }
+    }
+    QFile file(trace);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], read);
+    EXPECT_TRUE(lines[1].startsWith("-- failed in open: ") && lines[1].endsWith(read))
+        << lines[1].toStdString();
+    EXPECT_EQ(lines[2], write);
+    EXPECT_TRUE(lines[3].startsWith("-- failed in execute: ") && lines[3].endsWith(write));
+}
+
+// Qt's SQLite driver refuses a second statement before SQLite runs either, and SQLite's own
+// text then reads "not an error".
+TEST_F(ConnectionTest, WhereSQLiteSaysNotAnErrorTheDriverSpeaks) {
+    if (db.isPostgres() || qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
+        GTEST_SKIP() << "Qt's own SQLite driver only";
+    try {
+        db.db().execute("select 1; select 2");
+        FAIL() << "no error";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.description(), "Unable to execute multiple statements at a time");
     }
 }
 

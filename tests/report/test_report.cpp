@@ -35,6 +35,9 @@ protected:
         return old;
     }
     QString out(const QString& name) const { return dir.filePath(name); }
+    report::ReportHost host() {
+        return {[this]() -> data::Connection& { return db.db(); }, [] { return QString(); }};
+    }
 
     QTemporaryDir dir;
     QByteArray savedSources = swapSources(dir.filePath("none.ini").toUtf8());
@@ -164,7 +167,7 @@ TEST_F(Preview, QuoteInTheSelectedIdNeverReachesAQuery) {
 }
 
 TEST_F(ReportTest, MissingReportFileIsNamedInTheError) {
-    report::ReportControl control([this]() -> data::Connection& { return db.db(); });
+    report::ReportControl control(host());
     control.setReportFileName(out("rptMissing.rpt"));
     try {
         control.setAction(1);
@@ -191,7 +194,7 @@ TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     db.db().setTraceFile(out("trace.sql"));
 
     const auto run = [&](const QString& name) {
-        report::ReportControl control([this]() -> data::Connection& { return db.db(); });
+        report::ReportControl control(host());
         QString text;
         control.setPreviewSink(
             [&](const report::RenderedReport& report, const report::ReportControl&) {
