@@ -5,7 +5,7 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/serverlogin.h"
-#include "report/export.h"
+#include "exportcommands.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -60,8 +61,10 @@ struct Options {
     QString title = QStringLiteral("Payroll");
     QString screenshot;
     QString sqlTrace;
-    std::optional<qint32> exportId;
+    // The job change of --export-pdf, by id or number, and its --out file.
+    QString exportJob;
     QString exportFile;
+    QString exportRegister;
 };
 
 // A whole number within the range of T, or nothing.
@@ -111,15 +114,21 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     const QCommandLineOption sqlTrace(QStringLiteral("sql-trace"),
                                       QStringLiteral("Append every statement sent to FILE."),
                                       QStringLiteral("FILE"));
-    const QCommandLineOption exportPdf(QStringLiteral("export-pdf"),
-                                       QStringLiteral("Write the report of job change ID to the "
-                                                      "--out file, without a window."),
-                                       QStringLiteral("ID"));
+    const QCommandLineOption exportPdf(
+        QStringLiteral("export-pdf"),
+        QStringLiteral("Write the report of a job change, by its id or its number (JC39), to the "
+                       "--out file, without a window."),
+        QStringLiteral("ID|NUMBER"));
     const QCommandLineOption out(QStringLiteral("out"),
                                  QStringLiteral("PDF file written by --export-pdf."),
                                  QStringLiteral("FILE.pdf"));
+    const QCommandLineOption exportRegister(
+        QStringLiteral("export-register"),
+        QStringLiteral("Write the register's rows to FILE.xlsx, or to CSV for a name ending in "
+                       ".csv, without a window."),
+        QStringLiteral("FILE"));
     parser.addOptions({db, odbc, pg, initDemo, company, user, processDate, interfaceId, title,
-                       screenshot, sqlTrace, exportPdf, out});
+                       screenshot, sqlTrace, exportPdf, out, exportRegister});
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -188,11 +197,21 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     options.screenshot = parser.value(screenshot);
     options.sqlTrace = parser.value(sqlTrace);
 
+    if (parser.isSet(exportPdf) && parser.isSet(exportRegister)) {
+        error = QStringLiteral("give one of --export-pdf and --export-register");
+        return std::nullopt;
+    }
+    options.exportRegister = parser.value(exportRegister);
+    if (parser.isSet(exportRegister) && options.exportRegister.isEmpty()) {
+        error = QStringLiteral("--export-register needs a file name");
+        return std::nullopt;
+    }
     if (parser.isSet(exportPdf)) {
-        qint32 id = 0;
-        if (!number(exportPdf, id))
+        options.exportJob = parser.value(exportPdf).trimmed();
+        if (options.exportJob.isEmpty()) {
+            error = QStringLiteral("--export-pdf needs a job change id or number");
             return std::nullopt;
-        options.exportId = id;
+        }
         options.exportFile = parser.value(out);
         if (options.exportFile.isEmpty()) {
             error = QStringLiteral("--export-pdf needs --out FILE.pdf");
@@ -265,18 +284,28 @@ data::ConnectionPtr openDatabase(const Options& options, QString& error) {
     return connection;
 }
 
-int exportPdf(const Options& options, data::Connection& connection) {
+// Runs an export the options ask for; its exit status, or nothing when they ask for none.
+std::optional<int> runExport(const Options& options, data::Connection& connection) {
     QString error;
-    const int status = report::exportJobChangePdf(connection, options.company, options.user,
-                                                  *options.exportId, options.exportFile, error);
-    if (status != 0) {
-        complain(error.isEmpty()
-                     ? QStringLiteral("job change %1 could not be exported").arg(*options.exportId)
-                     : error);
-        // 2: the company has no such job change; anything else failed on the way.
-        return status == kExitBadUse ? kExitBadUse : kExitFailed;
-    }
-    return 0;
+    int status = 0;
+    if (!options.exportRegister.isEmpty())
+        status = exportRegister(connection, options.company, options.processDate,
+                                options.exportRegister, error);
+    else if (!options.exportJob.isEmpty())
+        status = exportJobChangePdf(connection, options.company, options.user, options.exportJob,
+                                    options.exportFile, error);
+    else
+        return std::nullopt;
+    if (status != 0)
+        complain(error);
+    return status;
+}
+
+// Whether Qt can show a window here: a platform was named, or X11 or Wayland is there.
+bool displayAvailable() {
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 } // namespace
@@ -288,9 +317,10 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
         return;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "--export-pdf" || arg.startsWith("--export-pdf=") || arg == "--screenshot" ||
-            arg.startsWith("--screenshot=") || arg == "-h" || arg == "--help" ||
-            arg == "--help-all" || arg == "-?") {
+        if (arg == "--export-pdf" || arg.startsWith("--export-pdf=") ||
+            arg == "--export-register" || arg.startsWith("--export-register=") ||
+            arg == "--screenshot" || arg.startsWith("--screenshot=") || arg == "-h" ||
+            arg == "--help" || arg == "--help-all" || arg == "-?") {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -299,11 +329,15 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     preferOffscreenForWindowlessRuns(argc, argv);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvel-host"));
+    // Without a display the platform plugin would abort: a run that wants a window then still
+    // has its options and database checked, and is told why it cannot go on.
+    const std::unique_ptr<QCoreApplication> app =
+        displayAvailable() ? std::make_unique<QApplication>(argc, argv)
+                           : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvel-host"));
 
     QString error;
-    const std::optional<Options> options = parse(QApplication::arguments(), error);
+    const std::optional<Options> options = parse(QCoreApplication::arguments(), error);
     if (!options) {
         complain(error);
         return kExitBadUse;
@@ -313,8 +347,13 @@ int main(int argc, char** argv) {
         complain(error);
         return kExitBadUse;
     }
-    if (options->exportId)
-        return exportPdf(*options, *connection);
+    if (const std::optional<int> status = runExport(*options, *connection))
+        return *status;
+    if (!qobject_cast<QApplication*>(app.get())) {
+        complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
+                                "are not set); --screenshot and the exports need none"));
+        return kExitFailed;
+    }
 
     clsGrade grade;
     grade.setAdocon(connection);

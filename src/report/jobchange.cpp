@@ -42,8 +42,10 @@ void setUpJobChangeReport(ReportControl& control, data::Connection& connection,
         control.setWindowOption(identifier, true);
     control.setWindowOption(ReportControl::kWindowState, ReportControl::kMaximized);
     control.setWindowTitle(title);
+    // The log-on names no account: the user and the password the report's data source needs
+    // belong to its settings (or the server's own client settings), never to the program.
     control.LogOnServer(QStringLiteral("pdsodbc.dll"), QStringLiteral("payrolldsn"),
-                        QStringLiteral("payroll"), QStringLiteral("mirevantolk"));
+                        QStringLiteral("payroll"), QString());
     control.setReportFileName(jobChangeReportFile());
     control.setParameterFields(0, QStringLiteral("@intCompanyID;") + QString::number(company) +
                                       QStringLiteral(";true"));

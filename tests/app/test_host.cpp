@@ -13,10 +13,19 @@ struct HostRun {
     QString errors;
 };
 
-HostRun runHost(const QStringList& arguments, const QString& runtimeDir) {
+enum class Display { Offscreen, None };
+
+HostRun runHost(const QStringList& arguments, const QString& runtimeDir,
+                Display display = Display::Offscreen) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (display == Display::Offscreen) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        // As from a terminal without X or Wayland.
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+    }
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     process.setProcessEnvironment(environment);
     process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel-host"),
@@ -36,7 +45,9 @@ class Host : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString path(const QString& name) const { return dir.filePath(name); }
-    HostRun host(const QStringList& arguments) const { return runHost(arguments, dir.path()); }
+    HostRun host(const QStringList& arguments, Display display = Display::Offscreen) const {
+        return runHost(arguments, dir.path(), display);
+    }
 };
 
 TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
@@ -64,11 +75,44 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     EXPECT_EQ(modeOf(db), 0600);
     EXPECT_EQ(modeOf(path("trace.sql")), 0600);
 
-    // A PDF of a job change without a window; an unknown one is refused and writes nothing.
+    // A PDF of a job change without a window, by id or by number; an unknown one is refused
+    // and writes nothing.
     EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);
     EXPECT_GT(QFile(path("jc39.pdf")).size(), 1000);
-    EXPECT_EQ(host({"--db", db, "--export-pdf", "99999", "--out", path("none.pdf")}).exitCode, 2);
+    EXPECT_EQ(host({"--db", db, "--export-pdf", "JC39", "--out", path("by-number.pdf")}).exitCode,
+              0);
+    EXPECT_GT(QFile(path("by-number.pdf")).size(), 1000);
+    for (const char* unknown : {"99999", "JC99999"}) {
+        const HostRun run = host({"--db", db, "--export-pdf", unknown, "--out", path("none.pdf")});
+        EXPECT_EQ(run.exitCode, 2) << unknown;
+        EXPECT_TRUE(run.errors.contains(unknown)) << run.errors.toStdString();
+    }
     EXPECT_FALSE(QFile::exists(path("none.pdf")));
+}
+
+TEST_F(Host, ExportRegisterWritesTheChosenFormatAndNamesAFileItCannotWrite) {
+    const QString db = path("demo.sqlite");
+    const QStringList open{"--db", db, "--init-demo", "--process-date", "2026-11-30"};
+    ASSERT_EQ(host(open + QStringList{"--export-register", path("register.CSV")}).exitCode, 0);
+    QFile csv(path("register.CSV"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readLine().startsWith("Job No,Job Date,Employee Name,"));
+
+    ASSERT_EQ(host(open + QStringList{"--export-register", path("register.xlsx")}).exitCode, 0);
+    QFile xlsx(path("register.xlsx"));
+    ASSERT_TRUE(xlsx.open(QIODevice::ReadOnly));
+    EXPECT_EQ(xlsx.read(2), "PK");
+
+    const HostRun unwritable =
+        host(open + QStringList{"--export-register", path("none/register.xlsx")});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.errors.contains(path("none/register.xlsx")))
+        << unwritable.errors.toStdString();
+
+    const HostRun both = host(open + QStringList{"--export-register", path("r.csv"), "--export-pdf",
+                                                 "39", "--out", path("r.pdf")});
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("r.csv")));
 }
 
 TEST_F(Host, BadOptionsExitWithStatusTwoAndOneLine) {
@@ -88,10 +132,28 @@ TEST_F(Host, BadOptionsExitWithStatusTwoAndOneLine) {
 
 TEST_F(Host, MissingDatabaseWithoutInitDemoIsRefusedAndNotCreated) {
     const QString db = path("missing.sqlite");
-    const HostRun run = host({"--db", db});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.errors.contains("missing.sqlite")) << run.errors.toStdString();
-    EXPECT_FALSE(QFile::exists(db));
+    for (const Display display : {Display::Offscreen, Display::None}) {
+        const HostRun run = host({"--db", db}, display);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.errors.contains("missing.sqlite")) << run.errors.toStdString();
+        EXPECT_FALSE(QFile::exists(db));
+    }
+}
+
+TEST_F(Host, WithoutADisplayOptionsAreCheckedAndOnlyTheWindowIsRefused) {
+    const HostRun bad = host({"--db", path("any.sqlite"), "--bogus"}, Display::None);
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.errors.contains("bogus")) << bad.errors.toStdString();
+
+    // The exports need no display; the register's window does, and says so.
+    const QString db = path("demo.sqlite");
+    EXPECT_EQ(host({"--db", db, "--init-demo", "--export-register", path("r.csv")}, Display::None)
+                  .exitCode,
+              0);
+    EXPECT_TRUE(QFile::exists(path("r.csv")));
+    const HostRun window = host({"--db", db}, Display::None);
+    EXPECT_EQ(window.exitCode, 1);
+    EXPECT_TRUE(window.errors.contains("display")) << window.errors.toStdString();
 }
 
 TEST_F(Host, HelpPrintsTheOptionsWithoutADisplay) {
@@ -108,7 +170,8 @@ TEST_F(Host, HelpPrintsTheOptionsWithoutADisplay) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
-    for (const char* option : {"--db", "--odbc", "--pg", "--init-demo", "--screenshot"})
+    for (const char* option :
+         {"--db", "--odbc", "--pg", "--init-demo", "--screenshot", "--export-register"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << help.toStdString();
 }
 

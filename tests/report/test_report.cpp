@@ -51,7 +51,7 @@ QStringList expectedCalls(const QString& company, const QString& id, const QStri
                                        "124=true 121=true 67=2")
                             .split(' ');
     calls << "8=Job Change"
-          << "106=pdsodbc.dll,payrolldsn,payroll,mirevantolk"
+          << "106=pdsodbc.dll,payrolldsn,payroll,"
           << "3=" + QCoreApplication::applicationDirPath() + "/reports/rptEmpGradeChange.rpt"
           << "81[0]=@intCompanyID;" + company + ";true"
           << "81[1]=@intGradeChangeID;" + id + ";true"
@@ -237,15 +237,16 @@ TEST_F(ReportTest, ExportedPdfHoldsTheJobChangeAndEveryLine) {
     for (const char* part : {"JC39", "17 Jul 2025", "E0126", "Seo-yeon Tan",
                              "Printed by Administrator on", "Page 1 of 1"})
         EXPECT_TRUE(text.contains(part)) << part;
-    // Whole rows: both jobs, then every allowance line and every deduction line.
+    // Whole rows: both jobs, then every allowance line and every deduction line; a kept line
+    // whose amount changed is "Revised".
     for (const char* row :
          {"Grade Senior Senior", "Designation Sales Executive Engineer",
           "Basic pay Rs 54,200.00 Rs 56,500.00", "House Rent Allowance Rs 8,750.00 — Removed",
-          "Medical Allowance Rs 1,500.00 Rs 1,780.00 Kept",
+          "Medical Allowance Rs 1,500.00 Rs 1,780.00 Revised",
           "Overseas Allowance $ 335.00 $ 335.00 Kept",
-          "Gulf Posting Allowance AED 715.00 AED 840.00 Kept",
+          "Gulf Posting Allowance AED 715.00 AED 840.00 Revised",
           "Conveyance Allowance — Rs 1,150.00 Added", "Provident Fund Rs 4,600.00 Rs 4,600.00 Kept",
-          "Professional Tax Rs 280.00 — Removed", "Income Tax Rs 10,800.00 Rs 12,760.00 Kept",
+          "Professional Tax Rs 280.00 — Removed", "Income Tax Rs 10,800.00 Rs 12,760.00 Revised",
           "Loan Recovery Rs 5,750.00 Rs 5,750.00 Kept",
           "Salary Advance Recovery $ 130.00 — Removed"})
         EXPECT_TRUE(rows.contains(QString::fromUtf8(row))) << row;

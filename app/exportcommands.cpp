@@ -1,0 +1,156 @@
+#include "exportcommands.h"
+
+#include "data/connection.h"
+#include "data/tablenames.h"
+#include "export/tablewriter.h"
+#include "register/frmmaster.h"
+#include "report/export.h"
+#include "shared/formroutines.h"
+
+#include <functional>
+#include <optional>
+
+namespace {
+
+using tableexport::ExportColumnKind;
+using tableexport::ExportRow;
+
+constexpr int kExitFailed = 1;
+constexpr int kExitNothing = 2;
+
+// The register's shown columns, after its hidden id: number, date, employee, old job, new
+// job, cancelled.
+const std::vector<ExportColumnKind> kRegisterKinds = {
+    ExportColumnKind::Text, ExportColumnKind::Date, ExportColumnKind::Text,
+    ExportColumnKind::Text, ExportColumnKind::Text, ExportColumnKind::YesNo};
+
+// The titles the register's header row shows, from the column catalogue; a column the
+// catalogue does not name has none.
+QStringList registerTitles(data::Connection& connection, const data::ResolvedTableNames& tables) {
+    data::Recordset rs =
+        connection.open(QStringLiteral("select tc.columnheader from ") + tables.ptables +
+                            QStringLiteral(" t, ") + tables.ptablecolumns +
+                            QStringLiteral(" tc where t.tableid = tc.tableid and t.tablename = ? "
+                                           "order by tc.ColumnID"),
+                        {tables.pEmployeegradeChange});
+    QStringList titles;
+    for (; !rs.eof() && titles.size() < static_cast<qsizetype>(kRegisterKinds.size());
+         rs.moveNext())
+        titles << rs.text(0);
+    while (titles.size() < static_cast<qsizetype>(kRegisterKinds.size()))
+        titles << QString();
+    return titles;
+}
+
+// The register's rows as its load selects them (the company's job changes of the last
+// NoOfPreviousDays days, all when that is 0), by date then number, one at a time. Texts are as
+// the grid shows them; the date and the cancelled flag are typed.
+void loadRegisterRows(data::Connection& connection, const data::ResolvedTableNames& tables,
+                      qint16 company, const QDate& processDate,
+                      const std::function<void(const ExportRow&)>& take) {
+    qint64 previousDays = 0;
+    {
+        data::Recordset settings =
+            connection.open(QStringLiteral("select NoOfPreviousDays from ") + tables.pSettings +
+                                QStringLiteral(" where companyID = ?"),
+                            {int(company)});
+        if (!settings.eof())
+            previousDays = settings.field(0).toLongLong();
+    }
+    QString sql = RegisterQuery(connection.dialect(), tables, company);
+    if (previousDays > 0)
+        sql += RegisterDateFilter(connection.dialect(), processDate.addDays(-previousDays));
+    // The id follows the numbering: a later number has a larger id.
+    sql += QStringLiteral(" order by egcdate, egcid");
+
+    data::Recordset rs = connection.open(sql);
+    ExportRow row(kRegisterKinds.size());
+    for (; !rs.eof(); rs.moveNext()) {
+        for (size_t c = 0; c < kRegisterKinds.size(); ++c) {
+            const int field = static_cast<int>(c) + 1;
+            switch (kRegisterKinds[c]) {
+            case ExportColumnKind::Date:
+                row[c] = data::dateOf(rs.field(field));
+                break;
+            case ExportColumnKind::YesNo:
+                row[c] = rs.text(field) == QLatin1String("Yes");
+                break;
+            default:
+                row[c] = RegisterCellText(rs.field(field), field).trimmed();
+                break;
+            }
+        }
+        take(row);
+    }
+}
+
+// The job change's id: the text as an id when it is all digits and names one, else as a job
+// change number, in any case.
+std::optional<qint32> findJobChange(data::Connection& connection,
+                                    const data::ResolvedTableNames& tables, qint16 company,
+                                    const QString& given) {
+    const QString text = given.trimmed();
+    const QString select = QStringLiteral("select egcId from ") + tables.pEmployeegradeChange +
+                           QStringLiteral(" where egcCompanyID = ? and ");
+    const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    bool fits = false;
+    const qint32 id = text.toInt(&fits);
+    if (digits && fits) {
+        data::Recordset rs =
+            connection.open(select + QStringLiteral("egcId = ?"), {int(company), id});
+        if (!rs.eof())
+            return rs.field(0).toInt();
+    }
+    data::Recordset rs = connection.open(select + QStringLiteral("upper(egcNo) = ? order by egcId"),
+                                         {int(company), text.toUpper()});
+    if (rs.eof())
+        return std::nullopt;
+    return rs.field(0).toInt();
+}
+
+} // namespace
+
+int exportRegister(data::Connection& connection, qint16 company, const QDate& processDate,
+                   const QString& file, QString& error) {
+    try {
+        data::ResolvedTableNames tables;
+        data::ResolveTableNames(connection, tables);
+        const auto writer = tableexport::TableWriter::open(file, registerTitles(connection, tables),
+                                                           kRegisterKinds);
+        loadRegisterRows(connection, tables, company, processDate,
+                         [&](const ExportRow& row) { writer->addRow(row); });
+        writer->finish();
+        return 0;
+    } catch (const tableexport::ExportError& failure) {
+        error = failure.message();
+    } catch (const data::DbError& failure) {
+        error = QStringLiteral("error %1: %2").arg(failure.number()).arg(failure.description());
+    }
+    return kExitFailed;
+}
+
+int exportJobChangePdf(data::Connection& connection, qint16 company, qint16 user,
+                       const QString& jobChange, const QString& file, QString& error) {
+    std::optional<qint32> id;
+    try {
+        data::ResolvedTableNames tables;
+        data::ResolveTableNames(connection, tables);
+        id = findJobChange(connection, tables, company, jobChange);
+    } catch (const data::DbError& failure) {
+        error = QStringLiteral("error %1: %2").arg(failure.number()).arg(failure.description());
+        return kExitFailed;
+    }
+    if (!id) {
+        error = QStringLiteral("Company %1 has no job change with the id or number \"%2\".")
+                    .arg(company)
+                    .arg(jobChange);
+        return kExitNothing;
+    }
+    const int status = report::exportJobChangePdf(connection, company, user, *id, file, error);
+    if (status != 0 && error.isEmpty())
+        error = QStringLiteral("job change %1 could not be exported").arg(jobChange);
+    // 2: the company has no such job change; anything else failed on the way.
+    return status == kExitNothing ? kExitNothing : status == 0 ? 0 : kExitFailed;
+}

@@ -1,0 +1,147 @@
+#include "component/basgrade.h"
+#include "exportcommands.h"
+#include "register/frmmaster.h"
+#include "support/scripted.h"
+#include "support/spreadsheets.h"
+#include "support/testdb.h"
+#include "ui/flexgrid.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate kProcessDate(2026, 11, 30);
+
+class HostExport : public ::testing::Test {
+protected:
+    HostExport() { db.loadDemo(); }
+    ~HostExport() override { BasGrade() = CallerContext{}; }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    TestDatabase db;
+    ScriptedMessages messages;
+    ScriptedModal modal;
+};
+
+TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsByDateThenNumber) {
+    // The rows of the register window, by job change number, with their ids.
+    db.useContext(1, 1, kProcessDate);
+    QStringList header;
+    QMap<QString, QStringList> shown;
+    QMap<QString, int> ids;
+    {
+        FrmMaster form;
+        form.Form_Load();
+        const ui::FlexGrid& grid = *form.flexMaster;
+        for (int c = 1; c < grid.cols(); ++c)
+            header << grid.textMatrix(0, c);
+        for (int r = 1; r < grid.rows(); ++r) {
+            QStringList cells;
+            for (int c = 1; c < grid.cols(); ++c)
+                cells << grid.textMatrix(r, c);
+            shown.insert(cells[0], cells);
+            ids.insert(cells[0], grid.textMatrix(r, 0).toInt());
+        }
+    }
+    // The NoOfPreviousDays filter leaves some out.
+    ASSERT_GT(db.scalar("select count(*) from " + physical("pEmployeegradeChange") +
+                        " where egcCompanyID = 1")
+                  .toInt(),
+              shown.size());
+
+    QString error;
+    ASSERT_EQ(exportRegister(db.db(), 1, kProcessDate, path("register.csv"), error), 0)
+        << error.toStdString();
+    QFile file(path("register.csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::vector<QStringList> records = parseCsv(file.readAll());
+    ASSERT_EQ(records.size(), static_cast<size_t>(shown.size()) + 1);
+    EXPECT_EQ(records[0], header);
+
+    QDate lastDate;
+    int lastId = 0;
+    for (size_t r = 1; r < records.size(); ++r) {
+        const QStringList& record = records[r];
+        ASSERT_TRUE(shown.contains(record.value(0))) << record.join('|').toStdString();
+        QStringList expected = shown.value(record[0]);
+        // The grid shows the date in the system's short format, the file as ISO.
+        const QDate date = QDate::fromString(record.value(1), Qt::ISODate);
+        EXPECT_EQ(QLocale::system().toString(date, QLocale::ShortFormat), expected[1]);
+        expected[1] = record.value(1);
+        EXPECT_EQ(record, expected);
+
+        const int id = ids.value(record[0]);
+        EXPECT_TRUE(date > lastDate || (date == lastDate && id > lastId))
+            << record[0].toStdString() << " after id " << lastId;
+        lastDate = date;
+        lastId = id;
+    }
+
+    // The workbook has the same rows, the date and the cancelled flag typed.
+    ASSERT_EQ(exportRegister(db.db(), 1, kProcessDate, path("register.xlsx"), error), 0)
+        << error.toStdString();
+    const XlsxSheet sheet = readXlsxSheet(path("register.xlsx"));
+    ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
+    EXPECT_EQ(sheet.lastRow, static_cast<int>(records.size()));
+    for (int r = 2; r <= sheet.lastRow; ++r) {
+        ASSERT_TRUE(sheet.at(r, 0) && sheet.at(r, 1) && sheet.at(r, 5)) << r;
+        EXPECT_EQ(sheet.at(r, 0)->value, records[static_cast<size_t>(r - 1)][0]);
+        EXPECT_EQ(sheet.at(r, 1)->type, "");
+        EXPECT_EQ(QDate(1899, 12, 30).addDays(sheet.at(r, 1)->value.toInt()).toString(Qt::ISODate),
+                  records[static_cast<size_t>(r - 1)][1]);
+        EXPECT_EQ(sheet.at(r, 5)->value,
+                  records[static_cast<size_t>(r - 1)][5] == "Yes" ? "1" : "0");
+    }
+
+    // A file that cannot be written is named, and the register's rows go nowhere.
+    EXPECT_EQ(exportRegister(db.db(), 1, kProcessDate, path("none/register.csv"), error), 1);
+    EXPECT_TRUE(error.contains(path("none/register.csv"))) << error.toStdString();
+}
+
+TEST_F(HostExport, PdfJobChangeIsFoundByIdFirstThenByNumberBound) {
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const QString table = physical("pEmployeegradeChange");
+    // An all-digit number that is no id, and one that is another job change's id.
+    db.exec("update " + table + " set egcNo = '500' where egcCompanyID = 1 and egcId = 226");
+    db.exec("update " + table + " set egcNo = '39' where egcCompanyID = 1 and egcId = 227");
+    const auto exported = [&](qint16 company, const QString& given) {
+        QString error;
+        QFile::remove(path("out.pdf"));
+        const int status = exportJobChangePdf(db.db(), company, 1, given, path("out.pdf"), error);
+        if (status != 0)
+            return QStringLiteral("status %1: %2").arg(status).arg(error);
+        QProcess process;
+        process.start(tool, {path("out.pdf"), "-"});
+        process.waitForFinished(60000);
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        for (const char* number : {"JC39", "JC225", "500", "JC420"})
+            if (text.contains(QStringLiteral("Job change no. %1").arg(number)) ||
+                text.contains(QStringLiteral("Job Change %1 ").arg(number)))
+                return QString::fromLatin1(number);
+        return QStringLiteral("none of them");
+    };
+    EXPECT_EQ(exported(1, "JC39"), "JC39");
+    EXPECT_EQ(exported(1, " jc225 "), "JC225");
+    EXPECT_EQ(exported(1, "39"), "JC39");
+    EXPECT_EQ(exported(1, "500"), "500");
+    EXPECT_EQ(exported(1, "420"), "JC420");
+
+    const QString unknown = exported(1, "JC99999");
+    EXPECT_TRUE(unknown.startsWith("status 2:")) << unknown.toStdString();
+    EXPECT_TRUE(unknown.contains("JC99999"));
+    EXPECT_TRUE(exported(2, "JC39").startsWith("status 2:"));
+    EXPECT_TRUE(exported(1, "JC39' or '1'='1").startsWith("status 2:"));
+    EXPECT_TRUE(exported(1, "99999999999").startsWith("status 2:"));
+    EXPECT_FALSE(QFile::exists(path("out.pdf")));
+}
+
+} // namespace
