@@ -4,6 +4,7 @@
 #include "component/clsgrade.h"
 #include "data/connection.h"
 #include "data/schema.h"
+#include "historycommands.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -65,6 +66,7 @@ struct Options {
     QString sqlTrace;
     std::optional<qint32> exportId;
     QString exportFile;
+    HistoryCommand history;
 };
 
 // A whole number within the range of T, or nothing.
@@ -123,6 +125,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                                  QStringLiteral("FILE.pdf"));
     parser.addOptions({db, odbc, pg, initDemo, company, user, processDate, interfaceId, title,
                        screenshot, sqlTrace, exportPdf, out});
+    parser.addOptions(historyOptions());
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -201,10 +204,12 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
             error = QStringLiteral("--export-pdf needs --out FILE.pdf");
             return std::nullopt;
         }
-    } else if (parser.isSet(out)) {
+    } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history"))) {
         error = QStringLiteral("--out goes with --export-pdf");
         return std::nullopt;
     }
+    if (!readHistoryCommand(parser, options.history, error))
+        return std::nullopt;
     return options;
 }
 
@@ -286,7 +291,7 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--export-pdf" || arg.startsWith("--export-pdf=") || arg == "--screenshot" ||
-            arg.startsWith("--screenshot=")) {
+            arg.startsWith("--screenshot=") || isHistoryCommandArgument(arg)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -311,6 +316,9 @@ int main(int argc, char** argv) {
     }
     if (options->exportId)
         return exportPdf(*options, *connection);
+    if (options->history.kind != HistoryCommand::Kind::None)
+        return runHistoryCommand(options->history, *connection,
+                                 {options->company, options->user, options->processDate});
 
     clsGrade grade;
     grade.setAdocon(connection);
