@@ -97,6 +97,7 @@ FrmEmployeeHistory::FrmEmployeeHistory(const jobchange::HistorySource& source, Q
     lvwPayLines->setHeaderLabels(
         {QStringLiteral("Kind"), QStringLiteral("Description"), QStringLiteral("Amount")});
     lvwPayLines->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwPayLines->setMaximumHeight(170);
 
     cmdPrint = new QPushButton(QStringLiteral("&Print"), this);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));

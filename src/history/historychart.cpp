@@ -48,6 +48,9 @@ QChart* buildPayChart(const jobchange::EmployeeHistory& history, const QDate& pr
         level = inForce != changes.end() ? inForce->oldBasic : changes.front().oldBasic;
     }
     const qint64 margin = std::max<qint64>(30, first.daysTo(last) / 20);
+    // The level the last job change set stays visible beside its step.
+    if (!changes.empty())
+        last = std::max(last, changes.back().date.addDays(margin));
     basic->append(when(first.addDays(-margin)), units(level));
     for (const jobchange::JobChangeRecord& change : changes) {
         if (change.cancelled) {

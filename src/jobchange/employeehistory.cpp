@@ -100,10 +100,11 @@ public:
             sql += QStringLiteral(" inner join ") + t_.pEmployeegradeChange +
                    QStringLiteral(" h on h.egcCompanyID = ") + c("companyid") +
                    QStringLiteral(" and h.egcId = ") + c("gcid");
+        // One employee's lines are reached through the employee's job changes.
         sql += typeJoin(k, c("companyid"), QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
-               QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ?");
-        if (oneEmployee)
-            sql += QStringLiteral(" and h.egcEmpID = ?");
+               QStringLiteral(" where ") +
+               (oneEmployee ? QStringLiteral("h.egcCompanyID = ? and h.egcEmpID = ?")
+                            : c("companyid") + QStringLiteral(" = ?"));
         return sql + QStringLiteral(" order by ") + c("gcid") + QStringLiteral(", ") +
                c("detailid");
     }

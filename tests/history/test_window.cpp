@@ -86,7 +86,7 @@ TEST_F(Window, ListsTheJobChangesDrawsThePayAndShowsThePayOnAChosenDay) {
     EXPECT_EQ(basic.mid(1),
               (QList<QPointF>{at(QDate(2024, 1, 15), 20000), at(QDate(2024, 1, 15), 25000),
                               at(QDate(2025, 3, 1), 25000), at(QDate(2025, 3, 1), 27500),
-                              at(QDate(2025, 3, 1), 27500)}));
+                              at(QDate(2025, 3, 31), 27500)}));
     EXPECT_EQ(points(chart, "seriesCancelled"), QList<QPointF>{at(QDate(2024, 6, 1), 40000)});
 
     // Opened on the process date.
