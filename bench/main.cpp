@@ -1,5 +1,6 @@
 // quorvel-bench: builds payroll databases of a given size and times the register's load,
-// search and sort, the save of a new job change and a cancellation, beside raw SQLite floors.
+// search and sort, the save of a new job change, a cancellation and the employee history window,
+// beside raw SQLite floors.
 
 #include "bench/generate.h"
 #include "bench/measure.h"
@@ -299,8 +300,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Times the job-change register, search, sort, save and cancellation on generated "
-        "payroll databases, beside raw SQLite floors."));
+        "Times the job-change register, search, sort, save, cancellation and employee history "
+        "on generated payroll databases, beside raw SQLite floors."));
     parser.addHelpOption();
     const QCommandLineOption rowsOption(
         QStringLiteral("rows"), QStringLiteral("Job changes in the large database (100000)."),

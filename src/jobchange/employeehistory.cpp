@@ -85,28 +85,27 @@ public:
                QStringLiteral(" order by h.egcEmpID, h.egcDate, h.egcId");
     }
 
-    // Fields: job change id, type id, description, old amount, revised amount, letter.
+    // Fields: job change id, type id, description, old amount, revised amount, letter. One
+    // employee's lines are those of the employee's job changes, picked by key (a join lets
+    // SQLite scan every line of the company instead); binds: see changeLineBinds.
     QString changeLines(LineKind kind, bool oneEmployee) const {
         const LineTables& k = lineTables(kind);
         const auto c = [&k](const char* suffix) {
             return QStringLiteral("l.") + QLatin1String(k.change) + QLatin1String(suffix);
         };
-        QString sql = QStringLiteral("select ") + c("gcid") + QStringLiteral(", l.") +
-                      QLatin1String(k.changeTypeId) + QStringLiteral(", t.") +
-                      QLatin1String(k.typeDescription) + QStringLiteral(", ") + c("oldamount") +
-                      QStringLiteral(", ") + c("revamount") + QStringLiteral(", ") + c("type") +
-                      QStringLiteral(" from ") + t_.*k.changeLines + QStringLiteral(" l");
-        if (oneEmployee)
-            sql += QStringLiteral(" inner join ") + t_.pEmployeegradeChange +
-                   QStringLiteral(" h on h.egcCompanyID = ") + c("companyid") +
-                   QStringLiteral(" and h.egcId = ") + c("gcid");
-        // One employee's lines are reached through the employee's job changes.
-        sql += typeJoin(k, c("companyid"), QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
-               QStringLiteral(" where ") +
-               (oneEmployee ? QStringLiteral("h.egcCompanyID = ? and h.egcEmpID = ?")
-                            : c("companyid") + QStringLiteral(" = ?"));
-        return sql + QStringLiteral(" order by ") + c("gcid") + QStringLiteral(", ") +
-               c("detailid");
+        return QStringLiteral("select ") + c("gcid") + QStringLiteral(", l.") +
+               QLatin1String(k.changeTypeId) + QStringLiteral(", t.") +
+               QLatin1String(k.typeDescription) + QStringLiteral(", ") + c("oldamount") +
+               QStringLiteral(", ") + c("revamount") + QStringLiteral(", ") + c("type") +
+               QStringLiteral(" from ") + t_.*k.changeLines + QStringLiteral(" l") +
+               typeJoin(k, c("companyid"), QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
+               QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ?") +
+               (oneEmployee
+                    ? QStringLiteral(" and ") + c("gcid") +
+                          QStringLiteral(" in (select h.egcId from ") + t_.pEmployeegradeChange +
+                          QStringLiteral(" h where h.egcCompanyID = ? and h.egcEmpID = ?)")
+                    : QString()) +
+               QStringLiteral(" order by ") + c("gcid") + QStringLiteral(", ") + c("detailid");
     }
 
     // Fields: employee id, number, name, designation, grade, basic, grade and designation
@@ -165,6 +164,10 @@ QVariantList binds(const HistorySource& source, std::optional<qint32> employeeId
     if (employeeId)
         values << *employeeId;
     return values;
+}
+
+QVariantList changeLineBinds(const HistorySource& source, qint32 employeeId) {
+    return {static_cast<int>(source.company), static_cast<int>(source.company), employeeId};
 }
 
 JobChangeRecord readHeader(const data::Recordset& rs) {
@@ -433,7 +436,8 @@ std::optional<EmployeeHistory> loadEmployeeHistory(const HistorySource& source, 
         indexOf.insert(history.changes.back().id, history.changes.size() - 1);
     }
     for (LineKind kind : kKinds) {
-        for (data::Recordset rs = source.connection.open(sql.changeLines(kind, true), values);
+        for (data::Recordset rs = source.connection.open(sql.changeLines(kind, true),
+                                                         changeLineBinds(source, employeeId));
              !rs.eof(); rs.moveNext()) {
             const auto found = indexOf.constFind(rs.field(0).toInt());
             if (found != indexOf.constEnd())
