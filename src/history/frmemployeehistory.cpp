@@ -19,12 +19,14 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using jobchange::LineRevision;
 
 namespace {
 
 const QColor kCancelledColour(Qt::red);
+constexpr int kWidestColumn = 320;
 
 QString dateText(const QDate& date) {
     return QLocale(QLocale::English).toString(date, QStringLiteral("d MMM yyyy"));
@@ -179,6 +181,8 @@ void FrmEmployeeHistory::fillList() {
         row->setText(ColCancelled, change.cancelled ? QStringLiteral("Yes") : QStringLiteral("No"));
         row->setText(ColCancelledRemarks, change.cancelledRemarks);
         row->setText(ColRemarks, change.remarks);
+        row->setToolTip(ColRemarks, change.remarks);
+        row->setToolTip(ColCancelledRemarks, change.cancelledRemarks);
         row->setData(ColNumber, Qt::UserRole, change.id);
         alignAmounts(row, {ColOldBasic, ColNewBasic});
         if (change.cancelled) {
@@ -202,8 +206,12 @@ void FrmEmployeeHistory::fillList() {
         rows << row;
     }
     lvwHistory->addTopLevelItems(rows);
-    for (int column = 0; column < ColumnCount; ++column)
+    // Long remarks stay readable in their tool tips rather than widening the list.
+    for (int column = 0; column < ColumnCount; ++column) {
         lvwHistory->resizeColumnToContents(column);
+        lvwHistory->setColumnWidth(column,
+                                   std::min(lvwHistory->columnWidth(column), kWidestColumn));
+    }
     if (!rows.isEmpty())
         lvwHistory->setCurrentItem(rows.last());
 }
