@@ -83,7 +83,7 @@ FrmEmployeeHistory::FrmEmployeeHistory(const jobchange::HistorySource& source, Q
     dtpPayOn->setObjectName(QStringLiteral("dtpPayOn"));
     dtpPayOn->setCalendarPopup(true);
     dtpPayOn->setDisplayFormat(QStringLiteral("dd MMM yyyy"));
-    dtpPayOn->setDate(source_.processDate.isValid() ? source_.processDate : QDate::currentDate());
+    dtpPayOn->setDate(asOf());
     lblPayJob = new QLabel(this);
     lblPayJob->setObjectName(QStringLiteral("lblPayJob"));
     lblPayBasic = new QLabel(this);
@@ -137,11 +137,21 @@ FrmEmployeeHistory::FrmEmployeeHistory(const jobchange::HistorySource& source, Q
     layout->addLayout(buttons);
 
     connect(dtpPayOn, &QDateEdit::dateChanged, this, &FrmEmployeeHistory::showPayOn);
+    // A job change's row shows the pay from its date on.
+    connect(lvwHistory, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        const int index = lvwHistory->indexOfTopLevelItem(item);
+        if (history_ && index >= 0)
+            dtpPayOn->setDate(history_->changes[static_cast<size_t>(index)].date);
+    });
     connect(cmdPrint, &QPushButton::clicked, this, &FrmEmployeeHistory::cmdPrint_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 FrmEmployeeHistory::~FrmEmployeeHistory() = default;
+
+QDate FrmEmployeeHistory::asOf() const {
+    return source_.processDate.isValid() ? source_.processDate : QDate::currentDate();
+}
 
 bool FrmEmployeeHistory::load(qint32 employeeId) {
     history_ = jobchange::loadEmployeeHistory(source_, employeeId);
@@ -154,7 +164,7 @@ bool FrmEmployeeHistory::load(qint32 employeeId) {
                          QLatin1Char(')'));
     fillList();
     QChart* old = chartPay->chart();
-    chartPay->setChart(buildPayChart(*history_, source_.processDate));
+    chartPay->setChart(buildPayChart(*history_, asOf()));
     delete old;
     showPayOn();
     return true;
@@ -238,7 +248,7 @@ void FrmEmployeeHistory::showPayOn() {
 
     // A job change is applied to the master when it is saved, even one dated later.
     QStringList later;
-    if (day >= source_.processDate) {
+    if (day >= asOf()) {
         for (const jobchange::JobChangeRecord& change : history_->changes) {
             if (!change.cancelled && change.date > day)
                 later << changeName(change);

@@ -18,7 +18,8 @@ class ReportControl;
 
 // "Employee History": every job change of one employee oldest first, each opening to its line
 // revisions; a chart of basic pay above; and the job, basic and standing lines in force on a
-// chosen day. Print goes through the report engine.
+// chosen day (a double-click on a job change chooses its date). Print goes through the report
+// engine.
 class FrmEmployeeHistory : public QDialog {
     Q_OBJECT
 public:
@@ -65,6 +66,8 @@ public:
     QPushButton* cmdClose;
 
 private:
+    // The process date, or today when none was given.
+    QDate asOf() const;
     void fillList();
     void showPayOn();
     void cmdPrint_Click();

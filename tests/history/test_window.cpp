@@ -108,7 +108,13 @@ TEST_F(Window, ListsTheJobChangesDrawsThePayAndShowsThePayOnAChosenDay) {
     EXPECT_EQ(payLines(form.lvwPayLines),
               (QStringList{"Allowance House Rent 5000.00", "Allowance Conveyance 1000.00",
                            "Deduction Provident Fund 2400.00"}));
-    form.dtpPayOn->setDate(QDate(2025, 3, 1));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QTreeWidgetItem* jc3 = list->topLevelItem(2);
+    const QPoint onJc3 = list->visualItemRect(jc3).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onJc3);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onJc3);
+    EXPECT_EQ(form.dtpPayOn->date(), QDate(2025, 3, 1));
     EXPECT_EQ(form.lblPayBasic->text(), "Rs 27500.00");
     EXPECT_EQ(payLines(form.lvwPayLines),
               (QStringList{"Allowance House Rent 6500.00", "Deduction Provident Fund 2700.00",
