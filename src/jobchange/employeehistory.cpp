@@ -58,17 +58,24 @@ QString job(const QVariant& grade, const QVariant& designation) {
 }
 
 // The statements. Every value is bound; an employee filter is added when one employee is read.
+// The check of every employee needs no descriptions: there they are null, and not joined.
 class HistoryStatements {
 public:
     explicit HistoryStatements(const data::ResolvedTableNames& tables) : t_(tables) {}
 
     // Fields: see readHeader.
     QString headers(bool oneEmployee) const {
-        return QStringLiteral(
-                   "select h.egcId, h.egcEmpID, h.egcNo, h.egcDate, h.egcOldDesigID, "
-                   "h.egcOldGradeID, h.egcOldBasic, h.egcNewDesigID, h.egcNewGradeID, "
-                   "h.egcNewBasic, h.egcremarks, h.egcCancelled, h.egcCancelledRemarks, "
-                   "og.gDescription, od.dDescription, ng.gDescription, nd.dDescription from ") +
+        QString sql = QStringLiteral("select h.egcId, h.egcEmpID, h.egcNo, h.egcDate, "
+                                     "h.egcOldDesigID, h.egcOldGradeID, h.egcOldBasic, "
+                                     "h.egcNewDesigID, h.egcNewGradeID, h.egcNewBasic, "
+                                     "h.egcremarks, h.egcCancelled, h.egcCancelledRemarks, ");
+        if (!oneEmployee)
+            return sql + QStringLiteral("null, null, null, null from ") + t_.pEmployeegradeChange +
+                   QStringLiteral(" h where h.egcCompanyID = ? order by h.egcEmpID, h.egcDate, "
+                                  "h.egcId");
+        return sql +
+               QStringLiteral("og.gDescription, od.dDescription, ng.gDescription, "
+                              "nd.dDescription from ") +
                t_.pEmployeegradeChange + QStringLiteral(" h left outer join ") + t_.pDesignation +
                QStringLiteral(" od on od.dCompanyID = h.egcCompanyID and od.dDesigID = "
                               "h.egcOldDesigID left outer join ") +
@@ -80,9 +87,8 @@ public:
                               "h.egcNewDesigID left outer join ") +
                t_.pGrades +
                QStringLiteral(" ng on ng.gCompanyid = h.egcCompanyID and ng.gID = h.egcNewGradeID "
-                              "where h.egcCompanyID = ?") +
-               (oneEmployee ? QStringLiteral(" and h.egcEmpID = ?") : QString()) +
-               QStringLiteral(" order by h.egcEmpID, h.egcDate, h.egcId");
+                              "where h.egcCompanyID = ? and h.egcEmpID = ? order by h.egcDate, "
+                              "h.egcId");
     }
 
     // Fields: job change id, type id, description, old amount, revised amount, letter. One
@@ -94,17 +100,20 @@ public:
             return QStringLiteral("l.") + QLatin1String(k.change) + QLatin1String(suffix);
         };
         return QStringLiteral("select ") + c("gcid") + QStringLiteral(", l.") +
-               QLatin1String(k.changeTypeId) + QStringLiteral(", t.") +
-               QLatin1String(k.typeDescription) + QStringLiteral(", ") + c("oldamount") +
-               QStringLiteral(", ") + c("revamount") + QStringLiteral(", ") + c("type") +
-               QStringLiteral(" from ") + t_.*k.changeLines + QStringLiteral(" l") +
-               typeJoin(k, c("companyid"), QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
-               QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ?") +
+               QLatin1String(k.changeTypeId) +
+               (oneEmployee ? QStringLiteral(", t.") + QLatin1String(k.typeDescription)
+                            : QStringLiteral(", null")) +
+               QStringLiteral(", ") + c("oldamount") + QStringLiteral(", ") + c("revamount") +
+               QStringLiteral(", ") + c("type") + QStringLiteral(" from ") + t_.*k.changeLines +
+               QStringLiteral(" l") +
                (oneEmployee
-                    ? QStringLiteral(" and ") + c("gcid") +
-                          QStringLiteral(" in (select h.egcId from ") + t_.pEmployeegradeChange +
+                    ? typeJoin(k, c("companyid"),
+                               QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
+                          QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ? and ") +
+                          c("gcid") + QStringLiteral(" in (select h.egcId from ") +
+                          t_.pEmployeegradeChange +
                           QStringLiteral(" h where h.egcCompanyID = ? and h.egcEmpID = ?)")
-                    : QString()) +
+                    : QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ?")) +
                QStringLiteral(" order by ") + c("gcid") + QStringLiteral(", ") + c("detailid");
     }
 
