@@ -173,7 +173,7 @@ bool FrmEmployeeHistory::load(qint32 employeeId) {
 report::ReportControl& FrmEmployeeHistory::reportControl() {
     if (!report_)
         report_ = std::make_unique<report::ReportControl>(
-            [this]() -> data::Connection& { return source_.connection; });
+            report::ReportHost{[this]() -> data::Connection& { return source_.connection; }, {}});
     return *report_;
 }
 

@@ -27,7 +27,7 @@ void setUpEmployeeHistoryReport(report::ReportControl& control,
     control.setWindowOption(report::ReportControl::kWindowState, report::ReportControl::kMaximized);
     control.setWindowTitle(kTitle);
     control.LogOnServer(QStringLiteral("pdsodbc.dll"), QStringLiteral("payrolldsn"),
-                        QStringLiteral("payroll"), QString(), QString());
+                        QStringLiteral("payroll"), QString());
     control.setReportFileName(employeeHistoryReportFile());
     control.setParameterFields(0, QStringLiteral("@intCompanyID;%1;true").arg(source.company));
     control.setParameterFields(1, QStringLiteral("@intEmpID;%1;true").arg(employeeId));
@@ -53,7 +53,7 @@ int exportEmployeeHistoryPdf(const jobchange::HistorySource& source, const QStri
             return 2;
         }
         report::ReportControl control(
-            [&source]() -> data::Connection& { return source.connection; });
+            report::ReportHost{[&source]() -> data::Connection& { return source.connection; }, {}});
         setUpEmployeeHistoryReport(control, source, *employee);
         control.setPreviewSink(
             [&outFile](const report::RenderedReport& rendered, const report::ReportControl&) {
