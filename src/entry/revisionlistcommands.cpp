@@ -1,10 +1,9 @@
 #include "entry/revisionlistcommands.h"
 
-#include "component/basgrade.h"
 #include "entry/frmgrade.h"
 #include "lineeditor/frmlinepopup.h"
-#include "lineeditor/revisionlist.h"
 #include "shared/keyevents.h"
+#include "shared/revisionlist.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
 #include "ui/modal.h"
@@ -56,7 +55,7 @@ bool RevisionListCommands::eventFilter(QObject* watched, QEvent* event) {
     if (!press && !doubleClick)
         return QObject::eventFilter(watched, event);
     std::optional<LineKind> kind;
-    for (LineKind candidate : {LineKind::Allowance, LineKind::Deduction})
+    for (LineKind candidate : kLineKinds)
         if (watched == form_.list(candidate)->viewport())
             kind = candidate;
     if (!kind)
@@ -80,22 +79,11 @@ bool RevisionListCommands::guardPasses() const {
     return form_.cmdOK->isEnabled() && form_.cboEmployee->currentIndex() >= 0;
 }
 
-void RevisionListCommands::setFlag(LineKind kind) {
-    strListFlag = QString::fromLatin1(lineKindInfo(kind).listSelector);
-}
-
-std::optional<LineKind> RevisionListCommands::flaggedKind() const {
-    for (LineKind kind : {LineKind::Allowance, LineKind::Deduction})
-        if (strListFlag == QLatin1String(lineKindInfo(kind).listSelector))
-            return kind;
-    return std::nullopt;
-}
-
 void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
                                           const QPoint& position) {
     if (!guardPasses())
         return;
-    setFlag(kind);
+    listKind = kind;
     QTreeWidget* list = form_.list(kind);
     const QTreeWidgetItem* row = selectedRow(list);
     if (!row) {
@@ -113,7 +101,7 @@ void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
 void RevisionListCommands::List_DblClick(LineKind kind) {
     if (!guardPasses())
         return;
-    setFlag(kind);
+    listKind = kind;
     if (form_.list(kind)->topLevelItemCount() > 0)
         mnuEdit_Click();
     else
@@ -128,24 +116,24 @@ void RevisionListCommands::List_KeyPress(LineKind kind, int keyAscii) {
 void RevisionListCommands::List_KeyDown(LineKind kind, int keyCode) {
     if (!form_.cmdOK->isEnabled())
         return;
-    setFlag(kind);
+    listKind = kind;
     if (form_.list(kind)->topLevelItemCount() > 0 && keyCode == vbKeyDelete)
         mnuDelete_Click();
 }
 
 void RevisionListCommands::mnuAdd_Click() {
-    const std::optional<LineKind> kind = flaggedKind();
+    const std::optional<LineKind> kind = listKind;
     if (!kind)
         return;
     QTreeWidget* list = form_.list(*kind);
     form_.lineFlag(*kind) = QStringLiteral("N");
-    FrmLinePopup editor(*kind, list, form_.lineFlag(*kind), &form_);
+    FrmLinePopup editor(form_.workspace(), *kind, list, form_.lineFlag(*kind), &form_);
     editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
     ui::showModal(editor);
 }
 
 void RevisionListCommands::mnuEdit_Click() {
-    const std::optional<LineKind> kind = flaggedKind();
+    const std::optional<LineKind> kind = listKind;
     if (!kind)
         return;
     QTreeWidget* list = form_.list(*kind);
@@ -154,7 +142,7 @@ void RevisionListCommands::mnuEdit_Click() {
         return;
     list->setCurrentItem(row);
     form_.lineFlag(*kind) = QStringLiteral("E");
-    FrmLinePopup editor(*kind, list, form_.lineFlag(*kind), &form_);
+    FrmLinePopup editor(form_.workspace(), *kind, list, form_.lineFlag(*kind), &form_);
     editor.txtAmount->setText(row->text(revcol::RevisedAmount));
     form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
                                             row->text(revcol::TypeId).trimmed().toLongLong());
@@ -162,7 +150,7 @@ void RevisionListCommands::mnuEdit_Click() {
 }
 
 void RevisionListCommands::mnuDelete_Click() {
-    const std::optional<LineKind> kind = flaggedKind();
+    const std::optional<LineKind> kind = listKind;
     if (!kind)
         return;
     QTreeWidget* list = form_.list(*kind);
@@ -170,9 +158,10 @@ void RevisionListCommands::mnuDelete_Click() {
     // Carried-over lines are dropped by unchecking them, never deleted.
     if (!row || row->text(revcol::Letter) != QLatin1String("N"))
         return;
-    if (MsgBox(QStringLiteral("Are you sure you want to delete ") + QLatin1Char('\r') +
-                   row->text(revcol::Description) + QStringLiteral("?"),
-               ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+    if (ui::message(form_.workspace()->msgboxTitle,
+                    QStringLiteral("Are you sure you want to delete ") + QLatin1Char('\r') +
+                        row->text(revcol::Description) + QStringLiteral("?"),
+                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     const bool onlyRow = list->topLevelItemCount() == 1;
     list->setCurrentItem(row);

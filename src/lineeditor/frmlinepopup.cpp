@@ -1,9 +1,8 @@
 #include "lineeditor/frmlinepopup.h"
 
-#include "component/basgrade.h"
-#include "lineeditor/revisionlist.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
+#include "shared/revisionlist.h"
 #include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
@@ -47,8 +46,10 @@ QPushButton* makeNavigationButton(QWidget* parent, const char* name, QStyle::Sta
 
 } // namespace
 
-FrmLinePopup::FrmLinePopup(LineKind kind, QTreeWidget* list, QString mode, QWidget* parent)
-    : QDialog(parent), info(lineKindInfo(kind)), list(list), mode(std::move(mode)) {
+FrmLinePopup::FrmLinePopup(jobchange::WorkspacePtr workspace, LineKind kind, QTreeWidget* list,
+                           QString mode, QWidget* parent)
+    : QDialog(parent), service(std::move(workspace)), info(lineTable(kind)), list(list),
+      mode(std::move(mode)) {
     createControls();
     Form_Load();
 }
@@ -125,11 +126,11 @@ void FrmLinePopup::createControls() {
 void FrmLinePopup::Form_Load() {
     commonGen = Brastel::Create<clsCommonGen>(QStringLiteral("Brastel.clsCommonGen"));
     commonDB = Brastel::Create<clsCommonDB>(QStringLiteral("Brastel.clsCommonDB"));
-    const CallerContext& context = BasGrade();
-    commonDB->adocon = context.adocon;
-    commonDB->strTablename = context.tables.*info.typeTableName;
-    commonDB->populateComboorList(cboType, info.valueColumn, info.textColumn,
-                                  info.activeFilter + QString::number(context.intCompanyID));
+    fillCombo(cboType, service.lineTypes(info.kind));
+}
+
+ui::MsgAnswer FrmLinePopup::message(const QString& text) const {
+    return ui::message(service.workspace().msgboxTitle, text);
 }
 
 void FrmLinePopup::showEvent(QShowEvent* event) {
@@ -175,41 +176,33 @@ void FrmLinePopup::cboType_Click() {
         cboType_Change();
         return;
     }
-    const CallerContext& context = BasGrade();
-    const QString sql =
-        info.currencySelect + context.tables.pcurrencymaster + QStringLiteral(" a,") +
-        context.tables.*info.typeTableName + QStringLiteral(" b where a.companyid=b.") +
-        info.companyColumn + QStringLiteral(" and a.currencyID=b.") + info.currencyColumn +
-        QStringLiteral(" and ") + QStringLiteral(" b.") + info.companyColumn + QStringLiteral("=") +
-        QString::number(context.intCompanyID) + QStringLiteral(" and b.") + info.valueColumn +
-        QStringLiteral("=") + QString::number(cboType->currentData().toLongLong());
     // A type without a currency row is shown as having no currency.
     lblAmount->setText(kNoCurrencyCaption);
     strCurrency.clear();
     try {
-        data::Recordset rs = adocon().open(sql);
-        if (rs.eof())
+        const auto currency = service.typeCurrency(info.kind, cboType->currentData().toLongLong());
+        if (!currency)
             return;
-        lblAmount->setText(QStringLiteral("Amount(") + rs.text(QStringLiteral("symbol")).trimmed() +
-                           QStringLiteral("):"));
-        strCurrency = rs.text(QStringLiteral("currencyname")).trimmed();
+        lblAmount->setText(QStringLiteral("Amount(") + currency->symbol + QStringLiteral("):"));
+        strCurrency = currency->name;
     } catch (const data::DbError& error) {
         // Raised from a user's selection, so it must not leave the event loop.
-        MsgBox(error.description());
+        message(error.description());
     }
 }
 
 void FrmLinePopup::cmdOK_Click() {
     if (cboType->currentIndex() < 0) {
-        MsgBox(info.selectTypeMessage);
+        message(info.selectTypeMessage);
         cboType->setFocus();
         return;
     }
-    if (!fnCheckMandatory(txtAmount, QStringLiteral("Enter amount"), BasGrade().MsgboxTitle))
+    if (!fnCheckMandatory(txtAmount, QStringLiteral("Enter amount"),
+                          service.workspace().msgboxTitle))
         return;
     const qint32 typeId = cboType->currentData().toInt();
     if (!fnNotInList(typeId)) {
-        MsgBox(info.existsMessage);
+        message(info.existsMessage);
         cboType->setFocus();
         return;
     }

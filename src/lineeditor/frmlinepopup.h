@@ -1,6 +1,7 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include "jobchange/jobchangeservice.h"
+#include "ui/messages.h"
 
 #include <QDialog>
 #include <QString>
@@ -23,7 +24,8 @@ class FrmLinePopup : public QDialog {
 public:
     // Loads the window: the type combo filled with the company's active types. mode is the
     // entry window's strAllowanceFlag / strDeductionFlag: "N" add, "E" edit.
-    FrmLinePopup(LineKind kind, QTreeWidget* list, QString mode, QWidget* parent = nullptr);
+    FrmLinePopup(jobchange::WorkspacePtr workspace, LineKind kind, QTreeWidget* list, QString mode,
+                 QWidget* parent = nullptr);
     ~FrmLinePopup() override;
 
     QComboBox* typeCombo() const { return cboType; } // cboAllow / cboDeduct
@@ -42,6 +44,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    ui::MsgAnswer message(const QString& text) const;
     void createControls();
     void Form_Load();
     void Form_Activate();
@@ -60,7 +63,8 @@ private:
     void setNavigation(bool first, bool previous, bool next, bool last);
     int selectedRow() const;
 
-    const LineKindInfo& info;
+    const jobchange::JobChangeService service;
+    const LineTable& info;
     QTreeWidget* list;
     const QString mode;
     QString strCurrency;

@@ -2,6 +2,7 @@
 #include "register/frmmaster.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "support/workspace.h"
 #include "ui/flexgrid.h"
 
 #include <QLineEdit>
@@ -97,7 +98,7 @@ protected:
 // Blank reason refused; Enter to OK; a failure at any write leaves all as it was and the reason
 // typed; then the trimmed user name and reason are stored as typed and the employee is put back.
 TEST_F(Cancel, WindowRefusesBlankSurvivesFailuresAndPutsTheEmployeeBack) {
-    frmCancel window;
+    frmCancel window(contextWorkspace(), 33);
     EXPECT_EQ(window.windowTitle(), "Reason For Deletion");
     EXPECT_FALSE(cancelWith(window, "   "));
     EXPECT_EQ(messages.texts(), QStringList{"Enter reason for deletion"});

@@ -1,5 +1,5 @@
-#include "entry/gradenumbering.h"
 #include "entryfixture.h"
+#include "jobchange/jobchangeservice.h"
 #include "shared/formroutines.h"
 
 #include <QDateEdit>
@@ -58,7 +58,7 @@ TEST_F(SaveJobChange, TheNumberFollowsTheHighestTakenNumericallyAfterThePrefix) 
     const auto next = [this](const QStringList& all) { // the numbers stored, then the next one
         db.exec("delete from pay_employeegradechange");
         data.insert("pEmployeegradeChange", "egcId,egcNo,egcCompanyID,egcCancelled,egcEmpID", all);
-        return fnNextGradeNo(db.db());
+        return jobchange::JobChangeService(contextWorkspace()).nextNumber();
     };
     EXPECT_EQ(next({}), "JC1");
     // Cancelled ones count, another company's do not.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include <QStringList>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -8,7 +8,8 @@ class QWidget;
 
 // The report-style list of allowance or deduction lines: seven columns, the fourth and fifth
 // hidden, the third right-aligned, a check box on every row.
-QTreeWidget* createRevisionList(LineKind kind, QWidget* parent);
+QTreeWidget* createRevisionList(const char* objectName, const QStringList& headers,
+                                QWidget* parent);
 
 // Columns by their position in the list (0-based for QTreeWidget).
 namespace revcol {
