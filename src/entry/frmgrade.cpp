@@ -66,11 +66,6 @@ frmGrade::frmGrade(jobchange::WorkspacePtr workspace, QWidget* parent)
     setWindowTitle(QStringLiteral("Job Change"));
     createControls();
     listCommands = new RevisionListCommands(*this);
-    mnuPopup = listCommands->mnuPopup;
-    mnuAdd = listCommands->mnuAdd;
-    mnuEdit = listCommands->mnuEdit;
-    mnuDelete = listCommands->mnuDelete;
-    mnuCancel = listCommands->mnuCancel;
     connectEvents();
 }
 
@@ -80,25 +75,31 @@ void frmGrade::createControls() {
     fraall = named<QGroupBox>(QStringLiteral("fraall"), this);
     fraGrade = named<QGroupBox>(QStringLiteral("fraGrade"), fraall);
 
-    lblgrade = label(QStringLiteral("lblgrade"), QStringLiteral("Job No:"), fraGrade);
+    const struct {
+        QLabel*& label;
+        const char* name;
+        const char* caption;
+    } labels[] = {{lblgrade, "lblgrade", "Job No:"},
+                  {lblGradeDate, "lblGradeDate", "Job Date:"},
+                  {lblEmployee, "lblEmployee", "Employee Name:"},
+                  {lblOldgrade, "lblOldgrade", "Old Job:"},
+                  {lblNewgrade, "lblNewgrade", "New Job:"},
+                  {lblOldBasic, "lblOldBasic", "Old Basic:"},
+                  {lblNewBasic, "lblNewBasic", "New Basic:"},
+                  {lblRemarks, "lblRemarks", "Remarks:"}};
+    for (const auto& l : labels)
+        l.label = label(QString::fromLatin1(l.name), QString::fromLatin1(l.caption), fraGrade);
     txtGradeNo = named<QLineEdit>(QStringLiteral("txtGradeNo"), fraGrade);
     // The number is formed by the save; nobody types it.
     txtGradeNo->setReadOnly(true);
-    lblGradeDate = label(QStringLiteral("lblGradeDate"), QStringLiteral("Job Date:"), fraGrade);
     dtpGDate = named<QDateEdit>(QStringLiteral("dtpGDate"), fraGrade);
     dtpGDate->setCalendarPopup(true);
     dtpGDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    lblEmployee = label(QStringLiteral("lblEmployee"), QStringLiteral("Employee Name:"), fraGrade);
     cboEmployee = named<QComboBox>(QStringLiteral("cboEmployee"), fraGrade);
-    lblOldgrade = label(QStringLiteral("lblOldgrade"), QStringLiteral("Old Job:"), fraGrade);
     cboOldGrade = named<QComboBox>(QStringLiteral("cboOldGrade"), fraGrade);
-    lblNewgrade = label(QStringLiteral("lblNewgrade"), QStringLiteral("New Job:"), fraGrade);
     cboNewgrade = named<QComboBox>(QStringLiteral("cboNewgrade"), fraGrade);
-    lblOldBasic = label(QStringLiteral("lblOldBasic"), QStringLiteral("Old Basic:"), fraGrade);
     txtOldBasic = named<QLineEdit>(QStringLiteral("txtOldBasic"), fraGrade);
-    lblNewBasic = label(QStringLiteral("lblNewBasic"), QStringLiteral("New Basic:"), fraGrade);
     txtNewbasic = named<QLineEdit>(QStringLiteral("txtNewbasic"), fraGrade);
-    lblRemarks = label(QStringLiteral("lblRemarks"), QStringLiteral("Remarks:"), fraGrade);
     txtRemarks = named<QLineEdit>(QStringLiteral("txtRemarks"), fraGrade);
     for (QComboBox* combo : {cboEmployee, cboOldGrade, cboNewgrade}) {
         combo->setEditable(false);

@@ -8,13 +8,11 @@
 #include <memory>
 #include <optional>
 
-class QAction;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
@@ -89,12 +87,8 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+    // The revision lists' context menu and commands.
     RevisionListCommands* listCommands = nullptr;
-    QMenu* mnuPopup = nullptr;
-    QAction* mnuAdd = nullptr;
-    QAction* mnuEdit = nullptr;
-    QAction* mnuDelete = nullptr;
-    QAction* mnuCancel = nullptr;
 
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;

@@ -31,9 +31,6 @@ RevisionListCommands::RevisionListCommands(frmGrade& form) : QObject(&form), for
     mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
     mnuDelete = mnuPopup->addAction(QStringLiteral("&Delete"));
     mnuDelete->setObjectName(QStringLiteral("mnuDelete"));
-    mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnusep2"));
-    mnuCancel = mnuPopup->addAction(QStringLiteral("Cancel Menu"));
-    mnuCancel->setObjectName(QStringLiteral("mnuCancel"));
 
     connect(mnuAdd, &QAction::triggered, this, [this] { mnuAdd_Click(); });
     connect(mnuEdit, &QAction::triggered, this, [this] { mnuEdit_Click(); });
@@ -122,30 +119,33 @@ void RevisionListCommands::List_KeyDown(LineKind kind, int keyCode) {
 }
 
 void RevisionListCommands::mnuAdd_Click() {
-    const std::optional<LineKind> kind = listKind;
-    if (!kind)
-        return;
-    QTreeWidget* list = form_.list(*kind);
-    form_.lineFlag(*kind) = QStringLiteral("N");
-    FrmLinePopup editor(form_.workspace(), *kind, list, form_.lineFlag(*kind), &form_);
-    editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
-    ui::showModal(editor);
+    if (listKind)
+        openEditor(*listKind, QStringLiteral("N"), nullptr);
 }
 
 void RevisionListCommands::mnuEdit_Click() {
-    const std::optional<LineKind> kind = listKind;
-    if (!kind)
+    if (!listKind)
         return;
-    QTreeWidget* list = form_.list(*kind);
+    QTreeWidget* list = form_.list(*listKind);
     QTreeWidgetItem* row = selectedRow(list);
     if (!row)
         return;
     list->setCurrentItem(row);
-    form_.lineFlag(*kind) = QStringLiteral("E");
-    FrmLinePopup editor(form_.workspace(), *kind, list, form_.lineFlag(*kind), &form_);
-    editor.txtAmount->setText(row->text(revcol::RevisedAmount));
-    form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
-                                            row->text(revcol::TypeId).trimmed().toLongLong());
+    openEditor(*listKind, QStringLiteral("E"), row);
+}
+
+void RevisionListCommands::openEditor(LineKind kind, const QString& mode,
+                                      const QTreeWidgetItem* row) {
+    QTreeWidget* list = form_.list(kind);
+    form_.lineFlag(kind) = mode;
+    FrmLinePopup editor(form_.workspace(), kind, list, mode, &form_);
+    if (row) {
+        editor.txtAmount->setText(row->text(revcol::RevisedAmount));
+        form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
+                                                row->text(revcol::TypeId).trimmed().toLongLong());
+    } else {
+        editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
+    }
     ui::showModal(editor);
 }
 

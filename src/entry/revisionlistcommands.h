@@ -38,7 +38,6 @@ public:
     QAction* mnuAdd = nullptr;
     QAction* mnuEdit = nullptr;
     QAction* mnuDelete = nullptr;
-    QAction* mnuCancel = nullptr;
 
     // The list the menu commands act on: the one last clicked.
     std::optional<LineKind> listKind;
@@ -50,6 +49,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Opens the line editor on the kind's list: to add (no row) or to change the row.
+    void openEditor(LineKind kind, const QString& mode, const QTreeWidgetItem* row);
     // Mouse and double-click act only on an enabled entry with an employee chosen.
     bool guardPasses() const;
 

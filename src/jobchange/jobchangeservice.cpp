@@ -83,6 +83,11 @@ namespace jobchange {
 
 JobChangeService::JobChangeService(WorkspacePtr workspace) : workspace_(std::move(workspace)) {}
 
+QVariant JobChangeService::firstField(const QString& sql) const {
+    data::Recordset rs = workspace_->db().open(sql);
+    return rs.eof() ? QVariant() : rs.field(0);
+}
+
 // ---------------------------------------------------------------- the register
 
 QString JobChangeService::registerSql(qint16 previousDays) const {
@@ -122,10 +127,10 @@ QStringList JobChangeService::columnTitles() const {
 }
 
 qint16 JobChangeService::previousDays() const {
-    data::Recordset rs = workspace_->db().open(
-        QStringLiteral("select NoOfPreviousDays from ") + workspace_->tables.pSettings +
-        QStringLiteral(" where companyID=") + workspace_->company());
-    return rs.eof() ? 0 : static_cast<qint16>(rs.field(0).toInt());
+    return static_cast<qint16>(
+        firstField(QStringLiteral("select NoOfPreviousDays from ") + workspace_->tables.pSettings +
+                   QStringLiteral(" where companyID=") + workspace_->company())
+            .toInt());
 }
 
 std::optional<QString> JobChangeService::userRights() const {
@@ -148,13 +153,13 @@ bool JobChangeService::laterUncancelledExists(qint32 id) const {
     const QString t = workspace_->tables.pEmployeegradeChange;
     const QString company = workspace_->company();
     const QString jc = QString::number(id);
-    data::Recordset rs = workspace_->db().open(
-        QStringLiteral("select count(*) from ") + t + QStringLiteral(" where ") +
-        QStringLiteral("egccompanyid = ") + company +
-        QStringLiteral(" and egcempid = (select egcempid from ") + t +
-        QStringLiteral(" where egccompanyid =") + company + QStringLiteral(" and egcid =") + jc +
-        QStringLiteral(")  and egcid > ") + jc + QStringLiteral(" and egcCancelled =0"));
-    return !rs.eof() && rs.field(0).toLongLong() > 0;
+    return firstField(QStringLiteral("select count(*) from ") + t + QStringLiteral(" where ") +
+                      QStringLiteral("egccompanyid = ") + company +
+                      QStringLiteral(" and egcempid = (select egcempid from ") + t +
+                      QStringLiteral(" where egccompanyid =") + company +
+                      QStringLiteral(" and egcid =") + jc + QStringLiteral(")  and egcid > ") + jc +
+                      QStringLiteral(" and egcCancelled =0"))
+               .toLongLong() > 0;
 }
 
 // ---------------------------------------------------------------- the entry window
@@ -207,32 +212,30 @@ std::optional<EmployeeMaster> JobChangeService::employee(qint32 employeeId) cons
     return EmployeeMaster{rs.field(0), rs.text(1)};
 }
 
-namespace {
-qint32 employeeField(const Workspace& ws, const char* field, qint32 employeeId) {
-    data::Recordset rs = ws.db().open(
-        QStringLiteral("select ") + QString::fromLatin1(field) + QStringLiteral(" from ") +
-        ws.tables.pemployee + QStringLiteral(" where eCompanyID =") + ws.company() +
-        QStringLiteral(" and eEmpID = ") + QString::number(employeeId));
-    return rs.eof() ? 0 : rs.field(0).toInt();
+qint32 JobChangeService::employeeField(const char* field, qint32 employeeId) const {
+    const Workspace& ws = *workspace_;
+    return firstField(QStringLiteral("select ") + QString::fromLatin1(field) +
+                      QStringLiteral(" from ") + ws.tables.pemployee +
+                      QStringLiteral(" where eCompanyID =") + ws.company() +
+                      QStringLiteral(" and eEmpID = ") + QString::number(employeeId))
+        .toInt();
 }
-} // namespace
 
 qint32 JobChangeService::employeeDesignation(qint32 employeeId) const {
-    return employeeField(*workspace_, "eDesigID", employeeId);
+    return employeeField("eDesigID", employeeId);
 }
 
 qint16 JobChangeService::employeeGrade(qint32 employeeId) const {
-    return static_cast<qint16>(employeeField(*workspace_, "eGradeID", employeeId));
+    return static_cast<qint16>(employeeField("eGradeID", employeeId));
 }
 
 QString JobChangeService::currencySymbol(qint32 employeeId) const {
     const Workspace& ws = *workspace_;
-    data::Recordset rs = ws.db().open(
+    return data::textOf(firstField(
         QStringLiteral("select Symbol from  ") + ws.tables.pemployee + QStringLiteral(" ,") +
         ws.tables.pcurrencymaster +
         QStringLiteral(" where CompanyID=ecompanyid  and ecurrencyid=CurrencyID and companyid= ") +
-        ws.company() + QStringLiteral(" and  eEmpID= ") + QString::number(employeeId));
-    return rs.eof() ? QString() : rs.text(0);
+        ws.company() + QStringLiteral(" and  eEmpID= ") + QString::number(employeeId)));
 }
 
 std::vector<StandingLine> JobChangeService::standingLines(LineKind kind, qint32 employeeId) const {
@@ -289,15 +292,10 @@ ComboLookup JobChangeService::jobLookup(JobList list) const {
 
 QString JobChangeService::nextNumber() const {
     const Workspace& ws = *workspace_;
-    QString prefix;
-    {
-        data::Recordset rs =
-            ws.db().open(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
-                         QStringLiteral(" WHERE CompanyID = ") + ws.company() +
-                         QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId));
-        if (!rs.eof())
-            prefix = rs.text(0);
-    }
+    const QString prefix = data::textOf(
+        firstField(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
+                   QStringLiteral(" WHERE CompanyID = ") + ws.company() +
+                   QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId)));
     data::Recordset rs = ws.db().open(
         gradeNoMaxSql(ws.dialect(), ws.tables.pEmployeegradeChange, ws.companyId, prefix));
     const QString highest = rs.eof() ? QStringLiteral("0") : rs.text(0);
@@ -395,20 +393,18 @@ void JobChangeService::save(WriteResult& result, const JobChangeDraft& draft, bo
 }
 
 qint16 JobChangeService::designationGrade(qint32 designationId) const {
-    data::Recordset rs = workspace_->db().open(
-        QStringLiteral("select dGradeID from ") + workspace_->tables.pDesignation +
-        QStringLiteral(" where dCompanyID = ") + workspace_->company() +
-        QStringLiteral(" and dDesigID = ") + QString::number(designationId));
-    return rs.eof() ? 0 : static_cast<qint16>(rs.field(0).toInt());
+    return static_cast<qint16>(
+        firstField(QStringLiteral("select dGradeID from ") + workspace_->tables.pDesignation +
+                   QStringLiteral(" where dCompanyID = ") + workspace_->company() +
+                   QStringLiteral(" and dDesigID = ") + QString::number(designationId))
+            .toInt());
 }
 
 qint32 JobChangeService::nextId() const {
-    data::Recordset rs = workspace_->db().open(
+    const QVariant highest = firstField(
         QStringLiteral("select max(egcId) from  ") + workspace_->tables.pEmployeegradeChange +
         QStringLiteral(" where egcCompanyId=") + workspace_->company());
-    if (rs.eof() || rs.isNull(0))
-        return 1;
-    return static_cast<qint32>(rs.field(0).toLongLong() + 1);
+    return highest.isNull() ? 1 : static_cast<qint32>(highest.toLongLong() + 1);
 }
 
 void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& draft,

@@ -160,6 +160,9 @@ private:
     // The draft's lines the employee keeps, under their list positions.
     static std::vector<Standing> keptLines(const std::vector<DraftLine>& lines);
     std::vector<Standing> replacedLines(LineKind kind, qint32 id) const;
+    // The first field of the statement's first row; null without a row.
+    QVariant firstField(const QString& sql) const;
+    qint32 employeeField(const char* field, qint32 employeeId) const;
     qint16 designationGrade(qint32 designationId) const;
     qint32 nextId() const;
     QString table(QString data::ResolvedTableNames::*name) const {

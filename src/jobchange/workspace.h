@@ -15,12 +15,14 @@ namespace jobchange {
 // global.
 struct Workspace {
     data::ConnectionPtr connection;
+    data::ResolvedTableNames tables;
+    // The company worked on, and the day its payroll is at.
     qint16 companyId = 0;
+    QDate processDate;
+    // Who works, through which interface (its rights and numbering prefix).
     qint16 userId = 0;
     qint32 interfaceId = 0;
-    QDate processDate;
     QString msgboxTitle;
-    data::ResolvedTableNames tables;
 
     // Resolves the table names through linktable on the connection (an unopened one raises
     // 3709).

@@ -6,6 +6,7 @@
 #include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
+#include "ui/messages.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -61,9 +62,9 @@ void FrmLinePopup::createControls() {
     setWindowTitle(info.editorCaption);
 
     // Created in tab order: type, amount, OK, Close, then the navigation buttons.
-    Frame1 = new QGroupBox(this);
+    auto* Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(info.typeLabel, Frame1);
+    auto* Label1 = new QLabel(info.typeLabel, Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     cboType = new QComboBox(Frame1);
     cboType->setObjectName(QString::fromLatin1(info.comboName));
@@ -129,8 +130,8 @@ void FrmLinePopup::Form_Load() {
     fillCombo(cboType, service.lineTypes(info.kind));
 }
 
-ui::MsgAnswer FrmLinePopup::message(const QString& text) const {
-    return ui::message(service.workspace().msgboxTitle, text);
+void FrmLinePopup::message(const QString& text) const {
+    ui::message(service.workspace().msgboxTitle, text);
 }
 
 void FrmLinePopup::showEvent(QShowEvent* event) {
@@ -279,26 +280,24 @@ void FrmLinePopup::cmdFirst_Click() {
 }
 
 void FrmLinePopup::cmdPrevious_Click() {
-    if (list->topLevelItemCount() == 0)
-        return;
-    const int row = qMax(selectedRow() - 1, 0);
-    showRow(row);
-    if (row == 0)
-        setNavigation(false, false, true, true);
+    const int row = selectedRow() - 1;
+    if (row <= 0)
+        cmdFirst_Click();
     else
-        setNavigation(true, true, true, true);
+        showInnerRow(row);
 }
 
 void FrmLinePopup::cmdNext_Click() {
-    const int last = list->topLevelItemCount() - 1;
-    if (last < 0)
-        return;
-    const int row = qMin(selectedRow() + 1, last);
-    showRow(row);
-    if (row == last)
-        setNavigation(true, true, false, false);
+    const int row = selectedRow() + 1;
+    if (row >= list->topLevelItemCount() - 1)
+        cmdLast_Click();
     else
-        setNavigation(true, true, true, true);
+        showInnerRow(row);
+}
+
+void FrmLinePopup::showInnerRow(int row) {
+    showRow(row);
+    setNavigation(true, true, true, true);
 }
 
 void FrmLinePopup::cmdLast_Click() {

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "jobchange/jobchangeservice.h"
-#include "ui/messages.h"
 
 #include <QDialog>
 #include <QString>
 #include <memory>
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -44,7 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ui::MsgAnswer message(const QString& text) const;
+    void message(const QString& text) const;
     void createControls();
     void Form_Load();
     void Form_Activate();
@@ -60,6 +58,8 @@ private:
     // Typed text that no longer names the selected entry leaves no entry selected.
     void dropStaleSelection(const QString& text);
     void showRow(int row);
+    // A row with rows before and after it: every step stays possible.
+    void showInnerRow(int row);
     void setNavigation(bool first, bool previous, bool next, bool last);
     int selectedRow() const;
 
@@ -71,7 +71,5 @@ private:
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;
 
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
     QComboBox* cboType = nullptr;
 };

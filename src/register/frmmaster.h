@@ -3,7 +3,6 @@
 #include "jobchange/jobchangeservice.h"
 #include "ui/messages.h"
 
-#include <QDate>
 #include <QDialog>
 #include <QString>
 #include <memory>

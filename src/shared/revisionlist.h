@@ -13,13 +13,7 @@ QTreeWidget* createRevisionList(const char* objectName, const QStringList& heade
 
 // Columns by their position in the list (0-based for QTreeWidget).
 namespace revcol {
-inline constexpr int SlNo = 0;
-inline constexpr int Description = 1;
-inline constexpr int RevisedAmount = 2;
-inline constexpr int TypeId = 3;
-inline constexpr int Letter = 4;
-inline constexpr int OldAmount = 5;
-inline constexpr int Currency = 6;
+enum : int { SlNo, Description, RevisedAmount, TypeId, Letter, OldAmount, Currency };
 } // namespace revcol
 
 // Appends a row (serial = row count + 1) with the six values, checked or not.
