@@ -21,12 +21,6 @@
 namespace {
 
 constexpr qint32 kRegisterInterfaceId = 91004;
-const QString kCancelled = QStringLiteral("Yes");
-// Colour value 255: red.
-const QColor kCancelledColor(255, 0, 0);
-constexpr int kColumnId = 0;
-constexpr int kColumnNumber = 1;
-constexpr int kColumnCancelled = 6;
 // Twips per character of a column's longest text.
 constexpr qint64 kTwipsPerChar = 130;
 // Room kept free for the vertical scroll bar, in twips.
@@ -302,7 +296,7 @@ void FrmMaster::GridHeaderPopulate(std::vector<qint64>& widths) {
 
 void FrmMaster::GridMarkCancelled() {
     SelectionRule();
-    flexMaster->model().setRowColorWhere(kColumnCancelled, kCancelled, kCancelledColor);
+    flexMaster->model().setRowColorWhere(kColumnCancelled, kCancelledText(), kCancelledColor());
 }
 
 void FrmMaster::SelectionRule() {
@@ -310,7 +304,7 @@ void FrmMaster::SelectionRule() {
     const bool jobChange = !flexMaster->textMatrix(row, kColumnId).isEmpty();
     CmdEdit->setEnabled(jobChange && fnUserRights(QStringLiteral("E")));
     CmdDelete->setEnabled(jobChange &&
-                          flexMaster->textMatrix(row, kColumnCancelled) != kCancelled &&
+                          flexMaster->textMatrix(row, kColumnCancelled) != kCancelledText() &&
                           fnUserRights(QStringLiteral("D")));
 }
 

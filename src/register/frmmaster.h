@@ -3,6 +3,7 @@
 #include "jobchange/jobchangeservice.h"
 #include "ui/messages.h"
 
+#include <QColor>
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -81,6 +82,14 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Grid columns: the hidden job change id, its number, and "Yes" when it is cancelled.
+    static constexpr int kColumnId = 0;
+    static constexpr int kColumnNumber = 1;
+    static constexpr int kColumnCancelled = 6;
+    static QString kCancelledText() { return QStringLiteral("Yes"); }
+    // Cancelled rows are red (colour value 255).
+    static QColor kCancelledColor() { return QColor(255, 0, 0); }
+
     enum class RowChange { Added, Changed };
     // Brings one job change's register row up to date after a write: a new row, or the current
     // row rewritten. Shows its own errors.

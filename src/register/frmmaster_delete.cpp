@@ -8,12 +8,6 @@
 #include <QColor>
 #include <QPushButton>
 
-namespace {
-const QString kYes = QStringLiteral("Yes");
-constexpr int kColumnNumber = 1;
-constexpr int kColumnCancelled = 6;
-} // namespace
-
 // A job change is never removed: Delete cancels it through frmCancel, latest first.
 bool FrmMaster::fnDeleteAllowed(qint32 id) {
     if (service_->laterUncancelledExists(id)) {
@@ -29,7 +23,7 @@ void FrmMaster::CmdDelete_Click() {
         const qint32 id = selectedJobChangeId();
         if (!fnDeleteAllowed(id))
             return;
-        if (flexMaster->textMatrix(selectedRow, kColumnCancelled) != kYes &&
+        if (flexMaster->textMatrix(selectedRow, kColumnCancelled) != kCancelledText() &&
             message(QStringLiteral("Are you sure you want to delete the entry - ") +
                         flexMaster->textMatrix(selectedRow, kColumnNumber),
                     ui::MsgIcon::Critical, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes) {
@@ -39,10 +33,11 @@ void FrmMaster::CmdDelete_Click() {
             }
             const ui::WaitCursor wait;
             GridRefreshRow(id, RowChange::Changed);
-            flexMaster->setRowForeColor(
-                selectedRow, flexMaster->textMatrix(selectedRow, kColumnCancelled) == kYes
-                                 ? QColor(255, 0, 0)
-                                 : QColor());
+            flexMaster->setRowForeColor(selectedRow,
+                                        flexMaster->textMatrix(selectedRow, kColumnCancelled) ==
+                                                kCancelledText()
+                                            ? kCancelledColor()
+                                            : QColor());
         }
         flexMaster->selectRowAcross(selectedRow);
         flexMaster->setTopRow(selectedRow);
