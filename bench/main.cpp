@@ -122,7 +122,7 @@ public:
             paints.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         }
         const double load = bench::median(loads);
-        const QString sql = BasGrade().strSql;
+        const QString sql = frm->registerSql();
         bench::RawDatabase raw(installation.file());
         qint64 listed = 0;
         const double floor =
