@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include "jobchange/linekind.h"
 
 #include <QChar>
 #include <QDate>
