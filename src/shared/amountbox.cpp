@@ -29,9 +29,8 @@ void AmountBox::edited(const QString& text) {
     if (t.isEmpty() || t == box_->locale().decimalPoint() || t == QLatin1String("."))
         return;
     // Zero is refused for a positive amount only when saved: it begins "0.50".
-    const AmountCheck whole =
-        CheckAmountText(text, field_, AmountRule::ZeroAllowed, box_->locale());
-    if (whole.ok())
+    const AmountCheck whole = CheckAmountText(text, field_, rule_, box_->locale());
+    if (whole.ok() || whole.zeroRefused)
         return;
     const int cursor = box_->cursorPosition();
     const QString previous = accepted_;

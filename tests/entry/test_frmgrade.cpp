@@ -66,7 +66,7 @@ TEST_F(EntryWindow, PickingAnEmployeeShowsHisOldJobBasicCurrencyAndOnlyHisLines)
     pick(*form, "Asha");
     EXPECT_EQ(form->cboOldGrade->currentText(), "Junior - Clerk");
     EXPECT_FALSE(form->cboOldGrade->isEnabled());
-    EXPECT_EQ(form->txtOldBasic->text(), "20000");
+    EXPECT_EQ(form->txtOldBasic->text(), "20000.00");
     EXPECT_EQ(form->lblOldBasic->text() + form->lblNewBasic->text(),
               "Old Basic:(Rs)New Basic:(Rs)");
     EXPECT_EQ(form->lvwAllow->topLevelItemCount(), 2);
