@@ -359,6 +359,33 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
               QStringList{"New Basic: the stored amount 1000000000000000.00 is outside 0.00 to "
                           "999,999,999,999.99; enter it anew"});
     EXPECT_EQ(db.snapshot(), before);
+
+    // A line amount beyond the range: refused by the entry window and by the line editor.
+    db.exec("update pay_employeegradechange set egcNewBasic = 25000");
+    db.exec("insert into pay_empgcallowance (egcacompanyid, egcagcid, egcadetailid, "
+            "egcaallowanceid, egcatype, egcaoldamount, egcarevamount) "
+            "values (1, 1, 1, 1, 'O', 5000, 1e15)");
+    messages.clear();
+    editJobChange("JC1", [&](frmGrade& form) {
+        EXPECT_EQ(rows(form.lvwAllow),
+                  QStringList{"1|House Rent|1000000000000000.00|1|O|5000.00|Rupee|checked"});
+        form.cmdOK->click();
+        EXPECT_NE(form.result(), QDialog::Accepted);
+        FrmLinePopup editor(form.workspace(), LineKind::Allowance, form.lvwAllow, "E");
+        form.lvwAllow->setCurrentItem(form.lvwAllow->topLevelItem(0));
+        editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(1));
+        editor.showAmount(form.lvwAllow->topLevelItem(0)->text(revcol::RevisedAmount));
+        editor.cmdOk->click();
+        form.done(QDialog::Rejected);
+    });
+    const QString range = " is outside 0.00 to 999,999,999,999.99; enter it anew";
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Allowances line 1 (House Rent), Revised Amount: the stored amount "
+                           "1000000000000000.00" +
+                               range,
+                           "Amount: the stored amount 1000000000000000.00" + range}));
+    EXPECT_EQ(query(db, "select egcarevamount from pay_empgcallowance"),
+              QStringList{"1000000000000000"});
 }
 
 } // namespace
