@@ -197,6 +197,12 @@ StoredAmount StoredAmount::fromValue(const QVariant& value) {
     return stored;
 }
 
+QVariant StoredAmount::toBind() const {
+    if (null_)
+        return {};
+    return money_ ? money_->toBind() : QVariant(text_);
+}
+
 StoredAmount amountField(const Recordset& rs, const QString& column) {
     return StoredAmount::fromValue(rs.field(column));
 }

@@ -78,6 +78,8 @@ public:
     // Plain decimal, never exponent form, at least two decimals: "1000000000000000.00",
     // "33000.129", "-5.00"; empty for null.
     QString text() const { return text_; }
+    // What to bind to write it back exactly: the Money in range, else the decimal as stored.
+    QVariant toBind() const;
 
 private:
     bool null_ = true;

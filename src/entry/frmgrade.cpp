@@ -1,6 +1,7 @@
 #include "entry/frmgrade.h"
 
 #include "entry/revisionlistcommands.h"
+#include "shared/amountbox.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "shared/revisionlist.h"
@@ -25,9 +26,9 @@
 
 namespace {
 
-// Amounts as the lists show them: "0.00", always with a decimal point.
-QString listAmount(double amount) {
-    return QString::number(amount, 'f', 2);
+// Amounts as the lists show them: "27500.00", exactly as stored, never in exponent form.
+QString listAmount(const data::StoredAmount& amount) {
+    return amount.text();
 }
 
 // The part of the employee entry ("name-number - symbol") from the first " - " on, less its
@@ -99,6 +100,8 @@ void frmGrade::createControls() {
     cboOldGrade = named<QComboBox>(QStringLiteral("cboOldGrade"), fraGrade);
     cboNewgrade = named<QComboBox>(QStringLiteral("cboNewgrade"), fraGrade);
     txtOldBasic = named<QLineEdit>(QStringLiteral("txtOldBasic"), fraGrade);
+    // The employee's basic as it stands; a cancellation puts it back.
+    txtOldBasic->setReadOnly(true);
     txtNewbasic = named<QLineEdit>(QStringLiteral("txtNewbasic"), fraGrade);
     txtRemarks = named<QLineEdit>(QStringLiteral("txtRemarks"), fraGrade);
     for (QComboBox* combo : {cboEmployee, cboOldGrade, cboNewgrade}) {
@@ -171,6 +174,11 @@ void frmGrade::connectEvents() {
             commonGen->TextValidateNum(basic, keyAscii, 18, 2);
         });
     txtNewbasic->installEventFilter(this);
+    const auto show = [this](const QString& text) { message(text); };
+    oldBasic =
+        new AmountBox(txtOldBasic, QStringLiteral("Old Basic"), AmountRule::ZeroAllowed, show);
+    newBasic =
+        new AmountBox(txtNewbasic, QStringLiteral("New Basic"), AmountRule::MustBePositive, show);
 
     listCommands->attach(LineKind::Allowance);
     listCommands->attach(LineKind::Deduction);
@@ -228,6 +236,8 @@ bool frmGrade::loadForEdit(qint32 id) {
     txtGradeNo->setText(stored->number);
     if (stored->date.isValid())
         dtpGDate->setDate(stored->date);
+    // The date is kept as stored by an edit.
+    dtpGDate->setReadOnly(true);
     commonGen->SelectComboItemByValue(cboEmployee, stored->employeeId);
     const QString suffix = basicLabelSuffix(cboEmployee->currentText());
     lblOldBasic->setText(QStringLiteral("Old Basic:") + suffix);
@@ -236,8 +246,8 @@ bool frmGrade::loadForEdit(qint32 id) {
     ComboPopulate(workspace_->db(), cboNewgrade, service_.jobLookup(jobchange::JobList::New));
     commonGen->SelectComboItemByValue(cboNewgrade, stored->newDesignationId);
 
-    txtOldBasic->setText(stored->oldBasic);
-    txtNewbasic->setText(stored->newBasic);
+    oldBasic->showStored(stored->oldBasic);
+    newBasic->showStored(stored->newBasic);
     txtRemarks->setText(stored->remarks);
     cboEmployee->setEnabled(false);
     if (stored->cancelled)
@@ -284,7 +294,7 @@ void frmGrade::EmployeeSelect() {
     const qint32 empId = selectedId(cboEmployee);
     if (const auto master = service_.employee(empId)) {
         commonGen->SelectComboItemByValue(cboOldGrade, master->designationId);
-        txtOldBasic->setText(master->basic);
+        oldBasic->showStored(master->basic);
     }
     // The old job follows the employee now chosen: an employee whose designation is not
     // offered leaves it open for the clerk to choose, even after an earlier pick locked it.

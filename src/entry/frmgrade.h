@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
+class AmountBox;
 class RevisionListCommands;
 class clsCommonDB;
 class clsCommonGen;
@@ -89,6 +90,9 @@ public:
 
     // The revision lists' context menu and commands.
     RevisionListCommands* listCommands = nullptr;
+    // The basic pay boxes, checked as a whole.
+    AmountBox* oldBasic = nullptr;
+    AmountBox* newBasic = nullptr;
 
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;
@@ -112,8 +116,9 @@ private:
     // back as an unchecked carried-over ("O") row.
     void StoredLinesPopulate(LineKind kind, const std::vector<jobchange::StoredLine>& lines);
     qint32 selectedId(const QComboBox* combo) const;
-    // The window's entries as the service takes them (frmgrade_save.cpp).
-    jobchange::JobChangeDraft draft() const;
+    // The window's entries as the service takes them (frmgrade_save.cpp), or nothing after
+    // telling the clerk which amount cannot be saved.
+    std::optional<jobchange::JobChangeDraft> draft() const;
 
     jobchange::WorkspacePtr workspace_;
     jobchange::JobChangeService service_;

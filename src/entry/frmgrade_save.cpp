@@ -1,5 +1,6 @@
 #include "entry/frmgrade.h"
 
+#include "shared/amountbox.h"
 #include "shared/revisionlist.h"
 
 #include <QComboBox>
@@ -19,8 +20,11 @@ bool frmGrade::fnValidate() {
         return refuse(QStringLiteral("Select employee"), cboEmployee);
     if (cboNewgrade->currentIndex() < 0)
         return refuse(QStringLiteral("Select new grade"), cboNewgrade);
-    if (data::leadingNumber(txtNewbasic->text()) <= 0)
-        return refuse(QStringLiteral("enter new basic"), txtNewbasic);
+    if (const AmountCheck basic = newBasic->check(); !basic.ok())
+        return refuse(basic.problem == data::MoneyProblem::Empty || basic.zeroRefused
+                          ? QStringLiteral("enter new basic")
+                          : basic.message,
+                      txtNewbasic);
     if (dtpGDate->date() < workspace_->processDate)
         return refuse(QStringLiteral("Grade Change Date Less than Current Date"), dtpGDate);
     for (LineKind kind : kLineKinds) {
@@ -44,9 +48,12 @@ void frmGrade::cmdOK_Click() {
         cboOldGrade->setFocus();
         return;
     }
+    const std::optional<jobchange::JobChangeDraft> entries = draft();
+    if (!entries)
+        return;
     const jobchange::WriteResult result = mode_ == EntryMode::New
-                                              ? service_.saveNew(draft())
-                                              : service_.saveEdit(jobChangeId_, draft());
+                                              ? service_.saveNew(*entries)
+                                              : service_.saveEdit(jobChangeId_, *entries);
     intSaveRetries = result.retries;
     if (!result.ok) {
         message(result.error);
@@ -56,13 +63,20 @@ void frmGrade::cmdOK_Click() {
     QDialog::done(QDialog::Accepted);
 }
 
-jobchange::JobChangeDraft frmGrade::draft() const {
+std::optional<jobchange::JobChangeDraft> frmGrade::draft() const {
     jobchange::JobChangeDraft draft;
     draft.employeeId = selectedId(cboEmployee);
     draft.oldDesignationId = selectedId(cboOldGrade);
     draft.newDesignationId = selectedId(cboNewgrade);
-    draft.oldBasic = data::leadingNumber(txtOldBasic->text());
-    draft.newBasic = data::leadingNumber(txtNewbasic->text());
+    const AmountCheck old = oldBasic->check();
+    const AmountCheck basic = newBasic->check();
+    for (const AmountCheck* check : {&old, &basic})
+        if (!check->ok()) {
+            message(check->message);
+            return std::nullopt;
+        }
+    draft.oldBasic = *old.money;
+    draft.newBasic = *basic.money;
     draft.date = dtpGDate->date();
     draft.remarks = txtRemarks->text();
     for (LineKind kind : kLineKinds) {
@@ -74,10 +88,25 @@ jobchange::JobChangeDraft frmGrade::draft() const {
                                  : row->text(revcol::Letter) == QLatin1String("O")
                                      ? QLatin1Char('O')
                                      : QLatin1Char('N');
+            // The lists hold amounts in C notation, as stored or as the line editor took them.
+            std::optional<data::Money> amounts[2];
+            const int columns[2] = {revcol::OldAmount, revcol::RevisedAmount};
+            for (int a = 0; a < 2; ++a) {
+                const data::StoredAmount stored =
+                    data::StoredAmount::fromValue(row->text(columns[a]));
+                amounts[a] = stored.money();
+                if (!amounts[a]) {
+                    message(StoredOutOfRangeMessage(
+                        QStringLiteral("%1 line %2 (%3), %4")
+                            .arg(SSTab1->tabText(static_cast<int>(kind)), row->text(revcol::SlNo),
+                                 row->text(revcol::Description),
+                                 rows->headerItem()->text(columns[a]).simplified()),
+                        stored));
+                    return std::nullopt;
+                }
+            }
             draft.linesOf(kind).push_back({qRound64(data::leadingNumber(row->text(revcol::TypeId))),
-                                           letter,
-                                           data::leadingNumber(row->text(revcol::OldAmount)),
-                                           data::leadingNumber(row->text(revcol::RevisedAmount))});
+                                           letter, *amounts[0], *amounts[1]});
         }
     }
     return draft;

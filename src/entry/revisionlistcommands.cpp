@@ -140,7 +140,7 @@ void RevisionListCommands::openEditor(LineKind kind, const QString& mode,
     form_.lineFlag(kind) = mode;
     FrmLinePopup editor(form_.workspace(), kind, list, mode, &form_);
     if (row) {
-        editor.txtAmount->setText(row->text(revcol::RevisedAmount));
+        editor.showAmount(row->text(revcol::RevisedAmount));
         form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
                                                 row->text(revcol::TypeId).trimmed().toLongLong());
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/money.h"
 #include "jobchange/linekind.h"
 
 #include <QChar>
@@ -10,17 +11,17 @@
 
 namespace jobchange {
 
-// An amount of money as the service takes and stores it. Every amount passes through this one
-// name, so that an exact type can take its place.
-using Amount = double;
+// An amount of money as the service takes and stores it: exact to the cent, within the range a
+// clerk may enter.
+using Amount = data::Money;
 
 // One allowance or deduction line of a job change, in list order: "O" kept from the employee's
 // standing lines, "N" added, "R" removed.
 struct DraftLine {
     qint64 typeId = 0;
     QChar letter;
-    Amount oldAmount = 0;
-    Amount revisedAmount = 0;
+    Amount oldAmount;
+    Amount revisedAmount;
 };
 
 // A job change as the clerk entered it, in plain values. A new job change takes every field; an
@@ -29,8 +30,8 @@ struct JobChangeDraft {
     qint32 employeeId = 0;
     qint32 oldDesignationId = 0;
     qint32 newDesignationId = 0;
-    Amount oldBasic = 0;
-    Amount newBasic = 0;
+    Amount oldBasic;
+    Amount newBasic;
     QDate date;
     QString remarks;
     std::array<std::vector<DraftLine>, 2> lines; // by LineKind

@@ -117,9 +117,10 @@ QStringList JobChangeService::columnTitles() const {
     const data::ResolvedTableNames& t = workspace_->tables;
     data::Recordset rs = workspace_->db().open(
         QStringLiteral("select tc.columnheader,tc.columnname from ") + QStringLiteral(" ") +
-        t.ptables + QStringLiteral("  t,") + t.ptablecolumns +
-        QStringLiteral(" tc where t.tableid = tc.tableid and ") + QStringLiteral("  tablename ='") +
-        t.pEmployeegradeChange + QStringLiteral("' order by tc.ColumnID"));
+            t.ptables + QStringLiteral("  t,") + t.ptablecolumns +
+            QStringLiteral(" tc where t.tableid = tc.tableid and ") +
+            QStringLiteral("  tablename = ? order by tc.ColumnID"),
+        {t.pEmployeegradeChange});
     QStringList titles;
     for (; !rs.eof(); rs.moveNext())
         titles << rs.text(0);
@@ -181,8 +182,8 @@ std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
         stored.oldDesignationId = rs.field(QStringLiteral("egcOldDesigID")).toInt();
         stored.newDesignationId = rs.field(QStringLiteral("egcNewDesigID")).toInt();
         stored.newGradeId = static_cast<qint16>(rs.field(QStringLiteral("egcNewGradeID")).toInt());
-        stored.oldBasic = rs.text(QStringLiteral("egcOldBasic"));
-        stored.newBasic = rs.text(QStringLiteral("egcNewBasic"));
+        stored.oldBasic = data::amountField(rs, QStringLiteral("egcOldBasic"));
+        stored.newBasic = data::amountField(rs, QStringLiteral("egcNewBasic"));
         stored.remarks = rs.text(QStringLiteral("egcremarks"));
         stored.cancelled = rs.field(QStringLiteral("egcCancelled")).toInt() != 0;
     }
@@ -195,8 +196,8 @@ std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
         for (; !rs.eof(); rs.moveNext())
             stored.lines[static_cast<size_t>(kind)].push_back(
                 {rs.text(l.gcColumn("type")), rs.text(l.typeIdColumn), rs.text(l.typeTextColumn),
-                 rs.field(l.gcColumn("oldamount")).toDouble(),
-                 rs.field(l.gcColumn("revamount")).toDouble(),
+                 data::amountField(rs, l.gcColumn("oldamount")),
+                 data::amountField(rs, l.gcColumn("revamount")),
                  rs.text(QStringLiteral("CurrencyName"))});
     }
     return stored;
@@ -209,7 +210,7 @@ std::optional<EmployeeMaster> JobChangeService::employee(qint32 employeeId) cons
         QStringLiteral(" and eEmpID = ") + QString::number(employeeId));
     if (rs.eof())
         return std::nullopt;
-    return EmployeeMaster{rs.field(0), rs.text(1)};
+    return EmployeeMaster{rs.field(0), data::amountField(rs, 1)};
 }
 
 qint32 JobChangeService::employeeField(const char* field, qint32 employeeId) const {
@@ -245,7 +246,7 @@ std::vector<StandingLine> JobChangeService::standingLines(LineKind kind, qint32 
         l.standingSelect + table(l.typeTable) + l.standingAlias + table(l.empTable) +
         l.standingJoin + l.standingEmp + QString::number(employeeId));
     for (; !rs.eof(); rs.moveNext())
-        lines.push_back({rs.text(0), rs.text(1), rs.field(2).toDouble()});
+        lines.push_back({rs.text(0), rs.text(1), data::amountField(rs, 2)});
     return lines;
 }
 
@@ -430,8 +431,8 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
     row->set(QStringLiteral("egcEmpID"), draft.employeeId);
     row->set(QStringLiteral("egcNewDesigID"), draft.newDesignationId);
     row->set(QStringLiteral("egcNewGradeID"), designationGrade(draft.newDesignationId));
-    row->set(QStringLiteral("egcOldBasic"), draft.oldBasic);
-    row->set(QStringLiteral("egcNewBasic"), draft.newBasic);
+    row->set(QStringLiteral("egcOldBasic"), draft.oldBasic.toBind());
+    row->set(QStringLiteral("egcNewBasic"), draft.newBasic.toBind());
     row->set(QStringLiteral("egcremarks"), draft.remarks);
     row->set(QStringLiteral("egcCancelled"), 0);
     row->store();
@@ -445,7 +446,7 @@ void JobChangeService::updateEmployee(const JobChangeDraft& draft) const {
                         QStringLiteral(", eDesigID = ") + QString::number(draft.newDesignationId) +
                         QStringLiteral(" where eCompanyID = ") + ws.company() +
                         QStringLiteral(" and eEmpID = ") + QString::number(draft.employeeId),
-                    {draft.newBasic});
+                    {draft.newBasic.toBind()});
 }
 
 // The job change's lines are written in list order, detail id the position; the employee keeps
@@ -468,8 +469,8 @@ void JobChangeService::saveLines(LineKind kind, qint32 id, const JobChangeDraft&
             .set(l.gcColumn("gcid"), id)
             .set(l.gcColumn("detailid"), static_cast<int>(i) + 1)
             .set(l.gcTypeIdColumn, line.typeId)
-            .set(l.gcColumn("revamount"), line.revisedAmount)
-            .set(l.gcColumn("oldamount"), line.oldAmount)
+            .set(l.gcColumn("revamount"), line.revisedAmount.toBind())
+            .set(l.gcColumn("oldamount"), line.oldAmount.toBind())
             .store();
     }
 }
@@ -479,7 +480,8 @@ JobChangeService::keptLines(const std::vector<DraftLine>& lines) {
     std::vector<Standing> kept;
     for (size_t i = 0; i < lines.size(); ++i)
         if (lines[i].letter != QLatin1Char('R'))
-            kept.push_back({static_cast<int>(i) + 1, lines[i].typeId, lines[i].revisedAmount});
+            kept.push_back({static_cast<int>(i) + 1, lines[i].typeId,
+                            data::StoredAmount::of(lines[i].revisedAmount)});
     return kept;
 }
 
@@ -496,7 +498,7 @@ void JobChangeService::rewriteStandingLines(LineKind kind, qint32 employeeId,
             .set(l.empColumn("empid"), employeeId)
             .set(l.empColumn("detailid"), line.detailId)
             .set(l.empTypeIdColumn, line.typeId)
-            .set(l.empColumn("amount"), line.amount)
+            .set(l.empColumn("amount"), line.amount.toBind())
             .store();
 }
 
@@ -515,8 +517,8 @@ std::vector<JobChangeService::Standing> JobChangeService::replacedLines(LineKind
         l.gcColumn("detailid"));
     std::vector<Standing> lines;
     for (; !rs.eof(); rs.moveNext())
-        lines.push_back(
-            {static_cast<int>(lines.size()) + 1, rs.field(0).toLongLong(), rs.field(1).toDouble()});
+        lines.push_back({static_cast<int>(lines.size()) + 1, rs.field(0).toLongLong(),
+                         data::amountField(rs, 1)});
     return lines;
 }
 
@@ -531,8 +533,10 @@ WriteResult JobChangeService::cancel(qint32 id, const QString& reason) const {
                 ws.db().open(QStringLiteral("select username from ") + ws.tables.pusers +
                              QStringLiteral(" where companyid=") + ws.company() +
                              QStringLiteral(" and userid=") + QString::number(ws.userId));
-            if (!user.eof())
-                remark = user.text(0).trimmed() + QLatin1Char(':') + reason.trimmed();
+            // Without a user name the reason still goes in, under the user id.
+            const QString who = user.eof() ? QStringLiteral("User ") + QString::number(ws.userId)
+                                           : user.text(0).trimmed();
+            remark = who + QLatin1Char(':') + reason.trimmed();
         }
         const QString where = QStringLiteral(" where egcId='") + QString::number(id) +
                               QStringLiteral("' and egcCompanyid=") + ws.company();
@@ -540,7 +544,8 @@ WriteResult JobChangeService::cancel(qint32 id, const QString& reason) const {
                             QStringLiteral("egcCancelledRemarks=?") + where,
                         {remark});
 
-        QString empId, oldDesigId, oldGradeId, oldBasic;
+        QString empId, oldDesigId, oldGradeId;
+        data::StoredAmount oldBasic;
         {
             data::Recordset replaced = ws.db().open(
                 QStringLiteral("select egcEmpID, egcOldDesigID, egcOldGradeID, egcOldBasic from ") +
@@ -548,13 +553,14 @@ WriteResult JobChangeService::cancel(qint32 id, const QString& reason) const {
             empId = sqlNumber(replaced.field(0));
             oldDesigId = sqlNumber(replaced.field(1));
             oldGradeId = sqlNumber(replaced.field(2));
-            oldBasic = sqlNumber(replaced.field(3));
+            oldBasic = data::amountField(replaced, 3);
         }
-        ws.db().execute(
-            QStringLiteral("update ") + ws.tables.pemployee + QStringLiteral(" set eBasic = ") +
-            oldBasic + QStringLiteral(" , eDesigID = ") + oldDesigId +
-            QStringLiteral(" , eGradeID = ") + oldGradeId + QStringLiteral(" where eEmpId = ") +
-            empId + QStringLiteral(" and eCompanyID = ") + ws.company());
+        ws.db().execute(QStringLiteral("update ") + ws.tables.pemployee +
+                            QStringLiteral(" set eBasic = ?") + QStringLiteral(" , eDesigID = ") +
+                            oldDesigId + QStringLiteral(" , eGradeID = ") + oldGradeId +
+                            QStringLiteral(" where eEmpId = ") + empId +
+                            QStringLiteral(" and eCompanyID = ") + ws.company(),
+                        {oldBasic.toBind()});
         for (LineKind kind : kLineKinds)
             rewriteStandingLines(kind, empId.toInt(), replacedLines(kind, id));
     });

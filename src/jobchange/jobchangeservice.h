@@ -39,8 +39,8 @@ struct StoredLine {
     QString letter; // O, N or R
     QString typeId;
     QString description;
-    Amount oldAmount = 0;
-    Amount revisedAmount = 0;
+    data::StoredAmount oldAmount; // as stored, maybe outside what a clerk may enter
+    data::StoredAmount revisedAmount;
     QString currency;
 };
 
@@ -53,8 +53,8 @@ struct StoredJobChange {
     qint32 oldDesignationId = 0;
     qint32 newDesignationId = 0;
     qint16 newGradeId = 0;
-    QString oldBasic; // as stored, in the program's text of a number
-    QString newBasic;
+    data::StoredAmount oldBasic; // as stored, maybe outside what a clerk may enter
+    data::StoredAmount newBasic;
     QString remarks;
     bool cancelled = false;
     std::array<std::vector<StoredLine>, 2> lines; // by LineKind
@@ -68,13 +68,13 @@ struct StoredJobChange {
 struct StandingLine {
     QString typeId;
     QString description;
-    Amount amount = 0;
+    data::StoredAmount amount;
 };
 
 // The employee's present job and basic pay.
 struct EmployeeMaster {
     QVariant designationId;
-    QString basic;
+    data::StoredAmount basic;
 };
 
 // The currency of a line type.
@@ -152,7 +152,8 @@ private:
     struct Standing {
         int detailId;
         qint64 typeId;
-        Amount amount;
+        // A clerk's amount, or one put back as it was stored.
+        data::StoredAmount amount;
     };
     // The one rewrite of an employee's standing lines of a kind: all deleted, then these added.
     void rewriteStandingLines(LineKind kind, qint32 employeeId,

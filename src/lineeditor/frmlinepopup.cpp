@@ -1,5 +1,6 @@
 #include "lineeditor/frmlinepopup.h"
 
+#include "shared/amountbox.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "shared/revisionlist.h"
@@ -24,10 +25,6 @@
 namespace {
 
 const QString kNoCurrencyCaption = QStringLiteral("Amount :");
-
-QString amountText(double amount) {
-    return QString::number(amount, 'f', 2);
-}
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
@@ -115,6 +112,8 @@ void FrmLinePopup::createControls() {
         commonGen->TextValidateNum(txtAmount, keyAscii, 18, 2);
     });
     txtAmount->installEventFilter(this);
+    amount = new AmountBox(txtAmount, QStringLiteral("Amount"), AmountRule::ZeroAllowed,
+                           [this](const QString& text) { message(text); });
 
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { reject(); });
@@ -207,7 +206,13 @@ void FrmLinePopup::cmdOK_Click() {
         cboType->setFocus();
         return;
     }
-    const QString amount = amountText(data::leadingNumber(txtAmount->text()));
+    const AmountCheck checked = this->amount->check();
+    if (!checked.ok()) {
+        message(checked.message);
+        txtAmount->setFocus();
+        return;
+    }
+    const QString amount = checked.money->toString();
     if (mode == QLatin1String("N")) {
         commonDB->fnInsertListview(list, 0, list->topLevelItemCount() + 1, cboType->currentText(),
                                    amount, QString::number(typeId), QStringLiteral("N"),
@@ -247,12 +252,16 @@ bool FrmLinePopup::fnNotInList(qint32 typeId) {
 
 void FrmLinePopup::LinePopulate() {
     const QTreeWidgetItem* row = list->currentItem();
-    txtAmount->setText(row->text(revcol::RevisedAmount));
+    showAmount(row->text(revcol::RevisedAmount));
     commonGen->SelectComboItemByValue(cboType, row->text(revcol::TypeId).toLongLong());
     if (info.populateFocusesCombo) {
         cboType->setEnabled(true);
         cboType->setFocus();
     }
+}
+
+void FrmLinePopup::showAmount(const QString& listText) {
+    amount->showStored(listText);
 }
 
 int FrmLinePopup::selectedRow() const {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+class AmountBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +28,8 @@ public:
     ~FrmLinePopup() override;
 
     QComboBox* typeCombo() const { return cboType; } // cboAllow / cboDeduct
+    // Puts a list row's revised amount in the amount box.
+    void showAmount(const QString& listText);
 
     QLabel* lblAmount = nullptr;
     QLineEdit* txtAmount = nullptr;
@@ -72,4 +75,5 @@ private:
     std::unique_ptr<clsCommonDB> commonDB;
 
     QComboBox* cboType = nullptr;
+    AmountBox* amount = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "report/engine.h"
 
 #include "data/connection.h"
+#include "data/money.h"
 #include "data/tablenames.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -26,12 +27,16 @@ QString fileName(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// Shows an amount as a clerk writes it: thousands grouped, two decimals.
+// Shows an amount as a clerk writes it: thousands grouped, two decimals. One outside what a
+// clerk may enter (stored by another program) is shown as it is, in plain decimal.
 std::string money(const std::string& text) {
     const QString value = QString::fromStdString(text).trimmed();
     if (value.isEmpty())
         return {};
-    return QLocale(QLocale::English).toString(data::leadingNumber(value), 'f', 2).toStdString();
+    const data::StoredAmount amount = data::StoredAmount::fromValue(value);
+    if (const std::optional<data::Money> exact = amount.money())
+        return exact->toLocaleString(QLocale(QLocale::English)).toStdString();
+    return amount.text().toStdString();
 }
 
 // Shows a date without the doubt of day-month order: "17 Jul 2025".

@@ -66,7 +66,7 @@ TEST_F(EntryWindow, PickingAnEmployeeShowsHisOldJobBasicCurrencyAndOnlyHisLines)
     pick(*form, "Asha");
     EXPECT_EQ(form->cboOldGrade->currentText(), "Junior - Clerk");
     EXPECT_FALSE(form->cboOldGrade->isEnabled());
-    EXPECT_EQ(form->txtOldBasic->text(), "20000");
+    EXPECT_EQ(form->txtOldBasic->text(), "20000.00");
     EXPECT_EQ(form->lblOldBasic->text() + form->lblNewBasic->text(),
               "Old Basic:(Rs)New Basic:(Rs)");
     EXPECT_EQ(form->lvwAllow->topLevelItemCount(), 2);
@@ -118,12 +118,18 @@ TEST_F(EntryWindow, SaveChecksComeInOrderWithTheirMessagesAndFocus) {
     pick(*form, "Asha");
     expectRefused("Select new grade", form->cboNewgrade);
     form->cboNewgrade->setCurrentIndex(form->cboNewgrade->findData(2));
-    for (const char* basic : {"", "0", "0.00", "-5", "abc"}) {
+    for (const char* basic : {"", "0", "0.00"}) {
         form->txtNewbasic->setText(QString::fromLatin1(basic));
         expectRefused("enter new basic", form->txtNewbasic);
     }
+    const QString wanted =
+        "enter an amount greater than 0.00 and up to 999,999,999,999.99 with at most two decimals";
+    form->txtNewbasic->setText(QStringLiteral("-5"));
+    expectRefused("New Basic: an amount cannot be negative; " + wanted, form->txtNewbasic);
     form->txtNewbasic->setText(QStringLiteral("12abc"));
-    EXPECT_TRUE(form->fnValidate()) << "reads as 12, on the process date";
+    expectRefused("New Basic: \"12abc\" is not an amount; " + wanted, form->txtNewbasic);
+    form->txtNewbasic->setText(QStringLiteral("27,500.00"));
+    EXPECT_TRUE(form->fnValidate()) << "on the process date";
     form->dtpGDate->setDate(QDate(2003, 2, 13));
     expectRefused("Grade Change Date Less than Current Date", form->dtpGDate);
     form->dtpGDate->setDate(QDate(2003, 3, 1));

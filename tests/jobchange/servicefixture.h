@@ -11,6 +11,11 @@ inline void PrintTo(const QString& text, std::ostream* os) {
     *os << text.toStdString();
 }
 
+// An amount written as in C: "1500.50".
+inline data::Money money(const char* text) {
+    return data::parseMoney(QString::fromLatin1(text), QLocale::c()).value.value();
+}
+
 class ServiceTest : public ::testing::Test {
 protected:
     // Fails the write at its statement 1, 2, ... (and first by the server itself when asked:
@@ -47,8 +52,10 @@ protected:
         return -1;
     }
 
-    static jobchange::DraftLine line(qint64 type, char letter, double oldAmount, double revised) {
-        return {type, QLatin1Char(letter), oldAmount, revised};
+    // Whole amounts.
+    static jobchange::DraftLine line(qint64 type, char letter, qint64 oldAmount, qint64 revised) {
+        return {type, QLatin1Char(letter), data::Money::fromCents(oldAmount * 100).value(),
+                data::Money::fromCents(revised * 100).value()};
     }
 
     // Asha, a Clerk on 20000, to Officer at 1500.50: House Rent raised to 5500, Conveyance
@@ -58,8 +65,8 @@ protected:
         draft.employeeId = 1;
         draft.oldDesignationId = 1;
         draft.newDesignationId = 2;
-        draft.oldBasic = 20000;
-        draft.newBasic = 1500.5;
+        draft.oldBasic = money("20000");
+        draft.newBasic = money("1500.50");
         draft.date = QDate(2003, 2, 14);
         draft.remarks = QStringLiteral("Promoted");
         draft.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 5500), line(2, 'R', 800, 800),

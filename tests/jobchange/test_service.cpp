@@ -66,7 +66,7 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
     edit.date = QDate(2003, 3, 1);
     edit.oldDesignationId = 2;
     edit.newDesignationId = 1;
-    edit.newBasic = 21000;
+    edit.newBasic = money("21000");
     edit.remarks = QStringLiteral("Corrected");
     edit.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 6000), line(2, 'O', 800, 800),
                                          line(3, 'N', 0, 300)};
@@ -87,6 +87,19 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// Without a user name the reason is kept under the user id; the basic put back is the one stored,
+// even one no clerk could enter.
+TEST_F(Service, ACancellationKeepsItsReasonAndPutsBackTheStoredBasicExactly) {
+    ASSERT_TRUE(service.saveNew(ashaPromoted()).ok);
+    db.exec("update pay_employeegradechange set egcOldBasic = 1e15");
+    const jobchange::WriteResult cancelled = service.cancel(1, "  withdrawn  ");
+    ASSERT_TRUE(cancelled.ok) << cancelled.error.toStdString();
+    EXPECT_EQ(rowsOf("select egcCancelledRemarks from pay_employeegradechange"),
+              QStringList{"User 1:withdrawn"});
+    EXPECT_EQ(service.employee(1)->basic.text(), "1000000000000000.00");
+    EXPECT_FALSE(service.employee(1)->basic.inRange());
+}
+
 // The reads the windows are built from.
 TEST_F(Service, ReadsAJobChangeWithItsLinesAndAnEmployeesStandingLines) {
     ASSERT_TRUE(service.saveNew(ashaPromoted()).ok);
@@ -94,20 +107,21 @@ TEST_F(Service, ReadsAJobChangeWithItsLinesAndAnEmployeesStandingLines) {
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->number, "JC1");
     EXPECT_EQ(stored->date, QDate(2003, 2, 14));
-    EXPECT_EQ(stored->newBasic, "1500.5");
+    EXPECT_EQ(stored->newBasic.text(), "1500.50");
     QStringList lines;
     for (LineKind kind : kLineKinds)
         for (const jobchange::StoredLine& l : stored->linesOf(kind))
             lines << QStringList{l.letter,
                                  l.typeId,
                                  l.description,
-                                 QString::number(l.oldAmount),
-                                 QString::number(l.revisedAmount),
+                                 l.oldAmount.text(),
+                                 l.revisedAmount.text(),
                                  l.currency}
                          .join('|');
-    EXPECT_EQ(lines,
-              QStringList({"O|1|House Rent|5000|5500|Rupee", "R|2|Conveyance|800|800|Rupee",
-                           "N|3|Medical|0|300|US Dollar", "O|1|Provident Fund|1200|1200|Rupee"}));
+    EXPECT_EQ(lines, QStringList({"O|1|House Rent|5000.00|5500.00|Rupee",
+                                  "R|2|Conveyance|800.00|800.00|Rupee",
+                                  "N|3|Medical|0.00|300.00|US Dollar",
+                                  "O|1|Provident Fund|1200.00|1200.00|Rupee"}));
     EXPECT_FALSE(service.jobChange(2));
     EXPECT_EQ(service.standingLines(LineKind::Allowance, 2).size(), 1u);
     EXPECT_EQ(service.currencySymbol(2), "$");

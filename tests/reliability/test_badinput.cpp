@@ -6,7 +6,10 @@
 #include "entry/revisionlistcommands.h"
 #include "lineeditor/frmlinepopup.h"
 
+#include <QClipboard>
+#include <QDateEdit>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -174,50 +177,215 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
     EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n').toStdString();
 }
 
-// Input; typed key by key (vetted: digits, one point, 18 + 2 places) or pasted (its leading number
-// counts); the basic stored (refused unless above 0); the line amount stored (-1: blank, refused).
-const std::vector<std::tuple<QString, bool, double, double>> kAmounts = {
-    {"1e309", true, 1309, 1309},
-    {"-0", true, 0, 0},
-    {"12abc", true, 12, 12},
-    {"", true, 0, -1},
-    {"99999999999999999999", true, 999999999999999999.0, 1e18},
-    {"1e309", false, 1, 1},
-    {"-0", false, 0, 0},
-    {"12abc", false, 12, 12},
-    {"", false, 0, -1},
-    {"99999999999999999999", false, 1e20, 1e20}};
+// What an amount box did with an input: "stored X" (the amount then in the database, read
+// exactly) or "refused: message". A refused edit leaves the box as it was; nothing is written.
+struct AmountCase {
+    QString input;
+    bool typed; // key by key through the key filter, else pasted from the clipboard
+    QString basic;
+    QString line; // the Medical allowance through the line editor
+};
 
-TEST_F(BadInput, AmountsAreTheirLeadingNumberOrRefused) {
-    for (const auto& [input, typed, basic, line] : kAmounts) {
-        SCOPED_TRACE((input + (typed ? " typed" : " pasted")).toStdString());
-        const QMap<QString, QStringList> before = db.snapshot();
+const QString kPositive =
+    "; enter an amount greater than 0.00 and up to 999,999,999,999.99 with at most two decimals";
+const QString kFromZero =
+    "; enter an amount from 0.00 to 999,999,999,999.99 with at most two decimals";
+
+// A refusal with the same reason in both boxes.
+std::pair<QString, QString> refused(const QString& reason) {
+    return {"refused: New Basic: " + reason + kPositive, "refused: Amount: " + reason + kFromZero};
+}
+
+std::vector<AmountCase> amountCases() {
+    std::vector<AmountCase> cases = {
+        // Typed: the keys the filter lets through make the amount.
+        {"27,500.00", true, "stored 27500.00", "stored 27500.00"},
+        {"12abc", true, "stored 12.00", "stored 12.00"},
+        {"1e5", true, "stored 15.00", "stored 15.00"},
+        {"-5", true, "stored 5.00", "stored 5.00"},
+        {"0.005", true, "refused: enter new basic", "stored 0.00"},
+        {"", true, "refused: enter new basic", "refused: Enter amount"},
+        {"999999999999.99", true, "stored 999999999999.99", "stored 999999999999.99"},
+        // Pasted: the clerk's notation with group separators.
+        {"27,500.00", false, "stored 27500.00", "stored 27500.00"},
+        {"1,234.5", false, "stored 1234.50", "stored 1234.50"},
+        {"999,999,999,999.99", false, "stored 999999999999.99", "stored 999999999999.99"},
+        {"0", false, "refused: enter new basic", "stored 0.00"},
+    };
+    const std::tuple<const char*, bool, QString> bad[] = {
+        // The thirteenth digit typed is refused as it comes.
+        {"1000000000000.00", true, "\"1000000000000\" is more than 999,999,999,999.99"},
+        {"12abc", false, "\"12abc\" is not an amount"},
+        {"1e5", false, "\"1e5\" is not an amount"},
+        {"1e309", false, "\"1e309\" is not an amount"},
+        {"-5", false, "an amount cannot be negative"},
+        {"0.005", false, "\"0.005\" has more than two decimals"},
+        {"33000.129", false, "\"33000.129\" has more than two decimals"},
+        {"1,000,000,000,000.00", false, "\"1,000,000,000,000.00\" is more than 999,999,999,999.99"},
+        {"27.500,00", false, "\"27.500,00\" is not an amount"},
+    };
+    for (const auto& [input, typed, reason] : bad) {
+        const auto [basic, line] = refused(reason);
+        cases.push_back({QString::fromLatin1(input), typed, basic, line});
+    }
+    return cases;
+}
+
+class Amounts : public BadInput {
+protected:
+    // Types or pastes the input over "100.00"; a refusal on the way is the outcome, with the box
+    // still holding "100.00".
+    std::optional<QString> put(QLineEdit* box, const QString& input, bool typed) {
+        box->setText("100.00");
         messages.clear();
-        const bool saved =
-            save("Asha", 2, "", [&](frmGrade& form) { enter(form.txtNewbasic, input, typed); });
-        EXPECT_EQ(saved, basic > 0);
-        if (saved) {
-            EXPECT_EQ(db.scalar("select eBasic from pay_employee where eEmpID = 1").toDouble(),
-                      basic);
+        box->setFocus();
+        box->selectAll();
+        if (!typed) {
+            QGuiApplication::clipboard()->setText(input);
+            box->paste();
+        } else if (input.isEmpty()) {
+            box->del();
         } else {
-            EXPECT_EQ(messages.texts(), QStringList{"enter new basic"});
+            box->del();
+            for (const QChar c : input) {
+                enter(box, c);
+                if (!messages.shown.empty())
+                    break;
+            }
+        }
+        if (messages.shown.empty())
+            return std::nullopt;
+        EXPECT_EQ(box->text(), typed ? input.left(12) : "100.00") << "the box keeps its text";
+        return "refused: " + messages.texts().join('\n');
+    }
+
+    QString viaNewBasic(const QString& input, bool typed) {
+        QString outcome;
+        save("Asha", 2, "", [&](frmGrade& form) {
+            if (const auto refusal = put(form.txtNewbasic, input, typed)) {
+                outcome = *refusal;
+                form.txtNewbasic->clear(); // the clerk gives up: the Ok below is refused
+            }
+            messages.clear();
+        });
+        if (outcome.isEmpty())
+            outcome = messages.shown.empty() ? "stored " + stored("eBasic", "pay_employee")
+                                             : "refused: " + messages.texts().join('\n');
+        return outcome;
+    }
+
+    QString viaLineEditor(const QString& input, bool typed) {
+        db.exec("delete from pay_empallowances where eaempid = 1 and eaallowanceid = 3");
+        QString outcome;
+        save("Asha", 2, "21000", [&](frmGrade& form) {
+            modal.then([&](QDialog& dialog) {
+                auto& editor = static_cast<FrmLinePopup&>(dialog);
+                editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(3));
+                if (const auto refusal = put(editor.txtAmount, input, typed)) {
+                    outcome = *refusal;
+                    return QDialog::Rejected;
+                }
+                editor.cmdOk->click();
+                if (!messages.shown.empty())
+                    outcome = "refused: " + messages.texts().join('\n');
+                return QDialog::Rejected;
+            });
+            form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
+            form.listCommands->mnuAdd->trigger();
+        });
+        if (outcome.isEmpty())
+            outcome = "stored " + stored("eaamount", "pay_empallowances where eaallowanceid = 3");
+        return outcome;
+    }
+
+    // The amount of Asha's row, exactly as the database returns it.
+    QString stored(const QString& column, const QString& from) const {
+        const QString sql = "select " + column + " from " + from +
+                            (from.contains(" where ") ? " and " : " where ") +
+                            (from.startsWith("pay_employee") ? "eEmpID = 1" : "eaempid = 1");
+        return data::StoredAmount::fromValue(db.scalar(sql)).text();
+    }
+};
+
+// Every amount a clerk may type or paste into the new basic and a line amount: the exact amount
+// stored, or the message naming the box, with the box as it was and nothing written.
+TEST_F(Amounts, AreStoredExactlyOrRefusedWithAMessageNamingTheBox) {
+    for (const AmountCase& c : amountCases()) {
+        SCOPED_TRACE((c.input + (c.typed ? " typed" : " pasted")).toStdString());
+        const QMap<QString, QStringList> before = db.snapshot();
+        const QString basic = viaNewBasic(c.input, c.typed);
+        EXPECT_EQ(basic, c.basic);
+        if (basic.startsWith("refused")) {
             EXPECT_EQ(db.snapshot(), before);
         }
-
-        // The Medical allowance through the line editor, Asha starting without it.
-        db.exec("delete from pay_empallowances where eaempid = 1 and eaallowanceid = 3");
-        messages.clear();
-        EXPECT_TRUE(save("Asha", 2, "21000", [&](frmGrade& form) {
-            addAllowance(form, 3, input, typed);
-            EXPECT_EQ(messages.texts(), line < 0 ? QStringList{"Enter amount"} : QStringList{});
-        }));
-        const QVariant medical = db.scalar(
-            "select eaamount from pay_empallowances where eaempid = 1 and eaallowanceid = 3");
-        EXPECT_EQ(medical.isValid() ? medical.toDouble() : -1, line);
+        EXPECT_EQ(viaLineEditor(c.input, c.typed), c.line);
         badInputsTried += 2;
     }
     std::cout << "bad inputs tried " << badInputsTried
               << ": no crash, none reached a statement, nothing half-written" << std::endl;
+}
+
+// A basic at the top of the range comes back as it was; one stored beyond it by another program
+// is shown as it is and an edit that leaves it is refused.
+TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
+    data.jobChange(1, "JC1", "2003-02-14", 1);
+    db.exec("update pay_employee set eDesigID = 2, eGradeID = 2 where eEmpID = 1");
+    db.exec("update pay_employeegradechange set egcNewBasic = 999999999999.99");
+    reloadRegister();
+    editJobChange("JC1", [&](frmGrade& form) {
+        EXPECT_EQ(form.txtNewbasic->text(), "999999999999.99");
+        EXPECT_EQ(form.txtOldBasic->text(), "20000.00");
+        EXPECT_TRUE(form.txtOldBasic->isReadOnly());
+        EXPECT_TRUE(form.dtpGDate->isReadOnly());
+        form.txtRemarks->setText("Remarks only");
+        form.cmdOK->click();
+        EXPECT_EQ(form.result(), QDialog::Accepted) << messages.texts().join('\n').toStdString();
+    });
+    EXPECT_EQ(query(db, "select egcNewBasic, egcOldBasic from pay_employeegradechange"),
+              QStringList{"999999999999.99|20000"});
+    EXPECT_EQ(stored("eBasic", "pay_employee"), "999999999999.99");
+
+    db.exec("update pay_employeegradechange set egcNewBasic = 1e15");
+    const QMap<QString, QStringList> before = db.snapshot();
+    messages.clear();
+    editJobChange("JC1", [&](frmGrade& form) {
+        EXPECT_EQ(form.txtNewbasic->text(), "1000000000000000.00");
+        form.txtRemarks->setText("Remarks again");
+        form.cmdOK->click();
+        EXPECT_NE(form.result(), QDialog::Accepted);
+        form.done(QDialog::Rejected);
+    });
+    EXPECT_EQ(messages.texts(),
+              QStringList{"New Basic: the stored amount 1000000000000000.00 is outside 0.00 to "
+                          "999,999,999,999.99; enter it anew"});
+    EXPECT_EQ(db.snapshot(), before);
+
+    // A line amount beyond the range: refused by the entry window and by the line editor.
+    db.exec("update pay_employeegradechange set egcNewBasic = 25000");
+    db.exec("insert into pay_empgcallowance (egcacompanyid, egcagcid, egcadetailid, "
+            "egcaallowanceid, egcatype, egcaoldamount, egcarevamount) "
+            "values (1, 1, 1, 1, 'O', 5000, 1e15)");
+    messages.clear();
+    editJobChange("JC1", [&](frmGrade& form) {
+        EXPECT_EQ(rows(form.lvwAllow),
+                  QStringList{"1|House Rent|1000000000000000.00|1|O|5000.00|Rupee|checked"});
+        form.cmdOK->click();
+        EXPECT_NE(form.result(), QDialog::Accepted);
+        FrmLinePopup editor(form.workspace(), LineKind::Allowance, form.lvwAllow, "E");
+        form.lvwAllow->setCurrentItem(form.lvwAllow->topLevelItem(0));
+        editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(1));
+        editor.showAmount(form.lvwAllow->topLevelItem(0)->text(revcol::RevisedAmount));
+        editor.cmdOk->click();
+        form.done(QDialog::Rejected);
+    });
+    const QString range = " is outside 0.00 to 999,999,999,999.99; enter it anew";
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Allowances line 1 (House Rent), Revised Amount: the stored amount "
+                           "1000000000000000.00" +
+                               range,
+                           "Amount: the stored amount 1000000000000000.00" + range}));
+    EXPECT_EQ(query(db, "select egcarevamount from pay_empgcallowance"),
+              QStringList{"1000000000000000"});
 }
 
 } // namespace

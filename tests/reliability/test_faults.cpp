@@ -15,8 +15,8 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
     dina.employeeId = 4;
     dina.oldDesignationId = 3;
     dina.newDesignationId = 2;
-    dina.oldBasic = 15000;
-    dina.newBasic = 17000;
+    dina.oldBasic = data::Money::fromCents(1500000).value();
+    dina.newBasic = data::Money::fromCents(1700000).value();
     dina.date = QDate(2003, 2, 14);
     std::array<int, 3> failures{};
     failures[0] = failEachWrite([&] { return service.saveNew(dina); }, true);

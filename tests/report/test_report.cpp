@@ -17,6 +17,7 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -216,23 +217,35 @@ TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     EXPECT_FALSE(statements.contains("it's"));
 }
 
-TEST_F(ReportTest, ExportedPdfHoldsTheJobChangeAndEveryLine) {
+// The text of job change 39 exported as a PDF, or nothing without pdftotext.
+std::optional<QString> pdfText(const TestDatabase& db, const QString& path) {
     QString error;
-    ASSERT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 39, out("jc39.pdf"), error), 0)
-        << error.toStdString();
-    QFile pdf(out("jc39.pdf"));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    ASSERT_EQ(pdf.read(5), "%PDF-");
+    EXPECT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 39, path, error), 0) << error.toStdString();
+    QFile pdf(path);
+    EXPECT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(pdf.read(5), "%PDF-");
     const QString tool = QStandardPaths::findExecutable("pdftotext");
     if (tool.isEmpty())
-        GTEST_SKIP() << "pdftotext is not installed";
+        return std::nullopt;
     QProcess process;
     process.start(tool, {"-layout", pdf.fileName(), "-"});
     process.waitForFinished(60000);
-    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QStringList simplifiedRows(const QString& text) {
     QStringList rows;
     for (const QString& row : text.split('\n'))
         rows << row.simplified();
+    return rows;
+}
+
+TEST_F(ReportTest, ExportedPdfHoldsTheJobChangeAndEveryLine) {
+    const std::optional<QString> exported = pdfText(db, out("jc39.pdf"));
+    if (!exported)
+        GTEST_SKIP() << "pdftotext is not installed";
+    const QString& text = *exported;
+    const QStringList rows = simplifiedRows(text);
     for (const char* part : {"JC39", "17 Jul 2025", "E0126", "Seo-yeon Tan",
                              "Printed by Administrator on", "Page 1 of 1"})
         EXPECT_TRUE(text.contains(part)) << part;
@@ -249,6 +262,19 @@ TEST_F(ReportTest, ExportedPdfHoldsTheJobChangeAndEveryLine) {
           "Loan Recovery Rs 5,750.00 Rs 5,750.00 Kept",
           "Salary Advance Recovery $ 130.00 — Removed"})
         EXPECT_TRUE(rows.contains(QString::fromUtf8(row))) << row;
+}
+
+// Amounts at the top of the range and beyond it (stored by another program) print exactly,
+// never in exponent form nor cut.
+TEST_F(ReportTest, AmountsPrintExactlyWithTwoDecimals) {
+    db.exec("update " + physical("pEmployeegradeChange") +
+            " set egcOldBasic = 999999999999.99, egcNewBasic = 1e15 where egcId = 39");
+    const std::optional<QString> exported = pdfText(db, out("large.pdf"));
+    if (!exported)
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(simplifiedRows(*exported).contains(
+        "Basic pay Rs 999,999,999,999.99 Rs 1000000000000000.00"))
+        << exported->toStdString();
 }
 
 } // namespace
