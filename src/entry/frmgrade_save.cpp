@@ -45,11 +45,13 @@ void frmGrade::cmdOK_Click() {
         return;
     }
     const jobchange::WriteResult result = mode_ == EntryMode::New
-                                              ? service_.saveNew(draft())
-                                              : service_.saveEdit(jobChangeId_, draft());
+                                              ? service_.saveNew(draft(), shown_)
+                                              : service_.saveEdit(jobChangeId_, draft(), shown_);
     intSaveRetries = result.retries;
     if (!result.ok) {
         message(result.error);
+        if (result.refused)
+            emit refused();
         return;
     }
     saved_ = result;
