@@ -3,10 +3,12 @@
 // without the other clerk's commit the same action goes through.
 
 #include "cancel/frmcancel.h"
+#include "data/money.h"
 #include "entry/entryfixture.h"
 #include "jobchange/jobchangeservice.h"
 
 #include <QPushButton>
+#include <type_traits>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << text.toStdString();
@@ -45,8 +47,16 @@ private:
     std::optional<jobchange::JobChangeService> service_;
 };
 
+// An amount of whole cents in the type the service takes amounts in, double or exact.
+template <class Amount = jobchange::Amount> Amount amount(double value) {
+    if constexpr (std::is_same_v<Amount, double>)
+        return value;
+    else
+        return *data::parseMoney(QString::number(value, 'f', 2), QLocale::c()).value;
+}
+
 DraftLine line(qint64 type, char letter, double oldAmount, double revised) {
-    return {type, QLatin1Char(letter), oldAmount, revised};
+    return {type, QLatin1Char(letter), amount(oldAmount), amount(revised)};
 }
 
 // Asha from one job to another on the process date, her lines kept as they stand.
@@ -56,8 +66,8 @@ JobChangeDraft ashaMoved(qint32 from, qint32 to, double basic, double newBasic,
     draft.employeeId = 1;
     draft.oldDesignationId = from;
     draft.newDesignationId = to;
-    draft.oldBasic = basic;
-    draft.newBasic = newBasic;
+    draft.oldBasic = amount(basic);
+    draft.newBasic = amount(newBasic);
     draft.date = QDate(2003, 2, 14);
     draft.remarks = QStringLiteral("Moved by the other clerk");
     draft.linesOf(LineKind::Allowance) = std::move(allowances);
