@@ -20,7 +20,7 @@ run() {
       echo "FAILED: reliability_test_$test"
       status=1
     fi
-    grep -E '^(saves attempted|reported:|kills survived|faults injected|bad inputs tried)' <<<"$output"
+    grep -E '^(saves attempted|race rounds|reported:|kills survived|faults injected|bad inputs tried)' <<<"$output"
   done
 }
 

@@ -59,6 +59,8 @@ void frmCancel::cmdOK_Click() {
     const jobchange::WriteResult result = service_.cancel(jobChangeId_, txtcanreason->text());
     if (!result.ok) {
         ui::message(title, result.error);
+        if (result.refused)
+            emit refused();
         return;
     }
     accept();

@@ -23,6 +23,10 @@ public:
     QLineEdit* txtcanreason = nullptr;
     QPushButton* cmdOK = nullptr;
 
+signals:
+    // Another clerk's change made OK refuse; the window stays open.
+    void refused();
+
 private:
     jobchange::JobChangeService service_;
     qint32 jobChangeId_;

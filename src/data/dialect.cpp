@@ -56,4 +56,34 @@ QString Dialect::dateLiteral(const QDate& date, const QString& tsqlFormat) const
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
+QString Dialect::lockingSelect(const QString& columns, const QString& table,
+                               const QString& where) const {
+    switch (kind_) {
+    case Kind::TSql:
+        return QStringLiteral("select %1 from %2 with (updlock, rowlock) where %3")
+            .arg(columns, table, where);
+    case Kind::Postgres:
+        return QStringLiteral("select %1 from %2 where %3 for update").arg(columns, table, where);
+    case Kind::SQLite:
+        break;
+    }
+    return QStringLiteral("select %1 from %2 where %3").arg(columns, table, where);
+}
+
+QString Dialect::numberingLock(const QString& prefixTable, qint16 companyId) const {
+    switch (kind_) {
+    case Kind::TSql:
+        return lockingSelect(QStringLiteral("CompanyID"), prefixTable,
+                             QStringLiteral("CompanyID = ") + QString::number(companyId));
+    case Kind::Postgres:
+        // Held to the end of the transaction, whether or not the company has a prefix row. The
+        // first key marks the lock as this program's numbering.
+        return QStringLiteral("select pg_advisory_xact_lock(%1, %2)")
+            .arg(QString::number(kNumberingLockKey), QString::number(companyId));
+    case Kind::SQLite:
+        break;
+    }
+    return {};
+}
+
 } // namespace data

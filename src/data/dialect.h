@@ -27,6 +27,16 @@ public:
     // A quoted date literal. tsqlFormat is the format T-SQL is given ("yyyyMMdd", "yyyy/MM/dd");
     // the other servers take ISO dates.
     QString dateLiteral(const QDate& date, const QString& tsqlFormat) const;
+    // "select columns from table where ..." that locks the rows it reads against other writers
+    // until the transaction ends. SQLite needs none: its writers hold the database from BEGIN.
+    QString lockingSelect(const QString& columns, const QString& table, const QString& where) const;
+    // A statement that makes the numbering of a new job change within the company wait for any
+    // other in progress, until the transaction ends; empty where the transaction's own lock does
+    // that already (SQLite). On SQL Server it locks the company's prefix rows.
+    QString numberingLock(const QString& prefixTable, qint16 companyId) const;
+
+    // The first key of PostgreSQL's numbering lock.
+    static constexpr int kNumberingLockKey = 0x51564a43; // "QVJC"
 
 private:
     Kind kind_;

@@ -228,6 +228,8 @@ void frmGrade::Form_Load(EntryMode mode) {
 }
 
 bool frmGrade::loadForEdit(qint32 id) {
+    // Recorded before the window reads anything: a change in between is refused, never missed.
+    shown_ = service_.shownForEdit(id);
     const std::optional<jobchange::StoredJobChange> stored = service_.jobChange(id);
     if (!stored)
         return false;
@@ -290,6 +292,8 @@ void frmGrade::cboEmployee_Click() {
 }
 
 void frmGrade::EmployeeSelect() {
+    // Recorded before the window reads anything: a change in between is refused, never missed.
+    shown_ = service_.shownForNew(selectedId(cboEmployee));
     ComboPopulate(workspace_->db(), cboOldGrade, service_.jobLookup(jobchange::JobList::Old));
     const qint32 empId = selectedId(cboEmployee);
     if (const auto master = service_.employee(empId)) {

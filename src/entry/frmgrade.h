@@ -63,6 +63,8 @@ public:
 
     // How often the last save lost a race with another clerk and was tried again.
     int intSaveRetries = 0;
+    // What the window was built from, for the save to check again (recorded as it loads).
+    const jobchange::ShownState& shown() const { return shown_; }
 
     QGroupBox* fraall = nullptr;
     QGroupBox* fraGrade = nullptr;
@@ -97,6 +99,10 @@ public:
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;
 
+signals:
+    // Another clerk's change made Ok refuse; the window stays open with the clerk's entries.
+    void refused();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,4 +131,5 @@ private:
     EntryMode mode_ = EntryMode::New;
     qint32 jobChangeId_ = 0;
     std::optional<jobchange::WriteResult> saved_;
+    jobchange::ShownState shown_;
 };

@@ -52,11 +52,13 @@ void frmGrade::cmdOK_Click() {
     if (!entries)
         return;
     const jobchange::WriteResult result = mode_ == EntryMode::New
-                                              ? service_.saveNew(*entries)
-                                              : service_.saveEdit(jobChangeId_, *entries);
+                                              ? service_.saveNew(*entries, shown_)
+                                              : service_.saveEdit(jobChangeId_, *entries, shown_);
     intSaveRetries = result.retries;
     if (!result.ok) {
         message(result.error);
+        if (result.refused)
+            emit refused();
         return;
     }
     saved_ = result;

@@ -340,18 +340,24 @@ std::optional<TypeCurrency> JobChangeService::typeCurrency(LineKind kind, qint64
 
 // ---------------------------------------------------------------- writes
 
-WriteResult JobChangeService::write(Write kind, qint32 id,
+WriteResult JobChangeService::write(Write kind, qint32 id, qint32 employeeId,
+                                    const ShownState& shown,
                                     const std::function<void(WriteResult&)>& steps) const {
     WriteResult result;
     for (int attempt = 1;; ++attempt) {
         try {
             data::TransactionGuard transaction(workspace_->db());
-            recheckUnderLock(kind, id);
+            recheckUnderLock(kind, id, employeeId, shown);
             WriteResult done = result;
             steps(done);
             transaction.commit();
             done.ok = true;
             return done;
+        } catch (const Refusal& refusal) {
+            // Rolled back already; the window shows why.
+            result.refused = true;
+            result.error = refusal.message;
+            return result;
         } catch (const data::DbError& error) {
             // Lost races: the database stayed locked, or (only a new job change is numbered)
             // its id or number was taken meanwhile by another clerk's save.
@@ -371,14 +377,14 @@ WriteResult JobChangeService::write(Write kind, qint32 id,
     }
 }
 
-void JobChangeService::recheckUnderLock(Write, qint32) const {}
-
-WriteResult JobChangeService::saveNew(const JobChangeDraft& draft) const {
-    return write(Write::New, 0, [&](WriteResult& result) { save(result, draft, true); });
+WriteResult JobChangeService::saveNew(const JobChangeDraft& draft, const ShownState& shown) const {
+    return write(Write::New, 0, draft.employeeId, shown,
+                 [&](WriteResult& result) { save(result, draft, true); });
 }
 
-WriteResult JobChangeService::saveEdit(qint32 id, const JobChangeDraft& draft) const {
-    return write(Write::Edit, id, [&](WriteResult& result) {
+WriteResult JobChangeService::saveEdit(qint32 id, const JobChangeDraft& draft,
+                                       const ShownState& shown) const {
+    return write(Write::Edit, id, 0, shown, [&](WriteResult& result) {
         result.id = id;
         save(result, draft, false);
     });
@@ -416,6 +422,7 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
     if (isNew) {
         row.emplace(ws.db().addNew(t));
         row->set(QStringLiteral("egccompanyid"), ws.companyId);
+        lockNumbering();
         result.id = nextId();
         row->set(QStringLiteral("egcId"), result.id);
         result.number = nextNumber();
@@ -523,7 +530,7 @@ std::vector<JobChangeService::Standing> JobChangeService::replacedLines(LineKind
 }
 
 WriteResult JobChangeService::cancel(qint32 id, const QString& reason) const {
-    return write(Write::Cancel, id, [&](WriteResult& result) {
+    return write(Write::Cancel, id, 0, {}, [&](WriteResult& result) {
         const Workspace& ws = *workspace_;
         const QString& t = ws.tables.pEmployeegradeChange;
         result.id = id;

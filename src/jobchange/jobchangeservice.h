@@ -2,6 +2,7 @@
 
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/linekind.h"
+#include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
 #include "shared/formroutines.h"
 
@@ -18,7 +19,9 @@
 // Each write (saveNew, saveEdit, cancel) opens its own transaction, does every statement,
 // commits or rolls back, and returns what happened. A write that loses a race with another
 // clerk (the database stayed locked; for a new job change also its id or number taken meanwhile)
-// is done again from the start, up to kWriteAttempts times in all.
+// is done again from the start, up to kWriteAttempts times in all. Before any statement, under a
+// lock that serialises writers on the same employee, each write checks that what the clerk's
+// window showed still holds; if not it writes nothing and is refused (concurrency.cpp).
 
 namespace jobchange {
 
@@ -30,8 +33,9 @@ struct WriteResult {
     qint32 id = 0;
     QString number;
     int errorNumber = 0;
-    QString error;   // the description the clerk is shown
-    int retries = 0; // attempts lost to other clerks and done again
+    QString error;        // the description the clerk is shown
+    int retries = 0;      // attempts lost to other clerks and done again
+    bool refused = false; // what the window showed no longer held; error says what changed
 };
 
 // A stored line of a job change as the entry window lists it.
@@ -125,14 +129,21 @@ public:
     // The next job change number: the company's prefix for the interface and a running number.
     // Past the running number's 32-bit range the error is raised as an overflow (6).
     QString nextNumber() const;
+    // What the entry window shows, recorded when it loads: the employee as picked for a new job
+    // change; the job change and its employee for an edit.
+    ShownState shownForNew(qint32 employeeId) const;
+    ShownState shownForEdit(qint32 id) const;
+    EmployeeState employeeState(qint32 employeeId) const;
+    JobChangeState jobChangeState(qint32 id) const;
 
     // ---- The line editor
     std::vector<Choice> lineTypes(LineKind kind) const;
     std::optional<TypeCurrency> typeCurrency(LineKind kind, qint64 typeId) const;
 
     // ---- Writes
-    WriteResult saveNew(const JobChangeDraft& draft) const;
-    WriteResult saveEdit(qint32 id, const JobChangeDraft& draft) const;
+    WriteResult saveNew(const JobChangeDraft& draft, const ShownState& shown = {}) const;
+    WriteResult saveEdit(qint32 id, const JobChangeDraft& draft,
+                         const ShownState& shown = {}) const;
     // Marks the job change cancelled with the user's name and the reason, and puts the employee
     // back on the job, basic pay and standing lines it replaced.
     WriteResult cancel(qint32 id, const QString& reason) const;
@@ -140,10 +151,17 @@ public:
 private:
     enum class Write { New, Edit, Cancel };
     // Runs steps in a transaction of its own, again while a lost race allows.
-    WriteResult write(Write kind, qint32 id, const std::function<void(WriteResult&)>& steps) const;
-    // Before any statement of a write, under its transaction: the place to re-read and compare
-    // what the clerk's window was built from. Nothing is compared yet.
-    void recheckUnderLock(Write kind, qint32 id) const;
+    // A new job change names its employee; an edit or a cancellation that of job change id.
+    WriteResult write(Write kind, qint32 id, qint32 employeeId, const ShownState& shown,
+                      const std::function<void(WriteResult&)>& steps) const;
+    // Before any statement of a write, under its transaction: locks the employee against other
+    // writers and checks what the clerk's window was built from; raises a Refusal when it no
+    // longer holds.
+    void recheckUnderLock(Write kind, qint32 id, qint32 employeeId, const ShownState& shown) const;
+    void lockEmployee(qint32 employeeId) const;
+    // Queues the numbering of a new job change behind any other in the company.
+    void lockNumbering() const;
+    bool eligible(qint32 employeeId) const;
 
     void save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;
     void saveHeader(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;

@@ -94,6 +94,8 @@ private:
     // Brings one job change's register row up to date after a write: a new row, or the current
     // row rewritten. Shows its own errors.
     void GridRefreshRow(qint32 id, RowChange change);
+    // The current row rewritten to the job change's present state, red when it is cancelled.
+    void GridShowPresentState(qint32 id);
     // The job change of the selected row (0 when none), read where an action starts.
     qint32 selectedJobChangeId() const;
     ui::MsgAnswer message(const QString& text, ui::MsgIcon icon = ui::MsgIcon::Information,

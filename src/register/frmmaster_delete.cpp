@@ -17,6 +17,14 @@ bool FrmMaster::fnDeleteAllowed(qint32 id) {
     return true;
 }
 
+void FrmMaster::GridShowPresentState(qint32 id) {
+    const int row = flexMaster->row();
+    GridRefreshRow(id, RowChange::Changed);
+    flexMaster->setRowForeColor(
+        row, flexMaster->textMatrix(row, kColumnCancelled) == kCancelledText() ? kCancelledColor()
+                                                                               : QColor());
+}
+
 void FrmMaster::CmdDelete_Click() {
     try {
         const int selectedRow = flexMaster->row();
@@ -29,15 +37,12 @@ void FrmMaster::CmdDelete_Click() {
                     ui::MsgIcon::Critical, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes) {
             {
                 frmCancel cancel(workspace_, id, this);
+                connect(&cancel, &frmCancel::refused, this,
+                        [this, id] { GridShowPresentState(id); });
                 ui::showModal(cancel);
             }
             const ui::WaitCursor wait;
-            GridRefreshRow(id, RowChange::Changed);
-            flexMaster->setRowForeColor(selectedRow,
-                                        flexMaster->textMatrix(selectedRow, kColumnCancelled) ==
-                                                kCancelledText()
-                                            ? kCancelledColor()
-                                            : QColor());
+            GridShowPresentState(id);
         }
         flexMaster->selectRowAcross(selectedRow);
         flexMaster->setTopRow(selectedRow);

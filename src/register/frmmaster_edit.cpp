@@ -17,6 +17,7 @@ void FrmMaster::CmdEdit_Click() {
     frmGrade form(workspace_, this);
     if (!form.loadForEdit(id))
         return;
+    connect(&form, &frmGrade::refused, this, [this, id] { GridShowPresentState(id); });
     ui::showModal(form);
     if (form.saved())
         GridRefreshRow(id, RowChange::Changed);

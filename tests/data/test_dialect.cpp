@@ -27,4 +27,22 @@ TEST(Dialect, OtherServersGetIsoDatesAndTheirOwnFunctions) {
     EXPECT_EQ(pg.toInt("x"), "cast(x as integer)");
 }
 
+// Writers on the same employee, and numberings in the same company, queue behind each other.
+TEST(Dialect, LockingSelectsHoldWhatTheyReadUntilTheTransactionEnds) {
+    const data::Dialect tsql(Kind::TSql), sqlite(Kind::SQLite), pg(Kind::Postgres);
+    const QString where = "eCompanyID = 1 and eEmpID = 7";
+    EXPECT_EQ(tsql.lockingSelect("eEmpID", "pay_employee", where),
+              "select eEmpID from pay_employee with (updlock, rowlock) where eCompanyID = 1 and "
+              "eEmpID = 7");
+    EXPECT_EQ(pg.lockingSelect("eEmpID", "pay_employee", where),
+              "select eEmpID from pay_employee where eCompanyID = 1 and eEmpID = 7 for update");
+    EXPECT_EQ(sqlite.lockingSelect("eEmpID", "pay_employee", where),
+              "select eEmpID from pay_employee where eCompanyID = 1 and eEmpID = 7");
+
+    EXPECT_EQ(tsql.numberingLock("pay_prefix", 3),
+              "select CompanyID from pay_prefix with (updlock, rowlock) where CompanyID = 3");
+    EXPECT_EQ(pg.numberingLock("pay_prefix", 3), "select pg_advisory_xact_lock(1364609603, 3)");
+    EXPECT_EQ(sqlite.numberingLock("pay_prefix", 3), "");
+}
+
 } // namespace

@@ -1,6 +1,9 @@
-// quorvel-clerk --db FILE|--odbc CONNSTR|--pg CONNSTR [--saves N] [--seed N] [--mixed] [--wait]:
+// quorvel-clerk --db FILE|--odbc CONNSTR|--pg CONNSTR [--saves N] [--seed N] [--mixed] [--wait]
+//               [--share I/N] [--race EMPLOYEE]:
 // saves job changes through the register's windows in a loop (--mixed: edits or cancels some just
-// saved), saying one flushed line per outcome.
+// saved), saying one flushed line per outcome. --share I/N: only employees whose id leaves I
+// divided by N. --race: always that employee, and each Ok pressed only on a line from stdin,
+// after saying "armed" with the window filled in.
 
 #include "cancel/frmcancel.h"
 #include "component/clsgrade.h"
@@ -92,12 +95,17 @@ private:
     // New: an employee with a known job, another job; then a raise and revised lines.
     void enter(frmGrade& form) {
         if (!editing_) {
-            for (int tries = 0; tries < 10 && form.cboEmployee->count() > 0; ++tries) {
+            for (int tries = 0; tries < 100 && form.cboEmployee->count() > 0; ++tries) {
                 form.cboEmployee->setCurrentIndex(pick(form.cboEmployee->count()));
-                if (form.cboOldGrade->currentIndex() >= 0 && form.cboNewgrade->count() > 1)
+                if (form.cboOldGrade->currentIndex() >= 0 && form.cboNewgrade->count() > 1 &&
+                    mine(form.cboEmployee->currentData().toInt()))
                     break;
             }
-            if (form.cboOldGrade->currentIndex() < 0 || form.cboNewgrade->count() < 2)
+            const int racer = form.cboEmployee->findData(option("--race").toLongLong());
+            if (racer >= 0)
+                form.cboEmployee->setCurrentIndex(racer);
+            if (form.cboOldGrade->currentIndex() < 0 || form.cboNewgrade->count() < 2 ||
+                !mine(form.cboEmployee->currentData().toInt()))
                 return;
             int job = pick(form.cboNewgrade->count());
             if (form.cboNewgrade->itemData(job) == form.cboOldGrade->currentData())
@@ -110,6 +118,10 @@ private:
         form.txtNewbasic->setText(QString::number(basic, 'f', 2));
         revise(form.lvwAllow, !editing_);
         revise(form.lvwDeduct, false);
+        char line[16];
+        if (!option("--race").isEmpty() &&
+            (say(QStringLiteral("armed")), !std::fgets(line, sizeof line, stdin)))
+            return;
         form.cmdOK->click();
         said_ = outcome(form,
                         editing_ ? QStringLiteral("edited")
@@ -138,6 +150,12 @@ private:
             list->findItems(type, Qt::MatchExactly, revcol::TypeId).isEmpty())
             addRevisionRow(list, QStringLiteral("Added"), QString::number(50 + pick(900), 'f', 2),
                            type, QStringLiteral("N"), QStringLiteral("0.00"), {}, true);
+    }
+
+    bool mine(int employeeId) const {
+        const QString share = option("--share");
+        return share.isEmpty() ||
+               employeeId % share.section('/', 1).toInt() == share.section('/', 0, 0).toInt();
     }
 
     int pick(int below) { return static_cast<int>(random_.bounded(static_cast<quint32>(below))); }
