@@ -267,7 +267,8 @@ bool frmGrade::loadForEdit(qint32 id) {
         showViewOnly();
     SetControlTags(this);
     skipReadOnlyOnTab(this);
-    cboNewgrade->setFocus();
+    // A job change only to be viewed has nothing to type into: Close takes the focus.
+    (cmdOK->isEnabled() ? static_cast<QWidget*>(cboNewgrade) : cmdCancel)->setFocus();
     return true;
 }
 

@@ -65,6 +65,7 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
         for (QComboBox* combo : {form.cboEmployee, form.cboOldGrade, form.cboNewgrade})
             EXPECT_FALSE(combo->isEnabled()) << combo->objectName().toStdString();
         EXPECT_FALSE(anyCheckable(form.lvwAllow) || anyCheckable(form.lvwDeduct));
+        EXPECT_EQ(form.focusWidget(), form.cmdCancel);
         // Double-click and the keys do not open the line editor.
         const qsizetype shown = modal.shown.size();
         form.listCommands->List_DblClick(LineKind::Allowance);
