@@ -4,6 +4,7 @@
 #include "data/tablenames.h"
 #include "export/tablewriter.h"
 #include "register/frmmaster.h"
+#include "register/registerexport.h"
 #include "report/export.h"
 #include "shared/formroutines.h"
 
@@ -18,11 +19,7 @@ using tableexport::ExportRow;
 constexpr int kExitFailed = 1;
 constexpr int kExitNothing = 2;
 
-// The register's shown columns, after its hidden id: number, date, employee, old job, new
-// job, cancelled.
-const std::vector<ExportColumnKind> kRegisterKinds = {
-    ExportColumnKind::Text, ExportColumnKind::Date, ExportColumnKind::Text,
-    ExportColumnKind::Text, ExportColumnKind::Text, ExportColumnKind::YesNo};
+const std::vector<ExportColumnKind>& kRegisterKinds = registerexport::columnKinds();
 
 // The titles the register's header row shows, from the column catalogue; a column the
 // catalogue does not name has none.
@@ -64,23 +61,12 @@ void loadRegisterRows(data::Connection& connection, const data::ResolvedTableNam
     sql += QStringLiteral(" order by egcdate, egcid");
 
     data::Recordset rs = connection.open(sql);
-    ExportRow row(kRegisterKinds.size());
+    QVariantList fields;
     for (; !rs.eof(); rs.moveNext()) {
-        for (size_t c = 0; c < kRegisterKinds.size(); ++c) {
-            const int field = static_cast<int>(c) + 1;
-            switch (kRegisterKinds[c]) {
-            case ExportColumnKind::Date:
-                row[c] = data::dateOf(rs.field(field));
-                break;
-            case ExportColumnKind::YesNo:
-                row[c] = rs.text(field) == QLatin1String("Yes");
-                break;
-            default:
-                row[c] = RegisterCellText(rs.field(field), field).trimmed();
-                break;
-            }
-        }
-        take(row);
+        fields.clear();
+        for (int c = 0; c < rs.fieldCount(); ++c)
+            fields << rs.field(c);
+        take(registerexport::typedRow(fields));
     }
 }
 

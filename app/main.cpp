@@ -7,6 +7,7 @@
 #include "data/serverlogin.h"
 #include "exportcommands.h"
 #include "historycommands.h"
+#include "screenshot.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -30,26 +31,6 @@ void complain(const QString& line) {
     std::fprintf(stderr, "quorvel-host: %s\n", qPrintable(line.simplified()));
 }
 
-// Shows the register just long enough to take its picture, then closes it.
-class ScreenshotDisplay : public ui::ModalDisplay {
-public:
-    explicit ScreenshotDisplay(QString file) : file_(std::move(file)) {}
-
-    int exec(QDialog& dialog) override {
-        dialog.show();
-        for (int i = 0; i < 5; ++i)
-            QApplication::processEvents();
-        saved_ = dialog.grab().save(file_, "PNG");
-        dialog.hide();
-        return QDialog::Rejected;
-    }
-    bool saved() const { return saved_; }
-
-private:
-    QString file_;
-    bool saved_ = false;
-};
-
 struct Options {
     enum class Source { Sqlite, Odbc, Postgres };
     Source source = Source::Sqlite;
@@ -61,6 +42,8 @@ struct Options {
     QDate processDate = QDate::currentDate();
     QString title = QStringLiteral("Payroll");
     QString screenshot;
+    QString screenshotSearch;
+    QString screenshotJob;
     QString sqlTrace;
     // The job change of --export-pdf, by id or number, and its --out file.
     QString exportJob;
@@ -113,6 +96,14 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         QStringLiteral("screenshot"),
         QStringLiteral("Load the register, write a picture of it to FILE and close."),
         QStringLiteral("FILE.png"));
+    const QCommandLineOption screenshotSearch(
+        QStringLiteral("screenshot-search"),
+        QStringLiteral("With --screenshot: search the employee names for TEXT first."),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption screenshotJob(
+        QStringLiteral("screenshot-job"),
+        QStringLiteral("With --screenshot: open the job change NUMBER and take its window."),
+        QStringLiteral("NUMBER"));
     const QCommandLineOption sqlTrace(QStringLiteral("sql-trace"),
                                       QStringLiteral("Append every statement sent to FILE."),
                                       QStringLiteral("FILE"));
@@ -130,7 +121,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                        ".csv, without a window."),
         QStringLiteral("FILE"));
     parser.addOptions({db, odbc, pg, initDemo, company, user, processDate, interfaceId, title,
-                       screenshot, sqlTrace, exportPdf, out, exportRegister});
+                       screenshot, screenshotSearch, screenshotJob, sqlTrace, exportPdf, out,
+                       exportRegister});
     parser.addOptions(historyOptions());
 
     if (!parser.parse(arguments)) {
@@ -198,6 +190,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     if (parser.isSet(title))
         options.title = parser.value(title);
     options.screenshot = parser.value(screenshot);
+    options.screenshotSearch = parser.value(screenshotSearch);
+    options.screenshotJob = parser.value(screenshotJob);
     options.sqlTrace = parser.value(sqlTrace);
 
     if (parser.isSet(exportPdf) && parser.isSet(exportRegister)) {
@@ -374,7 +368,7 @@ int main(int argc, char** argv) {
 
     std::optional<ScreenshotDisplay> screenshot;
     if (!options->screenshot.isEmpty()) {
-        screenshot.emplace(options->screenshot);
+        screenshot.emplace(options->screenshot, options->screenshotSearch, options->screenshotJob);
         ui::setModalDisplay(&*screenshot);
     }
     try {

@@ -5,6 +5,7 @@
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "shared/revisionlist.h"
+#include "shared/tabfocus.h"
 #include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
@@ -136,13 +137,22 @@ void frmGrade::createControls() {
     SSTab1->addTab(lvwAllow, QStringLiteral("Allowances"));
     SSTab1->addTab(lvwDeduct, QStringLiteral("Deductions"));
 
+    lblViewOnly = label(QStringLiteral("lblViewOnly"), QString(), fraall);
+    lblViewOnly->setStyleSheet(QStringLiteral("font-weight: bold; color: #a00000"));
+    lblViewOnly->setWordWrap(true);
+    lblViewOnly->hide();
+
     auto* frame = new QVBoxLayout(fraall);
+    frame->addWidget(lblViewOnly);
     frame->addWidget(fraGrade);
     frame->addWidget(SSTab1, 1);
 
     cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("&Ok"), this);
     cmdCancel = button(QStringLiteral("cmdCancel"), QStringLiteral("&Close"), this);
+    cmdHistory = button(QStringLiteral("cmdHistory"), QStringLiteral("&History"), this);
+    cmdHistory->setEnabled(false);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdHistory);
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
@@ -153,7 +163,7 @@ void frmGrade::createControls() {
 
     QWidget* order[] = {txtGradeNo,  dtpGDate,    cboEmployee, cboOldGrade, cboNewgrade,
                         txtOldBasic, txtNewbasic, txtRemarks,  SSTab1,      lvwAllow,
-                        lvwDeduct,   cmdOK,       cmdCancel};
+                        lvwDeduct,   cmdOK,       cmdCancel,   cmdHistory};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(720, 520);
@@ -164,6 +174,7 @@ void frmGrade::connectEvents() {
     connect(cboOldGrade, &QComboBox::currentIndexChanged, this, [this] { cboOldGrade_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdHistory, &QPushButton::clicked, this, [this] { cmdHistory_Click(); });
 
     for (QWidget* control : std::initializer_list<QWidget*>{cboEmployee, cboNewgrade, cboOldGrade,
                                                             dtpGDate, txtRemarks, cmdOK, cmdCancel})
@@ -225,6 +236,8 @@ void frmGrade::Form_Load(EntryMode mode) {
     }
     SSTab1->setCurrentIndex(0);
     SetControlTags(this);
+    skipReadOnlyOnTab(this);
+    cboEmployee->setFocus();
 }
 
 bool frmGrade::loadForEdit(qint32 id) {
@@ -261,7 +274,13 @@ bool frmGrade::loadForEdit(qint32 id) {
 
     for (LineKind kind : kLineKinds)
         StoredLinesPopulate(kind, stored->linesOf(kind));
+    cmdHistory->setEnabled(true);
+    if (!cmdOK->isEnabled())
+        showViewOnly();
     SetControlTags(this);
+    skipReadOnlyOnTab(this);
+    // A job change only to be viewed has nothing to type into: Close takes the focus.
+    (cmdOK->isEnabled() ? static_cast<QWidget*>(cboNewgrade) : cmdCancel)->setFocus();
     return true;
 }
 
@@ -313,6 +332,7 @@ void frmGrade::EmployeeSelect() {
 
     EmpAllowancePopulate();
     EmpDeductionPopulate();
+    cmdHistory->setEnabled(true);
 }
 
 void frmGrade::EmpLinesPopulate(LineKind kind) {
@@ -321,8 +341,9 @@ void frmGrade::EmpLinesPopulate(LineKind kind) {
     for (const jobchange::StandingLine& line :
          service_.standingLines(kind, selectedId(cboEmployee))) {
         const QString amount = listAmount(line.amount);
+        const auto currency = service_.typeCurrency(kind, line.typeId.toLongLong());
         addRevisionRow(target, line.description, amount, line.typeId, QStringLiteral("O"), amount,
-                       {}, true);
+                       currency ? currency->name : QString(), true);
     }
 }
 

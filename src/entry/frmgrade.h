@@ -47,6 +47,8 @@ public:
     void cboOldGrade_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
+    // The employee history of the chosen employee (frmgrade_view.cpp).
+    void cmdHistory_Click();
     bool fnValidate();
     // The question on unsaved changes; false keeps the window open.
     bool QueryUnload();
@@ -84,11 +86,14 @@ public:
     QLineEdit* txtNewbasic = nullptr;
     QLabel* lblRemarks = nullptr;
     QLineEdit* txtRemarks = nullptr;
+    // Above the fields of a job change that can only be viewed: why.
+    QLabel* lblViewOnly = nullptr;
     QTabWidget* SSTab1 = nullptr;
     QTreeWidget* lvwAllow = nullptr;
     QTreeWidget* lvwDeduct = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdHistory = nullptr;
 
     // The revision lists' context menu and commands.
     RevisionListCommands* listCommands = nullptr;
@@ -122,6 +127,9 @@ private:
     // back as an unchecked carried-over ("O") row.
     void StoredLinesPopulate(LineKind kind, const std::vector<jobchange::StoredLine>& lines);
     qint32 selectedId(const QComboBox* combo) const;
+    // A cancelled or superseded job change: the line saying why, and every input read-only
+    // (frmgrade_view.cpp).
+    void showViewOnly();
     // The window's entries as the service takes them (frmgrade_save.cpp), or nothing after
     // telling the clerk which amount cannot be saved.
     std::optional<jobchange::JobChangeDraft> draft() const;

@@ -259,7 +259,7 @@ std::vector<Choice> JobChangeService::eligibleEmployees() const {
                        "egc.egcempid And egc.egccancelled = 0 and egc.egcdate  > ") +
         ws.dialect().dateLiteral(ws.processDate, QStringLiteral("yyyy/MM/dd")) +
         QStringLiteral(" Where e.eactive = 1  And egc.egcempid Is Null And e.ecompanyid = ") +
-        ws.company());
+        ws.company() + QStringLiteral(" order by e.ename, e.eempid"));
     std::vector<Choice> choices;
     for (; !rs.eof(); rs.moveNext())
         choices.push_back({rs.field(0).toLongLong(), rs.text(1)});

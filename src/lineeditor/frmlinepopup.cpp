@@ -82,6 +82,9 @@ void FrmLinePopup::createControls() {
 
     cmdOk = makeButton(this, "cmdOk", QStringLiteral("&OK"));
     cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
+    // Enter on the focused OK or Close presses it, as Space does.
+    for (QPushButton* button : {cmdOk, cmdClose})
+        button->setAutoDefault(true);
     cmdFirst = makeNavigationButton(this, "cmdFirst", QStyle::SP_MediaSkipBackward,
                                     QStringLiteral("First"));
     cmdPrevious = makeNavigationButton(this, "cmdPrevious", QStyle::SP_MediaSeekBackward,

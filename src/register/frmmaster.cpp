@@ -82,9 +82,12 @@ void FrmMaster::buildControls() {
     CmdEdit = makeButton(this, "CmdEdit", QStringLiteral("&Edit"));
     CmdDelete = makeButton(this, "CmdDelete", QStringLiteral("&Delete"));
     cmPreview = makeButton(this, "cmPreview", QStringLiteral("&Preview"));
+    cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport"));
+    cmdHistory = makeButton(this, "cmdHistory", QStringLiteral("&History"));
+    cmdHistory->setEnabled(false);
     CmdClose = makeButton(this, "CmdClose", QStringLiteral("&Close"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {cmdnew, CmdEdit, CmdDelete, cmPreview})
+    for (QPushButton* button : {cmdnew, CmdEdit, CmdDelete, cmPreview, cmdExport, cmdHistory})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
@@ -103,7 +106,9 @@ void FrmMaster::buildControls() {
     setTabOrder(cmdnew, CmdEdit);
     setTabOrder(CmdEdit, CmdDelete);
     setTabOrder(CmdDelete, cmPreview);
-    setTabOrder(cmPreview, CmdClose);
+    setTabOrder(cmPreview, cmdExport);
+    setTabOrder(cmdExport, cmdHistory);
+    setTabOrder(cmdHistory, CmdClose);
 
     resize(1000, 560);
 
@@ -113,6 +118,10 @@ void FrmMaster::buildControls() {
             [this] { Reported(&FrmMaster::CmdDelete_Click); });
     connect(cmPreview, &QPushButton::clicked, this,
             [this] { Reported(&FrmMaster::cmPreview_Click); });
+    connect(cmdExport, &QPushButton::clicked, this,
+            [this] { Reported(&FrmMaster::cmdExport_Click); });
+    connect(cmdHistory, &QPushButton::clicked, this,
+            [this] { Reported(&FrmMaster::cmdHistory_Click); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
 }
 
@@ -306,6 +315,7 @@ void FrmMaster::SelectionRule() {
     CmdDelete->setEnabled(jobChange &&
                           flexMaster->textMatrix(row, kColumnCancelled) != kCancelledText() &&
                           fnUserRights(QStringLiteral("D")));
+    cmdHistory->setEnabled(jobChange);
 }
 
 void FrmMaster::UserRights() {

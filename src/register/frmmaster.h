@@ -26,8 +26,8 @@ class ReportControl;
 
 // The register: the company's job changes in a grid, and the start of every other action.
 // Its handlers live in several files: the window and grid (frmmaster.cpp), search and sort
-// (frmmaster_search.cpp), New and Edit (frmmaster_edit.cpp), Delete (frmmaster_delete.cpp)
-// and Preview (frmmaster_preview.cpp).
+// (frmmaster_search.cpp), New and Edit (frmmaster_edit.cpp), Delete (frmmaster_delete.cpp),
+// Preview (frmmaster_preview.cpp), and Export and History (frmmaster_export.cpp).
 class FrmMaster : public QDialog {
     Q_OBJECT
 public:
@@ -58,6 +58,13 @@ public:
     void cmPreview_Click();
     void CmdClose_Click();
     void cboColNames_Click();
+    // A click on a column header: sorts on it, ascending, or reversed when it is already the
+    // sort column.
+    void headerSort(int col);
+    // Writes the rows as the grid shows them, in its order, to a workbook or CSV file.
+    void cmdExport_Click();
+    // The employee history of the selected row's employee.
+    void cmdHistory_Click();
     void GridSearch();
     bool fnDeleteAllowed(qint32 id);
 
@@ -75,6 +82,8 @@ public:
     QPushButton* CmdEdit = nullptr;
     QPushButton* CmdDelete = nullptr;
     QPushButton* cmPreview = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdHistory = nullptr;
     QPushButton* CmdClose = nullptr;
     std::unique_ptr<report::ReportControl> cRptGradeChange;
 
@@ -108,6 +117,10 @@ private:
     void GridHeaderPopulate(std::vector<qint64>& widths);
     void GridMarkCancelled();
     void setupSearchAndSort();
+    // Keeps the current row on screen after the rows moved.
+    void showCurrentRow();
+    // The job change ids of the grid's rows, top to bottom (rows without one left out).
+    std::vector<qint32> gridJobChangeIds() const;
 
     jobchange::WorkspacePtr workspace_;
     std::optional<jobchange::JobChangeService> service_;

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <functional>
@@ -45,6 +46,8 @@ void FrmMaster::setupSearchAndSort() {
     connect(cboColNames, &QComboBox::currentIndexChanged, this, [this] { cboColNames_Click(); });
     for (QRadioButton* option : {optAscend, optDescend})
         connect(option, &QRadioButton::clicked, this, [this] { cboColNames->setCurrentIndex(-1); });
+    connect(flexMaster->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int col) { headerSort(col); });
 
     new KeyRelease(txtsearch, [this] {
         if (cboSearch->currentIndex() >= 0 && !txtsearch->text().trimmed().isEmpty())
@@ -79,6 +82,25 @@ void FrmMaster::cboColNames_Click() {
             : cboColNames->itemData(index).toInt();
     flexMaster->setCol(col);
     flexMaster->sortOn(col, optAscend->isChecked());
+    showCurrentRow();
+}
+
+void FrmMaster::headerSort(int col) {
+    const int index = cboColNames->findData(col);
+    if (index < 0)
+        return;
+    const bool again = cboColNames->currentIndex() == index;
+    // Setting a direction button by hand does not clear the column as a click on it does.
+    (again && optAscend->isChecked() ? optDescend : optAscend)->setChecked(true);
+    {
+        const QSignalBlocker block(cboColNames);
+        cboColNames->setCurrentIndex(index);
+    }
+    cboColNames_Click();
+}
+
+void FrmMaster::showCurrentRow() {
+    flexMaster->showRow(flexMaster->row());
 }
 
 void FrmMaster::GridSearch() {

@@ -1,6 +1,7 @@
 #include "shared/revisionlist.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTreeWidget>
 
 namespace {
@@ -27,12 +28,18 @@ QTreeWidget* createRevisionList(const char* objectName, const QStringList& heade
     list->setColumnCount(7);
     list->setHeaderLabels(headers);
     list->header()->setStretchLastSection(false);
-    list->headerItem()->setTextAlignment(revcol::RevisedAmount, Qt::AlignRight | Qt::AlignVCenter);
+    for (int column : {revcol::RevisedAmount, revcol::OldAmount})
+        list->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    // Room for a title beside its text: the header's margins on either side.
+    const int titleMargin = 2 * list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list);
     for (int column = 0; column < 7; ++column) {
-        if (kWidths[column] == 0)
+        if (kWidths[column] == 0) {
             list->setColumnHidden(column, true);
-        else
-            list->setColumnWidth(column, toPixels(list, kWidths[column]));
+            continue;
+        }
+        const int title = list->header()->fontMetrics().horizontalAdvance(headers.value(column));
+        list->setColumnWidth(column,
+                             std::max(toPixels(list, kWidths[column]), title + titleMargin + 8));
     }
     return list;
 }
@@ -46,7 +53,8 @@ QTreeWidgetItem* addRevisionRow(QTreeWidget* list, const QString& description,
                                         revisedAmount, typeId, letter, oldAmount, currency});
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
-    item->setTextAlignment(revcol::RevisedAmount, Qt::AlignRight | Qt::AlignVCenter);
+    for (int column : {revcol::RevisedAmount, revcol::OldAmount})
+        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     list->addTopLevelItem(item);
     return item;
 }

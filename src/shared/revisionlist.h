@@ -7,7 +7,7 @@ class QTreeWidgetItem;
 class QWidget;
 
 // The report-style list of allowance or deduction lines: seven columns, the fourth and fifth
-// hidden, the third right-aligned, a check box on every row.
+// hidden, the amounts right-aligned, a check box on every row.
 QTreeWidget* createRevisionList(const char* objectName, const QStringList& headers,
                                 QWidget* parent);
 

@@ -347,8 +347,20 @@ void FlexGrid::setCol(int col) {
 }
 
 void FlexGrid::setTopRow(int row) {
+    scrollToRow(row, QAbstractItemView::PositionAtTop);
+}
+
+void FlexGrid::showRow(int row) {
+    scrollToRow(row, QAbstractItemView::EnsureVisible);
+}
+
+void FlexGrid::scrollToRow(int row, ScrollHint hint) {
+    // The view does not scroll to a cell of a hidden column (the register hides its first).
+    int col = 0;
+    while (col < cols() - 1 && isColumnHidden(col))
+        ++col;
     if (row >= 1)
-        scrollTo(model_.index(row - 1, 0), QAbstractItemView::PositionAtTop);
+        scrollTo(model_.index(row - 1, col), hint);
 }
 
 void FlexGrid::selectRowAcross(int row) {

@@ -91,6 +91,8 @@ public:
     int col() const;
     void setCol(int col);
     void setTopRow(int row);
+    // Scrolls as little as needed to bring the row on screen.
+    void showRow(int row);
     // Makes the row current and selects it across every column.
     void selectRowAcross(int row);
 
@@ -109,6 +111,8 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    void scrollToRow(int row, ScrollHint hint);
+
     GridModel model_;
 };
 

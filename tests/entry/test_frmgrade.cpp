@@ -74,8 +74,12 @@ TEST_F(EntryWindow, PickingAnEmployeeShowsHisOldJobBasicCurrencyAndOnlyHisLines)
     pick(*form, "Bruno");
     EXPECT_EQ(form->cboOldGrade->currentText(), "Senior - Officer");
     EXPECT_EQ(form->lblOldBasic->text() + form->lblNewBasic->text(), "Old Basic:($)New Basic:($)");
-    EXPECT_EQ(rows(form->lvwAllow), QStringList({"1|Medical|300.00|3|O|300.00||checked"}));
-    EXPECT_EQ(rows(form->lvwDeduct), QStringList({"1|Income Tax|100.00|2|O|100.00||checked"}));
+    // Each line in its type's currency; both amounts right-aligned.
+    EXPECT_EQ(rows(form->lvwAllow), QStringList({"1|Medical|300.00|3|O|300.00|US Dollar|checked"}));
+    EXPECT_EQ(rows(form->lvwDeduct), QStringList({"1|Income Tax|100.00|2|O|100.00|Rupee|checked"}));
+    for (int column : {revcol::RevisedAmount, revcol::OldAmount})
+        EXPECT_EQ(form->lvwAllow->topLevelItem(0)->textAlignment(column),
+                  int(Qt::AlignRight | Qt::AlignVCenter));
 
     // On an inactive designation the old job stays unselected and open.
     pick(*form, "Dina");

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -123,6 +124,30 @@ TEST_P(LineEditor, EditKeepsSerialLetterAndOldAmountLoadsTheNextRowAndRefusesALi
     ok(*editor, 3, "1");
     EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
     EXPECT_FALSE(editor->cmdNext->isEnabled() || editor->cmdLast->isEnabled());
+}
+
+TEST_P(LineEditor, EnterOnTheFocusedOkOrCloseButtonPressesIt) {
+    auto editor = open("N");
+    editor->typeCombo()->setCurrentIndex(editor->typeCombo()->findData(kDollarType));
+    editor->txtAmount->setText("12.5");
+    editor->cmdOk->setFocus();
+    QTest::keyClick(editor->cmdOk, Qt::Key_Return);
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_EQ(row(3).at(revcol::RevisedAmount), "12.50");
+    EXPECT_TRUE(editor->isVisible());
+
+    // Enter elsewhere presses neither: in the amount box it moves on.
+    editor->txtAmount->setText("7");
+    editor->txtAmount->setFocus();
+    QTest::keyClick(editor->txtAmount, Qt::Key_Return);
+    EXPECT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_TRUE(editor->isVisible());
+
+    editor->cmdClose->setFocus();
+    QTest::keyClick(editor->cmdClose, Qt::Key_Enter);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->result(), QDialog::Rejected);
+    EXPECT_EQ(list->topLevelItemCount(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(

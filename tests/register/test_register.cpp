@@ -1,16 +1,22 @@
 #include "component/basgrade.h"
 #include "component/clsgrade.h"
 #include "entry/frmgrade.h"
+#include "history/frmemployeehistory.h"
 #include "register/frmmaster.h"
 #include "support/scripted.h"
+#include "support/spreadsheets.h"
 #include "support/testdb.h"
 #include "ui/flexgrid.h"
+#include "ui/savefile.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <gmock/gmock.h>
@@ -357,6 +363,142 @@ TEST_F(Search, DateColumnSortsByNumberAndDescendingClearsTheChoice) {
         form.cboColNames->setCurrentIndex(form.cboColNames->findData(kNumber));
         EXPECT_EQ(column(form, kNumber), QStringList({"3000", "2000", "1023", "105", "10", "7"}));
     });
+}
+
+// Whether the grid shows the row (1..) whole inside its viewport.
+bool onScreen(ui::FlexGrid& grid, int row) {
+    const QRect rect = grid.visualRect(grid.model().index(row - 1, 1));
+    return rect.isValid() && grid.viewport()->rect().contains(rect);
+}
+
+TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInView) {
+    const int anu = company.employee("Anu");
+    for (int n = 1; n <= 60; ++n) {
+        const int employee = company.employee(QStringLiteral("Emp%1").arg(n, 2, 10, QChar('0')));
+        company.jobChange(n, QStringLiteral("JC%1").arg(n), "2003-01-05", n == 30 ? anu : employee);
+    }
+    company.withRegister([](FrmMaster& form) {
+        form.resize(900, 420);
+        form.show();
+        ui::FlexGrid& grid = *form.flexMaster;
+        ASSERT_FALSE(onScreen(grid, 1)); // the load shows the last row
+
+        form.cboSearch->setCurrentIndex(form.cboSearch->findData(kName));
+        QTest::keyClicks(form.txtsearch, "emp2");
+        const int found = grid.row();
+        EXPECT_EQ(grid.textMatrix(found, kName), "Emp20");
+        EXPECT_EQ(grid.rowAt(0), found - 1);
+
+        // A sort moves the selected row far away; it stays on screen.
+        grid.selectRowAcross(grid.rows() - 1); // Emp60
+        const QString selected = selectedId(form);
+        QHeaderView& header = *grid.horizontalHeader();
+        const auto clickHeader = [&](int col) {
+            QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                              QPoint(header.sectionViewportPosition(col) + 5, header.height() / 2));
+        };
+        clickHeader(kNumber);
+        EXPECT_EQ(form.cboColNames->currentData().toInt(), kNumber);
+        EXPECT_TRUE(form.optAscend->isChecked());
+        EXPECT_EQ(grid.textMatrix(1, kNumber), "JC1");
+        EXPECT_EQ(selectedId(form), selected);
+        EXPECT_TRUE(onScreen(grid, grid.row()));
+
+        clickHeader(kNumber); // again: the other way round
+        EXPECT_TRUE(form.optDescend->isChecked());
+        EXPECT_EQ(grid.textMatrix(1, kNumber), "JC9");
+        EXPECT_EQ(selectedId(form), selected);
+        EXPECT_TRUE(onScreen(grid, grid.row()));
+
+        clickHeader(kName); // another column starts ascending
+        EXPECT_TRUE(form.optAscend->isChecked());
+        EXPECT_EQ(form.cboColNames->currentText(), "Employee Name");
+        EXPECT_EQ(grid.textMatrix(1, kName), "Anu");
+        EXPECT_TRUE(onScreen(grid, grid.row()));
+        form.hide();
+    });
+}
+
+class AnswerSaveFile : public ui::SaveFileChooser {
+public:
+    explicit AnswerSaveFile(QString path) : path_(std::move(path)) { ui::setSaveFileChooser(this); }
+    ~AnswerSaveFile() override { ui::setSaveFileChooser(nullptr); }
+    QString choose(QWidget*, const QString&, const QString&, const QString&) override {
+        ++asked;
+        return path_;
+    }
+    int asked = 0;
+
+private:
+    QString path_;
+};
+
+TEST_F(Search, ExportWritesTheRowsAsTheGridShowsThemInItsOrder) {
+    company.rights(1, QString()); // rights do not govern Export
+    company.rights(2, "ADMIN");
+    QTemporaryDir dir;
+    for (const QString name : {"register.csv", "register.xlsx"}) {
+        AnswerSaveFile answer(dir.filePath(name));
+        company.withRegister(
+            [](FrmMaster& form) {
+                EXPECT_TRUE(form.cmdExport->isEnabled());
+                search(form, kName, "ra");
+                QTest::mouseClick(form.cmdExport, Qt::LeftButton);
+            },
+            2);
+        EXPECT_EQ(answer.asked, 1);
+    }
+    const QStringList names = kByName;
+    QFile csv(dir.filePath("register.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const std::vector<QStringList> records = parseCsv(csv.readAll());
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_EQ(records[0], QStringList({"Job No", "Job Date", "Employee Name", "Old Job", "New Job",
+                                       "Cancelled"}));
+    for (int r = 1; r <= 6; ++r)
+        EXPECT_EQ(records[r][2], names[r - 1]);
+    EXPECT_EQ(records[1],
+              QStringList({"7", "2003-01-06", "Anil", "Junior Clerk", "Senior Accountant", "No"}));
+    EXPECT_EQ(records[6][5], "Yes"); // Zara's is cancelled
+
+    const XlsxSheet sheet = readXlsxSheet(dir.filePath("register.xlsx"));
+    ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
+    EXPECT_EQ(sheet.lastRow, 7);
+    ASSERT_NE(sheet.at(2, 1), nullptr);
+    EXPECT_EQ(sheet.at(2, 1)->type, ""); // a date is a number with a date format
+    EXPECT_EQ(sheet.at(2, 1)->value,
+              QString::number(QDate(1899, 12, 30).daysTo(QDate(2003, 1, 6))));
+    EXPECT_FALSE(sheet.at(2, 1)->format.isEmpty());
+    ASSERT_NE(sheet.at(7, 2), nullptr);
+    EXPECT_EQ(sheet.at(7, 2)->value, "Zara");
+}
+
+TEST_F(Search, HistoryOpensForTheSelectedRowsEmployee) {
+    company.withRegister([](FrmMaster& form) {
+        ScriptedModal modal;
+        std::vector<qint32> opened;
+        const auto record = [&] {
+            modal.then([&](QDialog& dialog) {
+                auto* history = qobject_cast<FrmEmployeeHistory*>(&dialog);
+                EXPECT_NE(history, nullptr);
+                if (history && history->history())
+                    opened.push_back(history->history()->employeeId);
+                return int(QDialog::Rejected);
+            });
+        };
+        search(form, kName, "Zara");
+        EXPECT_TRUE(form.cmdHistory->isEnabled());
+        record();
+        QTest::mouseClick(form.cmdHistory, Qt::LeftButton);
+        search(form, kName, "Anil");
+        record();
+        QTest::mouseClick(form.cmdHistory, Qt::LeftButton);
+        EXPECT_EQ(opened, std::vector<qint32>({5, 3}));
+    });
+    // A register without job changes has no row to ask about.
+    TestDatabase empty;
+    Company none(empty);
+    none.withRegister([](FrmMaster& form) { EXPECT_FALSE(form.cmdHistory->isEnabled()); });
 }
 
 } // namespace

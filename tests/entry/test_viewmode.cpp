@@ -1,0 +1,136 @@
+#include "entry/revisionlistcommands.h"
+#include "entryfixture.h"
+#include "history/frmemployeehistory.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class ViewMode : public RegisterDriven {
+protected:
+    // Opens the job change from the register and hands the loaded window to the check.
+    void withEntry(const QString& number, const Step& check) {
+        editJobChange(number, [&](frmGrade& form) {
+            check(form);
+            form.done(QDialog::Rejected);
+        });
+    }
+    static bool anyCheckable(const QTreeWidget* list) {
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->flags() & Qt::ItemIsUserCheckable)
+                return true;
+        return false;
+    }
+    // Queues the history window and records whose history it shows.
+    void expectHistory(std::vector<qint32>& opened) {
+        modal.then([&opened](QDialog& dialog) {
+            auto* history = qobject_cast<FrmEmployeeHistory*>(&dialog);
+            EXPECT_NE(history, nullptr);
+            if (history && history->history())
+                opened.push_back(history->history()->employeeId);
+            return int(QDialog::Rejected);
+        });
+    }
+};
+
+TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
+    // Asha: JC1, superseded by JC2 (JC3 between them cancelled); Bruno: JC4 cancelled, JC5
+    // his present job.
+    data.jobChange(1, "JC1", "2003-01-10", 1);
+    data.jobChange(3, "JC3", "2003-01-20", 1, true);
+    data.jobChange(2, "JC2", "2003-02-01", 1);
+    data.jobChange(4, "JC4", "2003-01-05", 2, true);
+    data.jobChange(5, "JC5", "2003-01-06", 2);
+    db.exec("update " + physical("pEmployeegradeChange") +
+            " set egcCancelledRemarks = 'Clerk Two:wrong grade' where egcId = 4");
+    data.insert("pempgcAllowance",
+                "egcacompanyid, egcagcid, egcadetailid, egcaallowanceid, egcatype, egcaoldamount, "
+                "egcarevamount",
+                {"1, 4, 1, 3, 'O', 300, 350"});
+    reloadRegister();
+
+    const auto expectViewOnly = [this](frmGrade& form, const QString& line) {
+        EXPECT_TRUE(form.lblViewOnly->isVisibleTo(&form));
+        EXPECT_EQ(form.lblViewOnly->text(), line);
+        EXPECT_FALSE(form.cmdOK->isEnabled());
+        for (QLineEdit* box :
+             {form.txtGradeNo, form.txtOldBasic, form.txtNewbasic, form.txtRemarks})
+            EXPECT_TRUE(box->isReadOnly()) << box->objectName().toStdString();
+        EXPECT_TRUE(form.dtpGDate->isReadOnly());
+        for (QComboBox* combo : {form.cboEmployee, form.cboOldGrade, form.cboNewgrade})
+            EXPECT_FALSE(combo->isEnabled()) << combo->objectName().toStdString();
+        EXPECT_FALSE(anyCheckable(form.lvwAllow) || anyCheckable(form.lvwDeduct));
+        EXPECT_EQ(form.focusWidget(), form.cmdCancel);
+        // Double-click and the keys do not open the line editor.
+        const qsizetype shown = modal.shown.size();
+        form.listCommands->List_DblClick(LineKind::Allowance);
+        EXPECT_EQ(modal.shown.size(), shown);
+    };
+    withEntry("JC4", [&](frmGrade& form) {
+        expectViewOnly(form, "Cancelled: Clerk Two:wrong grade");
+        EXPECT_EQ(form.lvwAllow->topLevelItemCount(), 1);
+    });
+    const QString feb1 = QLocale::system().toString(QDate(2003, 2, 1), QLocale::ShortFormat);
+    withEntry("JC1", [&](frmGrade& form) { expectViewOnly(form, "Superseded by JC2 of " + feb1); });
+    withEntry("JC3", [&](frmGrade& form) { expectViewOnly(form, "Cancelled: "); });
+
+    // The present job change of an employee stays open to change, without the line.
+    withEntry("JC5", [&](frmGrade& form) {
+        EXPECT_FALSE(form.lblViewOnly->isVisibleTo(&form));
+        EXPECT_TRUE(form.cmdOK->isEnabled());
+        EXPECT_FALSE(form.txtRemarks->isReadOnly());
+        EXPECT_TRUE(form.cboNewgrade->isEnabled());
+        EXPECT_TRUE(anyCheckable(form.lvwAllow) || form.lvwAllow->topLevelItemCount() == 0);
+        EXPECT_EQ(form.focusWidget(), form.cboNewgrade);
+    });
+}
+
+TEST_F(ViewMode, NewListsEmployeesByNameStartsOnThemAndTabSkipsReadOnlyBoxes) {
+    data.insert("pemployee",
+                "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
+                "eActive",
+                {"1, 5, 'E005', 'Aaron', 1, 1, 100, 1, 1"});
+    newJobChange([](frmGrade& form) {
+        QStringList names;
+        for (int i = 0; i < form.cboEmployee->count(); ++i)
+            names << form.cboEmployee->itemText(i).section('-', 0, 0).trimmed();
+        EXPECT_EQ(names, QStringList({"Aaron", "Asha", "Bruno", "Dina"}));
+        EXPECT_EQ(form.focusWidget(), form.cboEmployee);
+
+        form.show();
+        QApplication::setActiveWindow(&form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        form.dtpGDate->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        EXPECT_NE(QApplication::focusWidget(), form.txtGradeNo); // read-only: passed over
+        EXPECT_FALSE(form.txtGradeNo->focusPolicy() & Qt::TabFocus);
+        EXPECT_TRUE(form.txtRemarks->focusPolicy() & Qt::TabFocus);
+        form.hide();
+        form.done(QDialog::Rejected);
+    });
+}
+
+TEST_F(ViewMode, HistoryOpensForTheChosenEmployee) {
+    data.jobChange(5, "JC5", "2003-01-06", 2);
+    std::vector<qint32> opened;
+    newJobChange([&](frmGrade& form) {
+        EXPECT_FALSE(form.cmdHistory->isEnabled()); // nobody chosen yet
+        pick(form, "Dina");
+        ASSERT_TRUE(form.cmdHistory->isEnabled());
+        expectHistory(opened);
+        form.cmdHistory->click();
+        form.done(QDialog::Rejected);
+    });
+    frmGrade edit(contextWorkspace());
+    ASSERT_TRUE(edit.loadForEdit(5));
+    expectHistory(opened);
+    edit.cmdHistory->click();
+    EXPECT_EQ(opened, std::vector<qint32>({4, 2}));
+}
+
+} // namespace
