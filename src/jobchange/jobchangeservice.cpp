@@ -291,22 +291,7 @@ ComboLookup JobChangeService::jobLookup(JobList list) const {
 }
 
 QString JobChangeService::nextNumber() const {
-    const Workspace& ws = *workspace_;
-    const QString prefix = data::textOf(
-        firstField(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
-                   QStringLiteral(" WHERE CompanyID = ") + ws.company() +
-                   QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId)));
-    data::Recordset rs = ws.db().open(
-        gradeNoMaxSql(ws.dialect(), ws.tables.pEmployeegradeChange, ws.companyId, prefix));
-    const QString highest = rs.eof() ? QStringLiteral("0") : rs.text(0);
-    qint64 next = 1;
-    if (highest != QLatin1String("0")) {
-        next = static_cast<qint64>(data::leadingNumber(highest)) + 1;
-        if (next > std::numeric_limits<qint32>::max())
-            throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
-                                QStringLiteral("Overflow"));
-    }
-    return prefix + QString::number(next);
+    return numberSeries().number();
 }
 
 // ---------------------------------------------------------------- the line editor

@@ -2,6 +2,7 @@
 
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/linekind.h"
+#include "jobchange/numbering.h"
 #include "jobchange/workspace.h"
 #include "shared/formroutines.h"
 
@@ -125,6 +126,9 @@ public:
     // The next job change number: the company's prefix for the interface and a running number.
     // Past the running number's 32-bit range the error is raised as an overflow (6).
     QString nextNumber() const;
+    // The prefix and the first free running number, read once: a batch numbers on from it under
+    // the numbering lock (checking the 32-bit range itself as it counts).
+    NumberSeries numberSeries() const;
 
     // ---- The line editor
     std::vector<Choice> lineTypes(LineKind kind) const;
