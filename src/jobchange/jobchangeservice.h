@@ -94,7 +94,8 @@ public:
     const Workspace& workspace() const { return *workspace_; }
 
     // ---- The register
-    // The register query, with its date filter when previousDays is above 0.
+    // The register query, with its date filter when previousDays is above 0, in date order, then
+    // number.
     QString registerSql(qint16 previousDays) const;
     data::Recordset registerRows(qint16 previousDays) const;
     // The register row of one job change; empty when the query does not list it.
@@ -173,6 +174,9 @@ private:
         return workspace_->tables.*name;
     }
 
+    // The register query without its ordering, to which a condition can be added.
+    QString registerRowsSql(qint16 previousDays) const;
+
     WorkspacePtr workspace_;
 };
 
@@ -183,6 +187,8 @@ QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNam
                       qint16 companyId);
 // The date filter appended to it: job changes dated on or after the cut-off day.
 QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff);
+// The register's ordering clause: date, then number.
+QString RegisterOrder(const data::Dialect& dialect);
 // The statement that finds the highest running number in use behind the prefix (0 when none).
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
                       qint16 companyId, const QString& prefix);
