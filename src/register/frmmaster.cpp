@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include "report/reportcontrol.h"
@@ -203,6 +204,9 @@ void FrmMaster::GridPopulate() {
     std::vector<qint64> widths(static_cast<size_t>(columns) + 1, 0);
     std::vector<std::vector<QString>> rows;
     std::vector<QDate> dates;
+    // Names, jobs, dates and the cancelled flag repeat: each distinct text is held once and
+    // shared by its cells.
+    std::vector<QSet<QString>> distinct(static_cast<size_t>(columns));
     while (!rs.eof()) {
         if (kColumnDate < columns)
             dates.push_back(data::dateOf(rs.field(kColumnDate)));
@@ -211,7 +215,13 @@ void FrmMaster::GridPopulate() {
             const QString text = RegisterCellText(rs.field(c), c);
             qint64& width = widths[static_cast<size_t>(c)];
             width = std::max<qint64>(width, text.size());
-            cells[static_cast<size_t>(c)] = text.trimmed();
+            QString cellText = text.trimmed();
+            if (c > kColumnNumber) {
+                QSet<QString>& seen = distinct[static_cast<size_t>(c)];
+                const auto at = seen.constFind(cellText);
+                cellText = at != seen.cend() ? *at : *seen.insert(cellText);
+            }
+            cells[static_cast<size_t>(c)] = std::move(cellText);
         }
         rows.push_back(std::move(cells));
         rs.moveNext();

@@ -330,18 +330,43 @@ void GridModel::sortRows(int col, bool ascending, int thenCol) {
         return static_cast<size_t>(c) < row.cells.size() ? row.cells[static_cast<size_t>(c)]
                                                          : kEmpty;
     };
-    // Keys made once per sort, not per comparison.
+    // Keys made once per sort, not per comparison: a date column's days, otherwise each
+    // distinct text's rank among the column's distinct texts.
     const bool dates = types_[static_cast<size_t>(col)].type == CellType::Date;
-    std::vector<SortKey> keys;
+    std::vector<double> keys;
     keys.reserve(n);
-    for (const Row& row : rows_) {
-        if (dates)
-            keys.push_back(SortKey{true,
-                                   row.day == kDayNone ? -std::numeric_limits<double>::infinity()
-                                                       : static_cast<double>(row.day),
-                                   QString()});
-        else
-            keys.push_back(keyOf(cellOf(row, col)));
+    if (dates) {
+        for (const Row& row : rows_)
+            keys.push_back(row.day == kDayNone ? -std::numeric_limits<double>::infinity()
+                                               : static_cast<double>(row.day));
+    } else {
+        QHash<QString, int> distinct;
+        std::vector<int> ids;
+        ids.reserve(n);
+        for (const Row& row : rows_) {
+            const QString& cell = cellOf(row, col);
+            auto at = distinct.constFind(cell);
+            if (at == distinct.cend())
+                at = distinct.insert(cell, static_cast<int>(distinct.size()));
+            ids.push_back(*at);
+        }
+        std::vector<SortKey> texts(static_cast<size_t>(distinct.size()));
+        for (auto it = distinct.cbegin(); it != distinct.cend(); ++it)
+            texts[static_cast<size_t>(it.value())] = keyOf(it.key());
+        std::vector<int> byText(texts.size());
+        std::iota(byText.begin(), byText.end(), 0);
+        std::stable_sort(byText.begin(), byText.end(), [&](int a, int b) {
+            return compareKeys(texts[static_cast<size_t>(a)], texts[static_cast<size_t>(b)]) < 0;
+        });
+        std::vector<double> rank(texts.size());
+        for (size_t i = 0; i < byText.size(); ++i) {
+            const auto at = static_cast<size_t>(byText[i]);
+            const bool same =
+                i > 0 && compareKeys(texts[static_cast<size_t>(byText[i - 1])], texts[at]) == 0;
+            rank[at] = same ? rank[static_cast<size_t>(byText[i - 1])] : static_cast<double>(i);
+        }
+        for (const int id : ids)
+            keys.push_back(rank[static_cast<size_t>(id)]);
     }
     const bool ties = thenCol >= 0 && thenCol < cols_ && thenCol != col;
     std::vector<SortKey> tieKeys;
@@ -355,7 +380,7 @@ void GridModel::sortRows(int col, bool ascending, int thenCol) {
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         const auto i = static_cast<size_t>(a);
         const auto j = static_cast<size_t>(b);
-        int c = compareKeys(keys[i], keys[j]);
+        int c = keys[i] < keys[j] ? -1 : (keys[i] > keys[j] ? 1 : 0);
         if (c == 0 && ties) {
             const qsizetype x = tieKeys[i].upper.size();
             const qsizetype y = tieKeys[j].upper.size();
