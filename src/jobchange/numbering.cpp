@@ -56,7 +56,8 @@ public:
           key_(postgres_ ? QStringLiteral("upper(egcNo) collate \"C\"")
                          : QStringLiteral("upper(egcNo)")) {}
 
-    // The highest running number, or none when only the full statement can tell.
+    // The highest running number, or none when only the full statement can tell. The "like"
+    // keeps out, on a server whose "like" minds case, numbers the upper-cased key lets in.
     //
     // The index orders a company's numbers by length, then text. The longest number of the
     // series, greatest of its length, is the candidate. When its tail is plain digits without a
@@ -84,12 +85,13 @@ public:
         if (longestLength - prefixLength > kMaxProbedLength)
             return std::nullopt;
         for (int length = longestLength; length >= prefixLength; --length) {
-            data::Recordset rs = db_.open(
-                QStringLiteral("select egcNo from ") + table_ +
-                    QStringLiteral(" where egcCompanyID = ? and length(egcNo) = ? and ") + key_ +
-                    QStringLiteral(" >= ? and ") + key_ + QStringLiteral(" < ? order by ") + key_ +
-                    QStringLiteral(" desc limit 1"),
-                {companyId_, length, *low, high});
+            data::Recordset rs =
+                db_.open(QStringLiteral("select egcNo from ") + table_ +
+                             QStringLiteral(" where egcCompanyID = ? and length(egcNo) = ? and ") +
+                             key_ + QStringLiteral(" >= ? and ") + key_ +
+                             QStringLiteral(" < ? and egcNo like ? order by ") + key_ +
+                             QStringLiteral(" desc limit 1"),
+                         {companyId_, length, *low, high, prefix + QLatin1Char('%')});
             if (rs.eof())
                 continue;
             const QString number = rs.text(0);
