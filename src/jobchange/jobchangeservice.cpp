@@ -66,6 +66,12 @@ QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff) {
            dialect.dateLiteral(cutoff, QStringLiteral("yyyyMMdd"));
 }
 
+QString RegisterOrder(const data::Dialect& dialect) {
+    // A number's running part orders by its length first: JC9 before JC10.
+    return QStringLiteral(" order by egcdate, ") + dialect.len(QStringLiteral("egcno")) +
+           QStringLiteral(", egcno");
+}
+
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
                       qint16 companyId, const QString& prefix) {
     const QString number = dialect.right(QStringLiteral("egcNo"),
@@ -91,6 +97,10 @@ QVariant JobChangeService::firstField(const QString& sql) const {
 // ---------------------------------------------------------------- the register
 
 QString JobChangeService::registerSql(qint16 previousDays) const {
+    return registerRowsSql(previousDays) + RegisterOrder(workspace_->dialect());
+}
+
+QString JobChangeService::registerRowsSql(qint16 previousDays) const {
     const Workspace& ws = *workspace_;
     QString sql = RegisterQuery(ws.dialect(), ws.tables, ws.companyId);
     if (previousDays > 0)
@@ -104,7 +114,7 @@ data::Recordset JobChangeService::registerRows(qint16 previousDays) const {
 
 std::optional<QVariantList> JobChangeService::registerRow(qint16 previousDays, qint32 id) const {
     data::Recordset rs = workspace_->db().open(
-        registerSql(previousDays) + QStringLiteral(" and egcId = ") + QString::number(id));
+        registerRowsSql(previousDays) + QStringLiteral(" and egcId = ") + QString::number(id));
     if (rs.eof())
         return std::nullopt;
     QVariantList fields;
@@ -292,22 +302,7 @@ ComboLookup JobChangeService::jobLookup(JobList list) const {
 }
 
 QString JobChangeService::nextNumber() const {
-    const Workspace& ws = *workspace_;
-    const QString prefix = data::textOf(
-        firstField(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
-                   QStringLiteral(" WHERE CompanyID = ") + ws.company() +
-                   QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId)));
-    data::Recordset rs = ws.db().open(
-        gradeNoMaxSql(ws.dialect(), ws.tables.pEmployeegradeChange, ws.companyId, prefix));
-    const QString highest = rs.eof() ? QStringLiteral("0") : rs.text(0);
-    qint64 next = 1;
-    if (highest != QLatin1String("0")) {
-        next = static_cast<qint64>(data::leadingNumber(highest)) + 1;
-        if (next > std::numeric_limits<qint32>::max())
-            throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
-                                QStringLiteral("Overflow"));
-    }
-    return prefix + QString::number(next);
+    return numberSeries().number();
 }
 
 // ---------------------------------------------------------------- the line editor

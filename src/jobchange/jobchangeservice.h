@@ -3,6 +3,7 @@
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/linekind.h"
 #include "jobchange/staleness.h"
+#include "jobchange/numbering.h"
 #include "jobchange/workspace.h"
 #include "shared/formroutines.h"
 
@@ -97,7 +98,8 @@ public:
     const Workspace& workspace() const { return *workspace_; }
 
     // ---- The register
-    // The register query, with its date filter when previousDays is above 0.
+    // The register query, with its date filter when previousDays is above 0, in date order, then
+    // number.
     QString registerSql(qint16 previousDays) const;
     data::Recordset registerRows(qint16 previousDays) const;
     // The register row of one job change; empty when the query does not list it.
@@ -135,6 +137,9 @@ public:
     ShownState shownForEdit(qint32 id) const;
     EmployeeState employeeState(qint32 employeeId) const;
     JobChangeState jobChangeState(qint32 id) const;
+    // The prefix and the first free running number, read once: a batch numbers on from it under
+    // the numbering lock (checking the 32-bit range itself as it counts).
+    NumberSeries numberSeries() const;
 
     // ---- The line editor
     std::vector<Choice> lineTypes(LineKind kind) const;
@@ -188,6 +193,9 @@ private:
         return workspace_->tables.*name;
     }
 
+    // The register query without its ordering, to which a condition can be added.
+    QString registerRowsSql(qint16 previousDays) const;
+
     WorkspacePtr workspace_;
 };
 
@@ -198,6 +206,8 @@ QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNam
                       qint16 companyId);
 // The date filter appended to it: job changes dated on or after the cut-off day.
 QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff);
+// The register's ordering clause: date, then number.
+QString RegisterOrder(const data::Dialect& dialect);
 // The statement that finds the highest running number in use behind the prefix (0 when none).
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
                       qint16 companyId, const QString& prefix);

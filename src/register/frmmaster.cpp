@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include "report/reportcontrol.h"
@@ -211,18 +212,33 @@ void FrmMaster::GridPopulate() {
     const int columns = rs.fieldCount();
     std::vector<qint64> widths(static_cast<size_t>(columns) + 1, 0);
     std::vector<std::vector<QString>> rows;
+    std::vector<QDate> dates;
+    // Names, jobs, dates and the cancelled flag repeat: each distinct text is held once and
+    // shared by its cells.
+    std::vector<QSet<QString>> distinct(static_cast<size_t>(columns));
     while (!rs.eof()) {
+        if (kColumnDate < columns)
+            dates.push_back(data::dateOf(rs.field(kColumnDate)));
         std::vector<QString> cells(static_cast<size_t>(columns));
         for (int c = 0; c < columns; ++c) {
             const QString text = RegisterCellText(rs.field(c), c);
             qint64& width = widths[static_cast<size_t>(c)];
             width = std::max<qint64>(width, text.size());
-            cells[static_cast<size_t>(c)] = text.trimmed();
+            QString cellText = text.trimmed();
+            if (c > kColumnNumber) {
+                QSet<QString>& seen = distinct[static_cast<size_t>(c)];
+                const auto at = seen.constFind(cellText);
+                cellText = at != seen.cend() ? *at : *seen.insert(cellText);
+            }
+            cells[static_cast<size_t>(c)] = std::move(cellText);
         }
         rows.push_back(std::move(cells));
         rs.moveNext();
     }
     flexMaster->model().setRows(columns, std::move(rows));
+    GridTypeColumns();
+    for (size_t i = 0; i < dates.size(); ++i)
+        flexMaster->model().setDate(static_cast<int>(i) + 1, dates[i]);
     flexMaster->setColWidthTwips(kColumnId, 960);
     GridHeaderPopulate(widths);
     flexMaster->setColWidthTwips(kColumnId, 0);
@@ -240,9 +256,13 @@ void FrmMaster::GridRefreshRow(qint32 id, RowChange change) {
             const int row = flexMaster->row();
             for (int c = 1; c <= last; ++c)
                 flexMaster->setTextMatrix(row, c, cell(c));
+            if (kColumnDate <= last)
+                flexMaster->model().setDate(row, data::dateOf(fields->at(kColumnDate)));
         } else if (flexMaster->textMatrix(1, kColumnId).isEmpty() && flexMaster->rows() == 2) {
             for (int c = 0; c <= last; ++c)
                 flexMaster->setTextMatrix(1, c, cell(c));
+            if (kColumnDate <= last)
+                flexMaster->model().setDate(1, data::dateOf(fields->at(kColumnDate)));
         } else {
             std::vector<QString> cells(static_cast<size_t>(columns));
             cells[0] = QString::number(id);
@@ -250,6 +270,8 @@ void FrmMaster::GridRefreshRow(qint32 id, RowChange change) {
                 cells[static_cast<size_t>(c)] = cell(c);
             flexMaster->model().appendRow(std::move(cells));
             const int row = flexMaster->rows() - 1;
+            if (kColumnDate <= last)
+                flexMaster->model().setDate(row, data::dateOf(fields->at(kColumnDate)));
             flexMaster->selectRowAcross(row);
             flexMaster->setTopRow(row);
         }
@@ -301,6 +323,13 @@ void FrmMaster::GridHeaderPopulate(std::vector<qint64>& widths) {
     const int last = flexMaster->rows() - 1;
     flexMaster->selectRowAcross(last);
     flexMaster->setTopRow(last);
+}
+
+void FrmMaster::GridTypeColumns() {
+    ui::GridModel& grid = flexMaster->model();
+    grid.setColumnType(kColumnId, ui::GridModel::CellType::Integer);
+    grid.setColumnType(kColumnDate, ui::GridModel::CellType::Date);
+    grid.setColumnType(kColumnCancelled, ui::GridModel::CellType::Flag, kCancelledText());
 }
 
 void FrmMaster::GridMarkCancelled() {

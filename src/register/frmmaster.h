@@ -94,6 +94,7 @@ private:
     // Grid columns: the hidden job change id, its number, and "Yes" when it is cancelled.
     static constexpr int kColumnId = 0;
     static constexpr int kColumnNumber = 1;
+    static constexpr int kColumnDate = 2;
     static constexpr int kColumnCancelled = 6;
     static QString kCancelledText() { return QStringLiteral("Yes"); }
     // Cancelled rows are red (colour value 255).
@@ -116,6 +117,8 @@ private:
     // widths: per query column, the longest text seen, in characters.
     void GridHeaderPopulate(std::vector<qint64>& widths);
     void GridMarkCancelled();
+    // Types the grid's columns: the id as a number, the date as a date, cancelled as a flag.
+    void GridTypeColumns();
     void setupSearchAndSort();
     // Keeps the current row on screen after the rows moved.
     void showCurrentRow();

@@ -75,13 +75,10 @@ void FrmMaster::cboColNames_Click() {
     const int index = cboColNames->currentIndex();
     if (index < 0)
         return;
-    // The date column's text does not sort as dates; the job change number follows them.
-    const int col =
-        cboColNames->itemText(index).contains(QLatin1String("date"), Qt::CaseInsensitive)
-            ? 1
-            : cboColNames->itemData(index).toInt();
+    // Job changes of one day follow their numbers.
+    const int col = cboColNames->itemData(index).toInt();
     flexMaster->setCol(col);
-    flexMaster->sortOn(col, optAscend->isChecked());
+    flexMaster->sortOn(col, optAscend->isChecked(), col == kColumnDate ? kColumnNumber : -1);
     showCurrentRow();
 }
 
@@ -111,7 +108,15 @@ void FrmMaster::GridSearch() {
     const ui::GridModel& grid = flexMaster->model();
     // Sorting rows already in this order changes nothing: skip it, every keystroke searches.
     if (grid.ascendingColumn() != col)
-        flexMaster->sortOn(col, true);
+        flexMaster->sortOn(col, true, col == kColumnDate ? kColumnNumber : -1);
+    // Dates in date order do not follow their text: the first one shown beginning with it.
+    if (grid.columnType(col) == ui::GridModel::CellType::Date) {
+        if (const int found = grid.firstRowBeginningWith(col, txtsearch->text())) {
+            flexMaster->selectRowAcross(found);
+            flexMaster->setTopRow(found);
+        }
+        return;
+    }
 
     int low = 1;
     int high = flexMaster->rows() - 1;

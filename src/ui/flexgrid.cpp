@@ -1,5 +1,6 @@
 #include "ui/flexgrid.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <algorithm>
 #include <numeric>
@@ -143,6 +144,7 @@ void GridModel::setCols(int cols) {
     cols_ = cols;
     headers_.resize(static_cast<size_t>(cols));
     alignment_.resize(static_cast<size_t>(cols), 0);
+    types_.resize(static_cast<size_t>(cols));
     endResetModel();
 }
 
@@ -178,7 +180,7 @@ void GridModel::setText(int row, int col, const QString& text) {
 void GridModel::appendRow(std::vector<QString> cells) {
     const int at = static_cast<int>(rows_.size());
     beginInsertRows({}, at, at);
-    rows_.push_back(Row{std::move(cells), QColor()});
+    rows_.push_back(Row{std::move(cells), QColor(), kDayNone});
     endInsertRows();
     ascendingColumn_ = -1;
 }
@@ -188,10 +190,11 @@ void GridModel::setRows(int cols, std::vector<std::vector<QString>> rows) {
     cols_ = std::max(cols, 1);
     headers_.assign(static_cast<size_t>(cols_), QString());
     alignment_.assign(static_cast<size_t>(cols_), 0);
+    resetTypes();
     rows_.clear();
     rows_.reserve(std::max<size_t>(rows.size(), 1));
     for (auto& cells : rows)
-        rows_.push_back(Row{std::move(cells), QColor()});
+        rows_.push_back(Row{std::move(cells), QColor(), kDayNone});
     if (rows_.empty())
         rows_.push_back(Row{});
     ascendingColumn_ = -1;
@@ -238,26 +241,151 @@ void GridModel::reset(int cols, int rows) {
     cols_ = std::max(cols, 1);
     headers_.assign(static_cast<size_t>(cols_), QString());
     alignment_.assign(static_cast<size_t>(cols_), 0);
+    resetTypes();
     rows_.assign(static_cast<size_t>(std::max(rows - 1, 0)), Row{});
     ascendingColumn_ = -1;
     endResetModel();
 }
 
+void GridModel::resetTypes() {
+    types_.assign(static_cast<size_t>(cols_), ColumnType{});
+}
+
+void GridModel::setColumnType(int col, CellType type, const QString& trueText) {
+    if (col >= 0 && col < cols_)
+        types_[static_cast<size_t>(col)] = ColumnType{type, trueText};
+}
+
+GridModel::CellType GridModel::columnType(int col) const {
+    return col >= 0 && col < cols_ ? types_[static_cast<size_t>(col)].type : CellType::Text;
+}
+
+void GridModel::setDate(int row, const QDate& date) {
+    if (row >= 1 && row <= static_cast<int>(rows_.size()))
+        rows_[static_cast<size_t>(row - 1)].day = date.isValid() ? date.toJulianDay() : kDayNone;
+}
+
+QVariant GridModel::value(int row, int col) const {
+    if (row < 1 || row > static_cast<int>(rows_.size()) || col < 0 || col >= cols_)
+        return {};
+    const QString& cell = text(row, col);
+    const ColumnType& type = types_[static_cast<size_t>(col)];
+    switch (type.type) {
+    case CellType::Integer: {
+        bool ok = false;
+        const int number = cell.trimmed().toInt(&ok);
+        return ok ? QVariant(number) : QVariant(QMetaType(QMetaType::Int));
+    }
+    case CellType::Date: {
+        const qint64 day = rows_[static_cast<size_t>(row - 1)].day;
+        return day == kDayNone ? QVariant(QMetaType(QMetaType::QDate))
+                               : QVariant(QDate::fromJulianDay(day));
+    }
+    case CellType::Flag:
+        return cell == type.trueText;
+    case CellType::Text:
+        break;
+    }
+    return cell.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(cell);
+}
+
+int GridModel::firstRowBeginningWith(int col, QStringView text) const {
+    if (col < 0 || col >= cols_)
+        return 0;
+    const QStringView key = text.trimmed();
+    const auto begins = [&](const QString& cell) {
+        return QStringView(cell).trimmed().startsWith(key, Qt::CaseInsensitive);
+    };
+    // A date column repeats few dates: each is read once.
+    const bool dates = types_[static_cast<size_t>(col)].type == CellType::Date;
+    QHash<qint64, bool> seen;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const Row& row = rows_[i];
+        const QString& cell = static_cast<size_t>(col) < row.cells.size()
+                                  ? row.cells[static_cast<size_t>(col)]
+                                  : kEmpty;
+        bool found;
+        if (dates && row.day != kDayNone) {
+            const auto at = seen.constFind(row.day);
+            found = at != seen.cend() ? *at : *seen.insert(row.day, begins(cell));
+        } else {
+            found = begins(cell);
+        }
+        if (found)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
 void GridModel::sortRows(int col, bool ascending) {
+    sortRows(col, ascending, -1);
+}
+
+void GridModel::sortRows(int col, bool ascending, int thenCol) {
     if (col < 0 || col >= cols_)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const size_t n = rows_.size();
-    std::vector<SortKey> keys;
+    const auto cellOf = [](const Row& row, int c) -> const QString& {
+        return static_cast<size_t>(c) < row.cells.size() ? row.cells[static_cast<size_t>(c)]
+                                                         : kEmpty;
+    };
+    // Keys made once per sort, not per comparison: a date column's days, otherwise each
+    // distinct text's rank among the column's distinct texts.
+    const bool dates = types_[static_cast<size_t>(col)].type == CellType::Date;
+    std::vector<double> keys;
     keys.reserve(n);
-    for (const Row& row : rows_)
-        keys.push_back(keyOf(static_cast<size_t>(col) < row.cells.size()
-                                 ? row.cells[static_cast<size_t>(col)]
-                                 : kEmpty));
+    if (dates) {
+        for (const Row& row : rows_)
+            keys.push_back(row.day == kDayNone ? -std::numeric_limits<double>::infinity()
+                                               : static_cast<double>(row.day));
+    } else {
+        QHash<QString, int> distinct;
+        std::vector<int> ids;
+        ids.reserve(n);
+        for (const Row& row : rows_) {
+            const QString& cell = cellOf(row, col);
+            auto at = distinct.constFind(cell);
+            if (at == distinct.cend())
+                at = distinct.insert(cell, static_cast<int>(distinct.size()));
+            ids.push_back(*at);
+        }
+        std::vector<SortKey> texts(static_cast<size_t>(distinct.size()));
+        for (auto it = distinct.cbegin(); it != distinct.cend(); ++it)
+            texts[static_cast<size_t>(it.value())] = keyOf(it.key());
+        std::vector<int> byText(texts.size());
+        std::iota(byText.begin(), byText.end(), 0);
+        std::stable_sort(byText.begin(), byText.end(), [&](int a, int b) {
+            return compareKeys(texts[static_cast<size_t>(a)], texts[static_cast<size_t>(b)]) < 0;
+        });
+        std::vector<double> rank(texts.size());
+        for (size_t i = 0; i < byText.size(); ++i) {
+            const auto at = static_cast<size_t>(byText[i]);
+            const bool same =
+                i > 0 && compareKeys(texts[static_cast<size_t>(byText[i - 1])], texts[at]) == 0;
+            rank[at] = same ? rank[static_cast<size_t>(byText[i - 1])] : static_cast<double>(i);
+        }
+        for (const int id : ids)
+            keys.push_back(rank[static_cast<size_t>(id)]);
+    }
+    const bool ties = thenCol >= 0 && thenCol < cols_ && thenCol != col;
+    std::vector<SortKey> tieKeys;
+    if (ties) {
+        tieKeys.reserve(n);
+        for (const Row& row : rows_)
+            tieKeys.push_back(keyOf(cellOf(row, thenCol)));
+    }
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = compareKeys(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
+        const auto i = static_cast<size_t>(a);
+        const auto j = static_cast<size_t>(b);
+        int c = keys[i] < keys[j] ? -1 : (keys[i] > keys[j] ? 1 : 0);
+        if (c == 0 && ties) {
+            const qsizetype x = tieKeys[i].upper.size();
+            const qsizetype y = tieKeys[j].upper.size();
+            c = x != y ? (x < y ? -1 : 1) : compareKeys(tieKeys[i], tieKeys[j]);
+        }
         return ascending ? c < 0 : c > 0;
     });
     std::vector<Row> sorted;

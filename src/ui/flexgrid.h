@@ -2,8 +2,10 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QDate>
 #include <QStringView>
 #include <QTableView>
+#include <limits>
 #include <vector>
 
 namespace ui {
@@ -15,10 +17,14 @@ bool readsAsNumber(QStringView text, double* value = nullptr);
 int compareAsText(QStringView a, QStringView b);
 
 // Cells as strings and one text colour per row; row 0 of the grid is the header, held apart.
+// A column may be typed: value() then gives its cells as that type, and a date column holds
+// each row's date itself, which its sort and search follow.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
+
+    enum class CellType { Text, Integer, Date, Flag };
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -46,15 +52,38 @@ public:
     // as numbers, otherwise text compared upper-cased (the register's search bisects on
     // upper-cased text, so both must order alike). Keeps the current row with its data.
     void sortRows(int col, bool ascending);
+    // The same, ties on the first column ordered by the second (shorter text first, as a
+    // running number orders).
+    void sortRows(int col, bool ascending, int thenCol);
     // The column the rows are known to be in ascending order of, or -1.
     int ascendingColumn() const { return ascendingColumn_; }
+
+    // Types a column (reset with the rows); a flag column reads true where it shows trueText.
+    void setColumnType(int col, CellType type, const QString& trueText = {});
+    CellType columnType(int col) const;
+    // The date a date column's cell stands for (its text is made from it by the loader).
+    void setDate(int row, const QDate& date);
+    // A data cell as its column's type: int, QDate, bool or QString (null when empty).
+    QVariant value(int row, int col) const;
+    // The first row, in the present order, whose text in the column begins with the text
+    // (case aside, blanks around it ignored); 0 when none.
+    int firstRowBeginningWith(int col, QStringView text) const;
 
 private:
     struct Row {
         std::vector<QString> cells;
         QColor color;
+        // The date column's date as a Julian day, kDayNone without one.
+        qint64 day = kDayNone;
     };
+    static constexpr qint64 kDayNone = std::numeric_limits<qint64>::min();
+    struct ColumnType {
+        CellType type = CellType::Text;
+        QString trueText;
+    };
+    void resetTypes();
     int cols_ = 1;
+    std::vector<ColumnType> types_{ColumnType{}};
     std::vector<QString> headers_{QString()};
     std::vector<Row> rows_{Row{}};
     std::vector<int> alignment_{0};
@@ -99,7 +128,11 @@ public:
     void setRowForeColor(int row, const QColor& color) { model_.setRowColor(row, color); }
     QColor rowForeColor(int row) const { return model_.rowColor(row); }
 
-    void sortOn(int col, bool ascending) { model_.sortRows(col, ascending); }
+    void sortOn(int col, bool ascending, int thenCol = -1) {
+        model_.sortRows(col, ascending, thenCol);
+    }
+    // A data cell typed (see GridModel::value): for readers such as an export.
+    QVariant value(int row, int col) const { return model_.value(row, col); }
 
 signals:
     // The current cell moved (the grid's own RowColChange).

@@ -160,6 +160,8 @@ TEST_F(Cancel, DeleteCancelsFromTheLatestJobChangeBackwards) {
     EXPECT_EQ(form->flexMaster->row(), rowB);
     EXPECT_EQ(form->flexMaster->textMatrix(rowB, 6), "Yes");
     EXPECT_EQ(form->flexMaster->rowForeColor(rowB), QColor(255, 0, 0));
+    EXPECT_EQ(form->flexMaster->value(rowB, 6), QVariant(true));
+    EXPECT_EQ(form->flexMaster->value(rowB, 2).typeId(), QMetaType::QDate);
     EXPECT_FALSE(form->CmdDelete->isEnabled());
 
     // Delete on the cancelled row asks nothing, shows no window and ends disabled.

@@ -49,7 +49,7 @@ TEST_F(ClsGrade, ShowCopiesThePropertiesAndTheRegisterWorksForItsOwnInterface) {
     EXPECT_EQ(context.MsgboxTitle, "Payroll of Acme");
     EXPECT_EQ(context.ProcessDate, QDate(2026, 11, 30));
     EXPECT_EQ(context.strTableMain, physical("pEmployeegradeChange"));
-    EXPECT_TRUE(context.strSql.endsWith("egcCompanyid = 3"));
+    EXPECT_TRUE(context.strSql.endsWith("egcCompanyid = 3 order by egcdate, length(egcno), egcno"));
 }
 
 } // namespace

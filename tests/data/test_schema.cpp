@@ -78,8 +78,7 @@ QSet<QString> describe(const QString& text, bool datesAsText, QStringList& unrea
     static const QRegularExpression columnRe(
         R"(^(\w+) ([a-z]+(?: precision)?(?:\(\w+\))?)(?: COLLATE \w+)?( NOT NULL)?(?: DEFAULT (\S+))?$)",
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression indexRe(
-        R"(^CREATE (UNIQUE )?INDEX (\w+) ON (\w+) \(([^)]*)\)$)");
+    static const QRegularExpression indexRe(R"(^CREATE (UNIQUE )?INDEX (\w+) ON (\w+) \((.*)\)$)");
     static const QRegularExpression collationRe(R"(^CREATE COLLATION IF NOT EXISTS \w+ )");
 
     QSet<QString> facts;
@@ -96,7 +95,9 @@ QSet<QString> describe(const QString& text, bool datesAsText, QStringList& unrea
         if (const auto index = indexRe.match(statement); index.hasMatch()) {
             facts << QStringLiteral("%1index %2 on %3 (%4)")
                          .arg(index.captured(1).toLower(), index.captured(2).toLower(),
-                              index.captured(3).toLower(), columnList(index.captured(4)));
+                              index.captured(3).toLower(),
+                              columnList(
+                                  index.captured(4).remove(QStringLiteral(" COLLATE \"C\""))));
             continue;
         }
         const auto table = tableRe.match(statement);
@@ -133,6 +134,15 @@ QSet<QString> describe(const QString& text, bool datesAsText, QStringList& unrea
     return facts;
 }
 
+// SQL Server indexes no expression: its scripts go without those indexes (and its numbering
+// reads every number of the series).
+QSet<QString> withoutExpressionIndexes(QSet<QString> facts) {
+    facts.removeIf([](const QString& fact) {
+        return fact.startsWith(QLatin1String("index ")) && fact.count('(') > 1;
+    });
+    return facts;
+}
+
 std::string listed(const QSet<QString>& facts) {
     QStringList lines(facts.begin(), facts.end());
     lines.sort();
@@ -158,8 +168,9 @@ TEST(Schema, TheThreeScriptsDescribeTheSameTablesColumnsKeysAndRows) {
     // SQLite keeps dates as ISO text: against it, a date column is a text column.
     const QSet<QString> sqlite = read(Kind::SQLite, true);
     expectSame(sqlite, "sqlite", read(Kind::Postgres, true), "postgres");
-    expectSame(sqlite, "sqlite", read(Kind::TSql, true), "tsql");
-    expectSame(read(Kind::Postgres, false), "postgres", read(Kind::TSql, false), "tsql");
+    expectSame(withoutExpressionIndexes(sqlite), "sqlite", read(Kind::TSql, true), "tsql");
+    expectSame(withoutExpressionIndexes(read(Kind::Postgres, false)), "postgres",
+               read(Kind::TSql, false), "tsql");
 
     // Enough was read to mean something: tables, columns, keys, indexes and rows.
     for (const char* fact :
@@ -170,6 +181,8 @@ TEST(Schema, TheThreeScriptsDescribeTheSameTablesColumnsKeysAndRows) {
           "pay_employeegradechange column 13: egccancelled integer null default 0",
           "pay_empgcallowance column 3: egcadetailid integer not null",
           "index ix_pay_userrights_user on pay_userrights (userid, interfaceid)",
+          "index ix_pay_employeegradechange_no on pay_employeegradechange (egccompanyid, "
+          "length(egcno), upper(egcno))",
           "INSERT INTO pay_tables (tableid, tablename) VALUES (1, 'pay_employeegradechange')"})
         EXPECT_TRUE(sqlite.contains(fact)) << fact;
 }

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <gmock/gmock.h>
 
@@ -349,19 +350,48 @@ TEST_F(Search, NothingMovesWithoutASearchColumnOrAMatch) {
     });
 }
 
-TEST_F(Search, DateColumnSortsByNumberAndDescendingClearsTheChoice) {
-    company.withRegister([](FrmMaster& form) {
-        const QString selected = selectedId(form);
-        form.cboColNames->setCurrentIndex(form.cboColNames->findText("Job Date"));
-        EXPECT_EQ(column(form, kNumber), QStringList({"7", "10", "105", "1023", "2000", "3000"}));
-        EXPECT_EQ(selectedId(form), selected);
+// Listed by date then number, the newest selected; "Job Date" sorts and searches on the dates
+// themselves, the numbers of one day in order; descending clears the sort choice.
+TEST_F(Search, JobDateOrdersByTheDateThenTheNumber) {
+    company.jobChange(7, "9", "2003-01-03", company.employee("Mona"));
+    company.jobChange(8, "11", "2003-01-10", company.employee("Nina"));
+    company.jobChange(9, "12", "2002-12-30", company.employee("Omar"));
+    const QStringList byDate{"12", "10", "105", "9", "3000", "2000", "1023", "7", "11"};
+    company.withRegister([&](FrmMaster& form) {
+        EXPECT_EQ(column(form, kNumber), byDate);
+        EXPECT_EQ(form.flexMaster->textMatrix(form.flexMaster->row(), kNumber), "11");
+        const int last = form.flexMaster->rows() - 1;
+        EXPECT_EQ(form.flexMaster->value(last, 2), QVariant(QDate(2003, 1, 10)));
+        EXPECT_EQ(form.flexMaster->value(last, 0), QVariant(8));
+        EXPECT_EQ(form.flexMaster->value(last, 6), QVariant(false));
 
-        form.cboColNames->setCurrentIndex(form.cboColNames->findData(kName));
+        search(form, kName, "ra"); // any other order first
         QTest::mouseClick(form.optDescend, Qt::LeftButton);
+        form.cboColNames->setCurrentIndex(form.cboColNames->findText("Job Date"));
+        QStringList descending = byDate;
+        std::reverse(descending.begin(), descending.end());
+        EXPECT_EQ(column(form, kNumber), descending);
+        QTest::mouseClick(form.optAscend, Qt::LeftButton);
         EXPECT_EQ(form.cboColNames->currentIndex(), -1);
-        EXPECT_EQ(column(form, kName), kByName);
-        form.cboColNames->setCurrentIndex(form.cboColNames->findData(kNumber));
-        EXPECT_EQ(column(form, kNumber), QStringList({"3000", "2000", "1023", "105", "10", "7"}));
+        form.cboColNames->setCurrentIndex(form.cboColNames->findText("Job Date"));
+        EXPECT_EQ(column(form, kNumber), byDate);
+
+        // The search puts the rows in date order too, and takes the first date shown so.
+        search(form, kName, "ra");
+        const int dateColumn = form.cboSearch->findText("Job Date");
+        form.cboSearch->setCurrentIndex(dateColumn);
+        const QLocale locale = QLocale::system();
+        for (const QDate& date : {QDate(2003, 1, 4), QDate(2002, 12, 30), QDate(2003, 1, 10)}) {
+            const QString shown = locale.toString(date, QLocale::ShortFormat);
+            form.txtsearch->clear();
+            QTest::keyClicks(form.txtsearch, shown);
+            EXPECT_EQ(column(form, kNumber), byDate);
+            EXPECT_EQ(form.flexMaster->value(form.flexMaster->row(), 2), QVariant(date)) << shown.toStdString();
+        }
+        const QString before = selectedId(form);
+        form.txtsearch->clear();
+        QTest::keyClicks(form.txtsearch, "x");
+        EXPECT_EQ(selectedId(form), before) << "no date shown so";
     });
 }
 
