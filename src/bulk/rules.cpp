@@ -40,15 +40,6 @@ std::optional<Percent> Percent::parse(const QString& text) {
     return Percent(value);
 }
 
-QString Percent::toString() const {
-    const qint64 magnitude = value_ < 0 ? -value_ : value_;
-    QString fraction = QStringLiteral("%1").arg(magnitude % kScale, 4, 10, QLatin1Char('0'));
-    while (fraction.endsWith(QLatin1Char('0')))
-        fraction.chop(1);
-    return (value_ < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / kScale) +
-           (fraction.isEmpty() ? QString() : QLatin1Char('.') + fraction) + QLatin1Char('%');
-}
-
 std::optional<Rounding> parseRounding(const QString& text) {
     static const std::pair<const char*, Rounding> steps[] = {{"0.01", Rounding::Cent},
                                                              {"1", Rounding::Unit},

@@ -19,7 +19,6 @@ public:
     Percent() = default;
     static std::optional<Percent> parse(const QString& text);
     qint64 tenThousandths() const { return value_; }
-    QString toString() const;
 
 private:
     explicit Percent(qint64 value) : value_(value) {}

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 // Bulk revision: one set of rules applied to many employees at once, previewed before any of

@@ -19,8 +19,6 @@ TEST(BulkPercent, ReadsExactDecimalsAndRefusesTheRest) {
     EXPECT_EQ(percent("-1.25%").tenThousandths(), -12'500);
     EXPECT_EQ(percent("1000").tenThousandths(), 10'000'000);
     EXPECT_EQ(percent("-100").tenThousandths(), -1'000'000);
-    EXPECT_EQ(percent("2.50").toString(), "2.5%");
-    EXPECT_EQ(percent("-0.0001").toString(), "-0.0001%");
     for (const char* bad :
          {"", "%", "5.12345", "1e2", "five", "1,5", "1000.01", "-100.01", ".5", "5%%", "--5"})
         EXPECT_FALSE(Percent::parse(QString::fromLatin1(bad))) << bad;
