@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "data/serverlogin.h"
 #include "exportcommands.h"
+#include "historycommands.h"
 #include "ui/modal.h"
 
 #include <QApplication>
@@ -65,6 +66,7 @@ struct Options {
     QString exportJob;
     QString exportFile;
     QString exportRegister;
+    HistoryCommand history;
 };
 
 // A whole number within the range of T, or nothing.
@@ -129,6 +131,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         QStringLiteral("FILE"));
     parser.addOptions({db, odbc, pg, initDemo, company, user, processDate, interfaceId, title,
                        screenshot, sqlTrace, exportPdf, out, exportRegister});
+    parser.addOptions(historyOptions());
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -217,10 +220,12 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
             error = QStringLiteral("--export-pdf needs --out FILE.pdf");
             return std::nullopt;
         }
-    } else if (parser.isSet(out)) {
+    } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history"))) {
         error = QStringLiteral("--out goes with --export-pdf");
         return std::nullopt;
     }
+    if (!readHistoryCommand(parser, options.history, error))
+        return std::nullopt;
     return options;
 }
 
@@ -320,7 +325,8 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
         if (arg == "--export-pdf" || arg.startsWith("--export-pdf=") ||
             arg == "--export-register" || arg.startsWith("--export-register=") ||
             arg == "--screenshot" || arg.startsWith("--screenshot=") || arg == "-h" ||
-            arg == "--help" || arg == "--help-all" || arg == "-?") {
+            arg == "--help" || arg == "--help-all" || arg == "-?" ||
+            isHistoryCommandArgument(arg)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -349,6 +355,9 @@ int main(int argc, char** argv) {
     }
     if (const std::optional<int> status = runExport(*options, *connection))
         return *status;
+    if (options->history.kind != HistoryCommand::Kind::None)
+        return runHistoryCommand(options->history, *connection,
+                                 {options->company, options->user, options->processDate});
     if (!qobject_cast<QApplication*>(app.get())) {
         complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
                                 "are not set); --screenshot and the exports need none"));

@@ -390,8 +390,17 @@ private:
             int employee;
         };
         std::vector<Planned> planned(static_cast<size_t>(options_.jobChanges));
-        for (Planned& p : planned)
-            p = {random_.between(0, kHistoryDays), random_.between(1, options_.employees)};
+        const qint64 longHistory =
+            options_.employees > 1 && options_.jobChanges >= 4 * kLongHistoryJobChanges
+                ? kLongHistoryJobChanges
+                : 0;
+        for (size_t i = 0; i < planned.size(); ++i) {
+            const int day = random_.between(0, kHistoryDays);
+            planned[i] = {day, static_cast<qint64>(i) < longHistory
+                                   ? kLongHistoryEmployee
+                                   : random_.between(longHistory ? kLongHistoryEmployee + 1 : 1,
+                                                     options_.employees)};
+        }
         // Ids and numbers follow the dates, oldest first.
         std::sort(planned.begin(), planned.end(), [](const Planned& a, const Planned& b) {
             return a.day != b.day ? a.day > b.day : a.employee < b.employee;

@@ -42,6 +42,10 @@ inline constexpr int kAllowanceTypes = 14;
 inline constexpr int kDeductionTypes = 12;
 inline constexpr int kMinLines = 5;
 inline constexpr int kMaxLines = 15;
+// One employee has a long history (when there are at least four times as many job changes and
+// another employee to take the rest): the history window is timed on it.
+inline constexpr int kLongHistoryEmployee = 1;
+inline constexpr int kLongHistoryJobChanges = 50;
 
 // The number of the job change with this id among `count` job changes: the newest series
 // "JC1", "JC2", ...; older series "H1-1", "H2-1", ...

@@ -1,5 +1,6 @@
 // quorvel-bench: builds payroll databases of a given size and times the register's load,
-// search and sort, the save of a new job change and a cancellation, beside raw SQLite floors.
+// search and sort, the save of a new job change, a cancellation and the employee history window,
+// beside raw SQLite floors.
 
 #include "bench/generate.h"
 #include "bench/measure.h"
@@ -7,6 +8,8 @@
 #include "bench/scenarios.h"
 #include "component/basgrade.h"
 #include "data/connection.h"
+#include "history/frmemployeehistory.h"
+#include "jobchange/employeehistory.h"
 #include "register/frmmaster.h"
 #include "ui/flexgrid.h"
 
@@ -17,6 +20,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTreeWidget>
 #include <cstdio>
 
 namespace {
@@ -27,6 +31,7 @@ constexpr double kSearchGoalMs = 10.0;
 constexpr double kSaveGoalRatio = 3.0;
 constexpr double kSaveGoalMs = 50.0;
 constexpr double kMemoryGoalMb = 150.0;
+constexpr double kHistoryGoalMs = 100.0;
 
 QTextStream& out() {
     static QTextStream stream(stdout);
@@ -117,7 +122,7 @@ public:
             paints.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         }
         const double load = bench::median(loads);
-        const QString sql = BasGrade().strSql;
+        const QString sql = frm->registerSql();
         bench::RawDatabase raw(installation.file());
         qint64 listed = 0;
         const double floor =
@@ -208,6 +213,39 @@ public:
             {}, std::nullopt);
     }
 
+    // The history window of the employee with the long history, loaded, shown and painted;
+    // then the consistency check of every employee once.
+    void history(const bench::Installation& installation, qint64 rows, bool withGoal) {
+        const jobchange::HistorySource source{installation.db(), installation.tables(), 1, 1,
+                                              installation.processDate()};
+        int listed = 0;
+        const double opened = bench::median(bench::timeRepeated(repetitions_, [&] {
+            FrmEmployeeHistory frm(source);
+            frm.load(bench::kLongHistoryEmployee);
+            frm.show();
+            QCoreApplication::processEvents();
+            listed = frm.lvwHistory->topLevelItemCount();
+        }));
+        if (listed != bench::kLongHistoryJobChanges)
+            problems_ << QStringLiteral("the history lists %1 job changes, not %2")
+                             .arg(listed)
+                             .arg(bench::kLongHistoryJobChanges);
+        add(QStringLiteral("history of an employee with %1 job changes, %2 stored")
+                .arg(bench::kLongHistoryJobChanges)
+                .arg(rowsText(rows)),
+            opened, {}, withGoal ? QStringLiteral("< %1 ms").arg(kHistoryGoalMs) : QString(),
+            withGoal ? std::optional<bool>(opened < kHistoryGoalMs) : std::nullopt);
+
+        jobchange::HistoryCheck check;
+        const double checked =
+            bench::median(bench::timeRepeated(1, [&] { check = jobchange::checkHistory(source); }));
+        if (!check.disagreements.empty())
+            problems_ << QStringLiteral("%1 employees disagree with their history")
+                             .arg(check.disagreements.size());
+        add(QStringLiteral("history check of every employee, %1 stored").arg(rowsText(rows)),
+            checked, {}, {}, std::nullopt);
+    }
+
     void memory(const QString& file, qint64 rows) {
         QProcess probe;
         probe.start(QCoreApplication::applicationFilePath(),
@@ -262,8 +300,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Times the job-change register, search, sort, save and cancellation on generated "
-        "payroll databases, beside raw SQLite floors."));
+        "Times the job-change register, search, sort, save, cancellation and employee history "
+        "on generated payroll databases, beside raw SQLite floors."));
     parser.addHelpOption();
     const QCommandLineOption rowsOption(
         QStringLiteral("rows"), QStringLiteral("Job changes in the large database (100000)."),
@@ -332,6 +370,7 @@ int main(int argc, char** argv) {
             const bench::Installation installation(database.file,
                                                    bench::GenerateOptions().processDate);
             benchmark.registerLoad(installation, database.rows, large);
+            benchmark.history(installation, database.rows, large);
             std::unique_ptr<FrmMaster> frm = bench::loadRegister(installation);
             // Search and sort on the window as the clerk sees it, repaints included.
             frm->show();

@@ -5,8 +5,8 @@
 #include "component/basgrade.h"
 #include "data/tablenames.h"
 #include "entry/frmgrade.h"
-#include "lineeditor/revisionlist.h"
 #include "register/frmmaster.h"
+#include "shared/revisionlist.h"
 #include "ui/flexgrid.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
@@ -362,8 +362,7 @@ std::optional<double> timeCancel(FrmMaster& frm, const Installation& installatio
         return std::nullopt;
     }
     frm.flexMaster->selectRowAcross(row);
-    BasGrade().strEntryMode = QStringLiteral("E");
-    frmCancel form(&frm);
+    frmCancel form(frm.workspace(), jobChangeId, &frm);
     form.Form_Load();
     form.txtcanreason->setText(QStringLiteral("benchmark"));
     QElapsedTimer timer;

@@ -23,6 +23,8 @@ public:
 
     const QString& file() const { return file_; }
     data::Connection& db() const { return *connection_; }
+    const data::ResolvedTableNames& tables() const { return tables_; }
+    const QDate& processDate() const { return processDate_; }
     // Sets the caller context as Show does, for user 1 of company 1.
     void enter() const;
     // Active employees who may get a new job change and hold at most ten standing lines of

@@ -33,7 +33,8 @@ CREATE TABLE pay_employeegradechange (
     CONSTRAINT pk_pay_employeegradechange PRIMARY KEY (egcCompanyID, egcId),
     CONSTRAINT uq_pay_employeegradechange_egccompanyid_egcno UNIQUE (egcCompanyID, egcNo)
 );
-CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompanyID, egcEmpID);
+-- an employee's job changes in date order: later ones, the history
+CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompanyID, egcEmpID, egcDate);
 
 -- allowance lines of a job change (type O kept, N added, R removed)
 CREATE TABLE pay_empgcallowance (

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/money.h"
-#include "lineeditor/linekind.h"
+#include "jobchange/linekind.h"
 
 #include <QDate>
 #include <QString>

@@ -7,10 +7,6 @@
 #include <QDate>
 #include <QString>
 
-namespace ui {
-class FlexGrid;
-}
-
 // The caller context: what Show copies from clsGrade and what the windows share. It lives as
 // long as the component is loaded and is overwritten, never cleared, by the next Show.
 struct CallerContext {
@@ -26,9 +22,6 @@ struct CallerContext {
     QString strEntryMode;
     QString strLookupTables;
     data::ResolvedTableNames tables;
-
-    // The register's grid, while the register is loaded.
-    ui::FlexGrid* registerGrid = nullptr;
 };
 
 CallerContext& BasGrade();

@@ -1,11 +1,9 @@
 #include "entry/frmgrade.h"
 
-#include "component/basgrade.h"
-#include "entry/linestatements.h"
 #include "entry/revisionlistcommands.h"
-#include "lineeditor/revisionlist.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
+#include "shared/revisionlist.h"
 #include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
@@ -27,15 +25,17 @@
 
 namespace {
 
-// The designation-and-grade entries of the company's active designations.
-const QString kJobCriterion = QStringLiteral("dCompanyid = gCompanyid and dGradeID = gID and "
-                                             "dactive = 1 and ");
+// Amounts as the lists show them: "0.00", always with a decimal point.
+QString listAmount(double amount) {
+    return QString::number(amount, 'f', 2);
+}
 
-void useJobLookupTables() {
-    const CallerContext& context = BasGrade();
-    BasGrade().strLookupTables = QStringLiteral(" ") + context.tables.pGrades +
-                                 QStringLiteral(",") + context.tables.pDesignation +
-                                 QStringLiteral(" ");
+// The part of the employee entry ("name-number - symbol") from the first " - " on, less its
+// blank: "- symbol".
+QString basicLabelSuffix(const QString& employeeEntry) {
+    const qsizetype p = employeeEntry.indexOf(QLatin1String(" - ")) + 1;
+    const qsizetype q = employeeEntry.indexOf(QLatin1String(" -")) + 1;
+    return employeeEntry.mid(p, employeeEntry.size() - q);
 }
 
 QPushButton* button(const QString& name, const QString& caption, QWidget* parent) {
@@ -60,16 +60,12 @@ QLabel* label(const QString& name, const QString& caption, QWidget* parent) {
 
 } // namespace
 
-frmGrade::frmGrade(QWidget* parent) : QDialog(parent) {
+frmGrade::frmGrade(jobchange::WorkspacePtr workspace, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), service_(std::move(workspace)) {
     setObjectName(QStringLiteral("frmGrade"));
     setWindowTitle(QStringLiteral("Job Change"));
     createControls();
     listCommands = new RevisionListCommands(*this);
-    mnuPopup = listCommands->mnuPopup;
-    mnuAdd = listCommands->mnuAdd;
-    mnuEdit = listCommands->mnuEdit;
-    mnuDelete = listCommands->mnuDelete;
-    mnuCancel = listCommands->mnuCancel;
     connectEvents();
 }
 
@@ -79,25 +75,31 @@ void frmGrade::createControls() {
     fraall = named<QGroupBox>(QStringLiteral("fraall"), this);
     fraGrade = named<QGroupBox>(QStringLiteral("fraGrade"), fraall);
 
-    lblgrade = label(QStringLiteral("lblgrade"), QStringLiteral("Job No:"), fraGrade);
+    const struct {
+        QLabel*& label;
+        const char* name;
+        const char* caption;
+    } labels[] = {{lblgrade, "lblgrade", "Job No:"},
+                  {lblGradeDate, "lblGradeDate", "Job Date:"},
+                  {lblEmployee, "lblEmployee", "Employee Name:"},
+                  {lblOldgrade, "lblOldgrade", "Old Job:"},
+                  {lblNewgrade, "lblNewgrade", "New Job:"},
+                  {lblOldBasic, "lblOldBasic", "Old Basic:"},
+                  {lblNewBasic, "lblNewBasic", "New Basic:"},
+                  {lblRemarks, "lblRemarks", "Remarks:"}};
+    for (const auto& l : labels)
+        l.label = label(QString::fromLatin1(l.name), QString::fromLatin1(l.caption), fraGrade);
     txtGradeNo = named<QLineEdit>(QStringLiteral("txtGradeNo"), fraGrade);
     // The number is formed by the save; nobody types it.
     txtGradeNo->setReadOnly(true);
-    lblGradeDate = label(QStringLiteral("lblGradeDate"), QStringLiteral("Job Date:"), fraGrade);
     dtpGDate = named<QDateEdit>(QStringLiteral("dtpGDate"), fraGrade);
     dtpGDate->setCalendarPopup(true);
     dtpGDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    lblEmployee = label(QStringLiteral("lblEmployee"), QStringLiteral("Employee Name:"), fraGrade);
     cboEmployee = named<QComboBox>(QStringLiteral("cboEmployee"), fraGrade);
-    lblOldgrade = label(QStringLiteral("lblOldgrade"), QStringLiteral("Old Job:"), fraGrade);
     cboOldGrade = named<QComboBox>(QStringLiteral("cboOldGrade"), fraGrade);
-    lblNewgrade = label(QStringLiteral("lblNewgrade"), QStringLiteral("New Job:"), fraGrade);
     cboNewgrade = named<QComboBox>(QStringLiteral("cboNewgrade"), fraGrade);
-    lblOldBasic = label(QStringLiteral("lblOldBasic"), QStringLiteral("Old Basic:"), fraGrade);
     txtOldBasic = named<QLineEdit>(QStringLiteral("txtOldBasic"), fraGrade);
-    lblNewBasic = label(QStringLiteral("lblNewBasic"), QStringLiteral("New Basic:"), fraGrade);
     txtNewbasic = named<QLineEdit>(QStringLiteral("txtNewbasic"), fraGrade);
-    lblRemarks = label(QStringLiteral("lblRemarks"), QStringLiteral("Remarks:"), fraGrade);
     txtRemarks = named<QLineEdit>(QStringLiteral("txtRemarks"), fraGrade);
     for (QComboBox* combo : {cboEmployee, cboOldGrade, cboNewgrade}) {
         combo->setEditable(false);
@@ -123,8 +125,11 @@ void frmGrade::createControls() {
     header->addWidget(txtRemarks, 4, 1, 1, 3);
 
     SSTab1 = named<QTabWidget>(QStringLiteral("SSTab1"), fraall);
-    lvwAllow = createRevisionList(LineKind::Allowance, SSTab1);
-    lvwDeduct = createRevisionList(LineKind::Deduction, SSTab1);
+    for (LineKind kind : kLineKinds) {
+        const LineTable& table = lineTable(kind);
+        (kind == LineKind::Allowance ? lvwAllow : lvwDeduct) =
+            createRevisionList(table.listName, table.listHeaders, SSTab1);
+    }
     SSTab1->addTab(lvwAllow, QStringLiteral("Allowances"));
     SSTab1->addTab(lvwDeduct, QStringLiteral("Deductions"));
 
@@ -192,38 +197,71 @@ qint32 frmGrade::selectedId(const QComboBox* combo) const {
     return static_cast<qint32>(combo->currentData().toLongLong());
 }
 
-void frmGrade::Form_Load() {
-    CallerContext& context = BasGrade();
+ui::MsgAnswer frmGrade::message(const QString& text, ui::MsgIcon icon,
+                                ui::MsgButtons buttons) const {
+    return ui::message(workspace_->msgboxTitle, text, icon, buttons);
+}
+
+void frmGrade::Form_Load(EntryMode mode) {
+    mode_ = mode;
     commonGen = Brastel::Create<clsCommonGen>(QStringLiteral("Brastel.clsCommonGen"));
     commonDB = Brastel::Create<clsCommonDB>(QStringLiteral("Brastel.clsCommonDB"));
-    adocon(); // a context without a connection gets an unopened one
-    commonDB->adocon = context.adocon;
+    commonDB->adocon = workspace_->connection;
 
-    if (context.strEntryMode == QLatin1String("N")) {
-        dtpGDate->setDate(context.ProcessDate);
-        // Active employees without an uncancelled job change dated after the process date.
-        commonDB->strTablename =
-            context.tables.pemployee + QStringLiteral(" e left outer join ") +
-            context.tables.pEmployeegradeChange +
-            QStringLiteral(" egc on e.ecompanyid = egc.egccompanyid And  e.eempid = "
-                           "egc.egcempid And egc.egccancelled = 0 and egc.egcdate  > ") +
-            adocon().dialect().dateLiteral(context.ProcessDate, QStringLiteral("yyyy/MM/dd")) +
-            QStringLiteral(" Where e.eactive = 1  And egc.egcempid Is Null And e.ecompanyid = ") +
-            company();
-        commonDB->populateComboorList(cboEmployee, QStringLiteral("eempid"),
-                                      QStringLiteral("ename"));
-    } else if (context.strEntryMode == QLatin1String("E")) {
-        useJobLookupTables();
-        ComboPopulate(cboOldGrade, QStringLiteral("dDesigID"), QStringLiteral("gDescription"),
-                      QStringLiteral("dDescription"), QStringLiteral("G"),
-                      kJobCriterion + QStringLiteral("dcompanyid = ") + company());
-        context.strLookupTables = context.tables.pemployee;
-        ComboPopulate(cboEmployee, QStringLiteral("eEmpId"), QStringLiteral("eName"),
-                      QStringLiteral("eempno"), QStringLiteral("E"),
-                      QStringLiteral("eActive = 1 and eCompanyid =") + company());
+    if (mode == EntryMode::New) {
+        dtpGDate->setDate(workspace_->processDate);
+        fillCombo(cboEmployee, service_.eligibleEmployees());
+    } else {
+        ComboPopulate(workspace_->db(), cboOldGrade, service_.jobLookup(jobchange::JobList::Old));
+        ComboPopulate(workspace_->db(), cboEmployee, service_.employeeLookup());
     }
     SSTab1->setCurrentIndex(0);
     SetControlTags(this);
+}
+
+bool frmGrade::loadForEdit(qint32 id) {
+    const std::optional<jobchange::StoredJobChange> stored = service_.jobChange(id);
+    if (!stored)
+        return false;
+    jobChangeId_ = id;
+    Form_Load(EntryMode::Edit);
+    txtGradeNo->setText(stored->number);
+    if (stored->date.isValid())
+        dtpGDate->setDate(stored->date);
+    commonGen->SelectComboItemByValue(cboEmployee, stored->employeeId);
+    const QString suffix = basicLabelSuffix(cboEmployee->currentText());
+    lblOldBasic->setText(QStringLiteral("Old Basic:") + suffix);
+    lblNewBasic->setText(QStringLiteral("New Basic:") + suffix);
+    commonGen->SelectComboItemByValue(cboOldGrade, stored->oldDesignationId);
+    ComboPopulate(workspace_->db(), cboNewgrade, service_.jobLookup(jobchange::JobList::New));
+    commonGen->SelectComboItemByValue(cboNewgrade, stored->newDesignationId);
+
+    txtOldBasic->setText(stored->oldBasic);
+    txtNewbasic->setText(stored->newBasic);
+    txtRemarks->setText(stored->remarks);
+    cboEmployee->setEnabled(false);
+    if (stored->cancelled)
+        cmdOK->setEnabled(false);
+    // Only the job change that set the employee's present job may still be changed.
+    if (stored->newDesignationId != service_.employeeDesignation(stored->employeeId) ||
+        stored->newGradeId != service_.employeeGrade(stored->employeeId))
+        cmdOK->setEnabled(false);
+
+    for (LineKind kind : kLineKinds)
+        StoredLinesPopulate(kind, stored->linesOf(kind));
+    SetControlTags(this);
+    return true;
+}
+
+void frmGrade::StoredLinesPopulate(LineKind kind, const std::vector<jobchange::StoredLine>& lines) {
+    QTreeWidget* target = list(kind);
+    target->clear();
+    for (const jobchange::StoredLine& line : lines) {
+        const bool removed = line.letter == QLatin1String("R");
+        addRevisionRow(target, line.description, listAmount(line.revisedAmount), line.typeId,
+                       removed ? QStringLiteral("O") : line.letter, listAmount(line.oldAmount),
+                       line.currency, !removed);
+    }
 }
 
 void frmGrade::cboOldGrade_Click() {
@@ -232,48 +270,30 @@ void frmGrade::cboOldGrade_Click() {
 }
 
 void frmGrade::cboEmployee_Click() {
-    if (BasGrade().strEntryMode != QLatin1String("N") || cboEmployee->currentIndex() < 0)
+    if (mode_ != EntryMode::New || cboEmployee->currentIndex() < 0)
         return;
     try {
         EmployeeSelect();
     } catch (const data::DbError& error) {
-        MsgBox(error.description());
+        message(error.description());
     }
 }
 
 void frmGrade::EmployeeSelect() {
-    CallerContext& context = BasGrade();
-    useJobLookupTables();
-    ComboPopulate(cboOldGrade, QStringLiteral("dDesigID"), QStringLiteral("gDescription"),
-                  QStringLiteral("dDescription"), QStringLiteral("G"),
-                  kJobCriterion + QStringLiteral("dcompanyid = ") + company());
-    const QString empId = QString::number(selectedId(cboEmployee));
-    {
-        data::Recordset rs =
-            adocon().open(QStringLiteral("select eDesigID,eBasic from ") +
-                          context.tables.pemployee + QStringLiteral(" where eCompanyID = ") +
-                          company() + QStringLiteral(" and eEmpID = ") + empId);
-        if (!rs.eof()) {
-            commonGen->SelectComboItemByValue(cboOldGrade, rs.field(0));
-            txtOldBasic->setText(rs.text(1));
-        }
+    ComboPopulate(workspace_->db(), cboOldGrade, service_.jobLookup(jobchange::JobList::Old));
+    const qint32 empId = selectedId(cboEmployee);
+    if (const auto master = service_.employee(empId)) {
+        commonGen->SelectComboItemByValue(cboOldGrade, master->designationId);
+        txtOldBasic->setText(master->basic);
     }
     // The old job follows the employee now chosen: an employee whose designation is not
     // offered leaves it open for the clerk to choose, even after an earlier pick locked it.
     if (cboOldGrade->currentIndex() < 0)
         cboOldGrade->setEnabled(true);
 
-    useJobLookupTables();
-    ComboPopulate(cboNewgrade, QStringLiteral("dDesigID"), QStringLiteral("gDescription"),
-                  QStringLiteral("dDescription"), QStringLiteral("G"),
-                  kJobCriterion + QStringLiteral(" dcompanyid = ") + company());
+    ComboPopulate(workspace_->db(), cboNewgrade, service_.jobLookup(jobchange::JobList::New));
 
-    commonDB->strTablename = QStringLiteral(" ") + context.tables.pemployee + QStringLiteral(" ,") +
-                             context.tables.pcurrencymaster;
-    const QString symbol = data::textOf(commonDB->fnReturnField(
-        QStringLiteral("Symbol"), QStringLiteral("CompanyID=ecompanyid  and "
-                                                 "ecurrencyid=CurrencyID and companyid= ") +
-                                      company() + QStringLiteral(" and  eEmpID= ") + empId));
+    const QString symbol = service_.currencySymbol(empId);
     lblOldBasic->setText(QStringLiteral("Old Basic:(") + symbol + QStringLiteral(")"));
     lblNewBasic->setText(QStringLiteral("New Basic:(") + symbol + QStringLiteral(")"));
 
@@ -284,13 +304,11 @@ void frmGrade::EmployeeSelect() {
 void frmGrade::EmpLinesPopulate(LineKind kind) {
     QTreeWidget* target = list(kind);
     target->clear();
-    data::Recordset rs =
-        adocon().open(LineStatements(kind).standingLinesSql(selectedId(cboEmployee)));
-    while (!rs.eof()) {
-        const QString amount = listAmount(rs.field(2).toDouble());
-        addRevisionRow(target, rs.text(1), amount, rs.text(0), QStringLiteral("O"), amount, {},
-                       true);
-        rs.moveNext();
+    for (const jobchange::StandingLine& line :
+         service_.standingLines(kind, selectedId(cboEmployee))) {
+        const QString amount = listAmount(line.amount);
+        addRevisionRow(target, line.description, amount, line.typeId, QStringLiteral("O"), amount,
+                       {}, true);
     }
 }
 
@@ -314,17 +332,16 @@ void frmGrade::reject() {
 
 // A save that got through has closed the window already, accepted.
 void frmGrade::closeUnsaved() {
-    if (cmdOK->property(kTagProperty).toString() != QLatin1String(kSuccessTag))
+    if (!saved_)
         QDialog::done(QDialog::Rejected);
 }
 
 bool frmGrade::QueryUnload() {
-    if (cmdOK->property(kTagProperty).toString() == QLatin1String(kSuccessTag) ||
-        !cmdOK->isEnabled() || !fnFormChanged(this))
+    if (saved_ || !cmdOK->isEnabled() || !fnFormChanged(this))
         return true;
-    if (MsgBox(QStringLiteral("Save Changes?"), ui::MsgIcon::Information, ui::MsgButtons::YesNo) !=
+    if (message(QStringLiteral("Save Changes?"), ui::MsgIcon::Information, ui::MsgButtons::YesNo) !=
         ui::MsgAnswer::Yes)
         return true;
     cmdOK_Click();
-    return cmdOK->property(kTagProperty).toString() == QLatin1String(kSuccessTag);
+    return saved_.has_value();
 }

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include "jobchange/jobchangeservice.h"
+#include "ui/messages.h"
 
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <optional>
 
-class QAction;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
@@ -21,17 +21,26 @@ class clsCommonDB;
 class clsCommonGen;
 
 // The entry window of one job change. The register creates it afresh for every New and Edit,
-// loads it, fills it (Edit) and shows it modally; it unloads itself when it closes.
-// The revision lists' commands live in RevisionListCommands; validation and the save in
-// frmgrade_save.cpp.
+// loads it (loadNew, or loadForEdit with the job change's id) and shows it modally; it unloads
+// itself when it closes. The revision lists' commands live in RevisionListCommands; validation
+// and the save in frmgrade_save.cpp.
 class frmGrade : public QDialog {
     Q_OBJECT
 public:
-    explicit frmGrade(QWidget* parent = nullptr);
+    enum class EntryMode { New, Edit };
+
+    explicit frmGrade(jobchange::WorkspacePtr workspace, QWidget* parent = nullptr);
     ~frmGrade() override;
 
-    // The load in the caller context's entry mode. A failing statement is raised.
-    void Form_Load();
+    // The load for a new job change. A failing statement is raised.
+    void loadNew() { Form_Load(EntryMode::New); }
+    // The load of a stored job change, filled from it; false when it is not found. A failing
+    // statement is raised.
+    bool loadForEdit(qint32 id);
+    EntryMode mode() const { return mode_; }
+    const jobchange::WorkspacePtr& workspace() const { return workspace_; }
+    // What the save that closed the window wrote; empty while nothing was saved.
+    const std::optional<jobchange::WriteResult>& saved() const { return saved_; }
 
     void cboEmployee_Click();
     void cboOldGrade_Click();
@@ -51,10 +60,6 @@ public:
     QString strAllowanceFlag;
     QString strDeductionFlag;
 
-    QString strGradeNo;
-    qint32 lngGradeID = 0;
-    qint16 intNewGrade = 0;
-    qint16 intGradeID = 0;
     // How often the last save lost a race with another clerk and was tried again.
     int intSaveRetries = 0;
 
@@ -82,12 +87,8 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+    // The revision lists' context menu and commands.
     RevisionListCommands* listCommands = nullptr;
-    QMenu* mnuPopup = nullptr;
-    QAction* mnuAdd = nullptr;
-    QAction* mnuEdit = nullptr;
-    QAction* mnuDelete = nullptr;
-    QAction* mnuCancel = nullptr;
 
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;
@@ -97,6 +98,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Form_Load(EntryMode mode);
+    ui::MsgAnswer message(const QString& text, ui::MsgIcon icon = ui::MsgIcon::Information,
+                          ui::MsgButtons buttons = ui::MsgButtons::Ok) const;
     void createControls();
     void connectEvents();
     void closeUnsaved();
@@ -104,21 +108,16 @@ private:
     void EmpAllowancePopulate() { EmpLinesPopulate(LineKind::Allowance); }
     void EmpDeductionPopulate() { EmpLinesPopulate(LineKind::Deduction); }
     void EmpLinesPopulate(LineKind kind);
+    // Fills a revision list with the stored lines of a job change; a removed ("R") line comes
+    // back as an unchecked carried-over ("O") row.
+    void StoredLinesPopulate(LineKind kind, const std::vector<jobchange::StoredLine>& lines);
     qint32 selectedId(const QComboBox* combo) const;
+    // The window's entries as the service takes them (frmgrade_save.cpp).
+    jobchange::JobChangeDraft draft() const;
 
-    // Saving (frmgrade_save.cpp).
-    void Save();
-    qint16 DesignationGrade(qint32 desigId);
-    void SaveHeader();
-    void NextGradeNo();
-    void UpdateEmployee();
-    void SaveGcAllowances() { SaveGcLines(LineKind::Allowance); }
-    void SaveGcDeductions() { SaveGcLines(LineKind::Deduction); }
-    void SaveGcLines(LineKind kind);
-    void UpdateEmpAllowances() { UpdateEmpLines(LineKind::Allowance); }
-    void UpdateEmpDeductions() { UpdateEmpLines(LineKind::Deduction); }
-    void UpdateEmpLines(LineKind kind);
+    jobchange::WorkspacePtr workspace_;
+    jobchange::JobChangeService service_;
+    EntryMode mode_ = EntryMode::New;
+    qint32 jobChangeId_ = 0;
+    std::optional<jobchange::WriteResult> saved_;
 };
-
-// The save button's tag once a save has written everything.
-inline constexpr const char* kSuccessTag = "Success";

@@ -1,10 +1,9 @@
 #include "entry/revisionlistcommands.h"
 
-#include "component/basgrade.h"
 #include "entry/frmgrade.h"
 #include "lineeditor/frmlinepopup.h"
-#include "lineeditor/revisionlist.h"
 #include "shared/keyevents.h"
+#include "shared/revisionlist.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
 #include "ui/modal.h"
@@ -32,9 +31,6 @@ RevisionListCommands::RevisionListCommands(frmGrade& form) : QObject(&form), for
     mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
     mnuDelete = mnuPopup->addAction(QStringLiteral("&Delete"));
     mnuDelete->setObjectName(QStringLiteral("mnuDelete"));
-    mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnusep2"));
-    mnuCancel = mnuPopup->addAction(QStringLiteral("Cancel Menu"));
-    mnuCancel->setObjectName(QStringLiteral("mnuCancel"));
 
     connect(mnuAdd, &QAction::triggered, this, [this] { mnuAdd_Click(); });
     connect(mnuEdit, &QAction::triggered, this, [this] { mnuEdit_Click(); });
@@ -56,7 +52,7 @@ bool RevisionListCommands::eventFilter(QObject* watched, QEvent* event) {
     if (!press && !doubleClick)
         return QObject::eventFilter(watched, event);
     std::optional<LineKind> kind;
-    for (LineKind candidate : {LineKind::Allowance, LineKind::Deduction})
+    for (LineKind candidate : kLineKinds)
         if (watched == form_.list(candidate)->viewport())
             kind = candidate;
     if (!kind)
@@ -80,22 +76,11 @@ bool RevisionListCommands::guardPasses() const {
     return form_.cmdOK->isEnabled() && form_.cboEmployee->currentIndex() >= 0;
 }
 
-void RevisionListCommands::setFlag(LineKind kind) {
-    strListFlag = QString::fromLatin1(lineKindInfo(kind).listSelector);
-}
-
-std::optional<LineKind> RevisionListCommands::flaggedKind() const {
-    for (LineKind kind : {LineKind::Allowance, LineKind::Deduction})
-        if (strListFlag == QLatin1String(lineKindInfo(kind).listSelector))
-            return kind;
-    return std::nullopt;
-}
-
 void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
                                           const QPoint& position) {
     if (!guardPasses())
         return;
-    setFlag(kind);
+    listKind = kind;
     QTreeWidget* list = form_.list(kind);
     const QTreeWidgetItem* row = selectedRow(list);
     if (!row) {
@@ -113,7 +98,7 @@ void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
 void RevisionListCommands::List_DblClick(LineKind kind) {
     if (!guardPasses())
         return;
-    setFlag(kind);
+    listKind = kind;
     if (form_.list(kind)->topLevelItemCount() > 0)
         mnuEdit_Click();
     else
@@ -128,41 +113,44 @@ void RevisionListCommands::List_KeyPress(LineKind kind, int keyAscii) {
 void RevisionListCommands::List_KeyDown(LineKind kind, int keyCode) {
     if (!form_.cmdOK->isEnabled())
         return;
-    setFlag(kind);
+    listKind = kind;
     if (form_.list(kind)->topLevelItemCount() > 0 && keyCode == vbKeyDelete)
         mnuDelete_Click();
 }
 
 void RevisionListCommands::mnuAdd_Click() {
-    const std::optional<LineKind> kind = flaggedKind();
-    if (!kind)
-        return;
-    QTreeWidget* list = form_.list(*kind);
-    form_.lineFlag(*kind) = QStringLiteral("N");
-    FrmLinePopup editor(*kind, list, form_.lineFlag(*kind), &form_);
-    editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
-    ui::showModal(editor);
+    if (listKind)
+        openEditor(*listKind, QStringLiteral("N"), nullptr);
 }
 
 void RevisionListCommands::mnuEdit_Click() {
-    const std::optional<LineKind> kind = flaggedKind();
-    if (!kind)
+    if (!listKind)
         return;
-    QTreeWidget* list = form_.list(*kind);
+    QTreeWidget* list = form_.list(*listKind);
     QTreeWidgetItem* row = selectedRow(list);
     if (!row)
         return;
     list->setCurrentItem(row);
-    form_.lineFlag(*kind) = QStringLiteral("E");
-    FrmLinePopup editor(*kind, list, form_.lineFlag(*kind), &form_);
-    editor.txtAmount->setText(row->text(revcol::RevisedAmount));
-    form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
-                                            row->text(revcol::TypeId).trimmed().toLongLong());
+    openEditor(*listKind, QStringLiteral("E"), row);
+}
+
+void RevisionListCommands::openEditor(LineKind kind, const QString& mode,
+                                      const QTreeWidgetItem* row) {
+    QTreeWidget* list = form_.list(kind);
+    form_.lineFlag(kind) = mode;
+    FrmLinePopup editor(form_.workspace(), kind, list, mode, &form_);
+    if (row) {
+        editor.txtAmount->setText(row->text(revcol::RevisedAmount));
+        form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
+                                                row->text(revcol::TypeId).trimmed().toLongLong());
+    } else {
+        editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
+    }
     ui::showModal(editor);
 }
 
 void RevisionListCommands::mnuDelete_Click() {
-    const std::optional<LineKind> kind = flaggedKind();
+    const std::optional<LineKind> kind = listKind;
     if (!kind)
         return;
     QTreeWidget* list = form_.list(*kind);
@@ -170,9 +158,10 @@ void RevisionListCommands::mnuDelete_Click() {
     // Carried-over lines are dropped by unchecking them, never deleted.
     if (!row || row->text(revcol::Letter) != QLatin1String("N"))
         return;
-    if (MsgBox(QStringLiteral("Are you sure you want to delete ") + QLatin1Char('\r') +
-                   row->text(revcol::Description) + QStringLiteral("?"),
-               ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+    if (ui::message(form_.workspace()->msgboxTitle,
+                    QStringLiteral("Are you sure you want to delete ") + QLatin1Char('\r') +
+                        row->text(revcol::Description) + QStringLiteral("?"),
+                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     const bool onlyRow = list->topLevelItemCount() == 1;
     list->setCurrentItem(row);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include "jobchange/linekind.h"
 
 #include <QObject>
 #include <QPoint>
@@ -38,10 +38,9 @@ public:
     QAction* mnuAdd = nullptr;
     QAction* mnuEdit = nullptr;
     QAction* mnuDelete = nullptr;
-    QAction* mnuCancel = nullptr;
 
-    // "all" or "ded": the list the menu commands act on.
-    QString strListFlag;
+    // The list the menu commands act on: the one last clicked.
+    std::optional<LineKind> listKind;
 
     // Shows the menu at a global position; tests replace it to avoid a real popup.
     std::function<void(QMenu& menu, const QPoint& globalPosition)> showPopup;
@@ -50,10 +49,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::optional<LineKind> flaggedKind() const;
+    // Opens the line editor on the kind's list: to add (no row) or to change the row.
+    void openEditor(LineKind kind, const QString& mode, const QTreeWidgetItem* row);
     // Mouse and double-click act only on an enabled entry with an employee chosen.
     bool guardPasses() const;
-    void setFlag(LineKind kind);
 
     frmGrade& form_;
 };

@@ -1,12 +1,12 @@
 #include "lineeditor/frmlinepopup.h"
 
-#include "component/basgrade.h"
-#include "lineeditor/revisionlist.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
+#include "shared/revisionlist.h"
 #include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
+#include "ui/messages.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -47,8 +47,10 @@ QPushButton* makeNavigationButton(QWidget* parent, const char* name, QStyle::Sta
 
 } // namespace
 
-FrmLinePopup::FrmLinePopup(LineKind kind, QTreeWidget* list, QString mode, QWidget* parent)
-    : QDialog(parent), info(lineKindInfo(kind)), list(list), mode(std::move(mode)) {
+FrmLinePopup::FrmLinePopup(jobchange::WorkspacePtr workspace, LineKind kind, QTreeWidget* list,
+                           QString mode, QWidget* parent)
+    : QDialog(parent), service(std::move(workspace)), info(lineTable(kind)), list(list),
+      mode(std::move(mode)) {
     createControls();
     Form_Load();
 }
@@ -60,9 +62,9 @@ void FrmLinePopup::createControls() {
     setWindowTitle(info.editorCaption);
 
     // Created in tab order: type, amount, OK, Close, then the navigation buttons.
-    Frame1 = new QGroupBox(this);
+    auto* Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(info.typeLabel, Frame1);
+    auto* Label1 = new QLabel(info.typeLabel, Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     cboType = new QComboBox(Frame1);
     cboType->setObjectName(QString::fromLatin1(info.comboName));
@@ -125,11 +127,11 @@ void FrmLinePopup::createControls() {
 void FrmLinePopup::Form_Load() {
     commonGen = Brastel::Create<clsCommonGen>(QStringLiteral("Brastel.clsCommonGen"));
     commonDB = Brastel::Create<clsCommonDB>(QStringLiteral("Brastel.clsCommonDB"));
-    const CallerContext& context = BasGrade();
-    commonDB->adocon = context.adocon;
-    commonDB->strTablename = context.tables.*info.typeTableName;
-    commonDB->populateComboorList(cboType, info.valueColumn, info.textColumn,
-                                  info.activeFilter + QString::number(context.intCompanyID));
+    fillCombo(cboType, service.lineTypes(info.kind));
+}
+
+void FrmLinePopup::message(const QString& text) const {
+    ui::message(service.workspace().msgboxTitle, text);
 }
 
 void FrmLinePopup::showEvent(QShowEvent* event) {
@@ -175,41 +177,33 @@ void FrmLinePopup::cboType_Click() {
         cboType_Change();
         return;
     }
-    const CallerContext& context = BasGrade();
-    const QString sql =
-        info.currencySelect + context.tables.pcurrencymaster + QStringLiteral(" a,") +
-        context.tables.*info.typeTableName + QStringLiteral(" b where a.companyid=b.") +
-        info.companyColumn + QStringLiteral(" and a.currencyID=b.") + info.currencyColumn +
-        QStringLiteral(" and ") + QStringLiteral(" b.") + info.companyColumn + QStringLiteral("=") +
-        QString::number(context.intCompanyID) + QStringLiteral(" and b.") + info.valueColumn +
-        QStringLiteral("=") + QString::number(cboType->currentData().toLongLong());
     // A type without a currency row is shown as having no currency.
     lblAmount->setText(kNoCurrencyCaption);
     strCurrency.clear();
     try {
-        data::Recordset rs = adocon().open(sql);
-        if (rs.eof())
+        const auto currency = service.typeCurrency(info.kind, cboType->currentData().toLongLong());
+        if (!currency)
             return;
-        lblAmount->setText(QStringLiteral("Amount(") + rs.text(QStringLiteral("symbol")).trimmed() +
-                           QStringLiteral("):"));
-        strCurrency = rs.text(QStringLiteral("currencyname")).trimmed();
+        lblAmount->setText(QStringLiteral("Amount(") + currency->symbol + QStringLiteral("):"));
+        strCurrency = currency->name;
     } catch (const data::DbError& error) {
         // Raised from a user's selection, so it must not leave the event loop.
-        MsgBox(error.description());
+        message(error.description());
     }
 }
 
 void FrmLinePopup::cmdOK_Click() {
     if (cboType->currentIndex() < 0) {
-        MsgBox(info.selectTypeMessage);
+        message(info.selectTypeMessage);
         cboType->setFocus();
         return;
     }
-    if (!fnCheckMandatory(txtAmount, QStringLiteral("Enter amount"), BasGrade().MsgboxTitle))
+    if (!fnCheckMandatory(txtAmount, QStringLiteral("Enter amount"),
+                          service.workspace().msgboxTitle))
         return;
     const qint32 typeId = cboType->currentData().toInt();
     if (!fnNotInList(typeId)) {
-        MsgBox(info.existsMessage);
+        message(info.existsMessage);
         cboType->setFocus();
         return;
     }
@@ -286,26 +280,24 @@ void FrmLinePopup::cmdFirst_Click() {
 }
 
 void FrmLinePopup::cmdPrevious_Click() {
-    if (list->topLevelItemCount() == 0)
-        return;
-    const int row = qMax(selectedRow() - 1, 0);
-    showRow(row);
-    if (row == 0)
-        setNavigation(false, false, true, true);
+    const int row = selectedRow() - 1;
+    if (row <= 0)
+        cmdFirst_Click();
     else
-        setNavigation(true, true, true, true);
+        showInnerRow(row);
 }
 
 void FrmLinePopup::cmdNext_Click() {
-    const int last = list->topLevelItemCount() - 1;
-    if (last < 0)
-        return;
-    const int row = qMin(selectedRow() + 1, last);
-    showRow(row);
-    if (row == last)
-        setNavigation(true, true, false, false);
+    const int row = selectedRow() + 1;
+    if (row >= list->topLevelItemCount() - 1)
+        cmdLast_Click();
     else
-        setNavigation(true, true, true, true);
+        showInnerRow(row);
+}
+
+void FrmLinePopup::showInnerRow(int row) {
+    showRow(row);
+    setNavigation(true, true, true, true);
 }
 
 void FrmLinePopup::cmdLast_Click() {

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include "jobchange/jobchangeservice.h"
 
 #include <QDialog>
 #include <QString>
 #include <memory>
 
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,7 +22,8 @@ class FrmLinePopup : public QDialog {
 public:
     // Loads the window: the type combo filled with the company's active types. mode is the
     // entry window's strAllowanceFlag / strDeductionFlag: "N" add, "E" edit.
-    FrmLinePopup(LineKind kind, QTreeWidget* list, QString mode, QWidget* parent = nullptr);
+    FrmLinePopup(jobchange::WorkspacePtr workspace, LineKind kind, QTreeWidget* list, QString mode,
+                 QWidget* parent = nullptr);
     ~FrmLinePopup() override;
 
     QComboBox* typeCombo() const { return cboType; } // cboAllow / cboDeduct
@@ -42,6 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void message(const QString& text) const;
     void createControls();
     void Form_Load();
     void Form_Activate();
@@ -57,17 +58,18 @@ private:
     // Typed text that no longer names the selected entry leaves no entry selected.
     void dropStaleSelection(const QString& text);
     void showRow(int row);
+    // A row with rows before and after it: every step stays possible.
+    void showInnerRow(int row);
     void setNavigation(bool first, bool previous, bool next, bool last);
     int selectedRow() const;
 
-    const LineKindInfo& info;
+    const jobchange::JobChangeService service;
+    const LineTable& info;
     QTreeWidget* list;
     const QString mode;
     QString strCurrency;
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;
 
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
     QComboBox* cboType = nullptr;
 };

@@ -3,9 +3,6 @@
 #include "component/basgrade.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
-#include "sharedlib/brastel.h"
-#include "sharedlib/clscommondb.h"
-#include "sharedlib/clscommongen.h"
 #include "ui/flexgrid.h"
 #include "ui/waitcursor.h"
 
@@ -19,23 +16,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#if __has_include("report/reportcontrol.h")
 #include "report/reportcontrol.h"
-#else
-namespace report {
-class ReportControl {};
-} // namespace report
-#endif
 
 namespace {
 
 constexpr qint32 kRegisterInterfaceId = 91004;
-const QString kCancelled = QStringLiteral("Yes");
-// Colour value 255: red.
-const QColor kCancelledColor(255, 0, 0);
-constexpr int kColumnId = 0;
-constexpr int kColumnNumber = 1;
-constexpr int kColumnCancelled = 6;
 // Twips per character of a column's longest text.
 constexpr qint64 kTwipsPerChar = 130;
 // Room kept free for the vertical scroll bar, in twips.
@@ -51,47 +36,15 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 } // namespace
 
-QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNames& tables,
-                      qint16 companyId) {
-    return QStringLiteral("select egcid, egcno, egcdate, ename,") + QLatin1Char(' ') +
-           dialect.concatSpace(QStringLiteral("og.gDescription"),
-                               QStringLiteral("od.dDescription")) +
-           QStringLiteral(", ") +
-           dialect.concatSpace(QStringLiteral("ng.gDescription"),
-                               QStringLiteral("nd.dDescription")) +
-           QStringLiteral(",") +
-           QStringLiteral(" case egccancelled when 1 then 'Yes' when 0 then 'No' end") +
-           QStringLiteral(" from ") + tables.pEmployeegradeChange + QStringLiteral(", ") +
-           tables.pemployee + QStringLiteral(", ") + tables.pGrades + QStringLiteral(" og, ") +
-           tables.pGrades + QStringLiteral(" ng, ") + tables.pDesignation +
-           QStringLiteral(" od, ") + tables.pDesignation + QStringLiteral(" nd ") +
-           QStringLiteral(" where egcCompanyID = eCompanyID and egcEmpID = eEmpID and ") +
-           QStringLiteral(" egcCompanyid = od.dCompanyID and egcOldDesigID = od.dDesigID and "
-                          "egcCompanyid = nd.dCompanyID and egcNewDesigID = nd.dDesigID and ") +
-           QStringLiteral(" od.dGradeID = og.gid and od.dcompanyid = og.gcompanyid and "
-                          "nd.dGradeID = ng.gid and nd.dcompanyid = ng.gcompanyid and "
-                          "egcCompanyid = ") +
-           QString::number(companyId);
-}
-
-QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff) {
-    return QStringLiteral(" and egcdate >=") +
-           dialect.dateLiteral(cutoff, QStringLiteral("yyyyMMdd"));
-}
-
 FrmMaster::FrmMaster(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmMaster"));
     setWindowTitle(QStringLiteral("Job Change"));
     buildControls();
     connectGridEvents();
     setupSearchAndSort();
-    BasGrade().registerGrid = flexMaster;
 }
 
-FrmMaster::~FrmMaster() {
-    if (BasGrade().registerGrid == flexMaster)
-        BasGrade().registerGrid = nullptr;
-}
+FrmMaster::~FrmMaster() = default;
 
 void FrmMaster::buildControls() {
     flexMaster = new ui::FlexGrid(this);
@@ -190,69 +143,62 @@ void FrmMaster::Reported(void (FrmMaster::*handler)()) {
     try {
         (this->*handler)();
     } catch (const data::DbError& error) {
-        MsgBox(error.description());
+        message(error.description());
         Form_Activate();
     }
 }
 
+ui::MsgAnswer FrmMaster::message(const QString& text, ui::MsgIcon icon,
+                                 ui::MsgButtons buttons) const {
+    return ui::message(workspace_ ? workspace_->msgboxTitle : BasGrade().MsgboxTitle, text, icon,
+                       buttons);
+}
+
+qint32 FrmMaster::selectedJobChangeId() const {
+    return flexMaster->textMatrix(flexMaster->row(), kColumnId).trimmed().toInt();
+}
+
+QString FrmMaster::registerSql() const {
+    return service_ ? service_->registerSql(previousDays_) : QString();
+}
+
 void FrmMaster::Form_Load() {
     strRights.clear();
-    commonGen = Brastel::Create<clsCommonGen>(QStringLiteral("Brastel.clsCommonGen"));
-    commonDB = Brastel::Create<clsCommonDB>(QStringLiteral("Brastel.clsCommonDB"));
-    ResolveTableNames();
-
     CallerContext& context = BasGrade();
     context.Intinterfaceid = kRegisterInterfaceId;
-    data::Connection& connection = adocon();
-    commonDB->adocon = context.adocon;
-    commonDB->strTablename = context.tables.pSettings;
-    const auto previousDays = static_cast<qint16>(
-        commonDB
-            ->fnReturnField(QStringLiteral("NoOfPreviousDays"),
-                            QStringLiteral("companyID=") + QString::number(context.intCompanyID))
-            .toInt());
-    context.strTableMain = context.tables.pEmployeegradeChange;
-    context.strSql = RegisterQuery(connection.dialect(), context.tables, context.intCompanyID);
+    workspace_ =
+        jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
+                                   kRegisterInterfaceId, context.ProcessDate, context.MsgboxTitle);
+    service_.emplace(workspace_);
+    // The caller context keeps what the load found, for the host.
+    context.adocon = workspace_->connection;
+    context.tables = workspace_->tables;
+    context.strTableMain = workspace_->tables.pEmployeegradeChange;
+    previousDays_ = service_->previousDays();
+    context.strSql = registerSql();
 
     // The window's layout decides the grid's width, which the column widths fill.
     if (layout())
         layout()->activate();
     {
         const ui::WaitCursor wait;
-        if (previousDays > 0)
-            context.strSql += RegisterDateFilter(connection.dialect(),
-                                                 context.ProcessDate.addDays(-previousDays));
-        GridPopulate(context.strSql, context.strTableMain);
+        GridPopulate();
         flexMaster->setColAlignment(1, 2);
         flexMaster->setColAlignment(2, 2);
     }
     UserRights();
     SelectionRule();
-    if (flexMaster->textMatrix(1, kColumnNumber).isEmpty()) {
-        CmdEdit->setEnabled(false);
-        CmdDelete->setEnabled(false);
-    }
 }
 
 void FrmMaster::Form_Activate() {
-    const int row = flexMaster->row();
-    if (flexMaster->textMatrix(row, kColumnId).isEmpty()) {
-        CmdEdit->setEnabled(false);
-        CmdDelete->setEnabled(false);
-    } else {
-        CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
-        CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
-    }
     SelectionRule();
 }
 
-void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
-                             const QString& strTableRelation) {
-    Q_UNUSED(strTableRelation);
+void FrmMaster::GridPopulate() {
     flexMaster->clearGrid(1, 2);
     flexMaster->setColWidthTwips(kColumnId, 960);
 
-    data::Recordset rs = adocon().open(strSql);
+    data::Recordset rs = service_->registerRows(previousDays_);
     const int columns = rs.fieldCount();
     std::vector<qint64> widths(static_cast<size_t>(columns) + 1, 0);
     std::vector<std::vector<QString>> rows;
@@ -269,27 +215,52 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
     }
     flexMaster->model().setRows(columns, std::move(rows));
     flexMaster->setColWidthTwips(kColumnId, 960);
-    GridHeaderPopulate(strTableMain, widths);
+    GridHeaderPopulate(widths);
     flexMaster->setColWidthTwips(kColumnId, 0);
 }
 
-void FrmMaster::GridHeaderPopulate(const QString& strTableMain, std::vector<qint64>& widths) {
-    const CallerContext& context = BasGrade();
+void FrmMaster::GridRefreshRow(qint32 id, RowChange change) {
+    try {
+        const std::optional<QVariantList> fields = service_->registerRow(previousDays_, id);
+        if (!fields)
+            return;
+        const int columns = flexMaster->cols();
+        const int last = std::min(columns, static_cast<int>(fields->size())) - 1;
+        const auto cell = [&](int c) { return RegisterCellText(fields->at(c), c); };
+        if (change == RowChange::Changed) {
+            const int row = flexMaster->row();
+            for (int c = 1; c <= last; ++c)
+                flexMaster->setTextMatrix(row, c, cell(c));
+        } else if (flexMaster->textMatrix(1, kColumnId).isEmpty() && flexMaster->rows() == 2) {
+            for (int c = 0; c <= last; ++c)
+                flexMaster->setTextMatrix(1, c, cell(c));
+        } else {
+            std::vector<QString> cells(static_cast<size_t>(columns));
+            cells[0] = QString::number(id);
+            for (int c = 1; c <= last; ++c)
+                cells[static_cast<size_t>(c)] = cell(c);
+            flexMaster->model().appendRow(std::move(cells));
+            const int row = flexMaster->rows() - 1;
+            flexMaster->selectRowAcross(row);
+            flexMaster->setTopRow(row);
+        }
+    } catch (const data::DbError& error) {
+        message(error.description());
+    }
+}
+
+void FrmMaster::GridHeaderPopulate(std::vector<qint64>& widths) {
     const QSignalBlocker blockColNames(cboColNames);
     const QSignalBlocker blockSearch(cboSearch);
     cboColNames->clear();
     cboSearch->clear();
 
-    data::Recordset rs = adocon().open(
-        QStringLiteral("select tc.columnheader,tc.columnname from ") + QStringLiteral(" ") +
-        context.tables.ptables + QStringLiteral("  t,") + context.tables.ptablecolumns +
-        QStringLiteral(" tc where t.tableid = tc.tableid and ") + QStringLiteral("  tablename ='") +
-        strTableMain + QStringLiteral("' order by tc.ColumnID"));
+    const QStringList titles = service_->columnTitles();
     const int columns = flexMaster->cols();
     int titled = 0;
     // A catalogue that lists more titles than the query has columns: the rest name nothing.
-    for (int c = 1; !rs.eof() && c < columns; ++c, rs.moveNext()) {
-        const QString header = rs.text(0);
+    for (int c = 1; c <= titles.size() && c < columns; ++c) {
+        const QString& header = titles[c - 1];
         flexMaster->setTextMatrix(0, c, header);
         cboColNames->addItem(header, c);
         cboSearch->addItem(header, c);
@@ -324,62 +295,35 @@ void FrmMaster::GridHeaderPopulate(const QString& strTableMain, std::vector<qint
 }
 
 void FrmMaster::GridMarkCancelled() {
-    if (flexMaster->textMatrix(flexMaster->row(), kColumnCancelled) == kCancelled) {
-        CmdDelete->setEnabled(false);
-    } else {
-        CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
-        CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
-    }
-    flexMaster->model().setRowColorWhere(kColumnCancelled, kCancelled, kCancelledColor);
+    SelectionRule();
+    flexMaster->model().setRowColorWhere(kColumnCancelled, kCancelledText(), kCancelledColor());
 }
 
 void FrmMaster::SelectionRule() {
     const int row = flexMaster->row();
-    if (flexMaster->textMatrix(row, kColumnId).isEmpty()) {
-        CmdDelete->setEnabled(false);
-        CmdEdit->setEnabled(false);
-    } else if (flexMaster->textMatrix(row, kColumnCancelled) == kCancelled) {
-        CmdDelete->setEnabled(false);
-    } else {
-        CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
-        CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
-    }
+    const bool jobChange = !flexMaster->textMatrix(row, kColumnId).isEmpty();
+    CmdEdit->setEnabled(jobChange && fnUserRights(QStringLiteral("E")));
+    CmdDelete->setEnabled(jobChange &&
+                          flexMaster->textMatrix(row, kColumnCancelled) != kCancelledText() &&
+                          fnUserRights(QStringLiteral("D")));
 }
 
 void FrmMaster::UserRights() {
-    const CallerContext& context = BasGrade();
-    if (context.intUserID == 1) {
-        strRights = QStringLiteral("NEDUP");
-    } else {
-        data::Recordset rs = adocon().open(
-            QStringLiteral("select functionrights from ") + context.tables.puserrights +
-            QStringLiteral(" where userid = ") + QString::number(context.intUserID) +
-            QStringLiteral(" and interfaceid = ") + QString::number(context.Intinterfaceid));
-        if (rs.eof())
-            return;
-        if (rs.isNull(0))
-            throw data::DbError(94, QStringLiteral("FrmMaster"),
-                                QStringLiteral("Invalid use of Null"));
-        strRights = rs.text(0);
-    }
+    const std::optional<QString> rights = service_->userRights();
+    // A user without a rights row keeps the buttons as they are.
+    if (!rights)
+        return;
+    strRights = *rights;
     cmdnew->setEnabled(fnUserRights(QStringLiteral("N")));
     CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
     CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
 }
 
-bool FrmMaster::fnUserRights(QString& letter) {
-    try {
-        letter = letter.trimmed().toUpper();
-        strRights = strRights.trimmed().toUpper();
-        if (strRights == QLatin1String("ADMIN"))
-            return false;
-        return strRights.contains(letter);
-    } catch (const data::DbError& error) {
-        const QString number = QString::number(error.number());
-        MsgBox((error.number() >= 0 ? QStringLiteral(" ") : QString()) + number +
-               error.description());
+bool FrmMaster::fnUserRights(const QString& letter) const {
+    const QString rights = strRights.trimmed().toUpper();
+    if (rights == QLatin1String("ADMIN"))
         return false;
-    }
+    return rights.contains(letter.trimmed().toUpper());
 }
 
 void FrmMaster::CmdClose_Click() {
@@ -391,8 +335,4 @@ bool FrmMaster::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         Form_Activate();
     return handled;
-}
-
-void FrmMaster::ResolveTableNames() {
-    data::ResolveTableNames(adocon(), BasGrade().tables);
 }

@@ -1,9 +1,13 @@
 #pragma once
 
-#include <QDate>
+#include "jobchange/jobchangeservice.h"
+#include "ui/messages.h"
+
+#include <QColor>
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -12,13 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class clsCommonDB;
-class clsCommonGen;
 
-namespace data {
-class Dialect;
-struct ResolvedTableNames;
-} // namespace data
 namespace ui {
 class FlexGrid;
 }
@@ -36,22 +34,22 @@ public:
     explicit FrmMaster(QWidget* parent = nullptr);
     ~FrmMaster() override;
 
-    // The load; an error here ends it and reaches the caller of Show.
+    // The load: the workspace made from the caller context, the grid filled, the rights read. An
+    // error here ends it and reaches the caller of Show.
     void Form_Load();
+    const jobchange::WorkspacePtr& workspace() const { return workspace_; }
+    // The register's statement, as the grid was filled from it.
+    QString registerSql() const;
     // Resets Edit and Delete for the current row. Runs when the window becomes active, and
     // every handler that opens a modal window through ui::showModal calls it once that window
     // has returned (a window driven by a test never activates the register).
     void Form_Activate();
 
-    void GridPopulate(const QString& strSql, const QString& strTableMain,
-                      const QString& strTableRelation = {});
+    void GridPopulate();
     void UserRights();
-    bool fnUserRights(QString& letter);
-    bool fnUserRights(const QString& letter) {
-        QString copy = letter;
-        return fnUserRights(copy);
-    }
-    // Edit and Delete for the current row (the grid's current-cell change).
+    bool fnUserRights(const QString& letter) const;
+    // Edit and Delete for the current row: both off on a row without a job change; Edit by the
+    // user's rights; Delete by the rights unless the job change is cancelled.
     void SelectionRule();
 
     void cmdnew_Click();
@@ -61,9 +59,7 @@ public:
     void CmdClose_Click();
     void cboColNames_Click();
     void GridSearch();
-    void AllowancePopulate(qint32 id);
-    void DeductionPopulate(qint32 id);
-    bool fnDeleteAllowed();
+    bool fnDeleteAllowed(qint32 id);
 
     QString strRights;
 
@@ -82,26 +78,36 @@ public:
     QPushButton* CmdClose = nullptr;
     std::unique_ptr<report::ReportControl> cRptGradeChange;
 
-    std::unique_ptr<clsCommonGen> commonGen;
-    std::unique_ptr<clsCommonDB> commonDB;
-
 protected:
     bool event(QEvent* event) override;
 
 private:
+    // Grid columns: the hidden job change id, its number, and "Yes" when it is cancelled.
+    static constexpr int kColumnId = 0;
+    static constexpr int kColumnNumber = 1;
+    static constexpr int kColumnCancelled = 6;
+    static QString kCancelledText() { return QStringLiteral("Yes"); }
+    // Cancelled rows are red (colour value 255).
+    static QColor kCancelledColor() { return QColor(255, 0, 0); }
+
+    enum class RowChange { Added, Changed };
+    // Brings one job change's register row up to date after a write: a new row, or the current
+    // row rewritten. Shows its own errors.
+    void GridRefreshRow(qint32 id, RowChange change);
+    // The job change of the selected row (0 when none), read where an action starts.
+    qint32 selectedJobChangeId() const;
+    ui::MsgAnswer message(const QString& text, ui::MsgIcon icon = ui::MsgIcon::Information,
+                          ui::MsgButtons buttons = ui::MsgButtons::Ok) const;
     // Runs a button or grid handler, showing a database error instead of letting it escape.
     void Reported(void (FrmMaster::*handler)());
     void buildControls();
     void connectGridEvents();
-    void ResolveTableNames();
     // widths: per query column, the longest text seen, in characters.
-    void GridHeaderPopulate(const QString& strTableMain, std::vector<qint64>& widths);
+    void GridHeaderPopulate(std::vector<qint64>& widths);
     void GridMarkCancelled();
     void setupSearchAndSort();
-};
 
-// The register query of a company (strSql before its date filter), in a server's dialect.
-QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNames& tables,
-                      qint16 companyId);
-// The date filter appended to it: job changes dated on or after the cut-off day.
-QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff);
+    jobchange::WorkspacePtr workspace_;
+    std::optional<jobchange::JobChangeService> service_;
+    qint16 previousDays_ = 0;
+};

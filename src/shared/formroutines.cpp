@@ -1,7 +1,6 @@
 #include "shared/formroutines.h"
 
-#include "component/basgrade.h"
-#include "ui/flexgrid.h"
+#include "ui/messages.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -144,81 +143,34 @@ QString RegisterCellText(const QVariant& value, int column) {
     return data::textOf(value);
 }
 
-void GridRefreshRow(const QString& criterion, qint32 id) {
-    CallerContext& context = BasGrade();
-    ui::FlexGrid* grid = context.registerGrid;
-    if (!grid)
-        return;
-    try {
-        const int columns = grid->cols();
-        QString sql = context.strSql;
-        const qsizetype orderBy = sql.indexOf(QLatin1String("order by"), 0, Qt::CaseInsensitive);
-        if (orderBy >= 0)
-            sql = sql.left(orderBy);
-        sql += sql.contains(QLatin1String("where"), Qt::CaseInsensitive)
-                   ? QStringLiteral(" and ")
-                   : QStringLiteral(" where ");
-        sql += criterion;
-        data::Recordset rs = adocon().open(sql);
-        if (rs.eof())
-            return;
-        const int last = std::min(columns, rs.fieldCount()) - 1;
-        if (context.strEntryMode != QLatin1String("E")) {
-            if (grid->textMatrix(1, 0).isEmpty() && grid->rows() == 2) {
-                for (int c = 0; c <= last; ++c)
-                    grid->setTextMatrix(1, c, RegisterCellText(rs.field(c), c));
-            } else {
-                std::vector<QString> cells(static_cast<size_t>(columns));
-                cells[0] = QString::number(id);
-                for (int c = 1; c <= last; ++c)
-                    cells[static_cast<size_t>(c)] = RegisterCellText(rs.field(c), c);
-                grid->model().appendRow(std::move(cells));
-                const int row = grid->rows() - 1;
-                grid->selectRowAcross(row);
-                grid->setTopRow(row);
-            }
-        } else {
-            const int row = grid->row();
-            for (int c = 1; c <= last; ++c)
-                grid->setTextMatrix(row, c, RegisterCellText(rs.field(c), c));
-        }
-    } catch (const data::DbError& error) {
-        MsgBox(error.description());
-    }
-}
-
-void ComboPopulate(QComboBox* combo, const QString& idColumn, const QString& textColumn1,
-                   const QString& textColumn2, const QString& kind, const QString& criterion) {
-    const CallerContext& context = BasGrade();
+void ComboPopulate(data::Connection& connection, QComboBox* combo, const ComboLookup& lookup) {
     const QSignalBlocker blocker(combo);
     combo->clear();
-    QString sql;
-    if (kind == QLatin1String("G")) {
-        sql = QStringLiteral("select ") + idColumn + QStringLiteral(", ") + textColumn1 +
-              QStringLiteral(", ") + textColumn2 + QStringLiteral(" from ") +
-              context.strLookupTables;
-        if (!criterion.isEmpty())
-            sql += QStringLiteral(" where ") + criterion;
-    } else if (kind == QLatin1String("E")) {
-        sql = QStringLiteral("select ") + idColumn + QStringLiteral(", ") + textColumn1 +
-              QStringLiteral(", ") + textColumn2 + QStringLiteral(",symbol from ") +
-              context.strLookupTables + QStringLiteral(",") + context.tables.pcurrencymaster;
-        if (!criterion.isEmpty())
-            sql += QStringLiteral(" where ") + criterion +
+    const bool jobs = lookup.kind == QLatin1String("G");
+    if (!jobs && lookup.kind != QLatin1String("E"))
+        return;
+    QString sql = QStringLiteral("select ") + lookup.idColumn + QStringLiteral(", ") +
+                  lookup.textColumn1 + QStringLiteral(", ") + lookup.textColumn2;
+    if (jobs) {
+        sql += QStringLiteral(" from ") + lookup.tables;
+        if (!lookup.criterion.isEmpty())
+            sql += QStringLiteral(" where ") + lookup.criterion;
+    } else {
+        sql += QStringLiteral(",symbol from ") + lookup.tables + QStringLiteral(",") +
+               lookup.currencyTable;
+        if (!lookup.criterion.isEmpty())
+            sql += QStringLiteral(" where ") + lookup.criterion +
                    QStringLiteral(" and ecurrencyid=currencyid and CompanyID=") +
-                   QString::number(context.intCompanyID);
+                   QString::number(lookup.companyId);
         else
             sql += QStringLiteral(" where ecurrencyid=currencyid");
-    } else {
-        return;
     }
     try {
-        data::Recordset rs = adocon().open(sql);
+        data::Recordset rs = connection.open(sql);
         while (!rs.eof()) {
-            const QString line = kind == QLatin1String("G")
-                                     ? rs.text(1) + QStringLiteral(" - ") + rs.text(2)
-                                     : rs.text(1) + QStringLiteral("-") + rs.text(2) +
-                                           QStringLiteral(" - ") + rs.text(3);
+            const QString line = jobs ? rs.text(1) + QStringLiteral(" - ") + rs.text(2)
+                                      : rs.text(1) + QStringLiteral("-") + rs.text(2) +
+                                            QStringLiteral(" - ") + rs.text(3);
             combo->addItem(line);
             combo->setItemData(combo->count() - 1, rs.field(0).toLongLong());
             rs.moveNext();
@@ -230,10 +182,18 @@ void ComboPopulate(QComboBox* combo, const QString& idColumn, const QString& tex
     }
 }
 
-bool fnDeleteRows(const QString& table, const QString& criterion) {
+void fillCombo(QComboBox* combo, const std::vector<Choice>& choices) {
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    for (const Choice& choice : choices)
+        combo->addItem(choice.text, choice.id);
+    combo->setCurrentIndex(-1);
+}
+
+bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion) {
     try {
-        adocon().execute(QStringLiteral("delete from ") + table + QStringLiteral(" where ") +
-                         criterion);
+        connection.execute(QStringLiteral("delete from ") + table + QStringLiteral(" where ") +
+                           criterion);
     } catch (const data::DbError& error) {
         passOn(error);
     }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "data/connection.h"
+
 #include <QString>
 #include <QVariant>
+#include <vector>
 
 class QComboBox;
 class QWidget;
@@ -19,17 +22,34 @@ void SetControlTags(QWidget* window);
 // True when a control differs from what SetControlTags recorded (texts compared trimmed).
 bool fnFormChanged(QWidget* window);
 
-// Brings one job change's register row up to date from the register query: a new row in
-// entry mode "N", the current row in mode "E". Shows its own errors.
-void GridRefreshRow(const QString& criterion, qint32 id);
+// What ComboPopulate reads: the id and two text columns of the tables, kind "G" (designation
+// and grade) or "E" (employee with the currency symbol of currencyTable); any other kind reads
+// nothing.
+struct ComboLookup {
+    QString idColumn;
+    QString textColumn1;
+    QString textColumn2;
+    QString kind;
+    QString tables; // what follows "from"
+    QString criterion;
+    QString currencyTable;
+    qint16 companyId = 0;
+};
 
-// Fills a combo from strLookupTables: kind "G" (designation and grade) or "E" (employee with
-// currency symbol); any other kind leaves it empty.
-void ComboPopulate(QComboBox* combo, const QString& idColumn, const QString& textColumn1,
-                   const QString& textColumn2, const QString& kind, const QString& criterion = {});
+// Fills a combo from the lookup, leaving no entry selected.
+void ComboPopulate(data::Connection& connection, QComboBox* combo, const ComboLookup& lookup);
+
+// An entry of a combo: its text and the id kept as its item data.
+struct Choice {
+    qint64 id = 0;
+    QString text;
+};
+
+// Fills a combo with the choices, leaving no entry selected; no click is signalled.
+void fillCombo(QComboBox* combo, const std::vector<Choice>& choices);
 
 // Deletes the rows of a table that the criterion selects.
-bool fnDeleteRows(const QString& table, const QString& criterion);
+bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion);
 
 // The register's text of a field: the date column in the system's short date format, every
 // other value as the database layer writes it. Not trimmed.

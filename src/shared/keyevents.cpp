@@ -7,21 +7,35 @@
 
 namespace {
 
-int keyAsciiOf(const QKeyEvent* event) {
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
-    switch (event->key()) {
+// The key code of a key that types no printable character (Enter 13, Backspace 8, Escape 27,
+// Tab 9, Delete 46); 0 for any other key.
+int specialKeyCode(int key) {
+    switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return ctrl ? 10 : 13;
+        return 13;
     case Qt::Key_Backspace:
         return 8;
     case Qt::Key_Escape:
         return 27;
     case Qt::Key_Tab:
-        return 0;
+        return 9;
+    case Qt::Key_Delete:
+        return 46;
     default:
-        break;
+        return 0;
     }
+}
+
+int keyAsciiOf(const QKeyEvent* event) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const int special = specialKeyCode(event->key());
+    if (special == 13)
+        return ctrl ? 10 : 13;
+    if (special == 8 || special == 27)
+        return special;
+    if (special == 9) // Tab moves on and types nothing
+        return 0;
     if (ctrl && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
         return event->key() - Qt::Key_A + 1;
     const QString text = event->text();
@@ -31,22 +45,9 @@ int keyAsciiOf(const QKeyEvent* event) {
 }
 
 int keyCodeOf(const QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Delete:
-        return 46;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-        return 9;
-    default:
-        break;
-    }
     const int key = event->key();
+    if (const int special = specialKeyCode(key))
+        return special;
     if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
         return key;
     return 0;

@@ -72,7 +72,7 @@ TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
     const std::unique_ptr<FrmMaster> frm = bench::loadRegister(installation);
     data::Connection& db = installation.db();
     expectConsistent(db, 300);
-    EXPECT_EQ(bench::RawDatabase(file).queryAll(BasGrade().strSql), frm->flexMaster->rows() - 1);
+    EXPECT_EQ(bench::RawDatabase(file).queryAll(frm->registerSql()), frm->flexMaster->rows() - 1);
 
     frm->show();
     QString problem;

@@ -4,10 +4,11 @@
 
 #include "component/basgrade.h"
 #include "entry/frmgrade.h"
-#include "lineeditor/revisionlist.h"
 #include "register/frmmaster.h"
+#include "shared/revisionlist.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "support/workspace.h"
 #include "ui/flexgrid.h"
 
 #include <QComboBox>
@@ -69,9 +70,8 @@ private:
 
 // A freshly loaded entry window for a new job change.
 inline std::unique_ptr<frmGrade> openNew() {
-    BasGrade().strEntryMode = QStringLiteral("N");
-    auto form = std::make_unique<frmGrade>();
-    form->Form_Load();
+    auto form = std::make_unique<frmGrade>(contextWorkspace());
+    form->loadNew();
     return form;
 }
 

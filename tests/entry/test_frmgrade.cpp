@@ -27,9 +27,9 @@ protected:
         QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
         return QStringLiteral("%1%2%3")
-            .arg(form->mnuAdd->isEnabled() ? 'A' : '-')
-            .arg(form->mnuEdit->isEnabled() ? 'E' : '-')
-            .arg(form->mnuDelete->isEnabled() ? 'D' : '-');
+            .arg(form->listCommands->mnuAdd->isEnabled() ? 'A' : '-')
+            .arg(form->listCommands->mnuEdit->isEnabled() ? 'E' : '-')
+            .arg(form->listCommands->mnuDelete->isEnabled() ? 'D' : '-');
     }
 
     // Save is refused with the message and the focus moved (or left on the remarks when focus
@@ -90,7 +90,7 @@ TEST_F(EntryWindow, TheMenuFollowsTheRowAndDeleteRemovesOnlyAddedLinesAfterTheQu
     addRevisionRow(form->lvwDeduct, "Income Tax", "10.00", "2", "N", "0.00", "Rupee", true);
     EXPECT_EQ(menuAt(form->lvwDeduct, 0), "AED") << "added row";
     messages.answer(ui::MsgAnswer::Yes);
-    form->mnuDelete->trigger();
+    form->listCommands->mnuDelete->trigger();
     EXPECT_EQ(form->lvwDeduct->topLevelItemCount(), 0) << "the only row";
     EXPECT_EQ(menuAt(form->lvwDeduct), "A--");
 

@@ -1,8 +1,9 @@
 #include "lineeditor/frmlinepopup.h"
-#include "lineeditor/revisionlist.h"
+#include "shared/revisionlist.h"
 #include "sharedlib/clscommongen.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "support/workspace.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -30,7 +31,8 @@ protected:
     void SetUp() override {
         db.loadDemo();
         db.useContext(1, 1, QDate(2026, 11, 30));
-        list.reset(createRevisionList(k().kind, nullptr));
+        list.reset(createRevisionList(lineTable(k().kind).listName, lineTable(k().kind).listHeaders,
+                                      nullptr));
         for (int id = 1; id <= 3; ++id)
             addRevisionRow(list.get(), QStringLiteral("Standing %1").arg(id),
                            QStringLiteral("%1.00").arg(id * 100), QString::number(id), "O",
@@ -40,7 +42,8 @@ protected:
 
     // Opened as the entry window's Add and Edit open it.
     std::unique_ptr<FrmLinePopup> open(const QString& mode) {
-        auto editor = std::make_unique<FrmLinePopup>(k().kind, list.get(), mode);
+        auto editor =
+            std::make_unique<FrmLinePopup>(contextWorkspace(), k().kind, list.get(), mode);
         if (mode == "E") {
             editor->txtAmount->setText(list->currentItem()->text(revcol::RevisedAmount));
             clsCommonGen().SelectComboItemByValue(editor->typeCombo(),

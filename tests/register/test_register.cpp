@@ -1,5 +1,6 @@
 #include "component/basgrade.h"
 #include "component/clsgrade.h"
+#include "entry/frmgrade.h"
 #include "register/frmmaster.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
@@ -181,21 +182,28 @@ TEST_F(Register, GridKeysAndDoubleClickActOnlyThroughEnabledButtons) {
         messages.clear();
         company.withRegister(
             [&](FrmMaster& form) {
+                ScriptedModal modal;
                 form.show();
                 ui::FlexGrid& grid = *form.flexMaster;
-                QStringList modes;
+                QStringList modes; // the entry windows opened, by mode
+                const auto record = [&] {
+                    modal.then([&](QDialog& dialog) {
+                        const auto mode = dynamic_cast<frmGrade&>(dialog).mode();
+                        modes << (mode == frmGrade::EntryMode::New ? "N" : "E");
+                        return int(QDialog::Rejected);
+                    });
+                };
                 for (const auto modifier : {Qt::NoModifier, Qt::ControlModifier}) {
-                    BasGrade().strEntryMode.clear();
+                    record();
                     QTest::keyClick(&grid, Qt::Key_Return, modifier);
-                    modes << BasGrade().strEntryMode;
                 }
-                BasGrade().strEntryMode.clear();
+                record();
                 QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
                                    grid.visualRect(grid.model().index(0, 1)).center());
-                modes << BasGrade().strEntryMode;
+                modal.steps.clear();
                 QTest::keyClick(&grid, Qt::Key_Delete);
                 const bool all = user == 1;
-                EXPECT_EQ(modes, all ? QStringList({"E", "N", "E"}) : QStringList({"", "", ""}));
+                EXPECT_EQ(modes, all ? QStringList({"E", "N", "E"}) : QStringList());
                 EXPECT_EQ(messages.shown.size(), all ? 1u : 0u); // the delete question
                 form.hide();
             },

@@ -5,8 +5,8 @@
 #include "cancel/frmcancel.h"
 #include "component/clsgrade.h"
 #include "entry/frmgrade.h"
-#include "lineeditor/revisionlist.h"
 #include "register/frmmaster.h"
+#include "shared/revisionlist.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
 
@@ -114,8 +114,8 @@ private:
         said_ = outcome(form,
                         editing_ ? QStringLiteral("edited")
                                  : QStringLiteral("committed %1 %2 %3")
-                                       .arg(form.lngGradeID)
-                                       .arg(form.strGradeNo)
+                                       .arg(form.saved() ? form.saved()->id : 0)
+                                       .arg(form.saved() ? form.saved()->number : QString())
                                        .arg(form.intSaveRetries),
                         form.intSaveRetries);
     }

@@ -87,7 +87,7 @@ protected:
             return QDialog::Rejected;
         });
         form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
-        form.mnuAdd->trigger();
+        form.listCommands->mnuAdd->trigger();
     }
 
     QTemporaryDir traceDir;

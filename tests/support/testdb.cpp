@@ -51,6 +51,15 @@ bool TestDatabase::isPostgres() const {
     return !pgDatabase_.isEmpty();
 }
 
+QStringList TestDatabase::hostArguments() const {
+    if (isPostgres())
+        return {QStringLiteral("--pg"), pgServer() + QStringLiteral(" dbname=") + pgDatabase_};
+    if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
+        return {QStringLiteral("--odbc"), QStringLiteral("Driver=SQLite3;Database=") + path_ +
+                                              QStringLiteral(";Timeout=10000")};
+    return {QStringLiteral("--db"), path_};
+}
+
 void TestDatabase::exec(const QString& sql) const {
     connection_->execute(sql);
 }

@@ -21,6 +21,8 @@ public:
     data::Connection& db() const { return *connection_; }
     bool isPostgres() const;
     QString sqlitePath() const { return path_; }
+    // The options that point quorvel-host at this database: --db, --odbc or --pg.
+    QStringList hostArguments() const;
 
     void exec(const QString& sql) const;
     void loadDemo() const;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lineeditor/linekind.h"
+#include <QStringList>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -8,17 +8,12 @@ class QWidget;
 
 // The report-style list of allowance or deduction lines: seven columns, the fourth and fifth
 // hidden, the third right-aligned, a check box on every row.
-QTreeWidget* createRevisionList(LineKind kind, QWidget* parent);
+QTreeWidget* createRevisionList(const char* objectName, const QStringList& headers,
+                                QWidget* parent);
 
 // Columns by their position in the list (0-based for QTreeWidget).
 namespace revcol {
-inline constexpr int SlNo = 0;
-inline constexpr int Description = 1;
-inline constexpr int RevisedAmount = 2;
-inline constexpr int TypeId = 3;
-inline constexpr int Letter = 4;
-inline constexpr int OldAmount = 5;
-inline constexpr int Currency = 6;
+enum : int { SlNo, Description, RevisedAmount, TypeId, Letter, OldAmount, Currency };
 } // namespace revcol
 
 // Appends a row (serial = row count + 1) with the six values, checked or not.

@@ -1,4 +1,4 @@
-#include "lineeditor/revisionlist.h"
+#include "shared/revisionlist.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -14,10 +14,10 @@ int toPixels(const QWidget* widget, int hundredthsOfMm) {
 
 } // namespace
 
-QTreeWidget* createRevisionList(LineKind kind, QWidget* parent) {
-    const LineKindInfo& info = lineKindInfo(kind);
+QTreeWidget* createRevisionList(const char* objectName, const QStringList& headers,
+                                QWidget* parent) {
     auto* list = new QTreeWidget(parent);
-    list->setObjectName(QString::fromLatin1(info.listName));
+    list->setObjectName(QString::fromLatin1(objectName));
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -25,7 +25,7 @@ QTreeWidget* createRevisionList(LineKind kind, QWidget* parent) {
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setContextMenuPolicy(Qt::PreventContextMenu);
     list->setColumnCount(7);
-    list->setHeaderLabels(info.listHeaders);
+    list->setHeaderLabels(headers);
     list->header()->setStretchLastSection(false);
     list->headerItem()->setTextAlignment(revcol::RevisedAmount, Qt::AlignRight | Qt::AlignVCenter);
     for (int column = 0; column < 7; ++column) {

@@ -1,0 +1,563 @@
+#include "jobchange/jobchangeservice.h"
+
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QThread>
+#include <limits>
+
+namespace {
+
+constexpr int kErrOverflow = 6;
+constexpr int kErrInvalidUseOfNull = 94;
+
+// The stored prefix is data, not typed here, but a quote in it must not end the literal.
+QString quoted(QString text) {
+    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+// A number read from the database, written back into a statement in plain decimal whatever the
+// user's locale; null stays null.
+QString sqlNumber(const QVariant& value) {
+    if (value.isNull())
+        return QStringLiteral("null");
+    bool ok = false;
+    if (value.typeId() != QMetaType::Double && value.typeId() != QMetaType::Float) {
+        const qlonglong whole = value.toLongLong(&ok);
+        if (ok)
+            return QString::number(whole);
+    }
+    const double number = value.toDouble(&ok);
+    if (!ok)
+        throw data::DbError(data::kErrGeneric, QStringLiteral("frmCancel"),
+                            QStringLiteral("Not a number: ") + data::textOf(value));
+    return QString::number(number, 'f', QLocale::FloatingPointShortest);
+}
+
+const QString kJobCriterion =
+    QStringLiteral("dCompanyid = gCompanyid and dGradeID = gID and dactive = 1 and ");
+
+} // namespace
+
+QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNames& tables,
+                      qint16 companyId) {
+    return QStringLiteral("select egcid, egcno, egcdate, ename,") + QLatin1Char(' ') +
+           dialect.concatSpace(QStringLiteral("og.gDescription"),
+                               QStringLiteral("od.dDescription")) +
+           QStringLiteral(", ") +
+           dialect.concatSpace(QStringLiteral("ng.gDescription"),
+                               QStringLiteral("nd.dDescription")) +
+           QStringLiteral(",") +
+           QStringLiteral(" case egccancelled when 1 then 'Yes' when 0 then 'No' end") +
+           QStringLiteral(" from ") + tables.pEmployeegradeChange + QStringLiteral(", ") +
+           tables.pemployee + QStringLiteral(", ") + tables.pGrades + QStringLiteral(" og, ") +
+           tables.pGrades + QStringLiteral(" ng, ") + tables.pDesignation +
+           QStringLiteral(" od, ") + tables.pDesignation + QStringLiteral(" nd ") +
+           QStringLiteral(" where egcCompanyID = eCompanyID and egcEmpID = eEmpID and ") +
+           QStringLiteral(" egcCompanyid = od.dCompanyID and egcOldDesigID = od.dDesigID and "
+                          "egcCompanyid = nd.dCompanyID and egcNewDesigID = nd.dDesigID and ") +
+           QStringLiteral(" od.dGradeID = og.gid and od.dcompanyid = og.gcompanyid and "
+                          "nd.dGradeID = ng.gid and nd.dcompanyid = ng.gcompanyid and "
+                          "egcCompanyid = ") +
+           QString::number(companyId);
+}
+
+QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff) {
+    return QStringLiteral(" and egcdate >=") +
+           dialect.dateLiteral(cutoff, QStringLiteral("yyyyMMdd"));
+}
+
+QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
+                      qint16 companyId, const QString& prefix) {
+    const QString number = dialect.right(QStringLiteral("egcNo"),
+                                         dialect.len(QStringLiteral("egcNo")) + QLatin1Char('-') +
+                                             QString::number(prefix.size()));
+    return QStringLiteral("SELECT ") +
+           dialect.isNull(QStringLiteral("max(") + dialect.toInt(number) + QLatin1Char(')'),
+                          QStringLiteral("0")) +
+           QStringLiteral(" FROM ") + gradeChangeTable + QStringLiteral(" WHERE egcCompanyID=") +
+           QString::number(companyId) + QStringLiteral(" and egcNo like '") +
+           quoted(prefix.trimmed()) + QStringLiteral("%'");
+}
+
+namespace jobchange {
+
+JobChangeService::JobChangeService(WorkspacePtr workspace) : workspace_(std::move(workspace)) {}
+
+QVariant JobChangeService::firstField(const QString& sql) const {
+    data::Recordset rs = workspace_->db().open(sql);
+    return rs.eof() ? QVariant() : rs.field(0);
+}
+
+// ---------------------------------------------------------------- the register
+
+QString JobChangeService::registerSql(qint16 previousDays) const {
+    const Workspace& ws = *workspace_;
+    QString sql = RegisterQuery(ws.dialect(), ws.tables, ws.companyId);
+    if (previousDays > 0)
+        sql += RegisterDateFilter(ws.dialect(), ws.processDate.addDays(-previousDays));
+    return sql;
+}
+
+data::Recordset JobChangeService::registerRows(qint16 previousDays) const {
+    return workspace_->db().open(registerSql(previousDays));
+}
+
+std::optional<QVariantList> JobChangeService::registerRow(qint16 previousDays, qint32 id) const {
+    data::Recordset rs = workspace_->db().open(
+        registerSql(previousDays) + QStringLiteral(" and egcId = ") + QString::number(id));
+    if (rs.eof())
+        return std::nullopt;
+    QVariantList fields;
+    for (int c = 0; c < rs.fieldCount(); ++c)
+        fields << rs.field(c);
+    return fields;
+}
+
+QStringList JobChangeService::columnTitles() const {
+    const data::ResolvedTableNames& t = workspace_->tables;
+    data::Recordset rs = workspace_->db().open(
+        QStringLiteral("select tc.columnheader,tc.columnname from ") + QStringLiteral(" ") +
+        t.ptables + QStringLiteral("  t,") + t.ptablecolumns +
+        QStringLiteral(" tc where t.tableid = tc.tableid and ") + QStringLiteral("  tablename ='") +
+        t.pEmployeegradeChange + QStringLiteral("' order by tc.ColumnID"));
+    QStringList titles;
+    for (; !rs.eof(); rs.moveNext())
+        titles << rs.text(0);
+    return titles;
+}
+
+qint16 JobChangeService::previousDays() const {
+    return static_cast<qint16>(
+        firstField(QStringLiteral("select NoOfPreviousDays from ") + workspace_->tables.pSettings +
+                   QStringLiteral(" where companyID=") + workspace_->company())
+            .toInt());
+}
+
+std::optional<QString> JobChangeService::userRights() const {
+    const Workspace& ws = *workspace_;
+    if (ws.userId == 1)
+        return QStringLiteral("NEDUP");
+    data::Recordset rs =
+        ws.db().open(QStringLiteral("select functionrights from ") + ws.tables.puserrights +
+                     QStringLiteral(" where userid = ") + QString::number(ws.userId) +
+                     QStringLiteral(" and interfaceid = ") + QString::number(ws.interfaceId));
+    if (rs.eof())
+        return std::nullopt;
+    if (rs.isNull(0))
+        throw data::DbError(kErrInvalidUseOfNull, QStringLiteral("FrmMaster"),
+                            QStringLiteral("Invalid use of Null"));
+    return rs.text(0);
+}
+
+bool JobChangeService::laterUncancelledExists(qint32 id) const {
+    const QString t = workspace_->tables.pEmployeegradeChange;
+    const QString company = workspace_->company();
+    const QString jc = QString::number(id);
+    return firstField(QStringLiteral("select count(*) from ") + t + QStringLiteral(" where ") +
+                      QStringLiteral("egccompanyid = ") + company +
+                      QStringLiteral(" and egcempid = (select egcempid from ") + t +
+                      QStringLiteral(" where egccompanyid =") + company +
+                      QStringLiteral(" and egcid =") + jc + QStringLiteral(")  and egcid > ") + jc +
+                      QStringLiteral(" and egcCancelled =0"))
+               .toLongLong() > 0;
+}
+
+// ---------------------------------------------------------------- the entry window
+
+std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
+    const Workspace& ws = *workspace_;
+    StoredJobChange stored;
+    {
+        data::Recordset rs =
+            ws.db().open(QStringLiteral("select * from ") + ws.tables.pEmployeegradeChange +
+                         QStringLiteral(" where egcCompanyId=") + ws.company() +
+                         QStringLiteral(" and egcID=") + QString::number(id));
+        if (rs.eof())
+            return std::nullopt;
+        stored.id = id;
+        stored.number = rs.text(QStringLiteral("egcNo"));
+        stored.date = data::dateOf(rs.field(QStringLiteral("egcDate")));
+        stored.employeeId = rs.field(QStringLiteral("egcEmpID")).toInt();
+        stored.oldDesignationId = rs.field(QStringLiteral("egcOldDesigID")).toInt();
+        stored.newDesignationId = rs.field(QStringLiteral("egcNewDesigID")).toInt();
+        stored.newGradeId = static_cast<qint16>(rs.field(QStringLiteral("egcNewGradeID")).toInt());
+        stored.oldBasic = rs.text(QStringLiteral("egcOldBasic"));
+        stored.newBasic = rs.text(QStringLiteral("egcNewBasic"));
+        stored.remarks = rs.text(QStringLiteral("egcremarks"));
+        stored.cancelled = rs.field(QStringLiteral("egcCancelled")).toInt() != 0;
+    }
+    for (LineKind kind : kLineKinds) {
+        const LineTable& l = lineTable(kind);
+        data::Recordset rs =
+            ws.db().open(l.storedSelect + table(l.typeTable) + l.storedTypeAlias +
+                         table(l.gcTable) + l.storedGcAlias + ws.tables.pcurrencymaster +
+                         l.storedJoin + QString::number(id) + l.storedCompany + ws.company());
+        for (; !rs.eof(); rs.moveNext())
+            stored.lines[static_cast<size_t>(kind)].push_back(
+                {rs.text(l.gcColumn("type")), rs.text(l.typeIdColumn), rs.text(l.typeTextColumn),
+                 rs.field(l.gcColumn("oldamount")).toDouble(),
+                 rs.field(l.gcColumn("revamount")).toDouble(),
+                 rs.text(QStringLiteral("CurrencyName"))});
+    }
+    return stored;
+}
+
+std::optional<EmployeeMaster> JobChangeService::employee(qint32 employeeId) const {
+    data::Recordset rs = workspace_->db().open(
+        QStringLiteral("select eDesigID,eBasic from ") + workspace_->tables.pemployee +
+        QStringLiteral(" where eCompanyID = ") + workspace_->company() +
+        QStringLiteral(" and eEmpID = ") + QString::number(employeeId));
+    if (rs.eof())
+        return std::nullopt;
+    return EmployeeMaster{rs.field(0), rs.text(1)};
+}
+
+qint32 JobChangeService::employeeField(const char* field, qint32 employeeId) const {
+    const Workspace& ws = *workspace_;
+    return firstField(QStringLiteral("select ") + QString::fromLatin1(field) +
+                      QStringLiteral(" from ") + ws.tables.pemployee +
+                      QStringLiteral(" where eCompanyID =") + ws.company() +
+                      QStringLiteral(" and eEmpID = ") + QString::number(employeeId))
+        .toInt();
+}
+
+qint32 JobChangeService::employeeDesignation(qint32 employeeId) const {
+    return employeeField("eDesigID", employeeId);
+}
+
+qint16 JobChangeService::employeeGrade(qint32 employeeId) const {
+    return static_cast<qint16>(employeeField("eGradeID", employeeId));
+}
+
+QString JobChangeService::currencySymbol(qint32 employeeId) const {
+    const Workspace& ws = *workspace_;
+    return data::textOf(firstField(
+        QStringLiteral("select Symbol from  ") + ws.tables.pemployee + QStringLiteral(" ,") +
+        ws.tables.pcurrencymaster +
+        QStringLiteral(" where CompanyID=ecompanyid  and ecurrencyid=CurrencyID and companyid= ") +
+        ws.company() + QStringLiteral(" and  eEmpID= ") + QString::number(employeeId)));
+}
+
+std::vector<StandingLine> JobChangeService::standingLines(LineKind kind, qint32 employeeId) const {
+    const LineTable& l = lineTable(kind);
+    std::vector<StandingLine> lines;
+    data::Recordset rs = workspace_->db().open(
+        l.standingSelect + table(l.typeTable) + l.standingAlias + table(l.empTable) +
+        l.standingJoin + l.standingEmp + QString::number(employeeId));
+    for (; !rs.eof(); rs.moveNext())
+        lines.push_back({rs.text(0), rs.text(1), rs.field(2).toDouble()});
+    return lines;
+}
+
+std::vector<Choice> JobChangeService::eligibleEmployees() const {
+    const Workspace& ws = *workspace_;
+    data::Recordset rs = ws.db().open(
+        QStringLiteral("select eempid, ename from ") + ws.tables.pemployee +
+        QStringLiteral(" e left outer join ") + ws.tables.pEmployeegradeChange +
+        QStringLiteral(" egc on e.ecompanyid = egc.egccompanyid And  e.eempid = "
+                       "egc.egcempid And egc.egccancelled = 0 and egc.egcdate  > ") +
+        ws.dialect().dateLiteral(ws.processDate, QStringLiteral("yyyy/MM/dd")) +
+        QStringLiteral(" Where e.eactive = 1  And egc.egcempid Is Null And e.ecompanyid = ") +
+        ws.company());
+    std::vector<Choice> choices;
+    for (; !rs.eof(); rs.moveNext())
+        choices.push_back({rs.field(0).toLongLong(), rs.text(1)});
+    return choices;
+}
+
+ComboLookup JobChangeService::employeeLookup() const {
+    const Workspace& ws = *workspace_;
+    return {
+        QStringLiteral("eEmpId"),  QStringLiteral("eName"),
+        QStringLiteral("eempno"),  QStringLiteral("E"),
+        ws.tables.pemployee,       QStringLiteral("eActive = 1 and eCompanyid =") + ws.company(),
+        ws.tables.pcurrencymaster, ws.companyId};
+}
+
+ComboLookup JobChangeService::jobLookup(JobList list) const {
+    const Workspace& ws = *workspace_;
+    // The two criteria differ in a blank.
+    const QString company =
+        list == JobList::Old ? QStringLiteral("dcompanyid = ") : QStringLiteral(" dcompanyid = ");
+    return {QStringLiteral("dDesigID"),
+            QStringLiteral("gDescription"),
+            QStringLiteral("dDescription"),
+            QStringLiteral("G"),
+            QStringLiteral(" ") + ws.tables.pGrades + QStringLiteral(",") + ws.tables.pDesignation +
+                QStringLiteral(" "),
+            kJobCriterion + company + ws.company(),
+            ws.tables.pcurrencymaster,
+            ws.companyId};
+}
+
+QString JobChangeService::nextNumber() const {
+    const Workspace& ws = *workspace_;
+    const QString prefix = data::textOf(
+        firstField(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
+                   QStringLiteral(" WHERE CompanyID = ") + ws.company() +
+                   QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId)));
+    data::Recordset rs = ws.db().open(
+        gradeNoMaxSql(ws.dialect(), ws.tables.pEmployeegradeChange, ws.companyId, prefix));
+    const QString highest = rs.eof() ? QStringLiteral("0") : rs.text(0);
+    qint64 next = 1;
+    if (highest != QLatin1String("0")) {
+        next = static_cast<qint64>(data::leadingNumber(highest)) + 1;
+        if (next > std::numeric_limits<qint32>::max())
+            throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
+                                QStringLiteral("Overflow"));
+    }
+    return prefix + QString::number(next);
+}
+
+// ---------------------------------------------------------------- the line editor
+
+std::vector<Choice> JobChangeService::lineTypes(LineKind kind) const {
+    const LineTable& l = lineTable(kind);
+    data::Recordset rs =
+        workspace_->db().open(QStringLiteral("select ") + l.typeIdColumn + QStringLiteral(", ") +
+                              l.typeTextColumn + QStringLiteral(" from ") + table(l.typeTable) +
+                              QStringLiteral(" where ") + l.activeFilter + workspace_->company());
+    std::vector<Choice> choices;
+    for (; !rs.eof(); rs.moveNext())
+        choices.push_back({rs.field(0).toLongLong(), rs.text(1)});
+    return choices;
+}
+
+std::optional<TypeCurrency> JobChangeService::typeCurrency(LineKind kind, qint64 typeId) const {
+    const LineTable& l = lineTable(kind);
+    data::Recordset rs = workspace_->db().open(
+        l.currencySelect + workspace_->tables.pcurrencymaster + QStringLiteral(" a,") +
+        table(l.typeTable) + QStringLiteral(" b where a.companyid=b.") + l.typeCompanyColumn +
+        QStringLiteral(" and a.currencyID=b.") + l.typeCurrencyColumn + QStringLiteral(" and ") +
+        QStringLiteral(" b.") + l.typeCompanyColumn + QStringLiteral("=") + workspace_->company() +
+        QStringLiteral(" and b.") + l.typeIdColumn + QStringLiteral("=") + QString::number(typeId));
+    if (rs.eof())
+        return std::nullopt;
+    return TypeCurrency{rs.text(QStringLiteral("currencyname")).trimmed(),
+                        rs.text(QStringLiteral("symbol")).trimmed()};
+}
+
+// ---------------------------------------------------------------- writes
+
+WriteResult JobChangeService::write(Write kind, qint32 id,
+                                    const std::function<void(WriteResult&)>& steps) const {
+    WriteResult result;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            data::TransactionGuard transaction(workspace_->db());
+            recheckUnderLock(kind, id);
+            WriteResult done = result;
+            steps(done);
+            transaction.commit();
+            done.ok = true;
+            return done;
+        } catch (const data::DbError& error) {
+            // Lost races: the database stayed locked, or (only a new job change is numbered)
+            // its id or number was taken meanwhile by another clerk's save.
+            const bool lostRace =
+                error.number() == data::kErrLockConflict ||
+                (kind == Write::New && error.number() == data::kErrIntegrityViolation);
+            if (attempt < kWriteAttempts && lostRace) {
+                ++result.retries;
+                // Clerks that collided spread out before they try again, further each time.
+                QThread::msleep(QRandomGenerator::global()->bounded(20u << attempt));
+                continue;
+            }
+            result.errorNumber = error.number();
+            result.error = error.description();
+            return result;
+        }
+    }
+}
+
+void JobChangeService::recheckUnderLock(Write, qint32) const {}
+
+WriteResult JobChangeService::saveNew(const JobChangeDraft& draft) const {
+    return write(Write::New, 0, [&](WriteResult& result) { save(result, draft, true); });
+}
+
+WriteResult JobChangeService::saveEdit(qint32 id, const JobChangeDraft& draft) const {
+    return write(Write::Edit, id, [&](WriteResult& result) {
+        result.id = id;
+        save(result, draft, false);
+    });
+}
+
+void JobChangeService::save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const {
+    saveHeader(result, draft, isNew);
+    updateEmployee(draft);
+    for (LineKind kind : kLineKinds)
+        saveLines(kind, result.id, draft, isNew);
+    for (LineKind kind : kLineKinds)
+        rewriteStandingLines(kind, draft.employeeId, keptLines(draft.linesOf(kind)));
+}
+
+qint16 JobChangeService::designationGrade(qint32 designationId) const {
+    return static_cast<qint16>(
+        firstField(QStringLiteral("select dGradeID from ") + workspace_->tables.pDesignation +
+                   QStringLiteral(" where dCompanyID = ") + workspace_->company() +
+                   QStringLiteral(" and dDesigID = ") + QString::number(designationId))
+            .toInt());
+}
+
+qint32 JobChangeService::nextId() const {
+    const QVariant highest = firstField(
+        QStringLiteral("select max(egcId) from  ") + workspace_->tables.pEmployeegradeChange +
+        QStringLiteral(" where egcCompanyId=") + workspace_->company());
+    return highest.isNull() ? 1 : static_cast<qint32>(highest.toLongLong() + 1);
+}
+
+void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& draft,
+                                  bool isNew) const {
+    const Workspace& ws = *workspace_;
+    const QString& t = ws.tables.pEmployeegradeChange;
+    std::optional<data::RowBuilder> row;
+    if (isNew) {
+        row.emplace(ws.db().addNew(t));
+        row->set(QStringLiteral("egccompanyid"), ws.companyId);
+        result.id = nextId();
+        row->set(QStringLiteral("egcId"), result.id);
+        result.number = nextNumber();
+        row->set(QStringLiteral("egcNo"), result.number);
+        row->set(QStringLiteral("egcDate"), draft.date);
+        row->set(QStringLiteral("egcOldDesigID"), draft.oldDesignationId);
+        row->set(QStringLiteral("egcOldGradeID"), designationGrade(draft.oldDesignationId));
+    } else {
+        row.emplace(ws.db().edit(t, QStringLiteral("egcCompanyId=") + ws.company() +
+                                        QStringLiteral(" and egcId=") +
+                                        QString::number(result.id)));
+    }
+    row->set(QStringLiteral("egcEmpID"), draft.employeeId);
+    row->set(QStringLiteral("egcNewDesigID"), draft.newDesignationId);
+    row->set(QStringLiteral("egcNewGradeID"), designationGrade(draft.newDesignationId));
+    row->set(QStringLiteral("egcOldBasic"), draft.oldBasic);
+    row->set(QStringLiteral("egcNewBasic"), draft.newBasic);
+    row->set(QStringLiteral("egcremarks"), draft.remarks);
+    row->set(QStringLiteral("egcCancelled"), 0);
+    row->store();
+}
+
+void JobChangeService::updateEmployee(const JobChangeDraft& draft) const {
+    const Workspace& ws = *workspace_;
+    ws.db().execute(QStringLiteral("update ") + ws.tables.pemployee +
+                        QStringLiteral(" set eBasic = ?, eGradeID = ") +
+                        QString::number(designationGrade(draft.newDesignationId)) +
+                        QStringLiteral(", eDesigID = ") + QString::number(draft.newDesignationId) +
+                        QStringLiteral(" where eCompanyID = ") + ws.company() +
+                        QStringLiteral(" and eEmpID = ") + QString::number(draft.employeeId),
+                    {draft.newBasic});
+}
+
+// The job change's lines are written in list order, detail id the position; the employee keeps
+// the lines that are not removed, at their revised amounts and under the same detail ids (so
+// removed lines leave gaps).
+void JobChangeService::saveLines(LineKind kind, qint32 id, const JobChangeDraft& draft,
+                                 bool isNew) const {
+    const Workspace& ws = *workspace_;
+    const LineTable& l = lineTable(kind);
+    if (!isNew)
+        fnDeleteRows(ws.db(), table(l.gcTable),
+                     l.gcDeleteCompany + ws.company() + l.gcDeleteId + QString::number(id));
+    const std::vector<DraftLine>& lines = draft.linesOf(kind);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const DraftLine& line = lines[i];
+        ws.db()
+            .addNew(table(l.gcTable))
+            .set(l.gcColumn("type"), QString(line.letter))
+            .set(l.gcColumn("companyid"), ws.companyId)
+            .set(l.gcColumn("gcid"), id)
+            .set(l.gcColumn("detailid"), static_cast<int>(i) + 1)
+            .set(l.gcTypeIdColumn, line.typeId)
+            .set(l.gcColumn("revamount"), line.revisedAmount)
+            .set(l.gcColumn("oldamount"), line.oldAmount)
+            .store();
+    }
+}
+
+std::vector<JobChangeService::Standing>
+JobChangeService::keptLines(const std::vector<DraftLine>& lines) {
+    std::vector<Standing> kept;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].letter != QLatin1Char('R'))
+            kept.push_back({static_cast<int>(i) + 1, lines[i].typeId, lines[i].revisedAmount});
+    return kept;
+}
+
+void JobChangeService::rewriteStandingLines(LineKind kind, qint32 employeeId,
+                                            const std::vector<Standing>& lines) const {
+    const Workspace& ws = *workspace_;
+    const LineTable& l = lineTable(kind);
+    fnDeleteRows(ws.db(), table(l.empTable),
+                 l.empDeleteCompany + ws.company() + l.empDeleteEmp + QString::number(employeeId));
+    for (const Standing& line : lines)
+        ws.db()
+            .addNew(table(l.empTable))
+            .set(l.empColumn("companyid"), ws.companyId)
+            .set(l.empColumn("empid"), employeeId)
+            .set(l.empColumn("detailid"), line.detailId)
+            .set(l.empTypeIdColumn, line.typeId)
+            .set(l.empColumn("amount"), line.amount)
+            .store();
+}
+
+// The lines a job change replaced: its kept ("O") and removed ("R") lines at their old amounts,
+// numbered 1 to n in line order. Lines it added ("N") are not among them.
+std::vector<JobChangeService::Standing> JobChangeService::replacedLines(LineKind kind,
+                                                                        qint32 id) const {
+    const Workspace& ws = *workspace_;
+    const LineTable& l = lineTable(kind);
+    data::Recordset rs = ws.db().open(
+        QStringLiteral("select ") + l.gcTypeIdColumn + QStringLiteral(", ") +
+        l.gcColumn("oldamount") + QStringLiteral(" from ") + table(l.gcTable) +
+        QStringLiteral(" where ") + l.gcColumn("companyid") + QStringLiteral(" = ") + ws.company() +
+        QStringLiteral(" and ") + l.gcColumn("gcid") + QStringLiteral(" = ") + QString::number(id) +
+        QStringLiteral(" and ") + l.gcColumn("type") + QStringLiteral(" in ('O', 'R') order by ") +
+        l.gcColumn("detailid"));
+    std::vector<Standing> lines;
+    for (; !rs.eof(); rs.moveNext())
+        lines.push_back(
+            {static_cast<int>(lines.size()) + 1, rs.field(0).toLongLong(), rs.field(1).toDouble()});
+    return lines;
+}
+
+WriteResult JobChangeService::cancel(qint32 id, const QString& reason) const {
+    return write(Write::Cancel, id, [&](WriteResult& result) {
+        const Workspace& ws = *workspace_;
+        const QString& t = ws.tables.pEmployeegradeChange;
+        result.id = id;
+        QString remark;
+        {
+            data::Recordset user =
+                ws.db().open(QStringLiteral("select username from ") + ws.tables.pusers +
+                             QStringLiteral(" where companyid=") + ws.company() +
+                             QStringLiteral(" and userid=") + QString::number(ws.userId));
+            if (!user.eof())
+                remark = user.text(0).trimmed() + QLatin1Char(':') + reason.trimmed();
+        }
+        const QString where = QStringLiteral(" where egcId='") + QString::number(id) +
+                              QStringLiteral("' and egcCompanyid=") + ws.company();
+        ws.db().execute(QStringLiteral("update ") + t + QStringLiteral(" set egccancelled=1,") +
+                            QStringLiteral("egcCancelledRemarks=?") + where,
+                        {remark});
+
+        QString empId, oldDesigId, oldGradeId, oldBasic;
+        {
+            data::Recordset replaced = ws.db().open(
+                QStringLiteral("select egcEmpID, egcOldDesigID, egcOldGradeID, egcOldBasic from ") +
+                t + where);
+            empId = sqlNumber(replaced.field(0));
+            oldDesigId = sqlNumber(replaced.field(1));
+            oldGradeId = sqlNumber(replaced.field(2));
+            oldBasic = sqlNumber(replaced.field(3));
+        }
+        ws.db().execute(
+            QStringLiteral("update ") + ws.tables.pemployee + QStringLiteral(" set eBasic = ") +
+            oldBasic + QStringLiteral(" , eDesigID = ") + oldDesigId +
+            QStringLiteral(" , eGradeID = ") + oldGradeId + QStringLiteral(" where eEmpId = ") +
+            empId + QStringLiteral(" and eCompanyID = ") + ws.company());
+        for (LineKind kind : kLineKinds)
+            rewriteStandingLines(kind, empId.toInt(), replacedLines(kind, id));
+    });
+}
+
+} // namespace jobchange

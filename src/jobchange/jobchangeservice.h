@@ -1,0 +1,184 @@
+#pragma once
+
+#include "jobchange/jobchangedraft.h"
+#include "jobchange/linekind.h"
+#include "jobchange/workspace.h"
+#include "shared/formroutines.h"
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The job-change service: every statement about job changes, employees' standing lines,
+// numbering and rights, and every transaction that writes them. Windows gather input, call it
+// with plain values and show what it returns; it touches no widget and shows no message.
+//
+// Each write (saveNew, saveEdit, cancel) opens its own transaction, does every statement,
+// commits or rolls back, and returns what happened. A write that loses a race with another
+// clerk (the database stayed locked; for a new job change also its id or number taken meanwhile)
+// is done again from the start, up to kWriteAttempts times in all.
+
+namespace jobchange {
+
+inline constexpr int kWriteAttempts = 5;
+
+// What a write did: the job change's id and number when it went through, else the error.
+struct WriteResult {
+    bool ok = false;
+    qint32 id = 0;
+    QString number;
+    int errorNumber = 0;
+    QString error;   // the description the clerk is shown
+    int retries = 0; // attempts lost to other clerks and done again
+};
+
+// A stored line of a job change as the entry window lists it.
+struct StoredLine {
+    QString letter; // O, N or R
+    QString typeId;
+    QString description;
+    Amount oldAmount = 0;
+    Amount revisedAmount = 0;
+    QString currency;
+};
+
+// A stored job change with its lines.
+struct StoredJobChange {
+    qint32 id = 0;
+    QString number;
+    QDate date;
+    qint32 employeeId = 0;
+    qint32 oldDesignationId = 0;
+    qint32 newDesignationId = 0;
+    qint16 newGradeId = 0;
+    QString oldBasic; // as stored, in the program's text of a number
+    QString newBasic;
+    QString remarks;
+    bool cancelled = false;
+    std::array<std::vector<StoredLine>, 2> lines; // by LineKind
+
+    const std::vector<StoredLine>& linesOf(LineKind kind) const {
+        return lines[static_cast<size_t>(kind)];
+    }
+};
+
+// One of an employee's standing lines.
+struct StandingLine {
+    QString typeId;
+    QString description;
+    Amount amount = 0;
+};
+
+// The employee's present job and basic pay.
+struct EmployeeMaster {
+    QVariant designationId;
+    QString basic;
+};
+
+// The currency of a line type.
+struct TypeCurrency {
+    QString name;
+    QString symbol;
+};
+
+// The job combos of the entry window: the old job and the new job.
+enum class JobList { Old, New };
+
+class JobChangeService {
+public:
+    explicit JobChangeService(WorkspacePtr workspace);
+
+    const Workspace& workspace() const { return *workspace_; }
+
+    // ---- The register
+    // The register query, with its date filter when previousDays is above 0.
+    QString registerSql(qint16 previousDays) const;
+    data::Recordset registerRows(qint16 previousDays) const;
+    // The register row of one job change; empty when the query does not list it.
+    std::optional<QVariantList> registerRow(qint16 previousDays, qint32 id) const;
+    // The register's column titles, in column order.
+    QStringList columnTitles() const;
+    // The company's NoOfPreviousDays setting (0 without one).
+    qint16 previousDays() const;
+    // The user's rights letters for the workspace's interface ("NEDUP" for user 1); none without
+    // a rights row. A null rights value raises error 94.
+    std::optional<QString> userRights() const;
+    // Whether the employee of the job change has a later one that is not cancelled.
+    bool laterUncancelledExists(qint32 id) const;
+
+    // ---- The entry window
+    std::optional<StoredJobChange> jobChange(qint32 id) const;
+    std::optional<EmployeeMaster> employee(qint32 employeeId) const;
+    // The employee's present designation and grade (0 when the employee has no row).
+    qint32 employeeDesignation(qint32 employeeId) const;
+    qint16 employeeGrade(qint32 employeeId) const;
+    // The symbol of the employee's currency (empty when none).
+    QString currencySymbol(qint32 employeeId) const;
+    std::vector<StandingLine> standingLines(LineKind kind, qint32 employeeId) const;
+    // Active employees without an uncancelled job change dated after the process date.
+    std::vector<Choice> eligibleEmployees() const;
+    // The company's active employees with their currency symbol, and the jobs.
+    ComboLookup employeeLookup() const;
+    ComboLookup jobLookup(JobList list) const;
+    // The next job change number: the company's prefix for the interface and a running number.
+    // Past the running number's 32-bit range the error is raised as an overflow (6).
+    QString nextNumber() const;
+
+    // ---- The line editor
+    std::vector<Choice> lineTypes(LineKind kind) const;
+    std::optional<TypeCurrency> typeCurrency(LineKind kind, qint64 typeId) const;
+
+    // ---- Writes
+    WriteResult saveNew(const JobChangeDraft& draft) const;
+    WriteResult saveEdit(qint32 id, const JobChangeDraft& draft) const;
+    // Marks the job change cancelled with the user's name and the reason, and puts the employee
+    // back on the job, basic pay and standing lines it replaced.
+    WriteResult cancel(qint32 id, const QString& reason) const;
+
+private:
+    enum class Write { New, Edit, Cancel };
+    // Runs steps in a transaction of its own, again while a lost race allows.
+    WriteResult write(Write kind, qint32 id, const std::function<void(WriteResult&)>& steps) const;
+    // Before any statement of a write, under its transaction: the place to re-read and compare
+    // what the clerk's window was built from. Nothing is compared yet.
+    void recheckUnderLock(Write kind, qint32 id) const;
+
+    void save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;
+    void saveHeader(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;
+    void updateEmployee(const JobChangeDraft& draft) const;
+    void saveLines(LineKind kind, qint32 id, const JobChangeDraft& draft, bool isNew) const;
+    struct Standing {
+        int detailId;
+        qint64 typeId;
+        Amount amount;
+    };
+    // The one rewrite of an employee's standing lines of a kind: all deleted, then these added.
+    void rewriteStandingLines(LineKind kind, qint32 employeeId,
+                              const std::vector<Standing>& lines) const;
+    // The draft's lines the employee keeps, under their list positions.
+    static std::vector<Standing> keptLines(const std::vector<DraftLine>& lines);
+    std::vector<Standing> replacedLines(LineKind kind, qint32 id) const;
+    // The first field of the statement's first row; null without a row.
+    QVariant firstField(const QString& sql) const;
+    qint32 employeeField(const char* field, qint32 employeeId) const;
+    qint16 designationGrade(qint32 designationId) const;
+    qint32 nextId() const;
+    QString table(QString data::ResolvedTableNames::*name) const {
+        return workspace_->tables.*name;
+    }
+
+    WorkspacePtr workspace_;
+};
+
+} // namespace jobchange
+
+// The register query of a company (before its date filter), in a server's dialect.
+QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNames& tables,
+                      qint16 companyId);
+// The date filter appended to it: job changes dated on or after the cut-off day.
+QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff);
+// The statement that finds the highest running number in use behind the prefix (0 when none).
+QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
+                      qint16 companyId, const QString& prefix);

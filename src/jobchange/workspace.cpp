@@ -1,0 +1,20 @@
+#include "jobchange/workspace.h"
+
+namespace jobchange {
+
+std::shared_ptr<const Workspace> Workspace::open(data::ConnectionPtr connection, qint16 companyId,
+                                                 qint16 userId, qint32 interfaceId,
+                                                 const QDate& processDate, QString msgboxTitle) {
+    auto workspace = std::make_shared<Workspace>();
+    workspace->connection =
+        connection ? std::move(connection) : std::make_shared<data::Connection>();
+    workspace->companyId = companyId;
+    workspace->userId = userId;
+    workspace->interfaceId = interfaceId;
+    workspace->processDate = processDate;
+    workspace->msgboxTitle = std::move(msgboxTitle);
+    data::ResolveTableNames(*workspace->connection, workspace->tables);
+    return workspace;
+}
+
+} // namespace jobchange

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/connection.h"
+#include "data/tablenames.h"
+
+#include <QDate>
+#include <QString>
+#include <memory>
+
+namespace jobchange {
+
+// What every window and routine of one register session works in: the connection, who is
+// working, for which company, on which process date, and the installation's table names. Made
+// once when the register loads and handed to everything that needs it, never read from a
+// global.
+struct Workspace {
+    data::ConnectionPtr connection;
+    data::ResolvedTableNames tables;
+    // The company worked on, and the day its payroll is at.
+    qint16 companyId = 0;
+    QDate processDate;
+    // Who works, through which interface (its rights and numbering prefix).
+    qint16 userId = 0;
+    qint32 interfaceId = 0;
+    QString msgboxTitle;
+
+    // Resolves the table names through linktable on the connection (an unopened one raises
+    // 3709).
+    static std::shared_ptr<const Workspace> open(data::ConnectionPtr connection, qint16 companyId,
+                                                 qint16 userId, qint32 interfaceId,
+                                                 const QDate& processDate, QString msgboxTitle);
+
+    data::Connection& db() const { return *connection; }
+    const data::Dialect& dialect() const { return connection->dialect(); }
+    // The company as statements carry it.
+    QString company() const { return QString::number(companyId); }
+};
+
+using WorkspacePtr = std::shared_ptr<const Workspace>;
+
+} // namespace jobchange

@@ -1,0 +1,145 @@
+#include "data/schema.h"
+#include "history/historyfixture.h"
+
+#include <QVariant>
+
+using jobchange::LineRevision;
+using jobchange::Pay;
+
+namespace {
+
+// "designation/grade basic | allowances | deductions", lines in stored order.
+std::string payText(const Pay& pay) {
+    QString text = QStringLiteral("%1/%2 %3 |")
+                       .arg(pay.designationId)
+                       .arg(pay.gradeId)
+                       .arg(jobchange::amountText(pay.basic));
+    for (const auto* lines : {&pay.allowances, &pay.deductions}) {
+        for (const jobchange::PayLine& line : *lines)
+            text +=
+                QStringLiteral(" %1:%2").arg(line.typeId).arg(jobchange::amountText(line.amount));
+        text += QStringLiteral(" |");
+    }
+    return text.toStdString();
+}
+
+std::string statuses(const std::vector<LineRevision>& lines) {
+    QStringList texts;
+    for (const LineRevision& line : lines)
+        texts << line.description + QLatin1Char(' ') + jobchange::statusText(line.status());
+    return texts.join(QStringLiteral(", ")).toStdString();
+}
+
+using History = HistoryFixture;
+
+TEST_F(History, PayOnADayComesFromTheJobChangeInForceAndCancelledOnesChangeNothing) {
+    const auto history = jobchange::loadEmployeeHistory(source(), 7);
+    ASSERT_TRUE(history);
+    EXPECT_EQ(history->employeeNo, "E7");
+    EXPECT_EQ(history->currency, "Rs");
+    EXPECT_EQ(payText(history->master), "2/2 27500.00 | 1:6500.00 | 1:2700.00 2:1500.00 |");
+    // Oldest first by date, whatever the ids; company 2's employee 7 is another person.
+    ASSERT_EQ(history->changes.size(), 3u);
+    const auto& jc1 = history->changes[0];
+    EXPECT_EQ(jc1.number + history->changes[1].number + history->changes[2].number, "JC1JC2JC3");
+    EXPECT_EQ(jc1.oldJob + " > " + jc1.newJob, "Junior Clerk > Associate Accountant");
+    EXPECT_EQ(statuses(jc1.allowances), "House Rent Revised, Conveyance Removed, Medical Added");
+    EXPECT_EQ(statuses(jc1.deductions), "Provident Fund Kept");
+    EXPECT_TRUE(history->changes[1].cancelled);
+    EXPECT_EQ(history->changes[1].cancelledRemarks, "Administrator:wrong grade");
+
+    const struct {
+        QDate day;
+        std::string pay;
+        std::optional<size_t> source;
+        bool after;
+    } cases[] = {
+        {{2024, 1, 14}, "1/1 20000.00 | 1:5000.00 2:1000.00 | 1:2400.00 |", 0, false},
+        {{2024, 1, 15}, "2/2 25000.00 | 1:6000.00 3:800.00 | 1:2400.00 |", 0, true},
+        {{2024, 6, 1}, "2/2 25000.00 | 1:6000.00 3:800.00 | 1:2400.00 |", 0, true},
+        {{2025, 2, 28}, "2/2 25000.00 | 1:6000.00 3:800.00 | 1:2400.00 |", 0, true},
+        {{2025, 3, 1}, "2/2 27500.00 | 1:6500.00 | 1:2700.00 2:1500.00 |", 2, true},
+    };
+    for (const auto& expected : cases) {
+        const auto inForce = jobchange::payOn(history->changes, expected.day);
+        ASSERT_TRUE(inForce);
+        EXPECT_EQ(payText(inForce->pay), expected.pay) << expected.day.toString().toStdString();
+        EXPECT_EQ(inForce->source, expected.source);
+        EXPECT_EQ(inForce->afterSource, expected.after);
+    }
+    EXPECT_EQ(payText(jobchange::payByHistory(history->changes)->pay), payText(history->master));
+
+    // Every job change cancelled: the first one's old values, on any day.
+    const auto allCancelled = jobchange::loadEmployeeHistory(source(), 8);
+    for (const QDate& day : {QDate(2020, 1, 1), QDate(2030, 1, 1)})
+        EXPECT_EQ(payText(jobchange::payOn(allCancelled->changes, day)->pay),
+                  "1/1 18000.00 | 1:4000.00 | 1:100.25 |");
+    // No job changes: nothing to reconstruct from.
+    const auto none = jobchange::loadEmployeeHistory(source(), 9);
+    EXPECT_TRUE(none->changes.empty());
+    EXPECT_FALSE(jobchange::payOn(none->changes, QDate(2026, 1, 1)));
+    EXPECT_EQ(none->master.basic, 1900050);
+    EXPECT_FALSE(jobchange::loadEmployeeHistory(source(), 99));
+
+    EXPECT_EQ(jobchange::findEmployeeByNumber(source(), "E8"), 8);
+    EXPECT_FALSE(jobchange::findEmployeeByNumber(source(), "E8' or '1'='1"));
+}
+
+TEST_F(History, CheckNamesEveryEmployeeWhoseMasterWasChangedByHand) {
+    jobchange::HistoryCheck check = jobchange::checkHistory(source());
+    EXPECT_EQ(check.employeesChecked, 2); // 7 and 8; 9 has no job changes
+    EXPECT_TRUE(check.disagreements.empty());
+
+    db.exec("update pay_empdeductions set edamount = 2750 where edcompanyid = 1 and edempid = 7 "
+            "and eddeductionid = 1");
+    db.exec("delete from pay_empallowances where eacompanyid = 1 and eaempid = 8");
+    db.exec(
+        "update pay_employee set eDesigID = 2, eGradeID = 2 where eCompanyID = 1 and eEmpID = 8");
+    db.exec("update pay_employee set eBasic = 99 where eCompanyID = 1 and eEmpID = 9");
+    check = jobchange::checkHistory(source());
+    ASSERT_EQ(check.disagreements.size(), 2u);
+    EXPECT_EQ(check.disagreements[0].employeeNo, "E7");
+    EXPECT_EQ(check.disagreements[0].differences,
+              QStringList{"deductions 1:2750.00 2:1500.00, history 1:2700.00 2:1500.00"});
+    EXPECT_EQ(check.disagreements[1].name, "Meena Iyer");
+    EXPECT_EQ(check.disagreements[1].differences,
+              (QStringList{"job 2/2, history 1/1", "allowances none, history 1:4000.00"}));
+}
+
+TEST(HistoryDemo, PayOnTheProcessDateIsTheMasterUnlessALaterJobChangeIsAlreadyApplied) {
+    TestDatabase db;
+    db.loadDemo();
+    data::ResolvedTableNames tables;
+    data::ResolveTableNames(db.db(), tables);
+    const QDate processDate = QDate(2026, 11, 30);
+    int compared = 0, appliedEarly = 0;
+    for (const qint16 company : {1, 2}) {
+        const jobchange::HistorySource source{db.db(), tables, company, 1, processDate};
+        EXPECT_EQ(jobchange::checkHistory(source).disagreements.size(), 0u);
+        std::vector<qint32> employees;
+        for (data::Recordset rs = db.db().open(
+                 "select distinct egcEmpID from pay_employeegradechange where egcCompanyID = ?",
+                 {company});
+             !rs.eof(); rs.moveNext())
+            employees.push_back(rs.field(0).toInt());
+        for (const qint32 employee : employees) {
+            const auto history = jobchange::loadEmployeeHistory(source, employee);
+            ASSERT_TRUE(history);
+            QDate last = processDate;
+            for (const auto& change : history->changes)
+                last = change.cancelled ? last : std::max(last, change.date);
+            const auto onProcessDate = jobchange::payOn(history->changes, processDate);
+            const auto onLast = jobchange::payOn(history->changes, last);
+            EXPECT_EQ(payText(onLast->pay), payText(history->master)) << employee;
+            appliedEarly += last > processDate ? 1 : 0;
+            if (last == processDate) {
+                EXPECT_TRUE(jobchange::differences(history->master, onProcessDate->pay).isEmpty());
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 200);
+    EXPECT_GT(appliedEarly, 0); // the demo has job changes dated after its process date
+}
+
+} // namespace

@@ -1,0 +1,116 @@
+#include "bench/generate.h"
+#include "bench/rowsink.h"
+#include "data/tablenames.h"
+#include "jobchange/employeehistory.h"
+#include "support/testdb.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HostRun {
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+HostRun runHost(const TestDatabase& db, const QTemporaryDir& dir, const QStringList& options) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_RUNTIME_DIR", dir.path());
+    // No settings file: the report reads the database the host opened.
+    environment.insert("QUORVEL_DATASOURCES", dir.filePath("none.ini"));
+    process.setProcessEnvironment(environment);
+    process.start(QCoreApplication::applicationDirPath() + "/quorvel-host",
+                  db.hostArguments() + options);
+    EXPECT_TRUE(process.waitForFinished(120000)) << options.join(' ').toStdString();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// quorvel-host on the test database (SQLite, ODBC or PostgreSQL) with these options.
+class HostCommands : public ::testing::Test {
+protected:
+    HostCommands() { db.loadDemo(); }
+
+    HostRun host(const QStringList& options) const { return runHost(db, dir, options); }
+
+    QTemporaryDir dir;
+    TestDatabase db;
+};
+
+TEST_F(HostCommands, CheckHistoryPassesOnTheDemoAndNamesAnEmployeeChangedByHand) {
+    for (const char* company : {"1", "2"}) {
+        const HostRun run = host({"--company", company, "--check-history"});
+        EXPECT_EQ(run.exitCode, 0) << run.output.toStdString() << run.errors.toStdString();
+        EXPECT_TRUE(run.output.startsWith("0 of ")) << run.output.toStdString();
+    }
+
+    db.exec("update pay_employee set eBasic = eBasic + 0.01 where eCompanyID = 1 and eEmpID = 12");
+    const HostRun run = host({"--check-history"});
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList lines = run.output.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << run.output.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("E0012 Folake Boateng (employee 12): basic 1840.01, history "
+                                    "1840.00"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("1 of ")) << lines[1].toStdString();
+}
+
+TEST_F(HostCommands, ExportHistoryWritesTheEmployeesReportAndRefusesAnUnknownNumber) {
+    const QString pdf = dir.filePath("E0012.pdf");
+    const HostRun written = host({"--export-history", "E0012", "--out", pdf});
+    ASSERT_EQ(written.exitCode, 0) << written.errors.toStdString();
+    ASSERT_GT(QFile(pdf).size(), 1000);
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (!tool.isEmpty()) {
+        QProcess text;
+        text.start(tool, {pdf, "-"});
+        text.waitForFinished();
+        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* expected : {"Employee History", "E0012", "Folake Boateng", "JC162"})
+            EXPECT_TRUE(content.contains(expected)) << expected;
+    }
+
+    for (const QString& number : {QString("E9999"), QString("E0012' or '1'='1")}) {
+        const QString none = dir.filePath("none.pdf");
+        const HostRun refused = host({"--export-history", number, "--out", none});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.errors.contains("no employee numbered"))
+            << refused.errors.toStdString();
+        EXPECT_FALSE(QFile::exists(none));
+    }
+    EXPECT_EQ(host({"--export-history", "E0012"}).exitCode, 2); // no --out
+    EXPECT_EQ(host({"--check-history", "--out", pdf}).exitCode, 2);
+}
+
+// The benchmark's generator builds its history the way saves and cancellations would.
+TEST(HostCommandsGenerated, CheckHistoryPassesOnTenThousandGeneratedJobChanges) {
+    QTemporaryDir dir;
+    TestDatabase db;
+    data::ResolvedTableNames tables;
+    data::ResolveTableNames(db.db(), tables);
+    bench::ConnectionSink sink(db.db());
+    bench::generateRows(sink, tables, {.jobChanges = 10000, .employees = 2000});
+
+    const HostRun run = runHost(db, dir, {"--check-history"});
+    EXPECT_EQ(run.exitCode, 0) << run.output.left(2000).toStdString() << run.errors.toStdString();
+    EXPECT_TRUE(run.output.startsWith("0 of ")) << run.output.left(2000).toStdString();
+    EXPECT_GT(run.output.section(' ', 2, 2).toInt(), 1900) << run.output.toStdString();
+
+    const jobchange::HistorySource source{db.db(), tables, 1, 1, QDate(2026, 11, 30)};
+    const auto longest = jobchange::loadEmployeeHistory(source, bench::kLongHistoryEmployee);
+    ASSERT_EQ(longest->changes.size(), size_t(bench::kLongHistoryJobChanges));
+    EXPECT_TRUE(
+        jobchange::differences(longest->master, jobchange::payByHistory(longest->changes)->pay)
+            .isEmpty());
+}
+
+} // namespace

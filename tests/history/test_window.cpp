@@ -1,0 +1,158 @@
+#include "history/frmemployeehistory.h"
+#include "history/historyfixture.h"
+#include "report/engine.h"
+#include "report/reportcontrol.h"
+#include "support/scripted.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDateEdit>
+#include <QDateTimeAxis>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+using Window = HistoryFixture;
+
+QStringList rowTexts(const QTreeWidgetItem* item, std::initializer_list<int> columns) {
+    QStringList texts;
+    for (const int column : columns)
+        texts << item->text(column);
+    return texts;
+}
+
+QStringList payLines(const QTreeWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        lines << rowTexts(list->topLevelItem(i), {0, 1, 2}).join(QLatin1Char(' '));
+    return lines;
+}
+
+QList<QPointF> points(const QChart* chart, const char* name) {
+    for (QAbstractSeries* series : chart->series()) {
+        if (series->objectName() == QLatin1String(name))
+            return static_cast<QXYSeries*>(series)->points();
+    }
+    ADD_FAILURE() << "no series " << name;
+    return {};
+}
+
+QPointF at(const QDate& day, double basic) {
+    return {static_cast<double>(day.startOfDay().toMSecsSinceEpoch()), basic};
+}
+
+// Processed on 1 Jan 2025, before JC3: that one is already applied to the master.
+TEST_F(Window, ListsTheJobChangesDrawsThePayAndShowsThePayOnAChosenDay) {
+    using W = FrmEmployeeHistory;
+    W form(source(QDate(2025, 1, 1)));
+    ASSERT_TRUE(form.load(7));
+    EXPECT_EQ(form.windowTitle(), "Employee History");
+    EXPECT_TRUE(form.lblEmployee->text().startsWith("E7 - Ravi Kumar"));
+
+    QTreeWidget* list = form.lvwHistory;
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(rowTexts(list->topLevelItem(0),
+                       {W::ColNumber, W::ColDate, W::ColOldJob, W::ColNewJob, W::ColOldBasic,
+                        W::ColNewBasic, W::ColCancelled, W::ColRemarks}),
+              (QStringList{"JC1", "15 Jan 2024", "Junior Clerk", "Associate Accountant", "20000.00",
+                           "25000.00", "No", "Promotion"}));
+    const QTreeWidgetItem* cancelled = list->topLevelItem(1);
+    EXPECT_EQ(rowTexts(cancelled, {W::ColNumber, W::ColCancelled, W::ColCancelledRemarks}),
+              (QStringList{"JC2", "Yes", "Administrator:wrong grade"}));
+    EXPECT_EQ(cancelled->foreground(W::ColNumber).color(), QColor(Qt::red));
+    EXPECT_NE(list->topLevelItem(2)->foreground(W::ColNumber).color(), QColor(Qt::red));
+    QStringList revisions;
+    for (int i = 0; i < list->topLevelItem(0)->childCount(); ++i)
+        revisions << rowTexts(list->topLevelItem(0)->child(i),
+                              {W::ColLineKind, W::ColLineStatus, W::ColLineDescription,
+                               W::ColLineOld, W::ColLineRevised})
+                         .join('|');
+    EXPECT_EQ(revisions, (QStringList{"Allowance|Revised|House Rent|5000.00|6000.00",
+                                      "Allowance|Removed|Conveyance|1000.00|",
+                                      "Allowance|Added|Medical||800.00",
+                                      "Deduction|Kept|Provident Fund|2400.00|2400.00"}));
+
+    // A step through JC1 and JC3 from before the first to the last; JC2 a point of its own.
+    const QChart* chart = form.chartPay->chart();
+    const QList<QPointF> basic = points(chart, "seriesBasic");
+    ASSERT_EQ(basic.size(), 6);
+    EXPECT_EQ(basic.first().y(), 20000.0);
+    EXPECT_LT(basic.first().x(), at(QDate(2024, 1, 15), 0).x());
+    EXPECT_EQ(basic.mid(1),
+              (QList<QPointF>{at(QDate(2024, 1, 15), 20000), at(QDate(2024, 1, 15), 25000),
+                              at(QDate(2025, 3, 1), 25000), at(QDate(2025, 3, 1), 27500),
+                              at(QDate(2025, 3, 31), 27500)}));
+    EXPECT_EQ(points(chart, "seriesCancelled"), QList<QPointF>{at(QDate(2024, 6, 1), 40000)});
+
+    // Opened on the process date.
+    EXPECT_EQ(form.dtpPayOn->date(), QDate(2025, 1, 1));
+    EXPECT_EQ(form.lblPayJob->text(), "Associate Accountant");
+    EXPECT_EQ(form.lblPayBasic->text(), "Rs 25000.00");
+    EXPECT_EQ(form.lblPaySince->text(), "job change JC1 of 15 Jan 2024");
+    EXPECT_EQ(form.lblPayNote->text(),
+              "Already applied to the employee master: JC3 of 1 Mar 2025.");
+    EXPECT_EQ(payLines(form.lvwPayLines),
+              (QStringList{"Allowance House Rent 6000.00", "Allowance Medical 800.00",
+                           "Deduction Provident Fund 2400.00"}));
+
+    form.dtpPayOn->setDate(QDate(2023, 12, 31));
+    EXPECT_EQ(form.lblPayJob->text(), "Junior Clerk");
+    EXPECT_EQ(form.lblPayBasic->text(), "Rs 20000.00");
+    EXPECT_EQ(form.lblPaySince->text(), "before job change JC1 of 15 Jan 2024");
+    EXPECT_EQ(form.lblPayNote->text(), "");
+    EXPECT_EQ(payLines(form.lvwPayLines),
+              (QStringList{"Allowance House Rent 5000.00", "Allowance Conveyance 1000.00",
+                           "Deduction Provident Fund 2400.00"}));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QTreeWidgetItem* jc3 = list->topLevelItem(2);
+    const QPoint onJc3 = list->visualItemRect(jc3).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onJc3);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onJc3);
+    EXPECT_EQ(form.dtpPayOn->date(), QDate(2025, 3, 1));
+    EXPECT_EQ(form.lblPayBasic->text(), "Rs 27500.00");
+    EXPECT_EQ(payLines(form.lvwPayLines),
+              (QStringList{"Allowance House Rent 6500.00", "Deduction Provident Fund 2700.00",
+                           "Deduction Tax 1500.00"}));
+
+    // Print: the history report with every job change and its revisions.
+    QStringList printed;
+    form.reportControl().setPreviewSink(
+        [&printed](const report::RenderedReport& report, const report::ReportControl& control) {
+            EXPECT_EQ(control.windowTitle(), "Employee History");
+            printed << report.plainText();
+        });
+    QTest::mouseClick(form.cmdPrint, Qt::LeftButton);
+    ASSERT_EQ(printed.size(), 1);
+    for (const char* text : {"E7", "Ravi Kumar", "JC1", "JC2", "JC3",
+                             "Cancelled: "
+                             "Administrator:wrong grade",
+                             "Removed", "Added", "Revised", "27,500.00"})
+        EXPECT_TRUE(printed.first().contains(text)) << text;
+    EXPECT_LT(printed.first().indexOf("JC2"), printed.first().indexOf("JC3"));
+}
+
+TEST_F(Window, OpensOverItsCallerOrSaysTheEmployeeIsUnknown) {
+    ScriptedMessages messages;
+    ScriptedModal modal;
+    int listed = -1;
+    modal.then([&listed](QDialog& dialog) {
+        listed = dialog.findChild<QTreeWidget*>("lvwHistory")->topLevelItemCount();
+        return int(QDialog::Rejected);
+    });
+    showEmployeeHistory(source(), 9, nullptr);
+    EXPECT_EQ(modal.shown, QStringList{"FrmEmployeeHistory"});
+    EXPECT_EQ(listed, 0);
+    EXPECT_TRUE(messages.shown.empty());
+
+    showEmployeeHistory(source(), 99, nullptr);
+    EXPECT_EQ(modal.shown.size(), 1);
+    EXPECT_EQ(messages.texts(), QStringList{"Employee not found"});
+}
+
+} // namespace

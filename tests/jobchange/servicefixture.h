@@ -1,0 +1,90 @@
+#pragma once
+
+// The job-change service over the entry window's test company, with no window.
+
+#include "entry/entryfixture.h"
+#include "jobchange/jobchangeservice.h"
+
+#include <functional>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
+
+class ServiceTest : public ::testing::Test {
+protected:
+    // Fails the write at its statement 1, 2, ... (and first by the server itself when asked:
+    // the deduction table gone) until it gets through. Each failure must be returned with its
+    // text and leave the whole database as it was. Returns the statements failed in turn.
+    int failEachWrite(const std::function<jobchange::WriteResult()>& write,
+                      bool serverFirst = false) {
+        const QMap<QString, QStringList> before = db.snapshot();
+        for (int failAt = serverFirst ? 0 : 1; failAt <= 40; ++failAt) {
+            SCOPED_TRACE(failAt);
+            int writes = 0;
+            const QString injected = QStringLiteral("Disk full at write %1").arg(failAt);
+            db.db().setWriteHook([&](const QString&) {
+                if (++writes == failAt)
+                    throw data::DbError(data::kErrGeneric, "test", injected);
+            });
+            if (failAt == 0)
+                db.exec("alter table pay_empdeductions rename to pay_empdeductions_away");
+            const jobchange::WriteResult result = write();
+            db.db().setWriteHook({});
+            if (failAt == 0)
+                db.exec("alter table pay_empdeductions_away rename to pay_empdeductions");
+            if (failAt > 0 && writes < failAt) {
+                EXPECT_TRUE(result.ok) << result.error.toStdString();
+                return failAt - 1;
+            }
+            ++faultsInjected;
+            EXPECT_FALSE(result.ok);
+            EXPECT_EQ(result.error, failAt > 0 ? injected : result.error);
+            EXPECT_FALSE(result.error.isEmpty());
+            EXPECT_EQ(db.snapshot(), before);
+            EXPECT_FALSE(db.db().inTransaction());
+        }
+        return -1;
+    }
+
+    static jobchange::DraftLine line(qint64 type, char letter, double oldAmount, double revised) {
+        return {type, QLatin1Char(letter), oldAmount, revised};
+    }
+
+    // Asha, a Clerk on 20000, to Officer at 1500.50: House Rent raised to 5500, Conveyance
+    // dropped, Medical added; Provident Fund kept.
+    static jobchange::JobChangeDraft ashaPromoted() {
+        jobchange::JobChangeDraft draft;
+        draft.employeeId = 1;
+        draft.oldDesignationId = 1;
+        draft.newDesignationId = 2;
+        draft.oldBasic = 20000;
+        draft.newBasic = 1500.5;
+        draft.date = QDate(2003, 2, 14);
+        draft.remarks = QStringLiteral("Promoted");
+        draft.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 5500), line(2, 'R', 800, 800),
+                                              line(3, 'N', 0, 300)};
+        draft.linesOf(LineKind::Deduction) = {line(1, 'O', 1200, 1200)};
+        return draft;
+    }
+
+    QStringList rowsOf(const QString& sql) const { return query(db, sql); }
+    QStringList employee(int id) const {
+        return rowsOf(QStringLiteral("select eBasic, eGradeID, eDesigID from pay_employee where "
+                                     "eEmpID = %1")
+                          .arg(id)) +
+               rowsOf(QStringLiteral("select eadetailid, eaallowanceid, eaamount from "
+                                     "pay_empallowances where eaempid = %1 order by eadetailid")
+                          .arg(id)) +
+               rowsOf(QStringLiteral("select eddetailid, eddeductionid, edamount from "
+                                     "pay_empdeductions where edempid = %1 order by eddetailid")
+                          .arg(id));
+    }
+
+    static inline int faultsInjected = 0;
+
+    TestDatabase db;
+    EntryData data{db};
+    ScriptedMessages messages; // the service must show none
+    jobchange::JobChangeService service{contextWorkspace()};
+};

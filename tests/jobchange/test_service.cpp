@@ -1,0 +1,126 @@
+#include "jobchange/servicefixture.h"
+
+namespace {
+
+class Service : public ServiceTest {};
+
+TEST(Numbering, TransactSqlRenderingIsTheStatementAsWritten) {
+    EXPECT_EQ(gradeNoMaxSql(data::Dialect(data::Dialect::Kind::TSql), "pay_employeegradechange", 1,
+                            "JC "),
+              "SELECT isnull(max(convert(int,right(egcNo,len(egcNo)-3))),0) FROM "
+              "pay_employeegradechange WHERE egcCompanyID=1 and egcNo like 'JC%'");
+}
+
+TEST_F(Service, TheNumberFollowsTheHighestTakenNumericallyAfterThePrefix) {
+    const auto next = [this](const QStringList& all) { // the numbers stored, then the next one
+        db.exec("delete from pay_employeegradechange");
+        data.insert("pEmployeegradeChange", "egcId,egcNo,egcCompanyID,egcCancelled,egcEmpID", all);
+        return service.nextNumber();
+    };
+    EXPECT_EQ(next({}), "JC1");
+    // Cancelled ones count, another company's do not.
+    EXPECT_EQ(next({"1, 'JC1', 1, 0, 1", "2, 'JC2', 1, 1, 1", "3, 'JC10', 1, 0, 1",
+                    "4, 'JC50', 2, 0, 1"}),
+              "JC11");
+    EXPECT_EQ(next({"1, 'JC32767', 1, 0, 1"}), "JC32768");
+    db.exec("update pay_prefix set Prefix = 'JC '");
+    EXPECT_EQ(next({"1, 'JC 7', 1, 0, 1"}), "JC 8") << "cut by the prefix's full length";
+    db.exec("delete from pay_prefix");
+    EXPECT_EQ(next({"1, '1', 1, 0, 1", "2, '2', 1, 0, 1"}), "3") << "no prefix row";
+    try {
+        next({"1, '2147483647', 1, 0, 1"});
+        FAIL() << "no overflow";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.description(), "Overflow");
+    }
+}
+
+// One call each, no window: what a save, its edit and the cancellation write, and that a
+// failure at any statement of them leaves nothing behind.
+TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
+    db.exec("insert into pay_users (companyid, userid, username) values (1, 1, '  D''Souza ')");
+    const QStringList original = employee(1);
+    jobchange::WriteResult saved;
+    EXPECT_EQ(failEachWrite([&] { return saved = service.saveNew(ashaPromoted()); }), 11)
+        << "header, employee, 3 + 1 lines, 2 deletions, 2 + 1 standing lines";
+    EXPECT_EQ(saved.id, 1);
+    EXPECT_EQ(saved.number, "JC1");
+    EXPECT_EQ(saved.retries, 0);
+    const QString header = "select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
+                           "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, "
+                           "egcCancelled from pay_employeegradechange";
+    EXPECT_EQ(rowsOf(header), QStringList({"1|JC1|2003-02-14|1|1|1|20000|2|2|1500.5|Promoted|0"}));
+    EXPECT_EQ(rowsOf("select egcadetailid, egcaallowanceid, egcatype, egcaoldamount, "
+                     "egcarevamount from pay_empgcallowance where egcacompanyid = 1 and "
+                     "egcagcid = 1 order by egcadetailid"),
+              QStringList({"1|1|O|5000|5500", "2|2|R|800|800", "3|3|N|0|300"}));
+    EXPECT_EQ(rowsOf("select egcddetailid, egcddeductionid, egcdtype, egcdoldamount, "
+                     "egcdrevamount from pay_empgcdeductions where egcdgcid = 1"),
+              QStringList({"1|1|O|1200|1200"}));
+    // The removed line leaves a gap in the standing lines' detail ids; Bruno's are untouched.
+    EXPECT_EQ(employee(1), QStringList({"1500.5|2|2", "1|1|5500", "3|3|300", "1|1|1200"}));
+    EXPECT_EQ(employee(2), QStringList({"3000|2|2", "1|3|300", "1|2|100"}));
+
+    // The edit keeps the number, date and old job and rewrites the rest.
+    jobchange::JobChangeDraft edit = ashaPromoted();
+    edit.date = QDate(2003, 3, 1);
+    edit.oldDesignationId = 2;
+    edit.newDesignationId = 1;
+    edit.newBasic = 21000;
+    edit.remarks = QStringLiteral("Corrected");
+    edit.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 6000), line(2, 'O', 800, 800),
+                                         line(3, 'N', 0, 300)};
+    EXPECT_EQ(failEachWrite([&] { return saved = service.saveEdit(1, edit); }), 14)
+        << "header, employee, 2 deletions, 3 + 1 lines, 2 deletions, 3 + 1";
+    EXPECT_EQ(saved.id, 1);
+    EXPECT_EQ(rowsOf(header), QStringList({"1|JC1|2003-02-14|1|1|1|20000|1|1|21000|Corrected|0"}));
+    EXPECT_EQ(rowsOf("select count(*) from pay_empgcallowance"), QStringList{"3"});
+    EXPECT_EQ(employee(1),
+              QStringList({"21000|1|1", "1|1|6000", "2|2|800", "3|3|300", "1|1|1200"}));
+
+    // Cancelled, the employee gets back exactly what the job change replaced, numbered 1 to n.
+    EXPECT_EQ(failEachWrite([&] { return service.cancel(1, "  withdrawn  "); }), 7)
+        << "mark, employee, 2 deletions, 2 + 1 lines restored";
+    EXPECT_EQ(rowsOf("select egcCancelled, egcCancelledRemarks from pay_employeegradechange"),
+              QStringList{"1|D'Souza:withdrawn"});
+    EXPECT_EQ(employee(1), original);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// The reads the windows are built from.
+TEST_F(Service, ReadsAJobChangeWithItsLinesAndAnEmployeesStandingLines) {
+    ASSERT_TRUE(service.saveNew(ashaPromoted()).ok);
+    const auto stored = service.jobChange(1);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->number, "JC1");
+    EXPECT_EQ(stored->date, QDate(2003, 2, 14));
+    EXPECT_EQ(stored->newBasic, "1500.5");
+    QStringList lines;
+    for (LineKind kind : kLineKinds)
+        for (const jobchange::StoredLine& l : stored->linesOf(kind))
+            lines << QStringList{l.letter,
+                                 l.typeId,
+                                 l.description,
+                                 QString::number(l.oldAmount),
+                                 QString::number(l.revisedAmount),
+                                 l.currency}
+                         .join('|');
+    EXPECT_EQ(lines,
+              QStringList({"O|1|House Rent|5000|5500|Rupee", "R|2|Conveyance|800|800|Rupee",
+                           "N|3|Medical|0|300|US Dollar", "O|1|Provident Fund|1200|1200|Rupee"}));
+    EXPECT_FALSE(service.jobChange(2));
+    EXPECT_EQ(service.standingLines(LineKind::Allowance, 2).size(), 1u);
+    EXPECT_EQ(service.currencySymbol(2), "$");
+    EXPECT_EQ(service.employeeDesignation(1), 2);
+    EXPECT_EQ(service.employeeGrade(1), 2);
+    // Later means a higher id of the same employee, cancelled ones not counted.
+    data.jobChange(2, "JC2", "2003-01-01", 1);
+    data.jobChange(3, "JC3", "2003-01-02", 1, true);
+    data.jobChange(4, "JC4", "2003-01-03", 2);
+    EXPECT_TRUE(service.laterUncancelledExists(1));
+    EXPECT_FALSE(service.laterUncancelledExists(2));
+    data.jobChange(5, "JC5", "2003-01-04", 1);
+    EXPECT_TRUE(service.laterUncancelledExists(2));
+}
+
+} // namespace
