@@ -137,6 +137,12 @@ public:
     // back on the job, basic pay and standing lines it replaced.
     WriteResult cancel(qint32 id, const QString& reason) const;
 
+    // ---- Steps of a write, for a caller that holds the transaction itself (a bulk revision)
+    // The next job change id: the company's highest plus one.
+    qint32 nextId() const;
+    // Every statement of saveNew for a job change whose id and number the caller took.
+    void saveNewSteps(const JobChangeDraft& draft, qint32 id, const QString& number) const;
+
 private:
     enum class Write { New, Edit, Cancel };
     // Runs steps in a transaction of its own, again while a lost race allows.
@@ -164,7 +170,6 @@ private:
     QVariant firstField(const QString& sql) const;
     qint32 employeeField(const char* field, qint32 employeeId) const;
     qint16 designationGrade(qint32 designationId) const;
-    qint32 nextId() const;
     QString table(QString data::ResolvedTableNames::*name) const {
         return workspace_->tables.*name;
     }
