@@ -229,12 +229,11 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
             // One read of the numbering, then counted on: the batch holds the write lock.
             qint32 id = service_.nextId();
             const QString first = service_.nextNumber();
-            const QString prefix = data::textOf(
-                ws.db()
-                    .open(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
-                          QStringLiteral(" WHERE CompanyID = ") + ws.company() +
-                          QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId))
-                    .field(0));
+            data::Recordset prefixRow = ws.db().open(
+                QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
+                QStringLiteral(" WHERE CompanyID = ") + ws.company() +
+                QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId));
+            const QString prefix = prefixRow.eof() ? QString() : prefixRow.text(0);
             qint64 running = first.mid(prefix.size()).toLongLong();
             if (running + total - 1 > std::numeric_limits<qint32>::max())
                 throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),

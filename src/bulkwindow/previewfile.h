@@ -1,0 +1,17 @@
+#pragma once
+
+#include "bulk/preview.h"
+
+#include <QString>
+
+namespace bulk {
+
+// Writes the preview to FILE.xlsx, FILE.csv (as the register's export), or FILE.pdf through the
+// report engine's page layout and footer. Throws tableexport::ExportError or data::DbError
+// when the file cannot be written.
+void writePreviewFile(const std::vector<PreviewRow>& rows, const Rules& rules, const QString& path);
+
+// The preview as the report's HTML body: a title, then the export table's rows.
+QString previewHtml(const std::vector<PreviewRow>& rows, const Rules& rules);
+
+} // namespace bulk
