@@ -17,9 +17,11 @@ QString centsText(qint64 cents) {
            QLatin1Char('.') + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
-QString cellHtml(const tableexport::ExportCell& cell) {
+} // namespace
+
+QString previewCellText(const tableexport::ExportCell& cell) {
     if (const auto* text = std::get_if<QString>(&cell))
-        return text->toHtmlEscaped();
+        return *text;
     if (const auto* whole = std::get_if<qint64>(&cell))
         return QString::number(*whole);
     if (const auto* cents = std::get_if<tableexport::Cents>(&cell))
@@ -30,6 +32,8 @@ QString cellHtml(const tableexport::ExportCell& cell) {
         return *yes ? QStringLiteral("Yes") : QStringLiteral("No");
     return {};
 }
+
+namespace {
 
 bool numeric(tableexport::ExportColumnKind kind) {
     return kind == tableexport::ExportColumnKind::Amount ||
@@ -53,7 +57,7 @@ QString previewHtml(const std::vector<PreviewRow>& rows, const Rules& rules) {
         for (size_t c = 0; c < row.size(); ++c)
             html += (numeric(table.kinds[c]) ? QStringLiteral("<td align=\"right\">")
                                              : QStringLiteral("<td>")) +
-                    cellHtml(row[c]) + QStringLiteral("</td>");
+                    previewCellText(row[c]).toHtmlEscaped() + QStringLiteral("</td>");
         html += QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table>");

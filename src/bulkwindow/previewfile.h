@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bulk/preview.h"
+#include "export/tablewriter.h"
 
 #include <QString>
 
@@ -10,6 +11,10 @@ namespace bulk {
 // report engine's page layout and footer. Throws tableexport::ExportError or data::DbError
 // when the file cannot be written.
 void writePreviewFile(const std::vector<PreviewRow>& rows, const Rules& rules, const QString& path);
+
+// A cell of the preview table as the window and the PDF show it: amounts with group
+// separators and two decimals.
+QString previewCellText(const tableexport::ExportCell& cell);
 
 // The preview as the report's HTML body: a title, then the export table's rows.
 QString previewHtml(const std::vector<PreviewRow>& rows, const Rules& rules);

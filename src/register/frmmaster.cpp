@@ -82,9 +82,10 @@ void FrmMaster::buildControls() {
     CmdEdit = makeButton(this, "CmdEdit", QStringLiteral("&Edit"));
     CmdDelete = makeButton(this, "CmdDelete", QStringLiteral("&Delete"));
     cmPreview = makeButton(this, "cmPreview", QStringLiteral("&Preview"));
+    cmdBulk = makeButton(this, "cmdBulk", QStringLiteral("&Bulk"));
     CmdClose = makeButton(this, "CmdClose", QStringLiteral("&Close"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {cmdnew, CmdEdit, CmdDelete, cmPreview})
+    for (QPushButton* button : {cmdnew, CmdEdit, CmdDelete, cmPreview, cmdBulk})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
@@ -114,6 +115,7 @@ void FrmMaster::buildControls() {
     connect(cmPreview, &QPushButton::clicked, this,
             [this] { Reported(&FrmMaster::cmPreview_Click); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
+    connect(cmdBulk, &QPushButton::clicked, this, [this] { Reported(&FrmMaster::cmdBulk_Click); });
 }
 
 void FrmMaster::connectGridEvents() {
@@ -315,6 +317,7 @@ void FrmMaster::UserRights() {
         return;
     strRights = *rights;
     cmdnew->setEnabled(fnUserRights(QStringLiteral("N")));
+    cmdBulk->setEnabled(fnUserRights(QStringLiteral("N")));
     CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
     CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
 }

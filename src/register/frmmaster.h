@@ -56,6 +56,7 @@ public:
     void CmdEdit_Click();
     void CmdDelete_Click();
     void cmPreview_Click();
+    void cmdBulk_Click();
     void CmdClose_Click();
     void cboColNames_Click();
     void GridSearch();
@@ -75,6 +76,7 @@ public:
     QPushButton* CmdEdit = nullptr;
     QPushButton* CmdDelete = nullptr;
     QPushButton* cmPreview = nullptr;
+    QPushButton* cmdBulk = nullptr;
     QPushButton* CmdClose = nullptr;
     std::unique_ptr<report::ReportControl> cRptGradeChange;
 
