@@ -365,9 +365,6 @@ bool FrmBulk::gatherRules(bulk::Rules& rules) {
 }
 
 void FrmBulk::computePreview() {
-    bulk::Rules rules;
-    if (!gatherRules(rules))
-        return;
     QSet<qint32> selected;
     for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = lvwEmployees->topLevelItem(i);
@@ -378,6 +375,9 @@ void FrmBulk::computePreview() {
         message(QStringLiteral("Select at least one employee."));
         return;
     }
+    bulk::Rules rules;
+    if (!gatherRules(rules))
+        return;
     // Read afresh: the preview is what Apply compares with.
     std::vector<bulk::EmployeeSnapshot> chosen;
     for (bulk::EmployeeSnapshot& employee : service_.eligibleEmployees())

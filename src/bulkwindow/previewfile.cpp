@@ -13,7 +13,9 @@ const QString kTitle = QStringLiteral("Bulk Job Change");
 
 QString centsText(qint64 cents) {
     const qint64 magnitude = cents < 0 ? -cents : cents;
-    return (cents < 0 ? QStringLiteral("-") : QString()) + QLocale::c().toString(magnitude / 100) +
+    QLocale grouped = QLocale::c();
+    grouped.setNumberOptions(QLocale::DefaultNumberOptions);
+    return (cents < 0 ? QStringLiteral("-") : QString()) + grouped.toString(magnitude / 100) +
            QLatin1Char('.') + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
