@@ -1,6 +1,7 @@
 // quorvel-host: a small host payroll program. It opens a payroll database, gives clsGrade its
 // properties from the command line and calls Show.
 
+#include "bulkcommands.h"
 #include "component/clsgrade.h"
 #include "data/connection.h"
 #include "data/schema.h"
@@ -50,6 +51,7 @@ struct Options {
     QString exportFile;
     QString exportRegister;
     HistoryCommand history;
+    BulkCommand bulk;
 };
 
 // A whole number within the range of T, or nothing.
@@ -124,6 +126,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                        screenshot, screenshotSearch, screenshotJob, sqlTrace, exportPdf, out,
                        exportRegister});
     parser.addOptions(historyOptions());
+    parser.addOptions(bulkOptions());
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -214,11 +217,14 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
             error = QStringLiteral("--export-pdf needs --out FILE.pdf");
             return std::nullopt;
         }
-    } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history"))) {
+    } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history")) &&
+               !parser.isSet(QStringLiteral("bulk"))) {
         error = QStringLiteral("--out goes with --export-pdf");
         return std::nullopt;
     }
     if (!readHistoryCommand(parser, options.history, error))
+        return std::nullopt;
+    if (!readBulkCommand(parser, options.bulk, error))
         return std::nullopt;
     return options;
 }
@@ -320,7 +326,7 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
             arg == "--export-register" || arg.startsWith("--export-register=") ||
             arg == "--screenshot" || arg.startsWith("--screenshot=") || arg == "-h" ||
             arg == "--help" || arg == "--help-all" || arg == "-?" ||
-            isHistoryCommandArgument(arg)) {
+            isHistoryCommandArgument(arg) || isBulkCommandArgument(arg)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -352,6 +358,10 @@ int main(int argc, char** argv) {
     if (options->history.kind != HistoryCommand::Kind::None)
         return runHistoryCommand(options->history, *connection,
                                  {options->company, options->user, options->processDate});
+    if (!options->bulk.settingsFile.isEmpty())
+        return runBulkCommand(
+            options->bulk, *connection,
+            {options->company, options->user, options->interfaceId, options->processDate});
     if (!qobject_cast<QApplication*>(app.get())) {
         complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
                                 "are not set); --screenshot and the exports need none"));

@@ -2,6 +2,7 @@
 // search and sort, the save of a new job change, a cancellation and the employee history window,
 // beside raw SQLite floors.
 
+#include "bench/bulkbench.h"
 #include "bench/generate.h"
 #include "bench/measure.h"
 #include "bench/rawfloor.h"
@@ -34,6 +35,9 @@ constexpr double kSaveGoalMs = 50.0;
 constexpr double kMemoryGoalMb = 250.0;
 constexpr double kSortGoalMs = 500.0;
 constexpr double kHistoryGoalMs = 100.0;
+constexpr double kBulkPreviewGoalMs = 2000.0;
+constexpr double kBulkApplyGoalMs = 10000.0;
+constexpr double kBulkApplyGoalRatio = 3.0;
 
 QTextStream& out() {
     static QTextStream stream(stdout);
@@ -273,6 +277,20 @@ public:
                 .arg(peak < kMemoryGoalMb ? QStringLiteral("yes") : QStringLiteral("NO"));
     }
 
+    // A bulk revision of every employee, 5 allowance and 5 deduction lines each.
+    void bulk(const QString& dir, int employees) {
+        const bench::BulkFigures figures = bench::measureBulk(dir, employees);
+        problems_ << figures.problems;
+        const QString who = QStringLiteral("%1 employees x 10 lines").arg(rowsText(employees));
+        add(QStringLiteral("bulk preview, ") + who, figures.previewMs, {},
+            QStringLiteral("< %1 ms").arg(kBulkPreviewGoalMs),
+            figures.previewMs < kBulkPreviewGoalMs);
+        add(QStringLiteral("bulk apply, ") + who, figures.applyMs, figures.floorMs,
+            QStringLiteral("<= %1x floor, < %2 ms").arg(kBulkApplyGoalRatio).arg(kBulkApplyGoalMs),
+            figures.applyMs <= kBulkApplyGoalRatio * figures.floorMs &&
+                figures.applyMs < kBulkApplyGoalMs);
+    }
+
     void report() const {
         out() << '\n' << bench::formatTable(rows_);
         if (!memoryLine_.isEmpty())
@@ -335,8 +353,12 @@ int main(int argc, char** argv) {
                                                   "the memory used."),
                                    QStringLiteral("FILE"));
     probeOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions(
-        {rowsOption, employeesOption, repsOption, pgOption, keepOption, walOption, probeOption});
+    const QCommandLineOption bulkOption(
+        QStringLiteral("bulk-employees"),
+        QStringLiteral("Employees in the bulk revision's database (5000); 0 leaves it out."),
+        QStringLiteral("N"), QStringLiteral("5000"));
+    parser.addOptions({rowsOption, employeesOption, repsOption, pgOption, keepOption, walOption,
+                       probeOption, bulkOption});
     parser.process(app);
 
 #if !defined(__OPTIMIZE__)
@@ -393,6 +415,10 @@ int main(int argc, char** argv) {
             benchmark.save(*frm, installation, database.rows, large);
             if (large)
                 benchmark.cancel(*frm, installation, database.rows);
+        }
+        if (const int bulkEmployees = parser.value(bulkOption).toInt(); bulkEmployees > 0) {
+            out() << "measuring a bulk revision" << Qt::endl;
+            benchmark.bulk(dir, bulkEmployees);
         }
         benchmark.memory(databases.back().file, rows);
         benchmark.report();

@@ -236,3 +236,127 @@ qint64 rawSave(RawDatabase& db, const data::ResolvedTableNames& tables,
 }
 
 } // namespace bench
+
+namespace bench {
+
+void rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
+                 const std::vector<RawJobChange>& changes) {
+    if (changes.empty())
+        return;
+    sqlite3* handle = db.handle();
+    const qint64 company = changes.front().company;
+    db.exec("BEGIN");
+    try {
+        Statement nextId(handle, QStringLiteral("select max(egcId) from ") +
+                                     tables.pEmployeegradeChange +
+                                     QStringLiteral(" where egcCompanyId=?"));
+        nextId.bind(1, company).step();
+        qint64 id = nextId.integer(0) + 1;
+        Statement prefixOf(handle, QStringLiteral("SELECT Prefix FROM ") + tables.pPrefix +
+                                       QStringLiteral(" WHERE CompanyID = ? and InterfaceID = ?"));
+        prefixOf.bind(1, company).bind(2, static_cast<qint64>(changes.front().interfaceId));
+        const QByteArray prefix = prefixOf.step() ? prefixOf.text(0) : QByteArray();
+        Statement numbering(
+            handle, rawNumberingSql(tables, changes.front().company, QString::fromUtf8(prefix)));
+        numbering.bind(1, prefix.trimmed() + '%').step();
+        qint64 running = numbering.integer(0) + 1;
+
+        Statement gradeOf(handle, QStringLiteral("select dGradeID from ") + tables.pDesignation +
+                                      QStringLiteral(" where dCompanyID = ? and dDesigID = ?"));
+        auto grade = [&](qint32 designation) {
+            gradeOf.bind(1, company).bind(2, static_cast<qint64>(designation)).step();
+            const qint64 value = gradeOf.integer(0);
+            sqlite3_reset(gradeOf.handle());
+            return value;
+        };
+        Statement header(handle,
+                         QStringLiteral("insert into ") + tables.pEmployeegradeChange +
+                             QStringLiteral(" (egccompanyid, egcId, egcNo, egcDate, egcOldDesigID, "
+                                            "egcOldGradeID, egcEmpID, egcNewDesigID, "
+                                            "egcNewGradeID, egcOldBasic, egcNewBasic, egcremarks, "
+                                            "egcCancelled) values (?,?,?,?,?,?,?,?,?,?,?,?,0)"));
+        Statement employee(handle, QStringLiteral("update ") + tables.pemployee +
+                                       QStringLiteral(" set eBasic = ?, eGradeID = ?, eDesigID = "
+                                                      "? where eCompanyID = ? and eEmpID = ?"));
+        Statement line[2] = {
+            {handle, QStringLiteral("insert into ") + tables.pempgcAllowance +
+                         QStringLiteral("(egcacompanyid, egcagcid, egcadetailid, egcatype, "
+                                        "egcaallowanceid, egcarevamount, egcaoldamount) values "
+                                        "(?,?,?,?,?,?,?)")},
+            {handle, QStringLiteral("insert into ") + tables.pempgcdeductions +
+                         QStringLiteral("(egcdcompanyid, egcdgcid, egcddetailid, egcdtype, "
+                                        "egcddeductionid, egcdrevamount, egcdoldamount) values "
+                                        "(?,?,?,?,?,?,?)")}};
+        Statement remove[2] = {
+            {handle, QStringLiteral("delete from ") + tables.pempallowances +
+                         QStringLiteral(" where eacompanyid = ? and eaempid = ?")},
+            {handle, QStringLiteral("delete from ") + tables.pempdeductions +
+                         QStringLiteral(" where edcompanyid = ? and edempid = ?")}};
+        Statement standing[2] = {
+            {handle, QStringLiteral("insert into ") + tables.pempallowances +
+                         QStringLiteral("(eacompanyid, eaempid, eadetailid, eaallowanceid, "
+                                        "eaamount) values (?,?,?,?,?)")},
+            {handle, QStringLiteral("insert into ") + tables.pempdeductions +
+                         QStringLiteral("(edcompanyid, edempid, eddetailid, eddeductionid, "
+                                        "edamount) values (?,?,?,?,?)")}};
+        for (const RawJobChange& change : changes) {
+            const qint64 oldGrade = grade(change.oldDesignation);
+            const qint64 newGrade = grade(change.newDesignation);
+            header.bind(1, company)
+                .bind(2, id)
+                .bind(3, prefix + QByteArray::number(running++))
+                .bind(4, change.date.toString(Qt::ISODate).toLatin1())
+                .bind(5, static_cast<qint64>(change.oldDesignation))
+                .bind(6, oldGrade)
+                .bind(7, static_cast<qint64>(change.employee))
+                .bind(8, static_cast<qint64>(change.newDesignation))
+                .bind(9, newGrade)
+                .bind(10, change.oldBasic)
+                .bind(11, change.newBasic)
+                .bind(12, change.remarks.toUtf8())
+                .run();
+            employee.bind(1, change.newBasic)
+                .bind(2, newGrade)
+                .bind(3, static_cast<qint64>(change.newDesignation))
+                .bind(4, company)
+                .bind(5, static_cast<qint64>(change.employee))
+                .run();
+            for (size_t kind = 0; kind < 2; ++kind) {
+                qint64 detail = 0;
+                for (const RawLine& row : change.lines[kind]) {
+                    const char letter = !row.checked ? 'R' : (row.letter == 'O' ? 'O' : 'N');
+                    line[kind]
+                        .bind(1, company)
+                        .bind(2, id)
+                        .bind(3, ++detail)
+                        .bind(4, QByteArray(1, letter))
+                        .bind(5, static_cast<qint64>(row.type))
+                        .bind(6, row.revisedAmount)
+                        .bind(7, row.oldAmount)
+                        .run();
+                }
+                remove[kind].bind(1, company).bind(2, static_cast<qint64>(change.employee)).run();
+                detail = 0;
+                for (const RawLine& row : change.lines[kind]) {
+                    ++detail;
+                    if (!row.checked)
+                        continue;
+                    standing[kind]
+                        .bind(1, company)
+                        .bind(2, static_cast<qint64>(change.employee))
+                        .bind(3, detail)
+                        .bind(4, static_cast<qint64>(row.type))
+                        .bind(5, row.revisedAmount)
+                        .run();
+                }
+            }
+            ++id;
+        }
+        db.exec("COMMIT");
+    } catch (...) {
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+} // namespace bench

@@ -289,6 +289,7 @@ void Connection::openPostgres(const QString& connectionString, const QString& pa
 void Connection::close() {
     if (!QSqlDatabase::contains(name_))
         return;
+    prepared_.clear();
     QSqlDatabase db = database();
     if (db.isOpen())
         db.close();
@@ -345,14 +346,8 @@ QSqlQuery Connection::run(const QString& operation, const QString& sql, const QV
     } else {
         ok = query.prepare(sql);
         if (ok) {
-            for (const QVariant& value : binds) {
-                // Dates travel as ISO text: SQLite keeps them so, the servers convert them.
-                if (value.typeId() == QMetaType::QDate &&
-                    dialect_.kind() != Dialect::Kind::Postgres)
-                    query.addBindValue(value.toDate().toString(Qt::ISODate));
-                else
-                    query.addBindValue(value);
-            }
+            for (const QVariant& value : binds)
+                query.addBindValue(bindable(value));
             ok = query.exec();
         }
     }
@@ -361,9 +356,47 @@ QSqlQuery Connection::run(const QString& operation, const QString& sql, const QV
     return query;
 }
 
+// Dates travel as ISO text: SQLite keeps them so, the servers convert them.
+QVariant Connection::bindable(const QVariant& value) const {
+    if (value.typeId() == QMetaType::QDate && dialect_.kind() != Dialect::Kind::Postgres)
+        return value.toDate().toString(Qt::ISODate);
+    return value;
+}
+
 int Connection::execute(const QString& sql, const QVariantList& binds) {
+    if (!binds.isEmpty() && isOpen() && database().driver()->dbmsType() == QSqlDriver::SQLite)
+        return executePrepared(sql, binds);
     QSqlQuery query = run(QStringLiteral("execute"), sql, binds);
     return query.numRowsAffected();
+}
+
+int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
+    const QString operation = QStringLiteral("execute");
+    if (writeHook_ && isWriteStatement(sql))
+        writeHook_(sql);
+    trace(sql);
+    auto prepared = prepared_.find(sql);
+    if (prepared == prepared_.end()) {
+        if (prepared_.size() >= 256)
+            prepared_.clear();
+        prepared = prepared_.emplace(sql, database());
+        prepared->setForwardOnly(true);
+        if (!prepared->prepare(sql)) {
+            const QSqlError error = prepared->lastError();
+            prepared_.erase(prepared);
+            throw failure(error, operation, sql);
+        }
+    }
+    for (int i = 0; i < binds.size(); ++i)
+        prepared->bindValue(i, bindable(binds[i]));
+    if (!prepared->exec()) {
+        const QSqlError error = prepared->lastError();
+        prepared_.erase(prepared);
+        throw failure(error, operation, sql);
+    }
+    const int affected = prepared->numRowsAffected();
+    prepared->finish();
+    return affected;
 }
 
 void Connection::beginTrans() {

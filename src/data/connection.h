@@ -3,6 +3,7 @@
 #include "data/dberror.h"
 #include "data/dialect.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -114,12 +115,17 @@ private:
     void requireOpen(const QString& source) const;
     void transactionStatement(const QString& operation, const QString& sql);
     void trace(const QString& sql);
+    QVariant bindable(const QVariant& value) const;
+    int executePrepared(const QString& sql, const QVariantList& binds);
 
     QString name_;
     Dialect dialect_;
     bool inTransaction_ = false;
     QString traceFile_;
     std::function<void(const QString&)> writeHook_;
+    // SQLite's statements with bound values, prepared once per text: a batch of job changes
+    // repeats the same few inserts thousands of times.
+    QHash<QString, QSqlQuery> prepared_;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

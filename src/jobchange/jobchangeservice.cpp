@@ -385,6 +385,14 @@ WriteResult JobChangeService::saveEdit(qint32 id, const JobChangeDraft& draft,
     });
 }
 
+void JobChangeService::saveNewSteps(const JobChangeDraft& draft, qint32 id,
+                                    const QString& number) const {
+    WriteResult result;
+    result.id = id;
+    result.number = number;
+    save(result, draft, true);
+}
+
 void JobChangeService::save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const {
     saveHeader(result, draft, isNew);
     updateEmployee(draft);
@@ -417,10 +425,13 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
     if (isNew) {
         row.emplace(ws.db().addNew(t));
         row->set(QStringLiteral("egccompanyid"), ws.companyId);
-        lockNumbering();
-        result.id = nextId();
+        if (result.id == 0) {
+            lockNumbering();
+            result.id = nextId();
+        }
         row->set(QStringLiteral("egcId"), result.id);
-        result.number = nextNumber();
+        if (result.number.isEmpty())
+            result.number = nextNumber();
         row->set(QStringLiteral("egcNo"), result.number);
         row->set(QStringLiteral("egcDate"), draft.date);
         row->set(QStringLiteral("egcOldDesigID"), draft.oldDesignationId);

@@ -2,8 +2,8 @@
 
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/linekind.h"
-#include "jobchange/staleness.h"
 #include "jobchange/numbering.h"
+#include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
 #include "shared/formroutines.h"
 
@@ -140,6 +140,9 @@ public:
     // The prefix and the first free running number, read once: a batch numbers on from it under
     // the numbering lock (checking the 32-bit range itself as it counts).
     NumberSeries numberSeries() const;
+    // Queues the numbering of a new job change behind any other in the company, until the
+    // transaction ends.
+    void lockNumbering() const;
 
     // ---- The line editor
     std::vector<Choice> lineTypes(LineKind kind) const;
@@ -153,6 +156,12 @@ public:
     // back on the job, basic pay and standing lines it replaced.
     WriteResult cancel(qint32 id, const QString& reason) const;
 
+    // ---- Steps of a write, for a caller that holds the transaction itself (a bulk revision)
+    // The next job change id: the company's highest plus one.
+    qint32 nextId() const;
+    // Every statement of saveNew for a job change whose id and number the caller took.
+    void saveNewSteps(const JobChangeDraft& draft, qint32 id, const QString& number) const;
+
 private:
     enum class Write { New, Edit, Cancel };
     // Runs steps in a transaction of its own, again while a lost race allows.
@@ -164,8 +173,6 @@ private:
     // longer holds.
     void recheckUnderLock(Write kind, qint32 id, qint32 employeeId, const ShownState& shown) const;
     void lockEmployee(qint32 employeeId) const;
-    // Queues the numbering of a new job change behind any other in the company.
-    void lockNumbering() const;
     bool eligible(qint32 employeeId) const;
 
     void save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;
@@ -188,7 +195,6 @@ private:
     QVariant firstField(const QString& sql) const;
     qint32 employeeField(const char* field, qint32 employeeId) const;
     qint16 designationGrade(qint32 designationId) const;
-    qint32 nextId() const;
     QString table(QString data::ResolvedTableNames::*name) const {
         return workspace_->tables.*name;
     }

@@ -86,9 +86,11 @@ void FrmMaster::buildControls() {
     cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport"));
     cmdHistory = makeButton(this, "cmdHistory", QStringLiteral("&History"));
     cmdHistory->setEnabled(false);
+    cmdBulk = makeButton(this, "cmdBulk", QStringLiteral("&Bulk"));
     CmdClose = makeButton(this, "CmdClose", QStringLiteral("&Close"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {cmdnew, CmdEdit, CmdDelete, cmPreview, cmdExport, cmdHistory})
+    for (QPushButton* button :
+         {cmdnew, CmdEdit, CmdDelete, cmPreview, cmdBulk, cmdExport, cmdHistory})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
@@ -124,6 +126,7 @@ void FrmMaster::buildControls() {
     connect(cmdHistory, &QPushButton::clicked, this,
             [this] { Reported(&FrmMaster::cmdHistory_Click); });
     connect(CmdClose, &QPushButton::clicked, this, [this] { CmdClose_Click(); });
+    connect(cmdBulk, &QPushButton::clicked, this, [this] { Reported(&FrmMaster::cmdBulk_Click); });
 }
 
 void FrmMaster::connectGridEvents() {
@@ -354,6 +357,7 @@ void FrmMaster::UserRights() {
         return;
     strRights = *rights;
     cmdnew->setEnabled(fnUserRights(QStringLiteral("N")));
+    cmdBulk->setEnabled(fnUserRights(QStringLiteral("N")));
     CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
     CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
 }

@@ -56,6 +56,7 @@ public:
     void CmdEdit_Click();
     void CmdDelete_Click();
     void cmPreview_Click();
+    void cmdBulk_Click();
     void CmdClose_Click();
     void cboColNames_Click();
     // A click on a column header: sorts on it, ascending, or reversed when it is already the
@@ -84,6 +85,7 @@ public:
     QPushButton* cmPreview = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdHistory = nullptr;
+    QPushButton* cmdBulk = nullptr;
     QPushButton* CmdClose = nullptr;
     std::unique_ptr<report::ReportControl> cRptGradeChange;
 

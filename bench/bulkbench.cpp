@@ -1,0 +1,131 @@
+#include "bench/bulkbench.h"
+
+#include "bench/generate.h"
+#include "bench/rawfloor.h"
+#include "bulk/preview.h"
+#include "jobchange/bulkservice.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace bench {
+
+namespace {
+
+constexpr int kLinesOfEachKind = 5;
+
+double elapsedMs(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double amount(data::Money money) {
+    return static_cast<double>(money.cents()) / 100;
+}
+
+// Every employee active and eligible, with the same count of standing lines of each kind.
+void shapeCompany(const QString& file, const data::ResolvedTableNames& tables) {
+    RawDatabase raw(file);
+    const QString numbers = QStringLiteral("(with recursive n(i) as (select 1 union all select i "
+                                           "+ 1 from n where i < %1) select i from n) n")
+                                .arg(kLinesOfEachKind);
+    const auto run = [&](const QString& sql) { raw.exec(sql.toUtf8().constData()); };
+    run(QStringLiteral("update ") + tables.pemployee + QStringLiteral(" set eActive = 1"));
+    run(QStringLiteral("delete from ") + tables.pempallowances);
+    run(QStringLiteral("delete from ") + tables.pempdeductions);
+    run(QStringLiteral("insert into ") + tables.pempallowances +
+        QStringLiteral(" (eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount) select "
+                       "eCompanyID, eEmpID, n.i, n.i, 1000 + (eEmpID % 97) * 10 + n.i from ") +
+        tables.pemployee + QStringLiteral(", ") + numbers);
+    run(QStringLiteral("insert into ") + tables.pempdeductions +
+        QStringLiteral(" (edcompanyid, edempid, eddetailid, eddeductionid, edamount) select "
+                       "eCompanyID, eEmpID, n.i, n.i, 100 + (eEmpID % 89) + n.i from ") +
+        tables.pemployee + QStringLiteral(", ") + numbers);
+}
+
+RawJobChange rawOf(const bulk::PlannedJobChange& planned) {
+    RawJobChange change;
+    change.interfaceId = 0;
+    change.employee = planned.employeeId;
+    change.date = planned.date;
+    change.oldDesignation = planned.oldDesignationId;
+    change.newDesignation = planned.newDesignationId;
+    change.oldBasic = amount(planned.oldBasic);
+    change.newBasic = amount(planned.newBasic);
+    change.remarks = planned.remarks;
+    for (size_t kind = 0; kind < 2; ++kind)
+        for (const bulk::PlannedLine& line : planned.lines[kind])
+            change.lines[kind].push_back(
+                {static_cast<int>(line.typeId), amount(line.oldAmount), amount(line.revisedAmount),
+                 line.letter == QLatin1Char('N') ? 'N' : 'O', line.letter != QLatin1Char('R')});
+    return change;
+}
+
+} // namespace
+
+BulkFigures measureBulk(const QString& dir, int employees) {
+    BulkFigures figures;
+    GenerateOptions options;
+    options.employees = employees;
+    options.jobChanges = employees;
+    const QString file = QDir(dir).filePath(QStringLiteral("bulk-%1.sqlite").arg(employees));
+    const QString floorFile = QDir(dir).filePath(QStringLiteral("bulk-floor.sqlite"));
+    QFile::remove(file);
+    QFile::remove(floorFile);
+    generateSqlite(file, options);
+
+    const auto connection = std::make_shared<data::Connection>();
+    connection->openSqlite(file);
+    const jobchange::WorkspacePtr workspace = jobchange::Workspace::open(
+        connection, options.company, 1, 0, options.processDate, QStringLiteral("Payroll"));
+    shapeCompany(file, workspace->tables);
+    QFile::copy(file, floorFile);
+
+    const jobchange::BulkService service(workspace);
+    bulk::Rules rules;
+    rules.date = options.processDate;
+    rules.remarks = QStringLiteral("Annual increment");
+    rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse(QStringLiteral("5")), {}};
+    rules.rounding = bulk::Rounding::Unit;
+    rules.lines = {{LineKind::Allowance,
+                    1,
+                    {},
+                    {bulk::Mode::PlusAmount, {}, *data::Money::fromCents(100000)},
+                    false},
+                   {LineKind::Deduction,
+                    2,
+                    {},
+                    {bulk::Mode::PlusPercent, *bulk::Percent::parse(QStringLiteral("2.5")), {}},
+                    false}};
+    if (const QString problem = service.prepareRules(rules); !problem.isEmpty())
+        figures.problems << problem;
+
+    QElapsedTimer timer;
+    timer.start();
+    const std::vector<bulk::PreviewRow> rows =
+        bulk::computePreview(service.eligibleEmployees(), rules);
+    figures.previewMs = elapsedMs(timer);
+    figures.employees = static_cast<int>(rows.size());
+    if (figures.employees != employees)
+        figures.problems << QStringLiteral("the bulk preview has %1 employees, not %2")
+                                .arg(figures.employees)
+                                .arg(employees);
+
+    timer.restart();
+    const jobchange::BatchResult result = service.apply(rows, rules);
+    figures.applyMs = elapsedMs(timer);
+    if (!result.ok())
+        figures.problems << QStringLiteral("the bulk apply failed: ") + result.error;
+
+    std::vector<RawJobChange> changes;
+    for (const bulk::PreviewRow& row : rows)
+        if (const auto planned = bulk::plannedJobChange(row, rules))
+            changes.push_back(rawOf(*planned));
+    RawDatabase raw(floorFile);
+    timer.restart();
+    rawBulkSave(raw, workspace->tables, changes);
+    figures.floorMs = elapsedMs(timer);
+    return figures;
+}
+
+} // namespace bench

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace bench {
+
+struct BulkFigures {
+    int employees = 0;
+    double previewMs = 0; // the eligible employees read and the preview computed
+    double applyMs = 0;   // the batch saved through the service
+    double floorMs = 0;   // the same rows written straight through SQLite
+    QStringList problems;
+};
+
+// A company of `employees` eligible employees with five allowance and five deduction lines
+// each, in a new SQLite file in dir; an annual increment previewed and applied, and the same
+// job changes written raw into a copy taken before.
+BulkFigures measureBulk(const QString& dir, int employees);
+
+} // namespace bench

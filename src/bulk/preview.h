@@ -1,0 +1,97 @@
+#pragma once
+
+#include "bulk/rules.h"
+#include "bulk/snapshot.h"
+
+#include <QChar>
+
+namespace bulk {
+
+// An amount before and after, in cents. A line that is not there counts as 0.
+struct AmountChange {
+    qint64 oldCents = 0;
+    qint64 newCents = 0;
+};
+
+// One line of an employee after the rules: every standing line in its order, then the added.
+struct RevisedLine {
+    enum class State { Kept, Dropped, Added };
+    qint64 typeId = 0;
+    QString description;
+    State state = State::Kept;
+    // A dropped line keeps its old amount as the revised one, as an unticked line of the entry
+    // window does; an added line's old amount is 0.
+    AmountChange amount;
+};
+
+// What one line rule did for one employee.
+struct RuleEffect {
+    enum class What { NoLine, Unchanged, Changed, Added, Dropped };
+    What what = What::NoLine;
+    AmountChange amount; // summed over the employee's lines of the type; dropped counts new 0
+
+    bool didNothing() const { return what == What::NoLine || what == What::Unchanged; }
+};
+
+struct PreviewRow {
+    EmployeeSnapshot employee; // what the row was computed from
+    qint32 newDesignationId = 0;
+    QString newJob;
+    AmountChange basic;
+    std::array<std::vector<RevisedLine>, 2> lines; // by LineKind
+    std::vector<RuleEffect> effects;               // one per line rule, in the rules' order
+    bool basicDidNothing = false; // a basic rule left this employee's basic as it was
+    bool outOfRange = false; // an amount, stored or computed, outside 0.00 to 999,999,999,999.99
+    bool noBasic = false;    // the new basic is 0, which no job change may save
+    qint64 monthlyChangeCents = 0; // basic + allowances - deductions, after less before
+    bool checked = true;           // the clerk unticks a row to leave the employee out
+
+    const std::vector<RevisedLine>& linesOf(LineKind kind) const {
+        return lines[static_cast<size_t>(kind)];
+    }
+    bool blocked() const { return outOfRange || noBasic; }
+    bool willApply() const { return checked && !blocked(); }
+};
+
+struct PreviewTotals {
+    int employees = 0;
+    AmountChange basic;
+    std::vector<AmountChange> lines; // one per line rule
+    qint64 monthlyChangeCents = 0;
+};
+
+// The rules worked out for each employee, in the order given.
+std::vector<PreviewRow> computePreview(const std::vector<EmployeeSnapshot>& employees,
+                                       const Rules& rules);
+
+// The sums over the rows that would be applied: ticked and not blocked.
+PreviewTotals previewTotals(const std::vector<PreviewRow>& rows, const Rules& rules);
+
+// A job change line as the entry window stores it: "O" kept, "R" removed, "N" added.
+struct PlannedLine {
+    QChar letter;
+    qint64 typeId = 0;
+    data::Money oldAmount;
+    data::Money revisedAmount;
+};
+
+// The job change a preview row stands for, exactly as the entry window would save it.
+struct PlannedJobChange {
+    qint32 employeeId = 0;
+    qint32 oldDesignationId = 0;
+    qint32 newDesignationId = 0;
+    data::Money oldBasic;
+    data::Money newBasic;
+    QDate date;
+    QString remarks;
+    std::array<std::vector<PlannedLine>, 2> lines; // by LineKind, in list order
+
+    const std::vector<PlannedLine>& linesOf(LineKind kind) const {
+        return lines[static_cast<size_t>(kind)];
+    }
+};
+
+// Nothing for a blocked row.
+std::optional<PlannedJobChange> plannedJobChange(const PreviewRow& row, const Rules& rules);
+
+} // namespace bulk

@@ -1,0 +1,102 @@
+#include "bulk/previewtable.h"
+
+namespace bulk {
+
+namespace {
+
+using tableexport::Cents;
+using tableexport::ExportCell;
+using tableexport::ExportColumnKind;
+
+QString ruleLabel(const LineRule& rule) {
+    const QString kind = rule.kind == LineKind::Allowance ? QStringLiteral("Allowance")
+                                                          : QStringLiteral("Deduction");
+    return kind + QLatin1Char(' ') +
+           (rule.typeName.isEmpty() ? QStringLiteral("type %1").arg(rule.typeId) : rule.typeName);
+}
+
+QString notes(const PreviewRow& row, const Rules& rules) {
+    QStringList notes;
+    if (row.outOfRange)
+        notes << QStringLiteral("amount out of range");
+    if (row.noBasic)
+        notes << QStringLiteral("new basic is 0");
+    if (row.basicDidNothing)
+        notes << QStringLiteral("Basic: rule did nothing");
+    for (size_t i = 0; i < row.effects.size() && i < rules.lines.size(); ++i) {
+        const RuleEffect::What what = row.effects[i].what;
+        if (what == RuleEffect::What::Added)
+            notes << ruleLabel(rules.lines[i]) + QStringLiteral(": added");
+        else if (what == RuleEffect::What::Dropped)
+            notes << ruleLabel(rules.lines[i]) + QStringLiteral(": dropped");
+        else if (row.effects[i].didNothing())
+            notes << ruleLabel(rules.lines[i]) + QStringLiteral(": rule did nothing");
+    }
+    return notes.join(QStringLiteral("; "));
+}
+
+ExportCell amount(qint64 cents, bool shown = true) {
+    return shown ? ExportCell(Cents{cents}) : ExportCell();
+}
+
+} // namespace
+
+tableexport::ExportTable previewTable(const std::vector<PreviewRow>& rows, const Rules& rules) {
+    tableexport::ExportTable table;
+    const auto column = [&](const QString& title, ExportColumnKind kind) {
+        table.titles << title;
+        table.kinds.push_back(kind);
+    };
+    column(QStringLiteral("Number"), ExportColumnKind::Text);
+    column(QStringLiteral("Name"), ExportColumnKind::Text);
+    column(QStringLiteral("Old Job"), ExportColumnKind::Text);
+    column(QStringLiteral("New Job"), ExportColumnKind::Text);
+    column(QStringLiteral("Old Basic"), ExportColumnKind::Amount);
+    column(QStringLiteral("New Basic"), ExportColumnKind::Amount);
+    for (const LineRule& rule : rules.lines) {
+        column(ruleLabel(rule) + QStringLiteral(" Old"), ExportColumnKind::Amount);
+        column(ruleLabel(rule) + QStringLiteral(" New"), ExportColumnKind::Amount);
+    }
+    column(QStringLiteral("Monthly Change"), ExportColumnKind::Amount);
+    column(QStringLiteral("Apply"), ExportColumnKind::YesNo);
+    column(QStringLiteral("Notes"), ExportColumnKind::Text);
+
+    using What = RuleEffect::What;
+    for (const PreviewRow& row : rows) {
+        tableexport::ExportRow cells = {row.employee.number,
+                                        row.employee.name,
+                                        row.employee.job(),
+                                        row.newJob,
+                                        amount(row.basic.oldCents, row.employee.basic.inRange()),
+                                        amount(row.basic.newCents)};
+        for (const RuleEffect& effect : row.effects) {
+            cells.push_back(amount(effect.amount.oldCents,
+                                   effect.what != What::NoLine && effect.what != What::Added));
+            cells.push_back(amount(effect.amount.newCents,
+                                   effect.what != What::NoLine && effect.what != What::Dropped));
+        }
+        cells.push_back(amount(row.monthlyChangeCents));
+        cells.push_back(row.willApply());
+        cells.push_back(notes(row, rules));
+        table.rows.push_back(std::move(cells));
+    }
+
+    const PreviewTotals totals = previewTotals(rows, rules);
+    tableexport::ExportRow sums = {QStringLiteral("Total"),
+                                   QStringLiteral("%1 employees").arg(totals.employees),
+                                   {},
+                                   {},
+                                   amount(totals.basic.oldCents),
+                                   amount(totals.basic.newCents)};
+    for (const AmountChange& line : totals.lines) {
+        sums.push_back(amount(line.oldCents));
+        sums.push_back(amount(line.newCents));
+    }
+    sums.push_back(amount(totals.monthlyChangeCents));
+    sums.push_back(ExportCell());
+    sums.push_back(ExportCell());
+    table.rows.push_back(std::move(sums));
+    return table;
+}
+
+} // namespace bulk

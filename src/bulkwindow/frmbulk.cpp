@@ -1,0 +1,512 @@
+#include "bulkwindow/frmbulk.h"
+
+#include "bulk/previewtable.h"
+#include "bulkwindow/previewfile.h"
+#include "data/money.h"
+#include "ui/messages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSet>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <map>
+
+namespace {
+
+constexpr int kIdRole = Qt::UserRole;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+template <typename Widget> Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// "(all)" and then each distinct value the employees have, by text.
+void fillFilter(QComboBox* combo, const std::map<QString, QVariant>& values) {
+    combo->clear();
+    combo->addItem(QStringLiteral("(all)"));
+    for (const auto& [text, value] : values)
+        combo->addItem(text, value);
+}
+
+const QStringList kBasicModes{QStringLiteral("unchanged"), QStringLiteral("plus a percent"),
+                              QStringLiteral("plus an amount"), QStringLiteral("set to")};
+const QStringList kLineModes{QStringLiteral("plus a percent"), QStringLiteral("plus an amount"),
+                             QStringLiteral("set to"), QStringLiteral("drop the line")};
+
+} // namespace
+
+FrmBulk::FrmBulk(jobchange::WorkspacePtr workspace, QWidget* parent)
+    : QDialog(parent), workspace_(workspace), service_(std::move(workspace)) {
+    setObjectName(QStringLiteral("frmBulk"));
+    setWindowTitle(QStringLiteral("Bulk Job Change"));
+    buildControls();
+}
+
+void FrmBulk::buildControls() {
+    auto* who = new QGroupBox(QStringLiteral("Employees"), this);
+    cboDesignation = named(new QComboBox(who), "cboDesignation");
+    cboGrade = named(new QComboBox(who), "cboGrade");
+    cboCurrency = named(new QComboBox(who), "cboCurrency");
+    txtSearch = named(new QLineEdit(who), "txtSearch");
+    txtSearch->setPlaceholderText(QStringLiteral("name or number"));
+    lvwEmployees = named(new QTreeWidget(who), "lvwEmployees");
+    lvwEmployees->setHeaderLabels({QStringLiteral("Number"), QStringLiteral("Name"),
+                                   QStringLiteral("Job"), QStringLiteral("Currency"),
+                                   QStringLiteral("Basic")});
+    lvwEmployees->setRootIsDecorated(false);
+    lvwEmployees->setUniformRowHeights(true);
+    cmdAll = makeButton(who, "cmdAll", QStringLiteral("Select &all"));
+    cmdNone = makeButton(who, "cmdNone", QStringLiteral("Select n&one"));
+    lblCount = named(new QLabel(who), "lblCount");
+    auto* filters = new QHBoxLayout;
+    for (auto [label, widget] : {std::pair<const char*, QWidget*>{"Designation:", cboDesignation},
+                                 {"Grade:", cboGrade},
+                                 {"Currency:", cboCurrency},
+                                 {"Search:", txtSearch}}) {
+        filters->addWidget(new QLabel(QString::fromLatin1(label), who));
+        filters->addWidget(widget, 1);
+    }
+    auto* selection = new QHBoxLayout;
+    selection->addWidget(cmdAll);
+    selection->addWidget(cmdNone);
+    selection->addWidget(lblCount, 1);
+    auto* whoLayout = new QVBoxLayout(who);
+    whoLayout->addLayout(filters);
+    whoLayout->addWidget(lvwEmployees, 1);
+    whoLayout->addLayout(selection);
+
+    auto* what = new QGroupBox(QStringLiteral("Change"), this);
+    dtpDate = named(new QDateEdit(what), "dtpDate");
+    dtpDate->setCalendarPopup(true);
+    dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    txtRemarks = named(new QLineEdit(what), "txtRemarks");
+    cboBasic = named(new QComboBox(what), "cboBasic");
+    cboBasic->addItems(kBasicModes);
+    txtBasic = named(new QLineEdit(what), "txtBasic");
+    cboRounding = named(new QComboBox(what), "cboRounding");
+    cboRounding->addItems(
+        {QStringLiteral("0.01"), QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("100")});
+    cboNewJob = named(new QComboBox(what), "cboNewJob");
+    tblRules = named(new QTableWidget(0, 5, what), "tblRules");
+    tblRules->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Type"),
+                                         QStringLiteral("Change"), QStringLiteral("Value"),
+                                         QStringLiteral("Add where missing")});
+    tblRules->horizontalHeader()->setStretchLastSection(true);
+    cmdAddRule = makeButton(what, "cmdAddRule", QStringLiteral("Add &rule"));
+    cmdRemoveRule = makeButton(what, "cmdRemoveRule", QStringLiteral("Remo&ve rule"));
+    auto* basic = new QHBoxLayout;
+    basic->addWidget(cboBasic);
+    basic->addWidget(txtBasic, 1);
+    basic->addWidget(new QLabel(QStringLiteral("Rounding:"), what));
+    basic->addWidget(cboRounding);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Job date:"), dtpDate);
+    form->addRow(QStringLiteral("Remarks:"), txtRemarks);
+    form->addRow(QStringLiteral("Basic pay:"), basic);
+    form->addRow(QStringLiteral("New job:"), cboNewJob);
+    auto* ruleButtons = new QHBoxLayout;
+    ruleButtons->addWidget(cmdAddRule);
+    ruleButtons->addWidget(cmdRemoveRule);
+    ruleButtons->addStretch(1);
+    auto* whatLayout = new QVBoxLayout(what);
+    whatLayout->addLayout(form);
+    whatLayout->addWidget(tblRules, 1);
+    whatLayout->addLayout(ruleButtons);
+
+    lvwPreview = named(new QTreeWidget(this), "lvwPreview");
+    lvwPreview->setRootIsDecorated(false);
+    lvwPreview->setUniformRowHeights(true);
+    cmdPreview = makeButton(this, "cmdPreview", QStringLiteral("&Preview"));
+    cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport..."));
+    cmdApply = makeButton(this, "cmdApply", QStringLiteral("&Apply"));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {cmdPreview, cmdExport, cmdApply})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(who, 1);
+    top->addWidget(what, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(lvwPreview, 1);
+    layout->addLayout(buttons);
+    resize(1200, 760);
+
+    for (QComboBox* filter : {cboDesignation, cboGrade, cboCurrency})
+        connect(filter, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
+    connect(txtSearch, &QLineEdit::textChanged, this, [this] { applyFilters(); });
+    connect(lvwEmployees, &QTreeWidget::itemChanged, this, [this] {
+        if (!filling_)
+            updateCount();
+    });
+    connect(cmdAll, &QPushButton::clicked, this, [this] { selectAll(true); });
+    connect(cmdNone, &QPushButton::clicked, this, [this] { selectAll(false); });
+    connect(cboBasic, &QComboBox::currentIndexChanged, this,
+            [this](int index) { txtBasic->setEnabled(index > 0); });
+    connect(cmdAddRule, &QPushButton::clicked, this, [this] { addRule(); });
+    connect(cmdRemoveRule, &QPushButton::clicked, this, [this] { removeRule(); });
+    connect(cmdPreview, &QPushButton::clicked, this,
+            [this] { reported([this] { computePreview(); }); });
+    connect(lvwPreview, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item) { previewItemChanged(item); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Export the preview"), QString(),
+            QStringLiteral("Excel workbook (*.xlsx);;CSV (*.csv);;PDF (*.pdf)"));
+        if (!path.isEmpty())
+            exportPreview(path);
+    });
+    connect(cmdApply, &QPushButton::clicked, this, [this] { reported([this] { apply(); }); });
+    connect(cmdClose, &QPushButton::clicked, this, [this] { reject(); });
+    txtBasic->setEnabled(false);
+    cmdExport->setEnabled(false);
+    cmdApply->setEnabled(false);
+}
+
+void FrmBulk::reported(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const data::DbError& error) {
+        message(error.description());
+    }
+}
+
+void FrmBulk::message(const QString& text) const {
+    ui::message(workspace_->msgboxTitle, text);
+}
+
+void FrmBulk::load() {
+    employees_ = service_.eligibleEmployees();
+    jobs_ = service_.jobs();
+    std::map<QString, QVariant> designations, grades, currencies;
+    filling_ = true;
+    lvwEmployees->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const bulk::EmployeeSnapshot& employee : employees_) {
+        designations.emplace(employee.designation, employee.designationId);
+        grades.emplace(employee.grade, employee.gradeId);
+        if (!employee.currency.isEmpty())
+            currencies.emplace(employee.currency, employee.currency);
+        auto* item = new QTreeWidgetItem({employee.number, employee.name, employee.job(),
+                                          employee.currency, employee.basic.text()});
+        item->setData(0, kIdRole, employee.employeeId);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Checked);
+        items << item;
+    }
+    lvwEmployees->addTopLevelItems(items);
+    fillFilter(cboDesignation, designations);
+    fillFilter(cboGrade, grades);
+    fillFilter(cboCurrency, currencies);
+    cboNewJob->clear();
+    cboNewJob->addItem(QStringLiteral("(unchanged)"));
+    for (const jobchange::JobChoice& job : jobs_)
+        cboNewJob->addItem(job.text, job.designationId);
+    dtpDate->setDate(workspace_->processDate.isValid() ? workspace_->processDate
+                                                       : QDate::currentDate());
+    filling_ = false;
+    updateCount();
+}
+
+void FrmBulk::applyFilters() {
+    bulk::Filters filters;
+    if (cboDesignation->currentIndex() > 0)
+        filters.designationId = cboDesignation->currentData().toInt();
+    if (cboGrade->currentIndex() > 0)
+        filters.gradeId = cboGrade->currentData().toInt();
+    if (cboCurrency->currentIndex() > 0)
+        filters.currency = cboCurrency->currentText();
+    filters.search = txtSearch->text();
+    for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i)
+        lvwEmployees->topLevelItem(i)->setHidden(!filters.matches(employees_[size_t(i)]));
+    updateCount();
+}
+
+void FrmBulk::selectAll(bool checked) {
+    filling_ = true;
+    for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lvwEmployees->topLevelItem(i);
+        if (!item->isHidden())
+            item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    }
+    filling_ = false;
+    updateCount();
+}
+
+void FrmBulk::updateCount() {
+    int shown = 0;
+    int selected = 0;
+    for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvwEmployees->topLevelItem(i);
+        if (item->isHidden())
+            continue;
+        ++shown;
+        selected += item->checkState(0) == Qt::Checked;
+    }
+    lblCount->setText(QStringLiteral("%1 of %2 employees selected").arg(selected).arg(shown));
+}
+
+void FrmBulk::addRule() {
+    const int row = tblRules->rowCount();
+    tblRules->insertRow(row);
+    auto* kind = new QComboBox(tblRules);
+    kind->addItems({QStringLiteral("Allowance"), QStringLiteral("Deduction")});
+    tblRules->setCellWidget(row, RuleKind, kind);
+    tblRules->setCellWidget(row, RuleType, new QComboBox(tblRules));
+    auto* change = new QComboBox(tblRules);
+    change->addItems(kLineModes);
+    tblRules->setCellWidget(row, RuleChange, change);
+    tblRules->setCellWidget(row, RuleValue, new QLineEdit(tblRules));
+    tblRules->setCellWidget(row, RuleAddMissing, new QCheckBox(tblRules));
+    fillRuleTypes(row);
+    connect(kind, &QComboBox::currentIndexChanged, this, [this, kind] {
+        for (int r = 0; r < tblRules->rowCount(); ++r)
+            if (tblRules->cellWidget(r, RuleKind) == kind)
+                fillRuleTypes(r);
+    });
+    tblRules->setCurrentCell(row, RuleType);
+}
+
+void FrmBulk::fillRuleTypes(int row) {
+    const auto* kind = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleKind));
+    auto* type = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleType));
+    type->clear();
+    for (const Choice& choice :
+         service_.lineTypes(kind->currentIndex() == 0 ? LineKind::Allowance : LineKind::Deduction))
+        type->addItem(choice.text, choice.id);
+}
+
+void FrmBulk::removeRule() {
+    const int row = tblRules->currentRow();
+    if (row >= 0)
+        tblRules->removeRow(row);
+}
+
+namespace {
+
+// The amount or percent a mode needs, from the text; empty with the reason when it is not one.
+QString readAdjustment(bulk::Adjustment& adjustment, const QString& text, const QString& what) {
+    if (adjustment.mode == bulk::Mode::PlusPercent) {
+        const std::optional<bulk::Percent> percent = bulk::Percent::parse(text);
+        if (!percent)
+            return QStringLiteral("%1: \"%2\" is not a percent from -100 to 1000 with at most "
+                                  "four decimals.")
+                .arg(what, text);
+        adjustment.percent = *percent;
+    } else if (adjustment.mode == bulk::Mode::PlusAmount || adjustment.mode == bulk::Mode::SetTo) {
+        const data::MoneyParse parsed = data::parseMoney(text);
+        if (!parsed.value)
+            return QStringLiteral("%1: \"%2\" is not an amount.").arg(what, text);
+        adjustment.amount = *parsed.value;
+    }
+    return {};
+}
+
+} // namespace
+
+bool FrmBulk::gatherRules(bulk::Rules& rules) {
+    rules = {};
+    rules.date = dtpDate->date();
+    rules.remarks = txtRemarks->text().trimmed();
+    rules.basic.mode = static_cast<bulk::Mode>(cboBasic->currentIndex());
+    rules.rounding = bulk::parseRounding(cboRounding->currentText()).value_or(bulk::Rounding::Cent);
+    QString problem = readAdjustment(rules.basic, txtBasic->text(), QStringLiteral("Basic pay"));
+    if (cboNewJob->currentIndex() > 0)
+        rules.newJob = bulk::NewJob{cboNewJob->currentData().toInt(), cboNewJob->currentText()};
+    for (int row = 0; row < tblRules->rowCount() && problem.isEmpty(); ++row) {
+        const auto* kind = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleKind));
+        const auto* type = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleType));
+        const auto* change = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleChange));
+        const auto* value = static_cast<QLineEdit*>(tblRules->cellWidget(row, RuleValue));
+        const auto* missing = static_cast<QCheckBox*>(tblRules->cellWidget(row, RuleAddMissing));
+        if (type->currentIndex() < 0) {
+            problem = QStringLiteral("Rule %1: select the type.").arg(row + 1);
+            break;
+        }
+        bulk::LineRule rule;
+        rule.kind = kind->currentIndex() == 0 ? LineKind::Allowance : LineKind::Deduction;
+        rule.typeId = type->currentData().toLongLong();
+        rule.typeName = type->currentText();
+        rule.adjustment.mode = static_cast<bulk::Mode>(change->currentIndex() + 1);
+        rule.addWhereMissing = missing->isChecked();
+        problem =
+            readAdjustment(rule.adjustment, value->text(), QStringLiteral("Rule %1").arg(row + 1));
+        rules.lines.push_back(rule);
+    }
+    if (problem.isEmpty())
+        problem = service_.prepareRules(rules);
+    if (!problem.isEmpty()) {
+        message(problem);
+        return false;
+    }
+    return true;
+}
+
+void FrmBulk::computePreview() {
+    QSet<qint32> selected;
+    for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvwEmployees->topLevelItem(i);
+        if (!item->isHidden() && item->checkState(0) == Qt::Checked)
+            selected.insert(item->data(0, kIdRole).toInt());
+    }
+    if (selected.isEmpty()) {
+        message(QStringLiteral("Select at least one employee."));
+        return;
+    }
+    bulk::Rules rules;
+    if (!gatherRules(rules))
+        return;
+    // Read afresh: the preview is what Apply compares with.
+    std::vector<bulk::EmployeeSnapshot> chosen;
+    for (bulk::EmployeeSnapshot& employee : service_.eligibleEmployees())
+        if (selected.contains(employee.employeeId))
+            chosen.push_back(std::move(employee));
+    rules_ = rules;
+    rows_ = bulk::computePreview(chosen, rules_);
+    showPreview();
+}
+
+void FrmBulk::showPreview() {
+    const tableexport::ExportTable table = bulk::previewTable(rows_, rules_);
+    filling_ = true;
+    lvwPreview->clear();
+    lvwPreview->setHeaderLabels(table.titles);
+    QList<QTreeWidgetItem*> items;
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        auto* item = new QTreeWidgetItem;
+        for (size_t c = 0; c < table.rows[r].size(); ++c) {
+            item->setText(int(c), bulk::previewCellText(table.rows[r][c]));
+            if (table.kinds[c] == tableexport::ExportColumnKind::Amount)
+                item->setTextAlignment(int(c), Qt::AlignRight | Qt::AlignVCenter);
+        }
+        if (r < rows_.size()) {
+            if (rows_[r].blocked()) {
+                item->setForeground(0, Qt::red);
+            } else {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(0, rows_[r].checked ? Qt::Checked : Qt::Unchecked);
+            }
+        } else {
+            QFont bold = item->font(0);
+            bold.setBold(true);
+            for (int c = 0; c < item->columnCount(); ++c)
+                item->setFont(c, bold);
+        }
+        items << item;
+    }
+    lvwPreview->addTopLevelItems(items);
+    filling_ = false;
+    cmdExport->setEnabled(!rows_.empty());
+    cmdApply->setEnabled(!rows_.empty());
+}
+
+void FrmBulk::previewItemChanged(QTreeWidgetItem* item) {
+    if (filling_)
+        return;
+    const int index = lvwPreview->indexOfTopLevelItem(item);
+    if (index < 0 || size_t(index) >= rows_.size())
+        return;
+    rows_[size_t(index)].checked = item->checkState(0) == Qt::Checked;
+    refreshTotals();
+}
+
+// The Apply column of every row and the totals row, after a row was ticked or unticked.
+void FrmBulk::refreshTotals() {
+    const tableexport::ExportTable table = bulk::previewTable(rows_, rules_);
+    filling_ = true;
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        QTreeWidgetItem* item = lvwPreview->topLevelItem(int(r));
+        for (size_t c = 0; c < table.rows[r].size(); ++c)
+            item->setText(int(c), bulk::previewCellText(table.rows[r][c]));
+    }
+    filling_ = false;
+}
+
+bool FrmBulk::exportPreview(const QString& path) {
+    try {
+        bulk::writePreviewFile(rows_, rules_, path);
+        return true;
+    } catch (const tableexport::ExportError& error) {
+        message(error.message());
+    } catch (const data::DbError& error) {
+        message(error.description());
+    }
+    return false;
+}
+
+void FrmBulk::apply() {
+    const int count = bulk::previewTotals(rows_, rules_).employees;
+    if (count == 0) {
+        message(QStringLiteral("No row of the preview can be applied."));
+        return;
+    }
+    if (ui::message(workspace_->msgboxTitle,
+                    QStringLiteral("Save %1 job changes dated %2?")
+                        .arg(count)
+                        .arg(rules_.date.toString(Qt::ISODate)),
+                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+        return;
+    QProgressDialog progress(QStringLiteral("Saving the job changes..."), QStringLiteral("Cancel"),
+                             0, count, this);
+    progress.setObjectName(QStringLiteral("progress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const jobchange::BatchResult result = service_.apply(rows_, rules_, [&progress](int done, int) {
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    switch (result.outcome) {
+    case jobchange::BatchResult::Outcome::Applied:
+        saved_ = result.saved;
+        message(QStringLiteral("Saved %1 job changes, %2 to %3.")
+                    .arg(saved_.size())
+                    .arg(saved_.front().number, saved_.back().number));
+        accept();
+        return;
+    case jobchange::BatchResult::Outcome::Refused: {
+        QStringList names;
+        for (const qint32 id : result.changed)
+            for (const bulk::PreviewRow& row : rows_)
+                if (row.employee.employeeId == id)
+                    names << row.employee.number + QLatin1Char(' ') + row.employee.name;
+        if (ui::message(
+                workspace_->msgboxTitle,
+                QStringLiteral("Nothing was saved: since the preview, another clerk changed "
+                               "these employees:\n%1\n\nCompute the preview again?")
+                    .arg(names.join(QLatin1Char('\n'))),
+                ui::MsgIcon::Question, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes)
+            computePreview();
+        return;
+    }
+    case jobchange::BatchResult::Outcome::Cancelled:
+        message(QStringLiteral("Cancelled: nothing was saved."));
+        return;
+    case jobchange::BatchResult::Outcome::Failed:
+        message(QStringLiteral("Nothing was saved: ") + result.error);
+        return;
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "bulk/preview.h"
+#include "jobchange/bulkservice.h"
+
+#include <QDialog>
+#include <vector>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The window "Bulk Job Change": who (filters and a checkable list of the eligible employees),
+// what (the rules), the preview with its totals, its export, and Apply, which saves every
+// ticked row as an ordinary job change, all or none.
+class FrmBulk : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmBulk(jobchange::WorkspacePtr workspace, QWidget* parent = nullptr);
+
+    // Reads the eligible employees and the choices; a database error reaches the caller.
+    void load();
+
+    // The job changes the window saved (empty until Apply went through).
+    const std::vector<jobchange::BatchSaved>& saved() const { return saved_; }
+
+    void applyFilters();
+    void selectAll(bool checked);
+    // The rules from the boxes; shows what is wrong and returns false when they cannot be used.
+    bool gatherRules(bulk::Rules& rules);
+    void addRule();
+    void removeRule();
+    void computePreview();
+    // Writes the preview to .xlsx, .csv or .pdf; shows an error when it cannot.
+    bool exportPreview(const QString& path);
+    void apply();
+
+    const std::vector<bulk::PreviewRow>& previewRows() const { return rows_; }
+
+    QComboBox* cboDesignation = nullptr;
+    QComboBox* cboGrade = nullptr;
+    QComboBox* cboCurrency = nullptr;
+    QLineEdit* txtSearch = nullptr;
+    QTreeWidget* lvwEmployees = nullptr;
+    QPushButton* cmdAll = nullptr;
+    QPushButton* cmdNone = nullptr;
+    QLabel* lblCount = nullptr;
+
+    QDateEdit* dtpDate = nullptr;
+    QLineEdit* txtRemarks = nullptr;
+    QComboBox* cboBasic = nullptr;
+    QLineEdit* txtBasic = nullptr;
+    QComboBox* cboRounding = nullptr;
+    QComboBox* cboNewJob = nullptr;
+    QTableWidget* tblRules = nullptr;
+    QPushButton* cmdAddRule = nullptr;
+    QPushButton* cmdRemoveRule = nullptr;
+
+    QPushButton* cmdPreview = nullptr;
+    QTreeWidget* lvwPreview = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdApply = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+    // Rule table columns.
+    enum RuleColumn { RuleKind, RuleType, RuleChange, RuleValue, RuleAddMissing };
+
+private:
+    void buildControls();
+    void updateCount();
+    void fillRuleTypes(int row);
+    void showPreview();
+    void previewItemChanged(QTreeWidgetItem* item);
+    void refreshTotals();
+    void message(const QString& text) const;
+    // Runs a handler, showing a database error instead of letting it escape.
+    void reported(const std::function<void()>& handler);
+
+    jobchange::WorkspacePtr workspace_;
+    jobchange::BulkService service_;
+    std::vector<bulk::EmployeeSnapshot> employees_;
+    std::vector<jobchange::JobChoice> jobs_;
+    bulk::Rules rules_;
+    std::vector<bulk::PreviewRow> rows_;
+    std::vector<jobchange::BatchSaved> saved_;
+    bool filling_ = false;
+};

@@ -1,0 +1,267 @@
+#include "jobchange/bulkservice.h"
+
+#include <QHash>
+#include <limits>
+
+namespace jobchange {
+
+namespace {
+
+constexpr int kErrOverflow = 6;
+
+// The batch was cancelled from its progress callback: unwinds to the rollback.
+struct Cancelled {};
+
+bool sameLines(const std::vector<bulk::StandingLine>& a, const std::vector<bulk::StandingLine>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].typeId != b[i].typeId || a[i].amount.isNull() != b[i].amount.isNull() ||
+            a[i].amount.text() != b[i].amount.text())
+            return false;
+    return true;
+}
+
+} // namespace
+
+JobChangeDraft draftOf(const bulk::PlannedJobChange& planned) {
+    JobChangeDraft draft;
+    draft.employeeId = planned.employeeId;
+    draft.oldDesignationId = planned.oldDesignationId;
+    draft.newDesignationId = planned.newDesignationId;
+    draft.oldBasic = planned.oldBasic;
+    draft.newBasic = planned.newBasic;
+    draft.date = planned.date;
+    draft.remarks = planned.remarks;
+    for (LineKind kind : kLineKinds)
+        for (const bulk::PlannedLine& line : planned.linesOf(kind))
+            draft.linesOf(kind).push_back(
+                {line.typeId, line.letter, line.oldAmount, line.revisedAmount});
+    return draft;
+}
+
+bool sameStanding(const bulk::EmployeeSnapshot& a, const bulk::EmployeeSnapshot& b) {
+    return a.employeeId == b.employeeId && a.designationId == b.designationId &&
+           a.gradeId == b.gradeId && a.basic.isNull() == b.basic.isNull() &&
+           a.basic.text() == b.basic.text() &&
+           sameLines(a.linesOf(LineKind::Allowance), b.linesOf(LineKind::Allowance)) &&
+           sameLines(a.linesOf(LineKind::Deduction), b.linesOf(LineKind::Deduction));
+}
+
+BulkService::BulkService(WorkspacePtr workspace)
+    : workspace_(workspace), service_(std::move(workspace)) {}
+
+// Three statements whatever the number of employees: the masters, then each kind's standing
+// lines of the whole company, shared out by employee.
+std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(bool lock) const {
+    const Workspace& ws = *workspace_;
+    const data::ResolvedTableNames& t = ws.tables;
+    if (lock)
+        lockEmployees();
+    std::vector<bulk::EmployeeSnapshot> employees;
+    QHash<qint32, size_t> position;
+    {
+        data::Recordset rs = ws.db().open(
+            QStringLiteral("select e.eEmpID, e.eempno, e.eName, e.eDesigID, d.dDescription, "
+                           "e.eGradeID, g.gDescription, c.CurrencyName, e.eBasic from ") +
+                t.pemployee + QStringLiteral(" e left outer join ") + t.pDesignation +
+                QStringLiteral(" d on d.dCompanyID = e.eCompanyID and d.dDesigID = e.eDesigID "
+                               "left outer join ") +
+                t.pGrades +
+                QStringLiteral(" g on g.gCompanyID = e.eCompanyID and g.gID = e.eGradeID "
+                               "left outer join ") +
+                t.pcurrencymaster +
+                QStringLiteral(" c on c.CompanyID = e.eCompanyID and c.CurrencyID = "
+                               "e.ecurrencyid where e.eCompanyID = ") +
+                ws.company() + QStringLiteral(" and e.eActive = 1 and not exists (select 1 from ") +
+                t.pEmployeegradeChange +
+                QStringLiteral(" egc where egc.egcCompanyID = e.eCompanyID and egc.egcEmpID = "
+                               "e.eEmpID and egc.egcCancelled = 0 and egc.egcDate > ?) "
+                               "order by e.eEmpID"),
+            {ws.processDate});
+        for (; !rs.eof(); rs.moveNext()) {
+            bulk::EmployeeSnapshot employee;
+            employee.employeeId = rs.field(0).toInt();
+            employee.number = rs.text(1);
+            employee.name = rs.text(2);
+            employee.designationId = rs.field(3).toInt();
+            employee.designation = rs.text(4);
+            employee.gradeId = rs.field(5).toInt();
+            employee.grade = rs.text(6);
+            employee.currency = rs.text(7).trimmed();
+            employee.basic = data::amountField(rs, 8);
+            position.insert(employee.employeeId, employees.size());
+            employees.push_back(std::move(employee));
+        }
+    }
+    for (LineKind kind : kLineKinds) {
+        const LineTable& l = lineTable(kind);
+        data::Recordset rs = ws.db().open(
+            QStringLiteral("select e.") + l.empColumn("empid") + QStringLiteral(", e.") +
+            l.empTypeIdColumn + QStringLiteral(", t.") + l.typeTextColumn + QStringLiteral(", e.") +
+            l.empColumn("amount") + QStringLiteral(" from ") + ws.tables.*l.empTable +
+            QStringLiteral(" e inner join ") + ws.tables.*l.typeTable + QStringLiteral(" t on t.") +
+            l.typeCompanyColumn + QStringLiteral(" = e.") + l.empColumn("companyid") +
+            QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
+            l.empTypeIdColumn + QStringLiteral(" where e.") + l.empColumn("companyid") +
+            QStringLiteral(" = ") + ws.company() + QStringLiteral(" order by e.") +
+            l.empColumn("empid") + QStringLiteral(", e.") + l.empColumn("detailid"));
+        for (; !rs.eof(); rs.moveNext()) {
+            const auto found = position.constFind(rs.field(0).toInt());
+            if (found == position.constEnd())
+                continue;
+            employees[*found].linesOf(kind).push_back(
+                {rs.field(1).toLongLong(), rs.text(2), data::amountField(rs, 3)});
+        }
+    }
+    return employees;
+}
+
+// SQLite's write lock, taken when the transaction began, already holds every row; the servers
+// lock the company's employees, so that another clerk's save of one of them waits for the batch.
+void BulkService::lockEmployees() const {
+    const Workspace& ws = *workspace_;
+    const QString where =
+        QStringLiteral(" where eCompanyID = ") + ws.company() + QStringLiteral(" and eActive = 1");
+    switch (ws.dialect().kind()) {
+    case data::Dialect::Kind::SQLite:
+        return;
+    case data::Dialect::Kind::Postgres:
+        ws.db().open(QStringLiteral("select eEmpID from ") + ws.tables.pemployee + where +
+                     QStringLiteral(" for update"));
+        return;
+    case data::Dialect::Kind::TSql:
+        ws.db().open(QStringLiteral("select eEmpID from ") + ws.tables.pemployee +
+                     QStringLiteral(" with (updlock, holdlock)") + where);
+        return;
+    }
+}
+
+std::vector<bulk::EmployeeSnapshot> BulkService::eligibleEmployees() const {
+    return readEmployees(false);
+}
+
+std::vector<bulk::EmployeeSnapshot>
+BulkService::eligibleEmployees(const bulk::Filters& filters) const {
+    return bulk::filtered(readEmployees(false), filters);
+}
+
+std::vector<JobChoice> BulkService::jobs() const {
+    const Workspace& ws = *workspace_;
+    data::Recordset rs = ws.db().open(
+        QStringLiteral("select d.dDesigID, d.dGradeID, g.gDescription, d.dDescription from ") +
+        ws.tables.pDesignation + QStringLiteral(" d inner join ") + ws.tables.pGrades +
+        QStringLiteral(" g on g.gCompanyID = d.dCompanyID and g.gID = d.dGradeID where "
+                       "d.dActive = 1 and d.dCompanyID = ") +
+        ws.company() + QStringLiteral(" order by g.gDescription, d.dDescription"));
+    std::vector<JobChoice> jobs;
+    for (; !rs.eof(); rs.moveNext())
+        jobs.push_back({rs.field(0).toInt(), rs.field(1).toInt(),
+                        rs.text(2) + QStringLiteral(" - ") + rs.text(3)});
+    return jobs;
+}
+
+QString BulkService::prepareRules(bulk::Rules& rules) const {
+    if (QString problem = bulk::rulesProblem(rules); !problem.isEmpty())
+        return problem;
+    const QDate processDate = workspace_->processDate;
+    if (processDate.isValid() && rules.date < processDate)
+        return QStringLiteral("The job date %1 is before the process date %2.")
+            .arg(rules.date.toString(Qt::ISODate), processDate.toString(Qt::ISODate));
+    if (rules.newJob) {
+        bool found = false;
+        for (const JobChoice& job : jobs())
+            if (job.designationId == rules.newJob->designationId) {
+                rules.newJob->text = job.text;
+                found = true;
+            }
+        if (!found)
+            return QStringLiteral("There is no active designation %1.")
+                .arg(rules.newJob->designationId);
+    }
+    for (bulk::LineRule& rule : rules.lines) {
+        bool found = false;
+        for (const Choice& type : lineTypes(rule.kind))
+            if (type.id == rule.typeId) {
+                rule.typeName = type.text;
+                found = true;
+            }
+        if (!found)
+            return QStringLiteral("There is no active %1 type %2.")
+                .arg(rule.kind == LineKind::Allowance ? QStringLiteral("allowance")
+                                                      : QStringLiteral("deduction"))
+                .arg(rule.typeId);
+    }
+    return {};
+}
+
+BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
+                               const BatchProgress& progress) const {
+    const Workspace& ws = *workspace_;
+    std::vector<const bulk::PreviewRow*> applied;
+    for (const bulk::PreviewRow& row : rows)
+        if (row.willApply())
+            applied.push_back(&row);
+    const int total = static_cast<int>(applied.size());
+
+    for (int attempt = 1;; ++attempt) {
+        BatchResult result;
+        try {
+            data::TransactionGuard transaction(ws.db());
+            // Everyone as the preview found them, compared under the lock.
+            QHash<qint32, bulk::EmployeeSnapshot> now;
+            for (bulk::EmployeeSnapshot& employee : readEmployees(true))
+                now.insert(employee.employeeId, std::move(employee));
+            for (const bulk::PreviewRow* row : applied) {
+                const auto found = now.constFind(row->employee.employeeId);
+                if (found == now.constEnd() || !sameStanding(row->employee, *found))
+                    result.changed.push_back(row->employee.employeeId);
+            }
+            if (!result.changed.empty()) {
+                result.outcome = BatchResult::Outcome::Refused;
+                return result;
+            }
+
+            // One read of the numbering under the company's numbering lock, then counted on.
+            service_.lockNumbering();
+            qint32 id = service_.nextId();
+            const NumberSeries series = service_.numberSeries();
+            if (series.next + total - 1 > std::numeric_limits<qint32>::max())
+                throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
+                                    QStringLiteral("Overflow"));
+            qint64 offset = 0;
+
+            for (const bulk::PreviewRow* row : applied) {
+                const std::optional<bulk::PlannedJobChange> planned =
+                    bulk::plannedJobChange(*row, rules);
+                const QString number = series.number(offset++);
+                service_.saveNewSteps(draftOf(*planned), id, number);
+                result.saved.push_back({row->employee.employeeId, id, number});
+                ++id;
+                if (progress && !progress(static_cast<int>(result.saved.size()), total))
+                    throw Cancelled{};
+            }
+            transaction.commit();
+            result.outcome = BatchResult::Outcome::Applied;
+            return result;
+        } catch (const Cancelled&) {
+            result.saved.clear();
+            result.outcome = BatchResult::Outcome::Cancelled;
+            return result;
+        } catch (const data::DbError& error) {
+            // Another clerk held the database, or took an id or number meanwhile: the whole
+            // batch is done again, compared afresh.
+            const bool lostRace = error.number() == data::kErrLockConflict ||
+                                  error.number() == data::kErrIntegrityViolation;
+            if (attempt < kWriteAttempts && lostRace)
+                continue;
+            result.saved.clear();
+            result.outcome = BatchResult::Outcome::Failed;
+            result.errorNumber = error.number();
+            result.error = error.description();
+            return result;
+        }
+    }
+}
+
+} // namespace jobchange

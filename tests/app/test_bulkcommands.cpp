@@ -1,0 +1,92 @@
+// quorvel-host --bulk, run in process on the demo company: the README's annual increment.
+
+#include "bulkcommands.h"
+#include "component/basgrade.h"
+#include "support/testdb.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const BulkContext kContext{1, 1, 91004, QDate(2026, 11, 30)};
+
+class HostBulk : public ::testing::Test {
+protected:
+    HostBulk() {
+        db.loadDemo();
+        settings(QStringLiteral("# Annual increment 2027 for the senior grade\n"
+                                "[employees]\ngrade = 3\n\n"
+                                "[change]\ndate = 2027-01-01\nremarks = Annual increment 2027\n"
+                                "basic = +5%\nrounding = 1\n\n"
+                                "[line]\nkind = allowance\ntype = 1\nchange = +1,000\n"));
+    }
+    ~HostBulk() override { BasGrade() = CallerContext{}; }
+
+    void settings(const QString& text) const {
+        QFile file(path("increment.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    int run(bool apply, const QString& out) const {
+        return runBulkCommand({path("increment.ini"), apply, path(out)}, db.db(), kContext);
+    }
+    QStringList csvLines(const QString& name) const {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    qint64 count(const QString& sql) const { return db.scalar(sql).toLongLong(); }
+
+    QTemporaryDir dir;
+    TestDatabase db;
+};
+
+TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
+    const qint64 senior = count("select count(*) from pay_employee e where eCompanyID = 1 and "
+                                "eActive = 1 and eGradeID = 3 and not exists (select 1 from "
+                                "pay_employeegradechange where egcEmpID = eEmpID and egcCompanyID "
+                                "= 1 and egcCancelled = 0 and egcDate > '2026-11-30')");
+    ASSERT_GT(senior, 10);
+    const qint64 jobChanges = count("select count(*) from pay_employeegradechange");
+    const auto before = db.snapshot();
+
+    ASSERT_EQ(run(false, "preview.csv"), 0);
+    const QStringList lines = csvLines("preview.csv");
+    ASSERT_EQ(lines.size(), senior + 2) << "titles, one per employee, totals";
+    EXPECT_TRUE(lines[0].startsWith("Number,Name,Old Job,New Job,Old Basic,New Basic,"));
+    EXPECT_EQ(db.snapshot(), before);
+    ASSERT_EQ(run(false, "preview.pdf"), 0);
+    EXPECT_GT(QFile(path("preview.pdf")).size(), 1000);
+
+    ASSERT_EQ(run(true, "applied.xlsx"), 0);
+    EXPECT_EQ(count("select count(*) from pay_employeegradechange"), jobChanges + senior);
+    EXPECT_EQ(count("select count(*) from pay_employeegradechange where egcDate = '2027-01-01' "
+                    "and egcremarks = 'Annual increment 2027' and egcNo like 'JC%'"),
+              senior);
+    // The first previewed employee's new basic is what the master now holds.
+    const QStringList first = lines[1].split(',');
+    EXPECT_EQ(db.scalar("select eBasic from pay_employee where eCompanyID = 1 and eempno = '" +
+                        first[0] + "'")
+                  .toDouble(),
+              first[5].toDouble());
+    // Everyone now has a job change after the process date: nobody is left to revise.
+    EXPECT_EQ(run(true, "again.csv"), 2);
+}
+
+TEST_F(HostBulk, AMistakeInTheFileOrRulesStopsTheRunBeforeAnythingIsWritten) {
+    const auto before = db.snapshot();
+    settings("[change]\ndate = 2027-01-01\nbasic = 5\n");
+    EXPECT_EQ(run(true, "bad.csv"), 1);
+    settings("[change]\ndate = 2026-11-29\nbasic = +5%\n");
+    EXPECT_EQ(run(true, "early.csv"), 1) << "before the process date";
+    settings("[change]\ndate = 2027-01-01\n[line]\nkind = deduction\ntype = 99\nchange = drop\n");
+    EXPECT_EQ(run(true, "type.csv"), 1);
+    EXPECT_FALSE(QFile::exists(path("bad.csv")) || QFile::exists(path("early.csv")) ||
+                 QFile::exists(path("type.csv")));
+    EXPECT_EQ(db.snapshot(), before);
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "bulk/preview.h"
+#include "bulk/previewtable.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace bulk;
+using State = RevisedLine::State;
+using What = RuleEffect::What;
+
+constexpr qint64 kHousing = 1, kTransport = 2, kMeal = 3, kLoan = 7;
+
+data::StoredAmount money(qint64 cents) {
+    return data::StoredAmount::of(data::Money::fromCents(cents).value());
+}
+
+EmployeeSnapshot employee(qint32 id, const char* number, const char* name, qint64 basic) {
+    EmployeeSnapshot e;
+    e.employeeId = id;
+    e.number = number;
+    e.name = name;
+    e.designationId = 5;
+    e.designation = "Clerk";
+    e.gradeId = 2;
+    e.grade = "G2";
+    e.currency = "USD";
+    e.basic = money(basic);
+    return e;
+}
+
+// Ann has housing, transport and a loan; Ben has transport only.
+std::vector<EmployeeSnapshot> staff() {
+    EmployeeSnapshot ann = employee(11, "E001", "Ann Lee", 3'333'333);
+    ann.linesOf(LineKind::Allowance) = {{kHousing, "Housing", money(500'000)},
+                                        {kTransport, "Transport", money(120'000)}};
+    ann.linesOf(LineKind::Deduction) = {{kLoan, "Loan", money(30'000)}};
+    EmployeeSnapshot ben = employee(12, "E002", "Ben Okafor", 2'000'000);
+    ben.linesOf(LineKind::Allowance) = {{kTransport, "Transport", money(80'000)}};
+    return {ann, ben};
+}
+
+Rules rulesWith(Adjustment basic, std::vector<LineRule> lines = {}) {
+    Rules rules;
+    rules.date = QDate(2027, 1, 1);
+    rules.remarks = "Annual increment";
+    rules.basic = basic;
+    rules.lines = std::move(lines);
+    return rules;
+}
+
+Adjustment plus(const char* percent) {
+    return {Mode::PlusPercent, Percent::parse(percent).value(), {}};
+}
+Adjustment byAmount(Mode mode, qint64 cents) {
+    return {mode, {}, data::Money::fromCents(cents).value()};
+}
+
+TEST(BulkPreview, FiltersOnJobCurrencyAndNameOrNumber) {
+    std::vector<EmployeeSnapshot> all = staff();
+    all[1].gradeId = 3;
+    all[1].currency = "eur";
+    const auto numbers = [&](const Filters& filters) {
+        QStringList found;
+        for (const EmployeeSnapshot& e : filtered(all, filters))
+            found << e.number;
+        return found.join(',');
+    };
+    EXPECT_EQ(numbers({}), "E001,E002");
+    EXPECT_EQ(numbers({5, std::nullopt, "", ""}), "E001,E002");
+    EXPECT_EQ(numbers({6, std::nullopt, "", ""}), "");
+    EXPECT_EQ(numbers({std::nullopt, 3, "", ""}), "E002");
+    EXPECT_EQ(numbers({std::nullopt, std::nullopt, "EUR", ""}), "E002");
+    EXPECT_EQ(numbers({std::nullopt, std::nullopt, "", " oKaF "}), "E002");
+    EXPECT_EQ(numbers({std::nullopt, std::nullopt, "", "e001"}), "E001");
+}
+
+TEST(BulkPreview, EachBasicModeAndTheJob) {
+    const struct {
+        Adjustment basic;
+        qint64 ann, ben;
+        bool annIdle;
+    } cases[] = {
+        {{}, 3'333'333, 2'000'000, false},
+        {plus("5"), 3'500'000, 2'100'000, false},
+        {byAmount(Mode::PlusAmount, 100'000), 3'433'333, 2'100'000, false},
+        {byAmount(Mode::SetTo, 3'333'333), 3'333'333, 3'333'333, true},
+    };
+    for (const auto& c : cases) {
+        Rules rules = rulesWith(c.basic);
+        rules.newJob = NewJob{9, "G4 - Senior Clerk"};
+        const std::vector<PreviewRow> rows = computePreview(staff(), rules);
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0].basic.oldCents, 3'333'333);
+        EXPECT_EQ(rows[0].basic.newCents, c.ann);
+        EXPECT_EQ(rows[1].basic.newCents, c.ben);
+        EXPECT_EQ(rows[0].basicDidNothing, c.annIdle);
+        EXPECT_FALSE(rows[1].basicDidNothing);
+        EXPECT_EQ(rows[0].monthlyChangeCents, c.ann - 3'333'333);
+        EXPECT_EQ(rows[0].newDesignationId, 9);
+        EXPECT_EQ(rows[0].newJob, "G4 - Senior Clerk");
+    }
+    const PreviewRow kept = computePreview(staff(), rulesWith(plus("5")))[0];
+    EXPECT_EQ(kept.newDesignationId, 5);
+    EXPECT_EQ(kept.newJob, "G2 - Clerk");
+}
+
+TEST(BulkPreview, LineRulesOnPresentAndMissingTypes) {
+    // Ben lacks housing: only a "set" rule that adds where missing gives it to him.
+    const struct {
+        Adjustment change;
+        bool addWhereMissing;
+        What ann, ben;
+        qint64 annNew;
+    } cases[] = {
+        {plus("10"), false, What::Changed, What::NoLine, 550'000},
+        {byAmount(Mode::PlusAmount, 100'000), false, What::Changed, What::NoLine, 600'000},
+        {byAmount(Mode::SetTo, 700'000), false, What::Changed, What::NoLine, 700'000},
+        {byAmount(Mode::SetTo, 700'000), true, What::Changed, What::Added, 700'000},
+        {byAmount(Mode::SetTo, 500'000), true, What::Unchanged, What::Added, 500'000},
+        {byAmount(Mode::PlusAmount, 0), false, What::Unchanged, What::NoLine, 500'000},
+        {{Mode::Drop, {}, {}}, false, What::Dropped, What::NoLine, 500'000},
+    };
+    for (const auto& c : cases) {
+        const LineRule rule{LineKind::Allowance, kHousing, "Housing", c.change, c.addWhereMissing};
+        const std::vector<PreviewRow> rows = computePreview(staff(), rulesWith({}, {rule}));
+        const PreviewRow& ann = rows[0];
+        const PreviewRow& ben = rows[1];
+        EXPECT_EQ(ann.effects.at(0).what, c.ann);
+        EXPECT_EQ(ben.effects.at(0).what, c.ben);
+        EXPECT_EQ(ann.effects[0].didNothing(), c.ann == What::Unchanged);
+        EXPECT_EQ(ben.effects[0].didNothing(), c.ben == What::NoLine);
+
+        const RevisedLine& housing = ann.linesOf(LineKind::Allowance)[0];
+        EXPECT_EQ(housing.amount.oldCents, 500'000);
+        EXPECT_EQ(housing.amount.newCents, c.annNew);
+        EXPECT_EQ(housing.state, c.ann == What::Dropped ? State::Dropped : State::Kept);
+        const qint64 annChange = c.ann == What::Dropped ? -500'000 : c.annNew - 500'000;
+        EXPECT_EQ(ann.monthlyChangeCents, annChange);
+
+        const std::vector<RevisedLine>& benLines = ben.linesOf(LineKind::Allowance);
+        ASSERT_EQ(benLines.size(), c.ben == What::Added ? 2u : 1u);
+        if (c.ben == What::Added) {
+            EXPECT_EQ(benLines[1].typeId, kHousing);
+            EXPECT_EQ(benLines[1].description, "Housing");
+            EXPECT_EQ(benLines[1].state, State::Added);
+            EXPECT_EQ(ben.monthlyChangeCents, benLines[1].amount.newCents);
+        } else {
+            EXPECT_EQ(ben.monthlyChangeCents, 0);
+        }
+    }
+}
+
+TEST(BulkPreview, OutOfRangeAndZeroBasicBlockTheRow) {
+    const data::Money max = data::Money::max();
+    // Above the top of the range, by adding, by a percent, and on a deduction.
+    const std::vector<Rules> tooHigh = {
+        rulesWith(byAmount(Mode::PlusAmount, max.cents())),
+        rulesWith(plus("1000"), {}),
+        rulesWith(
+            {}, {{LineKind::Deduction, kLoan, "", byAmount(Mode::PlusAmount, max.cents()), false}}),
+    };
+    for (const Rules& rules : tooHigh) {
+        std::vector<EmployeeSnapshot> one = {staff()[0]};
+        one[0].basic = money(max.cents() / 2 + 1);
+        const PreviewRow row = computePreview(one, rules)[0];
+        EXPECT_TRUE(row.outOfRange);
+        EXPECT_TRUE(row.blocked());
+        EXPECT_FALSE(plannedJobChange(row, rules));
+    }
+    // The top itself is allowed.
+    const PreviewRow atTop =
+        computePreview(staff(), rulesWith(byAmount(Mode::SetTo, max.cents())))[0];
+    EXPECT_FALSE(atTop.blocked());
+
+    // A stored amount outside the range blocks the employee even when no rule touches it.
+    std::vector<EmployeeSnapshot> odd = staff();
+    odd[1].linesOf(LineKind::Allowance)[0].amount = data::StoredAmount::fromValue("80000.125");
+    const std::vector<PreviewRow> rows = computePreview(odd, rulesWith(plus("5")));
+    EXPECT_FALSE(rows[0].blocked());
+    EXPECT_TRUE(rows[1].outOfRange);
+
+    const PreviewRow zero = computePreview(staff(), rulesWith(plus("-100")))[0];
+    EXPECT_TRUE(zero.noBasic);
+    EXPECT_FALSE(plannedJobChange(zero, rulesWith(plus("-100"))));
+}
+
+TEST(BulkPreview, TotalsCountTickedRowsThatCanBeApplied) {
+    const Rules rules = rulesWith(
+        plus("5"), {{LineKind::Allowance, kTransport, "Transport", plus("10"), false},
+                    {LineKind::Deduction, kLoan, "Loan", byAmount(Mode::SetTo, 0), false}});
+    std::vector<EmployeeSnapshot> all = staff();
+    all.push_back(employee(13, "E003", "Cy Dunn", 1'000'000));
+    all.push_back(employee(14, "E004", "Di Eze", 500'000));
+    all[3].basic = data::StoredAmount::fromValue("1e15");
+    std::vector<PreviewRow> rows = computePreview(all, rules);
+    // Ann: basic +166,666.67, transport +12,000.00, loan 300.00 -> 0 raises her total by 300.
+    EXPECT_EQ(rows[0].monthlyChangeCents, 166'667 + 12'000 + 30'000);
+    EXPECT_EQ(rows[1].monthlyChangeCents, 100'000 + 8'000);
+    EXPECT_TRUE(rows[2].effects[0].didNothing());
+    EXPECT_TRUE(rows[3].blocked());
+    rows[2].checked = false;
+
+    const PreviewTotals totals = previewTotals(rows, rules);
+    EXPECT_EQ(totals.employees, 2);
+    EXPECT_EQ(totals.basic.oldCents, 3'333'333 + 2'000'000);
+    EXPECT_EQ(totals.basic.newCents, 3'500'000 + 2'100'000);
+    ASSERT_EQ(totals.lines.size(), 2u);
+    EXPECT_EQ(totals.lines[0].oldCents, 120'000 + 80'000);
+    EXPECT_EQ(totals.lines[0].newCents, 132'000 + 88'000);
+    EXPECT_EQ(totals.lines[1].oldCents, 30'000);
+    EXPECT_EQ(totals.lines[1].newCents, 0);
+    EXPECT_EQ(totals.monthlyChangeCents, 208'667 + 108'000);
+
+    // Exported: one row per employee and the totals, every cell of its column's kind.
+    const tableexport::ExportTable table = previewTable(rows, rules);
+    EXPECT_EQ(table.titles.join('|'),
+              "Number|Name|Old Job|New Job|Old Basic|New Basic|Allowance Transport Old|"
+              "Allowance Transport New|Deduction Loan Old|Deduction Loan New|Monthly Change|"
+              "Apply|Notes");
+    ASSERT_EQ(table.rows.size(), 5u);
+    const auto cents = [](const tableexport::ExportCell& cell) {
+        return std::get<tableexport::Cents>(cell).value;
+    };
+    EXPECT_EQ(std::get<QString>(table.rows[0][2]), "G2 - Clerk");
+    EXPECT_EQ(cents(table.rows[0][5]), 3'500'000);
+    EXPECT_EQ(cents(table.rows[0][10]), 208'667);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.rows[2][6])); // Cy has no transport
+    EXPECT_EQ(std::get<QString>(table.rows[2][12]),
+              "Allowance Transport: rule did nothing; Deduction Loan: rule did nothing");
+    EXPECT_FALSE(std::get<bool>(table.rows[2][11]));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.rows[3][4])); // stored 1e15
+    EXPECT_EQ(std::get<QString>(table.rows[3][12]).left(19), "amount out of range");
+    EXPECT_EQ(std::get<QString>(table.rows[4][1]), "2 employees");
+    EXPECT_EQ(cents(table.rows[4][10]), 316'667);
+    QTemporaryDir dir;
+    EXPECT_NO_THROW(tableexport::writeTable(table, dir.filePath("preview.csv")));
+}
+
+TEST(BulkPreview, PlannedJobChangeIsWhatTheEntryWindowWouldSave) {
+    const Rules rules = rulesWith(
+        plus("5"), {{LineKind::Allowance, kTransport, "", {Mode::Drop, {}, {}}, false},
+                    {LineKind::Allowance, kMeal, "Meal", byAmount(Mode::SetTo, 25'000), true},
+                    {LineKind::Deduction, kLoan, "", plus("10"), false}});
+    Rules moved = rules;
+    moved.newJob = NewJob{9, "G4 - Senior Clerk"};
+    const std::optional<PlannedJobChange> planned =
+        plannedJobChange(computePreview(staff(), moved)[0], moved);
+    ASSERT_TRUE(planned);
+    EXPECT_EQ(planned->employeeId, 11);
+    EXPECT_EQ(planned->oldDesignationId, 5);
+    EXPECT_EQ(planned->newDesignationId, 9);
+    EXPECT_EQ(planned->oldBasic.toString(), "33333.33");
+    EXPECT_EQ(planned->newBasic.toString(), "35000.00");
+    EXPECT_EQ(planned->date, QDate(2027, 1, 1));
+    EXPECT_EQ(planned->remarks, "Annual increment");
+
+    const auto lines = [&](LineKind kind) {
+        QStringList texts;
+        for (const PlannedLine& line : planned->linesOf(kind))
+            texts << QStringLiteral("%1 %2 %3 %4")
+                         .arg(line.letter)
+                         .arg(line.typeId)
+                         .arg(line.oldAmount.toString(), line.revisedAmount.toString());
+        return texts.join(", ");
+    };
+    // Untouched housing kept as it was; dropped transport keeps its amount as the revised one;
+    // the added meal allowance comes last with an old amount of 0.
+    EXPECT_EQ(lines(LineKind::Allowance),
+              "O 1 5000.00 5000.00, R 2 1200.00 1200.00, N 3 0.00 250.00");
+    EXPECT_EQ(lines(LineKind::Deduction), "O 7 300.00 330.00");
+}
+
+} // namespace

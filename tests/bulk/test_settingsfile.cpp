@@ -1,0 +1,138 @@
+#include "bulk/settingsfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace bulk;
+
+// The README's example: 5% on every basic of grade 3, rounded to whole units, and housing
+// raised by 1,000.
+const char* const kExample = R"(# Annual increment 2027 for grade 3
+[employees]
+grade = 3
+
+[change]
+date = 2027-01-01
+remarks = Annual increment 2027
+basic = +5%
+rounding = 1
+
+[line]
+kind = allowance
+type = 1
+change = +1,000
+)";
+
+TEST(BulkSettingsFile, ReadsTheExampleAndEveryKey) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("increment.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kExample);
+    file.close();
+    const BulkSettings example = readBulkSettings(file.fileName());
+    EXPECT_EQ(example.filters.gradeId, 3);
+    EXPECT_FALSE(example.filters.designationId);
+    EXPECT_EQ(example.rules.date, QDate(2027, 1, 1));
+    EXPECT_EQ(example.rules.remarks, "Annual increment 2027");
+    EXPECT_EQ(example.rules.basic.mode, Mode::PlusPercent);
+    EXPECT_EQ(example.rules.basic.percent.tenThousandths(), 50'000);
+    EXPECT_EQ(example.rules.rounding, Rounding::Unit);
+    EXPECT_FALSE(example.rules.newJob);
+    ASSERT_EQ(example.rules.lines.size(), 1u);
+    EXPECT_EQ(example.rules.lines[0].kind, LineKind::Allowance);
+    EXPECT_EQ(example.rules.lines[0].typeId, 1);
+    EXPECT_EQ(example.rules.lines[0].adjustment.mode, Mode::PlusAmount);
+    EXPECT_EQ(example.rules.lines[0].adjustment.amount.cents(), 100'000);
+
+    const BulkSettings all = parseBulkSettings(R"(
+        ; every key, in any case, blanks around
+        [Employees]
+        designation=12
+        Currency = USD
+        search = smith
+        [change]
+        date = 2027-03-31
+        basic = =25000.50
+        designation = 14
+        [line]
+        kind = Deduction
+        type = 7
+        change = drop
+        [line]
+        kind = allowance
+        type = 2
+        change = =1500
+        add_where_missing = yes
+        [line]
+        kind = allowance
+        type = 3
+        change = -2.5%
+    )");
+    EXPECT_EQ(all.filters.designationId, 12);
+    EXPECT_EQ(all.filters.currency, "USD");
+    EXPECT_EQ(all.filters.search, "smith");
+    EXPECT_EQ(all.rules.basic.mode, Mode::SetTo);
+    EXPECT_EQ(all.rules.basic.amount.cents(), 2'500'050);
+    EXPECT_EQ(all.rules.rounding, Rounding::Cent);
+    ASSERT_TRUE(all.rules.newJob);
+    EXPECT_EQ(all.rules.newJob->designationId, 14);
+    ASSERT_EQ(all.rules.lines.size(), 3u);
+    EXPECT_EQ(all.rules.lines[0].kind, LineKind::Deduction);
+    EXPECT_EQ(all.rules.lines[0].adjustment.mode, Mode::Drop);
+    EXPECT_TRUE(all.rules.lines[1].addWhereMissing);
+    EXPECT_EQ(all.rules.lines[1].adjustment.amount.cents(), 150'000);
+    EXPECT_EQ(all.rules.lines[2].adjustment.percent.tenThousandths(), -25'000);
+}
+
+TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
+    const QString head = "[change]\ndate = 2027-01-01\n";
+    const struct {
+        QString text;
+        const char* message;
+    } cases[] = {
+        {"", "[change] is missing: it gives at least the date"},
+        {"basic = +5%", "line 1: a key before any [section]"},
+        {"[changes]", "line 1: unknown section [changes]; use [employees], [change] or [line]"},
+        {head + "[change]", "line 3: [change] is given twice"},
+        {head + "basic", "line 3: expected key = value or [section]"},
+        {head + "bonus = 5", "line 3: [change] has no key \"bonus\""},
+        {"[change]\ndate = 1/1/2027\nbasic = +5%",
+         "line 2: [change] date: \"1/1/2027\" is not a date as 2027-01-31"},
+        {"[change]\nbasic = +5%", "line 1: [change] date is missing"},
+        {head + "basic = 5",
+         "line 3: [change] basic: \"5\" is not unchanged, +5%, +1000 or =25000"},
+        {head + "basic = +1000.005",
+         "line 3: [change] basic: \"+1000.005\" holds no amount from 0.00 to 999,999,999,999.99"},
+        {head + "basic = +5%\n[employees]\ngrade = three",
+         "line 5: [employees] grade: \"three\" is not an id (a whole number above 0)"},
+        {head + "[line]\nkind = allowance\nchange = drop", "line 3: [line] type is missing"},
+        {head + "[line]\nkind = allowance\ntype = 1", "line 3: [line] change is missing"},
+        {head + "[line]\nkind = allowance\ntype = 1\nchange = unchanged",
+         "line 6: [line] change: \"unchanged\" is not +5%, +1000, =1500 or drop"},
+        {head + "[line]\nkind = allowance\ntype = 1\nchange = +5%\nadd_where_missing = yes",
+         "line 7: [line] add_where_missing: \"yes\" needs a change that sets an amount (=1500)"},
+        {head, "The rules change nothing."},
+        {head + "[line]\nkind=allowance\ntype=1\nchange=drop\n[line]\nkind=allowance\ntype=1\n"
+                "change=+5%",
+         "Two rules for allowance type 1."},
+    };
+    for (const auto& c : cases) {
+        try {
+            parseBulkSettings(c.text);
+            ADD_FAILURE() << "accepted: " << c.text.toStdString();
+        } catch (const SettingsError& error) {
+            EXPECT_EQ(error.message(), c.message) << c.text.toStdString();
+        }
+    }
+    try {
+        readBulkSettings("/nonexistent/bulk.ini");
+        ADD_FAILURE() << "read a missing file";
+    } catch (const SettingsError& error) {
+        EXPECT_TRUE(error.message().startsWith("/nonexistent/bulk.ini: ")) << error.what();
+    }
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// The Bulk Job Change window, opened from the register and driven as a clerk would, with the
+// message boxes answered by script.
+
+#include "bulkwindow/frmbulk.h"
+#include "entry/entryfixture.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
+
+namespace {
+
+QStringList previewRows(const FrmBulk& form) {
+    QStringList all;
+    for (int r = 0; r < form.lvwPreview->topLevelItemCount(); ++r) {
+        const QTreeWidgetItem* item = form.lvwPreview->topLevelItem(r);
+        QStringList cells;
+        for (int c = 0; c < item->columnCount(); ++c)
+            cells << item->text(c);
+        all << cells.join('|');
+    }
+    return all;
+}
+
+class BulkWindow : public RegisterDriven {
+protected:
+    void openBulk(const std::function<void(FrmBulk&)>& step) {
+        modal.then([step](QDialog& dialog) {
+            step(dynamic_cast<FrmBulk&>(dialog));
+            return dialog.result();
+        });
+        ASSERT_TRUE(master->cmdBulk->isEnabled());
+        master->cmdBulk->click();
+    }
+
+    static void houseRentRule(FrmBulk& form, const QString& amount) {
+        form.cmdAddRule->click();
+        const int row = form.tblRules->rowCount() - 1;
+        auto* type = static_cast<QComboBox*>(form.tblRules->cellWidget(row, FrmBulk::RuleType));
+        type->setCurrentIndex(type->findText("House Rent"));
+        static_cast<QComboBox*>(form.tblRules->cellWidget(row, FrmBulk::RuleChange))
+            ->setCurrentIndex(1); // plus an amount
+        static_cast<QLineEdit*>(form.tblRules->cellWidget(row, FrmBulk::RuleValue))
+            ->setText(amount);
+    }
+
+    QStringList registerNumbers() const {
+        QStringList numbers;
+        for (int r = 1; r < master->flexMaster->rows(); ++r)
+            numbers << master->flexMaster->textMatrix(r, 1);
+        return numbers;
+    }
+};
+
+TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
+    QTemporaryDir dir;
+    openBulk([&](FrmBulk& form) {
+        EXPECT_EQ(form.lblCount->text(), "3 of 3 employees selected");
+        form.cboGrade->setCurrentIndex(form.cboGrade->findText("Junior"));
+        EXPECT_EQ(form.lblCount->text(), "2 of 2 employees selected") << "Asha and Dina";
+        form.txtSearch->setText("E004");
+        EXPECT_EQ(form.lblCount->text(), "1 of 1 employees selected");
+        form.txtSearch->clear();
+        form.cmdNone->click();
+        EXPECT_EQ(form.lblCount->text(), "0 of 2 employees selected");
+        form.cmdPreview->click();
+        EXPECT_EQ(messages.texts().value(0), "Select at least one employee.");
+        form.cmdAll->click();
+
+        form.txtRemarks->setText("Increment");
+        form.cboBasic->setCurrentIndex(1); // plus a percent
+        form.txtBasic->setText("10,5");
+        houseRentRule(form, "1,000.00");
+        form.cmdPreview->click();
+        EXPECT_EQ(messages.texts().value(1),
+                  "Basic pay: \"10,5\" is not a percent from -100 to 1000 with at most four "
+                  "decimals.");
+        EXPECT_EQ(form.lvwPreview->topLevelItemCount(), 0);
+        form.txtBasic->setText("10");
+        form.cmdPreview->click();
+        EXPECT_EQ(previewRows(form),
+                  QStringList({"E001|Asha|Junior - Clerk|Junior - Clerk|20,000.00|22,000.00|"
+                               "5,000.00|6,000.00|3,000.00|Yes|",
+                               "E004|Dina|Junior - Typist|Junior - Typist|15,000.00|16,500.00|||"
+                               "1,500.00|Yes|Allowance House Rent: rule did nothing",
+                               "Total|2 employees|||35,000.00|38,500.00|5,000.00|6,000.00|"
+                               "4,500.00||"}));
+        // Dina unticked: left out of the totals and of the batch.
+        form.lvwPreview->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+        EXPECT_EQ(previewRows(form).value(1).section('|', 9, 9), "No");
+        EXPECT_EQ(previewRows(form).value(2).section('|', 1, 1), "1 employees");
+        EXPECT_TRUE(form.exportPreview(dir.filePath("preview.csv")));
+        EXPECT_TRUE(QFile::exists(dir.filePath("preview.csv")));
+
+        messages.clear();
+        messages.answer(ui::MsgAnswer::Yes);
+        form.cmdApply->click();
+        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
+                                                 "Saved 1 job changes, JC1 to JC1."}));
+    });
+    EXPECT_EQ(registerNumbers(), QStringList{"JC1"});
+    EXPECT_EQ(query(db, "select eBasic from pay_employee where eEmpID in (1, 4) order by eEmpID"),
+              QStringList({"22000", "15000"}));
+}
+
+// Another clerk raises Bruno's basic between the preview and Apply: the batch is refused with
+// his name, the preview is computed again on the clerk's Yes, and then goes through.
+TEST_F(BulkWindow, ARefusalNamesTheChangedEmployeeAndOffersThePreviewAgain) {
+    openBulk([&](FrmBulk& form) {
+        form.cboBasic->setCurrentIndex(2); // plus an amount
+        form.txtBasic->setText("500");
+        form.cmdPreview->click();
+        ASSERT_EQ(form.previewRows().size(), 3u);
+        db.exec("update pay_employee set eBasic = 3100 where eEmpID = 2");
+        messages.answer(ui::MsgAnswer::Yes); // save?
+        messages.answer(ui::MsgAnswer::Yes); // compute again?
+        form.cmdApply->click();
+        EXPECT_EQ(messages.texts().value(1),
+                  "Nothing was saved: since the preview, another clerk changed these "
+                  "employees:\nE002 Bruno\n\nCompute the preview again?");
+        EXPECT_EQ(form.previewRows()[1].basic.newCents, 360000);
+        EXPECT_EQ(form.result(), QDialog::Rejected);
+        messages.answer(ui::MsgAnswer::Yes);
+        form.cmdApply->click();
+        EXPECT_EQ(messages.texts().value(3), "Saved 3 job changes, JC1 to JC3.");
+    });
+    EXPECT_EQ(registerNumbers(), QStringList({"JC1", "JC2", "JC3"}));
+}
+
+TEST_F(BulkWindow, BulkNeedsTheNewRight) {
+    db.exec("insert into pay_userrights (userid, interfaceid, functionrights) values (2, 91004, "
+            "'ED')");
+    BasGrade().intUserID = 2;
+    reloadRegister();
+    EXPECT_FALSE(master->cmdBulk->isEnabled());
+    EXPECT_FALSE(master->cmdnew->isEnabled());
+}
+
+} // namespace

@@ -1,0 +1,303 @@
+// The bulk revision against the database: what the preview says is what is saved, all or
+// nothing, and refused when an employee changed after the preview.
+
+#include "jobchange/bulkservice.h"
+#include "jobchange/servicefixture.h"
+
+#include <QSet>
+
+namespace {
+
+data::Money money(qint64 cents) {
+    return data::Money::fromCents(cents).value();
+}
+
+class BulkServiceTest : public ServiceTest {
+protected:
+    BulkServiceTest() {
+        // Emil and Fay besides the entry data's Asha, Bruno and Dina: five eligible employees.
+        data.insert("pemployee",
+                    "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
+                    "eActive",
+                    {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
+                     "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
+        data.insert("pempallowances", "eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount",
+                    {"1, 5, 1, 1, 4000", "1, 6, 1, 2, 700", "1, 6, 2, 1, 7000"});
+        data.insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
+                    {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
+        rules.date = QDate(2003, 3, 1);
+        rules.remarks = QStringLiteral("Annual increment");
+        rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
+        rules.lines = {
+            {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money(100000)}, false},
+            {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money(25000)}, true},
+            {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false}};
+        EXPECT_EQ(bulkService.prepareRules(rules), "");
+    }
+
+    std::vector<bulk::PreviewRow> preview() const {
+        return bulk::computePreview(bulkService.eligibleEmployees(), rules);
+    }
+
+    // Every row of the query, amounts (the columns named) exactly as decimals with two places.
+    QStringList rowsWithAmounts(const QString& sql, const QSet<int>& amountColumns) const {
+        QStringList all;
+        for (data::Recordset rs = db.db().open(sql); !rs.eof(); rs.moveNext()) {
+            QStringList fields;
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                fields << (amountColumns.contains(i) ? data::amountField(rs, i).text()
+                                                     : rs.text(i));
+            all << fields.join('|');
+        }
+        return all;
+    }
+
+    static QString cents(qint64 value) { return money(value).toString(); }
+
+    bulk::Rules rules;
+    jobchange::BulkService bulkService{contextWorkspace()};
+};
+
+TEST_F(BulkServiceTest, EligibleEmployeesComeWithTheirJobsAndStandingLinesInOrder) {
+    const std::vector<bulk::EmployeeSnapshot> all = bulkService.eligibleEmployees();
+    QStringList seen;
+    for (const bulk::EmployeeSnapshot& e : all) {
+        QStringList lines;
+        for (LineKind kind : kLineKinds)
+            for (const bulk::StandingLine& line : e.linesOf(kind))
+                lines << QStringLiteral("%1:%2").arg(line.description, line.amount.text());
+        seen << QStringList{e.number, e.name, e.job(), e.currency, e.basic.text(), lines.join(',')}
+                    .join('|');
+    }
+    EXPECT_EQ(seen, QStringList({"E001|Asha|Junior - Clerk|Rupee|20000.00|House Rent:5000.00,"
+                                 "Conveyance:800.00,Provident Fund:1200.00",
+                                 "E002|Bruno|Senior - Officer|US Dollar|3000.00|Medical:300.00,"
+                                 "Income Tax:100.00",
+                                 "E004|Dina|Junior - Typist|Rupee|15000.00|",
+                                 "E005|Emil|Junior - Clerk|Rupee|10000.50|House Rent:4000.00",
+                                 "E006|Fay|Senior - Officer|Rupee|33333.33|Conveyance:700.00,"
+                                 "House Rent:7000.00,Income Tax:900.00,Provident Fund:1500.00"}));
+    // A job change dated after the process date makes the employee ineligible; a cancelled one
+    // does not.
+    data.jobChange(1, "JC1", "2003-02-15", 2);
+    data.jobChange(2, "JC2", "2003-02-20", 4, true);
+    bulk::Filters filters;
+    filters.search = QStringLiteral("e00");
+    EXPECT_EQ(bulkService.eligibleEmployees(filters).size(), 4u);
+    filters.gradeId = 2;
+    ASSERT_EQ(bulkService.eligibleEmployees(filters).size(), 1u);
+    EXPECT_EQ(bulkService.eligibleEmployees(filters)[0].name, "Fay");
+}
+
+TEST_F(BulkServiceTest, RulesAreRefusedBeforeTheProcessDateOrForTypesAndJobsTheCompanyLacks) {
+    bulk::Rules early = rules;
+    early.date = QDate(2003, 2, 13);
+    EXPECT_EQ(bulkService.prepareRules(early),
+              "The job date 2003-02-13 is before the process date 2003-02-14.");
+    bulk::Rules job = rules;
+    job.newJob = bulk::NewJob{3, {}};
+    EXPECT_EQ(bulkService.prepareRules(job), "There is no active designation 3.");
+    job.newJob = bulk::NewJob{2, {}};
+    EXPECT_EQ(bulkService.prepareRules(job), "");
+    EXPECT_EQ(job.newJob->text, "Senior - Officer");
+    bulk::Rules type = rules;
+    type.lines[2].typeId = 9;
+    EXPECT_EQ(bulkService.prepareRules(type), "There is no active deduction type 9.");
+    EXPECT_EQ(rules.lines[1].typeName, "Medical");
+}
+
+// Every table compared with what the preview said: one job change per applied row, numbered in
+// turn, its lines with letters, detail ids and amounts; masters and standing lines as revised;
+// the unticked employee untouched.
+TEST_F(BulkServiceTest, WhatIsSavedIsWhatThePreviewSaid) {
+    data.jobChange(1, "JC7", "2003-01-01", 1, true); // numbering and ids follow it
+    std::vector<bulk::PreviewRow> rows = preview();
+    ASSERT_EQ(rows.size(), 5u);
+    rows[2].checked = false; // Dina stays out
+    EXPECT_EQ(rows[4].basic.newCents, 3500000) << "33,333.33 + 5% is 34,999.9965";
+    const auto before = db.snapshot();
+
+    const jobchange::BatchResult result = bulkService.apply(rows, rules);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    QStringList expectedHeaders, expectedLines[2], expectedMasters, expectedStanding[2];
+    QStringList saved;
+    int at = 0;
+    for (const bulk::PreviewRow& row : rows) {
+        const qint32 emp = row.employee.employeeId;
+        if (!row.willApply()) {
+            expectedMasters << QStringLiteral("%1|%2|%3")
+                                   .arg(emp)
+                                   .arg(row.employee.designationId)
+                                   .arg(row.employee.basic.text());
+            for (LineKind kind : kLineKinds) {
+                int detail = 0;
+                for (const bulk::StandingLine& line : row.employee.linesOf(kind))
+                    expectedStanding[int(kind)] << QStringLiteral("%1|%2|%3|%4")
+                                                       .arg(emp)
+                                                       .arg(++detail)
+                                                       .arg(line.typeId)
+                                                       .arg(line.amount.text());
+            }
+            continue;
+        }
+        const jobchange::BatchSaved& done = result.saved.at(at++);
+        EXPECT_EQ(done.employeeId, emp);
+        saved << QStringLiteral("%1 %2").arg(done.id).arg(done.number);
+        expectedHeaders << QStringLiteral("%1|%2|2003-03-01|%3|%4|%5|%6|%7|Annual increment|0")
+                               .arg(done.id)
+                               .arg(done.number)
+                               .arg(emp)
+                               .arg(row.employee.designationId)
+                               .arg(row.newDesignationId)
+                               .arg(cents(row.basic.oldCents), cents(row.basic.newCents));
+        expectedMasters << QStringLiteral("%1|%2|%3")
+                               .arg(emp)
+                               .arg(row.newDesignationId)
+                               .arg(cents(row.basic.newCents));
+        for (LineKind kind : kLineKinds) {
+            int detail = 0;
+            for (const bulk::RevisedLine& line : row.linesOf(kind)) {
+                ++detail;
+                const char letter = line.state == bulk::RevisedLine::State::Kept      ? 'O'
+                                    : line.state == bulk::RevisedLine::State::Dropped ? 'R'
+                                                                                      : 'N';
+                expectedLines[int(kind)]
+                    << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                           .arg(done.id)
+                           .arg(detail)
+                           .arg(letter)
+                           .arg(line.typeId)
+                           .arg(cents(line.amount.oldCents), cents(line.amount.newCents));
+                if (letter != 'R')
+                    expectedStanding[int(kind)] << QStringLiteral("%1|%2|%3|%4")
+                                                       .arg(emp)
+                                                       .arg(detail)
+                                                       .arg(line.typeId)
+                                                       .arg(cents(line.amount.newCents));
+            }
+        }
+    }
+    EXPECT_EQ(saved, QStringList({"2 JC8", "3 JC9", "4 JC10", "5 JC11"}));
+    EXPECT_EQ(rowsWithAmounts("select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, "
+                              "egcNewDesigID, egcOldBasic, egcNewBasic, egcremarks, egcCancelled "
+                              "from pay_employeegradechange where egcId > 1 order by egcId",
+                              {6, 7}),
+              expectedHeaders);
+    EXPECT_EQ(rowsWithAmounts("select egcagcid, egcadetailid, egcatype, egcaallowanceid, "
+                              "egcaoldamount, egcarevamount from pay_empgcallowance order by "
+                              "egcagcid, egcadetailid",
+                              {4, 5}),
+              expectedLines[0]);
+    EXPECT_EQ(rowsWithAmounts("select egcdgcid, egcddetailid, egcdtype, egcddeductionid, "
+                              "egcdoldamount, egcdrevamount from pay_empgcdeductions order by "
+                              "egcdgcid, egcddetailid",
+                              {4, 5}),
+              expectedLines[1]);
+    EXPECT_EQ(rowsWithAmounts("select eEmpID, eDesigID, eBasic from pay_employee where eActive = "
+                              "1 order by eEmpID",
+                              {2}),
+              expectedMasters);
+    expectedStanding[0].sort();
+    expectedStanding[1].sort();
+    QStringList allowances = rowsWithAmounts(
+        "select eaempid, eadetailid, eaallowanceid, eaamount from pay_empallowances", {3});
+    QStringList deductions = rowsWithAmounts(
+        "select edempid, eddetailid, eddeductionid, edamount from pay_empdeductions", {3});
+    allowances.sort();
+    deductions.sort();
+    EXPECT_EQ(allowances, expectedStanding[0]);
+    EXPECT_EQ(deductions, expectedStanding[1]);
+    // Spot checks of the plan itself: Bruno gets Medical set and Income Tax dropped, Emil gets
+    // Medical added last.
+    EXPECT_EQ(rowsWithAmounts("select egcatype, egcaallowanceid, egcaoldamount, egcarevamount "
+                              "from pay_empgcallowance where egcagcid = 4",
+                              {2, 3}),
+              QStringList({"O|1|4000.00|5000.00", "N|3|0.00|250.00"}));
+    EXPECT_EQ(rowsOf("select count(*) from pay_employeegradechange"), QStringList{"5"});
+    EXPECT_NE(db.snapshot(), before);
+}
+
+// Cancelling the batch's job changes, latest first, through the service puts every employee
+// back exactly: masters and standing lines as they were.
+TEST_F(BulkServiceTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
+    const auto before = db.snapshot();
+    const jobchange::BatchResult result = bulkService.apply(preview(), rules);
+    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_EQ(result.saved.size(), 5u);
+    for (auto done = result.saved.rbegin(); done != result.saved.rend(); ++done) {
+        const jobchange::WriteResult cancelled = service.cancel(done->id, "Wrong rate");
+        ASSERT_TRUE(cancelled.ok) << cancelled.error.toStdString();
+    }
+    const auto after = db.snapshot();
+    for (const QString table : {"pay_employee", "pay_empallowances", "pay_empdeductions"})
+        EXPECT_EQ(after[table], before[table]) << table.toStdString();
+    EXPECT_EQ(rowsOf("select count(*) from pay_employeegradechange where egcCancelled = 1"),
+              QStringList{"5"});
+}
+
+// A failure at any one write of the batch, or a cancel from the progress, leaves every table as
+// it was and says why.
+TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
+    const std::vector<bulk::PreviewRow> rows = preview();
+    const auto before = db.snapshot();
+    for (const int failAt : {1, 17, 30}) {
+        SCOPED_TRACE(failAt);
+        int writes = 0;
+        db.db().setWriteHook([&](const QString&) {
+            if (++writes == failAt)
+                throw data::DbError(data::kErrGeneric, "test", "Disk full");
+        });
+        const jobchange::BatchResult result = bulkService.apply(rows, rules);
+        db.db().setWriteHook({});
+        EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Failed);
+        EXPECT_EQ(result.error, "Disk full");
+        EXPECT_TRUE(result.saved.empty());
+        EXPECT_EQ(db.snapshot(), before);
+        EXPECT_FALSE(db.db().inTransaction());
+    }
+    QList<int> progress;
+    const jobchange::BatchResult cancelled =
+        bulkService.apply(rows, rules, [&](int done, int total) {
+            progress << done << total;
+            return done < 3;
+        });
+    EXPECT_EQ(cancelled.outcome, jobchange::BatchResult::Outcome::Cancelled);
+    EXPECT_EQ(progress, QList<int>({1, 5, 2, 5, 3, 5}));
+    EXPECT_EQ(db.snapshot(), before);
+    EXPECT_FALSE(db.db().inTransaction());
+}
+
+// Another clerk, on a connection of their own, saves a job change for Asha and changes one of
+// Fay's standing lines after the preview: the batch is refused whole, naming both; computed
+// again, it goes through.
+TEST_F(BulkServiceTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
+    const std::vector<bulk::PreviewRow> rows = preview();
+    auto other = std::make_shared<data::Connection>();
+    const QStringList where = db.hostArguments();
+    if (where[0] == "--pg")
+        other->openPostgres(where[1]);
+    else if (where[0] == "--odbc")
+        other->openOdbc(where[1]);
+    else
+        other->openSqlite(where[1]);
+    const jobchange::JobChangeService clerk(jobchange::Workspace::open(
+        other, 1, 1, 91004, QDate(2003, 2, 14), QStringLiteral("Payroll")));
+    jobchange::JobChangeDraft draft = ashaPromoted();
+    draft.date = QDate(2003, 2, 14); // on the process date: Asha stays eligible
+    ASSERT_TRUE(clerk.saveNew(draft).ok);
+    other->execute("update pay_empdeductions set edamount = 950 where edempid = 6 and "
+                   "eddeductionid = 2");
+    other->close();
+
+    const auto before = db.snapshot();
+    const jobchange::BatchResult refused = bulkService.apply(rows, rules);
+    EXPECT_EQ(refused.outcome, jobchange::BatchResult::Outcome::Refused);
+    EXPECT_EQ(refused.changed, std::vector<qint32>({1, 6}));
+    EXPECT_EQ(db.snapshot(), before);
+
+    const jobchange::BatchResult again = bulkService.apply(preview(), rules);
+    ASSERT_TRUE(again.ok()) << again.error.toStdString();
+    EXPECT_EQ(again.saved.front().number, "JC2");
+}
+
+} // namespace
