@@ -3,7 +3,7 @@
 #include "data/connection.h"
 #include "data/tablenames.h"
 #include "export/tablewriter.h"
-#include "register/frmmaster.h"
+#include "jobchange/jobchangeservice.h"
 #include "register/registerexport.h"
 #include "report/export.h"
 #include "shared/formroutines.h"
@@ -21,46 +21,12 @@ constexpr int kExitNothing = 2;
 
 const std::vector<ExportColumnKind>& kRegisterKinds = registerexport::columnKinds();
 
-// The titles the register's header row shows, from the column catalogue; a column the
-// catalogue does not name has none.
-QStringList registerTitles(data::Connection& connection, const data::ResolvedTableNames& tables) {
-    data::Recordset rs =
-        connection.open(QStringLiteral("select tc.columnheader from ") + tables.ptables +
-                            QStringLiteral(" t, ") + tables.ptablecolumns +
-                            QStringLiteral(" tc where t.tableid = tc.tableid and t.tablename = ? "
-                                           "order by tc.ColumnID"),
-                        {tables.pEmployeegradeChange});
-    QStringList titles;
-    for (; !rs.eof() && titles.size() < static_cast<qsizetype>(kRegisterKinds.size());
-         rs.moveNext())
-        titles << rs.text(0);
-    while (titles.size() < static_cast<qsizetype>(kRegisterKinds.size()))
-        titles << QString();
-    return titles;
-}
-
 // The register's rows as its load selects them (the company's job changes of the last
 // NoOfPreviousDays days, all when that is 0), by date then number, one at a time. Texts are as
 // the grid shows them; the date and the cancelled flag are typed.
-void loadRegisterRows(data::Connection& connection, const data::ResolvedTableNames& tables,
-                      qint16 company, const QDate& processDate,
+void loadRegisterRows(const jobchange::JobChangeService& service,
                       const std::function<void(const ExportRow&)>& take) {
-    qint64 previousDays = 0;
-    {
-        data::Recordset settings =
-            connection.open(QStringLiteral("select NoOfPreviousDays from ") + tables.pSettings +
-                                QStringLiteral(" where companyID = ?"),
-                            {int(company)});
-        if (!settings.eof())
-            previousDays = settings.field(0).toLongLong();
-    }
-    QString sql = RegisterQuery(connection.dialect(), tables, company);
-    if (previousDays > 0)
-        sql += RegisterDateFilter(connection.dialect(), processDate.addDays(-previousDays));
-    // The id follows the numbering: a later number has a larger id.
-    sql += QStringLiteral(" order by egcdate, egcid");
-
-    data::Recordset rs = connection.open(sql);
+    data::Recordset rs = service.registerRows(service.previousDays());
     QVariantList fields;
     for (; !rs.eof(); rs.moveNext()) {
         fields.clear();
@@ -68,6 +34,14 @@ void loadRegisterRows(data::Connection& connection, const data::ResolvedTableNam
             fields << rs.field(c);
         take(registerexport::typedRow(fields));
     }
+}
+
+// The titles the register's header row shows; a column the catalogue does not name has none.
+QStringList registerTitles(const jobchange::JobChangeService& service) {
+    QStringList titles = service.columnTitles().mid(0, qsizetype(kRegisterKinds.size()));
+    while (titles.size() < static_cast<qsizetype>(kRegisterKinds.size()))
+        titles << QString();
+    return titles;
 }
 
 // The job change's id: the text as an id when it is all digits and names one, else as a job
@@ -98,15 +72,14 @@ std::optional<qint32> findJobChange(data::Connection& connection,
 
 } // namespace
 
-int exportRegister(data::Connection& connection, qint16 company, const QDate& processDate,
+int exportRegister(const data::ConnectionPtr& connection, qint16 company, const QDate& processDate,
                    const QString& file, QString& error) {
     try {
-        data::ResolvedTableNames tables;
-        data::ResolveTableNames(connection, tables);
-        const auto writer = tableexport::TableWriter::open(file, registerTitles(connection, tables),
-                                                           kRegisterKinds);
-        loadRegisterRows(connection, tables, company, processDate,
-                         [&](const ExportRow& row) { writer->addRow(row); });
+        const jobchange::JobChangeService service(
+            jobchange::Workspace::open(connection, company, 0, 0, processDate, QString()));
+        const auto writer =
+            tableexport::TableWriter::open(file, registerTitles(service), kRegisterKinds);
+        loadRegisterRows(service, [&](const ExportRow& row) { writer->addRow(row); });
         writer->finish();
         return 0;
     } catch (const tableexport::ExportError& failure) {

@@ -290,14 +290,14 @@ data::ConnectionPtr openDatabase(const Options& options, QString& error) {
 }
 
 // Runs an export the options ask for; its exit status, or nothing when they ask for none.
-std::optional<int> runExport(const Options& options, data::Connection& connection) {
+std::optional<int> runExport(const Options& options, const data::ConnectionPtr& connection) {
     QString error;
     int status = 0;
     if (!options.exportRegister.isEmpty())
         status = exportRegister(connection, options.company, options.processDate,
                                 options.exportRegister, error);
     else if (!options.exportJob.isEmpty())
-        status = exportJobChangePdf(connection, options.company, options.user, options.exportJob,
+        status = exportJobChangePdf(*connection, options.company, options.user, options.exportJob,
                                     options.exportFile, error);
     else
         return std::nullopt;
@@ -353,7 +353,7 @@ int main(int argc, char** argv) {
         complain(error);
         return kExitBadUse;
     }
-    if (const std::optional<int> status = runExport(*options, *connection))
+    if (const std::optional<int> status = runExport(*options, connection))
         return *status;
     if (options->history.kind != HistoryCommand::Kind::None)
         return runHistoryCommand(options->history, *connection,

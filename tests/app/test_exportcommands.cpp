@@ -57,7 +57,7 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsByDateThenNumber) {
               shown.size());
 
     QString error;
-    ASSERT_EQ(exportRegister(db.db(), 1, kProcessDate, path("register.csv"), error), 0)
+    ASSERT_EQ(exportRegister(db.connection(), 1, kProcessDate, path("register.csv"), error), 0)
         << error.toStdString();
     QFile file(path("register.csv"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -85,7 +85,7 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsByDateThenNumber) {
     }
 
     // The workbook has the same rows, the date and the cancelled flag typed.
-    ASSERT_EQ(exportRegister(db.db(), 1, kProcessDate, path("register.xlsx"), error), 0)
+    ASSERT_EQ(exportRegister(db.connection(), 1, kProcessDate, path("register.xlsx"), error), 0)
         << error.toStdString();
     const XlsxSheet sheet = readXlsxSheet(path("register.xlsx"));
     ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
@@ -101,7 +101,8 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsByDateThenNumber) {
     }
 
     // A file that cannot be written is named, and the register's rows go nowhere.
-    EXPECT_EQ(exportRegister(db.db(), 1, kProcessDate, path("none/register.csv"), error), 1);
+    EXPECT_EQ(exportRegister(db.connection(), 1, kProcessDate, path("none/register.csv"), error),
+              1);
     EXPECT_TRUE(error.contains(path("none/register.csv"))) << error.toStdString();
 }
 
