@@ -6,23 +6,16 @@
 #include "export/tablewriter.h"
 #include "jobchange/bulkservice.h"
 
+#include "console.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
-#include <cstdio>
 
 namespace {
 
 const QString kBulk = QStringLiteral("bulk");
 const QString kApply = QStringLiteral("apply");
 const QString kOut = QStringLiteral("out");
-
-void say(FILE* stream, const QString& line) {
-    std::fprintf(stream, "%s\n", qPrintable(line));
-}
-
-void fail(const QString& line) {
-    say(stderr, QStringLiteral("quorvel-host: ") + line.simplified());
-}
 
 } // namespace
 
@@ -74,17 +67,17 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                                        context.processDate, QStringLiteral("Payroll"));
         const jobchange::BulkService service(workspace);
         if (const QString problem = service.prepareRules(settings.rules); !problem.isEmpty()) {
-            fail(command.settingsFile + QStringLiteral(": ") + problem);
+            complain(command.settingsFile + QStringLiteral(": ") + problem);
             return 1;
         }
         const std::vector<bulk::PreviewRow> rows =
             bulk::computePreview(service.eligibleEmployees(settings.filters), settings.rules);
         bulk::writePreviewFile(rows, settings.rules, command.outFile);
         const bulk::PreviewTotals totals = bulk::previewTotals(rows, settings.rules);
-        say(stdout, QStringLiteral("%1 employees previewed, %2 to apply, %3 held back.")
-                        .arg(rows.size())
-                        .arg(totals.employees)
-                        .arg(rows.size() - static_cast<size_t>(totals.employees)));
+        say(QStringLiteral("%1 employees previewed, %2 to apply, %3 held back.")
+                .arg(rows.size())
+                .arg(totals.employees)
+                .arg(rows.size() - static_cast<size_t>(totals.employees)));
         if (totals.employees == 0)
             return 2;
         if (!command.apply)
@@ -93,9 +86,9 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         const jobchange::BatchResult result = service.apply(rows, settings.rules);
         switch (result.outcome) {
         case jobchange::BatchResult::Outcome::Applied:
-            say(stdout, QStringLiteral("Saved %1 job changes, %2 to %3.")
-                            .arg(result.saved.size())
-                            .arg(result.saved.front().number, result.saved.back().number));
+            say(QStringLiteral("Saved %1 job changes, %2 to %3.")
+                    .arg(result.saved.size())
+                    .arg(result.saved.front().number, result.saved.back().number));
             return 0;
         case jobchange::BatchResult::Outcome::Refused: {
             QStringList numbers;
@@ -103,24 +96,24 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                 for (const bulk::PreviewRow& row : rows)
                     if (row.employee.employeeId == id)
                         numbers << row.employee.number;
-            fail(QStringLiteral("nothing saved: since the preview another clerk changed %1")
-                     .arg(numbers.join(QStringLiteral(", "))));
+            complain(QStringLiteral("nothing saved: since the preview another clerk changed %1")
+                         .arg(numbers.join(QStringLiteral(", "))));
             return 1;
         }
         case jobchange::BatchResult::Outcome::Cancelled:
         case jobchange::BatchResult::Outcome::Failed:
-            fail(QStringLiteral("nothing saved: error %1: %2")
-                     .arg(result.errorNumber)
-                     .arg(result.error));
+            complain(QStringLiteral("nothing saved: error %1: %2")
+                         .arg(result.errorNumber)
+                         .arg(result.error));
             return 1;
         }
         return 1;
     } catch (const bulk::SettingsError& error) {
-        fail(error.message());
+        complain(error.message());
     } catch (const tableexport::ExportError& error) {
-        fail(error.message());
+        complain(error.message());
     } catch (const data::DbError& error) {
-        fail(QStringLiteral("error %1: %2").arg(error.number()).arg(error.description()));
+        complain(QStringLiteral("error %1: %2").arg(error.number()).arg(error.description()));
     }
     return 1;
 }

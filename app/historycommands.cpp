@@ -5,8 +5,9 @@
 #include "history/historyreport.h"
 #include "jobchange/employeehistory.h"
 
+#include "console.h"
+
 #include <QCommandLineParser>
-#include <cstdio>
 
 namespace {
 
@@ -14,20 +15,16 @@ const QString kCheck = QStringLiteral("check-history");
 const QString kExport = QStringLiteral("export-history");
 const QString kOut = QStringLiteral("out");
 
-void say(FILE* stream, const QString& line) {
-    std::fprintf(stream, "%s\n", qPrintable(line));
-}
-
 int check(const jobchange::HistorySource& source) {
     const jobchange::HistoryCheck result = jobchange::checkHistory(source);
     for (const jobchange::Disagreement& employee : result.disagreements)
-        say(stdout, QStringLiteral("%1 %2 (employee %3): %4")
-                        .arg(employee.employeeNo, employee.name)
-                        .arg(employee.employeeId)
-                        .arg(employee.differences.join(QStringLiteral("; "))));
-    say(stdout, QStringLiteral("%1 of %2 employees with job changes disagree with their history.")
-                    .arg(result.disagreements.size())
-                    .arg(result.employeesChecked));
+        say(QStringLiteral("%1 %2 (employee %3): %4")
+                .arg(employee.employeeNo, employee.name)
+                .arg(employee.employeeId)
+                .arg(employee.differences.join(QStringLiteral("; "))));
+    say(QStringLiteral("%1 of %2 employees with job changes disagree with their history.")
+            .arg(result.disagreements.size())
+            .arg(result.employeesChecked));
     return result.disagreements.empty() ? 0 : 1;
 }
 
@@ -98,12 +95,12 @@ int runHistoryCommand(const HistoryCommand& command, data::Connection& connectio
         const int status =
             exportEmployeeHistoryPdf(source, command.employeeNo, command.outFile, error);
         if (status != 0)
-            say(stderr, QStringLiteral("quorvel-host: ") + error.simplified());
+            complain(error);
         return status;
     } catch (const data::DbError& error) {
-        say(stderr, QStringLiteral("quorvel-host: error %1: %2")
-                        .arg(error.number())
-                        .arg(error.description().simplified()));
+        complain(QStringLiteral("error %1: %2")
+                     .arg(error.number())
+                     .arg(error.description().simplified()));
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "bulkcommands.h"
 #include "component/clsgrade.h"
+#include "console.h"
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/serverlogin.h"
@@ -26,11 +27,6 @@ namespace {
 
 constexpr int kExitBadUse = 2;
 constexpr int kExitFailed = 1;
-
-void complain(const QString& line) {
-    // One line, whatever the database driver's text spreads over.
-    std::fprintf(stderr, "quorvel-host: %s\n", qPrintable(line.simplified()));
-}
 
 struct Options {
     enum class Source { Sqlite, Odbc, Postgres };

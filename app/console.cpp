@@ -1,0 +1,11 @@
+#include "console.h"
+
+#include <cstdio>
+
+void say(const QString& line) {
+    std::fprintf(stdout, "%s\n", qPrintable(line));
+}
+
+void complain(const QString& line) {
+    std::fprintf(stderr, "quorvel-host: %s\n", qPrintable(line.simplified()));
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// What the host program prints: a line of output, or a complaint on stderr prefixed with the
+// program's name and kept to one line, whatever the database driver's text spreads over.
+void say(const QString& line);
+void complain(const QString& line);
