@@ -10,11 +10,11 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSet>
 #include <QVBoxLayout>
 
 #include "report/reportcontrol.h"
@@ -214,34 +214,39 @@ void FrmMaster::GridPopulate() {
     data::Recordset rs = service_->registerRows(previousDays_);
     const int columns = rs.fieldCount();
     std::vector<qint64> widths(static_cast<size_t>(columns) + 1, 0);
-    std::vector<std::vector<QString>> rows;
-    std::vector<QDate> dates;
-    // Names, jobs, dates and the cancelled flag repeat: each distinct text is held once and
-    // shared by its cells.
-    std::vector<QSet<QString>> distinct(static_cast<size_t>(columns));
+    ui::GridModel& grid = flexMaster->model();
+    grid.beginLoad(columns);
+    GridTypeColumns();
+    // Few distinct dates: each is formatted once.
+    QHash<qint64, QString> dateTexts;
     while (!rs.eof()) {
-        if (kColumnDate < columns)
-            dates.push_back(data::dateOf(rs.field(kColumnDate)));
-        std::vector<QString> cells(static_cast<size_t>(columns));
+        grid.addRow();
         for (int c = 0; c < columns; ++c) {
-            const QString text = RegisterCellText(rs.field(c), c);
+            const QVariant field = rs.field(c);
+            if (c == kColumnId && !field.isNull()) {
+                grid.putNumber(c, field.toInt());
+                continue;
+            }
+            const QDate date = c == kColumnDate ? data::dateOf(field) : QDate();
+            QString text;
+            if (date.isValid()) {
+                auto at = dateTexts.constFind(date.toJulianDay());
+                if (at == dateTexts.cend())
+                    at = dateTexts.insert(date.toJulianDay(), RegisterCellText(field, c));
+                text = *at;
+            } else {
+                text = RegisterCellText(field, c);
+            }
             qint64& width = widths[static_cast<size_t>(c)];
             width = std::max<qint64>(width, text.size());
-            QString cellText = text.trimmed();
-            if (c > kColumnNumber) {
-                QSet<QString>& seen = distinct[static_cast<size_t>(c)];
-                const auto at = seen.constFind(cellText);
-                cellText = at != seen.cend() ? *at : *seen.insert(cellText);
-            }
-            cells[static_cast<size_t>(c)] = std::move(cellText);
+            if (c == kColumnDate)
+                grid.putDate(c, date, QStringView(text).trimmed());
+            else
+                grid.putText(c, QStringView(text).trimmed());
         }
-        rows.push_back(std::move(cells));
         rs.moveNext();
     }
-    flexMaster->model().setRows(columns, std::move(rows));
-    GridTypeColumns();
-    for (size_t i = 0; i < dates.size(); ++i)
-        flexMaster->model().setDate(static_cast<int>(i) + 1, dates[i]);
+    grid.endLoad();
     flexMaster->setColWidthTwips(kColumnId, 960);
     GridHeaderPopulate(widths);
     flexMaster->setColWidthTwips(kColumnId, 0);

@@ -128,7 +128,8 @@ void FrmMaster::GridSearch() {
     const double keyValue = numeric ? data::leadingNumber(key) : 0.0;
     while (low <= high) {
         const int middle = (low + high) / 2;
-        const QStringView cell = QStringView(grid.text(middle, col)).trimmed().left(length);
+        const QString text = grid.text(middle, col);
+        const QStringView cell = QStringView(text).trimmed().left(length);
         const int order = numeric ? compareNumbers(data::leadingNumber(cell), keyValue)
                                   : ui::compareAsText(cell, key);
         if (order > 0) {

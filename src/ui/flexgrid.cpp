@@ -7,9 +7,14 @@
 
 namespace ui {
 
+struct GridSortKey {
+    bool numeric;
+    double number;
+    QString upper;
+};
+
 namespace {
 
-const QString kEmpty;
 // A new column's width, as the flex grid gives it.
 constexpr int kDefaultColWidthTwips = 960;
 
@@ -25,12 +30,6 @@ int toQtAlignment(int code) {
     }
 }
 
-struct SortKey {
-    bool numeric;
-    double number;
-    QString upper;
-};
-
 // Upper-cased one character at a time, so that plain comparison of two keys is compareAsText.
 QString upperEachChar(const QString& text) {
     QString upper = text;
@@ -39,13 +38,13 @@ QString upperEachChar(const QString& text) {
     return upper;
 }
 
-SortKey keyOf(const QString& text) {
+GridSortKey keyOf(const QString& text) {
     double number = 0.0;
     const bool numeric = readsAsNumber(text, &number);
-    return SortKey{numeric, number, upperEachChar(text)};
+    return GridSortKey{numeric, number, upperEachChar(text)};
 }
 
-int compareKeys(const SortKey& a, const SortKey& b) {
+int compareKeys(const GridSortKey& a, const GridSortKey& b) {
     if (a.numeric && b.numeric)
         return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
     return a.upper.compare(b.upper);
@@ -89,8 +88,53 @@ int compareAsText(QStringView a, QStringView b) {
 
 // ---------------------------------------------------------------- GridModel
 
+qint32 TextPool::intern(QStringView text) {
+    if ((ends_.size() + 1) * 2 > slots_.size())
+        rehash(std::max<size_t>(64, slots_.size() * 2));
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = qHash(text) & mask;; at = (at + 1) & mask) {
+        const qint32 entry = slots_[at];
+        if (entry < 0) {
+            chars_.append(text);
+            ends_.push_back(chars_.size());
+            slots_[at] = size() - 1;
+            return size() - 1;
+        }
+        if (view(entry) == text)
+            return entry;
+    }
+}
+
+QStringView TextPool::view(qint32 entry) const {
+    const auto at = static_cast<size_t>(entry);
+    const qint64 start = at == 0 ? 0 : ends_[at - 1];
+    return QStringView(chars_).mid(start, ends_[at] - start);
+}
+
+void TextPool::clear() {
+    chars_.clear();
+    ends_.clear();
+    slots_.clear();
+}
+
+void TextPool::rehash(size_t count) {
+    slots_.assign(count, -1);
+    const size_t mask = count - 1;
+    for (qint32 entry = 0; entry < size(); ++entry) {
+        size_t at = qHash(view(entry)) & mask;
+        while (slots_[at] >= 0)
+            at = (at + 1) & mask;
+        slots_[at] = entry;
+    }
+}
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {
+    clearColumns(1);
+    resizeRows(1);
+}
+
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : dataRows();
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
@@ -100,14 +144,13 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
-    const Row& row = rows_[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return static_cast<size_t>(index.column()) < row.cells.size()
-                   ? row.cells[static_cast<size_t>(index.column())]
-                   : QString();
-    case Qt::ForegroundRole:
-        return row.color.isValid() ? QVariant(row.color) : QVariant();
+        return text(index.row() + 1, index.column());
+    case Qt::ForegroundRole: {
+        const QColor& color = palette_[colors_[static_cast<size_t>(index.row())]];
+        return color.isValid() ? QVariant(color) : QVariant();
+    }
     case Qt::TextAlignmentRole:
         return toQtAlignment(alignment_[static_cast<size_t>(index.column())]);
     default:
@@ -121,16 +164,89 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+void GridModel::clearColumns(int cols) {
+    cols_ = std::max(cols, 1);
+    columns_.clear();
+    columns_.resize(static_cast<size_t>(cols_));
+    headers_.assign(static_cast<size_t>(cols_), QString());
+    alignment_.assign(static_cast<size_t>(cols_), 0);
+    days_.clear();
+    colors_.clear();
+    palette_.assign(1, QColor());
+    ascendingColumn_ = -1;
+}
+
+void GridModel::resizeRows(size_t rows) {
+    for (Column& column : columns_)
+        column.cells.resize(rows, kNone);
+    days_.resize(rows, kNone);
+    colors_.resize(rows, 0);
+}
+
+void GridModel::storeText(Column& column, size_t row, QStringView text) {
+    if (column.numbers) {
+        if (text.isEmpty()) {
+            column.cells[row] = kNone;
+            return;
+        }
+        bool ok = false;
+        const qint32 number = text.toInt(&ok);
+        if (ok && number != kNone && QString::number(number) == text) {
+            column.cells[row] = number;
+            return;
+        }
+        keepTexts(column);
+    }
+    column.cells[row] = text.isEmpty() ? kNone : column.pool.intern(text);
+}
+
+void GridModel::keepTexts(Column& column) {
+    if (!column.numbers)
+        return;
+    column.numbers = false;
+    column.pool.clear();
+    for (qint32& cell : column.cells) {
+        if (cell != kNone)
+            cell = column.pool.intern(QString::number(cell));
+    }
+}
+
+QStringView GridModel::cellView(size_t row, int col, QString& scratch) const {
+    const Column& column = columns_[static_cast<size_t>(col)];
+    const qint32 cell = column.cells[row];
+    if (cell == kNone)
+        return {};
+    if (column.numbers) {
+        scratch = QString::number(cell);
+        return scratch;
+    }
+    return column.pool.view(cell);
+}
+
+quint8 GridModel::colorIndex(const QColor& color) {
+    for (size_t i = 0; i < palette_.size(); ++i) {
+        if (palette_[i] == color)
+            return static_cast<quint8>(i);
+    }
+    // A grid shows a handful of colours; past 255 the last entry is reused.
+    if (palette_.size() > std::numeric_limits<quint8>::max()) {
+        palette_.back() = color;
+        return static_cast<quint8>(palette_.size() - 1);
+    }
+    palette_.push_back(color);
+    return static_cast<quint8>(palette_.size() - 1);
+}
+
 void GridModel::setGridRows(int rows) {
     const int wanted = std::max(rows - 1, 0);
-    const int have = static_cast<int>(rows_.size());
+    const int have = dataRows();
     if (wanted > have) {
         beginInsertRows({}, have, wanted - 1);
-        rows_.resize(static_cast<size_t>(wanted));
+        resizeRows(static_cast<size_t>(wanted));
         endInsertRows();
     } else if (wanted < have) {
         beginRemoveRows({}, wanted, have - 1);
-        rows_.resize(static_cast<size_t>(wanted));
+        resizeRows(static_cast<size_t>(wanted));
         endRemoveRows();
     }
     ascendingColumn_ = -1;
@@ -144,33 +260,32 @@ void GridModel::setCols(int cols) {
     cols_ = cols;
     headers_.resize(static_cast<size_t>(cols));
     alignment_.resize(static_cast<size_t>(cols), 0);
-    types_.resize(static_cast<size_t>(cols));
+    columns_.resize(static_cast<size_t>(cols));
+    resizeRows(colors_.size());
     endResetModel();
 }
 
-const QString& GridModel::text(int row, int col) const {
+QString GridModel::text(int row, int col) const {
     if (col < 0 || col >= cols_)
-        return kEmpty;
+        return {};
     if (row == 0)
         return headers_[static_cast<size_t>(col)];
-    if (row < 1 || row > static_cast<int>(rows_.size()))
-        return kEmpty;
-    const auto& cells = rows_[static_cast<size_t>(row - 1)].cells;
-    return static_cast<size_t>(col) < cells.size() ? cells[static_cast<size_t>(col)] : kEmpty;
+    if (row < 1 || row > dataRows())
+        return {};
+    QString scratch;
+    const QStringView cell = cellView(static_cast<size_t>(row - 1), col, scratch);
+    return cell.data() == scratch.data() && !scratch.isNull() ? scratch : cell.toString();
 }
 
 void GridModel::setText(int row, int col, const QString& text) {
-    if (col < 0 || col >= cols_ || row < 0 || row > static_cast<int>(rows_.size()))
+    if (col < 0 || col >= cols_ || row < 0 || row > dataRows())
         return;
     if (row == 0) {
         headers_[static_cast<size_t>(col)] = text;
         emit headerDataChanged(Qt::Horizontal, col, col);
         return;
     }
-    auto& cells = rows_[static_cast<size_t>(row - 1)].cells;
-    if (cells.size() <= static_cast<size_t>(col))
-        cells.resize(static_cast<size_t>(col) + 1);
-    cells[static_cast<size_t>(col)] = text;
+    storeText(columns_[static_cast<size_t>(col)], static_cast<size_t>(row - 1), text);
     if (col == ascendingColumn_)
         ascendingColumn_ = -1;
     const QModelIndex at = index(row - 1, col);
@@ -178,52 +293,98 @@ void GridModel::setText(int row, int col, const QString& text) {
 }
 
 void GridModel::appendRow(std::vector<QString> cells) {
-    const int at = static_cast<int>(rows_.size());
+    const int at = dataRows();
     beginInsertRows({}, at, at);
-    rows_.push_back(Row{std::move(cells), QColor(), kDayNone});
+    resizeRows(static_cast<size_t>(at) + 1);
+    for (int c = 0; c < cols_ && static_cast<size_t>(c) < cells.size(); ++c)
+        storeText(columns_[static_cast<size_t>(c)], static_cast<size_t>(at),
+                  cells[static_cast<size_t>(c)]);
     endInsertRows();
     ascendingColumn_ = -1;
 }
 
 void GridModel::setRows(int cols, std::vector<std::vector<QString>> rows) {
+    beginLoad(cols);
+    for (const auto& cells : rows) {
+        addRow();
+        for (int c = 0; c < cols_ && static_cast<size_t>(c) < cells.size(); ++c)
+            putText(c, cells[static_cast<size_t>(c)]);
+    }
+    endLoad();
+}
+
+void GridModel::beginLoad(int cols) {
     beginResetModel();
-    cols_ = std::max(cols, 1);
-    headers_.assign(static_cast<size_t>(cols_), QString());
-    alignment_.assign(static_cast<size_t>(cols_), 0);
-    resetTypes();
-    rows_.clear();
-    rows_.reserve(std::max<size_t>(rows.size(), 1));
-    for (auto& cells : rows)
-        rows_.push_back(Row{std::move(cells), QColor(), kDayNone});
-    if (rows_.empty())
-        rows_.push_back(Row{});
+    clearColumns(cols);
+}
+
+void GridModel::addRow() {
+    resizeRows(colors_.size() + 1);
+}
+
+void GridModel::putText(int col, QStringView text) {
+    if (col >= 0 && col < cols_ && !colors_.empty())
+        storeText(columns_[static_cast<size_t>(col)], colors_.size() - 1, text);
+}
+
+void GridModel::putNumber(int col, qint32 number) {
+    if (col < 0 || col >= cols_ || colors_.empty())
+        return;
+    Column& column = columns_[static_cast<size_t>(col)];
+    if (column.numbers && number != kNone)
+        column.cells.back() = number;
+    else
+        storeText(column, colors_.size() - 1, QString::number(number));
+}
+
+void GridModel::putDate(int col, const QDate& date, QStringView text) {
+    putText(col, text);
+    if (!colors_.empty())
+        setDate(dataRows(), date);
+}
+
+void GridModel::endLoad() {
+    if (colors_.empty())
+        addRow();
     ascendingColumn_ = -1;
     endResetModel();
 }
 
 QColor GridModel::rowColor(int row) const {
-    if (row < 1 || row > static_cast<int>(rows_.size()))
+    if (row < 1 || row > dataRows())
         return {};
-    return rows_[static_cast<size_t>(row - 1)].color;
+    return palette_[colors_[static_cast<size_t>(row - 1)]];
 }
 
 void GridModel::setRowColor(int row, const QColor& color) {
-    if (row < 1 || row > static_cast<int>(rows_.size()))
+    if (row < 1 || row > dataRows())
         return;
-    rows_[static_cast<size_t>(row - 1)].color = color;
+    colors_[static_cast<size_t>(row - 1)] = colorIndex(color);
     emit dataChanged(index(row - 1, 0), index(row - 1, cols_ - 1), {Qt::ForegroundRole});
 }
 
 void GridModel::setRowColorWhere(int col, const QString& text, const QColor& color) {
-    if (col < 0 || col >= cols_ || rows_.empty())
+    if (col < 0 || col >= cols_ || colors_.empty())
         return;
-    for (Row& row : rows_) {
-        if (static_cast<size_t>(col) < row.cells.size() &&
-            row.cells[static_cast<size_t>(col)] == text)
-            row.color = color;
+    const quint8 colour = colorIndex(color);
+    const Column& column = columns_[static_cast<size_t>(col)];
+    // Each distinct text is compared once.
+    std::vector<bool> matches;
+    if (!column.numbers) {
+        matches.resize(static_cast<size_t>(column.pool.size()));
+        for (qint32 entry = 0; entry < column.pool.size(); ++entry)
+            matches[static_cast<size_t>(entry)] = column.pool.view(entry) == text;
     }
-    emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, cols_ - 1),
-                     {Qt::ForegroundRole});
+    QString scratch;
+    for (size_t row = 0; row < colors_.size(); ++row) {
+        const qint32 cell = column.cells[row];
+        const bool match = cell == kNone    ? text.isEmpty()
+                           : column.numbers ? cellView(row, col, scratch) == text
+                                            : matches[static_cast<size_t>(cell)];
+        if (match)
+            colors_[row] = colour;
+    }
+    emit dataChanged(index(0, 0), index(dataRows() - 1, cols_ - 1), {Qt::ForegroundRole});
 }
 
 void GridModel::setAlignment(int col, int code) {
@@ -238,54 +399,78 @@ int GridModel::alignment(int col) const {
 
 void GridModel::reset(int cols, int rows) {
     beginResetModel();
-    cols_ = std::max(cols, 1);
-    headers_.assign(static_cast<size_t>(cols_), QString());
-    alignment_.assign(static_cast<size_t>(cols_), 0);
-    resetTypes();
-    rows_.assign(static_cast<size_t>(std::max(rows - 1, 0)), Row{});
-    ascendingColumn_ = -1;
+    clearColumns(cols);
+    resizeRows(static_cast<size_t>(std::max(rows - 1, 0)));
     endResetModel();
 }
 
-void GridModel::resetTypes() {
-    types_.assign(static_cast<size_t>(cols_), ColumnType{});
-}
-
 void GridModel::setColumnType(int col, CellType type, const QString& trueText) {
-    if (col >= 0 && col < cols_)
-        types_[static_cast<size_t>(col)] = ColumnType{type, trueText};
+    if (col < 0 || col >= cols_)
+        return;
+    Column& column = columns_[static_cast<size_t>(col)];
+    column.type = type;
+    column.trueText = trueText;
+    if (type != CellType::Integer) {
+        keepTexts(column);
+        return;
+    }
+    if (column.numbers)
+        return;
+    // Numbers held as numbers only when each text reads back as its number.
+    std::vector<qint32> numbers(column.cells.size(), kNone);
+    for (size_t row = 0; row < column.cells.size(); ++row) {
+        if (column.cells[row] == kNone)
+            continue;
+        const QStringView cell = column.pool.view(column.cells[row]);
+        bool ok = false;
+        const qint32 number = cell.toInt(&ok);
+        if (!ok || number == kNone || QString::number(number) != cell)
+            return;
+        numbers[row] = number;
+    }
+    column.cells = std::move(numbers);
+    column.pool.clear();
+    column.numbers = true;
 }
 
 GridModel::CellType GridModel::columnType(int col) const {
-    return col >= 0 && col < cols_ ? types_[static_cast<size_t>(col)].type : CellType::Text;
+    return col >= 0 && col < cols_ ? columns_[static_cast<size_t>(col)].type : CellType::Text;
 }
 
 void GridModel::setDate(int row, const QDate& date) {
-    if (row >= 1 && row <= static_cast<int>(rows_.size()))
-        rows_[static_cast<size_t>(row - 1)].day = date.isValid() ? date.toJulianDay() : kDayNone;
+    if (row < 1 || row > dataRows())
+        return;
+    const qint64 day = date.isValid() ? date.toJulianDay() : qint64{kNone};
+    const bool fits = day > kNone && day <= std::numeric_limits<qint32>::max();
+    days_[static_cast<size_t>(row - 1)] = fits ? static_cast<qint32>(day) : kNone;
 }
 
 QVariant GridModel::value(int row, int col) const {
-    if (row < 1 || row > static_cast<int>(rows_.size()) || col < 0 || col >= cols_)
+    if (row < 1 || row > dataRows() || col < 0 || col >= cols_)
         return {};
-    const QString& cell = text(row, col);
-    const ColumnType& type = types_[static_cast<size_t>(col)];
-    switch (type.type) {
+    const auto at = static_cast<size_t>(row - 1);
+    const Column& column = columns_[static_cast<size_t>(col)];
+    switch (column.type) {
     case CellType::Integer: {
+        if (column.numbers) {
+            const qint32 cell = column.cells[at];
+            return cell == kNone ? QVariant(QMetaType(QMetaType::Int)) : QVariant(cell);
+        }
         bool ok = false;
-        const int number = cell.trimmed().toInt(&ok);
+        const int number = text(row, col).trimmed().toInt(&ok);
         return ok ? QVariant(number) : QVariant(QMetaType(QMetaType::Int));
     }
     case CellType::Date: {
-        const qint64 day = rows_[static_cast<size_t>(row - 1)].day;
-        return day == kDayNone ? QVariant(QMetaType(QMetaType::QDate))
-                               : QVariant(QDate::fromJulianDay(day));
+        const qint32 day = days_[at];
+        return day == kNone ? QVariant(QMetaType(QMetaType::QDate))
+                            : QVariant(QDate::fromJulianDay(day));
     }
     case CellType::Flag:
-        return cell == type.trueText;
+        return text(row, col) == column.trueText;
     case CellType::Text:
         break;
     }
+    const QString cell = text(row, col);
     return cell.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(cell);
 }
 
@@ -293,28 +478,55 @@ int GridModel::firstRowBeginningWith(int col, QStringView text) const {
     if (col < 0 || col >= cols_)
         return 0;
     const QStringView key = text.trimmed();
-    const auto begins = [&](const QString& cell) {
-        return QStringView(cell).trimmed().startsWith(key, Qt::CaseInsensitive);
+    const auto begins = [&](QStringView cell) {
+        return cell.trimmed().startsWith(key, Qt::CaseInsensitive);
     };
-    // A date column repeats few dates: each is read once.
-    const bool dates = types_[static_cast<size_t>(col)].type == CellType::Date;
-    QHash<qint64, bool> seen;
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        const Row& row = rows_[i];
-        const QString& cell = static_cast<size_t>(col) < row.cells.size()
-                                  ? row.cells[static_cast<size_t>(col)]
-                                  : kEmpty;
+    const Column& column = columns_[static_cast<size_t>(col)];
+    // Each distinct text is read once: -1 not yet, else the answer.
+    std::vector<qint8> seen(column.numbers ? 0 : static_cast<size_t>(column.pool.size()), -1);
+    QString scratch;
+    for (size_t row = 0; row < colors_.size(); ++row) {
+        const qint32 cell = column.cells[row];
         bool found;
-        if (dates && row.day != kDayNone) {
-            const auto at = seen.constFind(row.day);
-            found = at != seen.cend() ? *at : *seen.insert(row.day, begins(cell));
+        if (cell == kNone) {
+            found = begins({});
+        } else if (column.numbers) {
+            found = begins(cellView(row, col, scratch));
         } else {
-            found = begins(cell);
+            qint8& known = seen[static_cast<size_t>(cell)];
+            if (known < 0)
+                known = begins(column.pool.view(cell)) ? 1 : 0;
+            found = known == 1;
         }
         if (found)
-            return static_cast<int>(i) + 1;
+            return static_cast<int>(row) + 1;
     }
     return 0;
+}
+
+void GridModel::sortKeys(int col, std::vector<GridSortKey>& keys,
+                         std::vector<qint32>& ofRow) const {
+    const Column& column = columns_[static_cast<size_t>(col)];
+    const size_t n = colors_.size();
+    ofRow.resize(n);
+    if (column.numbers) {
+        keys.resize(n);
+        QString scratch;
+        for (size_t row = 0; row < n; ++row) {
+            keys[row] = keyOf(cellView(row, col, scratch).toString());
+            ofRow[row] = static_cast<qint32>(row);
+        }
+        return;
+    }
+    // Entry 0 is the empty cell, then the pool's texts.
+    keys.resize(static_cast<size_t>(column.pool.size()) + 1);
+    keys[0] = keyOf(QString());
+    for (qint32 entry = 0; entry < column.pool.size(); ++entry)
+        keys[static_cast<size_t>(entry) + 1] = keyOf(column.pool.view(entry).toString());
+    for (size_t row = 0; row < n; ++row) {
+        const qint32 cell = column.cells[row];
+        ofRow[row] = cell == kNone ? 0 : cell + 1;
+    }
 }
 
 void GridModel::sortRows(int col, bool ascending) {
@@ -325,34 +537,24 @@ void GridModel::sortRows(int col, bool ascending, int thenCol) {
     if (col < 0 || col >= cols_)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const size_t n = rows_.size();
-    const auto cellOf = [](const Row& row, int c) -> const QString& {
-        return static_cast<size_t>(c) < row.cells.size() ? row.cells[static_cast<size_t>(c)]
-                                                         : kEmpty;
-    };
-    // Keys made once per sort, not per comparison: a date column's days, otherwise each
-    // distinct text's rank among the column's distinct texts.
-    const bool dates = types_[static_cast<size_t>(col)].type == CellType::Date;
+    const size_t n = colors_.size();
+    const Column& column = columns_[static_cast<size_t>(col)];
+    // Keys made once per sort, not per comparison: a date column's days, an integer column's
+    // numbers, otherwise each distinct text's rank among the column's distinct texts.
     std::vector<double> keys;
     keys.reserve(n);
-    if (dates) {
-        for (const Row& row : rows_)
-            keys.push_back(row.day == kDayNone ? -std::numeric_limits<double>::infinity()
-                                               : static_cast<double>(row.day));
+    if (column.type == CellType::Date) {
+        for (const qint32 day : days_)
+            keys.push_back(day == kNone ? -std::numeric_limits<double>::infinity()
+                                        : static_cast<double>(day));
+    } else if (column.numbers) {
+        for (const qint32 cell : column.cells)
+            keys.push_back(cell == kNone ? -std::numeric_limits<double>::infinity()
+                                         : static_cast<double>(cell));
     } else {
-        QHash<QString, int> distinct;
-        std::vector<int> ids;
-        ids.reserve(n);
-        for (const Row& row : rows_) {
-            const QString& cell = cellOf(row, col);
-            auto at = distinct.constFind(cell);
-            if (at == distinct.cend())
-                at = distinct.insert(cell, static_cast<int>(distinct.size()));
-            ids.push_back(*at);
-        }
-        std::vector<SortKey> texts(static_cast<size_t>(distinct.size()));
-        for (auto it = distinct.cbegin(); it != distinct.cend(); ++it)
-            texts[static_cast<size_t>(it.value())] = keyOf(it.key());
+        std::vector<GridSortKey> texts;
+        std::vector<qint32> ofRow;
+        sortKeys(col, texts, ofRow);
         std::vector<int> byText(texts.size());
         std::iota(byText.begin(), byText.end(), 0);
         std::stable_sort(byText.begin(), byText.end(), [&](int a, int b) {
@@ -365,16 +567,14 @@ void GridModel::sortRows(int col, bool ascending, int thenCol) {
                 i > 0 && compareKeys(texts[static_cast<size_t>(byText[i - 1])], texts[at]) == 0;
             rank[at] = same ? rank[static_cast<size_t>(byText[i - 1])] : static_cast<double>(i);
         }
-        for (const int id : ids)
+        for (const qint32 id : ofRow)
             keys.push_back(rank[static_cast<size_t>(id)]);
     }
     const bool ties = thenCol >= 0 && thenCol < cols_ && thenCol != col;
-    std::vector<SortKey> tieKeys;
-    if (ties) {
-        tieKeys.reserve(n);
-        for (const Row& row : rows_)
-            tieKeys.push_back(keyOf(cellOf(row, thenCol)));
-    }
+    std::vector<GridSortKey> tieKeys;
+    std::vector<qint32> tieOf;
+    if (ties)
+        sortKeys(thenCol, tieKeys, tieOf);
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -382,20 +582,28 @@ void GridModel::sortRows(int col, bool ascending, int thenCol) {
         const auto j = static_cast<size_t>(b);
         int c = keys[i] < keys[j] ? -1 : (keys[i] > keys[j] ? 1 : 0);
         if (c == 0 && ties) {
-            const qsizetype x = tieKeys[i].upper.size();
-            const qsizetype y = tieKeys[j].upper.size();
-            c = x != y ? (x < y ? -1 : 1) : compareKeys(tieKeys[i], tieKeys[j]);
+            const GridSortKey& x = tieKeys[static_cast<size_t>(tieOf[i])];
+            const GridSortKey& y = tieKeys[static_cast<size_t>(tieOf[j])];
+            const qsizetype lx = x.upper.size();
+            const qsizetype ly = y.upper.size();
+            c = lx != ly ? (lx < ly ? -1 : 1) : compareKeys(x, y);
         }
         return ascending ? c < 0 : c > 0;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(n);
+    const auto permute = [&](auto& values) {
+        std::remove_reference_t<decltype(values)> sorted;
+        sorted.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            sorted.push_back(values[static_cast<size_t>(order[i])]);
+        values = std::move(sorted);
+    };
+    for (Column& each : columns_)
+        permute(each.cells);
+    permute(days_);
+    permute(colors_);
     std::vector<int> newPosition(n);
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i)
         newPosition[static_cast<size_t>(order[i])] = static_cast<int>(i);
-        sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
-    }
-    rows_ = std::move(sorted);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

@@ -16,13 +16,32 @@ bool readsAsNumber(QStringView text, double* value = nullptr);
 // Text as the grid's sort orders it: character by character, each upper-cased.
 int compareAsText(QStringView a, QStringView b);
 
-// Cells as strings and one text colour per row; row 0 of the grid is the header, held apart.
-// A column may be typed: value() then gives its cells as that type, and a date column holds
-// each row's date itself, which its sort and search follow.
+struct GridSortKey;
+
+// Distinct texts held once, end to end in one buffer; a cell is an entry's index.
+class TextPool {
+public:
+    qint32 intern(QStringView text);
+    QStringView view(qint32 entry) const;
+    qint32 size() const { return static_cast<qint32>(ends_.size()); }
+    void clear();
+
+private:
+    void rehash(size_t count);
+    QString chars_;
+    std::vector<qint64> ends_;
+    std::vector<qint32> slots_;
+};
+
+// Cells read and written as text, with one text colour per row; row 0 of the grid is the header,
+// held apart. Held column by column and compactly, for a million rows: each column keeps its
+// distinct texts once and an index per cell, an integer column its numbers. A column may be
+// typed: value() then gives its cells as that type, and a date column holds each row's date
+// itself, which its sort and search follow.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit GridModel(QObject* parent = nullptr);
 
     enum class CellType { Text, Integer, Date, Flag };
 
@@ -32,15 +51,23 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // Grid rows: 0 is the header, 1.. the data rows.
-    int gridRows() const { return static_cast<int>(rows_.size()) + 1; }
+    int gridRows() const { return dataRows() + 1; }
     void setGridRows(int rows);
     int cols() const { return cols_; }
     void setCols(int cols);
-    const QString& text(int row, int col) const;
+    QString text(int row, int col) const;
     void setText(int row, int col, const QString& text);
     void appendRow(std::vector<QString> cells);
     // Replaces every data row at once (one model reset); no rows leaves one empty row.
     void setRows(int cols, std::vector<std::vector<QString>> rows);
+    // Loading straight from a source, in one model reset: beginLoad, the column types, then
+    // per row addRow and its cells; endLoad leaves one empty row when none came.
+    void beginLoad(int cols);
+    void addRow();
+    void putText(int col, QStringView text);
+    void putNumber(int col, qint32 number);
+    void putDate(int col, const QDate& date, QStringView text);
+    void endLoad();
     QColor rowColor(int row) const;
     void setRowColor(int row, const QColor& color);
     // Colours every data row whose cell in the column reads the text, in one pass.
@@ -70,22 +97,31 @@ public:
     int firstRowBeginningWith(int col, QStringView text) const;
 
 private:
-    struct Row {
-        std::vector<QString> cells;
-        QColor color;
-        // The date column's date as a Julian day, kDayNone without one.
-        qint64 day = kDayNone;
-    };
-    static constexpr qint64 kDayNone = std::numeric_limits<qint64>::min();
-    struct ColumnType {
+    static constexpr qint32 kNone = std::numeric_limits<qint32>::min();
+    struct Column {
         CellType type = CellType::Text;
         QString trueText;
+        // An integer column holds the numbers themselves while every text reads back as one.
+        bool numbers = false;
+        std::vector<qint32> cells;
+        TextPool pool;
     };
-    void resetTypes();
+    void sortKeys(int col, std::vector<GridSortKey>& keys, std::vector<qint32>& ofRow) const;
+    int dataRows() const { return static_cast<int>(colors_.size()); }
+    void clearColumns(int cols);
+    void resizeRows(size_t rows);
+    void storeText(Column& column, size_t row, QStringView text);
+    void keepTexts(Column& column);
+    QStringView cellView(size_t row, int col, QString& scratch) const;
+    quint8 colorIndex(const QColor& color);
     int cols_ = 1;
-    std::vector<ColumnType> types_{ColumnType{}};
+    std::vector<Column> columns_;
     std::vector<QString> headers_{QString()};
-    std::vector<Row> rows_{Row{}};
+    // The date column's dates as Julian days, kNone without one.
+    std::vector<qint32> days_;
+    // Each row's colour as an index into palette_ (0: none).
+    std::vector<quint8> colors_;
+    std::vector<QColor> palette_{QColor()};
     std::vector<int> alignment_{0};
     int ascendingColumn_ = -1;
 };

@@ -386,7 +386,8 @@ TEST_F(Search, JobDateOrdersByTheDateThenTheNumber) {
             form.txtsearch->clear();
             QTest::keyClicks(form.txtsearch, shown);
             EXPECT_EQ(column(form, kNumber), byDate);
-            EXPECT_EQ(form.flexMaster->value(form.flexMaster->row(), 2), QVariant(date)) << shown.toStdString();
+            EXPECT_EQ(form.flexMaster->value(form.flexMaster->row(), 2), QVariant(date))
+                << shown.toStdString();
         }
         const QString before = selectedId(form);
         form.txtsearch->clear();
@@ -529,6 +530,65 @@ TEST_F(Search, HistoryOpensForTheSelectedRowsEmployee) {
     TestDatabase empty;
     Company none(empty);
     none.withRegister([](FrmMaster& form) { EXPECT_FALSE(form.cmdHistory->isEnabled()); });
+}
+
+// The compact grid gives back what was loaded, whatever the column holds: after a sort and a
+// one-row rewrite, each row keeps its texts, typed values and colour together.
+TEST(GridModel, CompactColumnsGiveBackWhatWasLoadedAfterSortAndRewrite) {
+    using Type = ui::GridModel::CellType;
+    ui::GridModel grid;
+    grid.beginLoad(5);
+    grid.setColumnType(0, Type::Integer);
+    grid.setColumnType(2, Type::Date);
+    grid.setColumnType(4, Type::Flag, "Cancelled");
+    struct Row {
+        int id;
+        QString name;
+        QDate date;
+        QString job;
+        bool cancelled;
+    };
+    const std::vector<Row> rows{{3, "Zoe", QDate(2003, 1, 2), "Clerk", false},
+                                {1, "adam", QDate(2002, 5, 6), "Clerk", true},
+                                {2, "Mia", QDate(2003, 1, 2), "", false}};
+    for (const Row& row : rows) {
+        grid.addRow();
+        grid.putNumber(0, row.id);
+        grid.putText(1, row.name);
+        grid.putDate(2, row.date, row.date.toString("dd/MM/yyyy"));
+        grid.putText(3, row.job);
+        grid.putText(4, row.cancelled ? u"Cancelled" : u"");
+    }
+    grid.endLoad();
+    grid.setRowColorWhere(4, "Cancelled", Qt::red);
+
+    grid.sortRows(1, true);
+    grid.setText(3, 3, "Accountant"); // Zoe, now last, rewritten after a save
+    grid.setText(3, 0, "03");         // an id that does not read back as its number
+    grid.setRowColor(3, Qt::blue);
+
+    const std::vector<int> order{1, 2, 0}; // adam, Mia, Zoe
+    for (int r = 1; r <= 3; ++r) {
+        const Row& row = rows[static_cast<size_t>(order[static_cast<size_t>(r - 1)])];
+        const bool zoe = row.name == "Zoe";
+        EXPECT_EQ(grid.text(r, 0), zoe ? "03" : QString::number(row.id));
+        EXPECT_EQ(grid.value(r, 0), QVariant(row.id));
+        EXPECT_EQ(grid.text(r, 1), row.name);
+        EXPECT_EQ(grid.text(r, 2), row.date.toString("dd/MM/yyyy"));
+        EXPECT_EQ(grid.value(r, 2), QVariant(row.date));
+        EXPECT_EQ(grid.text(r, 3), zoe ? "Accountant" : row.job);
+        EXPECT_EQ(grid.value(r, 3), zoe                 ? QVariant("Accountant")
+                                    : row.job.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
+                                                        : QVariant(row.job));
+        EXPECT_EQ(grid.value(r, 4), QVariant(row.cancelled));
+        EXPECT_EQ(grid.rowColor(r), zoe             ? QColor(Qt::blue)
+                                    : row.cancelled ? QColor(Qt::red)
+                                                    : QColor());
+    }
+    grid.sortRows(0, false);
+    EXPECT_EQ(grid.text(1, 1), "Zoe");
+    EXPECT_EQ(grid.text(3, 1), "adam");
+    EXPECT_EQ(grid.firstRowBeginningWith(3, u"acc"), 1);
 }
 
 } // namespace
