@@ -143,6 +143,11 @@ Installation::Installation(const QString& file, const QDate& processDate)
     data::ResolveTableNames(*connection_, tables_);
 }
 
+Installation::Installation(data::ConnectionPtr connection, const QDate& processDate)
+    : processDate_(processDate), connection_(std::move(connection)) {
+    data::ResolveTableNames(*connection_, tables_);
+}
+
 void Installation::enter() const {
     CallerContext& context = BasGrade();
     context.intUserID = 1;

@@ -20,6 +20,8 @@ namespace bench {
 class Installation {
 public:
     Installation(const QString& file, const QDate& processDate);
+    // An installation on a server the caller opened (no file: no raw floors).
+    Installation(data::ConnectionPtr connection, const QDate& processDate);
 
     const QString& file() const { return file_; }
     data::Connection& db() const { return *connection_; }
