@@ -123,7 +123,9 @@ QString Recordset::text(const QString& name) const {
 // ---------------------------------------------------------------- RowBuilder
 
 RowBuilder::RowBuilder(Connection& connection, QString table, QString whereClause)
-    : connection_(connection), table_(std::move(table)), where_(std::move(whereClause)) {}
+    : connection_(connection), table_(std::move(table)), where_(std::move(whereClause)) {
+    values_.reserve(16);
+}
 
 RowBuilder& RowBuilder::set(const QString& column, const QVariant& value) {
     for (auto& [name, held] : values_) {
@@ -137,29 +139,30 @@ RowBuilder& RowBuilder::set(const QString& column, const QVariant& value) {
 }
 
 void RowBuilder::store() {
-    QStringList columns;
-    QVariantList binds;
-    for (const auto& [name, value] : values_) {
-        columns << name;
-        binds << value;
-    }
-    QString sql;
-    if (isNew()) {
-        QStringList marks;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        sql =
-            QStringLiteral("insert into %1 (%2) values (%3)")
-                .arg(table_, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    } else {
-        QStringList sets;
-        for (const QString& column : columns)
-            sets << column + QStringLiteral(" = ?");
-        sql = QStringLiteral("update %1 set %2 where %3")
-                  .arg(table_, sets.join(QStringLiteral(", ")), where_);
-    }
-    if (columns.isEmpty())
+    if (values_.empty())
         return;
+    QVariantList binds;
+    binds.reserve(static_cast<qsizetype>(values_.size()));
+    // Built by appending: a batch stores a hundred thousand rows.
+    QString sql;
+    sql.reserve(256);
+    if (isNew()) {
+        sql += QStringLiteral("insert into ") + table_ + QStringLiteral(" (");
+        for (size_t i = 0; i < values_.size(); ++i)
+            sql += (i ? QStringLiteral(", ") : QString()) + values_[i].first;
+        sql += QStringLiteral(") values (");
+        for (size_t i = 0; i < values_.size(); ++i)
+            sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
+        sql += QLatin1Char(')');
+    } else {
+        sql += QStringLiteral("update ") + table_ + QStringLiteral(" set ");
+        for (size_t i = 0; i < values_.size(); ++i)
+            sql +=
+                (i ? QStringLiteral(", ") : QString()) + values_[i].first + QStringLiteral(" = ?");
+        sql += QStringLiteral(" where ") + where_;
+    }
+    for (const auto& [name, value] : values_)
+        binds << value;
     const int affected = connection_.execute(sql, binds);
     if (!isNew() && affected != 1)
         throw DbError(kErrGeneric, QStringLiteral("RowBuilder"),
@@ -197,6 +200,7 @@ void Connection::openWith(const QString& driver,
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         dialect_ = Dialect(Dialect::Kind::SQLite);
+        qtSqlite_ = true;
         break;
     case QSqlDriver::PostgreSQL:
         dialect_ = Dialect(Dialect::Kind::Postgres);
@@ -290,6 +294,7 @@ void Connection::close() {
     if (!QSqlDatabase::contains(name_))
         return;
     prepared_.clear();
+    qtSqlite_ = false;
     QSqlDatabase db = database();
     if (db.isOpen())
         db.close();
@@ -364,7 +369,7 @@ QVariant Connection::bindable(const QVariant& value) const {
 }
 
 int Connection::execute(const QString& sql, const QVariantList& binds) {
-    if (!binds.isEmpty() && isOpen() && database().driver()->dbmsType() == QSqlDriver::SQLite)
+    if (!binds.isEmpty() && qtSqlite_)
         return executePrepared(sql, binds);
     QSqlQuery query = run(QStringLiteral("execute"), sql, binds);
     return query.numRowsAffected();
@@ -377,6 +382,7 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     trace(sql);
     auto prepared = prepared_.find(sql);
     if (prepared == prepared_.end()) {
+        requireOpen(QStringLiteral("Connection"));
         if (prepared_.size() >= 256)
             prepared_.clear();
         prepared = prepared_.emplace(sql, database());

@@ -125,7 +125,10 @@ private:
     std::function<void(const QString&)> writeHook_;
     // SQLite's statements with bound values, prepared once per text: a batch of job changes
     // repeats the same few inserts thousands of times.
+    // Held only while Qt's own SQLite driver is open (not through ODBC, not on a server), and
+    // emptied when the connection closes; a statement that fails is dropped from it.
     QHash<QString, QSqlQuery> prepared_;
+    bool qtSqlite_ = false;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
