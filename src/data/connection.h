@@ -12,6 +12,9 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
 namespace data {
 
 class Connection;
@@ -117,6 +120,7 @@ private:
     void trace(const QString& sql);
     QVariant bindable(const QVariant& value) const;
     int executePrepared(const QString& sql, const QVariantList& binds);
+    void finalizePrepared();
 
     QString name_;
     Dialect dialect_;
@@ -125,7 +129,10 @@ private:
     std::function<void(const QString&)> writeHook_;
     // SQLite's statements with bound values, prepared once per text: a batch of job changes
     // repeats the same few inserts thousands of times.
-    QHash<QString, QSqlQuery> prepared_;
+    // Held only while Qt's own SQLite driver is open (not through ODBC, not on a server), and
+    // emptied when the connection closes; a statement that fails is dropped from it.
+    QHash<QString, sqlite3_stmt*> prepared_;
+    bool qtSqlite_ = false;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

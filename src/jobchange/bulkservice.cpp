@@ -230,12 +230,13 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
                 throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
                                     QStringLiteral("Overflow"));
             qint64 offset = 0;
+            const JobChangeService::DesignationGrades grades = service_.designationGrades();
 
             for (const bulk::PreviewRow* row : applied) {
                 const std::optional<bulk::PlannedJobChange> planned =
                     bulk::plannedJobChange(*row, rules);
                 const QString number = series.number(offset++);
-                service_.saveNewSteps(draftOf(*planned), id, number);
+                service_.saveNewSteps(draftOf(*planned), id, number, &grades);
                 result.saved.push_back({row->employee.employeeId, id, number});
                 ++id;
                 if (progress && !progress(static_cast<int>(result.saved.size()), total))

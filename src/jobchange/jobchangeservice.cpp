@@ -385,17 +385,22 @@ WriteResult JobChangeService::saveEdit(qint32 id, const JobChangeDraft& draft,
     });
 }
 
-void JobChangeService::saveNewSteps(const JobChangeDraft& draft, qint32 id,
-                                    const QString& number) const {
+void JobChangeService::saveNewSteps(const JobChangeDraft& draft, qint32 id, const QString& number,
+                                    const DesignationGrades* grades) const {
     WriteResult result;
     result.id = id;
     result.number = number;
-    save(result, draft, true);
+    save(result, draft, true, grades);
 }
 
-void JobChangeService::save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const {
-    saveHeader(result, draft, isNew);
-    updateEmployee(draft);
+void JobChangeService::save(WriteResult& result, const JobChangeDraft& draft, bool isNew,
+                            const DesignationGrades* grades) const {
+    DraftGrades draftGrades;
+    if (isNew)
+        draftGrades.oldGrade = designationGrade(draft.oldDesignationId, grades);
+    draftGrades.newGrade = designationGrade(draft.newDesignationId, grades);
+    saveHeader(result, draft, isNew, draftGrades);
+    updateEmployee(draft, draftGrades);
     for (LineKind kind : kLineKinds)
         saveLines(kind, result.id, draft, isNew);
     for (LineKind kind : kLineKinds)
@@ -410,6 +415,27 @@ qint16 JobChangeService::designationGrade(qint32 designationId) const {
             .toInt());
 }
 
+qint16 JobChangeService::designationGrade(qint32 designationId,
+                                          const DesignationGrades* grades) const {
+    if (grades) {
+        const auto found = grades->constFind(designationId);
+        if (found != grades->constEnd())
+            return *found;
+    }
+    return designationGrade(designationId);
+}
+
+JobChangeService::DesignationGrades JobChangeService::designationGrades() const {
+    data::Recordset rs = workspace_->db().open(QStringLiteral("select dDesigID, dGradeID from ") +
+                                                   workspace_->tables.pDesignation +
+                                                   QStringLiteral(" where dCompanyID = ?"),
+                                               {workspace_->companyId});
+    DesignationGrades grades;
+    for (; !rs.eof(); rs.moveNext())
+        grades.insert(rs.field(0).toInt(), static_cast<qint16>(rs.field(1).toInt()));
+    return grades;
+}
+
 qint32 JobChangeService::nextId() const {
     const QVariant highest = firstField(
         QStringLiteral("select max(egcId) from  ") + workspace_->tables.pEmployeegradeChange +
@@ -417,8 +443,8 @@ qint32 JobChangeService::nextId() const {
     return highest.isNull() ? 1 : static_cast<qint32>(highest.toLongLong() + 1);
 }
 
-void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& draft,
-                                  bool isNew) const {
+void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& draft, bool isNew,
+                                  const DraftGrades& grades) const {
     const Workspace& ws = *workspace_;
     const QString& t = ws.tables.pEmployeegradeChange;
     std::optional<data::RowBuilder> row;
@@ -435,7 +461,7 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
         row->set(QStringLiteral("egcNo"), result.number);
         row->set(QStringLiteral("egcDate"), draft.date);
         row->set(QStringLiteral("egcOldDesigID"), draft.oldDesignationId);
-        row->set(QStringLiteral("egcOldGradeID"), designationGrade(draft.oldDesignationId));
+        row->set(QStringLiteral("egcOldGradeID"), grades.oldGrade);
     } else {
         row.emplace(ws.db().edit(t, QStringLiteral("egcCompanyId=") + ws.company() +
                                         QStringLiteral(" and egcId=") +
@@ -443,7 +469,7 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
     }
     row->set(QStringLiteral("egcEmpID"), draft.employeeId);
     row->set(QStringLiteral("egcNewDesigID"), draft.newDesignationId);
-    row->set(QStringLiteral("egcNewGradeID"), designationGrade(draft.newDesignationId));
+    row->set(QStringLiteral("egcNewGradeID"), grades.newGrade);
     row->set(QStringLiteral("egcOldBasic"), draft.oldBasic.toBind());
     row->set(QStringLiteral("egcNewBasic"), draft.newBasic.toBind());
     row->set(QStringLiteral("egcremarks"), draft.remarks);
@@ -451,15 +477,16 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
     row->store();
 }
 
-void JobChangeService::updateEmployee(const JobChangeDraft& draft) const {
+// The write statements bind their numbers as well as their amounts: their text is the same for
+// every employee, so a batch prepares each once.
+void JobChangeService::updateEmployee(const JobChangeDraft& draft,
+                                      const DraftGrades& grades) const {
     const Workspace& ws = *workspace_;
     ws.db().execute(QStringLiteral("update ") + ws.tables.pemployee +
-                        QStringLiteral(" set eBasic = ?, eGradeID = ") +
-                        QString::number(designationGrade(draft.newDesignationId)) +
-                        QStringLiteral(", eDesigID = ") + QString::number(draft.newDesignationId) +
-                        QStringLiteral(" where eCompanyID = ") + ws.company() +
-                        QStringLiteral(" and eEmpID = ") + QString::number(draft.employeeId),
-                    {draft.newBasic.toBind()});
+                        QStringLiteral(" set eBasic = ?, eGradeID = ?, eDesigID = ? where "
+                                       "eCompanyID = ? and eEmpID = ?"),
+                    {draft.newBasic.toBind(), grades.newGrade, draft.newDesignationId, ws.companyId,
+                     draft.employeeId});
 }
 
 // The job change's lines are written in list order, detail id the position; the employee keeps
@@ -471,7 +498,8 @@ void JobChangeService::saveLines(LineKind kind, qint32 id, const JobChangeDraft&
     const LineTable& l = lineTable(kind);
     if (!isNew)
         fnDeleteRows(ws.db(), table(l.gcTable),
-                     l.gcDeleteCompany + ws.company() + l.gcDeleteId + QString::number(id));
+                     l.gcDeleteCompany + QLatin1Char('?') + l.gcDeleteId + QLatin1Char('?'),
+                     {ws.companyId, id});
     const std::vector<DraftLine>& lines = draft.linesOf(kind);
     for (size_t i = 0; i < lines.size(); ++i) {
         const DraftLine& line = lines[i];
@@ -503,7 +531,8 @@ void JobChangeService::rewriteStandingLines(LineKind kind, qint32 employeeId,
     const Workspace& ws = *workspace_;
     const LineTable& l = lineTable(kind);
     fnDeleteRows(ws.db(), table(l.empTable),
-                 l.empDeleteCompany + ws.company() + l.empDeleteEmp + QString::number(employeeId));
+                 l.empDeleteCompany + QLatin1Char('?') + l.empDeleteEmp + QLatin1Char('?'),
+                 {ws.companyId, employeeId});
     for (const Standing& line : lines)
         ws.db()
             .addNew(table(l.empTable))

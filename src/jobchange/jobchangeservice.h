@@ -7,6 +7,7 @@
 #include "jobchange/workspace.h"
 #include "shared/formroutines.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -159,8 +160,13 @@ public:
     // ---- Steps of a write, for a caller that holds the transaction itself (a bulk revision)
     // The next job change id: the company's highest plus one.
     qint32 nextId() const;
-    // Every statement of saveNew for a job change whose id and number the caller took.
-    void saveNewSteps(const JobChangeDraft& draft, qint32 id, const QString& number) const;
+    // Each designation's grade, read once for a batch of saves.
+    using DesignationGrades = QHash<qint32, qint16>;
+    DesignationGrades designationGrades() const;
+    // Every statement of saveNew for a job change whose id and number the caller took; grades
+    // (when given) answer for the designations it holds, the database for any it lacks.
+    void saveNewSteps(const JobChangeDraft& draft, qint32 id, const QString& number,
+                      const DesignationGrades* grades = nullptr) const;
 
 private:
     enum class Write { New, Edit, Cancel };
@@ -175,9 +181,16 @@ private:
     void lockEmployee(qint32 employeeId) const;
     bool eligible(qint32 employeeId) const;
 
-    void save(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;
-    void saveHeader(WriteResult& result, const JobChangeDraft& draft, bool isNew) const;
-    void updateEmployee(const JobChangeDraft& draft) const;
+    // The grades of a draft's old and new designation.
+    struct DraftGrades {
+        qint16 oldGrade = 0;
+        qint16 newGrade = 0;
+    };
+    void save(WriteResult& result, const JobChangeDraft& draft, bool isNew,
+              const DesignationGrades* grades = nullptr) const;
+    void saveHeader(WriteResult& result, const JobChangeDraft& draft, bool isNew,
+                    const DraftGrades& grades) const;
+    void updateEmployee(const JobChangeDraft& draft, const DraftGrades& grades) const;
     void saveLines(LineKind kind, qint32 id, const JobChangeDraft& draft, bool isNew) const;
     struct Standing {
         int detailId;
@@ -195,6 +208,7 @@ private:
     QVariant firstField(const QString& sql) const;
     qint32 employeeField(const char* field, qint32 employeeId) const;
     qint16 designationGrade(qint32 designationId) const;
+    qint16 designationGrade(qint32 designationId, const DesignationGrades* grades) const;
     QString table(QString data::ResolvedTableNames::*name) const {
         return workspace_->tables.*name;
     }

@@ -190,10 +190,11 @@ void fillCombo(QComboBox* combo, const std::vector<Choice>& choices) {
     combo->setCurrentIndex(-1);
 }
 
-bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion) {
+bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion,
+                  const QVariantList& binds) {
     try {
-        connection.execute(QStringLiteral("delete from ") + table + QStringLiteral(" where ") +
-                           criterion);
+        connection.execute(
+            QStringLiteral("delete from ") + table + QStringLiteral(" where ") + criterion, binds);
     } catch (const data::DbError& error) {
         passOn(error);
     }

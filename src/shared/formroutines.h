@@ -49,7 +49,8 @@ struct Choice {
 void fillCombo(QComboBox* combo, const std::vector<Choice>& choices);
 
 // Deletes the rows of a table that the criterion selects.
-bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion);
+bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion,
+                  const QVariantList& binds = {});
 
 // The register's text of a field: the date column in the system's short date format, every
 // other value as the database layer writes it. Not trimmed.

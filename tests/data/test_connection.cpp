@@ -59,6 +59,34 @@ TEST_F(ConnectionTest, ConstraintViolationsCarryTheIntegrityNumber) {
     }
 }
 
+// A statement run again and again with other values (SQLite keeps it prepared): a rollback, a
+// failure or a refused write between runs leaves the next run doing exactly its own work.
+TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
+    const QString insert =
+        "insert into " + users + " (companyid, userid, username) values (?, ?, ?)";
+    db.db().execute(insert, {1, 1, "kept"});
+    try {
+        data::TransactionGuard transaction(db.db());
+        db.db().execute(insert, {1, 2, "rolled back"});
+        throw data::DbError(1, "test", "fails");
+    } catch (const data::DbError&) {
+    }
+    EXPECT_THROW(db.db().execute(insert, {1, 1, "duplicate"}), data::DbError);
+    db.db().setWriteHook([](const QString&) { throw data::DbError(1, "hook", "refused"); });
+    EXPECT_THROW(db.db().execute(insert, {1, 4, "refused"}), data::DbError);
+    db.db().setWriteHook({});
+    {
+        data::TransactionGuard transaction(db.db());
+        db.db().execute(insert, {1, 3, "after"});
+        transaction.commit();
+    }
+    EXPECT_EQ(db.db().execute("update " + users + " set username = ? where userid = ?", {"x", 2}),
+              0);
+    EXPECT_EQ(userCount(), 2);
+    EXPECT_EQ(db.scalar("select username from " + users + " where userid = 1").toString(), "kept");
+    EXPECT_EQ(db.scalar("select username from " + users + " where userid = 3").toString(), "after");
+}
+
 TEST_F(ConnectionTest, WriteHookSeesWritesOnlyAndCanRefuseThem) {
     QStringList seen;
     db.db().setWriteHook([&](const QString& sql) {
@@ -154,6 +182,22 @@ TEST(ConnectionClosed, EveryStatementOnAnUnopenedConnectionRaises3709) {
         } catch (const data::DbError& error) {
             EXPECT_EQ(error.number(), data::kErrConnectionClosed);
         }
+    }
+}
+
+TEST(ConnectionClosed, AStatementRunBeforeTheCloseRaises3709After) {
+    QTemporaryDir dir;
+    data::Connection connection;
+    connection.openSqlite(dir.filePath("closed.sqlite"));
+    connection.execute("create table t (a integer)");
+    const QString insert = "insert into t (a) values (?)";
+    connection.execute(insert, {1});
+    connection.close();
+    try {
+        connection.execute(insert, {2});
+        ADD_FAILURE() << "no error";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.number(), data::kErrConnectionClosed);
     }
 }
 
