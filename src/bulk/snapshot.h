@@ -1,7 +1,7 @@
 #pragma once
 
+#include "data/linekind.h"
 #include "data/money.h"
-#include "jobchange/linekind.h"
 
 #include <QString>
 #include <array>

@@ -33,12 +33,8 @@ void setUpEmployeeHistoryReport(report::ReportControl& control,
     control.setParameterFields(1, QStringLiteral("@intEmpID;%1;true").arg(employeeId));
     control.setParameterFields(2,
                                QStringLiteral("strReportName;") + kTitle + QStringLiteral(";true"));
-    data::Recordset user =
-        source.connection.open(QStringLiteral("select username from ") + source.tables.pusers +
-                                   QStringLiteral(" where companyid = ? and userid = ?"),
-                               {static_cast<int>(source.company), static_cast<int>(source.user)});
-    if (!user.eof())
-        control.setParameterFields(3, QStringLiteral("strUserName;") + user.text(0).trimmed() +
+    if (const std::optional<QString> user = jobchange::userName(source))
+        control.setParameterFields(3, QStringLiteral("strUserName;") + *user +
                                           QStringLiteral(";true"));
 }
 

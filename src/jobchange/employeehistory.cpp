@@ -537,4 +537,14 @@ HistoryCheck checkHistory(const HistorySource& source) {
     return check;
 }
 
+std::optional<QString> userName(const HistorySource& source) {
+    data::Recordset user =
+        source.connection.open(QStringLiteral("select username from ") + source.tables.pusers +
+                                   QStringLiteral(" where companyid = ? and userid = ?"),
+                               {static_cast<int>(source.company), static_cast<int>(source.user)});
+    if (user.eof())
+        return std::nullopt;
+    return user.text(0).trimmed();
+}
+
 } // namespace jobchange

@@ -144,6 +144,8 @@ struct EmployeeHistory {
 std::optional<EmployeeHistory> loadEmployeeHistory(const HistorySource& source, qint32 employeeId);
 // The employee whose number is `employeeNo` (as typed), if the company has one.
 std::optional<qint32> findEmployeeByNumber(const HistorySource& source, const QString& employeeNo);
+// The name of the source's user, trimmed; nothing without a users row.
+std::optional<QString> userName(const HistorySource& source);
 
 struct Disagreement {
     qint32 employeeId = 0;

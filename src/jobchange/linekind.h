@@ -1,15 +1,11 @@
 #pragma once
 
+#include "data/linekind.h"
 #include "data/tablenames.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
-
-// Allowance and deduction lines differ only in names and texts.
-enum class LineKind { Allowance, Deduction };
-
-inline constexpr std::array<LineKind, 2> kLineKinds{LineKind::Allowance, LineKind::Deduction};
 
 // One kind's tables, columns and texts: every statement about its lines and every caption of
 // its windows is built from this. Where the two kinds' statements differ in blanks, aliases or
