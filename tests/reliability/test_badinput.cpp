@@ -15,15 +15,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <iostream>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << text.toStdString();
 }
 
 namespace {
-
-int badInputsTried = 0; // printed by the last test
 
 // Each text and a part only it could bring into a statement.
 const std::vector<std::pair<QString, QString>> kNasty = {
@@ -34,10 +31,8 @@ const std::vector<std::pair<QString, QString>> kNasty = {
     {"x'); update pay_employee set eBasic = 0; --", "eBasic = 0"},
 };
 
-// Typed: every key press carries its character, as a keyboard's would. Otherwise pasted.
-void enter(QLineEdit* box, const QString& text, bool typed = true) {
-    if (!typed)
-        return box->setText(text);
+// Typed: every key press carries its character, as a keyboard's would.
+void enter(QLineEdit* box, const QString& text) {
     for (char32_t code : text.toUcs4()) {
         const QString character = QString::fromUcs4(&code, 1);
         const Qt::Key key = code < 128 && QChar(code).isLetterOrNumber()
@@ -81,11 +76,11 @@ protected:
         });
         return saved;
     }
-    void addAllowance(frmGrade& form, int type, const QString& amount, bool typed = true) {
+    void addAllowance(frmGrade& form, int type, const QString& amount) {
         modal.then([&](QDialog& dialog) {
             auto& editor = static_cast<FrmLinePopup&>(dialog);
             editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(type));
-            enter(editor.txtAmount, amount, typed);
+            enter(editor.txtAmount, amount);
             editor.cmdOk->click();
             return QDialog::Rejected;
         });
@@ -110,7 +105,6 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
     data.insert("pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
                 {"4, 1, 'Kid''s 50% \\ Ωμέγα', 1, 1"});
     data.insert("pusers", "companyid, userid, username", {"1, 1, '  Zoë O''Hara \\ 100%  '"});
-    badInputsTried += 4;
     ui::FlexGrid* grid = master->flexMaster;
     sent();
     for (const auto& [text, token] : kNasty) {
@@ -146,7 +140,6 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
         for (const QString& part :
              {token, QString("Souza"), QString("Chef"), QString("Kid"), QString("Hara")})
             EXPECT_FALSE(statements.contains(part)) << "a statement carries " << part.toStdString();
-        badInputsTried += 2;
     }
     EXPECT_EQ(query(db, "select eBasic, eDesigID from pay_employee where eEmpID = 6"),
               QStringList{"16000|1"});
@@ -159,7 +152,6 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
         save("Asha", 2, "21000", [&](frmGrade& form) { form.txtRemarks->setText(pasted); }));
     EXPECT_EQ(latest("egcremarks"), pasted);
     EXPECT_FALSE(sent().contains("Ωμέγα done"));
-    ++badInputsTried;
 
     // Search on the employee name column from Asha's row: any text, and one that finds D'Souza.
     master->cboSearch->setCurrentIndex(master->cboSearch->findData(3));
@@ -169,7 +161,6 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
         grid->selectRowAcross(count - 1);
         master->txtsearch->clear();
         enter(master->txtsearch, QString::fromUtf8(search));
-        ++badInputsTried;
     }
     EXPECT_EQ(grid->textMatrix(grid->row(), 3), name);
     EXPECT_EQ(grid->rows(), count);
@@ -207,22 +198,19 @@ std::vector<AmountCase> amountCases() {
         {"", true, "refused: enter new basic", "refused: Enter amount"},
         {"999999999999.99", true, "stored 999999999999.99", "stored 999999999999.99"},
         // Pasted: the clerk's notation with group separators.
-        {"27,500.00", false, "stored 27500.00", "stored 27500.00"},
         {"1,234.5", false, "stored 1234.50", "stored 1234.50"},
         {"999,999,999,999.99", false, "stored 999999999999.99", "stored 999999999999.99"},
         {"0", false, "refused: enter new basic", "stored 0.00"},
     };
     const std::tuple<const char*, bool, QString> bad[] = {
-        // The thirteenth digit typed is refused as it comes.
+        // One pasted case per message (the parsing is tabled in the amount-text test); the
+        // thirteenth digit typed is refused as it comes.
         {"1000000000000.00", true, "\"1000000000000\" is more than 999,999,999,999.99"},
         {"12abc", false, "\"12abc\" is not an amount"},
-        {"1e5", false, "\"1e5\" is not an amount"},
         {"1e309", false, "\"1e309\" is not an amount"},
         {"-5", false, "an amount cannot be negative"},
         {"0.005", false, "\"0.005\" has more than two decimals"},
-        {"33000.129", false, "\"33000.129\" has more than two decimals"},
         {"1,000,000,000,000.00", false, "\"1,000,000,000,000.00\" is more than 999,999,999,999.99"},
-        {"27.500,00", false, "\"27.500,00\" is not an amount"},
     };
     for (const auto& [input, typed, reason] : bad) {
         const auto [basic, line] = refused(reason);
@@ -319,10 +307,7 @@ TEST_F(Amounts, AreStoredExactlyOrRefusedWithAMessageNamingTheBox) {
             EXPECT_EQ(db.snapshot(), before);
         }
         EXPECT_EQ(viaLineEditor(c.input, c.typed), c.line);
-        badInputsTried += 2;
     }
-    std::cout << "bad inputs tried " << badInputsTried
-              << ": no crash, none reached a statement, nothing half-written" << std::endl;
 }
 
 // A basic at the top of the range comes back as it was; one stored beyond it by another program

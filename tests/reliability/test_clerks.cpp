@@ -6,13 +6,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
-#include <iostream>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << text.toStdString();
@@ -41,6 +39,10 @@ public:
         return out_.contains("ready\n");
     }
     std::string errors() { return readAllStandardError().toStdString(); }
+    void go() {
+        write("go\n");
+        waitForBytesWritten(5000);
+    }
     // Waits for the end and reads what the clerk said.
     void finish(int milliseconds) {
         waitForFinished(milliseconds);
@@ -50,17 +52,15 @@ public:
             ++count[word[0]];
             if (word[0] == "committed") {
                 committed.insert(word[1].toLongLong(), word.value(2));
-                count["retried"] += word.value(3).toInt();
             } else if (word[0] == "reported") {
                 reported << line.section(' ', 2);
-                count["retried"] += word.value(1).toInt();
             }
         }
     }
 
     QMap<qint64, QString> committed; // id -> number
     QStringList reported;
-    QMap<QString, int> count; // lines by their first word, and "retried"
+    QMap<QString, int> count; // lines by their first word
 
 private:
     QByteArray out_;
@@ -120,13 +120,22 @@ void expectWhole(const TestDatabase& db, QMap<qint64, QStringList> expected, qin
         EXPECT_EQ(now.value(it.key()), it.value()) << "employee " << it.key();
 }
 
+// The demo database, and where everyone stands before the clerks start.
+class Clerks : public ::testing::Test {
+protected:
+    Clerks() {
+        db.loadDemo();
+        floor = numbersAbove(db, 0).lastKey();
+        atFloor = staffOf(db);
+    }
+    TestDatabase db;
+    qint64 floor = 0;
+    QMap<qint64, QStringList> atFloor;
+};
+
 // Each clerk works on employees of its own, so none is refused for another's change: every save
 // must commit, queued behind the others for its number rather than colliding and retrying.
-TEST(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
-    TestDatabase db;
-    db.loadDemo();
-    const qint64 floor = numbersAbove(db, 0).lastKey();
-    const QMap<qint64, QStringList> atFloor = staffOf(db);
+TEST_F(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
     std::vector<std::unique_ptr<ClerkProcess>> clerks;
     for (int i = 1; i <= 4; ++i)
         clerks.push_back(std::make_unique<ClerkProcess>(
@@ -134,11 +143,9 @@ TEST(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
                             QString::number(i - 1) + "/4"}));
     for (auto& clerk : clerks)
         ASSERT_TRUE(clerk->ready()) << clerk->errors();
-    for (auto& clerk : clerks) {
-        clerk->write("go\n");
-        clerk->waitForBytesWritten(5000);
-    }
-    int committed = 0, retried = 0;
+    for (auto& clerk : clerks)
+        clerk->go();
+    int committed = 0;
     QStringList messages;
     QMap<qint64, QString> told;
     for (auto& clerk : clerks) {
@@ -151,7 +158,6 @@ TEST(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
         messages << clerk->reported;
         told.insert(clerk->committed);
         committed += clerk->committed.size();
-        retried += clerk->count["retried"];
     }
     EXPECT_EQ(told.size(), committed) << "two clerks were told the same id";
     // Exactly what the clerks were told is stored, under those numbers.
@@ -163,11 +169,6 @@ TEST(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
         << "two job changes share a number";
     EXPECT_EQ(committed, 200) << messages.join('\n').toStdString();
     expectWhole(db, atFloor, floor);
-    std::cout << "saves attempted 200, committed " << told.size() << ", retried " << retried
-              << ", reported " << messages.size() << std::endl;
-    messages.removeDuplicates();
-    for (const QString& message : messages)
-        std::cout << "reported: " << message.toStdString() << std::endl;
 }
 
 // A line the clerk says, skipping "ready"; empty when it says nothing in time.
@@ -184,11 +185,7 @@ QString nextLine(ClerkProcess& clerk) {
 
 // Two clerks fill in a new job change for the same employee and press Ok at the same moment:
 // one saves, the other is told the employee changed and writes nothing.
-TEST(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
-    TestDatabase db;
-    db.loadDemo();
-    const qint64 floor = numbersAbove(db, 0).lastKey();
-    const QMap<qint64, QStringList> atFloor = staffOf(db);
+TEST_F(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
     const QString employee =
         db.scalar("select min(eEmpID) from pay_employee e, pay_designation d where "
                   "e.eCompanyID = 1 and e.eActive = 1 and d.dCompanyID = 1 and d.dDesigID = "
@@ -200,21 +197,18 @@ TEST(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
         clerks[i] = std::make_unique<ClerkProcess>(
             db, QStringList{"--saves", QString::number(kRounds), "--seed", QString::number(i + 7),
                             "--race", employee});
-    int saved = 0, refused = 0;
+    int saved = 0;
     for (int round = 1; round <= kRounds && !HasFailure(); ++round) {
         SCOPED_TRACE(round);
         for (auto& clerk : clerks)
             ASSERT_EQ(nextLine(*clerk), "armed") << clerk->errors();
-        for (auto& clerk : clerks) {
-            clerk->write("go\n");
-            clerk->waitForBytesWritten(5000);
-        }
+        for (auto& clerk : clerks)
+            clerk->go();
         QStringList said;
         for (auto& clerk : clerks)
             said << nextLine(*clerk);
         saved += int(said.filter(QRegularExpression("^committed ")).size());
         const QStringList told = said.filter(QRegularExpression("^reported "));
-        refused += int(told.size());
         ASSERT_EQ(told.size(), 1) << said.join('\n').toStdString();
         EXPECT_EQ(told[0].section(' ', 2), jobchange::kEmployeeChangedMessage);
     }
@@ -225,18 +219,11 @@ TEST(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
     EXPECT_EQ(saved, kRounds);
     EXPECT_EQ(numbersAbove(db, floor).size(), kRounds) << "not one save a round";
     expectWhole(db, atFloor, floor);
-    std::cout << "race rounds " << kRounds << ": saved " << saved << ", refused " << refused
-              << std::endl;
 }
 
-TEST(Clerks, OneKilledAtRandomMomentsLeavesTheDatabaseSoundAndEveryJobChangeWhole) {
-    TestDatabase db;
-    db.loadDemo();
-    const qint64 floor = numbersAbove(db, 0).lastKey();
-    const QMap<qint64, QStringList> atFloor = staffOf(db);
+TEST_F(Clerks, OneKilledAtRandomMomentsLeavesTheDatabaseSoundAndEveryJobChangeWhole) {
     const bool sqlite = !db.isPostgres();
     QRandomGenerator random(20261130);
-    int kills = 0, midWrite = 0, edited = 0, cancelled = 0;
     QMap<qint64, QString> told;
     for (int life = 1; life <= 60 && !HasFailure(); ++life) {
         SCOPED_TRACE(life);
@@ -247,7 +234,6 @@ TEST(Clerks, OneKilledAtRandomMomentsLeavesTheDatabaseSoundAndEveryJobChangeWhol
         clerk.finish(30000);
         ASSERT_EQ(clerk.exitStatus(), QProcess::CrashExit)
             << "the clerk ended before it was killed: " << clerk.errors();
-        ++kills;
         // The server ends a killed clerk's session once it notices, after finishing or undoing
         // what it was doing; until then a commit may still land.
         QElapsedTimer waited;
@@ -258,26 +244,15 @@ TEST(Clerks, OneKilledAtRandomMomentsLeavesTheDatabaseSoundAndEveryJobChangeWhol
             ASSERT_LT(waited.elapsed(), 20000) << "the server kept the killed clerk's session";
             QThread::msleep(5);
         }
-        // A journal left behind: the kill caught a transaction with writes pending.
-        midWrite += sqlite && QFile::exists(db.sqlitePath() + "-journal");
         EXPECT_TRUE(clerk.reported.isEmpty()) << clerk.reported.join('\n').toStdString();
         told.insert(clerk.committed);
-        edited += clerk.count["edited"];
-        cancelled += clerk.count["cancelled"];
         EXPECT_EQ(sqlite ? db.scalar("PRAGMA integrity_check").toString() : "ok", "ok");
         expectWhole(db, atFloor, floor);
     }
     const QMap<qint64, QString> stored = numbersAbove(db, floor);
     for (auto it = told.cbegin(); it != told.cend(); ++it)
         EXPECT_EQ(stored.value(it.key()), it.value()) << "job change " << it.key() << " was lost";
-    EXPECT_GE(kills, 50);
     EXPECT_GT(told.size(), 0);
-    std::cout << "kills survived " << kills;
-    if (sqlite)
-        std::cout << " (" << midWrite << " inside a write transaction)";
-    std::cout << "; saves told committed " << told.size() << ", edits " << edited
-              << ", cancellations " << cancelled << "; job changes stored " << stored.size()
-              << (HasFailure() ? "" : ", all whole") << std::endl;
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "jobchange/servicefixture.h"
 
 #include <array>
-#include <iostream>
 
 namespace {
 
@@ -74,9 +73,6 @@ TEST_F(Faults, AWriteThatLosesARaceIsTriedAgainUpToItsBound) {
         EXPECT_EQ(result.retries, 1);
     }
     db.db().setWriteHook({});
-    faultsInjected += attempts + 1 + 4;
-    std::cout << "faults injected " << faultsInjected
-              << ", every one reported or retried, nothing left behind" << std::endl;
     EXPECT_EQ(rowsOf("select count(*) from pay_empgcallowance where egcagcid = 1"),
               QStringList{"3"});
     EXPECT_TRUE(messages.shown.empty());

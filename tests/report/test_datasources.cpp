@@ -29,7 +29,7 @@ protected:
 
 constexpr QFileDevice::Permissions kOwner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFix) {
+TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFixAndNoneIsNot) {
     const QByteArray withPasswords[] = {
         "[payrolldsn]\ndriver=postgres\ndatabase=host=db port=5432 dbname=p user=r "
         "password=s3cret\n",
@@ -55,9 +55,7 @@ TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFix) {
         write(text, kOwner);
         EXPECT_TRUE(report::findDataSource("payrolldsn")) << text.constData();
     }
-}
-
-TEST_F(DataSources, AFileWithoutPasswordsMayBeReadByOthers) {
+    // Without a password the file may be read by others.
     write("[payrolldsn]\ndriver=odbc\ndatabase=DSN=payroll\n; or DSN=payroll;UID=r;PWD=...\n",
           kOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     const std::optional<report::DataSource> source = report::findDataSource("payrolldsn");
