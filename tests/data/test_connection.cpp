@@ -30,24 +30,6 @@ TEST_F(ConnectionTest, EditOfARowThatIsNotThereFailsInsteadOfPassingSilently) {
     EXPECT_THROW(db.db().edit(users, "userid = 999").set("username", "x").store(), data::DbError);
 }
 
-TEST_F(ConnectionTest, TransactionGuardRollsBackUnlessCommitted) {
-    try {
-        data::TransactionGuard transaction(db.db());
-        db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
-        throw data::DbError(1, "test", "fails");
-    } catch (const data::DbError&) {
-    }
-    EXPECT_EQ(userCount(), 0);
-    EXPECT_FALSE(db.db().inTransaction());
-
-    {
-        data::TransactionGuard transaction(db.db());
-        db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
-        transaction.commit();
-    }
-    EXPECT_EQ(userCount(), 1);
-}
-
 TEST_F(ConnectionTest, ConstraintViolationsCarryTheIntegrityNumber) {
     db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");
     try {
@@ -71,6 +53,7 @@ TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
         throw data::DbError(1, "test", "fails");
     } catch (const data::DbError&) {
     }
+    EXPECT_FALSE(db.db().inTransaction());
     EXPECT_THROW(db.db().execute(insert, {1, 1, "duplicate"}), data::DbError);
     db.db().setWriteHook([](const QString&) { throw data::DbError(1, "hook", "refused"); });
     EXPECT_THROW(db.db().execute(insert, {1, 4, "refused"}), data::DbError);
@@ -171,33 +154,24 @@ TEST_F(ConnectionTest, WhereSQLiteSaysNotAnErrorTheDriverSpeaks) {
     }
 }
 
-TEST(ConnectionClosed, EveryStatementOnAnUnopenedConnectionRaises3709) {
-    data::Connection connection;
+// Unopened, or closed after a statement was prepared on it.
+TEST(ConnectionClosed, EveryStatementOnAClosedConnectionRaises3709) {
+    QTemporaryDir dir;
+    data::Connection unopened, closed;
+    closed.openSqlite(dir.filePath("closed.sqlite"));
+    closed.execute("create table t (a integer)");
+    closed.execute("insert into t (a) values (?)", {1});
+    closed.close();
     for (const auto& call : std::initializer_list<std::function<void()>>{
-             [&] { connection.execute("select 1"); }, [&] { connection.open("select 1"); },
-             [&] { connection.beginTrans(); }}) {
+             [&] { unopened.execute("select 1"); }, [&] { unopened.open("select 1"); },
+             [&] { unopened.beginTrans(); },
+             [&] { closed.execute("insert into t (a) values (?)", {2}); }}) {
         try {
             call();
             ADD_FAILURE() << "no error";
         } catch (const data::DbError& error) {
             EXPECT_EQ(error.number(), data::kErrConnectionClosed);
         }
-    }
-}
-
-TEST(ConnectionClosed, AStatementRunBeforeTheCloseRaises3709After) {
-    QTemporaryDir dir;
-    data::Connection connection;
-    connection.openSqlite(dir.filePath("closed.sqlite"));
-    connection.execute("create table t (a integer)");
-    const QString insert = "insert into t (a) values (?)";
-    connection.execute(insert, {1});
-    connection.close();
-    try {
-        connection.execute(insert, {2});
-        ADD_FAILURE() << "no error";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.number(), data::kErrConnectionClosed);
     }
 }
 

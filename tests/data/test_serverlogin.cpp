@@ -5,21 +5,23 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
 using data::ServerKind;
 
 TEST(ServerLogin, APasswordKeyIsFoundInEitherKindOfConnectionString) {
-    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Postgres,
-                                                  "host=db dbname=p user=u password=x"));
-    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Postgres, "PASSWORD = x host=db"));
-    EXPECT_FALSE(data::connectionStringHasPassword(ServerKind::Postgres,
-                                                   "host=db dbname=password_db user=u"));
-    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Odbc, "DSN=payroll;UID=u;PWD=x"));
-    EXPECT_TRUE(data::connectionStringHasPassword(ServerKind::Odbc, "Driver=FreeTDS; Password=x"));
-    EXPECT_FALSE(data::connectionStringHasPassword(ServerKind::Odbc, "DSN=payroll;UID=u"));
-    EXPECT_FALSE(data::connectionStringHasPassword(ServerKind::Odbc, "payroll"));
+    const std::tuple<ServerKind, const char*, bool> cases[] = {
+        {ServerKind::Postgres, "host=db dbname=p user=u password=x", true},
+        {ServerKind::Postgres, "PASSWORD = x host=db", true},
+        {ServerKind::Postgres, "host=db dbname=password_db user=u", false},
+        {ServerKind::Odbc, "DSN=payroll;UID=u;PWD=x", true},
+        {ServerKind::Odbc, "Driver=FreeTDS; Password=x", true},
+        {ServerKind::Odbc, "DSN=payroll;UID=u", false},
+    };
+    for (const auto& [kind, text, has] : cases)
+        EXPECT_EQ(data::connectionStringHasPassword(kind, text), has) << text;
 }
 
 // What the policy does with a server that wants a password and one that does not.
