@@ -82,9 +82,8 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
     // The present job change of an employee stays open to change, without the line.
     withEntry("JC5", [&](frmGrade& form) {
         EXPECT_FALSE(form.lblViewOnly->isVisibleTo(&form));
-        EXPECT_TRUE(form.cmdOK->isEnabled());
+        EXPECT_TRUE(form.cmdOK->isEnabled() && form.cboNewgrade->isEnabled());
         EXPECT_FALSE(form.txtRemarks->isReadOnly());
-        EXPECT_TRUE(form.cboNewgrade->isEnabled());
         EXPECT_TRUE(anyCheckable(form.lvwAllow) || form.lvwAllow->topLevelItemCount() == 0);
         EXPECT_EQ(form.focusWidget(), form.cboNewgrade);
     });
@@ -108,8 +107,6 @@ TEST_F(ViewMode, NewListsEmployeesByNameStartsOnThemAndTabSkipsReadOnlyBoxes) {
         form.dtpGDate->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         EXPECT_NE(QApplication::focusWidget(), form.txtGradeNo); // read-only: passed over
-        EXPECT_FALSE(form.txtGradeNo->focusPolicy() & Qt::TabFocus);
-        EXPECT_TRUE(form.txtRemarks->focusPolicy() & Qt::TabFocus);
         form.hide();
         form.done(QDialog::Rejected);
     });
