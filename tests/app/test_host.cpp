@@ -11,6 +11,7 @@ namespace {
 struct HostRun {
     int exitCode = -1;
     QString errors;
+    QString output;
 };
 
 enum class Display { Offscreen, None };
@@ -32,7 +33,8 @@ HostRun runHost(const QStringList& arguments, const QString& runtimeDir,
                   arguments);
     EXPECT_TRUE(process.waitForFinished(120000)) << arguments.join(' ').toStdString();
     return HostRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                   QString::fromLocal8Bit(process.readAllStandardError())};
+                   QString::fromLocal8Bit(process.readAllStandardError()),
+                   QString::fromLocal8Bit(process.readAllStandardOutput())};
 }
 
 // The permission bits of a file, as ls shows them in octal.
@@ -75,18 +77,12 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     EXPECT_EQ(modeOf(db), 0600);
     EXPECT_EQ(modeOf(path("trace.sql")), 0600);
 
-    // A PDF of a job change without a window, by id or by number; an unknown one is refused
-    // and writes nothing.
+    // A PDF of a job change without a window; an unknown one is refused and writes nothing.
     EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);
     EXPECT_GT(QFile(path("jc39.pdf")).size(), 1000);
-    EXPECT_EQ(host({"--db", db, "--export-pdf", "JC39", "--out", path("by-number.pdf")}).exitCode,
-              0);
-    EXPECT_GT(QFile(path("by-number.pdf")).size(), 1000);
-    for (const char* unknown : {"99999", "JC99999"}) {
-        const HostRun run = host({"--db", db, "--export-pdf", unknown, "--out", path("none.pdf")});
-        EXPECT_EQ(run.exitCode, 2) << unknown;
-        EXPECT_TRUE(run.errors.contains(unknown)) << run.errors.toStdString();
-    }
+    const HostRun run = host({"--db", db, "--export-pdf", "JC99999", "--out", path("none.pdf")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains("JC99999")) << run.errors.toStdString();
     EXPECT_FALSE(QFile::exists(path("none.pdf")));
 }
 
@@ -97,11 +93,6 @@ TEST_F(Host, ExportRegisterWritesTheChosenFormatAndNamesAFileItCannotWrite) {
     QFile csv(path("register.CSV"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_TRUE(csv.readLine().startsWith("Job No,Job Date,Employee Name,"));
-
-    ASSERT_EQ(host(open + QStringList{"--export-register", path("register.xlsx")}).exitCode, 0);
-    QFile xlsx(path("register.xlsx"));
-    ASSERT_TRUE(xlsx.open(QIODevice::ReadOnly));
-    EXPECT_EQ(xlsx.read(2), "PK");
 
     const HostRun unwritable =
         host(open + QStringList{"--export-register", path("none/register.xlsx")});
@@ -157,22 +148,11 @@ TEST_F(Host, WithoutADisplayOptionsAreCheckedAndOnlyTheWindowIsRefused) {
 }
 
 TEST_F(Host, HelpPrintsTheOptionsWithoutADisplay) {
-    // As from a terminal without X: the help must not need a display to print.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        environment.remove(QString::fromLatin1(name));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel-host"),
-                  {QStringLiteral("--help")});
-    ASSERT_TRUE(process.waitForFinished(120000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-    const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const HostRun help = host({"--help"}, Display::None);
+    EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
          {"--db", "--odbc", "--pg", "--init-demo", "--screenshot", "--export-register"})
-        EXPECT_TRUE(help.contains(QLatin1String(option))) << help.toStdString();
+        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << help.output.toStdString();
 }
 
 } // namespace

@@ -106,40 +106,4 @@ TEST_F(History, CheckNamesEveryEmployeeWhoseMasterWasChangedByHand) {
               (QStringList{"job 2/2, history 1/1", "allowances none, history 1:4000.00"}));
 }
 
-TEST(HistoryDemo, PayOnTheProcessDateIsTheMasterUnlessALaterJobChangeIsAlreadyApplied) {
-    TestDatabase db;
-    db.loadDemo();
-    data::ResolvedTableNames tables;
-    data::ResolveTableNames(db.db(), tables);
-    const QDate processDate = QDate(2026, 11, 30);
-    int compared = 0, appliedEarly = 0;
-    for (const qint16 company : {1, 2}) {
-        const jobchange::HistorySource source{db.db(), tables, company, 1, processDate};
-        EXPECT_EQ(jobchange::checkHistory(source).disagreements.size(), 0u);
-        std::vector<qint32> employees;
-        for (data::Recordset rs = db.db().open(
-                 "select distinct egcEmpID from pay_employeegradechange where egcCompanyID = ?",
-                 {company});
-             !rs.eof(); rs.moveNext())
-            employees.push_back(rs.field(0).toInt());
-        for (const qint32 employee : employees) {
-            const auto history = jobchange::loadEmployeeHistory(source, employee);
-            ASSERT_TRUE(history);
-            QDate last = processDate;
-            for (const auto& change : history->changes)
-                last = change.cancelled ? last : std::max(last, change.date);
-            const auto onProcessDate = jobchange::payOn(history->changes, processDate);
-            const auto onLast = jobchange::payOn(history->changes, last);
-            EXPECT_EQ(payText(onLast->pay), payText(history->master)) << employee;
-            appliedEarly += last > processDate ? 1 : 0;
-            if (last == processDate) {
-                EXPECT_TRUE(jobchange::differences(history->master, onProcessDate->pay).isEmpty());
-            }
-            ++compared;
-        }
-    }
-    EXPECT_GT(compared, 200);
-    EXPECT_GT(appliedEarly, 0); // the demo has job changes dated after its process date
-}
-
 } // namespace

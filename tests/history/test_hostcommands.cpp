@@ -1,7 +1,3 @@
-#include "bench/generate.h"
-#include "bench/rowsink.h"
-#include "data/tablenames.h"
-#include "jobchange/employeehistory.h"
 #include "support/testdb.h"
 
 #include <QCoreApplication>
@@ -89,28 +85,6 @@ TEST_F(HostCommands, ExportHistoryWritesTheEmployeesReportAndRefusesAnUnknownNum
     }
     EXPECT_EQ(host({"--export-history", "E0012"}).exitCode, 2); // no --out
     EXPECT_EQ(host({"--check-history", "--out", pdf}).exitCode, 2);
-}
-
-// The benchmark's generator builds its history the way saves and cancellations would.
-TEST(HostCommandsGenerated, CheckHistoryPassesOnTenThousandGeneratedJobChanges) {
-    QTemporaryDir dir;
-    TestDatabase db;
-    data::ResolvedTableNames tables;
-    data::ResolveTableNames(db.db(), tables);
-    bench::ConnectionSink sink(db.db());
-    bench::generateRows(sink, tables, {.jobChanges = 10000, .employees = 2000});
-
-    const HostRun run = runHost(db, dir, {"--check-history"});
-    EXPECT_EQ(run.exitCode, 0) << run.output.left(2000).toStdString() << run.errors.toStdString();
-    EXPECT_TRUE(run.output.startsWith("0 of ")) << run.output.left(2000).toStdString();
-    EXPECT_GT(run.output.section(' ', 2, 2).toInt(), 1900) << run.output.toStdString();
-
-    const jobchange::HistorySource source{db.db(), tables, 1, 1, QDate(2026, 11, 30)};
-    const auto longest = jobchange::loadEmployeeHistory(source, bench::kLongHistoryEmployee);
-    ASSERT_EQ(longest->changes.size(), size_t(bench::kLongHistoryJobChanges));
-    EXPECT_TRUE(
-        jobchange::differences(longest->master, jobchange::payByHistory(longest->changes)->pay)
-            .isEmpty());
 }
 
 } // namespace

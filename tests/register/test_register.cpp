@@ -137,11 +137,15 @@ TEST_F(Register, PreviousDaysListFromTheCutOffDayOnwardsAndZeroListsEverything) 
     });
 }
 
+// A catalogue title past the sixth column is ignored.
 TEST_F(Register, CompanyWithoutJobChangesShowsTitlesOverOneEmptyRow) {
+    db.exec("insert into pay_tablecolumns (tableid, ColumnID, columnheader, columnname) "
+            "values (1, 7, 'Remarks', 'egcremarks')");
     const QStringList titles{"Job No",  "Job Date", "Employee Name",
                              "Old Job", "New Job",  "Cancelled"};
     company.withRegister([&](FrmMaster& form) {
         ASSERT_EQ(form.flexMaster->cols(), 7);
+        EXPECT_EQ(form.cboColNames->count(), 6);
         EXPECT_EQ(form.flexMaster->rows(), 2);
         for (int c = 1; c < 7; ++c) {
             EXPECT_EQ(form.flexMaster->textMatrix(0, c), titles[c - 1]);
@@ -257,40 +261,6 @@ TEST_F(Register, ADatabaseErrorInAButtonIsShownAndTheRegisterStaysUsable) {
         EXPECT_EQ(messages.shown[0].title, "Payroll");
         EXPECT_EQ(form.flexMaster->textMatrix(1, 1), "JC1");
     });
-}
-
-TEST_F(Register, ExtraCatalogueTitlesAreIgnoredAndAWideGridSpreadsItsRoomWithoutOverflow) {
-    db.exec("insert into pay_tablecolumns (tableid, ColumnID, columnheader, columnname) "
-            "values (1, 7, 'Remarks', 'egcremarks')");
-    db.useContext(static_cast<qint16>(company.id()), 1, QDate(2003, 3, 15));
-    FrmMaster form;
-    form.resize(3200, 600); // far past what 16 bits of twips can hold
-    form.Form_Load();
-    const ui::FlexGrid& grid = *form.flexMaster;
-    EXPECT_EQ(grid.cols(), 7);
-    EXPECT_EQ(form.cboColNames->count(), 6);
-    qint64 total = 0;
-    for (int c = 1; c < grid.cols(); ++c)
-        total += grid.colWidthTwips(c);
-    EXPECT_NEAR(total, grid.widthTwips() - 315, 6 * 30);
-}
-
-TEST(RegisterQuery, TsqlRenderingsAreTheStatementsAsWritten) {
-    data::ResolvedTableNames tables;
-    for (const auto& slot : data::ResolvedTableNames::entries())
-        tables.*slot.name = physical(QString::fromLatin1(slot.logicalName));
-    const data::Dialect tsql(data::Dialect::Kind::TSql);
-    EXPECT_EQ(
-        RegisterQuery(tsql, tables, 7),
-        "select egcid, egcno, egcdate, ename, og.gDescription + space(1) + od.dDescription, "
-        "ng.gDescription + space(1) + nd.dDescription, case egccancelled when 1 then 'Yes' when 0 "
-        "then 'No' end from pay_employeegradechange, pay_employee, pay_grades og, pay_grades ng, "
-        "pay_designation od, pay_designation nd  where egcCompanyID = eCompanyID and egcEmpID = "
-        "eEmpID and  egcCompanyid = od.dCompanyID and egcOldDesigID = od.dDesigID and "
-        "egcCompanyid = nd.dCompanyID and egcNewDesigID = nd.dDesigID and  od.dGradeID = og.gid "
-        "and od.dcompanyid = og.gcompanyid and nd.dGradeID = ng.gid and nd.dcompanyid = "
-        "ng.gcompanyid and egcCompanyid = 7");
-    EXPECT_EQ(RegisterDateFilter(tsql, QDate(2003, 2, 13)), " and egcdate >='20030213'");
 }
 
 constexpr int kNumber = 1;
@@ -440,12 +410,6 @@ TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInVie
         EXPECT_EQ(grid.textMatrix(1, kNumber), "JC9");
         EXPECT_EQ(selectedId(form), selected);
         EXPECT_TRUE(onScreen(grid, grid.row()));
-
-        clickHeader(kName); // another column starts ascending
-        EXPECT_TRUE(form.optAscend->isChecked());
-        EXPECT_EQ(form.cboColNames->currentText(), "Employee Name");
-        EXPECT_EQ(grid.textMatrix(1, kName), "Anu");
-        EXPECT_TRUE(onScreen(grid, grid.row()));
         form.hide();
     });
 }
@@ -479,7 +443,6 @@ TEST_F(Search, ExportWritesTheRowsAsTheGridShowsThemInItsOrder) {
             2);
         EXPECT_EQ(answer.asked, 1);
     }
-    const QStringList names = kByName;
     QFile csv(dir.filePath("register.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const std::vector<QStringList> records = parseCsv(csv.readAll());
@@ -487,7 +450,7 @@ TEST_F(Search, ExportWritesTheRowsAsTheGridShowsThemInItsOrder) {
     EXPECT_EQ(records[0], QStringList({"Job No", "Job Date", "Employee Name", "Old Job", "New Job",
                                        "Cancelled"}));
     for (int r = 1; r <= 6; ++r)
-        EXPECT_EQ(records[r][2], names[r - 1]);
+        EXPECT_EQ(records[r][2], kByName[r - 1]);
     EXPECT_EQ(records[1],
               QStringList({"7", "2003-01-06", "Anil", "Junior Clerk", "Senior Accountant", "No"}));
     EXPECT_EQ(records[6][5], "Yes"); // Zara's is cancelled
@@ -530,65 +493,6 @@ TEST_F(Search, HistoryOpensForTheSelectedRowsEmployee) {
     TestDatabase empty;
     Company none(empty);
     none.withRegister([](FrmMaster& form) { EXPECT_FALSE(form.cmdHistory->isEnabled()); });
-}
-
-// The compact grid gives back what was loaded, whatever the column holds: after a sort and a
-// one-row rewrite, each row keeps its texts, typed values and colour together.
-TEST(GridModel, CompactColumnsGiveBackWhatWasLoadedAfterSortAndRewrite) {
-    using Type = ui::GridModel::CellType;
-    ui::GridModel grid;
-    grid.beginLoad(5);
-    grid.setColumnType(0, Type::Integer);
-    grid.setColumnType(2, Type::Date);
-    grid.setColumnType(4, Type::Flag, "Cancelled");
-    struct Row {
-        int id;
-        QString name;
-        QDate date;
-        QString job;
-        bool cancelled;
-    };
-    const std::vector<Row> rows{{3, "Zoe", QDate(2003, 1, 2), "Clerk", false},
-                                {1, "adam", QDate(2002, 5, 6), "Clerk", true},
-                                {2, "Mia", QDate(2003, 1, 2), "", false}};
-    for (const Row& row : rows) {
-        grid.addRow();
-        grid.putNumber(0, row.id);
-        grid.putText(1, row.name);
-        grid.putDate(2, row.date, row.date.toString("dd/MM/yyyy"));
-        grid.putText(3, row.job);
-        grid.putText(4, row.cancelled ? u"Cancelled" : u"");
-    }
-    grid.endLoad();
-    grid.setRowColorWhere(4, "Cancelled", Qt::red);
-
-    grid.sortRows(1, true);
-    grid.setText(3, 3, "Accountant"); // Zoe, now last, rewritten after a save
-    grid.setText(3, 0, "03");         // an id that does not read back as its number
-    grid.setRowColor(3, Qt::blue);
-
-    const std::vector<int> order{1, 2, 0}; // adam, Mia, Zoe
-    for (int r = 1; r <= 3; ++r) {
-        const Row& row = rows[static_cast<size_t>(order[static_cast<size_t>(r - 1)])];
-        const bool zoe = row.name == "Zoe";
-        EXPECT_EQ(grid.text(r, 0), zoe ? "03" : QString::number(row.id));
-        EXPECT_EQ(grid.value(r, 0), QVariant(row.id));
-        EXPECT_EQ(grid.text(r, 1), row.name);
-        EXPECT_EQ(grid.text(r, 2), row.date.toString("dd/MM/yyyy"));
-        EXPECT_EQ(grid.value(r, 2), QVariant(row.date));
-        EXPECT_EQ(grid.text(r, 3), zoe ? "Accountant" : row.job);
-        EXPECT_EQ(grid.value(r, 3), zoe                 ? QVariant("Accountant")
-                                    : row.job.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
-                                                        : QVariant(row.job));
-        EXPECT_EQ(grid.value(r, 4), QVariant(row.cancelled));
-        EXPECT_EQ(grid.rowColor(r), zoe             ? QColor(Qt::blue)
-                                    : row.cancelled ? QColor(Qt::red)
-                                                    : QColor());
-    }
-    grid.sortRows(0, false);
-    EXPECT_EQ(grid.text(1, 1), "Zoe");
-    EXPECT_EQ(grid.text(3, 1), "adam");
-    EXPECT_EQ(grid.firstRowBeginningWith(3, u"acc"), 1);
 }
 
 } // namespace
