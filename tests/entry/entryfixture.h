@@ -68,6 +68,19 @@ private:
     const TestDatabase& db_;
 };
 
+// A connection of its own to the test's database, as another clerk's program would open it.
+inline data::ConnectionPtr otherConnection(const TestDatabase& db) {
+    auto connection = std::make_shared<data::Connection>();
+    const QStringList where = db.hostArguments();
+    if (where[0] == "--pg")
+        connection->openPostgres(where[1]);
+    else if (where[0] == "--odbc")
+        connection->openOdbc(where[1]);
+    else
+        connection->openSqlite(where[1]);
+    return connection;
+}
+
 // A freshly loaded entry window for a new job change.
 inline std::unique_ptr<frmGrade> openNew() {
     auto form = std::make_unique<frmGrade>(contextWorkspace());

@@ -3,83 +3,77 @@
 // without the other clerk's commit the same action goes through.
 
 #include "cancel/frmcancel.h"
-#include "data/money.h"
-#include "entry/entryfixture.h"
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/servicefixture.h"
 
 #include <QPushButton>
-#include <type_traits>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 namespace {
 
-using jobchange::DraftLine;
-using jobchange::JobChangeDraft;
+using jobchange::JobChangeService;
+using jobchange::WriteResult;
 
-// A second clerk on the test's database.
-class OtherClerk {
-public:
-    explicit OtherClerk(const TestDatabase& db)
-        : connection_(std::make_shared<data::Connection>()) {
-        const QStringList where = db.hostArguments();
-        if (where[0] == "--pg")
-            connection_->openPostgres(where[1]);
-        else if (where[0] == "--odbc")
-            connection_->openOdbc(where[1]);
-        else
-            connection_->openSqlite(where[1]);
-        service_.emplace(
-            jobchange::Workspace::open(connection_, 1, 2, 91004, QDate(2003, 2, 14), "Payroll"));
-    }
-    ~OtherClerk() { connection_->close(); }
-
-    const jobchange::JobChangeService& service() const { return *service_; }
-
-    void commit(const jobchange::WriteResult& r) const {
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-    }
-
-private:
-    data::ConnectionPtr connection_;
-    std::optional<jobchange::JobChangeService> service_;
-};
-
-// An amount of whole cents in the type the service takes amounts in, double or exact.
-template <class Amount = jobchange::Amount> Amount amount(double value) {
-    if constexpr (std::is_same_v<Amount, double>)
-        return value;
-    else
-        return *data::parseMoney(QString::number(value, 'f', 2), QLocale::c()).value;
-}
-
-DraftLine line(qint64 type, char letter, double oldAmount, double revised) {
-    return {type, QLatin1Char(letter), amount(oldAmount), amount(revised)};
-}
-
-// Asha from one job to another on the process date, her lines kept as they stand.
-JobChangeDraft ashaMoved(qint32 from, qint32 to, double basic, double newBasic,
-                         std::vector<DraftLine> allowances) {
-    JobChangeDraft draft;
-    draft.employeeId = 1;
-    draft.oldDesignationId = from;
-    draft.newDesignationId = to;
-    draft.oldBasic = amount(basic);
-    draft.newBasic = amount(newBasic);
-    draft.date = QDate(2003, 2, 14);
-    draft.remarks = QStringLiteral("Moved by the other clerk");
-    draft.linesOf(LineKind::Allowance) = std::move(allowances);
-    draft.linesOf(LineKind::Deduction) = {line(1, 'O', 1200, 1200)};
+// Asha, promoted as JC1, moved back to Clerk with a raise, her lines kept.
+jobchange::JobChangeDraft ashaMovedBack() {
+    jobchange::JobChangeDraft draft = ashaPromoted();
+    draft.oldDesignationId = 2;
+    draft.newDesignationId = 1;
+    draft.oldBasic = money("1500.50");
+    draft.newBasic = money("1600");
+    draft.linesOf(LineKind::Allowance) = {line(1, 'O', 5500, 5500), line(3, 'O', 300, 300)};
     return draft;
 }
 
-// The parameter: whether the other clerk commits while the window is open.
-class OtherClerkCommits : public RegisterDriven, public ::testing::WithParamInterface<bool> {
+enum class Window { New, Edit, Cancel };
+
+struct Case {
+    const char* name;
+    Window window;
+    std::function<WriteResult(const JobChangeService&)> theirs;
+    QString refusal;
+    bool theyCancel = false;
+};
+
+const QString kEmployeeChanged = "Employee changed by another user, select the employee again";
+const QString kCancelled = "Job change already cancelled by another user";
+
+const Case kCases[] = {
+    // Both pick Asha; the other clerk saves first, on the process date or after it.
+    {"NewForAnEmployeeTheyMoved", Window::New,
+     [](const JobChangeService& s) { return s.saveNew(ashaPromoted()); }, kEmployeeChanged},
+    {"NewForAnEmployeeNoLongerEligible", Window::New,
+     [](const JobChangeService& s) {
+         jobchange::JobChangeDraft later = ashaPromoted();
+         later.date = QDate(2003, 3, 1);
+         return s.saveNew(later);
+     },
+     kEmployeeChanged},
+    {"CancelWhatTheyCancelled", Window::Cancel,
+     [](const JobChangeService& s) { return s.cancel(1, "theirs"); }, kCancelled, true},
+    {"CancelUnderTheirLaterJobChange", Window::Cancel,
+     [](const JobChangeService& s) { return s.saveNew(ashaMovedBack()); },
+     "Can not delete, Succeeding transaction exists"},
+    {"EditUnderTheirLaterJobChange", Window::Edit,
+     [](const JobChangeService& s) { return s.saveNew(ashaMovedBack()); },
+     "Can not save, Succeeding transaction exists"},
+    {"EditWhatTheyCancelled", Window::Edit,
+     [](const JobChangeService& s) { return s.cancel(1, "theirs"); }, kCancelled, true},
+    {"EditWhatTheyEdited", Window::Edit,
+     [](const JobChangeService& s) {
+         jobchange::JobChangeDraft theirs = ashaPromoted();
+         theirs.remarks = "Theirs";
+         return s.saveEdit(1, theirs);
+     },
+     "Job change changed by another user, open it again"},
+};
+
+// The parameter: the case, and whether the other clerk commits while the window is open.
+class OtherClerkCommits : public RegisterDriven,
+                          public ::testing::WithParamInterface<std::tuple<Case, bool>> {
 protected:
-    // Asha promoted through the register (JC1): Officer on 1500.50 with House Rent 5500 and
-    // Medical 300; the register reloaded on it.
+    const Case& theCase() const { return std::get<0>(GetParam()); }
+    bool theyCommit() const { return std::get<1>(GetParam()); }
+
+    // Asha promoted through the register (JC1), the register reloaded on it.
     void promoteAsha() {
         newJobChange([](frmGrade& form) {
             ashaPromoted(form);
@@ -89,168 +83,87 @@ protected:
         reloadRegister();
         messages.clear();
     }
-    // Her next job change, by the other clerk: back to Clerk, a raise, her lines kept.
-    JobChangeDraft ashaMovedBack() const {
-        return ashaMoved(2, 1, 1500.5, 1600, {line(1, 'O', 5500, 5500), line(3, 'O', 300, 300)});
-    }
-    int rowOf(const QString& number) const {
-        int row = 1;
-        while (row < master->flexMaster->rows() && master->flexMaster->textMatrix(row, 1) != number)
-            ++row;
-        return row;
-    }
 
-    // Presses the window's button, the other clerk's commit made first when the parameter says
-    // so: then it is refused with the message, the window stays open and the tables are as the
-    // other clerk left them; else it goes through.
-    void press(QPushButton* ok, const QDialog& window, const std::function<void()>& otherCommit,
-               const QString& refusal) {
+    // Types into the box and presses Ok, the other clerk's commit made first when they commit:
+    // then Ok is refused with the message, the window stays open with what was typed and the
+    // tables are as the other clerk left them; else it goes through.
+    void press(const QDialog& window, QPushButton* ok, QLineEdit* box, const QString& typed) {
+        box->setText(typed);
         messages.clear();
-        if (!GetParam()) {
+        if (!theyCommit()) {
             ok->click();
             EXPECT_EQ(messages.texts(), QStringList{});
             EXPECT_EQ(window.result(), QDialog::Accepted);
             return;
         }
-        otherCommit();
+        const WriteResult theirs = theCase().theirs(other.service);
+        ASSERT_TRUE(theirs.ok) << theirs.error.toStdString();
         const QMap<QString, QStringList> left = db.snapshot();
         ok->click();
-        ASSERT_EQ(messages.texts(), QStringList{refusal});
+        ASSERT_EQ(messages.texts(), QStringList{theCase().refusal});
         EXPECT_EQ(messages.shown[0].title, "Payroll");
         EXPECT_EQ(messages.shown[0].icon, ui::MsgIcon::Information);
         EXPECT_EQ(messages.shown[0].buttons, ui::MsgButtons::Ok);
         EXPECT_NE(window.result(), QDialog::Accepted);
         EXPECT_EQ(db.snapshot(), left);
+        EXPECT_EQ(box->text(), typed);
+        if (theCase().window != Window::New)
+            expectJc1Cancelled(theCase().theyCancel); // the register shows it already
     }
 
-    // Delete on the job change's row, answered Yes, then the step on the cancellation window.
-    void cancelJobChange(const QString& number, const std::function<void(frmCancel&)>& step) {
-        master->flexMaster->selectRowAcross(rowOf(number));
-        messages.answer(ui::MsgAnswer::Yes);
-        modal.then([step](QDialog& dialog) {
-            step(dynamic_cast<frmCancel&>(dialog));
-            return dialog.result();
-        });
-        master->CmdDelete_Click();
+    int jc1Row() const {
+        int row = 1;
+        while (row < master->flexMaster->rows() && master->flexMaster->textMatrix(row, 1) != "JC1")
+            ++row;
+        return row;
     }
 
-    void expectRowCancelled(const QString& number, bool cancelled) {
-        const int row = rowOf(number);
+    void expectJc1Cancelled(bool cancelled) {
+        const int row = jc1Row();
         EXPECT_EQ(master->flexMaster->textMatrix(row, 6), cancelled ? "Yes" : "No");
         EXPECT_EQ(master->flexMaster->rowForeColor(row) == QColor(255, 0, 0), cancelled);
     }
 
-    OtherClerk other{db};
+    struct OtherClerk {
+        data::ConnectionPtr connection;
+        JobChangeService service{
+            jobchange::Workspace::open(connection, 1, 2, 91004, QDate(2003, 2, 14), "Payroll")};
+        ~OtherClerk() { connection->close(); }
+    } other{otherConnection(db)};
 };
 
-INSTANTIATE_TEST_SUITE_P(, OtherClerkCommits, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Refused" : "GoesThrough"; });
-
-// Both pick Asha; the other clerk saves first.
-TEST_P(OtherClerkCommits, NewForAnEmployeeTheOtherClerkJustMovedIsRefused) {
-    newJobChange([this](frmGrade& form) {
-        ashaPromoted(form);
-        press(
-            form.cmdOK, form,
-            [this] {
-                other.commit(other.service().saveNew(ashaMoved(
-                    1, 2, 20000, 22000, {line(1, 'O', 5000, 5100), line(2, 'O', 800, 800)})));
-            },
-            "Employee changed by another user, select the employee again");
-        if (GetParam()) {
-            EXPECT_EQ(form.cboEmployee->currentText().left(4), "Asha");
-            EXPECT_EQ(form.txtNewbasic->text(), "1500.50");
-            EXPECT_EQ(form.lvwAllow->topLevelItemCount(), 3);
-        }
-    });
-    EXPECT_EQ(query(db, "select count(*) from pay_employeegradechange"), QStringList{"1"});
-}
-
-// The other clerk dates Asha's move after the process date: she may no longer be picked.
-TEST_P(OtherClerkCommits, NewForAnEmployeeNoLongerEligibleIsRefused) {
-    newJobChange([this](frmGrade& form) {
-        ashaPromoted(form);
-        press(
-            form.cmdOK, form,
-            [this] {
-                JobChangeDraft later = ashaMoved(
-                    1, 2, 20000, 22000, {line(1, 'O', 5000, 5000), line(2, 'O', 800, 800)});
-                later.date = QDate(2003, 3, 1);
-                other.commit(other.service().saveNew(later));
-            },
-            "Employee changed by another user, select the employee again");
-    });
-}
-
-TEST_P(OtherClerkCommits, CancellingWhatTheOtherClerkCancelledIsRefusedAndTheRowTurnsRed) {
+TEST_P(OtherClerkCommits, OkIsRefusedOnlyAfterTheirCommit) {
+    const Case& c = theCase();
+    if (c.window == Window::New) {
+        newJobChange([this](frmGrade& form) {
+            ashaPromoted(form);
+            press(form, form.cmdOK, form.txtNewbasic, "1500.50");
+        });
+        return;
+    }
     promoteAsha();
-    cancelJobChange("JC1", [this](frmCancel& window) {
-        window.txtcanreason->setText("mine");
-        press(
-            window.cmdOK, window, [this] { other.commit(other.service().cancel(1, "theirs")); },
-            "Job change already cancelled by another user");
-        if (GetParam()) {
-            EXPECT_EQ(window.txtcanreason->text(), "mine");
-            expectRowCancelled("JC1", true);
-        }
-    });
-    expectRowCancelled("JC1", true);
+    if (c.window == Window::Edit) {
+        editJobChange("JC1", [this](frmGrade& form) {
+            press(form, form.cmdOK, form.txtNewbasic, "1600.00");
+        });
+    } else {
+        master->flexMaster->selectRowAcross(jc1Row());
+        messages.answer(ui::MsgAnswer::Yes);
+        modal.then([this](QDialog& dialog) {
+            auto& window = dynamic_cast<frmCancel&>(dialog);
+            press(window, window.cmdOK, window.txtcanreason, "mine");
+            return window.result();
+        });
+        master->CmdDelete_Click();
+    }
+    expectJc1Cancelled(theyCommit() ? c.theyCancel : c.window == Window::Cancel);
 }
 
-TEST_P(OtherClerkCommits, CancellingUnderALaterJobChangeIsRefused) {
-    promoteAsha();
-    cancelJobChange("JC1", [this](frmCancel& window) {
-        window.txtcanreason->setText("mine");
-        press(
-            window.cmdOK, window,
-            [this] { other.commit(other.service().saveNew(ashaMovedBack())); },
-            "Can not delete, Succeeding transaction exists");
-    });
-    expectRowCancelled("JC1", !GetParam());
-}
-
-TEST_P(OtherClerkCommits, EditingUnderALaterJobChangeIsRefused) {
-    promoteAsha();
-    editJobChange("JC1", [this](frmGrade& form) {
-        form.txtNewbasic->setText("1600.00");
-        press(
-            form.cmdOK, form, [this] { other.commit(other.service().saveNew(ashaMovedBack())); },
-            "Can not save, Succeeding transaction exists");
-    });
-}
-
-TEST_P(OtherClerkCommits, EditingWhatTheOtherClerkCancelledIsRefusedAndTheRowTurnsRed) {
-    promoteAsha();
-    editJobChange("JC1", [this](frmGrade& form) {
-        form.txtNewbasic->setText("1600.00");
-        press(
-            form.cmdOK, form, [this] { other.commit(other.service().cancel(1, "theirs")); },
-            "Job change already cancelled by another user");
-        if (GetParam()) {
-            EXPECT_EQ(form.txtNewbasic->text(), "1600.00");
-            expectRowCancelled("JC1", true);
-        }
-    });
-    expectRowCancelled("JC1", GetParam());
-}
-
-TEST_P(OtherClerkCommits, EditingWhatTheOtherClerkEditedIsRefused) {
-    promoteAsha();
-    editJobChange("JC1", [this](frmGrade& form) {
-        form.txtRemarks->setText("Mine");
-        press(
-            form.cmdOK, form,
-            [this] {
-                JobChangeDraft theirs = ashaMoved(
-                    1, 2, 20000, 1500.5,
-                    {line(1, 'O', 5000, 5500), line(2, 'R', 800, 800), line(3, 'N', 0, 300)});
-                theirs.remarks = "Theirs";
-                other.commit(other.service().saveEdit(1, theirs));
-            },
-            "Job change changed by another user, open it again");
-    });
-    EXPECT_EQ(query(db, "select egcremarks from pay_employeegradechange"),
-              QStringList{GetParam() ? "Theirs" : "Mine"});
-}
+INSTANTIATE_TEST_SUITE_P(, OtherClerkCommits,
+                         ::testing::Combine(::testing::ValuesIn(kCases), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "Refused" : "GoesThrough");
+                         });
 
 } // namespace

@@ -215,19 +215,10 @@ TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
 // again, it goes through.
 TEST_F(BulkServiceTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
     const std::vector<bulk::PreviewRow> rows = preview();
-    auto other = std::make_shared<data::Connection>();
-    const QStringList where = db.hostArguments();
-    if (where[0] == "--pg")
-        other->openPostgres(where[1]);
-    else if (where[0] == "--odbc")
-        other->openOdbc(where[1]);
-    else
-        other->openSqlite(where[1]);
+    const data::ConnectionPtr other = otherConnection(db);
     const jobchange::JobChangeService clerk(jobchange::Workspace::open(
         other, 1, 1, 91004, QDate(2003, 2, 14), QStringLiteral("Payroll")));
-    jobchange::JobChangeDraft draft = ashaPromoted();
-    draft.date = QDate(2003, 2, 14); // on the process date: Asha stays eligible
-    ASSERT_TRUE(clerk.saveNew(draft).ok);
+    ASSERT_TRUE(clerk.saveNew(ashaPromoted()).ok); // on the process date: Asha stays eligible
     other->execute("update pay_empdeductions set edamount = 950 where edempid = 6 and "
                    "eddeductionid = 2");
     other->close();
