@@ -1,42 +1,20 @@
+#include "app/hostrun.h"
 #include "support/testdb.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
-
-struct HostRun {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
-HostRun runHost(const TestDatabase& db, const QTemporaryDir& dir, const QStringList& options) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_RUNTIME_DIR", dir.path());
-    // No settings file: the report reads the database the host opened.
-    environment.insert("QUORVEL_DATASOURCES", dir.filePath("none.ini"));
-    process.setProcessEnvironment(environment);
-    process.start(QCoreApplication::applicationDirPath() + "/quorvel-host",
-                  db.hostArguments() + options);
-    EXPECT_TRUE(process.waitForFinished(120000)) << options.join(' ').toStdString();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 // quorvel-host on the test database (SQLite, ODBC or PostgreSQL) with these options.
 class HostCommands : public ::testing::Test {
 protected:
     HostCommands() { db.loadDemo(); }
 
-    HostRun host(const QStringList& options) const { return runHost(db, dir, options); }
+    HostRun host(const QStringList& options) const {
+        return runHost(db.hostArguments() + options, dir.path());
+    }
 
     QTemporaryDir dir;
     TestDatabase db;
