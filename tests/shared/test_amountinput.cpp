@@ -32,8 +32,6 @@ TEST(AmountText, WholeTextGivesTheExactAmountOrTheMessageNamingTheField) {
          "New Basic: \"12345678901234.56\" is more than 999,999,999,999.99; " + kPositive},
         {"12abc", AmountRule::MustBePositive, std::nullopt,
          "New Basic: \"12abc\" is not an amount; " + kPositive},
-        {"1e5", AmountRule::ZeroAllowed, std::nullopt,
-         "Amount: \"1e5\" is not an amount; " + kRange},
         {"-5", AmountRule::ZeroAllowed, std::nullopt,
          "Amount: an amount cannot be negative; " + kRange},
         {"0.005", AmountRule::ZeroAllowed, std::nullopt,
@@ -44,19 +42,14 @@ TEST(AmountText, WholeTextGivesTheExactAmountOrTheMessageNamingTheField) {
         {"   ", AmountRule::ZeroAllowed, std::nullopt, "Amount: " + kRange},
         {"0.00", AmountRule::MustBePositive, std::nullopt,
          "New Basic: the amount must be more than 0.00; " + kPositive},
-        {"1,234,5.00", AmountRule::ZeroAllowed, std::nullopt,
-         "Amount: \"1,234,5.00\" is not an amount; " + kRange},
-        {",500", AmountRule::ZeroAllowed, std::nullopt,
-         "Amount: \",500\" is not an amount; " + kRange},
-        {"1.2.3", AmountRule::ZeroAllowed, std::nullopt,
-         "Amount: \"1.2.3\" is not an amount; " + kRange},
-        {"1.234,50", AmountRule::ZeroAllowed, std::nullopt,
-         "Amount: \"1.234,50\" is not an amount; " + kRange},
-        {"+5", AmountRule::ZeroAllowed, std::nullopt, "Amount: \"+5\" is not an amount; " + kRange},
-        {"\xd9\xa5", AmountRule::ZeroAllowed, std::nullopt, // an Arabic-Indic five
-         "Amount: \"\xd9\xa5\" is not an amount; " + kRange},
     };
-    for (const Case& c : cases) {
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    // Misplaced groups or points, exponents, signs and digits of other scripts (an Arabic-Indic
+    // five) are no amount.
+    for (const char* typed : {"1e5", "1,234,5.00", ",500", "1.2.3", "1.234,50", "+5", "\xd9\xa5"})
+        all.push_back({typed, AmountRule::ZeroAllowed, std::nullopt,
+                       "Amount: \"" + QString::fromUtf8(typed) + "\" is not an amount; " + kRange});
+    for (const Case& c : all) {
         const QString field = c.rule == AmountRule::MustBePositive ? "New Basic" : "Amount";
         const AmountCheck check =
             CheckAmountText(QString::fromUtf8(c.typed), field, c.rule, QLocale::c());
