@@ -2,12 +2,10 @@
 #include "entryfixture.h"
 #include "history/frmemployeehistory.h"
 
-#include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QTest>
 
 namespace {
 
@@ -86,29 +84,6 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
         EXPECT_FALSE(form.txtRemarks->isReadOnly());
         EXPECT_TRUE(anyCheckable(form.lvwAllow) || form.lvwAllow->topLevelItemCount() == 0);
         EXPECT_EQ(form.focusWidget(), form.cboNewgrade);
-    });
-}
-
-TEST_F(ViewMode, NewListsEmployeesByNameStartsOnThemAndTabSkipsReadOnlyBoxes) {
-    data.insert("pemployee",
-                "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                "eActive",
-                {"1, 5, 'E005', 'Aaron', 1, 1, 100, 1, 1"});
-    newJobChange([](frmGrade& form) {
-        QStringList names;
-        for (int i = 0; i < form.cboEmployee->count(); ++i)
-            names << form.cboEmployee->itemText(i).section('-', 0, 0).trimmed();
-        EXPECT_EQ(names, QStringList({"Aaron", "Asha", "Bruno", "Dina"}));
-        EXPECT_EQ(form.focusWidget(), form.cboEmployee);
-
-        form.show();
-        QApplication::setActiveWindow(&form);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
-        form.dtpGDate->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        EXPECT_NE(QApplication::focusWidget(), form.txtGradeNo); // read-only: passed over
-        form.hide();
-        form.done(QDialog::Rejected);
     });
 }
 
