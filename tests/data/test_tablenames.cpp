@@ -13,19 +13,14 @@ protected:
     TestDatabase db;
 };
 
-TEST_F(TableNames, EveryLogicalNameResolvesToItsPhysicalName) {
+// Every logical name resolves to its physical name. On a reload case is ignored and the stored
+// name kept; a row gone keeps the earlier load's name; of two rows the last wins.
+TEST_F(TableNames, LoadAndReload) {
     data::ResolvedTableNames names;
     data::ResolveTableNames(db.db(), names);
     for (const auto& slot : data::ResolvedTableNames::entries())
         EXPECT_EQ(names.*slot.name, physical(QString::fromLatin1(slot.logicalName)))
             << slot.logicalName;
-}
-
-// Case is ignored and the stored name kept; a row gone keeps the earlier load's name; of two
-// rows the last wins.
-TEST_F(TableNames, ReloadMatchesCaseBlindKeepsMissingAndTakesTheLastOfTwo) {
-    data::ResolvedTableNames names;
-    data::ResolveTableNames(db.db(), names);
     db.exec("update linktable set tablename = 'PEMPLOYEE', linktablename = 'Staff_Master ' "
             "where tablename = 'pemployee'");
     db.exec("delete from linktable where tablename = 'pSettings'");
@@ -40,9 +35,8 @@ TEST_F(TableNames, OnlyPlainIdentifiersAreTableNames) {
     for (const char* good : {"pay_employee", "dbo.pay_employee", "_t1", "Staff_Master  "})
         EXPECT_TRUE(data::isPlainTableName(good)) << good;
     for (const char* bad :
-         {"", " pay_employee", "pay employee", "pay_employee\n", "\"pay_employee\"",
-          "[pay_employee]", "a.b.c", ".pay_employee", "dbo.", "1pay", "pay-employee",
-          "pay_employee;", "pay_userrights where 0 union select 'NED' --", "pay_\u00e9mploy\u00e9"})
+         {"", " pay_employee", "pay employee", "pay_employee\n", "\"pay\"", "[pay]", "a.b.c",
+          ".pay", "dbo.", "1pay", "pay-employee", "pay;", "pay_\u00e9mploy\u00e9"})
         EXPECT_FALSE(data::isPlainTableName(QString::fromUtf8(bad))) << bad;
 }
 
