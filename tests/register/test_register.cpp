@@ -1,5 +1,4 @@
 #include "component/basgrade.h"
-#include "component/clsgrade.h"
 #include "entry/frmgrade.h"
 #include "history/frmemployeehistory.h"
 #include "register/frmmaster.h"
@@ -26,7 +25,7 @@ namespace {
 
 using ::testing::UnorderedElementsAre;
 
-// A company with two grades and a designation of each, whose register opens through clsGrade.
+// A company with two grades and a designation of each.
 class Company {
 public:
     explicit Company(const TestDatabase& db, int id = 7) : db_(db), id_(id) {
@@ -66,27 +65,12 @@ public:
         insert("puserrights", "userid, interfaceid, functionrights", user, interfaceId, q(letters));
     }
 
-    // Shows the register as a host would and hands the loaded window to inspect.
+    // The register loaded for the user, as clsGrade opens it, handed to inspect.
     void withRegister(const std::function<void(FrmMaster&)>& inspect, qint16 user = 1) const {
-        clsGrade grade;
-        grade.setAdocon(db_.connection());
-        grade.intCompanyID = static_cast<qint16>(id_);
-        grade.intUserID = user;
-        grade.Intinterfaceid = 5; // the register uses its own interface whatever the host says
-        grade.ProcessDate = QDate(2003, 3, 15);
-        grade.MsgboxTitle = QStringLiteral("Payroll");
-        ScriptedModal modal;
-        bool shown = false;
-        modal.then([&](QDialog& dialog) {
-            auto* form = qobject_cast<FrmMaster*>(&dialog);
-            EXPECT_NE(form, nullptr);
-            if (form)
-                inspect(*form);
-            shown = true;
-            return int(QDialog::Rejected);
-        });
-        grade.Show();
-        EXPECT_TRUE(shown);
+        db_.useContext(static_cast<qint16>(id_), user, QDate(2003, 3, 15));
+        FrmMaster form;
+        form.Form_Load();
+        inspect(form);
     }
 
 private:
