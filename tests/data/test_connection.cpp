@@ -8,6 +8,17 @@
 
 namespace {
 
+// The error the call raised; a call that raises none fails the test.
+data::DbError raised(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const data::DbError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no error";
+    return data::DbError(0, {}, {});
+}
+
 class ConnectionTest : public ::testing::Test {
 protected:
     TestDatabase db;
@@ -40,12 +51,10 @@ TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
     } catch (const data::DbError&) {
     }
     EXPECT_FALSE(db.db().inTransaction());
-    try { // a save tries again on this number
-        db.db().execute(insert, {1, 1, "duplicate"});
-        ADD_FAILURE() << "duplicate key accepted";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.number(), data::kErrIntegrityViolation);
-    }
+    EXPECT_EQ(raised([&] {
+                  db.db().execute(insert, {1, 1, "duplicate"});
+              }).number(),
+              data::kErrIntegrityViolation); // a new save tries again on this number
     db.db().setWriteHook([](const QString&) { throw data::DbError(1, "hook", "refused"); });
     EXPECT_THROW(db.db().execute(insert, {1, 4, "refused"}), data::DbError);
     db.db().setWriteHook({});
@@ -74,13 +83,11 @@ TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
     }
     data::TransactionGuard holding(db.db());
     db.exec(update);
-    try {
+    const data::DbError error = raised([&] {
         data::TransactionGuard blocked(waiting);
         waiting.execute(update);
-        ADD_FAILURE() << "the second writer was not kept waiting";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description().toStdString();
-    }
+    });
+    EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description().toStdString();
 }
 
 // The clerk sees the server's text; the trace and the error keep what was sent and by which
@@ -95,15 +102,11 @@ TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
          std::initializer_list<std::tuple<QString, QString, std::function<void()>>>{
              {"open", read, [&] { db.db().open(read, {7}); }},
              {"execute", write, [&] { db.db().execute(write); }}}) {
-        try {
-            call();
-            ADD_FAILURE() << "no error";
-        } catch (const data::DbError& error) {
-            EXPECT_EQ(error.operation(), operation);
-            EXPECT_EQ(error.statement(), sql);
-            EXPECT_TRUE(error.description().contains("pay_gone", Qt::CaseInsensitive))
-                << error.description().toStdString();
-        }
+        const data::DbError error = raised(call);
+        EXPECT_EQ(error.operation(), operation);
+        EXPECT_EQ(error.statement(), sql);
+        EXPECT_TRUE(error.description().contains("pay_gone", Qt::CaseInsensitive))
+            << error.description().toStdString();
     }
     QFile file(trace);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -121,12 +124,8 @@ TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
 TEST_F(ConnectionTest, WhereSQLiteSaysNotAnErrorTheDriverSpeaks) {
     if (db.isPostgres() || qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
         GTEST_SKIP() << "Qt's own SQLite driver only";
-    try {
-        db.db().execute("select 1; select 2");
-        FAIL() << "no error";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.description(), "Unable to execute multiple statements at a time");
-    }
+    EXPECT_EQ(raised([&] { db.db().execute("select 1; select 2"); }).description(),
+              "Unable to execute multiple statements at a time");
 }
 
 // Unopened, or closed after a statement was prepared on it.
@@ -140,14 +139,8 @@ TEST(ConnectionClosed, EveryStatementOnAClosedConnectionRaises3709) {
     for (const auto& call : std::initializer_list<std::function<void()>>{
              [&] { unopened.execute("select 1"); }, [&] { unopened.open("select 1"); },
              [&] { unopened.beginTrans(); },
-             [&] { closed.execute("insert into t (a) values (?)", {2}); }}) {
-        try {
-            call();
-            ADD_FAILURE() << "no error";
-        } catch (const data::DbError& error) {
-            EXPECT_EQ(error.number(), data::kErrConnectionClosed);
-        }
-    }
+             [&] { closed.execute("insert into t (a) values (?)", {2}); }})
+        EXPECT_EQ(raised(call).number(), data::kErrConnectionClosed);
 }
 
 TEST(ValueText, NumbersInPlainDecimalWhateverTheLocale) {
