@@ -228,8 +228,6 @@ protected:
         if (!typed) {
             QGuiApplication::clipboard()->setText(input);
             box->paste();
-        } else if (input.isEmpty()) {
-            box->del();
         } else {
             box->del();
             for (const QChar c : input) {
