@@ -37,8 +37,6 @@ TEST(StoredAmountValue, WhatAnotherProgramStoredIsShownAsItIsAndFlagged) {
     const Case cases[] = {
         {1500.5, "1500.50", 150'050},
         {0.07, "0.07", 7},
-        {999999999999.99, "999999999999.99", 99'999'999'999'999},
-        {12345678901234.56, "12345678901234.56", std::nullopt},
         {-0.0, "0.00", 0},
         {QStringLiteral("999999999999.99"), "999999999999.99", 99'999'999'999'999},
         {QStringLiteral("1.5E+3"), "1500.00", 150'000},
