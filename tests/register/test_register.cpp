@@ -342,26 +342,21 @@ TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInVie
         EXPECT_EQ(grid.textMatrix(found, kName), "Emp20");
         EXPECT_EQ(grid.rowAt(0), found - 1);
 
-        // A sort moves the selected row far away; it stays on screen.
+        // A header click sorts, a second the other way round; the selected row, moved far
+        // away, stays selected and on screen.
         grid.selectRowAcross(grid.rows() - 1); // Emp60
         const QString selected = selectedId(form);
-        QHeaderView& header = *grid.horizontalHeader();
-        const auto clickHeader = [&](int col) {
-            QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
-                              QPoint(header.sectionViewportPosition(col) + 5, header.height() / 2));
-        };
-        clickHeader(kNumber);
-        EXPECT_EQ(form.cboColNames->currentData().toInt(), kNumber);
-        EXPECT_TRUE(form.optAscend->isChecked());
-        EXPECT_EQ(grid.textMatrix(1, kNumber), "JC1");
-        EXPECT_EQ(selectedId(form), selected);
-        EXPECT_TRUE(onScreen(grid, grid.row()));
-
-        clickHeader(kNumber); // again: the other way round
-        EXPECT_TRUE(form.optDescend->isChecked());
-        EXPECT_EQ(grid.textMatrix(1, kNumber), "JC9");
-        EXPECT_EQ(selectedId(form), selected);
-        EXPECT_TRUE(onScreen(grid, grid.row()));
+        const QHeaderView& header = *grid.horizontalHeader();
+        for (const auto& [ascending, top] : {std::pair(true, "JC1"), std::pair(false, "JC9")}) {
+            QTest::mouseClick(
+                header.viewport(), Qt::LeftButton, {},
+                QPoint(header.sectionViewportPosition(kNumber) + 5, header.height() / 2));
+            EXPECT_EQ(form.cboColNames->currentData().toInt(), kNumber);
+            EXPECT_TRUE((ascending ? form.optAscend : form.optDescend)->isChecked());
+            EXPECT_EQ(grid.textMatrix(1, kNumber), top);
+            EXPECT_EQ(selectedId(form), selected);
+            EXPECT_TRUE(onScreen(grid, grid.row()));
+        }
         form.hide();
     });
 }
