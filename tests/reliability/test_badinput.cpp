@@ -218,9 +218,13 @@ std::vector<AmountCase> amountCases() {
 
 class Amounts : public BadInput {
 protected:
-    // Types or pastes the input over "100.00"; a refusal on the way is the outcome, with the box
-    // still holding "100.00".
-    std::optional<QString> put(QLineEdit* box, const QString& input, bool typed) {
+    // "refused: " and the messages shown, or nothing when none was.
+    QString refusal() const {
+        return messages.shown.empty() ? QString() : "refused: " + messages.texts().join('\n');
+    }
+
+    // Types or pastes the input over "100.00"; a refusal on the way leaves the box as it was.
+    QString put(QLineEdit* box, const QString& input, bool typed) {
         box->setText("100.00");
         messages.clear();
         box->setFocus();
@@ -236,25 +240,23 @@ protected:
                     break;
             }
         }
-        if (messages.shown.empty())
-            return std::nullopt;
-        EXPECT_EQ(box->text(), typed ? input.left(12) : "100.00") << "the box keeps its text";
-        return "refused: " + messages.texts().join('\n');
+        if (!messages.shown.empty()) {
+            EXPECT_EQ(box->text(), typed ? input.left(12) : "100.00") << "the box keeps its text";
+        }
+        return refusal();
     }
 
     QString viaNewBasic(const QString& input, bool typed) {
         QString outcome;
         save("Asha", 2, "", [&](frmGrade& form) {
-            if (const auto refusal = put(form.txtNewbasic, input, typed)) {
-                outcome = *refusal;
+            outcome = put(form.txtNewbasic, input, typed);
+            if (!outcome.isEmpty())
                 form.txtNewbasic->clear(); // the clerk gives up: the Ok below is refused
-            }
             messages.clear();
         });
         if (outcome.isEmpty())
-            outcome = messages.shown.empty() ? "stored " + stored(ashasBasic)
-                                             : "refused: " + messages.texts().join('\n');
-        return outcome;
+            outcome = refusal();
+        return outcome.isEmpty() ? "stored " + stored(ashasBasic) : outcome;
     }
 
     QString viaLineEditor(const QString& input, bool typed) {
@@ -264,22 +266,19 @@ protected:
             modal.then([&](QDialog& dialog) {
                 auto& editor = static_cast<FrmLinePopup&>(dialog);
                 editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(3));
-                if (const auto refusal = put(editor.txtAmount, input, typed)) {
-                    outcome = *refusal;
-                    return QDialog::Rejected;
+                outcome = put(editor.txtAmount, input, typed);
+                if (outcome.isEmpty()) {
+                    editor.cmdOk->click();
+                    outcome = refusal();
                 }
-                editor.cmdOk->click();
-                if (!messages.shown.empty())
-                    outcome = "refused: " + messages.texts().join('\n');
                 return QDialog::Rejected;
             });
             form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
             form.listCommands->mnuAdd->trigger();
         });
-        if (outcome.isEmpty())
-            outcome = "stored " + stored("select eaamount from pay_empallowances where eaempid = 1 "
-                                         "and eaallowanceid = 3");
-        return outcome;
+        return outcome.isEmpty() ? "stored " + stored("select eaamount from pay_empallowances "
+                                                      "where eaempid = 1 and eaallowanceid = 3")
+                                 : outcome;
     }
 
     // The amount exactly as the database returns it.
