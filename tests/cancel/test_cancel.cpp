@@ -53,9 +53,6 @@ protected:
         original = employees();
         for (const char* sql : kPromotion)
             db.exec(sql);
-        form = std::make_unique<FrmMaster>();
-        form->Form_Load();
-        select(33);
         before = db.snapshot();
     }
 

@@ -43,92 +43,59 @@ QString columnList(const QString& text) {
     return columns.join(", ");
 }
 
-// Comma-separated items of a table body, leaving the commas inside parentheses alone.
-QStringList bodyItems(const QString& body) {
-    QStringList items;
-    int depth = 0;
-    QString item;
-    for (const QChar c : body) {
-        if (c == '(')
-            ++depth;
-        else if (c == ')')
-            --depth;
-        if (c == ',' && depth == 0) {
-            items << item.trimmed();
-            item.clear();
-        } else {
-            item += c;
-        }
-    }
-    if (!item.trimmed().isEmpty())
-        items << item.trimmed();
-    return items;
-}
-
 // The script as lines that mean the same on every server, one a table, column, key, index or
-// row; what it cannot read goes into unread.
+// row; a line it cannot read goes into unread. The scripts keep a column or a key to a line.
 QSet<QString> describe(const QString& text, bool datesAsText, QStringList& unread) {
-    QStringList code;
-    for (const QString& line : text.split('\n'))
-        if (!line.trimmed().startsWith("--"))
-            code << line;
-    static const QRegularExpression tableRe(R"(^CREATE TABLE (\w+) \((.*)\)$)",
-                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tableRe(R"(^CREATE TABLE (\w+) \($)");
     static const QRegularExpression keyRe(R"(^CONSTRAINT (\w+) (PRIMARY KEY|UNIQUE) \(([^)]*)\)$)");
     static const QRegularExpression columnRe(
         R"(^(\w+) ([a-z]+(?: precision)?(?:\(\w+\))?)(?: COLLATE \w+)?( NOT NULL)?(?: DEFAULT (\S+))?$)",
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression indexRe(R"(^CREATE (UNIQUE )?INDEX (\w+) ON (\w+) \((.*)\)$)");
-    static const QRegularExpression collationRe(R"(^CREATE COLLATION IF NOT EXISTS \w+ )");
 
     QSet<QString> facts;
-    for (QString statement : code.join('\n').split(QRegularExpression(";\\s*\\n"))) {
-        statement = statement.trimmed();
-        if (statement.endsWith(';'))
-            statement.chop(1);
-        if (statement.isEmpty() || collationRe.match(statement).hasMatch())
+    QString table;
+    int position = 0;
+    for (QString line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.endsWith(';') || line.endsWith(','))
+            line.chop(1);
+        if (line.isEmpty() || line.startsWith("--") || line.startsWith("CREATE COLLATION "))
             continue; // a collation is how one server spells a column's COLLATE
-        if (statement.startsWith("INSERT INTO ")) {
-            facts << statement;
-            continue;
-        }
-        if (const auto index = indexRe.match(statement); index.hasMatch()) {
+        const auto create = tableRe.match(line);
+        const auto key = keyRe.match(line);
+        const auto column = columnRe.match(line);
+        const auto index = indexRe.match(line);
+        QString kind = column.hasMatch() ? typeKind(column.captured(2)) : QString();
+        if (datesAsText && kind == QLatin1String("date"))
+            kind = QStringLiteral("text");
+        if (line.startsWith("INSERT INTO ")) {
+            facts << line;
+        } else if (index.hasMatch()) {
             facts << QStringLiteral("%1index %2 on %3 (%4)")
                          .arg(index.captured(1).toLower(), index.captured(2).toLower(),
                               index.captured(3).toLower(),
                               columnList(
                                   index.captured(4).remove(QStringLiteral(" COLLATE \"C\""))));
-            continue;
-        }
-        const auto table = tableRe.match(statement);
-        if (!table.hasMatch()) {
-            unread << statement;
-            continue;
-        }
-        const QString name = table.captured(1).toLower();
-        facts << "table " + name;
-        int position = 0;
-        for (const QString& item : bodyItems(table.captured(2))) {
-            if (const auto key = keyRe.match(item); key.hasMatch()) {
-                facts << QStringLiteral("%1 %2 %3 (%4)")
-                             .arg(name, key.captured(2).toLower(), key.captured(1).toLower(),
-                                  columnList(key.captured(3)));
-                continue;
-            }
-            const auto column = columnRe.match(item);
-            QString kind = column.hasMatch() ? typeKind(column.captured(2)) : QString();
-            if (datesAsText && kind == QLatin1String("date"))
-                kind = QStringLiteral("text");
-            if (kind.isEmpty()) {
-                unread << name + ": " + item;
-                continue;
-            }
+        } else if (create.hasMatch()) {
+            table = create.captured(1).toLower();
+            position = 0;
+            facts << "table " + table;
+        } else if (line == ")" && !table.isEmpty()) {
+            table.clear();
+        } else if (key.hasMatch() && !table.isEmpty()) {
+            facts << QStringLiteral("%1 %2 %3 (%4)")
+                         .arg(table, key.captured(2).toLower(), key.captured(1).toLower(),
+                              columnList(key.captured(3)));
+        } else if (!kind.isEmpty() && !table.isEmpty()) {
             facts << QStringLiteral("%1 column %2: %3 %4 %5%6")
-                         .arg(name)
+                         .arg(table)
                          .arg(++position)
                          .arg(column.captured(1).toLower(), kind,
                               column.captured(3).isEmpty() ? "null" : "not null",
                               column.captured(4).isEmpty() ? "" : " default " + column.captured(4));
+        } else {
+            unread << line;
         }
     }
     return facts;

@@ -13,19 +13,14 @@ protected:
     TestDatabase db;
 };
 
-TEST_F(TableNames, EveryLogicalNameResolvesToItsPhysicalName) {
+// Every logical name resolves to its physical name. On a reload case is ignored and the stored
+// name kept; a row gone keeps the earlier load's name; of two rows the last wins.
+TEST_F(TableNames, LoadAndReload) {
     data::ResolvedTableNames names;
     data::ResolveTableNames(db.db(), names);
     for (const auto& slot : data::ResolvedTableNames::entries())
         EXPECT_EQ(names.*slot.name, physical(QString::fromLatin1(slot.logicalName)))
             << slot.logicalName;
-}
-
-// Case is ignored and the stored name kept; a row gone keeps the earlier load's name; of two
-// rows the last wins.
-TEST_F(TableNames, ReloadMatchesCaseBlindKeepsMissingAndTakesTheLastOfTwo) {
-    data::ResolvedTableNames names;
-    data::ResolveTableNames(db.db(), names);
     db.exec("update linktable set tablename = 'PEMPLOYEE', linktablename = 'Staff_Master ' "
             "where tablename = 'pemployee'");
     db.exec("delete from linktable where tablename = 'pSettings'");
@@ -40,57 +35,44 @@ TEST_F(TableNames, OnlyPlainIdentifiersAreTableNames) {
     for (const char* good : {"pay_employee", "dbo.pay_employee", "_t1", "Staff_Master  "})
         EXPECT_TRUE(data::isPlainTableName(good)) << good;
     for (const char* bad :
-         {"", " pay_employee", "pay employee", "pay_employee\n", "\"pay_employee\"",
-          "[pay_employee]", "a.b.c", ".pay_employee", "dbo.", "1pay", "pay-employee",
-          "pay_employee;", "pay_userrights where 0 union select 'NED' --", "pay_\u00e9mploy\u00e9"})
+         {"", " pay_employee", "pay employee", "pay_employee\n", "\"pay\"", "[pay]", "a.b.c",
+          ".pay", "dbo.", "1pay", "pay-employee", "pay;", "pay_\u00e9mploy\u00e9"})
         EXPECT_FALSE(data::isPlainTableName(QString::fromUtf8(bad))) << bad;
 }
 
 // A name that would carry SQL of its own stops the load before any statement uses it: the
 // register never opens, nothing is written, and the error says which row is wrong.
 TEST_F(TableNames, ABadNameStopsTheRegisterLoadNamingTheTableAndTheValue) {
-    const struct {
-        const char* logical;
-        const char* stored;
-    } rows[] = {
-        {"puserrights", "pay_userrights where 0 union select 'NED' --"},
-        {"pemployee", "pay_employee; insert into pay_users (companyid, userid, username) "
-                      "values (1, 99, 'intruder')"},
-    };
-    for (const auto& row : rows) {
-        TestDatabase fresh;
-        fresh.loadDemo();
-        fresh.exec(
-            QStringLiteral("update linktable set linktablename = '%1' where tablename = '%2'")
-                .arg(QString::fromUtf8(row.stored).replace("'", "''"),
-                     QString::fromUtf8(row.logical)));
-        const auto before = fresh.snapshot();
-        data::ResolvedTableNames names;
-        names.pusers = "kept";
-        try {
-            data::ResolveTableNames(fresh.db(), names);
-            ADD_FAILURE() << "resolved " << row.stored;
-        } catch (const data::DbError& error) {
-            EXPECT_EQ(error.description(),
-                      QStringLiteral("linktable gives the table %1 the name \"%2\", which is not "
-                                     "a plain table name: only letters, digits and underscores, "
-                                     "with at most one schema prefix such as \"dbo.\".")
-                          .arg(row.logical, QString::fromUtf8(row.stored)));
-        }
-        EXPECT_EQ(names.pusers, "kept");
-        EXPECT_EQ(names.pemployee, "");
-
-        ScriptedModal modal;
-        clsGrade grade;
-        grade.setAdocon(fresh.connection());
-        grade.intCompanyID = 1;
-        grade.intUserID = 2;
-        grade.ProcessDate = QDate(2026, 11, 30);
-        EXPECT_THROW(grade.Show(), data::DbError);
-        EXPECT_TRUE(modal.shown.isEmpty());
-        EXPECT_EQ(fresh.snapshot(), before);
-        BasGrade() = CallerContext{};
+    const QString stored =
+        "pay_employee; insert into pay_users (companyid, userid, username) values (1, 99, 'x')";
+    db.loadDemo();
+    db.exec("update linktable set linktablename = '" + QString(stored).replace("'", "''") +
+            "' where tablename = 'pemployee'");
+    const auto before = db.snapshot();
+    data::ResolvedTableNames names;
+    names.pusers = "kept";
+    try {
+        data::ResolveTableNames(db.db(), names);
+        ADD_FAILURE() << "resolved";
+    } catch (const data::DbError& error) {
+        EXPECT_EQ(error.description(),
+                  "linktable gives the table pemployee the name \"" + stored +
+                      "\", which is not a plain table name: only letters, digits and "
+                      "underscores, with at most one schema prefix such as \"dbo.\".");
     }
+    EXPECT_EQ(names.pusers, "kept");
+    EXPECT_EQ(names.pemployee, "");
+
+    ScriptedModal modal;
+    clsGrade grade;
+    grade.setAdocon(db.connection());
+    grade.intCompanyID = 1;
+    grade.intUserID = 2;
+    grade.ProcessDate = QDate(2026, 11, 30);
+    EXPECT_THROW(grade.Show(), data::DbError);
+    EXPECT_TRUE(modal.shown.isEmpty());
+    EXPECT_EQ(db.snapshot(), before);
+    BasGrade() = CallerContext{};
 }
 
 } // namespace

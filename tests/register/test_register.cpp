@@ -1,5 +1,4 @@
 #include "component/basgrade.h"
-#include "component/clsgrade.h"
 #include "entry/frmgrade.h"
 #include "history/frmemployeehistory.h"
 #include "register/frmmaster.h"
@@ -26,7 +25,7 @@ namespace {
 
 using ::testing::UnorderedElementsAre;
 
-// A company with two grades and a designation of each, whose register opens through clsGrade.
+// A company with two grades and a designation of each.
 class Company {
 public:
     explicit Company(const TestDatabase& db, int id = 7) : db_(db), id_(id) {
@@ -66,29 +65,12 @@ public:
         insert("puserrights", "userid, interfaceid, functionrights", user, interfaceId, q(letters));
     }
 
-    int id() const { return id_; }
-
-    // Shows the register as a host would and hands the loaded window to inspect.
+    // The register loaded for the user, as clsGrade opens it, handed to inspect.
     void withRegister(const std::function<void(FrmMaster&)>& inspect, qint16 user = 1) const {
-        clsGrade grade;
-        grade.setAdocon(db_.connection());
-        grade.intCompanyID = static_cast<qint16>(id_);
-        grade.intUserID = user;
-        grade.Intinterfaceid = 5; // the register uses its own interface whatever the host says
-        grade.ProcessDate = QDate(2003, 3, 15);
-        grade.MsgboxTitle = QStringLiteral("Payroll");
-        ScriptedModal modal;
-        bool shown = false;
-        modal.then([&](QDialog& dialog) {
-            auto* form = qobject_cast<FrmMaster*>(&dialog);
-            EXPECT_NE(form, nullptr);
-            if (form)
-                inspect(*form);
-            shown = true;
-            return int(QDialog::Rejected);
-        });
-        grade.Show();
-        EXPECT_TRUE(shown);
+        db_.useContext(static_cast<qint16>(id_), user, QDate(2003, 3, 15));
+        FrmMaster form;
+        form.Form_Load();
+        inspect(form);
     }
 
 private:
@@ -106,7 +88,6 @@ QStringList column(FrmMaster& form, int col) {
 
 class Register : public ::testing::Test {
 protected:
-    static int rowOfNumber(FrmMaster& f, const QString& no) { return column(f, 1).indexOf(no) + 1; }
     static QString selectedId(FrmMaster& f) {
         return f.flexMaster->textMatrix(f.flexMaster->row(), 0);
     }
@@ -127,8 +108,9 @@ TEST_F(Register, PreviousDaysListFromTheCutOffDayOnwardsAndZeroListsEverything) 
         const QString date = QLocale::system().toString(QDate(2003, 2, 13), QLocale::ShortFormat);
         const QStringList expected{"2", "JC2", date, "Ravi", "Junior Clerk", "Senior Accountant",
                                    "No"};
+        const int row = column(form, 1).indexOf("JC2") + 1;
         for (int c = 0; c < 7; ++c)
-            EXPECT_EQ(form.flexMaster->textMatrix(rowOfNumber(form, "JC2"), c), expected[c]);
+            EXPECT_EQ(form.flexMaster->textMatrix(row, c), expected[c]);
     });
 
     db.exec("update " + physical("pSettings") + " set NoOfPreviousDays = 0");
@@ -137,7 +119,8 @@ TEST_F(Register, PreviousDaysListFromTheCutOffDayOnwardsAndZeroListsEverything) 
     });
 }
 
-// A catalogue title past the sixth column is ignored.
+// A catalogue title past the sixth column is ignored; with no row there is nothing to edit,
+// cancel or see the history of.
 TEST_F(Register, CompanyWithoutJobChangesShowsTitlesOverOneEmptyRow) {
     db.exec("insert into pay_tablecolumns (tableid, ColumnID, columnheader, columnname) "
             "values (1, 7, 'Remarks', 'egcremarks')");
@@ -156,94 +139,58 @@ TEST_F(Register, CompanyWithoutJobChangesShowsTitlesOverOneEmptyRow) {
         form.Form_Activate();
         EXPECT_FALSE(form.CmdEdit->isEnabled());
         EXPECT_FALSE(form.CmdDelete->isEnabled());
+        EXPECT_FALSE(form.cmdHistory->isEnabled());
     });
 }
 
-TEST_F(Register, CancelledRowsAreRedAndDisableDeleteButNotEditAndTheLastRowIsSelected) {
-    const int anu = company.employee(QStringLiteral("Anu"));
-    company.jobChange(1, "JC1", "2003-01-02", anu);
-    company.jobChange(2, "JC2", "2003-01-03", anu, true);
-    company.jobChange(3, "JC3", "2003-01-04", anu);
-    company.withRegister([](FrmMaster& form) {
-        ui::FlexGrid& grid = *form.flexMaster;
-        EXPECT_EQ(grid.row(), 3);
-        EXPECT_EQ(grid.rows(), 4);
-        EXPECT_TRUE(grid.selectionModel()->isRowSelected(2, {}));
-        EXPECT_EQ(form.CmdDelete->isEnabled(), grid.textMatrix(3, 6) == "No");
-
-        const int cancelled = rowOfNumber(form, "JC2");
-        EXPECT_EQ(grid.model().data(grid.model().index(cancelled - 1, 3), Qt::ForegroundRole),
-                  QVariant(QColor(255, 0, 0)));
-        EXPECT_FALSE(grid.rowForeColor(rowOfNumber(form, "JC1")).isValid());
-        grid.selectRowAcross(cancelled);
-        EXPECT_FALSE(form.CmdDelete->isEnabled());
-        EXPECT_TRUE(form.CmdEdit->isEnabled());
-        form.Form_Activate();
-        EXPECT_FALSE(form.CmdDelete->isEnabled());
-        grid.selectRowAcross(rowOfNumber(form, "JC1"));
-        EXPECT_TRUE(form.CmdDelete->isEnabled());
-    });
-}
-
-TEST_F(Register, GridKeysAndDoubleClickActOnlyThroughEnabledButtons) {
+// User 1 is never looked up; another interface's rights do not count; of two rows the first
+// does. The grid's keys and double-click act only through enabled buttons.
+TEST_F(Register, ButtonsFollowTheLettersOfTheUsersRightsAndTheGridUsesOnlyEnabledOnes) {
     ScriptedMessages messages;
     company.jobChange(1, "JC1", "2003-03-01", company.employee("Anu"));
+    company.rights(1, QString());
+    company.rights(2, " n e ");
     company.rights(3, "ADMIN");
-    for (const qint16 user : {1, 3}) {
+    company.rights(4, "NED", 91001);
+    company.rights(5, "ND");
+    company.rights(5, "E");
+    const char* enabled[] = {"NED", "NE", "", "N", "ND"}; // for users 1 to 5
+    for (qint16 user = 1; user <= 5; ++user) {
+        SCOPED_TRACE(user);
+        const QString want = QString::fromLatin1(enabled[user - 1]);
         messages.clear();
         company.withRegister(
             [&](FrmMaster& form) {
-                ScriptedModal modal;
-                form.show();
-                ui::FlexGrid& grid = *form.flexMaster;
-                QStringList modes; // the entry windows opened, by mode
-                const auto record = [&] {
-                    modal.then([&](QDialog& dialog) {
-                        const auto mode = dynamic_cast<frmGrade&>(dialog).mode();
-                        modes << (mode == frmGrade::EntryMode::New ? "N" : "E");
-                        return int(QDialog::Rejected);
-                    });
-                };
-                for (const auto modifier : {Qt::NoModifier, Qt::ControlModifier}) {
-                    record();
-                    QTest::keyClick(&grid, Qt::Key_Return, modifier);
-                }
-                record();
-                QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
-                                   grid.visualRect(grid.model().index(0, 1)).center());
-                modal.steps.clear();
-                QTest::keyClick(&grid, Qt::Key_Delete);
-                const bool all = user == 1;
-                EXPECT_EQ(modes, all ? QStringList({"E", "N", "E"}) : QStringList());
-                EXPECT_EQ(messages.shown.size(), all ? 1u : 0u); // the delete question
-                form.hide();
-            },
-            user);
-    }
-}
-
-TEST_F(Register, ButtonsFollowTheLettersOfTheUsersRights) {
-    company.jobChange(1, "JC1", "2003-03-01", company.employee("Anu"));
-    company.rights(1, QString()); // user 1 is never looked up
-    company.rights(2, " n e ");
-    company.rights(3, "ADMIN");
-    company.rights(4, "NED", 91001); // another interface's rights
-    company.rights(5, "ND");
-    company.rights(5, "E");                               // the first of two rows counts
-    const char* enabled[] = {"NED", "NE", "", "N", "ND"}; // for users 1 to 5
-    for (qint16 user = 1; user <= 5; ++user) {
-        const QString want = QString::fromLatin1(enabled[user - 1]);
-        company.withRegister(
-            [&](FrmMaster& form) {
                 const auto check = [&] {
-                    EXPECT_EQ(form.cmdnew->isEnabled(), want.contains('N')) << "user " << user;
-                    EXPECT_EQ(form.CmdEdit->isEnabled(), want.contains('E')) << "user " << user;
-                    EXPECT_EQ(form.CmdDelete->isEnabled(), want.contains('D')) << "user " << user;
+                    EXPECT_EQ(form.cmdnew->isEnabled(), want.contains('N'));
+                    EXPECT_EQ(form.CmdEdit->isEnabled(), want.contains('E'));
+                    EXPECT_EQ(form.CmdDelete->isEnabled(), want.contains('D'));
                 };
                 check();
                 form.Form_Activate();
                 form.flexMaster->selectRowAcross(1);
                 check();
+
+                ScriptedModal modal;
+                form.show();
+                ui::FlexGrid& grid = *form.flexMaster;
+                QString opened; // the entry windows opened, by mode
+                for (int i = 0; i < 3; ++i)
+                    modal.then([&](QDialog& dialog) {
+                        const auto mode = dynamic_cast<frmGrade&>(dialog).mode();
+                        opened += mode == frmGrade::EntryMode::New ? "N" : "E";
+                        return int(QDialog::Rejected);
+                    });
+                QTest::keyClick(&grid, Qt::Key_Return);
+                QTest::keyClick(&grid, Qt::Key_Return, Qt::ControlModifier);
+                QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                                   grid.visualRect(grid.model().index(0, 1)).center());
+                modal.steps.clear();
+                QTest::keyClick(&grid, Qt::Key_Delete);
+                const QString edit = want.contains('E') ? "E" : "";
+                EXPECT_EQ(opened, edit + (want.contains('N') ? "N" : "") + edit);
+                EXPECT_EQ(messages.shown.size(), want.contains('D') ? 1u : 0u); // the question
+                form.hide();
             },
             user);
     }
@@ -285,8 +232,19 @@ protected:
     static const inline QStringList kByName{"Anil", "Rahul", "RAJ", "ravi", "Suresh", "Zara"};
 };
 
+// Nothing moves without a search column or a match; a match is the topmost row beginning with
+// the text in any case, selected under the cancelled-row rule.
 TEST_F(Search, TypedBeginningsFindTheTopmostRowAndApplyTheSelectionRule) {
     company.withRegister([](FrmMaster& form) {
+        const QStringList order = column(form, 0);
+        const QString before = selectedId(form);
+        QTest::keyClicks(form.txtsearch, "ra");
+        EXPECT_EQ(column(form, 0), order);
+        EXPECT_EQ(selectedId(form), before);
+        search(form, kName, "xy");
+        EXPECT_EQ(column(form, kName), kByName);
+        EXPECT_EQ(selectedId(form), before);
+
         for (const char* typed : {"ra", "RA"}) {
             search(form, kName, typed);
             EXPECT_EQ(column(form, kName), kByName);
@@ -297,26 +255,20 @@ TEST_F(Search, TypedBeginningsFindTheTopmostRowAndApplyTheSelectionRule) {
         EXPECT_EQ(column(form, kNumber), QStringList({"7", "10", "105", "1023", "2000", "3000"}));
         EXPECT_EQ(form.flexMaster->textMatrix(form.flexMaster->row(), kNumber), "10");
 
+        // A cancelled row is red; on it Delete is disabled, Edit is not.
+        ui::FlexGrid& grid = *form.flexMaster;
         search(form, kName, "za");
         EXPECT_EQ(selectedId(form), "5");
+        EXPECT_EQ(grid.model().data(grid.model().index(grid.row() - 1, kName), Qt::ForegroundRole),
+                  QVariant(QColor(255, 0, 0)));
         EXPECT_FALSE(form.CmdDelete->isEnabled());
         EXPECT_TRUE(form.CmdEdit->isEnabled());
+        form.Form_Activate();
+        EXPECT_FALSE(form.CmdDelete->isEnabled());
         search(form, kName, "an");
         EXPECT_EQ(selectedId(form), "3");
+        EXPECT_FALSE(grid.rowForeColor(grid.row()).isValid());
         EXPECT_TRUE(form.CmdDelete->isEnabled());
-    });
-}
-
-TEST_F(Search, NothingMovesWithoutASearchColumnOrAMatch) {
-    company.withRegister([](FrmMaster& form) {
-        const QStringList order = column(form, 0);
-        const QString before = selectedId(form);
-        QTest::keyClicks(form.txtsearch, "ra");
-        EXPECT_EQ(column(form, 0), order);
-        EXPECT_EQ(selectedId(form), before);
-        search(form, kName, "xy");
-        EXPECT_EQ(column(form, kName), kByName);
-        EXPECT_EQ(selectedId(form), before);
     });
 }
 
@@ -329,8 +281,10 @@ TEST_F(Search, JobDateOrdersByTheDateThenTheNumber) {
     const QStringList byDate{"12", "10", "105", "9", "3000", "2000", "1023", "7", "11"};
     company.withRegister([&](FrmMaster& form) {
         EXPECT_EQ(column(form, kNumber), byDate);
-        EXPECT_EQ(form.flexMaster->textMatrix(form.flexMaster->row(), kNumber), "11");
         const int last = form.flexMaster->rows() - 1;
+        EXPECT_EQ(form.flexMaster->row(), last);
+        EXPECT_TRUE(form.flexMaster->selectionModel()->isRowSelected(last - 1, {}));
+        EXPECT_TRUE(form.CmdDelete->isEnabled());
         EXPECT_EQ(form.flexMaster->value(last, 2), QVariant(QDate(2003, 1, 10)));
         EXPECT_EQ(form.flexMaster->value(last, 0), QVariant(8));
         EXPECT_EQ(form.flexMaster->value(last, 6), QVariant(false));
@@ -373,11 +327,9 @@ bool onScreen(ui::FlexGrid& grid, int row) {
 }
 
 TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInView) {
-    const int anu = company.employee("Anu");
-    for (int n = 1; n <= 60; ++n) {
-        const int employee = company.employee(QStringLiteral("Emp%1").arg(n, 2, 10, QChar('0')));
-        company.jobChange(n, QStringLiteral("JC%1").arg(n), "2003-01-05", n == 30 ? anu : employee);
-    }
+    for (int n = 1; n <= 60; ++n)
+        company.jobChange(n, QStringLiteral("JC%1").arg(n), "2003-01-05",
+                          company.employee(QStringLiteral("Emp%1").arg(n, 2, 10, QChar('0'))));
     company.withRegister([](FrmMaster& form) {
         form.resize(900, 420);
         form.show();
@@ -390,26 +342,21 @@ TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInVie
         EXPECT_EQ(grid.textMatrix(found, kName), "Emp20");
         EXPECT_EQ(grid.rowAt(0), found - 1);
 
-        // A sort moves the selected row far away; it stays on screen.
+        // A header click sorts, a second the other way round; the selected row, moved far
+        // away, stays selected and on screen.
         grid.selectRowAcross(grid.rows() - 1); // Emp60
         const QString selected = selectedId(form);
-        QHeaderView& header = *grid.horizontalHeader();
-        const auto clickHeader = [&](int col) {
-            QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
-                              QPoint(header.sectionViewportPosition(col) + 5, header.height() / 2));
-        };
-        clickHeader(kNumber);
-        EXPECT_EQ(form.cboColNames->currentData().toInt(), kNumber);
-        EXPECT_TRUE(form.optAscend->isChecked());
-        EXPECT_EQ(grid.textMatrix(1, kNumber), "JC1");
-        EXPECT_EQ(selectedId(form), selected);
-        EXPECT_TRUE(onScreen(grid, grid.row()));
-
-        clickHeader(kNumber); // again: the other way round
-        EXPECT_TRUE(form.optDescend->isChecked());
-        EXPECT_EQ(grid.textMatrix(1, kNumber), "JC9");
-        EXPECT_EQ(selectedId(form), selected);
-        EXPECT_TRUE(onScreen(grid, grid.row()));
+        const QHeaderView& header = *grid.horizontalHeader();
+        for (const auto& [ascending, top] : {std::pair(true, "JC1"), std::pair(false, "JC9")}) {
+            QTest::mouseClick(
+                header.viewport(), Qt::LeftButton, {},
+                QPoint(header.sectionViewportPosition(kNumber) + 5, header.height() / 2));
+            EXPECT_EQ(form.cboColNames->currentData().toInt(), kNumber);
+            EXPECT_TRUE((ascending ? form.optAscend : form.optDescend)->isChecked());
+            EXPECT_EQ(grid.textMatrix(1, kNumber), top);
+            EXPECT_EQ(selectedId(form), selected);
+            EXPECT_TRUE(onScreen(grid, grid.row()));
+        }
         form.hide();
     });
 }
@@ -428,21 +375,20 @@ private:
     QString path_;
 };
 
+// The typed cells of a workbook are the host's register export's (the same rows and kinds).
 TEST_F(Search, ExportWritesTheRowsAsTheGridShowsThemInItsOrder) {
     company.rights(1, QString()); // rights do not govern Export
     company.rights(2, "ADMIN");
     QTemporaryDir dir;
-    for (const QString name : {"register.csv", "register.xlsx"}) {
-        AnswerSaveFile answer(dir.filePath(name));
-        company.withRegister(
-            [](FrmMaster& form) {
-                EXPECT_TRUE(form.cmdExport->isEnabled());
-                search(form, kName, "ra");
-                QTest::mouseClick(form.cmdExport, Qt::LeftButton);
-            },
-            2);
-        EXPECT_EQ(answer.asked, 1);
-    }
+    AnswerSaveFile answer(dir.filePath("register.csv"));
+    company.withRegister(
+        [](FrmMaster& form) {
+            EXPECT_TRUE(form.cmdExport->isEnabled());
+            search(form, kName, "ra");
+            QTest::mouseClick(form.cmdExport, Qt::LeftButton);
+        },
+        2);
+    EXPECT_EQ(answer.asked, 1);
     QFile csv(dir.filePath("register.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const std::vector<QStringList> records = parseCsv(csv.readAll());
@@ -454,17 +400,6 @@ TEST_F(Search, ExportWritesTheRowsAsTheGridShowsThemInItsOrder) {
     EXPECT_EQ(records[1],
               QStringList({"7", "2003-01-06", "Anil", "Junior Clerk", "Senior Accountant", "No"}));
     EXPECT_EQ(records[6][5], "Yes"); // Zara's is cancelled
-
-    const XlsxSheet sheet = readXlsxSheet(dir.filePath("register.xlsx"));
-    ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
-    EXPECT_EQ(sheet.lastRow, 7);
-    ASSERT_NE(sheet.at(2, 1), nullptr);
-    EXPECT_EQ(sheet.at(2, 1)->type, ""); // a date is a number with a date format
-    EXPECT_EQ(sheet.at(2, 1)->value,
-              QString::number(QDate(1899, 12, 30).daysTo(QDate(2003, 1, 6))));
-    EXPECT_FALSE(sheet.at(2, 1)->format.isEmpty());
-    ASSERT_NE(sheet.at(7, 2), nullptr);
-    EXPECT_EQ(sheet.at(7, 2)->value, "Zara");
 }
 
 TEST_F(Search, HistoryOpensForTheSelectedRowsEmployee) {
@@ -489,10 +424,6 @@ TEST_F(Search, HistoryOpensForTheSelectedRowsEmployee) {
         QTest::mouseClick(form.cmdHistory, Qt::LeftButton);
         EXPECT_EQ(opened, std::vector<qint32>({5, 3}));
     });
-    // A register without job changes has no row to ask about.
-    TestDatabase empty;
-    Company none(empty);
-    none.withRegister([](FrmMaster& form) { EXPECT_FALSE(form.cmdHistory->isEnabled()); });
 }
 
 } // namespace

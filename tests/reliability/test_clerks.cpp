@@ -21,17 +21,9 @@ namespace {
 // A clerk on the test's database, by the road the test itself takes; killed when it goes.
 class ClerkProcess : public QProcess {
 public:
-    ClerkProcess(const TestDatabase& db, QStringList options) {
-        if (db.isPostgres())
-            options << "--pg"
-                    << qEnvironmentVariable("QUORVEL_TEST_PG") +
-                           " dbname=" + db.db().database().databaseName();
-        else if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
-            options << "--odbc"
-                    << "Driver=SQLite3;Database=" + db.sqlitePath() + ";Timeout=10000";
-        else
-            options << "--db" << db.sqlitePath();
-        start(QCoreApplication::applicationDirPath() + "/quorvel-clerk", options);
+    ClerkProcess(const TestDatabase& db, const QStringList& options) {
+        start(QCoreApplication::applicationDirPath() + "/quorvel-clerk",
+              options + db.hostArguments());
     }
     bool ready() {
         while (!out_.contains("ready\n") && waitForReadyRead(60000))
@@ -42,6 +34,17 @@ public:
     void go() {
         write("go\n");
         waitForBytesWritten(5000);
+    }
+    // The next line said after "ready"; empty when nothing is said in time.
+    QString next() {
+        for (;;) {
+            while (!canReadLine())
+                if (!waitForReadyRead(60000))
+                    return {};
+            const QString line = QString::fromUtf8(readLine()).trimmed();
+            if (line != "ready")
+                return line;
+        }
     }
     // Waits for the end and reads what the clerk said.
     void finish(int milliseconds) {
@@ -160,27 +163,11 @@ TEST_F(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
         committed += clerk->committed.size();
     }
     EXPECT_EQ(told.size(), committed) << "two clerks were told the same id";
-    // Exactly what the clerks were told is stored, under those numbers.
+    // Exactly what the clerks were told is stored, under those numbers (which the unique key
+    // keeps apart).
     EXPECT_EQ(numbersAbove(db, floor), told);
-    EXPECT_EQ(db.scalar("select count(*) from (select egcNo from pay_employeegradechange group "
-                        "by egcCompanyID, egcNo having count(*) > 1) twice")
-                  .toInt(),
-              0)
-        << "two job changes share a number";
     EXPECT_EQ(committed, 200) << messages.join('\n').toStdString();
     expectWhole(db, atFloor, floor);
-}
-
-// A line the clerk says, skipping "ready"; empty when it says nothing in time.
-QString nextLine(ClerkProcess& clerk) {
-    for (;;) {
-        while (!clerk.canReadLine())
-            if (!clerk.waitForReadyRead(60000))
-                return {};
-        const QString line = QString::fromUtf8(clerk.readLine()).trimmed();
-        if (line != "ready")
-            return line;
-    }
 }
 
 // Two clerks fill in a new job change for the same employee and press Ok at the same moment:
@@ -201,12 +188,12 @@ TEST_F(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
     for (int round = 1; round <= kRounds && !HasFailure(); ++round) {
         SCOPED_TRACE(round);
         for (auto& clerk : clerks)
-            ASSERT_EQ(nextLine(*clerk), "armed") << clerk->errors();
+            ASSERT_EQ(clerk->next(), "armed") << clerk->errors();
         for (auto& clerk : clerks)
             clerk->go();
         QStringList said;
         for (auto& clerk : clerks)
-            said << nextLine(*clerk);
+            said << clerk->next();
         saved += int(said.filter(QRegularExpression("^committed ")).size());
         const QStringList told = said.filter(QRegularExpression("^reported "));
         ASSERT_EQ(told.size(), 1) << said.join('\n').toStdString();

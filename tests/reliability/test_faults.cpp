@@ -33,46 +33,41 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
 // A new save that loses a race (number taken, database locked) is done again up to 4 times; an
 // edit or a cancellation is retried only while the database stays locked.
 TEST_F(Faults, AWriteThatLosesARaceIsTriedAgainUpToItsBound) {
-    const QMap<QString, QStringList> before = db.snapshot();
-    int attempts = 0, writes = 0;
-    db.db().setWriteHook([&](const QString& sql) {
-        attempts += sql.startsWith("insert into pay_employeegradechange");
-        throw data::DbError(data::kErrIntegrityViolation, "test", "duplicate key");
-    });
-    jobchange::WriteResult result = service.saveNew(ashaPromoted());
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(attempts, 5);
-    EXPECT_EQ(result.retries, 4);
-    EXPECT_EQ(result.error, "duplicate key");
-    EXPECT_EQ(db.snapshot(), before);
-
-    db.db().setWriteHook([&](const QString&) {
-        if (++writes == 5)
-            throw data::DbError(data::kErrLockConflict, "test", "database is locked");
-    });
-    result = service.saveNew(ashaPromoted());
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.retries, 1);
-
-    for (const bool cancel : {false, true}) {
-        writes = 0;
+    const std::function<jobchange::WriteResult()> writes[] = {
+        [&] { return service.saveNew(ashaPromoted()); },
+        [&] { return service.saveEdit(1, ashaPromoted()); },
+        [&] { return service.cancel(1, "r"); }};
+    const struct {
+        int write; // of the writes above
+        int error;
+        int at;    // the statement that fails first, again each try
+        int times; // it fails
+        int retries;
+    } cases[] = {
+        {0, data::kErrIntegrityViolation, 1, 99, 4}, {0, data::kErrLockConflict, 5, 1, 1},
+        {1, data::kErrIntegrityViolation, 1, 1, 0},  {1, data::kErrLockConflict, 1, 1, 1},
+        {2, data::kErrIntegrityViolation, 1, 1, 0},  {2, data::kErrLockConflict, 1, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("write %1 error %2").arg(c.write).arg(c.error).toStdString());
+        const QMap<QString, QStringList> before = db.snapshot();
+        int statements = 0, failed = 0;
         db.db().setWriteHook([&](const QString&) {
-            ++writes;
-            throw data::DbError(data::kErrIntegrityViolation, "test", "duplicate key");
+            if (++statements >= c.at && failed < c.times) {
+                ++failed;
+                throw data::DbError(c.error, "test", "lost");
+            }
         });
-        result = cancel ? service.cancel(1, "r") : service.saveEdit(1, ashaPromoted());
-        EXPECT_EQ(writes, 1) << "not a lost race";
-        EXPECT_EQ(result.retries, 0);
-        writes = 0;
-        db.db().setWriteHook([&](const QString&) {
-            if (++writes == 1)
-                throw data::DbError(data::kErrLockConflict, "test", "database is locked");
-        });
-        result = cancel ? service.cancel(1, "r") : service.saveEdit(1, ashaPromoted());
-        EXPECT_TRUE(result.ok);
-        EXPECT_EQ(result.retries, 1);
+        const jobchange::WriteResult result = writes[c.write]();
+        db.db().setWriteHook({});
+        EXPECT_EQ(result.retries, c.retries);
+        EXPECT_EQ(result.ok, c.error == data::kErrLockConflict) << result.error.toStdString();
+        if (!result.ok) {
+            EXPECT_EQ(result.error, "lost");
+            EXPECT_EQ(failed, c.retries + 1);
+            EXPECT_EQ(db.snapshot(), before);
+        }
     }
-    db.db().setWriteHook({});
     EXPECT_EQ(rowsOf("select count(*) from pay_empgcallowance where egcagcid = 1"),
               QStringList{"3"});
     EXPECT_TRUE(messages.shown.empty());
