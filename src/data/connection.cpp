@@ -382,15 +382,9 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     const QString operation = QStringLiteral("execute");
     if (writeHook_ && isWriteStatement(sql))
         writeHook_(sql);
-    trace(sql);
-    requireOpen(QStringLiteral("Connection"));
-    sqlite3* handle = *static_cast<sqlite3* const*>(database().driver()->handle().constData());
-    const auto raise = [&](int code) {
-        return failure(QSqlError(QStringLiteral("Unable to execute statement"),
-                                 QString::fromUtf8(sqlite3_errmsg(handle)),
-                                 QSqlError::StatementError, QString::number(code)),
-                       operation, sql);
-    };
+    traceStatement(sql);
+    sqlite3* handle = sqliteHandle();
+    const auto raise = [&] { return sqliteFailure(operation, sql); };
     auto prepared = prepared_.find(sql);
     if (prepared == prepared_.end()) {
         if (prepared_.size() >= 256)
@@ -401,7 +395,7 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
             sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr);
         if (code != SQLITE_OK) {
             sqlite3_finalize(statement);
-            throw raise(sqlite3_extended_errcode(handle));
+            throw raise();
         }
         prepared = prepared_.insert(sql, statement);
     }
@@ -444,12 +438,27 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
     if (code != SQLITE_DONE && code != SQLITE_ROW) {
-        const DbError error = raise(sqlite3_extended_errcode(handle));
+        const DbError error = raise();
         sqlite3_finalize(statement);
         prepared_.erase(prepared);
         throw error;
     }
     return sqlite3_changes(handle);
+}
+
+sqlite3* Connection::sqliteHandle() const {
+    if (!qtSqlite_ || !isOpen())
+        return nullptr;
+    return *static_cast<sqlite3* const*>(database().driver()->handle().constData());
+}
+
+DbError Connection::sqliteFailure(const QString& operation, const QString& sql) {
+    sqlite3* handle = sqliteHandle();
+    const int code = handle ? sqlite3_extended_errcode(handle) : SQLITE_MISUSE;
+    const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
+    return failure(QSqlError(QStringLiteral("Unable to execute statement"), text,
+                             QSqlError::StatementError, QString::number(code)),
+                   operation, sql);
 }
 
 void Connection::finalizePrepared() {

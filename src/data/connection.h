@@ -112,6 +112,15 @@ public:
     QSqlQuery run(const QString& operation, const QString& sql, const QVariantList& binds);
     // The error a failed statement raises, traced with the statement and the operation.
     DbError failure(const QSqlError& error, const QString& operation, const QString& sql);
+    // SQLite's own handle while Qt's SQLite driver holds the connection; null otherwise.
+    sqlite3* sqliteHandle() const;
+    // The error SQLite reports for the statement last run on sqliteHandle().
+    DbError sqliteFailure(const QString& operation, const QString& sql);
+    // Traces a statement about to run outside run() (see setTraceFile).
+    void traceStatement(const QString& sql) {
+        requireOpen(QStringLiteral("Connection"));
+        trace(sql);
+    }
 
 private:
     void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);

@@ -112,6 +112,10 @@ data::Recordset JobChangeService::registerRows(qint16 previousDays) const {
     return workspace_->db().open(registerSql(previousDays));
 }
 
+data::RowStream JobChangeService::registerStream(qint16 previousDays) const {
+    return data::RowStream(workspace_->db(), registerSql(previousDays));
+}
+
 std::optional<QVariantList> JobChangeService::registerRow(qint16 previousDays, qint32 id) const {
     data::Recordset rs = workspace_->db().open(
         registerRowsSql(previousDays) + QStringLiteral(" and egcId = ") + QString::number(id));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/rowstream.h"
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/linekind.h"
 #include "jobchange/numbering.h"
@@ -103,6 +104,8 @@ public:
     // number.
     QString registerSql(qint16 previousDays) const;
     data::Recordset registerRows(qint16 previousDays) const;
+    // The same rows for the register's grid, read without a QVariant per field.
+    data::RowStream registerStream(qint16 previousDays) const;
     // The register row of one job change; empty when the query does not list it.
     std::optional<QVariantList> registerRow(qint16 previousDays, qint32 id) const;
     // The register's column titles, in column order.

@@ -211,40 +211,41 @@ void FrmMaster::GridPopulate() {
     flexMaster->clearGrid(1, 2);
     flexMaster->setColWidthTwips(kColumnId, 960);
 
-    data::Recordset rs = service_->registerRows(previousDays_);
-    const int columns = rs.fieldCount();
+    data::RowStream rows = service_->registerStream(previousDays_);
+    const int columns = rows.fieldCount();
     std::vector<qint64> widths(static_cast<size_t>(columns) + 1, 0);
     ui::GridModel& grid = flexMaster->model();
     grid.beginLoad(columns);
     GridTypeColumns();
     // Few distinct dates: each is formatted once.
     QHash<qint64, QString> dateTexts;
-    while (!rs.eof()) {
+    const auto keepWidth = [&](int c, QStringView text) {
+        qint64& width = widths[static_cast<size_t>(c)];
+        width = std::max<qint64>(width, text.size());
+    };
+    while (rows.next()) {
         grid.addRow();
         for (int c = 0; c < columns; ++c) {
-            const QVariant field = rs.field(c);
-            if (c == kColumnId && !field.isNull()) {
-                grid.putNumber(c, field.toInt());
+            if (c == kColumnId && !rows.isNull(c)) {
+                grid.putNumber(c, static_cast<qint32>(rows.integer(c).value_or(0)));
                 continue;
             }
-            const QDate date = c == kColumnDate ? data::dateOf(field) : QDate();
-            QString text;
+            const QDate date = c == kColumnDate && !rows.isNull(c) ? rows.date(c) : QDate();
             if (date.isValid()) {
                 auto at = dateTexts.constFind(date.toJulianDay());
                 if (at == dateTexts.cend())
-                    at = dateTexts.insert(date.toJulianDay(), RegisterCellText(field, c));
-                text = *at;
-            } else {
-                text = RegisterCellText(field, c);
+                    at = dateTexts.insert(date.toJulianDay(), RegisterCellText(date, c));
+                keepWidth(c, *at);
+                grid.putDate(c, date, QStringView(*at).trimmed());
+                continue;
             }
-            qint64& width = widths[static_cast<size_t>(c)];
-            width = std::max<qint64>(width, text.size());
+            const QStringView text = rows.text(c);
+            keepWidth(c, text);
             if (c == kColumnDate)
-                grid.putDate(c, date, QStringView(text).trimmed());
+                grid.putDate(c, date, text.trimmed());
             else
-                grid.putText(c, QStringView(text).trimmed());
+                grid.putText(c, text.trimmed());
         }
-        rs.moveNext();
     }
     grid.endLoad();
     flexMaster->setColWidthTwips(kColumnId, 960);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "data/connection.h"
+
+#include <QDate>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringView>
+#include <optional>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace data {
+
+// The rows of a long query read one after another, each field as text without a QVariant per
+// field: a register of a million rows spends most of its load in the driver otherwise. With Qt's
+// SQLite driver the statement runs through SQLite's C library under the handle Qt opened; on
+// every other driver through a forward-only QSqlQuery. What a field gives holds until next().
+class RowStream {
+public:
+    RowStream(Connection& connection, const QString& sql);
+    ~RowStream();
+    RowStream(const RowStream&) = delete;
+    RowStream& operator=(const RowStream&) = delete;
+
+    // Moves to the first row, then to each next one; false once past the last.
+    bool next();
+    int fieldCount() const { return fieldCount_; }
+    bool isNull(int index) const;
+    // The field as textOf gives it: empty for null, numbers in plain decimal, dates yyyy-MM-dd.
+    QStringView text(int index);
+    // The field's value when it is held as a whole number.
+    std::optional<qint64> integer(int index) const;
+    // The field as dateOf gives it.
+    QDate date(int index);
+
+private:
+    Connection& connection_;
+    QString sql_;
+    sqlite3_stmt* statement_ = nullptr;
+    QSqlQuery query_;
+    int fieldCount_ = 0;
+    std::vector<QString> texts_;
+};
+
+} // namespace data
