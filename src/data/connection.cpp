@@ -383,8 +383,11 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     if (writeHook_ && isWriteStatement(sql))
         writeHook_(sql);
     trace(sql);
-    requireOpen(QStringLiteral("Connection"));
-    sqlite3* handle = *static_cast<sqlite3* const*>(database().driver()->handle().constData());
+    // One look-up of the connection per statement: each takes Qt's lock on its connections.
+    const QSqlDatabase db = database();
+    if (!db.isOpen())
+        throw DbError::connectionClosed(QStringLiteral("Connection"));
+    sqlite3* handle = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
     const auto raise = [&](int code) {
         return failure(QSqlError(QStringLiteral("Unable to execute statement"),
                                  QString::fromUtf8(sqlite3_errmsg(handle)),
@@ -407,7 +410,10 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     }
     sqlite3_stmt* statement = *prepared;
     for (int i = 0; i < binds.size(); ++i) {
-        const QVariant value = bindable(binds[i]);
+        // Only a date is converted; every other value is bound as it is, without a copy.
+        const QVariant converted =
+            binds[i].typeId() == QMetaType::QDate ? bindable(binds[i]) : QVariant();
+        const QVariant& value = converted.isValid() ? converted : binds[i];
         const int at = i + 1;
         if (value.isNull()) {
             sqlite3_bind_null(statement, at);

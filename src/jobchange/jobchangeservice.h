@@ -5,6 +5,7 @@
 #include "jobchange/numbering.h"
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
+#include "jobchange/writestatements.h"
 #include "shared/formroutines.h"
 
 #include <QHash>
@@ -217,6 +218,7 @@ private:
     QString registerRowsSql(qint16 previousDays) const;
 
     WorkspacePtr workspace_;
+    WriteStatements statements_;
 };
 
 } // namespace jobchange
