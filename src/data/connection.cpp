@@ -201,7 +201,7 @@ void Connection::openWith(const QString& driver,
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         dialect_ = Dialect(Dialect::Kind::SQLite);
-        qtSqlite_ = true;
+        sqliteHandle_ = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
         break;
     case QSqlDriver::PostgreSQL:
         dialect_ = Dialect(Dialect::Kind::Postgres);
@@ -295,7 +295,7 @@ void Connection::close() {
     if (!QSqlDatabase::contains(name_))
         return;
     finalizePrepared();
-    qtSqlite_ = false;
+    sqliteHandle_ = nullptr;
     QSqlDatabase db = database();
     if (db.isOpen())
         db.close();
@@ -313,6 +313,11 @@ void Connection::requireOpen(const QString& source) const {
 
 void Connection::setTraceFile(const QString& path) {
     traceFile_ = path;
+}
+
+void Connection::traceStatement(const QString& sql) {
+    requireOpen(QStringLiteral("Connection"));
+    trace(sql);
 }
 
 void Connection::trace(const QString& sql) {
@@ -370,7 +375,7 @@ QVariant Connection::bindable(const QVariant& value) const {
 }
 
 int Connection::execute(const QString& sql, const QVariantList& binds) {
-    if (!binds.isEmpty() && qtSqlite_)
+    if (!binds.isEmpty() && sqliteHandle_)
         return executePrepared(sql, binds);
     QSqlQuery query = run(QStringLiteral("execute"), sql, binds);
     return query.numRowsAffected();
@@ -382,8 +387,8 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     const QString operation = QStringLiteral("execute");
     if (writeHook_ && isWriteStatement(sql))
         writeHook_(sql);
-    traceStatement(sql);
-    sqlite3* handle = sqliteHandle();
+    trace(sql);
+    sqlite3* handle = sqliteHandle_;
     const auto raise = [&] { return sqliteFailure(operation, sql); };
     auto prepared = prepared_.find(sql);
     if (prepared == prepared_.end()) {
@@ -401,7 +406,10 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     }
     sqlite3_stmt* statement = *prepared;
     for (int i = 0; i < binds.size(); ++i) {
-        const QVariant value = bindable(binds[i]);
+        // Only a date is converted; every other value is bound as it is, without a copy.
+        const QVariant converted =
+            binds[i].typeId() == QMetaType::QDate ? bindable(binds[i]) : QVariant();
+        const QVariant& value = converted.isValid() ? converted : binds[i];
         const int at = i + 1;
         if (value.isNull()) {
             sqlite3_bind_null(statement, at);
@@ -444,12 +452,6 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
         throw error;
     }
     return sqlite3_changes(handle);
-}
-
-sqlite3* Connection::sqliteHandle() const {
-    if (!qtSqlite_ || !isOpen())
-        return nullptr;
-    return *static_cast<sqlite3* const*>(database().driver()->handle().constData());
 }
 
 DbError Connection::sqliteFailure(const QString& operation, const QString& sql) {

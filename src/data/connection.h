@@ -113,14 +113,11 @@ public:
     // The error a failed statement raises, traced with the statement and the operation.
     DbError failure(const QSqlError& error, const QString& operation, const QString& sql);
     // SQLite's own handle while Qt's SQLite driver holds the connection; null otherwise.
-    sqlite3* sqliteHandle() const;
+    sqlite3* sqliteHandle() const { return sqliteHandle_; }
     // The error SQLite reports for the statement last run on sqliteHandle().
     DbError sqliteFailure(const QString& operation, const QString& sql);
     // Traces a statement about to run outside run() (see setTraceFile).
-    void traceStatement(const QString& sql) {
-        requireOpen(QStringLiteral("Connection"));
-        trace(sql);
-    }
+    void traceStatement(const QString& sql);
 
 private:
     void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);
@@ -141,7 +138,7 @@ private:
     // Held only while Qt's own SQLite driver is open (not through ODBC, not on a server), and
     // emptied when the connection closes; a statement that fails is dropped from it.
     QHash<QString, sqlite3_stmt*> prepared_;
-    bool qtSqlite_ = false;
+    sqlite3* sqliteHandle_ = nullptr;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

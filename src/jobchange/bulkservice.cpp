@@ -52,28 +52,35 @@ BulkService::BulkService(WorkspacePtr workspace)
     : workspace_(workspace), service_(std::move(workspace)) {}
 
 // Three statements whatever the number of employees: the masters, then each kind's standing
-// lines of the whole company, shared out by employee.
-std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(bool lock) const {
+// lines of the whole company, shared out by employee. The apply's read under the lock takes only
+// what it compares, without the texts the preview shows.
+std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(Detail detail) const {
     const Workspace& ws = *workspace_;
     const data::ResolvedTableNames& t = ws.tables;
-    if (lock)
+    const bool texts = detail == Detail::Preview;
+    if (!texts)
         lockEmployees();
     std::vector<bulk::EmployeeSnapshot> employees;
     QHash<qint32, size_t> position;
     {
+        const QString select =
+            texts
+                ? QStringLiteral("select e.eEmpID, e.eDesigID, e.eGradeID, e.eBasic, e.eempno, "
+                                 "e.eName, d.dDescription, g.gDescription, c.CurrencyName from ") +
+                      t.pemployee + QStringLiteral(" e left outer join ") + t.pDesignation +
+                      QStringLiteral(" d on d.dCompanyID = e.eCompanyID and d.dDesigID = "
+                                     "e.eDesigID left outer join ") +
+                      t.pGrades +
+                      QStringLiteral(" g on g.gCompanyID = e.eCompanyID and g.gID = e.eGradeID "
+                                     "left outer join ") +
+                      t.pcurrencymaster +
+                      QStringLiteral(" c on c.CompanyID = e.eCompanyID and c.CurrencyID = "
+                                     "e.ecurrencyid")
+                : QStringLiteral("select e.eEmpID, e.eDesigID, e.eGradeID, e.eBasic from ") +
+                      t.pemployee + QStringLiteral(" e");
         data::Recordset rs = ws.db().open(
-            QStringLiteral("select e.eEmpID, e.eempno, e.eName, e.eDesigID, d.dDescription, "
-                           "e.eGradeID, g.gDescription, c.CurrencyName, e.eBasic from ") +
-                t.pemployee + QStringLiteral(" e left outer join ") + t.pDesignation +
-                QStringLiteral(" d on d.dCompanyID = e.eCompanyID and d.dDesigID = e.eDesigID "
-                               "left outer join ") +
-                t.pGrades +
-                QStringLiteral(" g on g.gCompanyID = e.eCompanyID and g.gID = e.eGradeID "
-                               "left outer join ") +
-                t.pcurrencymaster +
-                QStringLiteral(" c on c.CompanyID = e.eCompanyID and c.CurrencyID = "
-                               "e.ecurrencyid where e.eCompanyID = ") +
-                ws.company() + QStringLiteral(" and e.eActive = 1 and not exists (select 1 from ") +
+            select + QStringLiteral(" where e.eCompanyID = ") + ws.company() +
+                QStringLiteral(" and e.eActive = 1 and not exists (select 1 from ") +
                 t.pEmployeegradeChange +
                 QStringLiteral(" egc where egc.egcCompanyID = e.eCompanyID and egc.egcEmpID = "
                                "e.eEmpID and egc.egcCancelled = 0 and egc.egcDate > ?) "
@@ -82,14 +89,16 @@ std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(bool lock) const 
         for (; !rs.eof(); rs.moveNext()) {
             bulk::EmployeeSnapshot employee;
             employee.employeeId = rs.field(0).toInt();
-            employee.number = rs.text(1);
-            employee.name = rs.text(2);
-            employee.designationId = rs.field(3).toInt();
-            employee.designation = rs.text(4);
-            employee.gradeId = rs.field(5).toInt();
-            employee.grade = rs.text(6);
-            employee.currency = rs.text(7).trimmed();
-            employee.basic = data::amountField(rs, 8);
+            employee.designationId = rs.field(1).toInt();
+            employee.gradeId = rs.field(2).toInt();
+            employee.basic = data::amountField(rs, 3);
+            if (texts) {
+                employee.number = rs.text(4);
+                employee.name = rs.text(5);
+                employee.designation = rs.text(6);
+                employee.grade = rs.text(7);
+                employee.currency = rs.text(8).trimmed();
+            }
             position.insert(employee.employeeId, employees.size());
             employees.push_back(std::move(employee));
         }
@@ -98,20 +107,22 @@ std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(bool lock) const 
         const LineTable& l = lineTable(kind);
         data::Recordset rs = ws.db().open(
             QStringLiteral("select e.") + l.empColumn("empid") + QStringLiteral(", e.") +
-            l.empTypeIdColumn + QStringLiteral(", t.") + l.typeTextColumn + QStringLiteral(", e.") +
-            l.empColumn("amount") + QStringLiteral(" from ") + ws.tables.*l.empTable +
-            QStringLiteral(" e inner join ") + ws.tables.*l.typeTable + QStringLiteral(" t on t.") +
-            l.typeCompanyColumn + QStringLiteral(" = e.") + l.empColumn("companyid") +
-            QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
-            l.empTypeIdColumn + QStringLiteral(" where e.") + l.empColumn("companyid") +
-            QStringLiteral(" = ") + ws.company() + QStringLiteral(" order by e.") +
-            l.empColumn("empid") + QStringLiteral(", e.") + l.empColumn("detailid"));
+            l.empTypeIdColumn + QStringLiteral(", e.") + l.empColumn("amount") +
+            (texts ? QStringLiteral(", t.") + l.typeTextColumn : QString()) +
+            QStringLiteral(" from ") + ws.tables.*l.empTable + QStringLiteral(" e inner join ") +
+            ws.tables.*l.typeTable + QStringLiteral(" t on t.") + l.typeCompanyColumn +
+            QStringLiteral(" = e.") + l.empColumn("companyid") + QStringLiteral(" and t.") +
+            l.typeIdColumn + QStringLiteral(" = e.") + l.empTypeIdColumn +
+            QStringLiteral(" where e.") + l.empColumn("companyid") + QStringLiteral(" = ") +
+            ws.company() + QStringLiteral(" order by e.") + l.empColumn("empid") +
+            QStringLiteral(", e.") + l.empColumn("detailid"));
         for (; !rs.eof(); rs.moveNext()) {
             const auto found = position.constFind(rs.field(0).toInt());
             if (found == position.constEnd())
                 continue;
-            employees[*found].linesOf(kind).push_back(
-                {rs.field(1).toLongLong(), rs.text(2), data::amountField(rs, 3)});
+            employees[*found].linesOf(kind).push_back({rs.field(1).toLongLong(),
+                                                       texts ? rs.text(3) : QString(),
+                                                       data::amountField(rs, 2)});
         }
     }
     return employees;
@@ -138,12 +149,12 @@ void BulkService::lockEmployees() const {
 }
 
 std::vector<bulk::EmployeeSnapshot> BulkService::eligibleEmployees() const {
-    return readEmployees(false);
+    return readEmployees(Detail::Preview);
 }
 
 std::vector<bulk::EmployeeSnapshot>
 BulkService::eligibleEmployees(const bulk::Filters& filters) const {
-    return bulk::filtered(readEmployees(false), filters);
+    return bulk::filtered(readEmployees(Detail::Preview), filters);
 }
 
 std::vector<JobChoice> BulkService::jobs() const {
@@ -209,12 +220,14 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
         try {
             data::TransactionGuard transaction(ws.db());
             // Everyone as the preview found them, compared under the lock.
-            QHash<qint32, bulk::EmployeeSnapshot> now;
-            for (bulk::EmployeeSnapshot& employee : readEmployees(true))
-                now.insert(employee.employeeId, std::move(employee));
+            const std::vector<bulk::EmployeeSnapshot> now = readEmployees(Detail::Standing);
+            QHash<qint32, size_t> position;
+            position.reserve(static_cast<qsizetype>(now.size()));
+            for (size_t i = 0; i < now.size(); ++i)
+                position.insert(now[i].employeeId, i);
             for (const bulk::PreviewRow* row : applied) {
-                const auto found = now.constFind(row->employee.employeeId);
-                if (found == now.constEnd() || !sameStanding(row->employee, *found))
+                const auto found = position.constFind(row->employee.employeeId);
+                if (found == position.constEnd() || !sameStanding(row->employee, now[*found]))
                     result.changed.push_back(row->employee.employeeId);
             }
             if (!result.changed.empty()) {

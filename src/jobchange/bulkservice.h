@@ -69,8 +69,10 @@ public:
                       const BatchProgress& progress = {}) const;
 
 private:
-    // The eligible employees, locked for the rest of the transaction when asked.
-    std::vector<bulk::EmployeeSnapshot> readEmployees(bool lock) const;
+    // The eligible employees: with every text the preview shows, or only what sameStanding
+    // compares, locked for the rest of the transaction.
+    enum class Detail { Preview, Standing };
+    std::vector<bulk::EmployeeSnapshot> readEmployees(Detail detail) const;
     void lockEmployees() const;
 
     WorkspacePtr workspace_;

@@ -87,7 +87,8 @@ QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTa
 
 namespace jobchange {
 
-JobChangeService::JobChangeService(WorkspacePtr workspace) : workspace_(std::move(workspace)) {}
+JobChangeService::JobChangeService(WorkspacePtr workspace)
+    : workspace_(std::move(workspace)), statements_(workspace_->tables) {}
 
 QVariant JobChangeService::firstField(const QString& sql) const {
     data::Recordset rs = workspace_->db().open(sql);
@@ -450,35 +451,31 @@ qint32 JobChangeService::nextId() const {
 void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& draft, bool isNew,
                                   const DraftGrades& grades) const {
     const Workspace& ws = *workspace_;
-    const QString& t = ws.tables.pEmployeegradeChange;
-    std::optional<data::RowBuilder> row;
     if (isNew) {
-        row.emplace(ws.db().addNew(t));
-        row->set(QStringLiteral("egccompanyid"), ws.companyId);
         if (result.id == 0) {
             lockNumbering();
             result.id = nextId();
         }
-        row->set(QStringLiteral("egcId"), result.id);
         if (result.number.isEmpty())
             result.number = nextNumber();
-        row->set(QStringLiteral("egcNo"), result.number);
-        row->set(QStringLiteral("egcDate"), draft.date);
-        row->set(QStringLiteral("egcOldDesigID"), draft.oldDesignationId);
-        row->set(QStringLiteral("egcOldGradeID"), grades.oldGrade);
-    } else {
-        row.emplace(ws.db().edit(t, QStringLiteral("egcCompanyId=") + ws.company() +
-                                        QStringLiteral(" and egcId=") +
-                                        QString::number(result.id)));
+        ws.db().execute(statements_.insertHeader,
+                        {ws.companyId, result.id, result.number, draft.date, draft.oldDesignationId,
+                         grades.oldGrade, draft.employeeId, draft.newDesignationId, grades.newGrade,
+                         draft.oldBasic.toBind(), draft.newBasic.toBind(), draft.remarks, 0});
+        return;
     }
-    row->set(QStringLiteral("egcEmpID"), draft.employeeId);
-    row->set(QStringLiteral("egcNewDesigID"), draft.newDesignationId);
-    row->set(QStringLiteral("egcNewGradeID"), grades.newGrade);
-    row->set(QStringLiteral("egcOldBasic"), draft.oldBasic.toBind());
-    row->set(QStringLiteral("egcNewBasic"), draft.newBasic.toBind());
-    row->set(QStringLiteral("egcremarks"), draft.remarks);
-    row->set(QStringLiteral("egcCancelled"), 0);
-    row->store();
+    ws.db()
+        .edit(ws.tables.pEmployeegradeChange, QStringLiteral("egcCompanyId=") + ws.company() +
+                                                  QStringLiteral(" and egcId=") +
+                                                  QString::number(result.id))
+        .set(QStringLiteral("egcEmpID"), draft.employeeId)
+        .set(QStringLiteral("egcNewDesigID"), draft.newDesignationId)
+        .set(QStringLiteral("egcNewGradeID"), grades.newGrade)
+        .set(QStringLiteral("egcOldBasic"), draft.oldBasic.toBind())
+        .set(QStringLiteral("egcNewBasic"), draft.newBasic.toBind())
+        .set(QStringLiteral("egcremarks"), draft.remarks)
+        .set(QStringLiteral("egcCancelled"), 0)
+        .store();
 }
 
 // The write statements bind their numbers as well as their amounts: their text is the same for
@@ -486,9 +483,7 @@ void JobChangeService::saveHeader(WriteResult& result, const JobChangeDraft& dra
 void JobChangeService::updateEmployee(const JobChangeDraft& draft,
                                       const DraftGrades& grades) const {
     const Workspace& ws = *workspace_;
-    ws.db().execute(QStringLiteral("update ") + ws.tables.pemployee +
-                        QStringLiteral(" set eBasic = ?, eGradeID = ?, eDesigID = ? where "
-                                       "eCompanyID = ? and eEmpID = ?"),
+    ws.db().execute(statements_.updateEmployee,
                     {draft.newBasic.toBind(), grades.newGrade, draft.newDesignationId, ws.companyId,
                      draft.employeeId});
 }
@@ -507,16 +502,9 @@ void JobChangeService::saveLines(LineKind kind, qint32 id, const JobChangeDraft&
     const std::vector<DraftLine>& lines = draft.linesOf(kind);
     for (size_t i = 0; i < lines.size(); ++i) {
         const DraftLine& line = lines[i];
-        ws.db()
-            .addNew(table(l.gcTable))
-            .set(l.gcColumn("type"), QString(line.letter))
-            .set(l.gcColumn("companyid"), ws.companyId)
-            .set(l.gcColumn("gcid"), id)
-            .set(l.gcColumn("detailid"), static_cast<int>(i) + 1)
-            .set(l.gcTypeIdColumn, line.typeId)
-            .set(l.gcColumn("revamount"), line.revisedAmount.toBind())
-            .set(l.gcColumn("oldamount"), line.oldAmount.toBind())
-            .store();
+        ws.db().execute(statements_.of(kind).insertLine,
+                        {ws.companyId, id, static_cast<int>(i) + 1, QString(line.letter),
+                         line.typeId, line.revisedAmount.toBind(), line.oldAmount.toBind()});
     }
 }
 
@@ -533,19 +521,12 @@ JobChangeService::keptLines(const std::vector<DraftLine>& lines) {
 void JobChangeService::rewriteStandingLines(LineKind kind, qint32 employeeId,
                                             const std::vector<Standing>& lines) const {
     const Workspace& ws = *workspace_;
-    const LineTable& l = lineTable(kind);
-    fnDeleteRows(ws.db(), table(l.empTable),
-                 l.empDeleteCompany + QLatin1Char('?') + l.empDeleteEmp + QLatin1Char('?'),
+    const WriteStatements::OfKind& statements = statements_.of(kind);
+    fnDeleteRows(ws.db(), table(lineTable(kind).empTable), statements.standingCriterion,
                  {ws.companyId, employeeId});
     for (const Standing& line : lines)
-        ws.db()
-            .addNew(table(l.empTable))
-            .set(l.empColumn("companyid"), ws.companyId)
-            .set(l.empColumn("empid"), employeeId)
-            .set(l.empColumn("detailid"), line.detailId)
-            .set(l.empTypeIdColumn, line.typeId)
-            .set(l.empColumn("amount"), line.amount.toBind())
-            .store();
+        ws.db().execute(statements.insertStanding, {ws.companyId, employeeId, line.detailId,
+                                                    line.typeId, line.amount.toBind()});
 }
 
 // The lines a job change replaced: its kept ("O") and removed ("R") lines at their old amounts,

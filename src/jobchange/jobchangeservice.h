@@ -6,6 +6,7 @@
 #include "jobchange/numbering.h"
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
+#include "jobchange/writestatements.h"
 #include "shared/formroutines.h"
 
 #include <QHash>
@@ -220,6 +221,7 @@ private:
     QString registerRowsSql(qint16 previousDays) const;
 
     WorkspacePtr workspace_;
+    WriteStatements statements_;
 };
 
 } // namespace jobchange

@@ -1,6 +1,7 @@
 #include "data/money.h"
 #include "support/testdb.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,6 +55,40 @@ TEST(StoredAmountValue, WhatAnotherProgramStoredIsShownAsItIsAndFlagged) {
     }
     EXPECT_TRUE(StoredAmount::fromValue(QVariant()).isNull());
     EXPECT_EQ(StoredAmount::fromValue(QVariant()).text(), "");
+}
+
+// A driver hands an amount over as a whole number or a double far more often than as text; the
+// amount must be the same as that of the shortest decimal the number is.
+TEST(StoredAmountValue, NumbersReadAsTheirShortestDecimal) {
+    const double doubles[] = {0.0,
+                              0.07,
+                              0.1 + 0.2,
+                              0.005,
+                              1500.5,
+                              33000.129,
+                              27500.0,
+                              std::nextafter(27500.0, 1e300),
+                              std::nextafter(0.07, 0.0),
+                              999999999999.99,
+                              std::nextafter(999999999999.99, 1e300),
+                              1e12,
+                              1e15,
+                              123456789012.34,
+                              -5.0,
+                              1e-9};
+    for (const double number : doubles) {
+        const StoredAmount read = StoredAmount::fromValue(number);
+        const StoredAmount asText =
+            StoredAmount::fromValue(QString::number(number, 'e', QLocale::FloatingPointShortest));
+        EXPECT_EQ(read.text(), asText.text()) << number;
+        EXPECT_EQ(read.money(), asText.money()) << number;
+    }
+    for (const qlonglong whole : {0LL, -5LL, 999'999'999'999LL, 1'000'000'000'000LL}) {
+        const StoredAmount read = StoredAmount::fromValue(whole);
+        const StoredAmount asText = StoredAmount::fromValue(QString::number(whole));
+        EXPECT_EQ(read.text(), asText.text()) << whole;
+        EXPECT_EQ(read.money(), asText.money()) << whole;
+    }
 }
 
 // Written as the program binds it, or as another program stored it (out of range or with a
