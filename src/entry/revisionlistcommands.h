@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 
 #include <QObject>
 #include <QPoint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "jobchange/jobchangedraft.h"
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 #include "jobchange/numbering.h"
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
