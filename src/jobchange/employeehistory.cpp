@@ -477,7 +477,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
     QHash<qint32, qint32> employeeOfChange;
     {
         std::vector<JobChangeRecord> history;
-        const auto settle = [&]() {
+        const auto decideEmployee = [&]() {
             if (const std::optional<Decision> decision = decide(history, std::nullopt)) {
                 JobChangeRecord& record = history[decision->index];
                 employeeOfChange.insert(record.id, record.employeeId);
@@ -489,10 +489,10 @@ HistoryCheck checkHistory(const HistorySource& source) {
              rs.moveNext()) {
             JobChangeRecord record = readHeader(rs);
             if (!history.empty() && history.back().employeeId != record.employeeId)
-                settle();
+                decideEmployee();
             history.push_back(std::move(record));
         }
-        settle();
+        decideEmployee();
     }
     // Only the deciding job changes' lines are kept.
     for (LineKind kind : kKinds) {
