@@ -188,17 +188,36 @@ public:
             withSortGoal ? std::optional<bool>(sorted < kSortGoalMs) : std::nullopt);
     }
 
-    void save(FrmMaster& frm, const bench::Installation& installation, qint64 rows,
-              bool withTimeGoal) {
+    // Times one step for each id. A step that fails leaves no time and is noted as a problem
+    // under its label (%1 the id), as is every message shown meanwhile.
+    template <class Step>
+    std::vector<double> timeEach(const std::vector<qint32>& ids, const QString& label,
+                                 const Step& step) {
         std::vector<double> times;
-        for (qint32 employee : installation.employeesForNewJobChanges(0, repetitions_)) {
+        for (qint32 id : ids) {
             QString problem;
-            if (const auto elapsed = bench::timeSave(frm, installation, employee, problem))
+            if (const std::optional<double> elapsed = step(id, problem))
                 times.push_back(*elapsed);
             else
-                problems_ << QStringLiteral("save for employee %1: %2").arg(employee).arg(problem);
+                problems_ << label.arg(id) + QStringLiteral(": ") + problem;
         }
         problems_ << messages_.take();
+        return times;
+    }
+
+    // New job changes saved through the window, one per repetition.
+    std::vector<double> timeSaves(FrmMaster& frm, const bench::Installation& installation,
+                                  const QString& what) {
+        return timeEach(installation.employeesForNewJobChanges(0, repetitions_),
+                        what + QStringLiteral(" for employee %1"),
+                        [&](qint32 employee, QString& problem) {
+                            return bench::timeSave(frm, installation, employee, problem);
+                        });
+    }
+
+    void save(FrmMaster& frm, const bench::Installation& installation, qint64 rows,
+              bool withTimeGoal) {
+        const std::vector<double> times = timeSaves(frm, installation, QStringLiteral("save"));
         data::ResolvedTableNames tables;
         data::ResolveTableNames(installation.db(), tables);
         bench::RawDatabase raw(installation.file());
@@ -226,17 +245,8 @@ public:
 
     // A save through the window on a server: no raw floor there, only the time goal.
     void saveOnServer(FrmMaster& frm, const bench::Installation& installation, qint64 rows) {
-        std::vector<double> times;
-        for (qint32 employee : installation.employeesForNewJobChanges(0, repetitions_)) {
-            QString problem;
-            if (const auto elapsed = bench::timeSave(frm, installation, employee, problem))
-                times.push_back(*elapsed);
-            else
-                problems_ << QStringLiteral("PostgreSQL save for employee %1: %2")
-                                 .arg(employee)
-                                 .arg(problem);
-        }
-        problems_ << messages_.take();
+        const std::vector<double> times =
+            timeSaves(frm, installation, QStringLiteral("PostgreSQL save"));
         const QString name =
             QStringLiteral("save 10+10 lines on PostgreSQL, %1 stored").arg(rowsText(rows));
         if (times.empty()) {
@@ -249,15 +259,11 @@ public:
     }
 
     void cancel(FrmMaster& frm, const bench::Installation& installation, qint64 rows) {
-        std::vector<double> times;
-        for (qint32 id : installation.latestJobChanges(2, repetitions_)) {
-            QString problem;
-            if (const auto elapsed = bench::timeCancel(frm, installation, id, problem))
-                times.push_back(*elapsed);
-            else
-                problems_ << QStringLiteral("cancel of %1: %2").arg(id).arg(problem);
-        }
-        problems_ << messages_.take();
+        const std::vector<double> times =
+            timeEach(installation.latestJobChanges(2, repetitions_), QStringLiteral("cancel of %1"),
+                     [&](qint32 id, QString& problem) {
+                         return bench::timeCancel(frm, installation, id, problem);
+                     });
         add(QStringLiteral("cancellation, %1 stored").arg(rowsText(rows)), bench::median(times), {},
             {}, std::nullopt);
     }

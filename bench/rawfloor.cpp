@@ -117,132 +117,13 @@ QString rawNumberingSql(const data::ResolvedTableNames& tables, qint16 company,
 
 qint64 rawSave(RawDatabase& db, const data::ResolvedTableNames& tables,
                const RawJobChange& change) {
-    sqlite3* handle = db.handle();
-    const qint64 company = change.company;
-    db.exec("BEGIN");
-    try {
-        Statement nextId(handle, QStringLiteral("select max(egcId) from ") +
-                                     tables.pEmployeegradeChange +
-                                     QStringLiteral(" where egcCompanyId=?"));
-        nextId.bind(1, company).step();
-        const qint64 id = nextId.integer(0) + 1;
-
-        Statement prefixOf(handle, QStringLiteral("SELECT Prefix FROM ") + tables.pPrefix +
-                                       QStringLiteral(" WHERE CompanyID = ? and InterfaceID = ?"));
-        prefixOf.bind(1, company).bind(2, static_cast<qint64>(change.interfaceId));
-        const QByteArray prefix = prefixOf.step() ? prefixOf.text(0) : QByteArray();
-        Statement numbering(handle,
-                            rawNumberingSql(tables, change.company, QString::fromUtf8(prefix)));
-        numbering.bind(1, prefix.trimmed() + '%').step();
-        const QByteArray number = prefix + QByteArray::number(numbering.integer(0) + 1);
-
-        Statement gradeOf(handle, QStringLiteral("select dGradeID from ") + tables.pDesignation +
-                                      QStringLiteral(" where dCompanyID = ? and dDesigID = ?"));
-        auto grade = [&](qint32 designation) {
-            gradeOf.bind(1, company).bind(2, static_cast<qint64>(designation)).step();
-            const qint64 value = gradeOf.integer(0);
-            sqlite3_reset(gradeOf.handle());
-            return value;
-        };
-        const qint64 oldGrade = grade(change.oldDesignation);
-        const qint64 newGrade = grade(change.newDesignation);
-
-        Statement header(handle,
-                         QStringLiteral("insert into ") + tables.pEmployeegradeChange +
-                             QStringLiteral(" (egccompanyid, egcId, egcNo, egcDate, egcOldDesigID, "
-                                            "egcOldGradeID, egcEmpID, egcNewDesigID, "
-                                            "egcNewGradeID, egcOldBasic, egcNewBasic, egcremarks, "
-                                            "egcCancelled) values (?,?,?,?,?,?,?,?,?,?,?,?,0)"));
-        header.bind(1, company)
-            .bind(2, id)
-            .bind(3, number)
-            .bind(4, change.date.toString(Qt::ISODate).toLatin1())
-            .bind(5, static_cast<qint64>(change.oldDesignation))
-            .bind(6, oldGrade)
-            .bind(7, static_cast<qint64>(change.employee))
-            .bind(8, static_cast<qint64>(change.newDesignation))
-            .bind(9, newGrade)
-            .bind(10, change.oldBasic)
-            .bind(11, change.newBasic)
-            .bind(12, change.remarks.toUtf8())
-            .run();
-
-        Statement employee(handle, QStringLiteral("update ") + tables.pemployee +
-                                       QStringLiteral(" set eBasic = ?, eGradeID = ?, eDesigID = "
-                                                      "? where eCompanyID = ? and eEmpID = ?"));
-        employee.bind(1, change.newBasic)
-            .bind(2, newGrade)
-            .bind(3, static_cast<qint64>(change.newDesignation))
-            .bind(4, company)
-            .bind(5, static_cast<qint64>(change.employee))
-            .run();
-
-        const std::array<QString, 2> lineTables{tables.pempgcAllowance, tables.pempgcdeductions};
-        const std::array<QString, 2> lineColumns{
-            QStringLiteral("(egcacompanyid, egcagcid, egcadetailid, egcatype, egcaallowanceid, "
-                           "egcarevamount, egcaoldamount)"),
-            QStringLiteral("(egcdcompanyid, egcdgcid, egcddetailid, egcdtype, egcddeductionid, "
-                           "egcdrevamount, egcdoldamount)")};
-        const std::array<QString, 2> standingTables{tables.pempallowances, tables.pempdeductions};
-        const std::array<QString, 2> standingColumns{
-            QStringLiteral("(eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount)"),
-            QStringLiteral("(edcompanyid, edempid, eddetailid, eddeductionid, edamount)")};
-        const std::array<QString, 2> owner{
-            QStringLiteral(" where eacompanyid = ? and eaempid = ?"),
-            QStringLiteral(" where edcompanyid = ? and edempid = ?")};
-        for (size_t kind = 0; kind < 2; ++kind) {
-            Statement line(handle, QStringLiteral("insert into ") + lineTables[kind] +
-                                       lineColumns[kind] +
-                                       QStringLiteral(" values (?,?,?,?,?,?,?)"));
-            qint64 detail = 0;
-            for (const RawLine& row : change.lines[kind]) {
-                const char letter = !row.checked ? 'R' : (row.letter == 'O' ? 'O' : 'N');
-                line.bind(1, company)
-                    .bind(2, id)
-                    .bind(3, ++detail)
-                    .bind(4, QByteArray(1, letter))
-                    .bind(5, static_cast<qint64>(row.type))
-                    .bind(6, row.revisedAmount)
-                    .bind(7, row.oldAmount)
-                    .run();
-            }
-        }
-        for (size_t kind = 0; kind < 2; ++kind) {
-            Statement remove(handle,
-                             QStringLiteral("delete from ") + standingTables[kind] + owner[kind]);
-            remove.bind(1, company).bind(2, static_cast<qint64>(change.employee)).run();
-            Statement standing(handle, QStringLiteral("insert into ") + standingTables[kind] +
-                                           standingColumns[kind] +
-                                           QStringLiteral(" values (?,?,?,?,?)"));
-            qint64 detail = 0;
-            for (const RawLine& row : change.lines[kind]) {
-                ++detail;
-                if (!row.checked)
-                    continue;
-                standing.bind(1, company)
-                    .bind(2, static_cast<qint64>(change.employee))
-                    .bind(3, detail)
-                    .bind(4, static_cast<qint64>(row.type))
-                    .bind(5, row.revisedAmount)
-                    .run();
-            }
-        }
-        db.exec("COMMIT");
-        return id;
-    } catch (...) {
-        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    return rawBulkSave(db, tables, {change});
 }
 
-} // namespace bench
-
-namespace bench {
-
-void rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
-                 const std::vector<RawJobChange>& changes) {
+qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
+                   const std::vector<RawJobChange>& changes) {
     if (changes.empty())
-        return;
+        return 0;
     sqlite3* handle = db.handle();
     const qint64 company = changes.front().company;
     db.exec("BEGIN");
@@ -251,7 +132,8 @@ void rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
                                      tables.pEmployeegradeChange +
                                      QStringLiteral(" where egcCompanyId=?"));
         nextId.bind(1, company).step();
-        qint64 id = nextId.integer(0) + 1;
+        const qint64 firstId = nextId.integer(0) + 1;
+        qint64 id = firstId;
         Statement prefixOf(handle, QStringLiteral("SELECT Prefix FROM ") + tables.pPrefix +
                                        QStringLiteral(" WHERE CompanyID = ? and InterfaceID = ?"));
         prefixOf.bind(1, company).bind(2, static_cast<qint64>(changes.front().interfaceId));
@@ -353,6 +235,7 @@ void rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
             ++id;
         }
         db.exec("COMMIT");
+        return firstId;
     } catch (...) {
         sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;

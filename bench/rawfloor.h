@@ -67,15 +67,11 @@ QString rawNumberingSql(const data::ResolvedTableNames& tables, qint16 company,
 // Returns the new id.
 qint64 rawSave(RawDatabase& db, const data::ResolvedTableNames& tables, const RawJobChange& change);
 
-} // namespace bench
-
-namespace bench {
-
 // The job changes of a bulk revision written as raw prepared statements, each prepared once, in
 // one transaction: the numbering read once, then per job change the header, the employee
 // master, its lines, and the standing lines deleted and written again. Grades are looked up as
-// the save does.
-void rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
-                 const std::vector<RawJobChange>& changes);
+// the save does. Returns the first new id (0 when there are none).
+qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
+                   const std::vector<RawJobChange>& changes);
 
 } // namespace bench

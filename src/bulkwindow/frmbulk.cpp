@@ -4,6 +4,7 @@
 #include "bulkwindow/previewfile.h"
 #include "data/money.h"
 #include "ui/messages.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,17 +28,6 @@
 namespace {
 
 constexpr int kIdRole = Qt::UserRole;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
-template <typename Widget> Widget* named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // "(all)" and then each distinct value the employees have, by text.
 void fillFilter(QComboBox* combo, const std::map<QString, QVariant>& values) {
@@ -63,20 +53,20 @@ FrmBulk::FrmBulk(jobchange::WorkspacePtr workspace, QWidget* parent)
 
 void FrmBulk::buildControls() {
     auto* who = new QGroupBox(QStringLiteral("Employees"), this);
-    cboDesignation = named(new QComboBox(who), "cboDesignation");
-    cboGrade = named(new QComboBox(who), "cboGrade");
-    cboCurrency = named(new QComboBox(who), "cboCurrency");
-    txtSearch = named(new QLineEdit(who), "txtSearch");
+    cboDesignation = ui::named(new QComboBox(who), "cboDesignation");
+    cboGrade = ui::named(new QComboBox(who), "cboGrade");
+    cboCurrency = ui::named(new QComboBox(who), "cboCurrency");
+    txtSearch = ui::named(new QLineEdit(who), "txtSearch");
     txtSearch->setPlaceholderText(QStringLiteral("name or number"));
-    lvwEmployees = named(new QTreeWidget(who), "lvwEmployees");
+    lvwEmployees = ui::named(new QTreeWidget(who), "lvwEmployees");
     lvwEmployees->setHeaderLabels({QStringLiteral("Number"), QStringLiteral("Name"),
                                    QStringLiteral("Job"), QStringLiteral("Currency"),
                                    QStringLiteral("Basic")});
     lvwEmployees->setRootIsDecorated(false);
     lvwEmployees->setUniformRowHeights(true);
-    cmdAll = makeButton(who, "cmdAll", QStringLiteral("Select &all"));
-    cmdNone = makeButton(who, "cmdNone", QStringLiteral("Select n&one"));
-    lblCount = named(new QLabel(who), "lblCount");
+    cmdAll = ui::named(new QPushButton(QStringLiteral("Select &all"), who), "cmdAll");
+    cmdNone = ui::named(new QPushButton(QStringLiteral("Select n&one"), who), "cmdNone");
+    lblCount = ui::named(new QLabel(who), "lblCount");
     auto* filters = new QHBoxLayout;
     for (auto [label, widget] : {std::pair<const char*, QWidget*>{"Designation:", cboDesignation},
                                  {"Grade:", cboGrade},
@@ -95,24 +85,25 @@ void FrmBulk::buildControls() {
     whoLayout->addLayout(selection);
 
     auto* what = new QGroupBox(QStringLiteral("Change"), this);
-    dtpDate = named(new QDateEdit(what), "dtpDate");
+    dtpDate = ui::named(new QDateEdit(what), "dtpDate");
     dtpDate->setCalendarPopup(true);
     dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    txtRemarks = named(new QLineEdit(what), "txtRemarks");
-    cboBasic = named(new QComboBox(what), "cboBasic");
+    txtRemarks = ui::named(new QLineEdit(what), "txtRemarks");
+    cboBasic = ui::named(new QComboBox(what), "cboBasic");
     cboBasic->addItems(kBasicModes);
-    txtBasic = named(new QLineEdit(what), "txtBasic");
-    cboRounding = named(new QComboBox(what), "cboRounding");
+    txtBasic = ui::named(new QLineEdit(what), "txtBasic");
+    cboRounding = ui::named(new QComboBox(what), "cboRounding");
     cboRounding->addItems(
         {QStringLiteral("0.01"), QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("100")});
-    cboNewJob = named(new QComboBox(what), "cboNewJob");
-    tblRules = named(new QTableWidget(0, 5, what), "tblRules");
+    cboNewJob = ui::named(new QComboBox(what), "cboNewJob");
+    tblRules = ui::named(new QTableWidget(0, 5, what), "tblRules");
     tblRules->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Type"),
                                          QStringLiteral("Change"), QStringLiteral("Value"),
                                          QStringLiteral("Add where missing")});
     tblRules->horizontalHeader()->setStretchLastSection(true);
-    cmdAddRule = makeButton(what, "cmdAddRule", QStringLiteral("Add &rule"));
-    cmdRemoveRule = makeButton(what, "cmdRemoveRule", QStringLiteral("Remo&ve rule"));
+    cmdAddRule = ui::named(new QPushButton(QStringLiteral("Add &rule"), what), "cmdAddRule");
+    cmdRemoveRule =
+        ui::named(new QPushButton(QStringLiteral("Remo&ve rule"), what), "cmdRemoveRule");
     auto* basic = new QHBoxLayout;
     basic->addWidget(cboBasic);
     basic->addWidget(txtBasic, 1);
@@ -132,13 +123,13 @@ void FrmBulk::buildControls() {
     whatLayout->addWidget(tblRules, 1);
     whatLayout->addLayout(ruleButtons);
 
-    lvwPreview = named(new QTreeWidget(this), "lvwPreview");
+    lvwPreview = ui::named(new QTreeWidget(this), "lvwPreview");
     lvwPreview->setRootIsDecorated(false);
     lvwPreview->setUniformRowHeights(true);
-    cmdPreview = makeButton(this, "cmdPreview", QStringLiteral("&Preview"));
-    cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport..."));
-    cmdApply = makeButton(this, "cmdApply", QStringLiteral("&Apply"));
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
+    cmdPreview = ui::named(new QPushButton(QStringLiteral("&Preview"), this), "cmdPreview");
+    cmdExport = ui::named(new QPushButton(QStringLiteral("E&xport..."), this), "cmdExport");
+    cmdApply = ui::named(new QPushButton(QStringLiteral("&Apply"), this), "cmdApply");
+    cmdClose = ui::named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {cmdPreview, cmdExport, cmdApply})
         buttons->addWidget(button);
@@ -161,8 +152,8 @@ void FrmBulk::buildControls() {
         if (!filling_)
             updateCount();
     });
-    connect(cmdAll, &QPushButton::clicked, this, [this] { selectAll(true); });
-    connect(cmdNone, &QPushButton::clicked, this, [this] { selectAll(false); });
+    connect(cmdAll, &QPushButton::clicked, this, [this] { checkShown(true); });
+    connect(cmdNone, &QPushButton::clicked, this, [this] { checkShown(false); });
     connect(cboBasic, &QComboBox::currentIndexChanged, this,
             [this](int index) { txtBasic->setEnabled(index > 0); });
     connect(cmdAddRule, &QPushButton::clicked, this, [this] { addRule(); });
@@ -179,7 +170,7 @@ void FrmBulk::buildControls() {
             exportPreview(path);
     });
     connect(cmdApply, &QPushButton::clicked, this, [this] { reported([this] { apply(); }); });
-    connect(cmdClose, &QPushButton::clicked, this, [this] { reject(); });
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     txtBasic->setEnabled(false);
     cmdExport->setEnabled(false);
     cmdApply->setEnabled(false);
@@ -244,7 +235,7 @@ void FrmBulk::applyFilters() {
     updateCount();
 }
 
-void FrmBulk::selectAll(bool checked) {
+void FrmBulk::checkShown(bool checked) {
     filling_ = true;
     for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = lvwEmployees->topLevelItem(i);

@@ -30,7 +30,7 @@ public:
     const std::vector<jobchange::BatchSaved>& saved() const { return saved_; }
 
     void applyFilters();
-    void selectAll(bool checked);
+    void checkShown(bool checked);
     // The rules from the boxes; shows what is wrong and returns false when they cannot be used.
     bool gatherRules(bulk::Rules& rules);
     void addRule();

@@ -1,6 +1,9 @@
 #include "entry/frmgrade.h"
 
 #include "entry/revisionlistcommands.h"
+#include "entry/viewonlyform.h"
+#include "history/frmemployeehistory.h"
+#include "jobchange/historysourceof.h"
 #include "shared/amountbox.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
@@ -9,6 +12,7 @@
 #include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
+#include "ui/widgets.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,26 +44,6 @@ QString basicLabelSuffix(const QString& employeeEntry) {
     return employeeEntry.mid(p, employeeEntry.size() - q);
 }
 
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
-template <class T> T* named(const QString& name, QWidget* parent) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    return widget;
-}
-
-QLabel* label(const QString& name, const QString& caption, QWidget* parent) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    return l;
-}
-
 } // namespace
 
 frmGrade::frmGrade(jobchange::WorkspacePtr workspace, QWidget* parent)
@@ -67,15 +51,19 @@ frmGrade::frmGrade(jobchange::WorkspacePtr workspace, QWidget* parent)
     setObjectName(QStringLiteral("frmGrade"));
     setWindowTitle(QStringLiteral("Job Change"));
     createControls();
-    listCommands = new RevisionListCommands(*this);
+    listCommands = new RevisionListCommands(
+        {this, workspace_, lvwAllow, lvwDeduct, cmdOK, cboEmployee,
+         [this](LineKind kind, const QString& mode) {
+             (kind == LineKind::Allowance ? strAllowanceFlag : strDeductionFlag) = mode;
+         }});
     connectEvents();
 }
 
 frmGrade::~frmGrade() = default;
 
 void frmGrade::createControls() {
-    fraall = named<QGroupBox>(QStringLiteral("fraall"), this);
-    fraGrade = named<QGroupBox>(QStringLiteral("fraGrade"), fraall);
+    fraall = ui::named(new QGroupBox(this), "fraall");
+    fraGrade = ui::named(new QGroupBox(fraall), "fraGrade");
 
     const struct {
         QLabel*& label;
@@ -90,21 +78,21 @@ void frmGrade::createControls() {
                   {lblNewBasic, "lblNewBasic", "New Basic:"},
                   {lblRemarks, "lblRemarks", "Remarks:"}};
     for (const auto& l : labels)
-        l.label = label(QString::fromLatin1(l.name), QString::fromLatin1(l.caption), fraGrade);
-    txtGradeNo = named<QLineEdit>(QStringLiteral("txtGradeNo"), fraGrade);
+        l.label = ui::named(new QLabel(QString::fromLatin1(l.caption), fraGrade), l.name);
+    txtGradeNo = ui::named(new QLineEdit(fraGrade), "txtGradeNo");
     // The number is formed by the save; nobody types it.
     txtGradeNo->setReadOnly(true);
-    dtpGDate = named<QDateEdit>(QStringLiteral("dtpGDate"), fraGrade);
+    dtpGDate = ui::named(new QDateEdit(fraGrade), "dtpGDate");
     dtpGDate->setCalendarPopup(true);
     dtpGDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    cboEmployee = named<QComboBox>(QStringLiteral("cboEmployee"), fraGrade);
-    cboOldGrade = named<QComboBox>(QStringLiteral("cboOldGrade"), fraGrade);
-    cboNewgrade = named<QComboBox>(QStringLiteral("cboNewgrade"), fraGrade);
-    txtOldBasic = named<QLineEdit>(QStringLiteral("txtOldBasic"), fraGrade);
+    cboEmployee = ui::named(new QComboBox(fraGrade), "cboEmployee");
+    cboOldGrade = ui::named(new QComboBox(fraGrade), "cboOldGrade");
+    cboNewgrade = ui::named(new QComboBox(fraGrade), "cboNewgrade");
+    txtOldBasic = ui::named(new QLineEdit(fraGrade), "txtOldBasic");
     // The employee's basic as it stands; a cancellation puts it back.
     txtOldBasic->setReadOnly(true);
-    txtNewbasic = named<QLineEdit>(QStringLiteral("txtNewbasic"), fraGrade);
-    txtRemarks = named<QLineEdit>(QStringLiteral("txtRemarks"), fraGrade);
+    txtNewbasic = ui::named(new QLineEdit(fraGrade), "txtNewbasic");
+    txtRemarks = ui::named(new QLineEdit(fraGrade), "txtRemarks");
     for (QComboBox* combo : {cboEmployee, cboOldGrade, cboNewgrade}) {
         combo->setEditable(false);
         combo->setMinimumContentsLength(24);
@@ -128,7 +116,7 @@ void frmGrade::createControls() {
     header->addWidget(lblRemarks, 4, 0);
     header->addWidget(txtRemarks, 4, 1, 1, 3);
 
-    SSTab1 = named<QTabWidget>(QStringLiteral("SSTab1"), fraall);
+    SSTab1 = ui::named(new QTabWidget(fraall), "SSTab1");
     for (LineKind kind : kLineKinds) {
         const LineTable& table = lineTable(kind);
         (kind == LineKind::Allowance ? lvwAllow : lvwDeduct) =
@@ -137,7 +125,7 @@ void frmGrade::createControls() {
     SSTab1->addTab(lvwAllow, QStringLiteral("Allowances"));
     SSTab1->addTab(lvwDeduct, QStringLiteral("Deductions"));
 
-    lblViewOnly = label(QStringLiteral("lblViewOnly"), QString(), fraall);
+    lblViewOnly = ui::named(new QLabel(fraall), "lblViewOnly");
     lblViewOnly->setStyleSheet(QStringLiteral("font-weight: bold; color: #a00000"));
     lblViewOnly->setWordWrap(true);
     lblViewOnly->hide();
@@ -147,9 +135,9 @@ void frmGrade::createControls() {
     frame->addWidget(fraGrade);
     frame->addWidget(SSTab1, 1);
 
-    cmdOK = button(QStringLiteral("cmdOK"), QStringLiteral("&Ok"), this);
-    cmdCancel = button(QStringLiteral("cmdCancel"), QStringLiteral("&Close"), this);
-    cmdHistory = button(QStringLiteral("cmdHistory"), QStringLiteral("&History"), this);
+    cmdOK = ui::plainButton(this, "cmdOK", QStringLiteral("&Ok"));
+    cmdCancel = ui::plainButton(this, "cmdCancel", QStringLiteral("&Close"));
+    cmdHistory = ui::plainButton(this, "cmdHistory", QStringLiteral("&History"));
     cmdHistory->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdHistory);
@@ -206,10 +194,6 @@ bool frmGrade::eventFilter(QObject* watched, QEvent* event) {
 
 QTreeWidget* frmGrade::list(LineKind kind) const {
     return kind == LineKind::Allowance ? lvwAllow : lvwDeduct;
-}
-
-QString& frmGrade::lineFlag(LineKind kind) {
-    return kind == LineKind::Allowance ? strAllowanceFlag : strDeductionFlag;
 }
 
 qint32 frmGrade::selectedId(const QComboBox* combo) const {
@@ -276,7 +260,7 @@ bool frmGrade::loadForEdit(qint32 id) {
         StoredLinesPopulate(kind, stored->linesOf(kind));
     cmdHistory->setEnabled(true);
     if (!cmdOK->isEnabled())
-        showViewOnly();
+        showViewOnly(*this, *lblViewOnly, jobchange::viewOnlyReason(*workspace_, jobChangeId_));
     SetControlTags(this);
     skipReadOnlyOnTab(this);
     // A job change only to be viewed has nothing to type into: Close takes the focus.
@@ -345,6 +329,13 @@ void frmGrade::EmpLinesPopulate(LineKind kind) {
         addRevisionRow(target, line.description, amount, line.typeId, QStringLiteral("O"), amount,
                        currency ? currency->name : QString(), true);
     }
+}
+
+void frmGrade::cmdHistory_Click() {
+    const qint32 employee = selectedId(cboEmployee);
+    if (employee <= 0)
+        return;
+    showEmployeeHistory(jobchange::historySourceOf(*workspace_), employee, this);
 }
 
 void frmGrade::cmdCancel_Click() {

@@ -47,7 +47,7 @@ public:
     void cboOldGrade_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
-    // The employee history of the chosen employee (frmgrade_view.cpp).
+    // The employee history of the chosen employee.
     void cmdHistory_Click();
     bool fnValidate();
     // The question on unsaved changes; false keeps the window open.
@@ -56,10 +56,7 @@ public:
     void reject() override;
 
     QTreeWidget* list(LineKind kind) const;
-    // The line editor's mode for the kind: strAllowanceFlag or strDeductionFlag.
-    QString& lineFlag(LineKind kind);
-
-    // "N" add, "E" edit: read by the line editors.
+    // The mode the line editor of each kind last opened in: "N" add, "E" edit.
     QString strAllowanceFlag;
     QString strDeductionFlag;
 
@@ -127,9 +124,6 @@ private:
     // back as an unchecked carried-over ("O") row.
     void StoredLinesPopulate(LineKind kind, const std::vector<jobchange::StoredLine>& lines);
     qint32 selectedId(const QComboBox* combo) const;
-    // A cancelled or superseded job change: the line saying why, and every input read-only
-    // (frmgrade_view.cpp).
-    void showViewOnly();
     // The window's entries as the service takes them (frmgrade_save.cpp), or nothing after
     // telling the clerk which amount cannot be saved.
     std::optional<jobchange::JobChangeDraft> draft() const;

@@ -1,11 +1,12 @@
 #include "entry/revisionlistcommands.h"
 
-#include "entry/frmgrade.h"
 #include "lineeditor/frmlinepopup.h"
 #include "shared/keyevents.h"
 #include "shared/revisionlist.h"
+#include "sharedlib/brastel.h"
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
+#include "ui/messages.h"
 #include "ui/modal.h"
 
 #include <QComboBox>
@@ -21,8 +22,11 @@ QTreeWidgetItem* selectedRow(const QTreeWidget* list) {
     return items.isEmpty() ? nullptr : items.first();
 }
 
-RevisionListCommands::RevisionListCommands(frmGrade& form) : QObject(&form), form_(form) {
-    mnuPopup = new QMenu(QStringLiteral("PopUp"), &form);
+RevisionListCommands::RevisionListCommands(RevisionListSite site)
+    : QObject(site.window), site_(std::move(site)),
+      commonGen_(Brastel::Create<clsCommonGen>(QStringLiteral("Brastel.clsCommonGen"))),
+      commonDB_(Brastel::Create<clsCommonDB>(QStringLiteral("Brastel.clsCommonDB"))) {
+    mnuPopup = new QMenu(QStringLiteral("PopUp"), site_.window);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
     mnuAdd = mnuPopup->addAction(QStringLiteral("&Add"));
     mnuAdd->setObjectName(QStringLiteral("mnuAdd"));
@@ -39,8 +43,10 @@ RevisionListCommands::RevisionListCommands(frmGrade& form) : QObject(&form), for
     showPopup = [](QMenu& menu, const QPoint& globalPosition) { menu.popup(globalPosition); };
 }
 
+RevisionListCommands::~RevisionListCommands() = default;
+
 void RevisionListCommands::attach(LineKind kind) {
-    QTreeWidget* list = form_.list(kind);
+    QTreeWidget* list = site_.list(kind);
     list->viewport()->installEventFilter(this);
     onKeyDown(list, [this, kind](int& keyCode, int) { List_KeyDown(kind, keyCode); });
     onKeyPress(list, [this, kind](int& keyAscii) { List_KeyPress(kind, keyAscii); });
@@ -53,14 +59,14 @@ bool RevisionListCommands::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     std::optional<LineKind> kind;
     for (LineKind candidate : kLineKinds)
-        if (watched == form_.list(candidate)->viewport())
+        if (watched == site_.list(candidate)->viewport())
             kind = candidate;
     if (!kind)
         return QObject::eventFilter(watched, event);
 
     // The row under the mouse is selected before the handlers look at the selection.
     auto* mouse = static_cast<QMouseEvent*>(event);
-    QTreeWidget* list = form_.list(*kind);
+    QTreeWidget* list = site_.list(*kind);
     const QPoint position = mouse->position().toPoint();
     if (QTreeWidgetItem* item = list->itemAt(position))
         list->setCurrentItem(item);
@@ -73,7 +79,7 @@ bool RevisionListCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool RevisionListCommands::guardPasses() const {
-    return form_.cmdOK->isEnabled() && form_.cboEmployee->currentIndex() >= 0;
+    return site_.ok->isEnabled() && site_.employee->currentIndex() >= 0;
 }
 
 void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
@@ -81,7 +87,7 @@ void RevisionListCommands::List_MouseDown(LineKind kind, Qt::MouseButton button,
     if (!guardPasses())
         return;
     listKind = kind;
-    QTreeWidget* list = form_.list(kind);
+    QTreeWidget* list = site_.list(kind);
     const QTreeWidgetItem* row = selectedRow(list);
     if (!row) {
         // An empty list, or rows with none selected: only Add has something to act on.
@@ -99,22 +105,22 @@ void RevisionListCommands::List_DblClick(LineKind kind) {
     if (!guardPasses())
         return;
     listKind = kind;
-    if (form_.list(kind)->topLevelItemCount() > 0)
+    if (site_.list(kind)->topLevelItemCount() > 0)
         mnuEdit_Click();
     else
         mnuAdd_Click();
 }
 
 void RevisionListCommands::List_KeyPress(LineKind kind, int keyAscii) {
-    if (form_.cmdOK->isEnabled() && keyAscii == vbKeyReturn)
+    if (site_.ok->isEnabled() && keyAscii == vbKeyReturn)
         List_DblClick(kind);
 }
 
 void RevisionListCommands::List_KeyDown(LineKind kind, int keyCode) {
-    if (!form_.cmdOK->isEnabled())
+    if (!site_.ok->isEnabled())
         return;
     listKind = kind;
-    if (form_.list(kind)->topLevelItemCount() > 0 && keyCode == vbKeyDelete)
+    if (site_.list(kind)->topLevelItemCount() > 0 && keyCode == vbKeyDelete)
         mnuDelete_Click();
 }
 
@@ -126,7 +132,7 @@ void RevisionListCommands::mnuAdd_Click() {
 void RevisionListCommands::mnuEdit_Click() {
     if (!listKind)
         return;
-    QTreeWidget* list = form_.list(*listKind);
+    QTreeWidget* list = site_.list(*listKind);
     QTreeWidgetItem* row = selectedRow(list);
     if (!row)
         return;
@@ -136,13 +142,13 @@ void RevisionListCommands::mnuEdit_Click() {
 
 void RevisionListCommands::openEditor(LineKind kind, const QString& mode,
                                       const QTreeWidgetItem* row) {
-    QTreeWidget* list = form_.list(kind);
-    form_.lineFlag(kind) = mode;
-    FrmLinePopup editor(form_.workspace(), kind, list, mode, &form_);
+    QTreeWidget* list = site_.list(kind);
+    site_.editorOpens(kind, mode);
+    FrmLinePopup editor(site_.workspace, kind, list, mode, site_.window);
     if (row) {
         editor.showAmount(row->text(revcol::RevisedAmount));
-        form_.commonGen->SelectComboItemByValue(editor.typeCombo(),
-                                                row->text(revcol::TypeId).trimmed().toLongLong());
+        commonGen_->SelectComboItemByValue(editor.typeCombo(),
+                                           row->text(revcol::TypeId).trimmed().toLongLong());
     } else {
         editor.lblAmount->setText(list->headerItem()->text(revcol::RevisedAmount));
     }
@@ -153,19 +159,19 @@ void RevisionListCommands::mnuDelete_Click() {
     const std::optional<LineKind> kind = listKind;
     if (!kind)
         return;
-    QTreeWidget* list = form_.list(*kind);
+    QTreeWidget* list = site_.list(*kind);
     QTreeWidgetItem* row = selectedRow(list);
     // Carried-over lines are dropped by unchecking them, never deleted.
     if (!row || row->text(revcol::Letter) != QLatin1String("N"))
         return;
-    if (ui::message(form_.workspace()->msgboxTitle,
+    if (ui::message(site_.workspace->msgboxTitle,
                     QStringLiteral("Are you sure you want to delete ") + QLatin1Char('\r') +
                         row->text(revcol::Description) + QStringLiteral("?"),
                     ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     const bool onlyRow = list->topLevelItemCount() == 1;
     list->setCurrentItem(row);
-    form_.commonDB->fnDeleteListview(true, list, !onlyRow);
+    commonDB_->fnDeleteListview(true, list, !onlyRow);
     if (!onlyRow)
         list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1));
     if (list->topLevelItemCount() == 0) {

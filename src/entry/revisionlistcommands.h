@@ -1,18 +1,41 @@
 #pragma once
 
-#include "jobchange/linekind.h"
+#include "data/linekind.h"
+#include "jobchange/workspace.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
+class QComboBox;
 class QMenu;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class frmGrade;
+class QWidget;
+class clsCommonDB;
+class clsCommonGen;
+
+// What the commands act on, handed in by the window that owns the two lists.
+struct RevisionListSite {
+    QWidget* window = nullptr; // owns the menu; the line editor opens over it
+    jobchange::WorkspacePtr workspace;
+    QTreeWidget* allowances = nullptr;
+    QTreeWidget* deductions = nullptr;
+    // The commands act only while the entry can be saved, the mouse only with an employee.
+    const QPushButton* ok = nullptr;
+    const QComboBox* employee = nullptr;
+    // Told the line editor's mode ("N" add, "E" edit) as it opens.
+    std::function<void(LineKind kind, const QString& mode)> editorOpens;
+
+    QTreeWidget* list(LineKind kind) const {
+        return kind == LineKind::Allowance ? allowances : deductions;
+    }
+};
 
 // The commands on the entry window's two revision lists: the context menu with its enabling
 // rules, double-click, the Delete key and Enter, and the Add, Edit and Delete commands that
@@ -20,7 +43,8 @@ class frmGrade;
 class RevisionListCommands : public QObject {
     Q_OBJECT
 public:
-    explicit RevisionListCommands(frmGrade& form);
+    explicit RevisionListCommands(RevisionListSite site);
+    ~RevisionListCommands() override;
 
     // Starts listening to the list's mouse and keys.
     void attach(LineKind kind);
@@ -54,7 +78,9 @@ private:
     // Mouse and double-click act only on an enabled entry with an employee chosen.
     bool guardPasses() const;
 
-    frmGrade& form_;
+    RevisionListSite site_;
+    std::unique_ptr<clsCommonGen> commonGen_;
+    std::unique_ptr<clsCommonDB> commonDB_;
 };
 
 // The row the user has selected, or null.

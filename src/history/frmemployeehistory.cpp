@@ -200,7 +200,7 @@ void FrmEmployeeHistory::fillList() {
                 row->setForeground(column, kCancelledColour);
         }
         for (LineKind kind : kKinds) {
-            for (const LineRevision& line : change.lines(kind)) {
+            for (const LineRevision& line : linesOf(change, kind)) {
                 auto* child = new QTreeWidgetItem(row);
                 const LineRevision::Status status = line.status();
                 child->setText(ColLineKind, kindText(kind));
@@ -262,7 +262,7 @@ void FrmEmployeeHistory::showPayOn() {
     lvwPayLines->clear();
     QList<QTreeWidgetItem*> rows;
     for (LineKind kind : kKinds) {
-        for (const jobchange::PayLine& line : pay.lines(kind)) {
+        for (const jobchange::PayLine& line : linesOf(pay, kind)) {
             auto* row = new QTreeWidgetItem;
             row->setText(0, kindText(kind));
             row->setText(1, line.description);

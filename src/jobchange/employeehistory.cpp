@@ -365,26 +365,29 @@ QString statusText(LineRevision::Status status) {
     return {};
 }
 
-Pay JobChangeRecord::payBefore() const {
-    Pay pay{oldDesignationId, oldGradeId, oldJob, oldBasic, {}, {}};
+namespace {
+
+// The pay on one side of a job change: the job and basic given, and the lines standing on that
+// side at that side's amounts.
+Pay sidePay(const JobChangeRecord& change, Pay pay, bool after) {
     for (LineKind kind : kKinds) {
-        for (const LineRevision& line : lines(kind)) {
-            if (line.standingBefore())
-                pay.lines(kind).push_back({line.typeId, line.description, line.oldAmount});
+        for (const LineRevision& line : linesOf(change, kind)) {
+            if (after ? line.standingAfter() : line.standingBefore())
+                linesOf(pay, kind).push_back(
+                    {line.typeId, line.description, after ? line.revisedAmount : line.oldAmount});
         }
     }
     return pay;
 }
 
+} // namespace
+
+Pay JobChangeRecord::payBefore() const {
+    return sidePay(*this, {oldDesignationId, oldGradeId, oldJob, oldBasic, {}, {}}, false);
+}
+
 Pay JobChangeRecord::payAfter() const {
-    Pay pay{newDesignationId, newGradeId, newJob, newBasic, {}, {}};
-    for (LineKind kind : kKinds) {
-        for (const LineRevision& line : lines(kind)) {
-            if (line.standingAfter())
-                pay.lines(kind).push_back({line.typeId, line.description, line.revisedAmount});
-        }
-    }
-    return pay;
+    return sidePay(*this, {newDesignationId, newGradeId, newJob, newBasic, {}, {}}, true);
 }
 
 std::optional<PayInForce> payOn(const std::vector<JobChangeRecord>& history, const QDate& date) {
@@ -407,8 +410,8 @@ QStringList differences(const Pay& master, const Pay& history) {
         found << QStringLiteral("basic %1, history %2")
                      .arg(amountText(master.basic), amountText(history.basic));
     for (LineKind kind : kKinds) {
-        const std::vector<LineKey> held = sortedKeys(master.lines(kind));
-        const std::vector<LineKey> due = sortedKeys(history.lines(kind));
+        const std::vector<LineKey> held = sortedKeys(linesOf(master, kind));
+        const std::vector<LineKey> due = sortedKeys(linesOf(history, kind));
         if (held != due)
             found << QStringLiteral("%1 %2, history %3")
                          .arg(kind == LineKind::Allowance ? QStringLiteral("allowances")
@@ -436,7 +439,7 @@ std::optional<EmployeeHistory> loadEmployeeHistory(const HistorySource& source, 
     for (LineKind kind : kKinds) {
         for (data::Recordset rs = source.connection.open(sql.standingLines(kind, true), values);
              !rs.eof(); rs.moveNext())
-            history.master.lines(kind).push_back(readStanding(rs));
+            linesOf(history.master, kind).push_back(readStanding(rs));
     }
     QHash<qint32, size_t> indexOf;
     for (data::Recordset rs = source.connection.open(sql.headers(true), values); !rs.eof();
@@ -450,7 +453,7 @@ std::optional<EmployeeHistory> loadEmployeeHistory(const HistorySource& source, 
              !rs.eof(); rs.moveNext()) {
             const auto found = indexOf.constFind(rs.field(0).toInt());
             if (found != indexOf.constEnd())
-                history.changes[*found].lines(kind).push_back(readRevision(rs));
+                linesOf(history.changes[*found], kind).push_back(readRevision(rs));
         }
     }
     return history;
@@ -477,7 +480,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
     QHash<qint32, qint32> employeeOfChange;
     {
         std::vector<JobChangeRecord> history;
-        const auto settle = [&]() {
+        const auto decideEmployee = [&]() {
             if (const std::optional<Decision> decision = decide(history, std::nullopt)) {
                 JobChangeRecord& record = history[decision->index];
                 employeeOfChange.insert(record.id, record.employeeId);
@@ -489,10 +492,10 @@ HistoryCheck checkHistory(const HistorySource& source) {
              rs.moveNext()) {
             JobChangeRecord record = readHeader(rs);
             if (!history.empty() && history.back().employeeId != record.employeeId)
-                settle();
+                decideEmployee();
             history.push_back(std::move(record));
         }
-        settle();
+        decideEmployee();
     }
     // Only the deciding job changes' lines are kept.
     for (LineKind kind : kKinds) {
@@ -500,7 +503,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
              !rs.eof(); rs.moveNext()) {
             const auto employee = employeeOfChange.constFind(rs.field(0).toInt());
             if (employee != employeeOfChange.constEnd())
-                decided[*employee].record.lines(kind).push_back(readRevision(rs));
+                linesOf(decided[*employee].record, kind).push_back(readRevision(rs));
         }
     }
 
@@ -516,7 +519,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
              !rs.eof(); rs.moveNext()) {
             const auto master = masters.find(rs.field(0).toInt());
             if (master != masters.end())
-                master->second.master.lines(kind).push_back(readStanding(rs));
+                linesOf(master->second.master, kind).push_back(readStanding(rs));
         }
     }
 

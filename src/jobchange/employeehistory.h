@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 
 #include <QChar>
 #include <QDate>
@@ -48,14 +48,12 @@ struct Pay {
     Cents basic = 0;
     std::vector<PayLine> allowances;
     std::vector<PayLine> deductions;
-
-    std::vector<PayLine>& lines(LineKind kind) {
-        return kind == LineKind::Allowance ? allowances : deductions;
-    }
-    const std::vector<PayLine>& lines(LineKind kind) const {
-        return kind == LineKind::Allowance ? allowances : deductions;
-    }
 };
+
+// The allowances or the deductions of a pay or of a job change.
+template <class Holder> auto& linesOf(Holder& holder, LineKind kind) {
+    return kind == LineKind::Allowance ? holder.allowances : holder.deductions;
+}
 
 // One line of a job change, with its stored letter: "O" a standing line kept, "N" a line the
 // job change added, "R" a standing line it removed.
@@ -93,12 +91,6 @@ struct JobChangeRecord {
     std::vector<LineRevision> allowances;
     std::vector<LineRevision> deductions;
 
-    std::vector<LineRevision>& lines(LineKind kind) {
-        return kind == LineKind::Allowance ? allowances : deductions;
-    }
-    const std::vector<LineRevision>& lines(LineKind kind) const {
-        return kind == LineKind::Allowance ? allowances : deductions;
-    }
     // The pay it replaced: the old job and basic, its kept and removed lines at old amounts.
     Pay payBefore() const;
     // The pay it set: the new job and basic, its kept and added lines at revised amounts.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/money.h"
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 
 #include <QChar>
 #include <QDate>

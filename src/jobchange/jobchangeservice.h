@@ -2,7 +2,7 @@
 
 #include "data/rowstream.h"
 #include "jobchange/jobchangedraft.h"
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 #include "jobchange/numbering.h"
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
@@ -236,3 +236,7 @@ QString RegisterOrder(const data::Dialect& dialect);
 // The statement that finds the highest running number in use behind the prefix (0 when none).
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
                       qint16 companyId, const QString& prefix);
+// The user's name as the job change report prints it, trimmed: looked up by user alone, whatever
+// the company; nothing without a users row.
+std::optional<QString> reportUserName(data::Connection& connection,
+                                      const data::ResolvedTableNames& tables, qint16 user);

@@ -8,6 +8,7 @@
 #include "sharedlib/clscommondb.h"
 #include "sharedlib/clscommongen.h"
 #include "ui/messages.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -26,17 +27,9 @@ namespace {
 
 const QString kNoCurrencyCaption = QStringLiteral("Amount :");
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
 QPushButton* makeNavigationButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon,
                                   const QString& tip) {
-    QPushButton* button = makeButton(parent, name, {});
+    QPushButton* button = ui::plainButton(parent, name, {});
     button->setIcon(parent->style()->standardIcon(icon));
     button->setToolTip(tip);
     return button;
@@ -47,7 +40,7 @@ QPushButton* makeNavigationButton(QWidget* parent, const char* name, QStyle::Sta
 FrmLinePopup::FrmLinePopup(jobchange::WorkspacePtr workspace, LineKind kind, QTreeWidget* list,
                            QString mode, QWidget* parent)
     : QDialog(parent), service(std::move(workspace)), info(lineTable(kind)), list(list),
-      mode(std::move(mode)) {
+      editMode(std::move(mode)) {
     createControls();
     Form_Load();
 }
@@ -80,8 +73,8 @@ void FrmLinePopup::createControls() {
     grid->addWidget(lblAmount, 1, 0);
     grid->addWidget(txtAmount, 1, 1);
 
-    cmdOk = makeButton(this, "cmdOk", QStringLiteral("&OK"));
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
+    cmdOk = ui::plainButton(this, "cmdOk", QStringLiteral("&OK"));
+    cmdClose = ui::plainButton(this, "cmdClose", QStringLiteral("&Close"));
     // Enter on the focused OK or Close presses it, as Space does.
     for (QPushButton* button : {cmdOk, cmdClose})
         button->setAutoDefault(true);
@@ -119,7 +112,7 @@ void FrmLinePopup::createControls() {
                            [this](const QString& text) { message(text); });
 
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-    connect(cmdClose, &QPushButton::clicked, this, [this] { reject(); });
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdFirst, &QPushButton::clicked, this, [this] { cmdFirst_Click(); });
     connect(cmdPrevious, &QPushButton::clicked, this, [this] { cmdPrevious_Click(); });
     connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
@@ -216,7 +209,7 @@ void FrmLinePopup::cmdOK_Click() {
         return;
     }
     const QString amount = checked.money->toString();
-    if (mode == QLatin1String("N")) {
+    if (editMode == QLatin1String("N")) {
         commonDB->fnInsertListview(list, 0, list->topLevelItemCount() + 1, cboType->currentText(),
                                    amount, QString::number(typeId), QStringLiteral("N"),
                                    QStringLiteral("0.00"), strCurrency);
@@ -225,7 +218,7 @@ void FrmLinePopup::cmdOK_Click() {
         txtAmount->clear();
         cboType->setFocus();
         setNavigation(true, true, true, true);
-    } else if (mode == QLatin1String("E")) {
+    } else if (editMode == QLatin1String("E")) {
         QTreeWidgetItem* row = list->currentItem();
         if (!row)
             return;
@@ -245,9 +238,9 @@ bool FrmLinePopup::fnNotInList(qint32 typeId) {
         const QTreeWidgetItem* row = list->topLevelItem(i);
         if (data::leadingNumber(row->text(revcol::TypeId)) != typeId)
             continue;
-        if (mode == QLatin1String("N"))
+        if (editMode == QLatin1String("N"))
             return false;
-        if (mode == QLatin1String("E") && row != editing)
+        if (editMode == QLatin1String("E") && row != editing)
             return false;
     }
     return true;

@@ -69,7 +69,7 @@ private:
     const jobchange::JobChangeService service;
     const LineTable& info;
     QTreeWidget* list;
-    const QString mode;
+    const QString editMode; // "N" add, "E" edit
     QString strCurrency;
     std::unique_ptr<clsCommonGen> commonGen;
     std::unique_ptr<clsCommonDB> commonDB;

@@ -9,7 +9,8 @@ void FrmMaster::cmPreview_Click() {
         return;
     if (!cRptGradeChange)
         cRptGradeChange = std::make_unique<report::ReportControl>();
-    report::setUpJobChangeReport(*cRptGradeChange, workspace_->db(), workspace_->tables.pusers,
-                                 workspace_->companyId, QString::number(id), workspace_->userId);
+    report::setUpJobChangeReport(
+        *cRptGradeChange, workspace_->companyId, QString::number(id),
+        reportUserName(workspace_->db(), workspace_->tables, workspace_->userId));
     cRptGradeChange->setAction(1);
 }

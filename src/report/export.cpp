@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/tablenames.h"
+#include "jobchange/jobchangeservice.h"
 #include "report/engine.h"
 #include "report/jobchange.h"
 #include "report/reportcontrol.h"
@@ -15,8 +16,8 @@ int exportJobChangePdf(data::Connection& connection, qint16 company, qint16 user
         data::ResolvedTableNames tables;
         data::ResolveTableNames(connection, tables);
         ReportControl control({[&connection]() -> data::Connection& { return connection; }, {}});
-        setUpJobChangeReport(control, connection, tables.pusers, company, QString::number(id),
-                             user);
+        setUpJobChangeReport(control, company, QString::number(id),
+                             reportUserName(connection, tables, user));
         control.setPreviewSink([&](const RenderedReport& report, const ReportControl&) {
             found = report.rowCount(QStringLiteral("header")) > 0;
             if (found)

@@ -1,6 +1,5 @@
 #include "report/jobchange.h"
 
-#include "data/connection.h"
 #include "report/reportcontrol.h"
 
 #include <QCoreApplication>
@@ -33,9 +32,8 @@ QString jobChangeReportFile() {
     return besideProgram;
 }
 
-void setUpJobChangeReport(ReportControl& control, data::Connection& connection,
-                          const QString& usersTable, qint16 company, const QString& jobChangeId,
-                          qint16 user) {
+void setUpJobChangeReport(ReportControl& control, qint16 company, const QString& jobChangeId,
+                          const std::optional<QString>& userName) {
     const QString title = QStringLiteral("Job Change");
     control.setWindowOption(9, false);
     for (const int identifier : {123, 122, 120, 119, 125, 124, 121})
@@ -53,13 +51,8 @@ void setUpJobChangeReport(ReportControl& control, data::Connection& connection,
                                       QStringLiteral(";true"));
     control.setParameterFields(2,
                                QStringLiteral("strReportName;") + title + QStringLiteral(";true"));
-
-    data::Recordset rs =
-        connection.open(QStringLiteral("select username from ") + usersTable +
-                        QStringLiteral(" where userid = ") + QString::number(user));
-    if (!rs.eof())
-        control.setParameterFields(3, QStringLiteral("strUserName;") +
-                                          rs.text(QStringLiteral("UserName")).trimmed() +
+    if (userName)
+        control.setParameterFields(3, QStringLiteral("strUserName;") + *userName +
                                           QStringLiteral(";true"));
 }
 

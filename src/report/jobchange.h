@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QString>
-
-namespace data {
-class Connection;
-}
+#include <optional>
 
 namespace report {
 
@@ -15,11 +12,9 @@ class ReportControl;
 QString jobChangeReportFile();
 
 // Gives the control every value of the job change report, in the order it takes them: window
-// options, title, log-on, report file, then parameter fields 0 to 2; then looks up the user's
-// name (by user alone, whatever the company) and sets parameter field 3 only when it is found.
-// Raises data::DbError when the look-up fails.
-void setUpJobChangeReport(ReportControl& control, data::Connection& connection,
-                          const QString& usersTable, qint16 company, const QString& jobChangeId,
-                          qint16 user);
+// options, title, log-on, report file, then parameter fields 0 to 2, and field 3, the user's
+// name, only when there is one.
+void setUpJobChangeReport(ReportControl& control, qint16 company, const QString& jobChangeId,
+                          const std::optional<QString>& userName);
 
 } // namespace report

@@ -1,4 +1,4 @@
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 
 const LineTable& lineTable(LineKind kind) {
     static const LineTable allowance{
