@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/tablenames.h"
-#include "jobchange/linekind.h"
+#include "jobchange/linetable.h"
 
 #include <QString>
 #include <array>
