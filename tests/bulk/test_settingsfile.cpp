@@ -1,4 +1,5 @@
 #include "bulk/settingsfile.h"
+#include "support/check.h"
 
 #include <gtest/gtest.h>
 
@@ -108,20 +109,12 @@ TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
                 "change=+5%",
          "Two rules for allowance type 1."},
     };
-    for (const auto& c : cases) {
-        try {
-            parseBulkSettings(c.text);
-            ADD_FAILURE() << "accepted: " << c.text.toStdString();
-        } catch (const SettingsError& error) {
-            EXPECT_EQ(error.message(), c.message) << c.text.toStdString();
-        }
-    }
-    try {
-        readBulkSettings("/nonexistent/bulk.ini");
-        ADD_FAILURE() << "read a missing file";
-    } catch (const SettingsError& error) {
-        EXPECT_TRUE(error.message().startsWith("/nonexistent/bulk.ini: ")) << error.what();
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(thrown<SettingsError>([&] { parseBulkSettings(c.text); }).message(), c.message)
+            << c.text;
+    EXPECT_TRUE(thrown<SettingsError>([] { readBulkSettings("/nonexistent/bulk.ini"); })
+                    .message()
+                    .startsWith("/nonexistent/bulk.ini: "));
 }
 
 } // namespace

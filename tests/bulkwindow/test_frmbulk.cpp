@@ -12,22 +12,10 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
-
 namespace {
 
 QStringList previewRows(const FrmBulk& form) {
-    QStringList all;
-    for (int r = 0; r < form.lvwPreview->topLevelItemCount(); ++r) {
-        const QTreeWidgetItem* item = form.lvwPreview->topLevelItem(r);
-        QStringList cells;
-        for (int c = 0; c < item->columnCount(); ++c)
-            cells << item->text(c);
-        all << cells.join('|');
-    }
-    return all;
+    return childTexts(form.lvwPreview->invisibleRootItem());
 }
 
 class BulkWindow : public RegisterDriven {
@@ -52,12 +40,7 @@ protected:
             ->setText(amount);
     }
 
-    QStringList registerNumbers() const {
-        QStringList numbers;
-        for (int r = 1; r < master->flexMaster->rows(); ++r)
-            numbers << master->flexMaster->textMatrix(r, 1);
-        return numbers;
-    }
+    QStringList registerNumbers() const { return gridColumn(*master->flexMaster, 1); }
 };
 
 TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
@@ -107,7 +90,7 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
                                                  "Saved 1 job changes, JC1 to JC1."}));
     });
     EXPECT_EQ(registerNumbers(), QStringList{"JC1"});
-    EXPECT_EQ(query(db, "select eBasic from pay_employee where eEmpID in (1, 4) order by eEmpID"),
+    EXPECT_EQ(db.rows("select eBasic from pay_employee where eEmpID in (1, 4) order by eEmpID"),
               QStringList({"22000", "15000"}));
 }
 

@@ -1,7 +1,9 @@
 #include "cancel/frmcancel.h"
 #include "register/frmmaster.h"
+#include "support/check.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "support/widgets.h"
 #include "support/workspace.h"
 #include "ui/flexgrid.h"
 
@@ -9,10 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 namespace {
 
@@ -61,10 +59,7 @@ protected:
         return all["pay_employee"] + all["pay_empallowances"] + all["pay_empdeductions"];
     }
     int select(int id) {
-        int row = 1;
-        while (row < form->flexMaster->rows() &&
-               form->flexMaster->textMatrix(row, 0) != QString::number(id))
-            ++row;
+        const int row = gridRow(*form->flexMaster, 0, QString::number(id));
         form->flexMaster->selectRowAcross(row);
         return row;
     }
@@ -143,10 +138,9 @@ TEST_F(Cancel, DeleteCancelsFromTheLatestJobChangeBackwards) {
     form->CmdDelete->click();
     messages.answer(ui::MsgAnswer::Yes);
     form->CmdDelete->click();
-    ASSERT_EQ(messages.texts(),
-              QStringList(2, "Are you sure you want to delete the entry - JC/40"));
-    EXPECT_EQ(messages.shown[1].icon, ui::MsgIcon::Critical);
-    EXPECT_EQ(messages.shown[1].buttons, ui::MsgButtons::YesNo);
+    ASSERT_EQ(messages.boxes(),
+              QStringList(2, "Payroll|Critical|YesNo|Are you sure you want to delete the entry - "
+                             "JC/40"));
     EXPECT_EQ(modal.shown, QStringList{"frmCancel"});
     EXPECT_EQ(db.snapshot(), saved);
     EXPECT_EQ(form->flexMaster->textMatrix(rowB, 6), "No");

@@ -1,4 +1,5 @@
 #include "data/rowstream.h"
+#include "support/check.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
         ASSERT_FALSE(expected.eof());
         ASSERT_EQ(rows.fieldCount(), expected.fieldCount());
         for (int c = 0; c < rows.fieldCount(); ++c) {
-            SCOPED_TRACE(QString("row %1, field %2").arg(read).arg(c).toStdString());
+            SCOPED_TRACE(QString("row %1, field %2").arg(read).arg(c));
             EXPECT_EQ(rows.isNull(c), expected.isNull(c));
             EXPECT_EQ(rows.text(c).toString(), expected.text(c));
             EXPECT_EQ(rows.date(c), data::dateOf(expected.field(c)));
@@ -35,15 +36,12 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
 
 TEST(RowStreamTest, AFailingStatementRaisesWithTheStatement) {
     TestDatabase db;
-    try {
-        data::RowStream rows(db.db(), "select nothing from no_such_table");
-        while (rows.next()) {
+    const data::DbError error = thrown([&] {
+        for (data::RowStream rows(db.db(), "select nothing from no_such_table"); rows.next();) {
         }
-        FAIL() << "a statement on a missing table read as empty";
-    } catch (const data::DbError& error) {
-        EXPECT_FALSE(error.description().isEmpty());
-        EXPECT_TRUE(error.statement().contains("no_such_table"));
-    }
+    });
+    EXPECT_FALSE(error.description().isEmpty());
+    EXPECT_TRUE(error.statement().contains("no_such_table"));
 }
 
 } // namespace

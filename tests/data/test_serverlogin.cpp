@@ -1,6 +1,7 @@
 #include "data/connection.h"
 #include "data/schema.h"
 #include "data/serverlogin.h"
+#include "support/check.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -81,12 +82,9 @@ TEST_F(PasswordPolicy, ThePasswordComesFromTheStringTheEnvironmentOrOnePrompt) {
 }
 
 TEST_F(PasswordPolicy, NobodyToAskOrAnotherFailureKeepsTheServersError) {
-    try {
-        run("host=db user=clerk", "secret", std::nullopt, pgRefusal);
-        ADD_FAILURE() << "opened";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.description(), pgRefusal);
-    }
+    EXPECT_EQ(
+        thrown([&] { run("host=db user=clerk", "secret", std::nullopt, pgRefusal); }).description(),
+        pgRefusal);
     EXPECT_TRUE(asked);
     EXPECT_THROW(run("host=nowhere", "secret", "typed", "could not translate host name"),
                  data::DbError);

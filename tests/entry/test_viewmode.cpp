@@ -46,10 +46,10 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
     data.jobChange(5, "JC5", "2003-01-06", 2);
     db.exec("update " + physical("pEmployeegradeChange") +
             " set egcCancelledRemarks = 'Clerk Two:wrong grade' where egcId = 4");
-    data.insert("pempgcAllowance",
-                "egcacompanyid, egcagcid, egcadetailid, egcaallowanceid, egcatype, egcaoldamount, "
-                "egcarevamount",
-                {"1, 4, 1, 3, 'O', 300, 350"});
+    db.insert("pempgcAllowance",
+              "egcacompanyid, egcagcid, egcadetailid, egcaallowanceid, egcatype, egcaoldamount, "
+              "egcarevamount",
+              {"1, 4, 1, 3, 'O', 300, 350"});
     reloadRegister();
 
     const auto expectViewOnly = [this](frmGrade& form, const QString& line) {
@@ -58,10 +58,10 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
         EXPECT_FALSE(form.cmdOK->isEnabled());
         for (QLineEdit* box :
              {form.txtGradeNo, form.txtOldBasic, form.txtNewbasic, form.txtRemarks})
-            EXPECT_TRUE(box->isReadOnly()) << box->objectName().toStdString();
+            EXPECT_TRUE(box->isReadOnly()) << box->objectName();
         EXPECT_TRUE(form.dtpGDate->isReadOnly());
         for (QComboBox* combo : {form.cboEmployee, form.cboOldGrade, form.cboNewgrade})
-            EXPECT_FALSE(combo->isEnabled()) << combo->objectName().toStdString();
+            EXPECT_FALSE(combo->isEnabled()) << combo->objectName();
         EXPECT_FALSE(anyCheckable(form.lvwAllow) || anyCheckable(form.lvwDeduct));
         EXPECT_EQ(form.focusWidget(), form.cmdCancel);
         // Double-click and the keys do not open the line editor.

@@ -2,14 +2,11 @@
 
 #include "data/tablenames.h"
 #include "jobchange/employeehistory.h"
+#include "support/check.h"
 #include "support/testdb.h"
 
 #include <QDate>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 // Employee 7 (E7) was hired as a Junior Clerk on 20000 with house rent 5000, conveyance 1000 and
 // provident fund 2400.

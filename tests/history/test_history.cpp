@@ -63,7 +63,7 @@ TEST_F(History, PayOnADayComesFromTheJobChangeInForceAndCancelledOnesChangeNothi
     for (const auto& expected : cases) {
         const auto inForce = jobchange::payOn(history->changes, expected.day);
         ASSERT_TRUE(inForce);
-        EXPECT_EQ(payText(inForce->pay), expected.pay) << expected.day.toString().toStdString();
+        EXPECT_EQ(payText(inForce->pay), expected.pay) << expected.day.toString();
         EXPECT_EQ(inForce->source, expected.source);
         EXPECT_EQ(inForce->afterSource, expected.after);
     }

@@ -16,10 +16,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
-
 namespace {
 
 // Each text and a part only it could bring into a statement.
@@ -96,19 +92,19 @@ protected:
 // editor, the save and the register, with a remark and a reason of each kind.
 TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
     const QString name = "D'Souza \\ 100% Ωμέγα";
-    data.insert("pemployee",
-                "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                "eActive",
-                {"1, 6, 'E006', 'D''Souza \\ 100% Ωμέγα', 1, 1, 16000, 1, 1"});
-    data.insert("pDesignation", "dDesigID, dCompanyID, dGradeID, dDescription, dactive",
-                {"4, 1, 2, 'Head ''Chef'' \\ 50%', 1"});
-    data.insert("pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
-                {"4, 1, 'Kid''s 50% \\ Ωμέγα', 1, 1"});
-    data.insert("pusers", "companyid, userid, username", {"1, 1, '  Zoë O''Hara \\ 100%  '"});
+    db.insert("pemployee",
+              "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
+              "eActive",
+              {"1, 6, 'E006', 'D''Souza \\ 100% Ωμέγα', 1, 1, 16000, 1, 1"});
+    db.insert("pDesignation", "dDesigID, dCompanyID, dGradeID, dDescription, dactive",
+              {"4, 1, 2, 'Head ''Chef'' \\ 50%', 1"});
+    db.insert("pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
+              {"4, 1, 'Kid''s 50% \\ Ωμέγα', 1, 1"});
+    db.insert("pusers", "companyid, userid, username", {"1, 1, '  Zoë O''Hara \\ 100%  '"});
     ui::FlexGrid* grid = master->flexMaster;
     sent();
     for (const auto& [text, token] : kNasty) {
-        SCOPED_TRACE(text.toStdString());
+        SCOPED_TRACE(text);
         ASSERT_TRUE(save(name, 4, "17000", [&](frmGrade& form) {
             EXPECT_EQ(form.cboEmployee->currentText(), name);
             EXPECT_EQ(form.cboNewgrade->currentText(), "Senior - Head 'Chef' \\ 50%");
@@ -116,12 +112,12 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
             EXPECT_EQ(rows(form.lvwAllow),
                       QStringList{"1|Kid's 50% \\ Ωμέγα|250.00|4|N|0.00|Rupee|checked"});
             enter(form.txtRemarks, text);
-        })) << messages.texts().join('\n').toStdString();
+        })) << messages.texts().join('\n');
         EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 3), name);
         EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 5), "Senior Head 'Chef' \\ 50%");
         EXPECT_EQ(latest("egcremarks"), text);
         EXPECT_EQ(
-            query(db, "select eaallowanceid, eaamount from pay_empallowances where eaempid = 6"),
+            db.rows("select eaallowanceid, eaamount from pay_empallowances where eaempid = 6"),
             QStringList{"4|250"});
         editJobChange(latest("egcNo"),
                       [&](frmGrade& form) { EXPECT_EQ(form.txtRemarks->text(), text); });
@@ -139,9 +135,9 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
         const QString statements = sent();
         for (const QString& part :
              {token, QString("Souza"), QString("Chef"), QString("Kid"), QString("Hara")})
-            EXPECT_FALSE(statements.contains(part)) << "a statement carries " << part.toStdString();
+            EXPECT_FALSE(statements.contains(part)) << "a statement carries " << part;
     }
-    EXPECT_EQ(query(db, "select eBasic, eDesigID from pay_employee where eEmpID = 6"),
+    EXPECT_EQ(db.rows("select eBasic, eDesigID from pay_employee where eEmpID = 6"),
               QStringList{"16000|1"});
 
     QString pasted;
@@ -165,7 +161,7 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
     EXPECT_EQ(grid->textMatrix(grid->row(), 3), name);
     EXPECT_EQ(grid->rows(), count);
     EXPECT_EQ(sent(), "") << "the search sent a statement";
-    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n').toStdString();
+    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
 }
 
 // What an amount box did with an input: "stored X" (the amount then in the database, read
@@ -292,7 +288,7 @@ protected:
 // stored, or the message naming the box, with the box as it was and nothing written.
 TEST_F(Amounts, AreStoredExactlyOrRefusedWithAMessageNamingTheBox) {
     for (const AmountCase& c : amountCases()) {
-        SCOPED_TRACE((c.input + (c.typed ? " typed" : " pasted")).toStdString());
+        SCOPED_TRACE((c.input + (c.typed ? " typed" : " pasted")));
         const QMap<QString, QStringList> before = db.snapshot();
         const QString basic = viaNewBasic(c.input, c.typed);
         EXPECT_EQ(basic, c.basic);
@@ -315,9 +311,9 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
         EXPECT_EQ(form.txtOldBasic->text(), "20000.00");
         form.txtRemarks->setText("Remarks only");
         form.cmdOK->click();
-        EXPECT_EQ(form.result(), QDialog::Accepted) << messages.texts().join('\n').toStdString();
+        EXPECT_EQ(form.result(), QDialog::Accepted) << messages.texts().join('\n');
     });
-    EXPECT_EQ(query(db, "select egcNewBasic, egcOldBasic from pay_employeegradechange"),
+    EXPECT_EQ(db.rows("select egcNewBasic, egcOldBasic from pay_employeegradechange"),
               QStringList{"999999999999.99|20000"});
     EXPECT_EQ(stored(ashasBasic), "999999999999.99");
 
@@ -360,7 +356,7 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
                            "1000000000000000.00" +
                                range,
                            "Amount: the stored amount 1000000000000000.00" + range}));
-    EXPECT_EQ(query(db, "select egcarevamount from pay_empgcallowance"),
+    EXPECT_EQ(db.rows("select egcarevamount from pay_empgcallowance"),
               QStringList{"1000000000000000"});
 }
 

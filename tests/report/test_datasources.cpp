@@ -1,5 +1,6 @@
 #include "data/dberror.h"
 #include "report/datasources.h"
+#include "support/check.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -41,16 +42,12 @@ TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFixAndNoneIsNot
         for (QFileDevice::Permissions wide :
              {kOwner | QFileDevice::ReadGroup, kOwner | QFileDevice::ReadOther}) {
             write(text, wide);
-            try {
-                report::findDataSource("payrolldsn");
-                ADD_FAILURE() << "taken: " << text.constData();
-            } catch (const data::DbError& error) {
-                EXPECT_EQ(error.description(),
-                          "The data source file " + ini +
-                              " holds a password and other users can read it. Make it readable "
-                              "by its owner only (chmod 600 " +
-                              ini + ") and try again.");
-            }
+            EXPECT_EQ(thrown([] { report::findDataSource("payrolldsn"); }).description(),
+                      "The data source file " + ini +
+                          " holds a password and other users can read it. Make it readable "
+                          "by its owner only (chmod 600 " +
+                          ini + ") and try again.")
+                << text.constData();
         }
         write(text, kOwner);
         EXPECT_TRUE(report::findDataSource("payrolldsn")) << text.constData();

@@ -29,6 +29,8 @@ public:
 
     void answer(ui::MsgAnswer next) { answers.push_back(next); }
     QStringList texts() const;
+    // Each message as "title|icon|buttons|text", icon and buttons by name.
+    QStringList boxes() const;
     void clear() { shown.clear(); }
 
     std::vector<Shown> shown;

@@ -1,6 +1,7 @@
 #include "support/spreadsheets.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 namespace {
@@ -147,50 +148,28 @@ XlsxSheet readXlsxSheet(const QString& path) {
 }
 
 std::vector<QStringList> parseCsv(const QByteArray& utf8) {
+    // A quoted or a bare field, then a comma, CRLF or the end; a bare field holds no quote nor
+    // line break, and nothing may follow a closing quote.
+    static const QRegularExpression field(R"re((?:"((?:[^"]|"")*)"|([^",\r\n]*))(,|\r\n|\z))re");
     const QString text = QString::fromUtf8(utf8);
     std::vector<QStringList> records;
     QStringList record;
-    QString field;
-    bool quoted = false;
-    bool fieldStarted = false;
-    bool afterQuote = false; // a quoted field ended: only a comma or CRLF may follow
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                    afterQuote = true;
-                }
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"') && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else if (c == QLatin1Char(',')) {
-            record << std::exchange(field, {});
-            fieldStarted = afterQuote = false;
-        } else if (c == QLatin1Char('\r') && i + 1 < text.size() &&
-                   text[i + 1] == QLatin1Char('\n')) {
-            record << std::exchange(field, {});
-            records.push_back(std::exchange(record, {}));
-            fieldStarted = afterQuote = false;
-            ++i;
-        } else if (afterQuote || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
-                   c == QLatin1Char('\n')) {
-            // Text after a closing quote, a quote inside an unquoted field, or a line break
-            // other than CRLF.
+    for (qsizetype at = 0; at < text.size();) {
+        const QRegularExpressionMatch m =
+            field.match(text, at, QRegularExpression::NormalMatch,
+                        QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch() || m.captured(3).isEmpty()) { // no field, or a last line without CRLF
             records.push_back({QStringLiteral("<malformed>")});
             return records;
-        } else {
-            field += c;
-            fieldStarted = true;
         }
+        record << (m.hasCaptured(1)
+                       ? m.captured(1).replace(QLatin1String("\"\""), QLatin1String("\""))
+                       : m.captured(2));
+        at = m.capturedEnd();
+        if (m.captured(3) != QLatin1String(","))
+            records.push_back(std::exchange(record, {}));
     }
-    if (quoted || fieldStarted || !record.isEmpty())
+    if (!record.isEmpty()) // a comma at the very end
         records.push_back({QStringLiteral("<malformed>")});
     return records;
 }

@@ -1,6 +1,7 @@
 #include "support/testdb.h"
 
 #include "component/basgrade.h"
+#include "data/money.h"
 #include "data/schema.h"
 
 #include <QCoreApplication>
@@ -62,6 +63,36 @@ QStringList TestDatabase::hostArguments() const {
 
 void TestDatabase::exec(const QString& sql) const {
     connection_->execute(sql);
+}
+
+void TestDatabase::insert(const QString& logical, const QString& columns,
+                          const QStringList& rows) const {
+    for (const QString& row : rows)
+        exec(
+            QStringLiteral("insert into %1 (%2) values (%3)").arg(physical(logical), columns, row));
+}
+
+QStringList TestDatabase::rows(const QString& sql, const QSet<int>& amountColumns) const {
+    QStringList all;
+    for (data::Recordset rs = connection_->open(sql); !rs.eof(); rs.moveNext()) {
+        QStringList fields;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            fields << (amountColumns.contains(i) ? data::amountField(rs, i).text() : rs.text(i));
+        all << fields.join(QLatin1Char('|'));
+    }
+    return all;
+}
+
+data::ConnectionPtr TestDatabase::another() const {
+    auto connection = std::make_shared<data::Connection>();
+    const QStringList where = hostArguments();
+    if (where[0] == QLatin1String("--pg"))
+        connection->openPostgres(where[1]);
+    else if (where[0] == QLatin1String("--odbc"))
+        connection->openOdbc(where[1]);
+    else
+        connection->openSqlite(where[1]);
+    return connection;
 }
 
 void TestDatabase::loadDemo() const {

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QMap>
+#include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
@@ -25,9 +26,16 @@ public:
     QStringList hostArguments() const;
 
     void exec(const QString& sql) const;
+    // One insert per row, each row its values as SQL text, into the logical table's physical one.
+    void insert(const QString& logical, const QString& columns, const QStringList& rows) const;
     void loadDemo() const;
     // A value from the first row of a query.
     QVariant scalar(const QString& sql) const;
+    // Every row of a query, fields as text joined by "|"; the amount columns named read exactly,
+    // with two decimals.
+    QStringList rows(const QString& sql, const QSet<int>& amountColumns = {}) const;
+    // A connection of its own to this database, as another clerk's program would open it.
+    data::ConnectionPtr another() const;
     // Every row of every table as text, for comparing the whole database before and after.
     QMap<QString, QStringList> snapshot() const;
 

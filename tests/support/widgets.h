@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/flexgrid.h"
+
+#include <QStringList>
+#include <QTreeWidget>
+#include <initializer_list>
+
+// The cells of an item joined by "|": the columns named, or all of them.
+inline QString itemText(const QTreeWidgetItem* item, std::initializer_list<int> columns = {}) {
+    QStringList cells;
+    for (int c = 0; c < item->columnCount(); ++c)
+        cells << item->text(c);
+    if (columns.size() == 0)
+        return cells.join('|');
+    QStringList chosen;
+    for (const int c : columns)
+        chosen << cells.value(c);
+    return chosen.join('|');
+}
+
+// itemText of every child, in order; of a list's rows with the invisible root.
+inline QStringList childTexts(const QTreeWidgetItem* parent,
+                              std::initializer_list<int> columns = {}) {
+    QStringList all;
+    for (int i = 0; i < parent->childCount(); ++i)
+        all << itemText(parent->child(i), columns);
+    return all;
+}
+
+// A grid column's texts below the titles.
+inline QStringList gridColumn(const ui::FlexGrid& grid, int col) {
+    QStringList texts;
+    for (int row = 1; row < grid.rows(); ++row)
+        texts << grid.textMatrix(row, col);
+    return texts;
+}
+
+// The first row (from 1) whose column holds the text; rows() when none does.
+inline int gridRow(const ui::FlexGrid& grid, int col, const QString& text) {
+    const qsizetype at = gridColumn(grid, col).indexOf(text);
+    return at < 0 ? grid.rows() : static_cast<int>(at) + 1;
+}
