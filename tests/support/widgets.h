@@ -2,6 +2,7 @@
 
 #include "ui/flexgrid.h"
 
+#include <QComboBox>
 #include <QStringList>
 #include <QTreeWidget>
 #include <initializer_list>
@@ -28,12 +29,28 @@ inline QStringList childTexts(const QTreeWidgetItem* parent,
     return all;
 }
 
+// The texts a combo offers, in order.
+inline QStringList comboTexts(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
 // A grid column's texts below the titles.
 inline QStringList gridColumn(const ui::FlexGrid& grid, int col) {
     QStringList texts;
     for (int row = 1; row < grid.rows(); ++row)
         texts << grid.textMatrix(row, col);
     return texts;
+}
+
+// A grid row's cells from the column on, joined by "|".
+inline QString gridRowText(const ui::FlexGrid& grid, int row, int fromCol = 0) {
+    QStringList cells;
+    for (int c = fromCol; c < grid.cols(); ++c)
+        cells << grid.textMatrix(row, c);
+    return cells.join('|');
 }
 
 // The first row (from 1) whose column holds the text; rows() when none does.
