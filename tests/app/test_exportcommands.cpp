@@ -1,6 +1,7 @@
 #include "component/basgrade.h"
 #include "exportcommands.h"
 #include "register/frmmaster.h"
+#include "support/check.h"
 #include "support/scripted.h"
 #include "support/spreadsheets.h"
 #include "support/testdb.h"
@@ -8,10 +9,6 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -20,7 +17,6 @@ const QDate kProcessDate(2026, 11, 30);
 class HostExport : public ::testing::Test {
 protected:
     HostExport() { db.loadDemo(); }
-    ~HostExport() override { BasGrade() = CallerContext{}; }
     QString path(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
@@ -53,9 +49,7 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsInItsOrder) {
     QString error;
     ASSERT_EQ(exportRegister(db.connection(), 1, kProcessDate, path("register.csv"), error), 0)
         << error.toStdString();
-    QFile file(path("register.csv"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::vector<QStringList> records = parseCsv(file.readAll());
+    const std::vector<QStringList> records = parseCsv(readFile(path("register.csv")));
     ASSERT_EQ(records.size(), shown.size());
     EXPECT_EQ(records[0], shown[0]);
     for (size_t r = 1; r < records.size(); ++r) {
@@ -88,8 +82,7 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsInItsOrder) {
 }
 
 TEST_F(HostExport, PdfJobChangeIsFoundByIdFirstThenByNumberBound) {
-    const QString tool = QStandardPaths::findExecutable("pdftotext");
-    if (tool.isEmpty())
+    if (!pdfText(path("none.pdf")))
         GTEST_SKIP() << "pdftotext is not installed";
     const QString table = physical("pEmployeegradeChange");
     // An all-digit number that is no id, and one that is another job change's id.
@@ -101,10 +94,7 @@ TEST_F(HostExport, PdfJobChangeIsFoundByIdFirstThenByNumberBound) {
         const int status = exportJobChangePdf(db.db(), company, 1, given, path("out.pdf"), error);
         if (status != 0)
             return QStringLiteral("status %1: %2").arg(status).arg(error);
-        QProcess process;
-        process.start(tool, {path("out.pdf"), "-"});
-        process.waitForFinished(60000);
-        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        const QString text = pdfText(path("out.pdf")).value_or("");
         for (const char* number : {"JC39", "JC225", "500", "JC420"})
             if (text.contains(QStringLiteral("Job change no. %1").arg(number)) ||
                 text.contains(QStringLiteral("Job Change %1 ").arg(number)))

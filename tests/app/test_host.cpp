@@ -1,4 +1,5 @@
 #include "app/hostrun.h"
+#include "support/check.h"
 
 #include <QFile>
 #include <QImage>
@@ -41,9 +42,7 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     const HostRun second = host({"--db", db, "--company", "2", "--sql-trace", path("trace.sql"),
                                  "--screenshot", path("second.png")});
     ASSERT_EQ(second.exitCode, 0) << second.errors.toStdString();
-    QFile trace(path("trace.sql"));
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(trace.readAll().contains("select egcid, egcno, egcdate, ename,"));
+    EXPECT_TRUE(readFile(path("trace.sql")).contains("select egcid, egcno, egcdate, ename,"));
     EXPECT_EQ(modeOf(db), 0600);
     EXPECT_EQ(modeOf(path("trace.sql")), 0600);
 
@@ -92,9 +91,7 @@ TEST_F(Host, WithoutADisplayHelpAndTheExportsWorkAndOnlyTheWindowIsRefused) {
     EXPECT_EQ(host({"--db", db, "--init-demo", "--export-register", path("r.CSV")}, Display::None)
                   .exitCode,
               0);
-    QFile csv(path("r.CSV"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(csv.readLine().startsWith("Job No,Job Date,Employee Name,"));
+    EXPECT_TRUE(readFile(path("r.CSV")).startsWith("Job No,Job Date,Employee Name,"));
     const HostRun window = host({"--db", db}, Display::None);
     EXPECT_EQ(window.exitCode, 1);
     EXPECT_TRUE(window.errors.contains("display")) << window.errors.toStdString();

@@ -1,8 +1,6 @@
 #include "bulk/settingsfile.h"
 #include "support/check.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using namespace bulk;

@@ -6,11 +6,7 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 namespace {
 

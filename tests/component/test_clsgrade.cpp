@@ -5,8 +5,6 @@
 #include "support/scripted.h"
 #include "support/testdb.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 class ClsGrade : public ::testing::Test {

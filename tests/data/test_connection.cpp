@@ -2,9 +2,6 @@
 #include "support/check.h"
 #include "support/testdb.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <tuple>
 
 namespace {
@@ -97,9 +94,7 @@ TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
         EXPECT_TRUE(error.description().contains("pay_gone", Qt::CaseInsensitive))
             << error.description();
     }
-    QFile file(trace);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(readFile(trace)).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], read);
     EXPECT_TRUE(lines[1].startsWith("-- failed in open: ") && lines[1].endsWith(read)) << lines[1];

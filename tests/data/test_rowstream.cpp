@@ -2,8 +2,6 @@
 #include "support/check.h"
 #include "support/testdb.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 // The register reads its rows through RowStream; every field must show as the recordset shows

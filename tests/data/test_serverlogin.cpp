@@ -3,9 +3,7 @@
 #include "data/serverlogin.h"
 #include "support/check.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <tuple>
 
 namespace {
@@ -28,16 +26,6 @@ TEST(ServerLogin, APasswordKeyIsFoundInEitherKindOfConnectionString) {
 // What the policy does with a server that wants a password and one that does not.
 class PasswordPolicy : public ::testing::Test {
 protected:
-    PasswordPolicy() : saved(qgetenv(data::kPasswordVariable)) {
-        qunsetenv(data::kPasswordVariable);
-    }
-    ~PasswordPolicy() override {
-        if (saved.isNull())
-            qunsetenv(data::kPasswordVariable);
-        else
-            qputenv(data::kPasswordVariable, saved);
-    }
-
     // Opens with the passwords tried, against a server refusing all but `accepted`.
     QStringList run(const QString& connectionString, const QString& accepted,
                     std::optional<QString> typed, const QString& refusal) {
@@ -57,7 +45,7 @@ protected:
         return tried;
     }
 
-    QByteArray saved;
+    ScopedEnv password{data::kPasswordVariable, {}};
     bool asked = false;
     const QString pgRefusal = "connection to server on socket failed: FATAL:  password "
                               "authentication failed for user \"clerk\" QPSQL: Unable to connect";
@@ -109,20 +97,15 @@ TEST(OdbcDataSource, DsnKeyAndAddedPasswordReachTheDriverManager) {
 
     QTemporaryDir dir;
     const QString odbcIni = dir.filePath("odbc.ini");
-    {
-        QFile ini(odbcIni);
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(
-            ("[payroll]\nDriver=SQLite3\nDatabase=" + dir.filePath("p.sqlite") + "\n").toUtf8());
-    }
-    const QByteArray savedIni = qgetenv("ODBCINI");
-    qputenv("ODBCINI", odbcIni.toUtf8());
+    ASSERT_TRUE(writeFile(
+        odbcIni,
+        ("[payroll]\nDriver=SQLite3\nDatabase=" + dir.filePath("p.sqlite") + "\n").toUtf8()));
+    const ScopedEnv ini("ODBCINI", odbcIni.toUtf8());
     for (const char* name : {"payroll", "DSN=payroll", "DSN=payroll;UID=clerk"}) {
         data::Connection connection;
         EXPECT_NO_THROW(connection.openOdbc(name, "secret")) << name;
         EXPECT_TRUE(connection.isOpen()) << name;
     }
-    qputenv("ODBCINI", savedIni);
 }
 
 } // namespace

@@ -14,9 +14,12 @@
 #include "ui/flexgrid.h"
 
 #include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 // Company 1, process date 2003-02-14, prefix "JC": Asha (1), a Clerk (Junior) on 20000 Rs with
 // House Rent 5000, Conveyance 800 and Provident Fund 1200; Bruno (2), an Officer (Senior) on

@@ -3,10 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateEdit>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 namespace {
 

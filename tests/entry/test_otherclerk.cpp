@@ -5,8 +5,6 @@
 #include "cancel/frmcancel.h"
 #include "jobchange/servicefixture.h"
 
-#include <QPushButton>
-
 namespace {
 
 using jobchange::JobChangeService;

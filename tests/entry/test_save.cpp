@@ -1,10 +1,6 @@
 #include "entryfixture.h"
 #include "shared/formroutines.h"
 
-#include <QDateEdit>
-#include <QLabel>
-#include <QPushButton>
-
 namespace {
 
 class SaveJobChange : public RegisterDriven {

@@ -2,10 +2,7 @@
 #include "entryfixture.h"
 #include "history/frmemployeehistory.h"
 
-#include <QDateEdit>
-#include <QLabel>
 #include <QLocale>
-#include <QPushButton>
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,10 +29,7 @@ ExportTable sampleTable() {
 class TableExport : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
-    QByteArray contents(const QString& name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
+    QByteArray contents(const QString& name) const { return readFile(path(name)); }
     QTemporaryDir dir;
 };
 
@@ -114,11 +110,7 @@ TEST_F(TableExport, FailuresNameTheFileAndLeaveWhatWasThere) {
 
     // A writer dropped half-way, or stopped by a bad row, leaves the old file untouched.
     for (const char* name : {"old.xlsx", "old.csv"}) {
-        {
-            QFile old(path(name));
-            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-            old.write("old contents");
-        }
+        ASSERT_TRUE(writeFile(path(name), "old contents"));
         {
             const auto writer = TableWriter::open(path(name), table.titles, table.kinds);
             writer->addRow(table.rows[0]);

@@ -6,7 +6,6 @@
 #include "support/testdb.h"
 
 #include <QDate>
-#include <gtest/gtest.h>
 
 // Employee 7 (E7) was hired as a Junior Clerk on 20000 with house rent 5000, conveyance 1000 and
 // provident fund 2400.

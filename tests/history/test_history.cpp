@@ -1,8 +1,6 @@
 #include "data/schema.h"
 #include "history/historyfixture.h"
 
-#include <QVariant>
-
 using jobchange::LineRevision;
 using jobchange::Pay;
 

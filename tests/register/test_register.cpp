@@ -11,13 +11,11 @@
 #include "ui/savefile.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <functional>
@@ -37,7 +35,6 @@ public:
         insert("pDesignation", designation, 1, id, 1, "'Clerk'", 1);
         insert("pDesignation", designation, 2, id, 2, "'Accountant'", 1);
     }
-    ~Company() { BasGrade() = CallerContext{}; }
 
     template <typename... V>
     void insert(const char* table, const char* columns, const V&... values) const {
@@ -379,9 +376,7 @@ TEST_F(Search, ExportWritesTheRowsAsTheGridShowsThemInItsOrder) {
         },
         2);
     EXPECT_EQ(answer.asked, 1);
-    QFile csv(dir.filePath("register.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const std::vector<QStringList> records = parseCsv(csv.readAll());
+    const std::vector<QStringList> records = parseCsv(readFile(dir.filePath("register.csv")));
     ASSERT_EQ(records.size(), 7u);
     EXPECT_EQ(records[0], QStringList({"Job No", "Job Date", "Employee Name", "Old Job", "New Job",
                                        "Cancelled"}));

@@ -7,14 +7,8 @@
 #include "lineeditor/frmlinepopup.h"
 
 #include <QClipboard>
-#include <QDateEdit>
 #include <QFile>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -45,10 +39,8 @@ protected:
 
     // The statements sent since the last call.
     QString sent() const {
-        QFile file(trace);
-        const QString text =
-            file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
-        file.remove();
+        const QString text = QString::fromUtf8(readFile(trace));
+        QFile::remove(trace);
         return text;
     }
     QString latest(const QString& column) const {

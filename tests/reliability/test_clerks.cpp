@@ -10,7 +10,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -4,28 +4,19 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
 class DataSources : public ::testing::Test {
 protected:
-    DataSources() : saved(qgetenv("QUORVEL_DATASOURCES")) {
-        qputenv("QUORVEL_DATASOURCES", ini.toUtf8());
-    }
-    ~DataSources() override { qputenv("QUORVEL_DATASOURCES", saved); }
-
     void write(const QByteArray& text, QFileDevice::Permissions mode) const {
-        QFile file(ini);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-        file.close();
-        ASSERT_TRUE(file.setPermissions(mode));
+        ASSERT_TRUE(writeFile(ini, text));
+        ASSERT_TRUE(QFile::setPermissions(ini, mode));
     }
 
     QTemporaryDir dir;
     QString ini = dir.filePath("datasources.ini");
-    QByteArray saved;
+    ScopedEnv sources{"QUORVEL_DATASOURCES", ini.toUtf8()};
 };
 
 constexpr QFileDevice::Permissions kOwner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;

@@ -9,14 +9,8 @@
 #include "ui/flexgrid.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextDocument>
-#include <QTextStream>
-#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -28,22 +22,13 @@ namespace {
 class ReportTest : public ::testing::Test {
 protected:
     ReportTest() { db.loadDemo(); }
-    ~ReportTest() override {
-        BasGrade() = CallerContext{};
-        swapSources(savedSources);
-    }
-    static QByteArray swapSources(const QByteArray& file) {
-        const QByteArray old = qgetenv("QUORVEL_DATASOURCES");
-        qputenv("QUORVEL_DATASOURCES", file);
-        return old;
-    }
     QString out(const QString& name) const { return dir.filePath(name); }
     report::ReportHost host() {
         return {[this]() -> data::Connection& { return db.db(); }, [] { return QString(); }};
     }
 
     QTemporaryDir dir;
-    QByteArray savedSources = swapSources(dir.filePath("none.ini").toUtf8());
+    ScopedEnv sources{"QUORVEL_DATASOURCES", dir.filePath("none.ini").toUtf8()};
     TestDatabase db;
     ScriptedMessages messages;
     ScriptedModal modal;
@@ -171,16 +156,13 @@ TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     db.exec("insert into " + physical("pemployee") +
             " (eCompanyID, eEmpID, eempno, eName, eActive) values (1, 9001, 'E9001', "
             "'Ann O''Neill', 1)");
-    QFile file(out("people.rpt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
-    QTextStream(&file)
-        << "[parameters]\n@strName text\n"
-           "[query people]\n"
-           "-- a quote in a comment (it's) and a literal '@strName {x}' are left be\n"
-           "select eName as name, '@strName {x}' as literal from {pemployee}\n"
-           " where eName = @strName and eCompanyID = 1\n"
-           "[layout]\n{{#people}}[{{name}}|{{literal}}]{{/people}}\n";
-    file.close();
+    ASSERT_TRUE(
+        writeFile(out("people.rpt"),
+                  "[parameters]\n@strName text\n[query people]\n"
+                  "-- a quote in a comment (it's) and a literal '@strName {x}' are left be\n"
+                  "select eName as name, '@strName {x}' as literal from {pemployee}\n"
+                  " where eName = @strName and eCompanyID = 1\n"
+                  "[layout]\n{{#people}}[{{name}}|{{literal}}]{{/people}}\n"));
     db.db().setTraceFile(out("trace.sql"));
 
     const auto run = [&](const QString& name) {
@@ -190,7 +172,7 @@ TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
             [&](const report::RenderedReport& report, const report::ReportControl&) {
                 text = report.plainText().trimmed();
             });
-        control.setReportFileName(file.fileName());
+        control.setReportFileName(out("people.rpt"));
         control.setParameterFields(0, "@strName;" + name + ";true");
         control.setAction(1);
         return text;
@@ -198,9 +180,7 @@ TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     EXPECT_EQ(run("x' or '1'='1"), "");
     EXPECT_EQ(run("Ann O'Neill"), "[Ann O'Neill|@strName {x}]");
 
-    QFile traced(out("trace.sql"));
-    ASSERT_TRUE(traced.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QString statements = QString::fromUtf8(traced.readAll());
+    const QString statements = QString::fromUtf8(readFile(out("trace.sql")));
     EXPECT_EQ(statements.count("where eName = ? and eCompanyID = 1"), 2);
     EXPECT_FALSE(statements.contains("O'Neill"));
     EXPECT_FALSE(statements.contains("or '1'='1"));
@@ -211,16 +191,11 @@ TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
 std::optional<QStringList> pdfRows(const TestDatabase& db, const QString& path) {
     QString error;
     EXPECT_EQ(report::exportJobChangePdf(db.db(), 1, 1, 39, path, error), 0) << error;
-    QFile pdf(path);
-    EXPECT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_EQ(pdf.read(5), "%PDF-");
-    const QString tool = QStandardPaths::findExecutable("pdftotext");
-    if (tool.isEmpty())
+    EXPECT_EQ(readFile(path).left(5), "%PDF-");
+    const std::optional<QString> text = pdfText(path, true);
+    if (!text)
         return std::nullopt;
-    QProcess process;
-    process.start(tool, {"-layout", pdf.fileName(), "-"});
-    process.waitForFinished(60000);
-    QStringList rows = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
+    QStringList rows = text->split('\n');
     for (QString& row : rows)
         row = row.simplified();
     return rows;

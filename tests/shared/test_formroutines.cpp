@@ -11,7 +11,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -2,8 +2,10 @@
 
 #include "data/dberror.h"
 
+#include <QByteArray>
 #include <QString>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <type_traits>
 
@@ -28,3 +30,23 @@ template <typename Error = data::DbError, typename Call> Error thrown(Call&& cal
     else
         return Error(0, {}, QStringLiteral("no error"));
 }
+
+// A file's bytes; none when it cannot be read.
+QByteArray readFile(const QString& path);
+// The bytes written over the file; false when it could not be.
+bool writeFile(const QString& path, const QByteArray& bytes);
+// The text pdftotext reads from a PDF (laid out as printed when asked); none without the tool.
+std::optional<QString> pdfText(const QString& path, bool layout = false);
+
+// An environment variable set (or unset, for a null value) until the end of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    QByteArray saved_;
+};

@@ -4,7 +4,6 @@
 #include "data/money.h"
 #include "data/schema.h"
 
-#include <QCoreApplication>
 #include <QUuid>
 
 namespace {
@@ -37,6 +36,7 @@ TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>())
 }
 
 TestDatabase::~TestDatabase() {
+    BasGrade() = CallerContext{}; // no later test may reach this database through the context
     connection_->close();
     if (!pgDatabase_.isEmpty()) {
         try {

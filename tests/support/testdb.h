@@ -12,7 +12,7 @@
 // A fresh payroll database with the tables, linktable and the column catalogue, and nothing
 // else: SQLite in a temporary folder (through ODBC when QUORVEL_TEST_ODBC is set), or, when
 // QUORVEL_TEST_PG names a server ("host=... port=... user=..."), a new PostgreSQL database
-// dropped afterwards.
+// dropped afterwards. Gone, it clears the caller context.
 class TestDatabase {
 public:
     TestDatabase();
