@@ -64,12 +64,12 @@ protected:
         });
         return saved;
     }
-    void addAllowance(frmGrade& form, int type, const QString& amount) {
+    // Add on the allowances opens the line editor, on the type, for the step.
+    void addAllowance(frmGrade& form, int type, const std::function<void(FrmLinePopup&)>& step) {
         modal.then([&](QDialog& dialog) {
             auto& editor = static_cast<FrmLinePopup&>(dialog);
             editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(type));
-            enter(editor.txtAmount, amount);
-            editor.cmdOk->click();
+            step(editor);
             return QDialog::Rejected;
         });
         form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
@@ -100,13 +100,16 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
         ASSERT_TRUE(save(name, 4, "17000", [&](frmGrade& form) {
             EXPECT_EQ(form.cboEmployee->currentText(), name);
             EXPECT_EQ(form.cboNewgrade->currentText(), "Senior - Head 'Chef' \\ 50%");
-            addAllowance(form, 4, "250");
+            addAllowance(form, 4, [](FrmLinePopup& editor) {
+                enter(editor.txtAmount, "250");
+                editor.cmdOk->click();
+            });
             EXPECT_EQ(rows(form.lvwAllow),
                       QStringList{"1|Kid's 50% \\ Ωμέγα|250.00|4|N|0.00|Rupee|checked"});
             enter(form.txtRemarks, text);
         })) << messages.texts().join('\n');
-        EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 3), name);
-        EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 5), "Senior Head 'Chef' \\ 50%");
+        EXPECT_EQ(gridRowText(*grid, grid->rows() - 1, 3),
+                  name + "|Junior Clerk|Senior Head 'Chef' \\ 50%|No");
         EXPECT_EQ(latest("egcremarks"), text);
         EXPECT_EQ(
             db.rows("select eaallowanceid, eaamount from pay_empallowances where eaempid = 6"),
@@ -251,25 +254,19 @@ protected:
         db.exec("delete from pay_empallowances where eaempid = 1 and eaallowanceid = 3");
         QString outcome;
         save("Asha", 2, "21000", [&](frmGrade& form) {
-            modal.then([&](QDialog& dialog) {
-                auto& editor = static_cast<FrmLinePopup&>(dialog);
-                editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(3));
+            addAllowance(form, 3, [&](FrmLinePopup& editor) {
                 outcome = put(editor.txtAmount, input, typed);
                 if (outcome.isEmpty()) {
                     editor.cmdOk->click();
                     outcome = refusal();
                 }
-                return QDialog::Rejected;
             });
-            form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
-            form.listCommands->mnuAdd->trigger();
         });
         return outcome.isEmpty() ? "stored " + stored("select eaamount from pay_empallowances "
                                                       "where eaempid = 1 and eaallowanceid = 3")
                                  : outcome;
     }
 
-    // The amount exactly as the database returns it.
     QString stored(const QString& sql) const {
         return data::StoredAmount::fromValue(db.scalar(sql)).text();
     }

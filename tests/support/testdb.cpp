@@ -65,6 +65,12 @@ void TestDatabase::exec(const QString& sql) const {
     connection_->execute(sql);
 }
 
+void TestDatabase::execAll(const QString& script) const {
+    for (const QString& sql : script.split(QLatin1String(";\n"), Qt::SkipEmptyParts))
+        if (!sql.trimmed().isEmpty())
+            exec(sql);
+}
+
 void TestDatabase::insert(const QString& logical, const QString& columns,
                           const QStringList& rows) const {
     for (const QString& row : rows)

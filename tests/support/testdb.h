@@ -26,6 +26,8 @@ public:
     QStringList hostArguments() const;
 
     void exec(const QString& sql) const;
+    // Statements each ended by ";" at the end of a line, run in turn.
+    void execAll(const QString& script) const;
     // One insert per row, each row its values as SQL text, into the logical table's physical one.
     void insert(const QString& logical, const QString& columns, const QStringList& rows) const;
     void loadDemo() const;
