@@ -54,11 +54,8 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
 TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNothing) {
     const QString db = path("none.sqlite");
     const QStringList init{"--db", db, "--init-demo"};
-    const struct {
-        QStringList arguments;
-        Display display;
-        const char* named; // in the line
-    } cases[] = {
+    const std::tuple<QStringList, Display, const char*> cases[] = {
+        // the line names the last
         {init + QStringList{"--bogus"}, Display::Offscreen, "bogus"},
         {{"--db", db, "--bogus"}, Display::None, "bogus"},
         {init + QStringList{"--company", "abc"}, Display::Offscreen, "abc"},
@@ -70,12 +67,12 @@ TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNoth
                             path("r.pdf")},
          Display::Offscreen, "--export"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const HostRun run = host(c.arguments, c.display);
+    for (const auto& [arguments, display, named] : cases) {
+        SCOPED_TRACE(arguments.join(' '));
+        const HostRun run = host(arguments, display);
         EXPECT_EQ(run.exitCode, 2);
-        EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors.toStdString();
-        EXPECT_TRUE(run.errors.contains(c.named)) << run.errors.toStdString();
+        EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors;
+        EXPECT_TRUE(run.errors.contains(named)) << run.errors;
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
 }

@@ -77,10 +77,7 @@ TEST(BulkSettingsFile, ReadsTheExampleAndEveryKey) {
 
 TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
     const QString head = "[change]\ndate = 2027-01-01\n";
-    const struct {
-        QString text;
-        const char* message;
-    } cases[] = {
+    const std::pair<QString, const char*> cases[] = {
         {"", "[change] is missing: it gives at least the date"},
         {"basic = +5%", "line 1: a key before any [section]"},
         {"[changes]", "line 1: unknown section [changes]; use [employees], [change] or [line]"},
@@ -107,9 +104,9 @@ TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
                 "change=+5%",
          "Two rules for allowance type 1."},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(thrown<SettingsError>([&] { parseBulkSettings(c.text); }).message(), c.message)
-            << c.text;
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(thrown<SettingsError>([&] { parseBulkSettings(text); }).message(), message)
+            << text;
     EXPECT_TRUE(thrown<SettingsError>([] { readBulkSettings("/nonexistent/bulk.ini"); })
                     .message()
                     .startsWith("/nonexistent/bulk.ini: "));

@@ -29,12 +29,7 @@ TEST(MoneyValue, RangeAndText) {
 }
 
 TEST(StoredAmountValue, WhatAnotherProgramStoredIsShownAsItIsAndFlagged) {
-    struct Case {
-        QVariant value;
-        QString text;
-        std::optional<qint64> cents;
-    };
-    const Case cases[] = {
+    const std::tuple<QVariant, QString, std::optional<qint64>> cases[] = {
         {1500.5, "1500.50", 150'050},
         {0.07, "0.07", 7},
         {-0.0, "0.00", 0},
@@ -44,13 +39,12 @@ TEST(StoredAmountValue, WhatAnotherProgramStoredIsShownAsItIsAndFlagged) {
         {QStringLiteral("27,500.00"), "27,500.00", std::nullopt},
         {qlonglong(42), "42.00", 4'200},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value.toString().toStdString());
-        const StoredAmount stored = StoredAmount::fromValue(c.value);
+    for (const auto& [value, text, cents] : cases) {
+        SCOPED_TRACE(value.toString().toStdString());
+        const StoredAmount stored = StoredAmount::fromValue(value);
         EXPECT_FALSE(stored.isNull());
-        EXPECT_EQ(stored.text(), c.text);
-        EXPECT_EQ(stored.inRange() ? std::optional(stored.money()->cents()) : std::nullopt,
-                  c.cents);
+        EXPECT_EQ(stored.text(), text);
+        EXPECT_EQ(stored.inRange() ? std::optional(stored.money()->cents()) : std::nullopt, cents);
     }
     EXPECT_TRUE(StoredAmount::fromValue(QVariant()).isNull());
     EXPECT_EQ(StoredAmount::fromValue(QVariant()).text(), "");
