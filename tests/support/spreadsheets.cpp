@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <functional>
 
 namespace {
 
@@ -17,18 +18,17 @@ QByteArray unzipEntry(const QString& path, const QString& entry, QString& error)
     return unzip.readAllStandardOutput();
 }
 
-// Built-in number formats that libxlsxwriter refers to by number.
-QString builtinFormat(int id) {
-    switch (id) {
-    case 1:
-        return QStringLiteral("0");
-    case 2:
-        return QStringLiteral("0.00");
-    case 14:
-        return QStringLiteral("m/d/yyyy");
-    default:
-        return {};
-    }
+// Calls the step at each start element of the XML; what went wrong reading it, if anything.
+QString eachElement(const QByteArray& xml, const std::function<void(QXmlStreamReader&)>& step) {
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            step(reader);
+    return reader.hasError() ? reader.errorString() : QString();
+}
+
+QString attribute(const QXmlStreamReader& reader, const char* name) {
+    return reader.attributes().value(QLatin1String(name)).toString();
 }
 
 struct Style {
@@ -36,57 +36,29 @@ struct Style {
     bool bold = false;
 };
 
+// The cell formats in order: the number format's code and whether the font is bold.
 std::vector<Style> readStyles(const QByteArray& xml) {
-    QMap<int, QString> formats;
+    QMap<int, QString> formats{{1, "0"}, {2, "0.00"}, {14, "m/d/yyyy"}}; // built in, by number
     std::vector<bool> boldFonts;
     std::vector<Style> styles;
-    QXmlStreamReader reader(xml);
-    bool inCellXfs = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isEndElement() && reader.name() == QLatin1String("cellXfs"))
-            inCellXfs = false;
-        if (!reader.isStartElement())
-            continue;
-        const auto attr = [&](const char* name) {
-            return reader.attributes().value(QLatin1String(name)).toString();
-        };
-        if (reader.name() == QLatin1String("numFmt")) {
-            formats[attr("numFmtId").toInt()] = attr("formatCode");
-        } else if (reader.name() == QLatin1String("font")) {
+    bool cellFormats = false; // inside cellXfs rather than cellStyleXfs
+    eachElement(xml, [&](QXmlStreamReader& r) {
+        const QStringView name = r.name();
+        if (name == u"numFmt") {
+            formats[attribute(r, "numFmtId").toInt()] = attribute(r, "formatCode");
+        } else if (name == u"font") {
             boldFonts.push_back(false);
-        } else if (reader.name() == QLatin1String("b") && !boldFonts.empty()) {
+        } else if (name == u"b" && !boldFonts.empty()) {
             boldFonts.back() = true;
-        } else if (reader.name() == QLatin1String("cellXfs")) {
-            inCellXfs = true;
-        } else if (inCellXfs && reader.name() == QLatin1String("xf")) {
-            const int formatId = attr("numFmtId").toInt();
-            const auto font = static_cast<size_t>(attr("fontId").toInt());
-            styles.push_back({formats.value(formatId, builtinFormat(formatId)),
+        } else if (name == u"cellXfs" || name == u"cellStyleXfs" || name == u"cellStyles") {
+            cellFormats = name == u"cellXfs";
+        } else if (cellFormats && name == u"xf") {
+            const auto font = static_cast<size_t>(attribute(r, "fontId").toInt());
+            styles.push_back({formats.value(attribute(r, "numFmtId").toInt()),
                               font < boldFonts.size() && boldFonts[font]});
         }
-    }
+    });
     return styles;
-}
-
-QStringList readSharedStrings(const QByteArray& xml) {
-    QStringList strings;
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("si"))
-            strings << QString();
-        else if (reader.isStartElement() && reader.name() == QLatin1String("t"))
-            strings.back() += reader.readElementText();
-    }
-    return strings;
-}
-
-int rowOf(const QString& reference) {
-    qsizetype i = 0;
-    while (i < reference.size() && reference[i].isLetter())
-        ++i;
-    return reference.mid(i).toInt();
 }
 
 } // namespace
@@ -101,49 +73,38 @@ const XlsxCell* XlsxSheet::at(int row, int col) const {
 
 XlsxSheet readXlsxSheet(const QString& path) {
     XlsxSheet sheet;
-    const QByteArray xml =
-        unzipEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"), sheet.error);
+    const QByteArray xml = unzipEntry(path, "xl/worksheets/sheet1.xml", sheet.error);
     if (!sheet.error.isEmpty())
         return sheet;
-    const std::vector<Style> styles =
-        readStyles(unzipEntry(path, QStringLiteral("xl/styles.xml"), sheet.error));
+    const std::vector<Style> styles = readStyles(unzipEntry(path, "xl/styles.xml", sheet.error));
     QString noShared;
-    const QStringList shared =
-        readSharedStrings(unzipEntry(path, QStringLiteral("xl/sharedStrings.xml"), noShared));
+    QStringList shared;
+    eachElement(unzipEntry(path, "xl/sharedStrings.xml", noShared), [&](QXmlStreamReader& r) {
+        if (r.name() == u"si")
+            shared << QString();
+        else if (r.name() == u"t" && !shared.isEmpty())
+            shared.back() += r.readElementText();
+    });
 
-    QXmlStreamReader reader(xml);
-    QString reference;
-    XlsxCell cell;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            const QXmlStreamAttributes attributes = reader.attributes();
-            if (reader.name() == QLatin1String("col")) {
-                sheet.columnWidths << attributes.value(QLatin1String("width")).toString();
-            } else if (reader.name() == QLatin1String("c")) {
-                reference = attributes.value(QLatin1String("r")).toString();
-                cell = XlsxCell{};
-                cell.type = attributes.value(QLatin1String("t")).toString();
-                const auto style =
-                    static_cast<size_t>(attributes.value(QLatin1String("s")).toInt());
-                if (style < styles.size()) {
-                    cell.format = styles[style].format;
-                    cell.bold = styles[style].bold;
-                }
-            } else if (reader.name() == QLatin1String("v")) {
-                cell.value = reader.readElementText();
-                if (cell.type == QLatin1String("s"))
-                    cell.value = shared.value(cell.value.toInt());
-            } else if (reader.name() == QLatin1String("t")) {
-                cell.value += reader.readElementText();
-            }
-        } else if (reader.isEndElement() && reader.name() == QLatin1String("c")) {
-            sheet.cells.insert(reference, cell);
-            sheet.lastRow = std::max(sheet.lastRow, rowOf(reference));
+    XlsxCell* cell = nullptr;
+    sheet.error = eachElement(xml, [&](QXmlStreamReader& r) {
+        if (r.name() == u"col") {
+            sheet.columnWidths << attribute(r, "width");
+        } else if (r.name() == u"c") {
+            const QString reference = attribute(r, "r");
+            const auto style = static_cast<size_t>(attribute(r, "s").toInt());
+            const Style format = style < styles.size() ? styles[style] : Style{};
+            cell = &(sheet.cells[reference] = {attribute(r, "t"), {}, format.format, format.bold});
+            sheet.lastRow = std::max(
+                sheet.lastRow, QString(reference).remove(QRegularExpression("[A-Z]")).toInt());
+        } else if (cell && r.name() == u"v") {
+            cell->value = r.readElementText();
+            if (cell->type == u"s")
+                cell->value = shared.value(cell->value.toInt());
+        } else if (cell && r.name() == u"t") {
+            cell->value += r.readElementText();
         }
-    }
-    if (reader.hasError())
-        sheet.error = reader.errorString();
+    });
     return sheet;
 }
 
