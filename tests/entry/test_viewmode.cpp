@@ -1,6 +1,5 @@
 #include "entry/revisionlistcommands.h"
 #include "entryfixture.h"
-#include "history/frmemployeehistory.h"
 
 #include <QLocale>
 
@@ -20,16 +19,6 @@ protected:
             if (list->topLevelItem(i)->flags() & Qt::ItemIsUserCheckable)
                 return true;
         return false;
-    }
-    // Queues the history window and records whose history it shows.
-    void expectHistory(std::vector<qint32>& opened) {
-        modal.then([&opened](QDialog& dialog) {
-            auto* history = qobject_cast<FrmEmployeeHistory*>(&dialog);
-            EXPECT_NE(history, nullptr);
-            if (history && history->history())
-                opened.push_back(history->history()->employeeId);
-            return int(QDialog::Rejected);
-        });
     }
 };
 
@@ -91,13 +80,13 @@ TEST_F(ViewMode, HistoryOpensForTheChosenEmployee) {
         EXPECT_FALSE(form.cmdHistory->isEnabled()); // nobody chosen yet
         pick(form, "Dina");
         ASSERT_TRUE(form.cmdHistory->isEnabled());
-        expectHistory(opened);
+        recordHistory(modal, opened);
         form.cmdHistory->click();
         form.done(QDialog::Rejected);
     });
     frmGrade edit(contextWorkspace());
     ASSERT_TRUE(edit.loadForEdit(5));
-    expectHistory(opened);
+    recordHistory(modal, opened);
     edit.cmdHistory->click();
     EXPECT_EQ(opened, std::vector<qint32>({4, 2}));
 }

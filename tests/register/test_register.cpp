@@ -1,6 +1,5 @@
 #include "component/basgrade.h"
 #include "entry/frmgrade.h"
-#include "history/frmemployeehistory.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
 #include "support/scripted.h"
@@ -17,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <algorithm>
 #include <functional>
 #include <gmock/gmock.h>
 
@@ -272,16 +270,14 @@ TEST_F(Search, JobDateOrdersByTheDateThenTheNumber) {
         EXPECT_EQ(form.flexMaster->row(), last);
         EXPECT_TRUE(form.flexMaster->selectionModel()->isRowSelected(last - 1, {}));
         EXPECT_TRUE(form.CmdDelete->isEnabled());
-        EXPECT_EQ(form.flexMaster->value(last, 2), QVariant(QDate(2003, 1, 10)));
-        EXPECT_EQ(form.flexMaster->value(last, 0), QVariant(8));
-        EXPECT_EQ(form.flexMaster->value(last, 6), QVariant(false));
+        const auto value = [&](int col) { return form.flexMaster->value(last, col); };
+        EXPECT_EQ(QVariantList({value(0), value(2), value(6)}),
+                  QVariantList({8, QDate(2003, 1, 10), false}));
 
         search(form, kName, "ra"); // any other order first
         QTest::mouseClick(form.optDescend, Qt::LeftButton);
         form.cboColNames->setCurrentIndex(form.cboColNames->findText("Job Date"));
-        QStringList descending = byDate;
-        std::reverse(descending.begin(), descending.end());
-        EXPECT_EQ(column(form, kNumber), descending);
+        EXPECT_EQ(column(form, kNumber), QStringList(byDate.crbegin(), byDate.crend()));
         QTest::mouseClick(form.optAscend, Qt::LeftButton);
         EXPECT_EQ(form.cboColNames->currentIndex(), -1);
         form.cboColNames->setCurrentIndex(form.cboColNames->findText("Job Date"));
@@ -289,16 +285,13 @@ TEST_F(Search, JobDateOrdersByTheDateThenTheNumber) {
 
         // The search puts the rows in date order too, and takes the first date shown so.
         search(form, kName, "ra");
-        const int dateColumn = form.cboSearch->findText("Job Date");
-        form.cboSearch->setCurrentIndex(dateColumn);
-        const QLocale locale = QLocale::system();
+        form.cboSearch->setCurrentIndex(form.cboSearch->findText("Job Date"));
         for (const QDate& date : {QDate(2003, 1, 4), QDate(2002, 12, 30), QDate(2003, 1, 10)}) {
-            const QString shown = locale.toString(date, QLocale::ShortFormat);
+            const QString shown = QLocale::system().toString(date, QLocale::ShortFormat);
             form.txtsearch->clear();
             QTest::keyClicks(form.txtsearch, shown);
             EXPECT_EQ(column(form, kNumber), byDate);
-            EXPECT_EQ(form.flexMaster->value(form.flexMaster->row(), 2), QVariant(date))
-                << shown.toStdString();
+            EXPECT_EQ(form.flexMaster->value(form.flexMaster->row(), 2), QVariant(date)) << shown;
         }
         const QString before = selectedId(form);
         form.txtsearch->clear();
@@ -391,21 +384,12 @@ TEST_F(Search, HistoryOpensForTheSelectedRowsEmployee) {
     company.withRegister([](FrmMaster& form) {
         ScriptedModal modal;
         std::vector<qint32> opened;
-        const auto record = [&] {
-            modal.then([&](QDialog& dialog) {
-                auto* history = qobject_cast<FrmEmployeeHistory*>(&dialog);
-                EXPECT_NE(history, nullptr);
-                if (history && history->history())
-                    opened.push_back(history->history()->employeeId);
-                return int(QDialog::Rejected);
-            });
-        };
         search(form, kName, "Zara");
         EXPECT_TRUE(form.cmdHistory->isEnabled());
-        record();
+        recordHistory(modal, opened);
         QTest::mouseClick(form.cmdHistory, Qt::LeftButton);
         search(form, kName, "Anil");
-        record();
+        recordHistory(modal, opened);
         QTest::mouseClick(form.cmdHistory, Qt::LeftButton);
         EXPECT_EQ(opened, std::vector<qint32>({5, 3}));
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/frmemployeehistory.h"
+#include "support/scripted.h"
 #include "ui/flexgrid.h"
 
 #include <QComboBox>
@@ -27,6 +29,17 @@ inline QStringList childTexts(const QTreeWidgetItem* parent,
     for (int i = 0; i < parent->childCount(); ++i)
         all << itemText(parent->child(i), columns);
     return all;
+}
+
+// Queues the history window, closed unseen, and records whose history it showed.
+inline void recordHistory(ScriptedModal& modal, std::vector<qint32>& opened) {
+    modal.then([&opened](QDialog& dialog) {
+        auto* history = qobject_cast<FrmEmployeeHistory*>(&dialog);
+        EXPECT_NE(history, nullptr);
+        if (history && history->history())
+            opened.push_back(history->history()->employeeId);
+        return int(QDialog::Rejected);
+    });
 }
 
 // The texts a combo offers, in order.
