@@ -17,10 +17,7 @@ QStringList previewRows(const FrmBulk& form) {
 class BulkWindow : public RegisterDriven {
 protected:
     void openBulk(const std::function<void(FrmBulk&)>& step) {
-        modal.then([step](QDialog& dialog) {
-            step(dynamic_cast<FrmBulk&>(dialog));
-            return dialog.result();
-        });
+        modal.thenOn<FrmBulk>(step);
         ASSERT_TRUE(master->cmdBulk->isEnabled());
         master->cmdBulk->click();
     }

@@ -67,10 +67,7 @@ insert into pay_empdeductions values (1, 7, 1, 1, 50), (1, 7, 2, 2, 25), (1, 8, 
     void deleteRow(int id) {
         select(id);
         messages.answer(ui::MsgAnswer::Yes);
-        modal.then([](QDialog& dialog) {
-            cancelWith(static_cast<frmCancel&>(dialog), "withdrawn");
-            return dialog.result();
-        });
+        modal.thenOn<frmCancel>([](frmCancel& window) { cancelWith(window, "withdrawn"); });
         form->CmdDelete->click();
     }
 

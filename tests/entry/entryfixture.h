@@ -116,7 +116,7 @@ protected:
     }
 
     void newJobChange(const Step& step) {
-        queue(step);
+        modal.thenOn<frmGrade>(step);
         master->cmdnew_Click();
     }
 
@@ -125,16 +125,9 @@ protected:
         ASSERT_LT(row, master->flexMaster->rows()) << number;
         master->flexMaster->selectRowAcross(row);
         const qsizetype before = modal.shown.size();
-        queue(step);
+        modal.thenOn<frmGrade>(step);
         master->CmdEdit_Click();
         ASSERT_EQ(modal.shown.size(), before + 1) << "the entry window was not opened";
-    }
-
-    void queue(const Step& step) {
-        modal.then([step](QDialog& dialog) {
-            step(dynamic_cast<frmGrade&>(dialog));
-            return dialog.result();
-        });
     }
 
     // Asha to Officer at 1500.50, House Rent raised to 5500, Conveyance dropped, Medical added.

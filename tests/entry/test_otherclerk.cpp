@@ -139,10 +139,8 @@ TEST_P(OtherClerkCommits, OkIsRefusedOnlyAfterTheirCommit) {
     } else {
         master->flexMaster->selectRowAcross(jc1Row());
         messages.answer(ui::MsgAnswer::Yes);
-        modal.then([this](QDialog& dialog) {
-            auto& window = dynamic_cast<frmCancel&>(dialog);
+        modal.thenOn<frmCancel>([this](frmCancel& window) {
             press(window, window.cmdOK, window.txtcanreason, "mine");
-            return window.result();
         });
         master->CmdDelete_Click();
     }

@@ -119,11 +119,9 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
 
         grid->selectRowAcross(grid->rows() - 1);
         messages.answer(ui::MsgAnswer::Yes);
-        modal.then([&](QDialog& dialog) {
-            auto& window = static_cast<frmCancel&>(dialog);
+        modal.thenOn<frmCancel>([&](frmCancel& window) {
             enter(window.txtcanreason, "  " + text + "  ");
             window.cmdOK->click();
-            return window.result();
         });
         master->CmdDelete->click();
         EXPECT_EQ(latest("egcCancelledRemarks"), "Zoë O'Hara \\ 100%:" + text);
