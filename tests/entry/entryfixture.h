@@ -28,41 +28,32 @@
 class EntryData {
 public:
     explicit EntryData(const TestDatabase& db) : db_(db) {
-        db.insert("pcurrencymaster", "CompanyID, CurrencyID, CurrencyName, symbol",
-                  {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
-        db.insert("pGrades", "gID, gCompanyid, gDescription", {"1, 1, 'Junior'", "2, 1, 'Senior'"});
-        db.insert("pDesignation", "dDesigID, dCompanyID, dGradeID, dDescription, dactive",
+        db.insert("pcurrencymaster", {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
+        db.insert("pGrades", {"1, 1, 'Junior'", "2, 1, 'Senior'"});
+        db.insert("pDesignation",
                   {"1, 1, 1, 'Clerk', 1", "2, 1, 2, 'Officer', 1", "3, 1, 1, 'Typist', 0"});
-        db.insert(
-            "pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
-            {"1, 1, 'House Rent', 1, 1", "2, 1, 'Conveyance', 1, 1", "3, 1, 'Medical', 2, 1"});
-        db.insert("pdeductions", "dDedID, dCompanyID, dDescription, dCurrencyID, dActive",
-                  {"1, 1, 'Provident Fund', 1, 1", "2, 1, 'Income Tax', 1, 1"});
-        db.insert(
-            "pemployee",
-            "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-            "eActive",
-            {"1, 1, 'E001', 'Asha', 1, 1, 20000, 1, 1", "1, 2, 'E002', 'Bruno', 2, 2, 3000, 2, 1",
-             "1, 3, 'E003', 'Chen', 1, 1, 18000, 1, 0", "1, 4, 'E004', 'Dina', 3, 1, 15000, 1, 1"});
-        db.insert("pempallowances", "eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount",
-                  {"1, 1, 1, 1, 5000", "1, 1, 2, 2, 800", "1, 2, 1, 3, 300"});
-        db.insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
-                  {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
-        db.insert("pPrefix", "CompanyID, InterfaceID, Prefix", {"1, 91004, 'JC'"});
+        db.insert("pallowances", {"1, 1, 'House Rent', 1, 1", "2, 1, 'Conveyance', 1, 1",
+                                  "3, 1, 'Medical', 2, 1"});
+        db.insert("pdeductions", {"1, 1, 'Provident Fund', 1, 1", "2, 1, 'Income Tax', 1, 1"});
+        db.insert("pemployee", {"1, 1, 'E001', 'Asha', 1, 1, 20000, 1, 1",
+                                "1, 2, 'E002', 'Bruno', 2, 2, 3000, 2, 1",
+                                "1, 3, 'E003', 'Chen', 1, 1, 18000, 1, 0",
+                                "1, 4, 'E004', 'Dina', 3, 1, 15000, 1, 1"});
+        db.insert("pempallowances", {"1, 1, 1, 1, 5000", "1, 1, 2, 2, 800", "1, 2, 1, 3, 300"});
+        db.insert("pempdeductions", {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
+        db.insert("pPrefix", {"1, 91004, 'JC'"});
         db.useContext(1, 1, QDate(2003, 2, 14));
     }
 
     // A job change header (Clerk to Officer unless said otherwise).
     void jobChange(int id, const QString& number, const QString& isoDate, int employee,
                    bool cancelled = false, int newDesig = 2, int newGrade = 2) const {
-        db_.insert(
-            "pEmployeegradeChange",
-            "egcId, egcCompanyID, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
-            "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, egcCancelled",
-            {QStringLiteral("%1, 1, '%2', '%3', %4, 1, 1, 20000, %5, %6, 25000, 'Promoted', %7")
-                 .arg(QString::number(id), number, isoDate, QString::number(employee),
-                      QString::number(newDesig), QString::number(newGrade),
-                      QString::number(cancelled))});
+        db_.insert("pEmployeegradeChange",
+                   {QStringLiteral(
+                        "%1, 1, '%2', '%3', %4, 1, 1, 20000, %5, %6, 25000, 'Promoted', %7, null")
+                        .arg(QString::number(id), number, isoDate, QString::number(employee),
+                             QString::number(newDesig), QString::number(newGrade),
+                             QString::number(cancelled))});
     }
 
 private:

@@ -52,10 +52,7 @@ TEST_F(EntryWindow, OffersActiveEmployeesByNameWithoutAJobChangeAfterTheProcessD
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_NE(QApplication::focusWidget(), form->txtGradeNo) << "read-only: passed over";
 
-    db.insert("pemployee",
-              "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-              "eActive",
-              {"1, 5, 'E005', 'Aaron', 1, 1, 100, 1, 1"});
+    db.insert("pemployee", {"1, 5, 'E005', 'Aaron', 1, 1, 100, 1, 1"});
     data.jobChange(1, "JC1", "2003-02-14", 1);       // Asha's on the process date
     data.jobChange(2, "JC2", "2003-02-15", 2);       // Bruno's the day after
     data.jobChange(3, "JC3", "2003-02-20", 4, true); // Dina's later, but cancelled

@@ -32,10 +32,7 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
     data.jobChange(5, "JC5", "2003-01-06", 2);
     db.exec("update " + physical("pEmployeegradeChange") +
             " set egcCancelledRemarks = 'Clerk Two:wrong grade' where egcId = 4");
-    db.insert("pempgcAllowance",
-              "egcacompanyid, egcagcid, egcadetailid, egcaallowanceid, egcatype, egcaoldamount, "
-              "egcarevamount",
-              {"1, 4, 1, 3, 'O', 300, 350"});
+    db.insert("pempgcAllowance", {"1, 4, 1, 3, 300, 350, 'O'"});
     reloadRegister();
 
     const auto expectViewOnly = [this](frmGrade& form, const QString& line) {

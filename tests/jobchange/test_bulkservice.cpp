@@ -14,15 +14,10 @@ class BulkServiceTest : public ServiceTest {
 protected:
     BulkServiceTest() {
         // Emil and Fay besides the entry data's Asha, Bruno and Dina: five eligible employees.
-        db.insert("pemployee",
-                  "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                  "eActive",
-                  {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
-                   "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
-        db.insert("pempallowances", "eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount",
-                  {"1, 5, 1, 1, 4000", "1, 6, 1, 2, 700", "1, 6, 2, 1, 7000"});
-        db.insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
-                  {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
+        db.insert("pemployee", {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
+                                "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
+        db.insert("pempallowances", {"1, 5, 1, 1, 4000", "1, 6, 1, 2, 700", "1, 6, 2, 1, 7000"});
+        db.insert("pempdeductions", {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
         rules.date = QDate(2003, 3, 1);
         rules.remarks = QStringLiteral("Annual increment");
         rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};

@@ -74,8 +74,8 @@ void TestDatabase::execAll(const QString& script) const {
 void TestDatabase::insert(const QString& logical, const QString& columns,
                           const QStringList& rows) const {
     for (const QString& row : rows)
-        exec(
-            QStringLiteral("insert into %1 (%2) values (%3)").arg(physical(logical), columns, row));
+        exec(QStringLiteral("insert into %1 %2 values (%3)")
+                 .arg(physical(logical), columns.isEmpty() ? QString() : "(" + columns + ")", row));
 }
 
 QStringList TestDatabase::rows(const QString& sql, const QSet<int>& amountColumns) const {

@@ -28,8 +28,12 @@ public:
     void exec(const QString& sql) const;
     // Statements each ended by ";" at the end of a line, run in turn.
     void execAll(const QString& script) const;
-    // One insert per row, each row its values as SQL text, into the logical table's physical one.
+    // One insert per row, each row its values as SQL text, into the logical table's physical one:
+    // into the columns named, or into all in the table's order.
     void insert(const QString& logical, const QString& columns, const QStringList& rows) const;
+    void insert(const QString& logical, const QStringList& rows) const {
+        insert(logical, {}, rows);
+    }
     void loadDemo() const;
     // A value from the first row of a query.
     QVariant scalar(const QString& sql) const;
