@@ -112,8 +112,7 @@ TEST_F(BulkWindow, ARefusalNamesTheChangedEmployeeAndOffersThePreviewAgain) {
 }
 
 TEST_F(BulkWindow, BulkNeedsTheNewRight) {
-    db.exec("insert into pay_userrights (userid, interfaceid, functionrights) values (2, 91004, "
-            "'ED')");
+    db.insert("puserrights", {"2, 91004, 'ED'"});
     BasGrade().intUserID = 2;
     reloadRegister();
     EXPECT_FALSE(master->cmdBulk->isEnabled());

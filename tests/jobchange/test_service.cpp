@@ -33,7 +33,7 @@ TEST_F(Service, TheNumberFollowsTheHighestTakenNumericallyAfterThePrefix) {
 // One call each, no window: what a save, its edit and the cancellation write, and that a
 // failure at any statement of them leaves nothing behind.
 TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
-    db.exec("insert into pay_users (companyid, userid, username) values (1, 1, '  D''Souza ')");
+    db.insert("pusers", {"1, 1, '  D''Souza '"});
     const QStringList original = employee(1);
     jobchange::WriteResult saved;
     EXPECT_EQ(failEachWrite([&] { return saved = service.saveNew(ashaPromoted()); }), 11)

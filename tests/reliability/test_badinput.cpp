@@ -316,9 +316,7 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
 
     // A line amount beyond the range: refused by the entry window and by the line editor.
     db.exec("update pay_employeegradechange set egcNewBasic = 25000");
-    db.exec("insert into pay_empgcallowance (egcacompanyid, egcagcid, egcadetailid, "
-            "egcaallowanceid, egcatype, egcaoldamount, egcarevamount) "
-            "values (1, 1, 1, 1, 'O', 5000, 1e15)");
+    db.insert("pempgcAllowance", {"1, 1, 1, 1, 5000, 1e15, 'O'"});
     messages.clear();
     editJobChange("JC1", [&](frmGrade& form) {
         EXPECT_EQ(rows(form.lvwAllow),

@@ -98,8 +98,7 @@ TEST_F(Preview, EveryPressGivesTheControlEveryValueInOrderAndAMissingUserNone) {
     EXPECT_FALSE(bodies[1].contains("JC39"));
 
     // The user name is trimmed and found whatever the company.
-    db.exec("insert into " + physical("pusers") +
-            " (companyid, userid, username) values (1, 7, '  Only In One  ')");
+    db.insert("pusers", {"1, 7, '  Only In One  '"});
     open(2, 7);
     master->flexMaster->setRow(2);
     EXPECT_EQ(press(), expectedCalls("2", "225", "Only In One"));
