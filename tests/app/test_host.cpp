@@ -32,7 +32,7 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     } noUmask;
     const HostRun first = host({"--db", db, "--init-demo", "--process-date", "2026-11-30",
                                 "--screenshot", path("register.png")});
-    ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
+    ASSERT_EQ(first.exitCode, 0) << first.errors;
     EXPECT_TRUE(QFile::exists(db));
     const QImage picture(path("register.png"));
     EXPECT_FALSE(picture.isNull());
@@ -41,7 +41,7 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     // The existing file opens without --init-demo; the trace records the register's query.
     const HostRun second = host({"--db", db, "--company", "2", "--sql-trace", path("trace.sql"),
                                  "--screenshot", path("second.png")});
-    ASSERT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    ASSERT_EQ(second.exitCode, 0) << second.errors;
     EXPECT_TRUE(readFile(path("trace.sql")).contains("select egcid, egcno, egcdate, ename,"));
     EXPECT_EQ(modeOf(db), 0600);
     EXPECT_EQ(modeOf(path("trace.sql")), 0600);
@@ -82,7 +82,7 @@ TEST_F(Host, WithoutADisplayHelpAndTheExportsWorkAndOnlyTheWindowIsRefused) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
          {"--db", "--odbc", "--pg", "--init-demo", "--screenshot", "--export-register"})
-        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << help.output.toStdString();
+        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << help.output;
 
     const QString db = path("demo.sqlite");
     EXPECT_EQ(host({"--db", db, "--init-demo", "--export-register", path("r.CSV")}, Display::None)
@@ -91,7 +91,7 @@ TEST_F(Host, WithoutADisplayHelpAndTheExportsWorkAndOnlyTheWindowIsRefused) {
     EXPECT_TRUE(readFile(path("r.CSV")).startsWith("Job No,Job Date,Employee Name,"));
     const HostRun window = host({"--db", db}, Display::None);
     EXPECT_EQ(window.exitCode, 1);
-    EXPECT_TRUE(window.errors.contains("display")) << window.errors.toStdString();
+    EXPECT_TRUE(window.errors.contains("display")) << window.errors;
 }
 
 } // namespace

@@ -79,8 +79,12 @@ void TestDatabase::insert(const QString& logical, const QString& columns,
 }
 
 QStringList TestDatabase::rows(const QString& sql, const QSet<int>& amountColumns) const {
+    return queryRows(*connection_, sql, amountColumns);
+}
+
+QStringList queryRows(data::Connection& db, const QString& sql, const QSet<int>& amountColumns) {
     QStringList all;
-    for (data::Recordset rs = connection_->open(sql); !rs.eof(); rs.moveNext()) {
+    for (data::Recordset rs = db.open(sql); !rs.eof(); rs.moveNext()) {
         QStringList fields;
         for (int i = 0; i < rs.fieldCount(); ++i)
             fields << (amountColumns.contains(i) ? data::amountField(rs, i).text() : rs.text(i));

@@ -57,5 +57,9 @@ private:
     data::ConnectionPtr connection_;
 };
 
+// Every row of a query on the connection, as TestDatabase::rows gives them.
+QStringList queryRows(data::Connection& db, const QString& sql,
+                      const QSet<int>& amountColumns = {});
+
 // The physical name the test schema gives a logical table.
 QString physical(const QString& logical);
