@@ -1,7 +1,6 @@
 // quorvel-host --bulk, run in process on the demo company: the README's annual increment.
 
 #include "bulkcommands.h"
-#include "component/basgrade.h"
 #include "support/check.h"
 #include "support/testdb.h"
 

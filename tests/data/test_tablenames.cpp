@@ -1,4 +1,3 @@
-#include "component/basgrade.h"
 #include "component/clsgrade.h"
 #include "data/tablenames.h"
 #include "support/check.h"
@@ -66,7 +65,6 @@ TEST_F(TableNames, ABadNameStopsTheRegisterLoadNamingTheTableAndTheValue) {
     EXPECT_THROW(grade.Show(), data::DbError);
     EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_EQ(db.snapshot(), before);
-    BasGrade() = CallerContext{};
 }
 
 } // namespace

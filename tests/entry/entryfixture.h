@@ -2,7 +2,6 @@
 
 // The entry window's test company and helpers (the reliability tests use them too).
 
-#include "component/basgrade.h"
 #include "entry/frmgrade.h"
 #include "register/frmmaster.h"
 #include "shared/revisionlist.h"

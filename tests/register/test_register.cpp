@@ -1,4 +1,3 @@
-#include "component/basgrade.h"
 #include "entry/frmgrade.h"
 #include "register/frmmaster.h"
 #include "support/check.h"

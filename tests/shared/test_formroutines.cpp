@@ -1,4 +1,3 @@
-#include "component/basgrade.h"
 #include "shared/formroutines.h"
 #include "support/check.h"
 #include "support/scripted.h"
