@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QStringList>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 #include <initializer_list>
 
 // The cells of an item joined by "|": the columns named, or all of them.
