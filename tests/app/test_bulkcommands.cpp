@@ -1,12 +1,10 @@
 // quorvel-host --bulk, run in process on the demo company: the README's annual increment.
 
 #include "bulkcommands.h"
-#include "component/basgrade.h"
+#include "support/check.h"
 #include "support/testdb.h"
 
 #include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -22,21 +20,16 @@ protected:
                                 "basic = +5%\nrounding = 1\n\n"
                                 "[line]\nkind = allowance\ntype = 1\nchange = +1,000\n"));
     }
-    ~HostBulk() override { BasGrade() = CallerContext{}; }
 
     void settings(const QString& text) const {
-        QFile file(path("increment.ini"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
+        ASSERT_TRUE(writeFile(path("increment.ini"), text.toUtf8()));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     int run(bool apply, const QString& out) const {
         return runBulkCommand({path("increment.ini"), apply, path(out)}, db.db(), kContext);
     }
     QStringList csvLines(const QString& name) const {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return QString::fromUtf8(readFile(path(name))).split("\r\n", Qt::SkipEmptyParts);
     }
     qint64 count(const QString& sql) const { return db.scalar(sql).toLongLong(); }
 

@@ -1,4 +1,5 @@
 #include "app/hostrun.h"
+#include "support/check.h"
 
 #include <QFile>
 #include <QImage>
@@ -31,7 +32,7 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     } noUmask;
     const HostRun first = host({"--db", db, "--init-demo", "--process-date", "2026-11-30",
                                 "--screenshot", path("register.png")});
-    ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
+    ASSERT_EQ(first.exitCode, 0) << first.errors;
     EXPECT_TRUE(QFile::exists(db));
     const QImage picture(path("register.png"));
     EXPECT_FALSE(picture.isNull());
@@ -40,10 +41,8 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     // The existing file opens without --init-demo; the trace records the register's query.
     const HostRun second = host({"--db", db, "--company", "2", "--sql-trace", path("trace.sql"),
                                  "--screenshot", path("second.png")});
-    ASSERT_EQ(second.exitCode, 0) << second.errors.toStdString();
-    QFile trace(path("trace.sql"));
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(trace.readAll().contains("select egcid, egcno, egcdate, ename,"));
+    ASSERT_EQ(second.exitCode, 0) << second.errors;
+    EXPECT_TRUE(readFile(path("trace.sql")).contains("select egcid, egcno, egcdate, ename,"));
     EXPECT_EQ(modeOf(db), 0600);
     EXPECT_EQ(modeOf(path("trace.sql")), 0600);
 
@@ -55,11 +54,8 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
 TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNothing) {
     const QString db = path("none.sqlite");
     const QStringList init{"--db", db, "--init-demo"};
-    const struct {
-        QStringList arguments;
-        Display display;
-        const char* named; // in the line
-    } cases[] = {
+    const std::tuple<QStringList, Display, const char*> cases[] = {
+        // the line names the last
         {init + QStringList{"--bogus"}, Display::Offscreen, "bogus"},
         {{"--db", db, "--bogus"}, Display::None, "bogus"},
         {init + QStringList{"--company", "abc"}, Display::Offscreen, "abc"},
@@ -71,12 +67,12 @@ TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNoth
                             path("r.pdf")},
          Display::Offscreen, "--export"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const HostRun run = host(c.arguments, c.display);
+    for (const auto& [arguments, display, named] : cases) {
+        SCOPED_TRACE(arguments.join(' '));
+        const HostRun run = host(arguments, display);
         EXPECT_EQ(run.exitCode, 2);
-        EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors.toStdString();
-        EXPECT_TRUE(run.errors.contains(c.named)) << run.errors.toStdString();
+        EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors;
+        EXPECT_TRUE(run.errors.contains(named)) << run.errors;
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
 }
@@ -86,18 +82,16 @@ TEST_F(Host, WithoutADisplayHelpAndTheExportsWorkAndOnlyTheWindowIsRefused) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
          {"--db", "--odbc", "--pg", "--init-demo", "--screenshot", "--export-register"})
-        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << help.output.toStdString();
+        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << help.output;
 
     const QString db = path("demo.sqlite");
     EXPECT_EQ(host({"--db", db, "--init-demo", "--export-register", path("r.CSV")}, Display::None)
                   .exitCode,
               0);
-    QFile csv(path("r.CSV"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(csv.readLine().startsWith("Job No,Job Date,Employee Name,"));
+    EXPECT_TRUE(readFile(path("r.CSV")).startsWith("Job No,Job Date,Employee Name,"));
     const HostRun window = host({"--db", db}, Display::None);
     EXPECT_EQ(window.exitCode, 1);
-    EXPECT_TRUE(window.errors.contains("display")) << window.errors.toStdString();
+    EXPECT_TRUE(window.errors.contains("display")) << window.errors;
 }
 
 } // namespace

@@ -3,25 +3,16 @@
 #include "bench/scenarios.h"
 #include "component/basgrade.h"
 #include "register/frmmaster.h"
+#include "support/check.h"
 #include "support/testdb.h"
 #include "ui/flexgrid.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
-using Rows = std::vector<std::string>;
-
 // Every row of the query, its texts joined by "|", sorted.
-Rows rows(data::Connection& db, const QString& sql) {
-    Rows all;
-    for (data::Recordset rs = db.open(sql); !rs.eof(); rs.moveNext()) {
-        QStringList cells;
-        for (int i = 0; i < rs.fieldCount(); ++i)
-            cells << rs.text(i);
-        all.push_back(cells.join('|').toStdString());
-    }
-    std::ranges::sort(all);
+QStringList rows(data::Connection& db, const QString& sql) {
+    QStringList all = queryRows(db, sql);
+    all.sort();
     return all;
 }
 
@@ -49,11 +40,12 @@ void expectConsistent(data::Connection& db, int jobChanges) {
                       "egcNewDesigID or eGradeID <> egcNewGradeID or eBasic <> egcNewBasic))",
              standing.arg("a", "allowance", "pay_empallowances", "pay_empgcallowance"),
              standing.arg("d", "deduction", "pay_empdeductions", "pay_empgcdeductions")})
-        EXPECT_EQ(rows(db, "select egcId from pay_employeegradechange c where " + fault), Rows())
-            << fault.toStdString();
+        EXPECT_EQ(rows(db, "select egcId from pay_employeegradechange c where " + fault),
+                  QStringList())
+            << fault;
     EXPECT_EQ(rows(db, "select count(*), case when sum(egcCancelled) between 1 and count(*) / 5 "
                        "then 'some' end from pay_employeegradechange"),
-              Rows{std::to_string(jobChanges) + "|some"});
+              QStringList{QString::number(jobChanges) + "|some"});
 }
 
 TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
@@ -76,25 +68,25 @@ TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
 
     frm->show();
     QString problem;
-    EXPECT_TRUE(bench::timeSearch(*frm, "S", 'h', problem)) << problem.toStdString();
+    EXPECT_TRUE(bench::timeSearch(*frm, "S", 'h', problem)) << problem;
     EXPECT_TRUE(frm->flexMaster->textMatrix(frm->flexMaster->row(), 3).startsWith("Sh"));
-    EXPECT_TRUE(bench::timeSort(*frm, problem)) << problem.toStdString();
+    EXPECT_TRUE(bench::timeSort(*frm, problem)) << problem;
 
     // The raw floor's save on the copy and the window's on the file write the same rows.
     const qint32 employee = installation.employeesForNewJobChanges(0, 1).at(0);
     bench::RawDatabase raw(copy);
     EXPECT_EQ(bench::rawSave(raw, BasGrade().tables, installation.newJobChange(employee)), 301);
-    ASSERT_TRUE(bench::timeSave(*frm, installation, employee, problem)) << problem.toStdString();
+    ASSERT_TRUE(bench::timeSave(*frm, installation, employee, problem)) << problem;
     const bench::Installation other(copy, bench::GenerateOptions().processDate);
-    for (const std::string& select :
+    for (const QString& select :
          rows(db, "select 'select * from ' || name from sqlite_master where type = 'table'"))
-        EXPECT_EQ(rows(db, select.c_str()), rows(other.db(), select.c_str())) << select;
+        EXPECT_EQ(rows(db, select), rows(other.db(), select)) << select;
 
-    ASSERT_TRUE(bench::timeCancel(*frm, installation, 301, problem)) << problem.toStdString();
+    ASSERT_TRUE(bench::timeCancel(*frm, installation, 301, problem)) << problem;
     EXPECT_EQ(rows(db, "select egcNo, egcCancelled, (select count(*) from pay_empgcallowance where "
                        "egcagcid = egcId), (select count(*) from pay_empgcdeductions where "
                        "egcdgcid = egcId) from pay_employeegradechange where egcId = 301"),
-              Rows{"JC301|1|10|10"});
+              QStringList{"JC301|1|10|10"});
     EXPECT_TRUE(messages.take().isEmpty());
 }
 

@@ -16,17 +16,7 @@ data::StoredAmount money(qint64 cents) {
 }
 
 EmployeeSnapshot employee(qint32 id, const char* number, const char* name, qint64 basic) {
-    EmployeeSnapshot e;
-    e.employeeId = id;
-    e.number = number;
-    e.name = name;
-    e.designationId = 5;
-    e.designation = "Clerk";
-    e.gradeId = 2;
-    e.grade = "G2";
-    e.currency = "USD";
-    e.basic = money(basic);
-    return e;
+    return {id, number, name, 5, "Clerk", 2, "G2", "USD", money(basic), {}};
 }
 
 // Ann has housing, transport and a loan; Ben has transport only.
@@ -76,27 +66,24 @@ TEST(BulkPreview, FiltersOnJobCurrencyAndNameOrNumber) {
 }
 
 TEST(BulkPreview, EachBasicModeAndTheJob) {
-    const struct {
-        Adjustment basic;
-        qint64 ann, ben;
-        bool annIdle;
-    } cases[] = {
+    const std::tuple<Adjustment, qint64, qint64, bool> cases[] = {
+        // Ann's and Ben's, Ann's idle
         {{}, 3'333'333, 2'000'000, false},
         {plus("5"), 3'500'000, 2'100'000, false},
         {byAmount(Mode::PlusAmount, 100'000), 3'433'333, 2'100'000, false},
         {byAmount(Mode::SetTo, 3'333'333), 3'333'333, 3'333'333, true},
     };
-    for (const auto& c : cases) {
-        Rules rules = rulesWith(c.basic);
+    for (const auto& [basic, ann, ben, annIdle] : cases) {
+        Rules rules = rulesWith(basic);
         rules.newJob = NewJob{9, "G4 - Senior Clerk"};
         const std::vector<PreviewRow> rows = computePreview(staff(), rules);
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[0].basic.oldCents, 3'333'333);
-        EXPECT_EQ(rows[0].basic.newCents, c.ann);
-        EXPECT_EQ(rows[1].basic.newCents, c.ben);
-        EXPECT_EQ(rows[0].basicDidNothing, c.annIdle);
+        EXPECT_EQ(rows[0].basic.newCents, ann);
+        EXPECT_EQ(rows[1].basic.newCents, ben);
+        EXPECT_EQ(rows[0].basicDidNothing, annIdle);
         EXPECT_FALSE(rows[1].basicDidNothing);
-        EXPECT_EQ(rows[0].monthlyChangeCents, c.ann - 3'333'333);
+        EXPECT_EQ(rows[0].monthlyChangeCents, ann - 3'333'333);
         EXPECT_EQ(rows[0].newJob, "G4 - Senior Clerk");
         EXPECT_EQ(plannedJobChange(rows[0], rules).value().newDesignationId, 9);
     }
@@ -107,12 +94,8 @@ TEST(BulkPreview, EachBasicModeAndTheJob) {
 
 TEST(BulkPreview, LineRulesOnPresentAndMissingTypes) {
     // Ben lacks housing: only a "set" rule that adds where missing gives it to him.
-    const struct {
-        Adjustment change;
-        bool addWhereMissing;
-        What ann, ben;
-        qint64 annNew;
-    } cases[] = {
+    // The change, whether it adds where missing; what it does to Ann's and Ben's, Ann's new amount.
+    const std::tuple<Adjustment, bool, What, What, qint64> cases[] = {
         {plus("10"), false, What::Changed, What::NoLine, 550'000},
         {byAmount(Mode::PlusAmount, 100'000), false, What::Changed, What::NoLine, 600'000},
         {byAmount(Mode::SetTo, 700'000), false, What::Changed, What::NoLine, 700'000},
@@ -121,26 +104,26 @@ TEST(BulkPreview, LineRulesOnPresentAndMissingTypes) {
         {byAmount(Mode::PlusAmount, 0), false, What::Unchanged, What::NoLine, 500'000},
         {{Mode::Drop, {}, {}}, false, What::Dropped, What::NoLine, 500'000},
     };
-    for (const auto& c : cases) {
-        const LineRule rule{LineKind::Allowance, kHousing, "Housing", c.change, c.addWhereMissing};
+    for (const auto& [change, addWhereMissing, annDid, benDid, annNew] : cases) {
+        const LineRule rule{LineKind::Allowance, kHousing, "Housing", change, addWhereMissing};
         const std::vector<PreviewRow> rows = computePreview(staff(), rulesWith({}, {rule}));
         const PreviewRow& ann = rows[0];
         const PreviewRow& ben = rows[1];
-        EXPECT_EQ(ann.effects.at(0).what, c.ann);
-        EXPECT_EQ(ben.effects.at(0).what, c.ben);
-        EXPECT_EQ(ann.effects[0].didNothing(), c.ann == What::Unchanged);
-        EXPECT_EQ(ben.effects[0].didNothing(), c.ben == What::NoLine);
+        EXPECT_EQ(ann.effects.at(0).what, annDid);
+        EXPECT_EQ(ben.effects.at(0).what, benDid);
+        EXPECT_EQ(ann.effects[0].didNothing(), annDid == What::Unchanged);
+        EXPECT_EQ(ben.effects[0].didNothing(), benDid == What::NoLine);
 
         const RevisedLine& housing = ann.linesOf(LineKind::Allowance)[0];
-        EXPECT_EQ(housing.amount.newCents, c.annNew);
-        EXPECT_EQ(housing.state, c.ann == What::Dropped ? State::Dropped : State::Kept);
-        EXPECT_EQ(ann.monthlyChangeCents, c.ann == What::Dropped ? -500'000 : c.annNew - 500'000);
+        EXPECT_EQ(housing.amount.newCents, annNew);
+        EXPECT_EQ(housing.state, annDid == What::Dropped ? State::Dropped : State::Kept);
+        EXPECT_EQ(ann.monthlyChangeCents, annDid == What::Dropped ? -500'000 : annNew - 500'000);
 
         // Added, Ben's housing comes after his transport at the amount the rule sets.
         const std::vector<RevisedLine>& benLines = ben.linesOf(LineKind::Allowance);
-        const bool added = c.ben == What::Added;
+        const bool added = benDid == What::Added;
         ASSERT_EQ(benLines.size(), added ? 2u : 1u);
-        EXPECT_EQ(ben.monthlyChangeCents, added ? c.annNew : 0);
+        EXPECT_EQ(ben.monthlyChangeCents, added ? annNew : 0);
         if (added) {
             EXPECT_EQ(benLines[1].typeId, kHousing);
             EXPECT_EQ(benLines[1].state, State::Added);
@@ -198,16 +181,14 @@ TEST(BulkPreview, TotalsCountTickedRowsThatCanBeApplied) {
     EXPECT_TRUE(rows[3].blocked());
     rows[2].checked = false;
 
+    // Ann's and Ben's: basic, transport, loan, the monthly change.
     const PreviewTotals totals = previewTotals(rows, rules);
-    EXPECT_EQ(totals.employees, 2);
-    EXPECT_EQ(totals.basic.oldCents, 3'333'333 + 2'000'000);
-    EXPECT_EQ(totals.basic.newCents, 3'500'000 + 2'100'000);
-    ASSERT_EQ(totals.lines.size(), 2u);
-    EXPECT_EQ(totals.lines[0].oldCents, 120'000 + 80'000);
-    EXPECT_EQ(totals.lines[0].newCents, 132'000 + 88'000);
-    EXPECT_EQ(totals.lines[1].oldCents, 30'000);
-    EXPECT_EQ(totals.lines[1].newCents, 0);
-    EXPECT_EQ(totals.monthlyChangeCents, 208'667 + 108'000);
+    QString sums = QString::number(totals.employees);
+    for (const AmountChange& sum : {totals.basic, totals.lines.at(0), totals.lines.at(1)})
+        sums += QStringLiteral(" %1>%2").arg(sum.oldCents).arg(sum.newCents);
+    EXPECT_EQ(totals.lines.size(), 2u);
+    EXPECT_EQ(sums + " " + QString::number(totals.monthlyChangeCents),
+              "2 5333333>5600000 200000>220000 30000>0 316667");
 
     // Exported: one row per employee and the totals, every cell of its column's kind.
     const tableexport::ExportTable table = previewTable(rows, rules);

@@ -25,13 +25,7 @@ TEST(BulkPercent, ReadsExactDecimalsAndRefusesTheRest) {
 }
 
 TEST(BulkPercent, AddsExactlyAndRoundsHalvesAwayFromZero) {
-    struct Case {
-        qint64 cents;
-        const char* percent;
-        Rounding rounding;
-        qint64 expected;
-    };
-    const Case cases[] = {
+    const std::tuple<qint64, const char*, Rounding, qint64> cases[] = {
         // 33,333.33 + 5% = 34,999.9965: a double gives 34999.996499999997.
         {3'333'333, "5", Rounding::Cent, 3'500'000},
         {3'333'333, "5", Rounding::Unit, 3'500'000},
@@ -51,9 +45,9 @@ TEST(BulkPercent, AddsExactlyAndRoundsHalvesAwayFromZero) {
         // The top of the range times eleven does not overflow.
         {99'999'999'999'999, "1000", Rounding::Cent, 1'099'999'999'999'989},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(addPercent(c.cents, percent(c.percent), c.rounding), c.expected)
-            << c.cents << " + " << c.percent << "%";
+    for (const auto& [cents, plus, rounding, expected] : cases)
+        EXPECT_EQ(addPercent(cents, percent(plus), rounding), expected)
+            << cents << " + " << plus << "%";
 }
 
 TEST(BulkRules, RefusesRulesThatCannotBeApplied) {

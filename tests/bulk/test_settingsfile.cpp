@@ -1,6 +1,5 @@
 #include "bulk/settingsfile.h"
-
-#include <gtest/gtest.h>
+#include "support/check.h"
 
 namespace {
 
@@ -78,10 +77,7 @@ TEST(BulkSettingsFile, ReadsTheExampleAndEveryKey) {
 
 TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
     const QString head = "[change]\ndate = 2027-01-01\n";
-    const struct {
-        QString text;
-        const char* message;
-    } cases[] = {
+    const std::pair<QString, const char*> cases[] = {
         {"", "[change] is missing: it gives at least the date"},
         {"basic = +5%", "line 1: a key before any [section]"},
         {"[changes]", "line 1: unknown section [changes]; use [employees], [change] or [line]"},
@@ -108,20 +104,12 @@ TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
                 "change=+5%",
          "Two rules for allowance type 1."},
     };
-    for (const auto& c : cases) {
-        try {
-            parseBulkSettings(c.text);
-            ADD_FAILURE() << "accepted: " << c.text.toStdString();
-        } catch (const SettingsError& error) {
-            EXPECT_EQ(error.message(), c.message) << c.text.toStdString();
-        }
-    }
-    try {
-        readBulkSettings("/nonexistent/bulk.ini");
-        ADD_FAILURE() << "read a missing file";
-    } catch (const SettingsError& error) {
-        EXPECT_TRUE(error.message().startsWith("/nonexistent/bulk.ini: ")) << error.what();
-    }
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(thrown<SettingsError>([&] { parseBulkSettings(text); }).message(), message)
+            << text;
+    EXPECT_TRUE(thrown<SettingsError>([] { readBulkSettings("/nonexistent/bulk.ini"); })
+                    .message()
+                    .startsWith("/nonexistent/bulk.ini: "));
 }
 
 } // namespace

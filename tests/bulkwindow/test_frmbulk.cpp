@@ -6,37 +6,18 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTemporaryDir>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 namespace {
 
 QStringList previewRows(const FrmBulk& form) {
-    QStringList all;
-    for (int r = 0; r < form.lvwPreview->topLevelItemCount(); ++r) {
-        const QTreeWidgetItem* item = form.lvwPreview->topLevelItem(r);
-        QStringList cells;
-        for (int c = 0; c < item->columnCount(); ++c)
-            cells << item->text(c);
-        all << cells.join('|');
-    }
-    return all;
+    return childTexts(form.lvwPreview->invisibleRootItem());
 }
 
 class BulkWindow : public RegisterDriven {
 protected:
     void openBulk(const std::function<void(FrmBulk&)>& step) {
-        modal.then([step](QDialog& dialog) {
-            step(dynamic_cast<FrmBulk&>(dialog));
-            return dialog.result();
-        });
+        modal.thenOn<FrmBulk>(step);
         ASSERT_TRUE(master->cmdBulk->isEnabled());
         master->cmdBulk->click();
     }
@@ -52,12 +33,7 @@ protected:
             ->setText(amount);
     }
 
-    QStringList registerNumbers() const {
-        QStringList numbers;
-        for (int r = 1; r < master->flexMaster->rows(); ++r)
-            numbers << master->flexMaster->textMatrix(r, 1);
-        return numbers;
-    }
+    QStringList registerNumbers() const { return gridColumn(*master->flexMaster, 1); }
 };
 
 TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
@@ -107,7 +83,7 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
                                                  "Saved 1 job changes, JC1 to JC1."}));
     });
     EXPECT_EQ(registerNumbers(), QStringList{"JC1"});
-    EXPECT_EQ(query(db, "select eBasic from pay_employee where eEmpID in (1, 4) order by eEmpID"),
+    EXPECT_EQ(db.rows("select eBasic from pay_employee where eEmpID in (1, 4) order by eEmpID"),
               QStringList({"22000", "15000"}));
 }
 
@@ -136,8 +112,7 @@ TEST_F(BulkWindow, ARefusalNamesTheChangedEmployeeAndOffersThePreviewAgain) {
 }
 
 TEST_F(BulkWindow, BulkNeedsTheNewRight) {
-    db.exec("insert into pay_userrights (userid, interfaceid, functionrights) values (2, 91004, "
-            "'ED')");
+    db.insert("puserrights", {"2, 91004, 'ED'"});
     BasGrade().intUserID = 2;
     reloadRegister();
     EXPECT_FALSE(master->cmdBulk->isEnabled());

@@ -1,58 +1,51 @@
 #include "cancel/frmcancel.h"
 #include "register/frmmaster.h"
+#include "support/check.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "support/widgets.h"
 #include "support/workspace.h"
 #include "ui/flexgrid.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 namespace {
 
 // Job change 33 as saved: employee 7 promoted, lines raised, kept, dropped and added.
-const char* const kPromotion[] = {
-    "insert into pay_employeegradechange values (33, 1, 'JC/33', '2026-11-01', 7, 2, 1, 1000.25, "
-    "5, 2, 1500.5, '', 0, null)",
-    "insert into pay_empgcallowance values (1, 33, 1, 1, 100, 150.75, 'O'), "
-    "(1, 33, 2, 2, 200, 200, 'O'), (1, 33, 3, 3, 300.5, 0, 'R'), (1, 33, 4, 4, 0, 60, 'N')",
-    "insert into pay_empgcdeductions values (1, 33, 1, 1, 50, 0, 'R'), "
-    "(1, 33, 2, 2, 25, 30, 'O'), (1, 33, 3, 3, 0, 12.5, 'N')",
-    "update pay_employee set eDesigID = 5, eGradeID = 2, eBasic = 1500.5 where eEmpID = 7",
-    "delete from pay_empallowances where eaempid = 7",
-    "insert into pay_empallowances values (1, 7, 1, 1, 150.75), (1, 7, 2, 2, 200), (1, 7, 4, 4, "
-    "60)",
-    "delete from pay_empdeductions where edempid = 7",
-    "insert into pay_empdeductions values (1, 7, 2, 2, 30), (1, 7, 3, 3, 12.5)",
-};
+const char* const kPromotion = R"(
+insert into pay_employeegradechange values
+  (33, 1, 'JC/33', '2026-11-01', 7, 2, 1, 1000.25, 5, 2, 1500.5, '', 0, null);
+insert into pay_empgcallowance values (1, 33, 1, 1, 100, 150.75, 'O'),
+  (1, 33, 2, 2, 200, 200, 'O'), (1, 33, 3, 3, 300.5, 0, 'R'), (1, 33, 4, 4, 0, 60, 'N');
+insert into pay_empgcdeductions values (1, 33, 1, 1, 50, 0, 'R'), (1, 33, 2, 2, 25, 30, 'O'),
+  (1, 33, 3, 3, 0, 12.5, 'N');
+update pay_employee set eDesigID = 5, eGradeID = 2, eBasic = 1500.5 where eEmpID = 7;
+delete from pay_empallowances where eaempid = 7;
+insert into pay_empallowances values (1, 7, 1, 1, 150.75), (1, 7, 2, 2, 200), (1, 7, 4, 4, 60);
+delete from pay_empdeductions where edempid = 7;
+insert into pay_empdeductions values (1, 7, 2, 2, 30), (1, 7, 3, 3, 12.5);
+)";
 
 class Cancel : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* sql : {
-                 "insert into pay_settings values (1, 0)",
-                 "insert into pay_grades values (1, 1, 'Junior'), (2, 1, 'Associate')",
-                 "insert into pay_designation values (2, 1, 1, 'Clerk', 1), "
-                 "(5, 1, 2, 'Accountant', 1), (6, 1, 2, 'Engineer', 1)",
-                 "insert into pay_users values (1, 1, '  D''Souza  ')",
-                 "insert into pay_employee values (1, 7, 'E7', 'Ravi', 2, 1, 1000.25, 1, 1), "
-                 "(1, 8, 'E8', 'Meena', 5, 2, 2000, 1, 1)",
-                 "insert into pay_empallowances values (1, 7, 1, 1, 100), (1, 7, 2, 2, 200), "
-                 "(1, 7, 3, 3, 300.5), (1, 8, 1, 1, 500)",
-                 "insert into pay_empdeductions values (1, 7, 1, 1, 50), (1, 7, 2, 2, 25), "
-                 "(1, 8, 1, 1, 80)",
-             })
-            db.exec(sql);
+        db.execAll(R"(
+insert into pay_settings values (1, 0);
+insert into pay_grades values (1, 1, 'Junior'), (2, 1, 'Associate');
+insert into pay_designation values (2, 1, 1, 'Clerk', 1), (5, 1, 2, 'Accountant', 1),
+  (6, 1, 2, 'Engineer', 1);
+insert into pay_users values (1, 1, '  D''Souza  ');
+insert into pay_employee values (1, 7, 'E7', 'Ravi', 2, 1, 1000.25, 1, 1),
+  (1, 8, 'E8', 'Meena', 5, 2, 2000, 1, 1);
+insert into pay_empallowances values (1, 7, 1, 1, 100), (1, 7, 2, 2, 200), (1, 7, 3, 3, 300.5),
+  (1, 8, 1, 1, 500);
+insert into pay_empdeductions values (1, 7, 1, 1, 50), (1, 7, 2, 2, 25), (1, 8, 1, 1, 80);
+)");
         db.useContext(1, 1, QDate(2026, 11, 30));
         original = employees();
-        for (const char* sql : kPromotion)
-            db.exec(sql);
+        db.execAll(kPromotion);
         before = db.snapshot();
     }
 
@@ -61,10 +54,7 @@ protected:
         return all["pay_employee"] + all["pay_empallowances"] + all["pay_empdeductions"];
     }
     int select(int id) {
-        int row = 1;
-        while (row < form->flexMaster->rows() &&
-               form->flexMaster->textMatrix(row, 0) != QString::number(id))
-            ++row;
+        const int row = gridRow(*form->flexMaster, 0, QString::number(id));
         form->flexMaster->selectRowAcross(row);
         return row;
     }
@@ -77,10 +67,7 @@ protected:
     void deleteRow(int id) {
         select(id);
         messages.answer(ui::MsgAnswer::Yes);
-        modal.then([](QDialog& dialog) {
-            cancelWith(static_cast<frmCancel&>(dialog), "withdrawn");
-            return dialog.result();
-        });
+        modal.thenOn<frmCancel>([](frmCancel& window) { cancelWith(window, "withdrawn"); });
         form->CmdDelete->click();
     }
 
@@ -143,10 +130,9 @@ TEST_F(Cancel, DeleteCancelsFromTheLatestJobChangeBackwards) {
     form->CmdDelete->click();
     messages.answer(ui::MsgAnswer::Yes);
     form->CmdDelete->click();
-    ASSERT_EQ(messages.texts(),
-              QStringList(2, "Are you sure you want to delete the entry - JC/40"));
-    EXPECT_EQ(messages.shown[1].icon, ui::MsgIcon::Critical);
-    EXPECT_EQ(messages.shown[1].buttons, ui::MsgButtons::YesNo);
+    ASSERT_EQ(messages.boxes(),
+              QStringList(2, "Payroll|Critical|YesNo|Are you sure you want to delete the entry - "
+                             "JC/40"));
     EXPECT_EQ(modal.shown, QStringList{"frmCancel"});
     EXPECT_EQ(db.snapshot(), saved);
     EXPECT_EQ(form->flexMaster->textMatrix(rowB, 6), "No");

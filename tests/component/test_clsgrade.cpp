@@ -1,10 +1,9 @@
 #include "component/basgrade.h"
 #include "component/clsgrade.h"
 #include "register/frmmaster.h"
+#include "support/check.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,12 +18,7 @@ TEST_F(ClsGrade, ShowWithoutAConnectionFailsWith3709AndShowsNoWindow) {
     clsGrade grade;
     grade.intCompanyID = 1;
     grade.intUserID = 1;
-    try {
-        grade.Show();
-        FAIL() << "Show returned";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.number(), data::kErrConnectionClosed);
-    }
+    EXPECT_EQ(thrown([&] { grade.Show(); }).number(), data::kErrConnectionClosed);
     EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_FALSE(grade.adocon()->isOpen());
 }

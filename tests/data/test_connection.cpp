@@ -1,23 +1,10 @@
 #include "data/connection.h"
+#include "support/check.h"
 #include "support/testdb.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <tuple>
 
 namespace {
-
-// The error the call raised; a call that raises none fails the test.
-data::DbError raised(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const data::DbError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error";
-    return data::DbError(0, {}, {});
-}
 
 class ConnectionTest : public ::testing::Test {
 protected:
@@ -44,14 +31,13 @@ TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
     const QString insert =
         "insert into " + users + " (companyid, userid, username) values (?, ?, ?)";
     db.db().execute(insert, {1, 1, "kept"});
-    try {
+    thrown([&] {
         data::TransactionGuard transaction(db.db());
         db.db().execute(insert, {1, 2, "rolled back"});
         throw data::DbError(1, "test", "fails");
-    } catch (const data::DbError&) {
-    }
+    });
     EXPECT_FALSE(db.db().inTransaction());
-    EXPECT_EQ(raised([&] {
+    EXPECT_EQ(thrown([&] {
                   db.db().execute(insert, {1, 1, "duplicate"});
               }).number(),
               data::kErrIntegrityViolation); // a new save tries again on this number
@@ -83,11 +69,11 @@ TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
     }
     data::TransactionGuard holding(db.db());
     db.exec(update);
-    const data::DbError error = raised([&] {
+    const data::DbError error = thrown([&] {
         data::TransactionGuard blocked(waiting);
         waiting.execute(update);
     });
-    EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description().toStdString();
+    EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description();
 }
 
 // The clerk sees the server's text; the trace and the error keep what was sent and by which
@@ -102,19 +88,16 @@ TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
          std::initializer_list<std::tuple<QString, QString, std::function<void()>>>{
              {"open", read, [&] { db.db().open(read, {7}); }},
              {"execute", write, [&] { db.db().execute(write); }}}) {
-        const data::DbError error = raised(call);
+        const data::DbError error = thrown(call);
         EXPECT_EQ(error.operation(), operation);
         EXPECT_EQ(error.statement(), sql);
         EXPECT_TRUE(error.description().contains("pay_gone", Qt::CaseInsensitive))
-            << error.description().toStdString();
+            << error.description();
     }
-    QFile file(trace);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(readFile(trace)).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines[0], read);
-    EXPECT_TRUE(lines[1].startsWith("-- failed in open: ") && lines[1].endsWith(read))
-        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("-- failed in open: ") && lines[1].endsWith(read)) << lines[1];
     EXPECT_EQ(lines[2], write);
     EXPECT_TRUE(lines[3].startsWith("-- failed in execute: ") && lines[3].endsWith(write));
 }
@@ -124,7 +107,7 @@ TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
 TEST_F(ConnectionTest, WhereSQLiteSaysNotAnErrorTheDriverSpeaks) {
     if (db.isPostgres() || qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
         GTEST_SKIP() << "Qt's own SQLite driver only";
-    EXPECT_EQ(raised([&] { db.db().execute("select 1; select 2"); }).description(),
+    EXPECT_EQ(thrown([&] { db.db().execute("select 1; select 2"); }).description(),
               "Unable to execute multiple statements at a time");
 }
 
@@ -140,7 +123,7 @@ TEST(ConnectionClosed, EveryStatementOnAClosedConnectionRaises3709) {
              [&] { unopened.execute("select 1"); }, [&] { unopened.open("select 1"); },
              [&] { unopened.beginTrans(); },
              [&] { closed.execute("insert into t (a) values (?)", {2}); }})
-        EXPECT_EQ(raised(call).number(), data::kErrConnectionClosed);
+        EXPECT_EQ(thrown(call).number(), data::kErrConnectionClosed);
 }
 
 TEST(ValueText, NumbersInPlainDecimalWhateverTheLocale) {

@@ -1,7 +1,6 @@
 #include "data/rowstream.h"
+#include "support/check.h"
 #include "support/testdb.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -34,7 +33,7 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
         ASSERT_LT(read, expected.size());
         ASSERT_EQ(size_t(rows.fieldCount()), expected[read].size());
         for (int c = 0; c < rows.fieldCount(); ++c) {
-            SCOPED_TRACE(QString("row %1, field %2").arg(read).arg(c).toStdString());
+            SCOPED_TRACE(QString("row %1, field %2").arg(read).arg(c));
             const Field& field = expected[read][size_t(c)];
             EXPECT_EQ(rows.isNull(c), field.null);
             EXPECT_EQ(rows.text(c).toString(), field.text);
@@ -48,15 +47,12 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
 
 TEST(RowStreamTest, AFailingStatementRaisesWithTheStatement) {
     TestDatabase db;
-    try {
-        data::RowStream rows(db.db(), "select nothing from no_such_table");
-        while (rows.next()) {
+    const data::DbError error = thrown([&] {
+        for (data::RowStream rows(db.db(), "select nothing from no_such_table"); rows.next();) {
         }
-        FAIL() << "a statement on a missing table read as empty";
-    } catch (const data::DbError& error) {
-        EXPECT_FALSE(error.description().isEmpty());
-        EXPECT_TRUE(error.statement().contains("no_such_table"));
-    }
+    });
+    EXPECT_FALSE(error.description().isEmpty());
+    EXPECT_TRUE(error.statement().contains("no_such_table"));
 }
 
 } // namespace

@@ -1,10 +1,8 @@
-#include "component/basgrade.h"
 #include "component/clsgrade.h"
 #include "data/tablenames.h"
+#include "support/check.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -51,15 +49,10 @@ TEST_F(TableNames, ABadNameStopsTheRegisterLoadNamingTheTableAndTheValue) {
     const auto before = db.snapshot();
     data::ResolvedTableNames names;
     names.pusers = "kept";
-    try {
-        data::ResolveTableNames(db.db(), names);
-        ADD_FAILURE() << "resolved";
-    } catch (const data::DbError& error) {
-        EXPECT_EQ(error.description(),
-                  "linktable gives the table pemployee the name \"" + stored +
-                      "\", which is not a plain table name: only letters, digits and "
-                      "underscores, with at most one schema prefix such as \"dbo.\".");
-    }
+    EXPECT_EQ(thrown([&] { data::ResolveTableNames(db.db(), names); }).description(),
+              "linktable gives the table pemployee the name \"" + stored +
+                  "\", which is not a plain table name: only letters, digits and "
+                  "underscores, with at most one schema prefix such as \"dbo.\".");
     EXPECT_EQ(names.pusers, "kept");
     EXPECT_EQ(names.pemployee, "");
 
@@ -72,7 +65,6 @@ TEST_F(TableNames, ABadNameStopsTheRegisterLoadNamingTheTableAndTheValue) {
     EXPECT_THROW(grade.Show(), data::DbError);
     EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_EQ(db.snapshot(), before);
-    BasGrade() = CallerContext{};
 }
 
 } // namespace

@@ -2,19 +2,23 @@
 
 // The entry window's test company and helpers (the reliability tests use them too).
 
-#include "component/basgrade.h"
 #include "entry/frmgrade.h"
 #include "register/frmmaster.h"
 #include "shared/revisionlist.h"
+#include "support/check.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
+#include "support/widgets.h"
 #include "support/workspace.h"
 #include "ui/flexgrid.h"
 
 #include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 // Company 1, process date 2003-02-14, prefix "JC": Asha (1), a Clerk (Junior) on 20000 Rs with
 // House Rent 5000, Conveyance 800 and Provident Fund 1200; Bruno (2), an Officer (Senior) on
@@ -23,63 +27,37 @@
 class EntryData {
 public:
     explicit EntryData(const TestDatabase& db) : db_(db) {
-        insert("pcurrencymaster", "CompanyID, CurrencyID, CurrencyName, symbol",
-               {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
-        insert("pGrades", "gID, gCompanyid, gDescription", {"1, 1, 'Junior'", "2, 1, 'Senior'"});
-        insert("pDesignation", "dDesigID, dCompanyID, dGradeID, dDescription, dactive",
-               {"1, 1, 1, 'Clerk', 1", "2, 1, 2, 'Officer', 1", "3, 1, 1, 'Typist', 0"});
-        insert("pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
-               {"1, 1, 'House Rent', 1, 1", "2, 1, 'Conveyance', 1, 1", "3, 1, 'Medical', 2, 1"});
-        insert("pdeductions", "dDedID, dCompanyID, dDescription, dCurrencyID, dActive",
-               {"1, 1, 'Provident Fund', 1, 1", "2, 1, 'Income Tax', 1, 1"});
-        insert(
-            "pemployee",
-            "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-            "eActive",
-            {"1, 1, 'E001', 'Asha', 1, 1, 20000, 1, 1", "1, 2, 'E002', 'Bruno', 2, 2, 3000, 2, 1",
-             "1, 3, 'E003', 'Chen', 1, 1, 18000, 1, 0", "1, 4, 'E004', 'Dina', 3, 1, 15000, 1, 1"});
-        insert("pempallowances", "eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount",
-               {"1, 1, 1, 1, 5000", "1, 1, 2, 2, 800", "1, 2, 1, 3, 300"});
-        insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
-               {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
-        insert("pPrefix", "CompanyID, InterfaceID, Prefix", {"1, 91004, 'JC'"});
+        db.insert("pcurrencymaster", {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
+        db.insert("pGrades", {"1, 1, 'Junior'", "2, 1, 'Senior'"});
+        db.insert("pDesignation",
+                  {"1, 1, 1, 'Clerk', 1", "2, 1, 2, 'Officer', 1", "3, 1, 1, 'Typist', 0"});
+        db.insert("pallowances", {"1, 1, 'House Rent', 1, 1", "2, 1, 'Conveyance', 1, 1",
+                                  "3, 1, 'Medical', 2, 1"});
+        db.insert("pdeductions", {"1, 1, 'Provident Fund', 1, 1", "2, 1, 'Income Tax', 1, 1"});
+        db.insert("pemployee", {"1, 1, 'E001', 'Asha', 1, 1, 20000, 1, 1",
+                                "1, 2, 'E002', 'Bruno', 2, 2, 3000, 2, 1",
+                                "1, 3, 'E003', 'Chen', 1, 1, 18000, 1, 0",
+                                "1, 4, 'E004', 'Dina', 3, 1, 15000, 1, 1"});
+        db.insert("pempallowances", {"1, 1, 1, 1, 5000", "1, 1, 2, 2, 800", "1, 2, 1, 3, 300"});
+        db.insert("pempdeductions", {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
+        db.insert("pPrefix", {"1, 91004, 'JC'"});
         db.useContext(1, 1, QDate(2003, 2, 14));
-    }
-
-    void insert(const char* logical, const QString& columns, const QStringList& rows) const {
-        for (const QString& row : rows)
-            db_.exec(QStringLiteral("insert into %1 (%2) values (%3)")
-                         .arg(physical(QString::fromLatin1(logical)), columns, row));
     }
 
     // A job change header (Clerk to Officer unless said otherwise).
     void jobChange(int id, const QString& number, const QString& isoDate, int employee,
                    bool cancelled = false, int newDesig = 2, int newGrade = 2) const {
-        insert("pEmployeegradeChange",
-               "egcId, egcCompanyID, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
-               "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, egcCancelled",
-               {QStringLiteral("%1, 1, '%2', '%3', %4, 1, 1, 20000, %5, %6, 25000, 'Promoted', %7")
-                    .arg(QString::number(id), number, isoDate, QString::number(employee),
-                         QString::number(newDesig), QString::number(newGrade),
-                         QString::number(cancelled))});
+        db_.insert("pEmployeegradeChange",
+                   {QStringLiteral(
+                        "%1, 1, '%2', '%3', %4, 1, 1, 20000, %5, %6, 25000, 'Promoted', %7, null")
+                        .arg(QString::number(id), number, isoDate, QString::number(employee),
+                             QString::number(newDesig), QString::number(newGrade),
+                             QString::number(cancelled))});
     }
 
 private:
     const TestDatabase& db_;
 };
-
-// A connection of its own to the test's database, as another clerk's program would open it.
-inline data::ConnectionPtr otherConnection(const TestDatabase& db) {
-    auto connection = std::make_shared<data::Connection>();
-    const QStringList where = db.hostArguments();
-    if (where[0] == "--pg")
-        connection->openPostgres(where[1]);
-    else if (where[0] == "--odbc")
-        connection->openOdbc(where[1]);
-    else
-        connection->openSqlite(where[1]);
-    return connection;
-}
 
 // A freshly loaded entry window for a new job change.
 inline std::unique_ptr<frmGrade> openNew() {
@@ -91,7 +69,7 @@ inline std::unique_ptr<frmGrade> openNew() {
 // Picks the employee whose entry starts with the name, as a click would.
 inline void pick(frmGrade& form, const QString& name) {
     const int index = form.cboEmployee->findText(name, Qt::MatchStartsWith);
-    ASSERT_GE(index, 0) << name.toStdString();
+    ASSERT_GE(index, 0) << name;
     form.cboEmployee->setCurrentIndex(index);
 }
 
@@ -102,29 +80,15 @@ inline QStringList rows(const QTreeWidget* list) {
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         EXPECT_EQ(item->text(0), QString::number(i + 1));
-        QStringList cells;
-        for (int c = 0; c < 7; ++c)
-            cells << item->text(c);
-        all << (cells << (item->checkState(0) == Qt::Checked ? "checked" : "unchecked")).join('|');
-    }
-    return all;
-}
-
-// Every row a query returns, fields as text joined by "|".
-inline QStringList query(const TestDatabase& db, const QString& sql) {
-    QStringList all;
-    for (data::Recordset rs = db.db().open(sql); !rs.eof(); rs.moveNext()) {
-        QStringList fields;
-        for (int i = 0; i < rs.fieldCount(); ++i)
-            fields << rs.text(i);
-        all << fields.join('|');
+        all << itemText(item, {0, 1, 2, 3, 4, 5, 6}) + '|' +
+                   (item->checkState(0) == Qt::Checked ? "checked" : "unchecked");
     }
     return all;
 }
 
 inline QTreeWidgetItem* rowOf(const QTreeWidget* list, const QString& description) {
     const auto found = list->findItems(description, Qt::MatchExactly, revcol::Description);
-    EXPECT_EQ(found.size(), 1) << description.toStdString();
+    EXPECT_EQ(found.size(), 1) << description;
     return found.value(0);
 }
 
@@ -142,28 +106,18 @@ protected:
     }
 
     void newJobChange(const Step& step) {
-        queue(step);
+        modal.thenOn<frmGrade>(step);
         master->cmdnew_Click();
     }
 
     void editJobChange(const QString& number, const Step& step) {
-        ui::FlexGrid* grid = master->flexMaster;
-        int row = 1;
-        while (row < grid->rows() && grid->textMatrix(row, 1) != number)
-            ++row;
-        ASSERT_LT(row, grid->rows()) << number.toStdString();
-        grid->selectRowAcross(row);
+        const int row = gridRow(*master->flexMaster, 1, number);
+        ASSERT_LT(row, master->flexMaster->rows()) << number;
+        master->flexMaster->selectRowAcross(row);
         const qsizetype before = modal.shown.size();
-        queue(step);
+        modal.thenOn<frmGrade>(step);
         master->CmdEdit_Click();
         ASSERT_EQ(modal.shown.size(), before + 1) << "the entry window was not opened";
-    }
-
-    void queue(const Step& step) {
-        modal.then([step](QDialog& dialog) {
-            step(dynamic_cast<frmGrade&>(dialog));
-            return dialog.result();
-        });
     }
 
     // Asha to Officer at 1500.50, House Rent raised to 5500, Conveyance dropped, Medical added.

@@ -3,10 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDateEdit>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 
 namespace {
 
@@ -40,7 +36,7 @@ protected:
         form->txtRemarks->setFocus();
         form->cmdOK->click();
         ASSERT_EQ(messages.texts(), QStringList{message});
-        EXPECT_TRUE((focus ? focus : form->txtRemarks)->hasFocus()) << message.toStdString();
+        EXPECT_TRUE((focus ? focus : form->txtRemarks)->hasFocus()) << message;
         EXPECT_EQ(db.snapshot(), before);
         EXPECT_TRUE(form->isVisible());
     }
@@ -56,18 +52,12 @@ TEST_F(EntryWindow, OffersActiveEmployeesByNameWithoutAJobChangeAfterTheProcessD
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_NE(QApplication::focusWidget(), form->txtGradeNo) << "read-only: passed over";
 
-    data.insert("pemployee",
-                "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                "eActive",
-                {"1, 5, 'E005', 'Aaron', 1, 1, 100, 1, 1"});
+    db.insert("pemployee", {"1, 5, 'E005', 'Aaron', 1, 1, 100, 1, 1"});
     data.jobChange(1, "JC1", "2003-02-14", 1);       // Asha's on the process date
     data.jobChange(2, "JC2", "2003-02-15", 2);       // Bruno's the day after
     data.jobChange(3, "JC3", "2003-02-20", 4, true); // Dina's later, but cancelled
     form = openNew();                                // Chen is inactive
-    QStringList names;
-    for (int i = 0; i < form->cboEmployee->count(); ++i)
-        names << form->cboEmployee->itemText(i).section('-', 0, 0).trimmed();
-    EXPECT_EQ(names, QStringList({"Aaron", "Asha", "Dina"}));
+    EXPECT_EQ(comboTexts(form->cboEmployee), QStringList({"Aaron", "Asha", "Dina"}));
     EXPECT_EQ(form->cboEmployee->currentIndex(), -1);
     EXPECT_EQ(form->focusWidget(), form->cboEmployee);
 }

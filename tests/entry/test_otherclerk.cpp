@@ -5,8 +5,6 @@
 #include "cancel/frmcancel.h"
 #include "jobchange/servicefixture.h"
 
-#include <QPushButton>
-
 namespace {
 
 using jobchange::JobChangeService;
@@ -79,7 +77,7 @@ protected:
             ashaPromoted(form);
             form.cmdOK->click();
         });
-        ASSERT_EQ(query(db, "select egcNo from pay_employeegradechange"), QStringList{"JC1"});
+        ASSERT_EQ(db.rows("select egcNo from pay_employeegradechange"), QStringList{"JC1"});
         reloadRegister();
         messages.clear();
     }
@@ -97,13 +95,10 @@ protected:
             return;
         }
         const WriteResult theirs = theCase().theirs(other.service);
-        ASSERT_TRUE(theirs.ok) << theirs.error.toStdString();
+        ASSERT_TRUE(theirs.ok) << theirs.error;
         const QMap<QString, QStringList> left = db.snapshot();
         ok->click();
-        ASSERT_EQ(messages.texts(), QStringList{theCase().refusal});
-        EXPECT_EQ(messages.shown[0].title, "Payroll");
-        EXPECT_EQ(messages.shown[0].icon, ui::MsgIcon::Information);
-        EXPECT_EQ(messages.shown[0].buttons, ui::MsgButtons::Ok);
+        ASSERT_EQ(messages.boxes(), QStringList{"Payroll|Information|Ok|" + theCase().refusal});
         EXPECT_NE(window.result(), QDialog::Accepted);
         EXPECT_EQ(db.snapshot(), left);
         EXPECT_EQ(box->text(), typed);
@@ -111,12 +106,7 @@ protected:
             expectJc1Cancelled(theCase().theyCancel); // the register shows it already
     }
 
-    int jc1Row() const {
-        int row = 1;
-        while (row < master->flexMaster->rows() && master->flexMaster->textMatrix(row, 1) != "JC1")
-            ++row;
-        return row;
-    }
+    int jc1Row() const { return gridRow(*master->flexMaster, 1, "JC1"); }
 
     void expectJc1Cancelled(bool cancelled) {
         const int row = jc1Row();
@@ -129,7 +119,7 @@ protected:
         JobChangeService service{
             jobchange::Workspace::open(connection, 1, 2, 91004, QDate(2003, 2, 14), "Payroll")};
         ~OtherClerk() { connection->close(); }
-    } other{otherConnection(db)};
+    } other{db.another()};
 };
 
 TEST_P(OtherClerkCommits, OkIsRefusedOnlyAfterTheirCommit) {
@@ -149,10 +139,8 @@ TEST_P(OtherClerkCommits, OkIsRefusedOnlyAfterTheirCommit) {
     } else {
         master->flexMaster->selectRowAcross(jc1Row());
         messages.answer(ui::MsgAnswer::Yes);
-        modal.then([this](QDialog& dialog) {
-            auto& window = dynamic_cast<frmCancel&>(dialog);
+        modal.thenOn<frmCancel>([this](frmCancel& window) {
             press(window, window.cmdOK, window.txtcanreason, "mine");
-            return window.result();
         });
         master->CmdDelete_Click();
     }

@@ -1,10 +1,6 @@
 #include "entryfixture.h"
 #include "shared/formroutines.h"
 
-#include <QDateEdit>
-#include <QLabel>
-#include <QPushButton>
-
 namespace {
 
 class SaveJobChange : public RegisterDriven {
@@ -27,14 +23,14 @@ protected:
         EXPECT_EQ(rows(form.lvwAllow), allowances);
         messages.clear();
         form.cmdOK->click();
-        EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n').toStdString();
+        EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
         EXPECT_EQ(form.result(), QDialog::Accepted);
     }
 
     QStringList header() const {
-        return query(db, "select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
-                         "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, "
-                         "egcCancelled from pay_employeegradechange");
+        return db.rows("select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
+                       "egcOldBasic, egcNewDesigID, egcNewGradeID, egcNewBasic, egcremarks, "
+                       "egcCancelled from pay_employeegradechange");
     }
 };
 
@@ -49,9 +45,9 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
         failOnceThenSave(form);
     });
     EXPECT_EQ(header(), QStringList({"1|JC1|2003-02-14|1|1|1|20000|2|2|1500.5|Promoted|0"}));
-    EXPECT_EQ(query(db, "select egcaallowanceid, egcadetailid, egcatype, egcaoldamount, "
-                        "egcarevamount from pay_empgcallowance where egcacompanyid = 1 and "
-                        "egcagcid = 1 order by egcaallowanceid"),
+    EXPECT_EQ(db.rows("select egcaallowanceid, egcadetailid, egcatype, egcaoldamount, "
+                      "egcarevamount from pay_empgcallowance where egcacompanyid = 1 and "
+                      "egcagcid = 1 order by egcaallowanceid"),
               QStringList({"1|" + houseRent + "|O|5000|5500", "2|" + conveyance + "|R|800|800",
                            "3|3|N|0|300"}));
     ui::FlexGrid* grid = master->flexMaster;
@@ -68,7 +64,7 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
         form.cmdOK->click();
         EXPECT_EQ(form.result(), QDialog::Accepted);
     });
-    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n').toStdString();
+    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
     EXPECT_EQ(db.snapshot(), saved);
 
     editJobChange("JC1", [this](frmGrade& form) {
@@ -76,8 +72,7 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
         messages.answer(ui::MsgAnswer::No);
         form.cmdCancel->click();
     });
-    EXPECT_EQ(messages.texts(), QStringList({"Save Changes?"}));
-    EXPECT_EQ(messages.shown[0].buttons, ui::MsgButtons::YesNo);
+    EXPECT_EQ(messages.boxes(), QStringList({"Payroll|Information|YesNo|Save Changes?"}));
     EXPECT_EQ(db.snapshot(), saved);
 
     // The edit keeps the number, date and old job and rewrites the rest.
@@ -91,8 +86,8 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
         failOnceThenSave(form);
     });
     EXPECT_EQ(header(), QStringList({"1|JC1|2003-02-14|1|1|1|20000|1|1|21000|Corrected|0"}));
-    EXPECT_EQ(query(db, "select eaallowanceid, eaamount from pay_empallowances where eaempid = 1 "
-                        "order by eaallowanceid"),
+    EXPECT_EQ(db.rows("select eaallowanceid, eaamount from pay_empallowances where eaempid = 1 "
+                      "order by eaallowanceid"),
               QStringList({"1|6000", "2|800", "3|300"}));
     EXPECT_EQ(grid->textMatrix(1, 5), "Junior Clerk") << "the register row rewritten";
 }

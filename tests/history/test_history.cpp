@@ -1,8 +1,6 @@
 #include "data/schema.h"
 #include "history/historyfixture.h"
 
-#include <QVariant>
-
 using jobchange::LineRevision;
 using jobchange::Pay;
 
@@ -48,24 +46,19 @@ TEST_F(History, PayOnADayComesFromTheJobChangeInForceAndCancelledOnesChangeNothi
     EXPECT_TRUE(history->changes[1].cancelled);
     EXPECT_EQ(history->changes[1].cancelledRemarks, "Administrator:wrong grade");
 
-    const struct {
-        QDate day;
-        std::string pay;
-        std::optional<size_t> source;
-        bool after;
-    } cases[] = {
+    const std::tuple<QDate, std::string, std::optional<size_t>, bool> cases[] = {
         {{2024, 1, 14}, "1/1 20000.00 | 1:5000.00 2:1000.00 | 1:2400.00 |", 0, false},
         {{2024, 1, 15}, "2/2 25000.00 | 1:6000.00 3:800.00 | 1:2400.00 |", 0, true},
         {{2024, 6, 1}, "2/2 25000.00 | 1:6000.00 3:800.00 | 1:2400.00 |", 0, true},
         {{2025, 2, 28}, "2/2 25000.00 | 1:6000.00 3:800.00 | 1:2400.00 |", 0, true},
         {{2025, 3, 1}, "2/2 27500.00 | 1:6500.00 | 1:2700.00 2:1500.00 |", 2, true},
     };
-    for (const auto& expected : cases) {
-        const auto inForce = jobchange::payOn(history->changes, expected.day);
+    for (const auto& [day, pay, source, after] : cases) {
+        const auto inForce = jobchange::payOn(history->changes, day);
         ASSERT_TRUE(inForce);
-        EXPECT_EQ(payText(inForce->pay), expected.pay) << expected.day.toString().toStdString();
-        EXPECT_EQ(inForce->source, expected.source);
-        EXPECT_EQ(inForce->afterSource, expected.after);
+        EXPECT_EQ(payText(inForce->pay), pay) << day.toString();
+        EXPECT_EQ(inForce->source, source);
+        EXPECT_EQ(inForce->afterSource, after);
     }
     EXPECT_EQ(payText(jobchange::payByHistory(history->changes)->pay), payText(history->master));
 

@@ -1,9 +1,8 @@
 #include "app/hostrun.h"
+#include "support/check.h"
 #include "support/testdb.h"
 
 #include <QFile>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -23,42 +22,36 @@ protected:
 TEST_F(HostCommands, CheckHistoryPassesOnTheDemoAndNamesAnEmployeeChangedByHand) {
     for (const char* company : {"1", "2"}) {
         const HostRun run = host({"--company", company, "--check-history"});
-        EXPECT_EQ(run.exitCode, 0) << run.output.toStdString() << run.errors.toStdString();
-        EXPECT_TRUE(run.output.startsWith("0 of ")) << run.output.toStdString();
+        EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
+        EXPECT_TRUE(run.output.startsWith("0 of ")) << run.output;
     }
 
     db.exec("update pay_employee set eBasic = eBasic + 0.01 where eCompanyID = 1 and eEmpID = 12");
     const HostRun run = host({"--check-history"});
     EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.output.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 2) << run.output.toStdString();
+    ASSERT_EQ(lines.size(), 2) << run.output;
     EXPECT_TRUE(lines[0].startsWith("E0012 Folake Boateng (employee 12): basic 1840.01, history "
                                     "1840.00"))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].startsWith("1 of ")) << lines[1].toStdString();
+        << lines[0];
+    EXPECT_TRUE(lines[1].startsWith("1 of ")) << lines[1];
 }
 
 TEST_F(HostCommands, ExportHistoryWritesTheEmployeesReportAndRefusesAnUnknownNumber) {
     const QString pdf = dir.filePath("E0012.pdf");
     const HostRun written = host({"--export-history", "E0012", "--out", pdf});
-    ASSERT_EQ(written.exitCode, 0) << written.errors.toStdString();
+    ASSERT_EQ(written.exitCode, 0) << written.errors;
     ASSERT_GT(QFile(pdf).size(), 1000);
-    const QString tool = QStandardPaths::findExecutable("pdftotext");
-    if (!tool.isEmpty()) {
-        QProcess text;
-        text.start(tool, {pdf, "-"});
-        text.waitForFinished();
-        const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    if (const std::optional<QString> content = pdfText(pdf)) {
         for (const char* expected : {"Employee History", "E0012", "Folake Boateng", "JC162"})
-            EXPECT_TRUE(content.contains(expected)) << expected;
+            EXPECT_TRUE(content->contains(expected)) << expected;
     }
 
     for (const QString& number : {QString("E9999"), QString("E0012' or '1'='1")}) {
         const QString none = dir.filePath("none.pdf");
         const HostRun refused = host({"--export-history", number, "--out", none});
         EXPECT_EQ(refused.exitCode, 2);
-        EXPECT_TRUE(refused.errors.contains("no employee numbered"))
-            << refused.errors.toStdString();
+        EXPECT_TRUE(refused.errors.contains("no employee numbered")) << refused.errors;
         EXPECT_FALSE(QFile::exists(none));
     }
     EXPECT_EQ(host({"--export-history", "E0012"}).exitCode, 2); // no --out

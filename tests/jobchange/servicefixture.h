@@ -7,10 +7,6 @@
 
 #include <functional>
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
-
 // An amount written as in C: "1500.50".
 inline data::Money money(const char* text) {
     return data::parseMoney(QString::fromLatin1(text), QLocale::c()).value.value();
@@ -62,7 +58,7 @@ protected:
             if (failAt == 0)
                 db.exec("alter table pay_empdeductions_away rename to pay_empdeductions");
             if (failAt > 0 && writes < failAt) {
-                EXPECT_TRUE(result.ok) << result.error.toStdString();
+                EXPECT_TRUE(result.ok) << result.error;
                 return failAt - 1;
             }
             ++faultsInjected;
@@ -75,17 +71,16 @@ protected:
         return -1;
     }
 
-    QStringList rowsOf(const QString& sql) const { return query(db, sql); }
     QStringList employee(int id) const {
-        return rowsOf(QStringLiteral("select eBasic, eGradeID, eDesigID from pay_employee where "
-                                     "eEmpID = %1")
-                          .arg(id)) +
-               rowsOf(QStringLiteral("select eadetailid, eaallowanceid, eaamount from "
-                                     "pay_empallowances where eaempid = %1 order by eadetailid")
-                          .arg(id)) +
-               rowsOf(QStringLiteral("select eddetailid, eddeductionid, edamount from "
-                                     "pay_empdeductions where edempid = %1 order by eddetailid")
-                          .arg(id));
+        return db.rows(QStringLiteral("select eBasic, eGradeID, eDesigID from pay_employee where "
+                                      "eEmpID = %1")
+                           .arg(id)) +
+               db.rows(QStringLiteral("select eadetailid, eaallowanceid, eaamount from "
+                                      "pay_empallowances where eaempid = %1 order by eadetailid")
+                           .arg(id)) +
+               db.rows(QStringLiteral("select eddetailid, eddeductionid, edamount from "
+                                      "pay_empdeductions where edempid = %1 order by eddetailid")
+                           .arg(id));
     }
 
     static inline int faultsInjected = 0;

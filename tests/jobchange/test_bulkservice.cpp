@@ -4,8 +4,6 @@
 #include "jobchange/bulkservice.h"
 #include "jobchange/servicefixture.h"
 
-#include <QSet>
-
 namespace {
 
 data::Money money(qint64 cents) {
@@ -16,15 +14,10 @@ class BulkServiceTest : public ServiceTest {
 protected:
     BulkServiceTest() {
         // Emil and Fay besides the entry data's Asha, Bruno and Dina: five eligible employees.
-        data.insert("pemployee",
-                    "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                    "eActive",
-                    {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
-                     "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
-        data.insert("pempallowances", "eacompanyid, eaempid, eadetailid, eaallowanceid, eaamount",
-                    {"1, 5, 1, 1, 4000", "1, 6, 1, 2, 700", "1, 6, 2, 1, 7000"});
-        data.insert("pempdeductions", "edcompanyid, edempid, eddetailid, eddeductionid, edamount",
-                    {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
+        db.insert("pemployee", {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
+                                "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
+        db.insert("pempallowances", {"1, 5, 1, 1, 4000", "1, 6, 1, 2, 700", "1, 6, 2, 1, 7000"});
+        db.insert("pempdeductions", {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
         rules.date = QDate(2003, 3, 1);
         rules.remarks = QStringLiteral("Annual increment");
         rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
@@ -37,19 +30,6 @@ protected:
 
     std::vector<bulk::PreviewRow> preview() const {
         return bulk::computePreview(bulkService.eligibleEmployees(), rules);
-    }
-
-    // Every row of the query, amounts (the columns named) exactly as decimals with two places.
-    QStringList rowsWithAmounts(const QString& sql, const QSet<int>& amountColumns) const {
-        QStringList all;
-        for (data::Recordset rs = db.db().open(sql); !rs.eof(); rs.moveNext()) {
-            QStringList fields;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                fields << (amountColumns.contains(i) ? data::amountField(rs, i).text()
-                                                     : rs.text(i));
-            all << fields.join('|');
-        }
-        return all;
     }
 
     bulk::Rules rules;
@@ -114,49 +94,49 @@ TEST_F(BulkServiceTest, WhatIsSavedIsWhatThePreviewSaid) {
     EXPECT_EQ(rows[4].basic.newCents, 3500000) << "33,333.33 + 5% is 34,999.9965";
 
     const jobchange::BatchResult result = bulkService.apply(rows, rules);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_TRUE(result.ok()) << result.error;
     QStringList saved;
     for (const jobchange::BatchSaved& done : result.saved)
         saved << QStringLiteral("%1 %2 %3").arg(done.id).arg(done.number).arg(done.employeeId);
     EXPECT_EQ(saved, QStringList({"2 JC8 1", "3 JC9 2", "4 JC10 5", "5 JC11 6"}));
     // 5% on every basic, rounded to the cent; House Rent +1,000, Medical set to 250 (added where
     // missing), Income Tax dropped; Dina, unticked, keeps everything.
-    EXPECT_EQ(rowsWithAmounts("select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, "
-                              "egcNewDesigID, egcOldBasic, egcNewBasic, egcremarks, egcCancelled "
-                              "from pay_employeegradechange where egcId > 1 order by egcId",
-                              {6, 7}),
+    EXPECT_EQ(db.rows("select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, "
+                      "egcNewDesigID, egcOldBasic, egcNewBasic, egcremarks, egcCancelled "
+                      "from pay_employeegradechange where egcId > 1 order by egcId",
+                      {6, 7}),
               QStringList({"2|JC8|2003-03-01|1|1|1|20000.00|21000.00|Annual increment|0",
                            "3|JC9|2003-03-01|2|2|2|3000.00|3150.00|Annual increment|0",
                            "4|JC10|2003-03-01|5|1|1|10000.50|10500.53|Annual increment|0",
                            "5|JC11|2003-03-01|6|2|2|33333.33|35000.00|Annual increment|0"}));
     EXPECT_EQ(
-        rowsWithAmounts("select egcagcid, egcadetailid, egcatype, egcaallowanceid, "
-                        "egcaoldamount, egcarevamount from pay_empgcallowance order by "
-                        "egcagcid, egcadetailid",
-                        {4, 5}),
+        db.rows("select egcagcid, egcadetailid, egcatype, egcaallowanceid, "
+                "egcaoldamount, egcarevamount from pay_empgcallowance order by "
+                "egcagcid, egcadetailid",
+                {4, 5}),
         QStringList({"2|1|O|1|5000.00|6000.00", "2|2|O|2|800.00|800.00", "2|3|N|3|0.00|250.00",
                      "3|1|O|3|300.00|250.00", "4|1|O|1|4000.00|5000.00", "4|2|N|3|0.00|250.00",
                      "5|1|O|2|700.00|700.00", "5|2|O|1|7000.00|8000.00", "5|3|N|3|0.00|250.00"}));
-    EXPECT_EQ(rowsWithAmounts("select egcdgcid, egcddetailid, egcdtype, egcddeductionid, "
-                              "egcdoldamount, egcdrevamount from pay_empgcdeductions order by "
-                              "egcdgcid, egcddetailid",
-                              {4, 5}),
+    EXPECT_EQ(db.rows("select egcdgcid, egcddetailid, egcdtype, egcddeductionid, "
+                      "egcdoldamount, egcdrevamount from pay_empgcdeductions order by "
+                      "egcdgcid, egcddetailid",
+                      {4, 5}),
               QStringList({"2|1|O|1|1200.00|1200.00", "3|1|R|2|100.00|100.00",
                            "5|1|R|2|900.00|900.00", "5|2|O|1|1500.00|1500.00"}));
-    EXPECT_EQ(rowsWithAmounts("select eEmpID, eDesigID, eBasic from pay_employee where eActive = "
-                              "1 order by eEmpID",
-                              {2}),
+    EXPECT_EQ(db.rows("select eEmpID, eDesigID, eBasic from pay_employee where eActive = "
+                      "1 order by eEmpID",
+                      {2}),
               QStringList(
                   {"1|1|21000.00", "2|2|3150.00", "4|3|15000.00", "5|1|10500.53", "6|2|35000.00"}));
-    EXPECT_EQ(rowsWithAmounts("select eaempid, eadetailid, eaallowanceid, eaamount from "
-                              "pay_empallowances order by eaempid, eadetailid",
-                              {3}),
+    EXPECT_EQ(db.rows("select eaempid, eadetailid, eaallowanceid, eaamount from "
+                      "pay_empallowances order by eaempid, eadetailid",
+                      {3}),
               QStringList({"1|1|1|6000.00", "1|2|2|800.00", "1|3|3|250.00", "2|1|3|250.00",
                            "5|1|1|5000.00", "5|2|3|250.00", "6|1|2|700.00", "6|2|1|8000.00",
                            "6|3|3|250.00"}));
-    EXPECT_EQ(rowsWithAmounts("select edempid, eddetailid, eddeductionid, edamount from "
-                              "pay_empdeductions order by edempid, eddetailid",
-                              {3}),
+    EXPECT_EQ(db.rows("select edempid, eddetailid, eddeductionid, edamount from "
+                      "pay_empdeductions order by edempid, eddetailid",
+                      {3}),
               QStringList({"1|1|1|1200.00", "6|2|1|1500.00"}));
 }
 
@@ -165,16 +145,16 @@ TEST_F(BulkServiceTest, WhatIsSavedIsWhatThePreviewSaid) {
 TEST_F(BulkServiceTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
     const auto before = db.snapshot();
     const jobchange::BatchResult result = bulkService.apply(preview(), rules);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_TRUE(result.ok()) << result.error;
     ASSERT_EQ(result.saved.size(), 5u);
     for (auto done = result.saved.rbegin(); done != result.saved.rend(); ++done) {
         const jobchange::WriteResult cancelled = service.cancel(done->id, "Wrong rate");
-        ASSERT_TRUE(cancelled.ok) << cancelled.error.toStdString();
+        ASSERT_TRUE(cancelled.ok) << cancelled.error;
     }
     const auto after = db.snapshot();
     for (const QString table : {"pay_employee", "pay_empallowances", "pay_empdeductions"})
-        EXPECT_EQ(after[table], before[table]) << table.toStdString();
-    EXPECT_EQ(rowsOf("select count(*) from pay_employeegradechange where egcCancelled = 1"),
+        EXPECT_EQ(after[table], before[table]) << table;
+    EXPECT_EQ(db.rows("select count(*) from pay_employeegradechange where egcCancelled = 1"),
               QStringList{"5"});
 }
 
@@ -215,7 +195,7 @@ TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
 // again, it goes through.
 TEST_F(BulkServiceTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
     const std::vector<bulk::PreviewRow> rows = preview();
-    const data::ConnectionPtr other = otherConnection(db);
+    const data::ConnectionPtr other = db.another();
     const jobchange::JobChangeService clerk(jobchange::Workspace::open(
         other, 1, 1, 91004, QDate(2003, 2, 14), QStringLiteral("Payroll")));
     ASSERT_TRUE(clerk.saveNew(ashaPromoted()).ok); // on the process date: Asha stays eligible
@@ -230,7 +210,7 @@ TEST_F(BulkServiceTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
     EXPECT_EQ(db.snapshot(), before);
 
     const jobchange::BatchResult again = bulkService.apply(preview(), rules);
-    ASSERT_TRUE(again.ok()) << again.error.toStdString();
+    ASSERT_TRUE(again.ok()) << again.error;
     EXPECT_EQ(again.saved.front().number, "JC2");
 }
 

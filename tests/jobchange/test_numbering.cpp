@@ -22,7 +22,7 @@ protected:
                         .arg(ids[static_cast<size_t>(i)])
                         .arg(numbers[i])
                         .arg(i % 7 == 0 ? 2 : 1);
-        data.insert("pEmployeegradeChange", "egcId,egcNo,egcCompanyID,egcCancelled,egcEmpID", rows);
+        db.insert("pEmployeegradeChange", "egcId,egcNo,egcCompanyID,egcCancelled,egcEmpID", rows);
     }
 
     static QStringList series(const QString& prefix, int count, int highest, std::mt19937& random) {
@@ -87,7 +87,7 @@ TEST_F(Numbering, TailsThatAreNotPlainNumbersReadAsTheStatementReadsThem) {
     for (const QStringList& odd : {QStringList{"JC", "JC12", "JC9"}, QStringList{"JC12A", "JC99"},
                                    QStringList{"JC1A0", "JC100"}, QStringList{"JCA9", "JC8"},
                                    QStringList{"JC 99", "JC100"}, QStringList{"JC-5"}}) {
-        SCOPED_TRACE(odd.join(' ').toStdString());
+        SCOPED_TRACE(odd.join(' '));
         store(odd, random);
         for (const char* prefix : {"JC", "J"})
             EXPECT_EQ(highest(prefix), byStatement(prefix)) << prefix;

@@ -2,10 +2,6 @@
 #include "lineeditor/frmlinepopup.h"
 #include "sharedlib/clscommongen.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-
 namespace {
 
 struct Kind {

@@ -7,18 +7,8 @@
 #include "lineeditor/frmlinepopup.h"
 
 #include <QClipboard>
-#include <QDateEdit>
 #include <QFile>
 #include <QGuiApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 namespace {
 
@@ -49,10 +39,8 @@ protected:
 
     // The statements sent since the last call.
     QString sent() const {
-        QFile file(trace);
-        const QString text =
-            file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
-        file.remove();
+        const QString text = QString::fromUtf8(readFile(trace));
+        QFile::remove(trace);
         return text;
     }
     QString latest(const QString& column) const {
@@ -76,12 +64,12 @@ protected:
         });
         return saved;
     }
-    void addAllowance(frmGrade& form, int type, const QString& amount) {
+    // Add on the allowances opens the line editor, on the type, for the step.
+    void addAllowance(frmGrade& form, int type, const std::function<void(FrmLinePopup&)>& step) {
         modal.then([&](QDialog& dialog) {
             auto& editor = static_cast<FrmLinePopup&>(dialog);
             editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(type));
-            enter(editor.txtAmount, amount);
-            editor.cmdOk->click();
+            step(editor);
             return QDialog::Rejected;
         });
         form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
@@ -96,52 +84,48 @@ protected:
 // editor, the save and the register, with a remark and a reason of each kind.
 TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
     const QString name = "D'Souza \\ 100% Ωμέγα";
-    data.insert("pemployee",
-                "eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, "
-                "eActive",
-                {"1, 6, 'E006', 'D''Souza \\ 100% Ωμέγα', 1, 1, 16000, 1, 1"});
-    data.insert("pDesignation", "dDesigID, dCompanyID, dGradeID, dDescription, dactive",
-                {"4, 1, 2, 'Head ''Chef'' \\ 50%', 1"});
-    data.insert("pallowances", "aAllowanceID, aCompanyID, aDescription, aCurrencyID, aActive",
-                {"4, 1, 'Kid''s 50% \\ Ωμέγα', 1, 1"});
-    data.insert("pusers", "companyid, userid, username", {"1, 1, '  Zoë O''Hara \\ 100%  '"});
+    db.insert("pemployee", {"1, 6, 'E006', 'D''Souza \\ 100% Ωμέγα', 1, 1, 16000, 1, 1"});
+    db.insert("pDesignation", {"4, 1, 2, 'Head ''Chef'' \\ 50%', 1"});
+    db.insert("pallowances", {"4, 1, 'Kid''s 50% \\ Ωμέγα', 1, 1"});
+    db.insert("pusers", {"1, 1, '  Zoë O''Hara \\ 100%  '"});
     ui::FlexGrid* grid = master->flexMaster;
     sent();
     for (const auto& [text, token] : kNasty) {
-        SCOPED_TRACE(text.toStdString());
+        SCOPED_TRACE(text);
         ASSERT_TRUE(save(name, 4, "17000", [&](frmGrade& form) {
             EXPECT_EQ(form.cboEmployee->currentText(), name);
             EXPECT_EQ(form.cboNewgrade->currentText(), "Senior - Head 'Chef' \\ 50%");
-            addAllowance(form, 4, "250");
+            addAllowance(form, 4, [](FrmLinePopup& editor) {
+                enter(editor.txtAmount, "250");
+                editor.cmdOk->click();
+            });
             EXPECT_EQ(rows(form.lvwAllow),
                       QStringList{"1|Kid's 50% \\ Ωμέγα|250.00|4|N|0.00|Rupee|checked"});
             enter(form.txtRemarks, text);
-        })) << messages.texts().join('\n').toStdString();
-        EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 3), name);
-        EXPECT_EQ(grid->textMatrix(grid->rows() - 1, 5), "Senior Head 'Chef' \\ 50%");
+        })) << messages.texts().join('\n');
+        EXPECT_EQ(gridRowText(*grid, grid->rows() - 1, 3),
+                  name + "|Junior Clerk|Senior Head 'Chef' \\ 50%|No");
         EXPECT_EQ(latest("egcremarks"), text);
         EXPECT_EQ(
-            query(db, "select eaallowanceid, eaamount from pay_empallowances where eaempid = 6"),
+            db.rows("select eaallowanceid, eaamount from pay_empallowances where eaempid = 6"),
             QStringList{"4|250"});
         editJobChange(latest("egcNo"),
                       [&](frmGrade& form) { EXPECT_EQ(form.txtRemarks->text(), text); });
 
         grid->selectRowAcross(grid->rows() - 1);
         messages.answer(ui::MsgAnswer::Yes);
-        modal.then([&](QDialog& dialog) {
-            auto& window = static_cast<frmCancel&>(dialog);
+        modal.thenOn<frmCancel>([&](frmCancel& window) {
             enter(window.txtcanreason, "  " + text + "  ");
             window.cmdOK->click();
-            return window.result();
         });
         master->CmdDelete->click();
         EXPECT_EQ(latest("egcCancelledRemarks"), "Zoë O'Hara \\ 100%:" + text);
         const QString statements = sent();
         for (const QString& part :
              {token, QString("Souza"), QString("Chef"), QString("Kid"), QString("Hara")})
-            EXPECT_FALSE(statements.contains(part)) << "a statement carries " << part.toStdString();
+            EXPECT_FALSE(statements.contains(part)) << "a statement carries " << part;
     }
-    EXPECT_EQ(query(db, "select eBasic, eDesigID from pay_employee where eEmpID = 6"),
+    EXPECT_EQ(db.rows("select eBasic, eDesigID from pay_employee where eEmpID = 6"),
               QStringList{"16000|1"});
 
     QString pasted;
@@ -165,7 +149,7 @@ TEST_F(BadInput, TextIsStoredAndShownAsTypedAndNeverReachesAStatement) {
     EXPECT_EQ(grid->textMatrix(grid->row(), 3), name);
     EXPECT_EQ(grid->rows(), count);
     EXPECT_EQ(sent(), "") << "the search sent a statement";
-    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n').toStdString();
+    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
 }
 
 // What an amount box did with an input: "stored X" (the amount then in the database, read
@@ -263,25 +247,19 @@ protected:
         db.exec("delete from pay_empallowances where eaempid = 1 and eaallowanceid = 3");
         QString outcome;
         save("Asha", 2, "21000", [&](frmGrade& form) {
-            modal.then([&](QDialog& dialog) {
-                auto& editor = static_cast<FrmLinePopup&>(dialog);
-                editor.typeCombo()->setCurrentIndex(editor.typeCombo()->findData(3));
+            addAllowance(form, 3, [&](FrmLinePopup& editor) {
                 outcome = put(editor.txtAmount, input, typed);
                 if (outcome.isEmpty()) {
                     editor.cmdOk->click();
                     outcome = refusal();
                 }
-                return QDialog::Rejected;
             });
-            form.listCommands->List_MouseDown(LineKind::Allowance, Qt::LeftButton, {});
-            form.listCommands->mnuAdd->trigger();
         });
         return outcome.isEmpty() ? "stored " + stored("select eaamount from pay_empallowances "
                                                       "where eaempid = 1 and eaallowanceid = 3")
                                  : outcome;
     }
 
-    // The amount exactly as the database returns it.
     QString stored(const QString& sql) const {
         return data::StoredAmount::fromValue(db.scalar(sql)).text();
     }
@@ -292,7 +270,7 @@ protected:
 // stored, or the message naming the box, with the box as it was and nothing written.
 TEST_F(Amounts, AreStoredExactlyOrRefusedWithAMessageNamingTheBox) {
     for (const AmountCase& c : amountCases()) {
-        SCOPED_TRACE((c.input + (c.typed ? " typed" : " pasted")).toStdString());
+        SCOPED_TRACE((c.input + (c.typed ? " typed" : " pasted")));
         const QMap<QString, QStringList> before = db.snapshot();
         const QString basic = viaNewBasic(c.input, c.typed);
         EXPECT_EQ(basic, c.basic);
@@ -315,9 +293,9 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
         EXPECT_EQ(form.txtOldBasic->text(), "20000.00");
         form.txtRemarks->setText("Remarks only");
         form.cmdOK->click();
-        EXPECT_EQ(form.result(), QDialog::Accepted) << messages.texts().join('\n').toStdString();
+        EXPECT_EQ(form.result(), QDialog::Accepted) << messages.texts().join('\n');
     });
-    EXPECT_EQ(query(db, "select egcNewBasic, egcOldBasic from pay_employeegradechange"),
+    EXPECT_EQ(db.rows("select egcNewBasic, egcOldBasic from pay_employeegradechange"),
               QStringList{"999999999999.99|20000"});
     EXPECT_EQ(stored(ashasBasic), "999999999999.99");
 
@@ -338,9 +316,7 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
 
     // A line amount beyond the range: refused by the entry window and by the line editor.
     db.exec("update pay_employeegradechange set egcNewBasic = 25000");
-    db.exec("insert into pay_empgcallowance (egcacompanyid, egcagcid, egcadetailid, "
-            "egcaallowanceid, egcatype, egcaoldamount, egcarevamount) "
-            "values (1, 1, 1, 1, 'O', 5000, 1e15)");
+    db.insert("pempgcAllowance", {"1, 1, 1, 1, 5000, 1e15, 'O'"});
     messages.clear();
     editJobChange("JC1", [&](frmGrade& form) {
         EXPECT_EQ(rows(form.lvwAllow),
@@ -360,7 +336,7 @@ TEST_F(Amounts, AnEditShowsALargeBasicExactlyAndRefusesOneOutOfRangeUnchanged) {
                            "1000000000000000.00" +
                                range,
                            "Amount: the stored amount 1000000000000000.00" + range}));
-    EXPECT_EQ(query(db, "select egcarevamount from pay_empgcallowance"),
+    EXPECT_EQ(db.rows("select egcarevamount from pay_empgcallowance"),
               QStringList{"1000000000000000"});
 }
 

@@ -10,11 +10,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
-#include <gtest/gtest.h>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << text.toStdString();
-}
 
 namespace {
 
@@ -71,9 +66,9 @@ private:
 
 QMap<qint64, QString> numbersAbove(const TestDatabase& db, qint64 floor) {
     QMap<qint64, QString> numbers;
-    for (const QString& row : query(db, "select egcId, egcNo from pay_employeegradechange where "
-                                        "egcCompanyID = 1 and egcId > " +
-                                            QString::number(floor)))
+    for (const QString& row : db.rows("select egcId, egcNo from pay_employeegradechange where "
+                                      "egcCompanyID = 1 and egcId > " +
+                                      QString::number(floor)))
         numbers.insert(row.section('|', 0, 0).toLongLong(), row.section('|', 1));
     return numbers;
 }
@@ -82,7 +77,7 @@ QMap<qint64, QString> numbersAbove(const TestDatabase& db, qint64 floor) {
 QMap<qint64, QStringList> grouped(const TestDatabase& db, const QStringList& sqls) {
     QMap<qint64, QStringList> groups;
     for (const QString& sql : sqls)
-        for (const QString& row : query(db, sql))
+        for (const QString& row : db.rows(sql))
             groups[row.section('|', 0, 0).toLongLong()] << row.section('|', 1);
     for (QStringList& group : groups)
         group.sort();
@@ -114,8 +109,7 @@ void expectWhole(const TestDatabase& db, QMap<qint64, QStringList> expected, qin
              "select egcdgcid, 'D', egcddeductionid, egcdrevamount from pay_empgcdeductions where "
              "egcdcompanyid = 1 and egcdtype <> 'R' and egcdgcid in (select egcId " +
                  uncancelled + ")"});
-    for (const QString& row :
-         query(db, "select egcId, egcEmpID " + uncancelled + " order by egcId"))
+    for (const QString& row : db.rows("select egcId, egcEmpID " + uncancelled + " order by egcId"))
         expected[row.section('|', 1).toLongLong()] =
             left.value(row.section('|', 0, 0).toLongLong());
     const QMap<qint64, QStringList> now = staffOf(db);
@@ -166,7 +160,7 @@ TEST_F(Clerks, FourSavingAtOnceCommitEverySaveWithNoIdOrNumberShared) {
     // Exactly what the clerks were told is stored, under those numbers (which the unique key
     // keeps apart).
     EXPECT_EQ(numbersAbove(db, floor), told);
-    EXPECT_EQ(committed, 200) << messages.join('\n').toStdString();
+    EXPECT_EQ(committed, 200) << messages.join('\n');
     expectWhole(db, atFloor, floor);
 }
 
@@ -196,7 +190,7 @@ TEST_F(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
             said << clerk->next();
         saved += int(said.filter(QRegularExpression("^committed ")).size());
         const QStringList told = said.filter(QRegularExpression("^reported "));
-        ASSERT_EQ(told.size(), 1) << said.join('\n').toStdString();
+        ASSERT_EQ(told.size(), 1) << said.join('\n');
         EXPECT_EQ(told[0].section(' ', 2), jobchange::kEmployeeChangedMessage);
     }
     for (auto& clerk : clerks) {
@@ -231,7 +225,7 @@ TEST_F(Clerks, OneKilledAtRandomMomentsLeavesTheDatabaseSoundAndEveryJobChangeWh
             ASSERT_LT(waited.elapsed(), 20000) << "the server kept the killed clerk's session";
             QThread::msleep(5);
         }
-        EXPECT_TRUE(clerk.reported.isEmpty()) << clerk.reported.join('\n').toStdString();
+        EXPECT_TRUE(clerk.reported.isEmpty()) << clerk.reported.join('\n');
         told.insert(clerk.committed);
         EXPECT_EQ(sqlite ? db.scalar("PRAGMA integrity_check").toString() : "ok", "ok");
         expectWhole(db, atFloor, floor);

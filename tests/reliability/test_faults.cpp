@@ -25,7 +25,7 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
     // new: header, employee, two deletions of standing lines; the edit also deletes its lines
     // twice; cancellation: mark, employee, two deletions
     EXPECT_EQ(failures, (std::array<int, 3>{4, 6, 4}));
-    EXPECT_EQ(rowsOf("select egcNewBasic, egcremarks, egcCancelled from pay_employeegradechange"),
+    EXPECT_EQ(db.rows("select egcNewBasic, egcremarks, egcCancelled from pay_employeegradechange"),
               QStringList{"17000|Corrected|1"});
     EXPECT_EQ(employee(4), QStringList{"15000|1|3"});
 }
@@ -49,7 +49,7 @@ TEST_F(Faults, AWriteThatLosesARaceIsTriedAgainUpToItsBound) {
         {2, data::kErrIntegrityViolation, 1, 1, 0},  {2, data::kErrLockConflict, 1, 1, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(QStringLiteral("write %1 error %2").arg(c.write).arg(c.error).toStdString());
+        SCOPED_TRACE(QStringLiteral("write %1 error %2").arg(c.write).arg(c.error));
         const QMap<QString, QStringList> before = db.snapshot();
         int statements = 0, failed = 0;
         db.db().setWriteHook([&](const QString&) {
@@ -61,14 +61,14 @@ TEST_F(Faults, AWriteThatLosesARaceIsTriedAgainUpToItsBound) {
         const jobchange::WriteResult result = writes[c.write]();
         db.db().setWriteHook({});
         EXPECT_EQ(result.retries, c.retries);
-        EXPECT_EQ(result.ok, c.error == data::kErrLockConflict) << result.error.toStdString();
+        EXPECT_EQ(result.ok, c.error == data::kErrLockConflict) << result.error;
         if (!result.ok) {
             EXPECT_EQ(result.error, "lost");
             EXPECT_EQ(failed, c.retries + 1);
             EXPECT_EQ(db.snapshot(), before);
         }
     }
-    EXPECT_EQ(rowsOf("select count(*) from pay_empgcallowance where egcagcid = 1"),
+    EXPECT_EQ(db.rows("select count(*) from pay_empgcallowance where egcagcid = 1"),
               QStringList{"3"});
     EXPECT_TRUE(messages.shown.empty());
 }

@@ -1,30 +1,22 @@
 #include "data/dberror.h"
 #include "report/datasources.h"
+#include "support/check.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
 class DataSources : public ::testing::Test {
 protected:
-    DataSources() : saved(qgetenv("QUORVEL_DATASOURCES")) {
-        qputenv("QUORVEL_DATASOURCES", ini.toUtf8());
-    }
-    ~DataSources() override { qputenv("QUORVEL_DATASOURCES", saved); }
-
     void write(const QByteArray& text, QFileDevice::Permissions mode) const {
-        QFile file(ini);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-        file.close();
-        ASSERT_TRUE(file.setPermissions(mode));
+        ASSERT_TRUE(writeFile(ini, text));
+        ASSERT_TRUE(QFile::setPermissions(ini, mode));
     }
 
     QTemporaryDir dir;
     QString ini = dir.filePath("datasources.ini");
-    QByteArray saved;
+    ScopedEnv sources{"QUORVEL_DATASOURCES", ini.toUtf8()};
 };
 
 constexpr QFileDevice::Permissions kOwner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -41,16 +33,12 @@ TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFixAndNoneIsNot
         for (QFileDevice::Permissions wide :
              {kOwner | QFileDevice::ReadGroup, kOwner | QFileDevice::ReadOther}) {
             write(text, wide);
-            try {
-                report::findDataSource("payrolldsn");
-                ADD_FAILURE() << "taken: " << text.constData();
-            } catch (const data::DbError& error) {
-                EXPECT_EQ(error.description(),
-                          "The data source file " + ini +
-                              " holds a password and other users can read it. Make it readable "
-                              "by its owner only (chmod 600 " +
-                              ini + ") and try again.");
-            }
+            EXPECT_EQ(thrown([] { report::findDataSource("payrolldsn"); }).description(),
+                      "The data source file " + ini +
+                          " holds a password and other users can read it. Make it readable "
+                          "by its owner only (chmod 600 " +
+                          ini + ") and try again.")
+                << text.constData();
         }
         write(text, kOwner);
         EXPECT_TRUE(report::findDataSource("payrolldsn")) << text.constData();

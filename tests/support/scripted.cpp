@@ -20,6 +20,16 @@ QStringList ScriptedMessages::texts() const {
     return all;
 }
 
+QStringList ScriptedMessages::boxes() const {
+    static const char* const icons[] = {"Information", "Question", "Critical"};
+    QStringList all;
+    for (const Shown& s : shown)
+        all << QStringLiteral("%1|%2|%3|%4")
+                   .arg(s.title, QLatin1String(icons[int(s.icon)]),
+                        QLatin1String(s.buttons == ui::MsgButtons::Ok ? "Ok" : "YesNo"), s.text);
+    return all;
+}
+
 int ScriptedModal::exec(QDialog& dialog) {
     shown << dialog.objectName();
     if (steps.empty())

@@ -3,13 +3,12 @@
 #include "ui/messages.h"
 #include "ui/modal.h"
 
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
 #include <vector>
-
-class QDialog;
 
 // Records every message box and answers from a queue (OK, or No for a question, when empty).
 class ScriptedMessages : public ui::MessageService {
@@ -29,6 +28,8 @@ public:
 
     void answer(ui::MsgAnswer next) { answers.push_back(next); }
     QStringList texts() const;
+    // Each message as "title|icon|buttons|text", icon and buttons by name.
+    QStringList boxes() const;
     void clear() { shown.clear(); }
 
     std::vector<Shown> shown;
@@ -46,6 +47,13 @@ public:
 
     int exec(QDialog& dialog) override;
     void then(Step step) { steps.push_back(std::move(step)); }
+    // A step for a window of that class; the window's own result is returned.
+    template <typename Window> void thenOn(std::function<void(Window&)> step) {
+        then([step = std::move(step)](QDialog& dialog) {
+            step(dynamic_cast<Window&>(dialog));
+            return dialog.result();
+        });
+    }
 
     std::deque<Step> steps;
     QStringList shown; // object names of the windows shown, in order

@@ -1,7 +1,9 @@
 #include "support/spreadsheets.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <functional>
 
 namespace {
 
@@ -16,18 +18,17 @@ QByteArray unzipEntry(const QString& path, const QString& entry, QString& error)
     return unzip.readAllStandardOutput();
 }
 
-// Built-in number formats that libxlsxwriter refers to by number.
-QString builtinFormat(int id) {
-    switch (id) {
-    case 1:
-        return QStringLiteral("0");
-    case 2:
-        return QStringLiteral("0.00");
-    case 14:
-        return QStringLiteral("m/d/yyyy");
-    default:
-        return {};
-    }
+// Calls the step at each start element of the XML; what went wrong reading it, if anything.
+QString eachElement(const QByteArray& xml, const std::function<void(QXmlStreamReader&)>& step) {
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            step(reader);
+    return reader.hasError() ? reader.errorString() : QString();
+}
+
+QString attribute(const QXmlStreamReader& reader, const char* name) {
+    return reader.attributes().value(QLatin1String(name)).toString();
 }
 
 struct Style {
@@ -35,57 +36,29 @@ struct Style {
     bool bold = false;
 };
 
+// The cell formats in order: the number format's code and whether the font is bold.
 std::vector<Style> readStyles(const QByteArray& xml) {
-    QMap<int, QString> formats;
+    QMap<int, QString> formats{{1, "0"}, {2, "0.00"}, {14, "m/d/yyyy"}}; // built in, by number
     std::vector<bool> boldFonts;
     std::vector<Style> styles;
-    QXmlStreamReader reader(xml);
-    bool inCellXfs = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isEndElement() && reader.name() == QLatin1String("cellXfs"))
-            inCellXfs = false;
-        if (!reader.isStartElement())
-            continue;
-        const auto attr = [&](const char* name) {
-            return reader.attributes().value(QLatin1String(name)).toString();
-        };
-        if (reader.name() == QLatin1String("numFmt")) {
-            formats[attr("numFmtId").toInt()] = attr("formatCode");
-        } else if (reader.name() == QLatin1String("font")) {
+    bool cellFormats = false; // inside cellXfs rather than cellStyleXfs
+    eachElement(xml, [&](QXmlStreamReader& r) {
+        const QStringView name = r.name();
+        if (name == u"numFmt") {
+            formats[attribute(r, "numFmtId").toInt()] = attribute(r, "formatCode");
+        } else if (name == u"font") {
             boldFonts.push_back(false);
-        } else if (reader.name() == QLatin1String("b") && !boldFonts.empty()) {
+        } else if (name == u"b" && !boldFonts.empty()) {
             boldFonts.back() = true;
-        } else if (reader.name() == QLatin1String("cellXfs")) {
-            inCellXfs = true;
-        } else if (inCellXfs && reader.name() == QLatin1String("xf")) {
-            const int formatId = attr("numFmtId").toInt();
-            const auto font = static_cast<size_t>(attr("fontId").toInt());
-            styles.push_back({formats.value(formatId, builtinFormat(formatId)),
+        } else if (name == u"cellXfs" || name == u"cellStyleXfs" || name == u"cellStyles") {
+            cellFormats = name == u"cellXfs";
+        } else if (cellFormats && name == u"xf") {
+            const auto font = static_cast<size_t>(attribute(r, "fontId").toInt());
+            styles.push_back({formats.value(attribute(r, "numFmtId").toInt()),
                               font < boldFonts.size() && boldFonts[font]});
         }
-    }
+    });
     return styles;
-}
-
-QStringList readSharedStrings(const QByteArray& xml) {
-    QStringList strings;
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("si"))
-            strings << QString();
-        else if (reader.isStartElement() && reader.name() == QLatin1String("t"))
-            strings.back() += reader.readElementText();
-    }
-    return strings;
-}
-
-int rowOf(const QString& reference) {
-    qsizetype i = 0;
-    while (i < reference.size() && reference[i].isLetter())
-        ++i;
-    return reference.mid(i).toInt();
 }
 
 } // namespace
@@ -100,97 +73,64 @@ const XlsxCell* XlsxSheet::at(int row, int col) const {
 
 XlsxSheet readXlsxSheet(const QString& path) {
     XlsxSheet sheet;
-    const QByteArray xml =
-        unzipEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"), sheet.error);
+    const QByteArray xml = unzipEntry(path, "xl/worksheets/sheet1.xml", sheet.error);
     if (!sheet.error.isEmpty())
         return sheet;
-    const std::vector<Style> styles =
-        readStyles(unzipEntry(path, QStringLiteral("xl/styles.xml"), sheet.error));
+    const std::vector<Style> styles = readStyles(unzipEntry(path, "xl/styles.xml", sheet.error));
     QString noShared;
-    const QStringList shared =
-        readSharedStrings(unzipEntry(path, QStringLiteral("xl/sharedStrings.xml"), noShared));
+    QStringList shared;
+    eachElement(unzipEntry(path, "xl/sharedStrings.xml", noShared), [&](QXmlStreamReader& r) {
+        if (r.name() == u"si")
+            shared << QString();
+        else if (r.name() == u"t" && !shared.isEmpty())
+            shared.back() += r.readElementText();
+    });
 
-    QXmlStreamReader reader(xml);
-    QString reference;
-    XlsxCell cell;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            const QXmlStreamAttributes attributes = reader.attributes();
-            if (reader.name() == QLatin1String("col")) {
-                sheet.columnWidths << attributes.value(QLatin1String("width")).toString();
-            } else if (reader.name() == QLatin1String("c")) {
-                reference = attributes.value(QLatin1String("r")).toString();
-                cell = XlsxCell{};
-                cell.type = attributes.value(QLatin1String("t")).toString();
-                const auto style =
-                    static_cast<size_t>(attributes.value(QLatin1String("s")).toInt());
-                if (style < styles.size()) {
-                    cell.format = styles[style].format;
-                    cell.bold = styles[style].bold;
-                }
-            } else if (reader.name() == QLatin1String("v")) {
-                cell.value = reader.readElementText();
-                if (cell.type == QLatin1String("s"))
-                    cell.value = shared.value(cell.value.toInt());
-            } else if (reader.name() == QLatin1String("t")) {
-                cell.value += reader.readElementText();
-            }
-        } else if (reader.isEndElement() && reader.name() == QLatin1String("c")) {
-            sheet.cells.insert(reference, cell);
-            sheet.lastRow = std::max(sheet.lastRow, rowOf(reference));
+    XlsxCell* cell = nullptr;
+    sheet.error = eachElement(xml, [&](QXmlStreamReader& r) {
+        if (r.name() == u"col") {
+            sheet.columnWidths << attribute(r, "width");
+        } else if (r.name() == u"c") {
+            const QString reference = attribute(r, "r");
+            const auto style = static_cast<size_t>(attribute(r, "s").toInt());
+            const Style format = style < styles.size() ? styles[style] : Style{};
+            cell = &(sheet.cells[reference] = {attribute(r, "t"), {}, format.format, format.bold});
+            sheet.lastRow = std::max(
+                sheet.lastRow, QString(reference).remove(QRegularExpression("[A-Z]")).toInt());
+        } else if (cell && r.name() == u"v") {
+            cell->value = r.readElementText();
+            if (cell->type == u"s")
+                cell->value = shared.value(cell->value.toInt());
+        } else if (cell && r.name() == u"t") {
+            cell->value += r.readElementText();
         }
-    }
-    if (reader.hasError())
-        sheet.error = reader.errorString();
+    });
     return sheet;
 }
 
 std::vector<QStringList> parseCsv(const QByteArray& utf8) {
+    // A quoted or a bare field, then a comma, CRLF or the end; a bare field holds no quote nor
+    // line break, and nothing may follow a closing quote.
+    static const QRegularExpression field(R"re((?:"((?:[^"]|"")*)"|([^",\r\n]*))(,|\r\n|\z))re");
     const QString text = QString::fromUtf8(utf8);
     std::vector<QStringList> records;
     QStringList record;
-    QString field;
-    bool quoted = false;
-    bool fieldStarted = false;
-    bool afterQuote = false; // a quoted field ended: only a comma or CRLF may follow
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                    afterQuote = true;
-                }
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"') && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else if (c == QLatin1Char(',')) {
-            record << std::exchange(field, {});
-            fieldStarted = afterQuote = false;
-        } else if (c == QLatin1Char('\r') && i + 1 < text.size() &&
-                   text[i + 1] == QLatin1Char('\n')) {
-            record << std::exchange(field, {});
-            records.push_back(std::exchange(record, {}));
-            fieldStarted = afterQuote = false;
-            ++i;
-        } else if (afterQuote || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
-                   c == QLatin1Char('\n')) {
-            // Text after a closing quote, a quote inside an unquoted field, or a line break
-            // other than CRLF.
+    for (qsizetype at = 0; at < text.size();) {
+        const QRegularExpressionMatch m =
+            field.match(text, at, QRegularExpression::NormalMatch,
+                        QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch() || m.captured(3).isEmpty()) { // no field, or a last line without CRLF
             records.push_back({QStringLiteral("<malformed>")});
             return records;
-        } else {
-            field += c;
-            fieldStarted = true;
         }
+        record << (m.hasCaptured(1)
+                       ? m.captured(1).replace(QLatin1String("\"\""), QLatin1String("\""))
+                       : m.captured(2));
+        at = m.capturedEnd();
+        if (m.captured(3) != QLatin1String(","))
+            records.push_back(std::exchange(record, {}));
     }
-    if (quoted || fieldStarted || !record.isEmpty())
+    if (!record.isEmpty()) // a comma at the very end
         records.push_back({QStringLiteral("<malformed>")});
     return records;
 }

@@ -1,9 +1,9 @@
 #include "support/testdb.h"
 
 #include "component/basgrade.h"
+#include "data/money.h"
 #include "data/schema.h"
 
-#include <QCoreApplication>
 #include <QUuid>
 
 namespace {
@@ -36,6 +36,7 @@ TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>())
 }
 
 TestDatabase::~TestDatabase() {
+    BasGrade() = CallerContext{}; // no later test may reach this database through the context
     connection_->close();
     if (!pgDatabase_.isEmpty()) {
         try {
@@ -62,6 +63,46 @@ QStringList TestDatabase::hostArguments() const {
 
 void TestDatabase::exec(const QString& sql) const {
     connection_->execute(sql);
+}
+
+void TestDatabase::execAll(const QString& script) const {
+    for (const QString& sql : script.split(QLatin1String(";\n"), Qt::SkipEmptyParts))
+        if (!sql.trimmed().isEmpty())
+            exec(sql);
+}
+
+void TestDatabase::insert(const QString& logical, const QString& columns,
+                          const QStringList& rows) const {
+    for (const QString& row : rows)
+        exec(QStringLiteral("insert into %1 %2 values (%3)")
+                 .arg(physical(logical), columns.isEmpty() ? QString() : "(" + columns + ")", row));
+}
+
+QStringList TestDatabase::rows(const QString& sql, const QSet<int>& amountColumns) const {
+    return queryRows(*connection_, sql, amountColumns);
+}
+
+QStringList queryRows(data::Connection& db, const QString& sql, const QSet<int>& amountColumns) {
+    QStringList all;
+    for (data::Recordset rs = db.open(sql); !rs.eof(); rs.moveNext()) {
+        QStringList fields;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            fields << (amountColumns.contains(i) ? data::amountField(rs, i).text() : rs.text(i));
+        all << fields.join(QLatin1Char('|'));
+    }
+    return all;
+}
+
+data::ConnectionPtr TestDatabase::another() const {
+    auto connection = std::make_shared<data::Connection>();
+    const QStringList where = hostArguments();
+    if (where[0] == QLatin1String("--pg"))
+        connection->openPostgres(where[1]);
+    else if (where[0] == QLatin1String("--odbc"))
+        connection->openOdbc(where[1]);
+    else
+        connection->openSqlite(where[1]);
+    return connection;
 }
 
 void TestDatabase::loadDemo() const {

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QMap>
+#include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
@@ -11,7 +12,7 @@
 // A fresh payroll database with the tables, linktable and the column catalogue, and nothing
 // else: SQLite in a temporary folder (through ODBC when QUORVEL_TEST_ODBC is set), or, when
 // QUORVEL_TEST_PG names a server ("host=... port=... user=..."), a new PostgreSQL database
-// dropped afterwards.
+// dropped afterwards. Gone, it clears the caller context.
 class TestDatabase {
 public:
     TestDatabase();
@@ -25,9 +26,22 @@ public:
     QStringList hostArguments() const;
 
     void exec(const QString& sql) const;
+    // Statements each ended by ";" at the end of a line, run in turn.
+    void execAll(const QString& script) const;
+    // One insert per row, each row its values as SQL text, into the logical table's physical one:
+    // into the columns named, or into all in the table's order.
+    void insert(const QString& logical, const QString& columns, const QStringList& rows) const;
+    void insert(const QString& logical, const QStringList& rows) const {
+        insert(logical, {}, rows);
+    }
     void loadDemo() const;
     // A value from the first row of a query.
     QVariant scalar(const QString& sql) const;
+    // Every row of a query, fields as text joined by "|"; the amount columns named read exactly,
+    // with two decimals.
+    QStringList rows(const QString& sql, const QSet<int>& amountColumns = {}) const;
+    // A connection of its own to this database, as another clerk's program would open it.
+    data::ConnectionPtr another() const;
     // Every row of every table as text, for comparing the whole database before and after.
     QMap<QString, QStringList> snapshot() const;
 
@@ -42,6 +56,10 @@ private:
     QString pgAdmin_;
     data::ConnectionPtr connection_;
 };
+
+// Every row of a query on the connection, as TestDatabase::rows gives them.
+QStringList queryRows(data::Connection& db, const QString& sql,
+                      const QSet<int>& amountColumns = {});
 
 // The physical name the test schema gives a logical table.
 QString physical(const QString& logical);
