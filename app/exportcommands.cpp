@@ -1,12 +1,10 @@
 #include "exportcommands.h"
 
 #include "data/connection.h"
-#include "data/tablenames.h"
 #include "export/tablewriter.h"
 #include "jobchange/jobchangeservice.h"
 #include "register/registerexport.h"
 #include "report/export.h"
-#include "shared/formroutines.h"
 
 #include <functional>
 #include <optional>
@@ -44,32 +42,6 @@ QStringList registerTitles(const jobchange::JobChangeService& service) {
     return titles;
 }
 
-// The job change's id: the text as an id when it is all digits and names one, else as a job
-// change number, in any case.
-std::optional<qint32> findJobChange(data::Connection& connection,
-                                    const data::ResolvedTableNames& tables, qint16 company,
-                                    const QString& given) {
-    const QString text = given.trimmed();
-    const QString select = QStringLiteral("select egcId from ") + tables.pEmployeegradeChange +
-                           QStringLiteral(" where egcCompanyID = ? and ");
-    const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    });
-    bool fits = false;
-    const qint32 id = text.toInt(&fits);
-    if (digits && fits) {
-        data::Recordset rs =
-            connection.open(select + QStringLiteral("egcId = ?"), {int(company), id});
-        if (!rs.eof())
-            return rs.field(0).toInt();
-    }
-    data::Recordset rs = connection.open(select + QStringLiteral("upper(egcNo) = ? order by egcId"),
-                                         {int(company), text.toUpper()});
-    if (rs.eof())
-        return std::nullopt;
-    return rs.field(0).toInt();
-}
-
 } // namespace
 
 int exportRegister(const data::ConnectionPtr& connection, qint16 company, const QDate& processDate,
@@ -94,9 +66,10 @@ int exportJobChangePdf(data::Connection& connection, qint16 company, qint16 user
                        const QString& jobChange, const QString& file, QString& error) {
     std::optional<qint32> id;
     try {
-        data::ResolvedTableNames tables;
-        data::ResolveTableNames(connection, tables);
-        id = findJobChange(connection, tables, company, jobChange);
+        const data::ConnectionPtr shared(&connection, [](data::Connection*) {});
+        const jobchange::JobChangeService service(
+            jobchange::Workspace::open(shared, company, user, 0, QDate(), QString()));
+        id = service.findJobChange(jobChange);
     } catch (const data::DbError& failure) {
         error = QStringLiteral("error %1: %2").arg(failure.number()).arg(failure.description());
         return kExitFailed;

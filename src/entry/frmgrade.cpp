@@ -215,8 +215,10 @@ void frmGrade::Form_Load(EntryMode mode) {
         dtpGDate->setDate(workspace_->processDate);
         fillCombo(cboEmployee, service_.eligibleEmployees());
     } else {
-        ComboPopulate(workspace_->db(), cboOldGrade, service_.jobLookup(jobchange::JobList::Old));
-        ComboPopulate(workspace_->db(), cboEmployee, service_.employeeLookup());
+        ComboPopulate(cboOldGrade, [&] {
+            return service_.choices(service_.jobLookup(jobchange::JobList::Old));
+        });
+        ComboPopulate(cboEmployee, [&] { return service_.choices(service_.employeeLookup()); });
     }
     SSTab1->setCurrentIndex(0);
     SetControlTags(this);
@@ -242,7 +244,8 @@ bool frmGrade::loadForEdit(qint32 id) {
     lblOldBasic->setText(QStringLiteral("Old Basic:") + suffix);
     lblNewBasic->setText(QStringLiteral("New Basic:") + suffix);
     commonGen->SelectComboItemByValue(cboOldGrade, stored->oldDesignationId);
-    ComboPopulate(workspace_->db(), cboNewgrade, service_.jobLookup(jobchange::JobList::New));
+    ComboPopulate(cboNewgrade,
+                  [&] { return service_.choices(service_.jobLookup(jobchange::JobList::New)); });
     commonGen->SelectComboItemByValue(cboNewgrade, stored->newDesignationId);
 
     oldBasic->showStored(stored->oldBasic);
@@ -297,7 +300,8 @@ void frmGrade::cboEmployee_Click() {
 void frmGrade::EmployeeSelect() {
     // Recorded before the window reads anything: a change in between is refused, never missed.
     shown_ = service_.shownForNew(selectedId(cboEmployee));
-    ComboPopulate(workspace_->db(), cboOldGrade, service_.jobLookup(jobchange::JobList::Old));
+    ComboPopulate(cboOldGrade,
+                  [&] { return service_.choices(service_.jobLookup(jobchange::JobList::Old)); });
     const qint32 empId = selectedId(cboEmployee);
     if (const auto master = service_.employee(empId)) {
         commonGen->SelectComboItemByValue(cboOldGrade, master->designationId);
@@ -308,7 +312,8 @@ void frmGrade::EmployeeSelect() {
     if (cboOldGrade->currentIndex() < 0)
         cboOldGrade->setEnabled(true);
 
-    ComboPopulate(workspace_->db(), cboNewgrade, service_.jobLookup(jobchange::JobList::New));
+    ComboPopulate(cboNewgrade,
+                  [&] { return service_.choices(service_.jobLookup(jobchange::JobList::New)); });
 
     const QString symbol = service_.currencySymbol(empId);
     lblOldBasic->setText(QStringLiteral("Old Basic:(") + symbol + QStringLiteral(")"));

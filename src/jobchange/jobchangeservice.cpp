@@ -1,8 +1,11 @@
 #include "jobchange/jobchangeservice.h"
 
+#include "jobchange/closedhint.h"
+
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QThread>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -188,6 +191,29 @@ bool JobChangeService::laterUncancelledExists(qint32 id) const {
                .toLongLong() > 0;
 }
 
+std::optional<qint32> JobChangeService::findJobChange(const QString& idOrNumber) const {
+    const Workspace& ws = *workspace_;
+    const QString text = idOrNumber.trimmed();
+    const QString select = QStringLiteral("select egcId from ") + ws.tables.pEmployeegradeChange +
+                           QStringLiteral(" where egcCompanyID = ? and ");
+    const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    bool fits = false;
+    const qint32 id = text.toInt(&fits);
+    if (digits && fits) {
+        data::Recordset rs =
+            ws.db().open(select + QStringLiteral("egcId = ?"), {int(ws.companyId), id});
+        if (!rs.eof())
+            return rs.field(0).toInt();
+    }
+    data::Recordset rs = ws.db().open(select + QStringLiteral("upper(egcNo) = ? order by egcId"),
+                                      {int(ws.companyId), text.toUpper()});
+    if (rs.eof())
+        return std::nullopt;
+    return rs.field(0).toInt();
+}
+
 // ---------------------------------------------------------------- the entry window
 
 std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
@@ -314,6 +340,39 @@ ComboLookup JobChangeService::jobLookup(JobList list) const {
             kJobCriterion + company + ws.company(),
             ws.tables.pcurrencymaster,
             ws.companyId};
+}
+
+std::vector<Choice> JobChangeService::choices(const ComboLookup& lookup) const {
+    const bool jobs = lookup.kind == QLatin1String("G");
+    if (!jobs && lookup.kind != QLatin1String("E"))
+        return {};
+    QString sql = QStringLiteral("select ") + lookup.idColumn + QStringLiteral(", ") +
+                  lookup.textColumn1 + QStringLiteral(", ") + lookup.textColumn2;
+    if (jobs) {
+        sql += QStringLiteral(" from ") + lookup.tables;
+        if (!lookup.criterion.isEmpty())
+            sql += QStringLiteral(" where ") + lookup.criterion;
+    } else {
+        sql += QStringLiteral(",symbol from ") + lookup.tables + QStringLiteral(",") +
+               lookup.currencyTable;
+        if (!lookup.criterion.isEmpty())
+            sql += QStringLiteral(" where ") + lookup.criterion +
+                   QStringLiteral(" and ecurrencyid=currencyid and CompanyID=") +
+                   QString::number(lookup.companyId);
+        else
+            sql += QStringLiteral(" where ecurrencyid=currencyid");
+    }
+    std::vector<Choice> choices;
+    try {
+        for (data::Recordset rs = workspace_->db().open(sql); !rs.eof(); rs.moveNext())
+            choices.push_back(
+                {rs.field(0).toLongLong(), jobs ? rs.text(1) + QStringLiteral(" - ") + rs.text(2)
+                                                : rs.text(1) + QStringLiteral("-") + rs.text(2) +
+                                                      QStringLiteral(" - ") + rs.text(3)});
+    } catch (const data::DbError& error) {
+        passOnWithHint(error);
+    }
+    return choices;
 }
 
 QString JobChangeService::nextNumber() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/rowstream.h"
+#include "jobchange/combolookup.h"
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/linetable.h"
 #include "jobchange/numbering.h"
@@ -118,6 +119,9 @@ public:
     std::optional<QString> userRights() const;
     // Whether the employee of the job change has a later one that is not cancelled.
     bool laterUncancelledExists(qint32 id) const;
+    // The company's job change named by the text: as an id when it is all digits and names one,
+    // else as a job change number in any case; the lowest id when several share the number.
+    std::optional<qint32> findJobChange(const QString& idOrNumber) const;
 
     // ---- The entry window
     std::optional<StoredJobChange> jobChange(qint32 id) const;
@@ -133,6 +137,9 @@ public:
     // The company's active employees with their currency symbol, and the jobs.
     ComboLookup employeeLookup() const;
     ComboLookup jobLookup(JobList list) const;
+    // The lines a combo shows for the lookup, ids as item data, in the order read: a job as
+    // "grade - designation", an employee as "name-number - symbol".
+    std::vector<Choice> choices(const ComboLookup& lookup) const;
     // The next job change number: the company's prefix for the interface and a running number.
     // Past the running number's 32-bit range the error is raised as an overflow (6).
     QString nextNumber() const;

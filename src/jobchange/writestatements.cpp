@@ -1,5 +1,7 @@
 #include "jobchange/writestatements.h"
 
+#include "jobchange/closedhint.h"
+
 namespace jobchange {
 
 namespace {
@@ -41,6 +43,17 @@ WriteStatements::WriteStatements(const data::ResolvedTableNames& tables)
         statements.standingCriterion =
             l.empDeleteCompany + QLatin1Char('?') + l.empDeleteEmp + QLatin1Char('?');
     }
+}
+
+bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion,
+                  const QVariantList& binds) {
+    try {
+        connection.execute(
+            QStringLiteral("delete from ") + table + QStringLiteral(" where ") + criterion, binds);
+    } catch (const data::DbError& error) {
+        passOnWithHint(error);
+    }
+    return true;
 }
 
 } // namespace jobchange

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/connection.h"
 #include "data/tablenames.h"
 #include "jobchange/linetable.h"
 
@@ -32,5 +33,9 @@ struct WriteStatements {
 
     std::array<OfKind, 2> kinds;
 };
+
+// Deletes the rows of a table that the criterion selects.
+bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion,
+                  const QVariantList& binds = {});
 
 } // namespace jobchange

@@ -14,15 +14,6 @@
 
 namespace {
 
-const QString kHint = QStringLiteral("HINT: Check whether Properties assigned");
-
-// 3709 tells a host that never assigned the properties what to look at.
-[[noreturn]] void passOn(data::DbError error) {
-    if (error.number() == data::kErrConnectionClosed)
-        error.setDescription(error.description() + QLatin1Char('\r') + kHint);
-    throw error;
-}
-
 bool isInnerEditor(const QWidget* widget) {
     const QWidget* parent = widget->parentWidget();
     return parent && (qobject_cast<const QComboBox*>(parent) ||
@@ -143,45 +134,6 @@ QString RegisterCellText(const QVariant& value, int column) {
     return data::textOf(value);
 }
 
-void ComboPopulate(data::Connection& connection, QComboBox* combo, const ComboLookup& lookup) {
-    const QSignalBlocker blocker(combo);
-    combo->clear();
-    const bool jobs = lookup.kind == QLatin1String("G");
-    if (!jobs && lookup.kind != QLatin1String("E"))
-        return;
-    QString sql = QStringLiteral("select ") + lookup.idColumn + QStringLiteral(", ") +
-                  lookup.textColumn1 + QStringLiteral(", ") + lookup.textColumn2;
-    if (jobs) {
-        sql += QStringLiteral(" from ") + lookup.tables;
-        if (!lookup.criterion.isEmpty())
-            sql += QStringLiteral(" where ") + lookup.criterion;
-    } else {
-        sql += QStringLiteral(",symbol from ") + lookup.tables + QStringLiteral(",") +
-               lookup.currencyTable;
-        if (!lookup.criterion.isEmpty())
-            sql += QStringLiteral(" where ") + lookup.criterion +
-                   QStringLiteral(" and ecurrencyid=currencyid and CompanyID=") +
-                   QString::number(lookup.companyId);
-        else
-            sql += QStringLiteral(" where ecurrencyid=currencyid");
-    }
-    try {
-        data::Recordset rs = connection.open(sql);
-        while (!rs.eof()) {
-            const QString line = jobs ? rs.text(1) + QStringLiteral(" - ") + rs.text(2)
-                                      : rs.text(1) + QStringLiteral("-") + rs.text(2) +
-                                            QStringLiteral(" - ") + rs.text(3);
-            combo->addItem(line);
-            combo->setItemData(combo->count() - 1, rs.field(0).toLongLong());
-            rs.moveNext();
-        }
-        combo->setCurrentIndex(-1);
-    } catch (const data::DbError& error) {
-        combo->setCurrentIndex(-1);
-        passOn(error);
-    }
-}
-
 void fillCombo(QComboBox* combo, const std::vector<Choice>& choices) {
     const QSignalBlocker blocker(combo);
     combo->clear();
@@ -190,13 +142,7 @@ void fillCombo(QComboBox* combo, const std::vector<Choice>& choices) {
     combo->setCurrentIndex(-1);
 }
 
-bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion,
-                  const QVariantList& binds) {
-    try {
-        connection.execute(
-            QStringLiteral("delete from ") + table + QStringLiteral(" where ") + criterion, binds);
-    } catch (const data::DbError& error) {
-        passOn(error);
-    }
-    return true;
+void ComboPopulate(QComboBox* combo, const std::function<std::vector<Choice>()>& read) {
+    fillCombo(combo, {});
+    fillCombo(combo, read());
 }

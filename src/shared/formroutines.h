@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -22,23 +23,6 @@ void SetControlTags(QWidget* window);
 // True when a control differs from what SetControlTags recorded (texts compared trimmed).
 bool fnFormChanged(QWidget* window);
 
-// What ComboPopulate reads: the id and two text columns of the tables, kind "G" (designation
-// and grade) or "E" (employee with the currency symbol of currencyTable); any other kind reads
-// nothing.
-struct ComboLookup {
-    QString idColumn;
-    QString textColumn1;
-    QString textColumn2;
-    QString kind;
-    QString tables; // what follows "from"
-    QString criterion;
-    QString currencyTable;
-    qint16 companyId = 0;
-};
-
-// Fills a combo from the lookup, leaving no entry selected.
-void ComboPopulate(data::Connection& connection, QComboBox* combo, const ComboLookup& lookup);
-
 // An entry of a combo: its text and the id kept as its item data.
 struct Choice {
     qint64 id = 0;
@@ -47,10 +31,9 @@ struct Choice {
 
 // Fills a combo with the choices, leaving no entry selected; no click is signalled.
 void fillCombo(QComboBox* combo, const std::vector<Choice>& choices);
-
-// Deletes the rows of a table that the criterion selects.
-bool fnDeleteRows(data::Connection& connection, const QString& table, const QString& criterion,
-                  const QVariantList& binds = {});
+// Fills a combo with what read returns, the same way. The combo is emptied first, so a read that
+// fails leaves it empty, with no entry selected, and its error is passed on.
+void ComboPopulate(QComboBox* combo, const std::function<std::vector<Choice>()>& read);
 
 // The register's text of a field: the date column in the system's short date format, every
 // other value as the database layer writes it. Not trimmed.

@@ -30,6 +30,23 @@ TEST_F(Service, TheNumberFollowsTheHighestTakenNumericallyAfterThePrefix) {
     EXPECT_EQ(thrown([&] { next({"1, '2147483647', 1, 0, 1"}); }).description(), "Overflow");
 }
 
+// The combo lines the entry window shows, with their ids; the statement orders nothing.
+TEST_F(Service, ChoicesAreTheActiveEmployeesAndJobsOfTheCompanyAsTheCombosShowThem) {
+    db.insert("pemployee", {"2, 9, 'E009', 'Elsewhere', 1, 1, 100, 1, 1"});
+    const auto lines = [this](const jobchange::ComboLookup& lookup) {
+        QStringList all;
+        for (const Choice& choice : service.choices(lookup))
+            all << QString::number(choice.id) + ":" + choice.text;
+        all.sort();
+        return all;
+    };
+    EXPECT_EQ(lines(service.employeeLookup()),
+              QStringList({"1:Asha-E001 - Rs", "2:Bruno-E002 - $", "4:Dina-E004 - Rs"}));
+    for (auto list : {jobchange::JobList::Old, jobchange::JobList::New})
+        EXPECT_EQ(lines(service.jobLookup(list)),
+                  QStringList({"1:Junior - Clerk", "2:Senior - Officer"}));
+}
+
 // One call each, no window: what a save, its edit and the cancellation write, and that a
 // failure at any statement of them leaves nothing behind.
 TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {

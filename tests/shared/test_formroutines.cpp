@@ -1,3 +1,4 @@
+#include "jobchange/jobchangeservice.h"
 #include "shared/formroutines.h"
 #include "support/check.h"
 #include "support/scripted.h"
@@ -51,18 +52,24 @@ TEST(FormRoutines, FormChangedComparesTrimmedTextsExactlyAndValuesAgainstTheTags
 
 TEST(FormRoutines, ClosedConnectionErrorsArePassedOnWithTheHint) {
     const QString hint = QStringLiteral("\rHINT: Check whether Properties assigned");
-    data::Connection closed;
+    auto workspace = std::make_shared<jobchange::Workspace>();
+    workspace->connection = std::make_shared<data::Connection>();
+    const jobchange::JobChangeService service(workspace);
     QComboBox combo;
     combo.addItem(QStringLiteral("stale"));
+    combo.setCurrentIndex(0);
+    const auto populate = [&](const char* kind) {
+        ComboPopulate(&combo, [&] {
+            return service.choices(
+                {"dDesigID", "gDescription", "dDescription", kind, {}, {}, {}, 0});
+        });
+    };
     const std::function<void()> calls[] = {
         [&] {
-            fnDeleteRows(closed, QStringLiteral("pay_empallowances"),
-                         QStringLiteral(" eacompanyid = 1"));
+            jobchange::fnDeleteRows(workspace->db(), QStringLiteral("pay_empallowances"),
+                                    QStringLiteral(" eacompanyid = 1"));
         },
-        [&] {
-            ComboPopulate(closed, &combo,
-                          {"dDesigID", "gDescription", "dDescription", "G", {}, {}, {}, 0});
-        }};
+        [&] { populate("G"); }};
     for (const auto& call : calls) {
         const data::DbError error = thrown(call);
         EXPECT_EQ(error.number(), data::kErrConnectionClosed);
@@ -70,9 +77,9 @@ TEST(FormRoutines, ClosedConnectionErrorsArePassedOnWithTheHint) {
         EXPECT_GT(error.description().size(), hint.size());
     }
     EXPECT_EQ(combo.count(), 0);
+    EXPECT_EQ(combo.currentIndex(), -1);
     combo.addItem(QStringLiteral("stale"));
-    ComboPopulate(closed, &combo,
-                  {"eEmpId", "eName", "eempno", "X", {}, {}, {}, 0}); // reads nothing
+    populate("X"); // reads nothing
     EXPECT_EQ(combo.count(), 0);
 }
 
