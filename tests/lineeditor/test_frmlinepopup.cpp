@@ -108,30 +108,6 @@ TEST_P(LineEditor, EditKeepsSerialLetterAndOldAmountLoadsTheNextRowAndRefusesALi
     EXPECT_FALSE(editor->cmdNext->isEnabled() || editor->cmdLast->isEnabled());
 }
 
-TEST_P(LineEditor, EnterOnTheFocusedOkOrCloseButtonPressesIt) {
-    auto editor = open("N");
-    editor->typeCombo()->setCurrentIndex(editor->typeCombo()->findData(kDollarType));
-    editor->txtAmount->setText("12.5");
-    editor->cmdOk->setFocus();
-    QTest::keyClick(editor->cmdOk, Qt::Key_Return);
-    ASSERT_EQ(list->topLevelItemCount(), 4);
-    EXPECT_EQ(list->topLevelItem(3)->text(revcol::RevisedAmount), "12.50");
-    EXPECT_TRUE(editor->isVisible());
-
-    // Enter elsewhere presses neither: in the amount box it moves on.
-    editor->txtAmount->setText("7");
-    editor->txtAmount->setFocus();
-    QTest::keyClick(editor->txtAmount, Qt::Key_Return);
-    EXPECT_EQ(list->topLevelItemCount(), 4);
-    EXPECT_TRUE(editor->isVisible());
-
-    editor->cmdClose->setFocus();
-    QTest::keyClick(editor->cmdClose, Qt::Key_Enter);
-    EXPECT_FALSE(editor->isVisible());
-    EXPECT_EQ(editor->result(), QDialog::Rejected);
-    EXPECT_EQ(list->topLevelItemCount(), 4);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     BothKinds, LineEditor,
     ::testing::Values(Kind{LineKind::Allowance, "Allowance", 6, true,
