@@ -45,14 +45,4 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     EXPECT_EQ(read, expected.size());
 }
 
-TEST(RowStreamTest, AFailingStatementRaisesWithTheStatement) {
-    TestDatabase db;
-    const data::DbError error = thrown([&] {
-        for (data::RowStream rows(db.db(), "select nothing from no_such_table"); rows.next();) {
-        }
-    });
-    EXPECT_FALSE(error.description().isEmpty());
-    EXPECT_TRUE(error.statement().contains("no_such_table"));
-}
-
 } // namespace

@@ -285,31 +285,16 @@ TEST_F(Search, JobDateOrdersByTheDateThenTheNumber) {
     });
 }
 
-// Whether the grid shows the row (1..) whole inside its viewport.
-bool onScreen(ui::FlexGrid& grid, int row) {
-    const QRect rect = grid.visualRect(grid.model().index(row - 1, 1));
-    return rect.isValid() && grid.viewport()->rect().contains(rect);
-}
-
-TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInView) {
-    for (int n = 1; n <= 60; ++n)
+// A header click sorts on its column, a second the other way round; the selected row stays
+// selected.
+TEST_F(Register, AHeaderClickSortsAndASecondReversesKeepingTheSelectedRow) {
+    for (int n = 1; n <= 12; ++n)
         company.jobChange(n, QStringLiteral("JC%1").arg(n), "2003-01-05",
                           company.employee(QStringLiteral("Emp%1").arg(n, 2, 10, QChar('0'))));
     company.withRegister([](FrmMaster& form) {
-        form.resize(900, 420);
         form.show();
         ui::FlexGrid& grid = *form.flexMaster;
-        ASSERT_FALSE(onScreen(grid, 1)); // the load shows the last row
-
-        form.cboSearch->setCurrentIndex(form.cboSearch->findData(kName));
-        QTest::keyClicks(form.txtsearch, "emp2");
-        const int found = grid.row();
-        EXPECT_EQ(grid.textMatrix(found, kName), "Emp20");
-        EXPECT_EQ(grid.rowAt(0), found - 1);
-
-        // A header click sorts, a second the other way round; the selected row, moved far
-        // away, stays selected and on screen.
-        grid.selectRowAcross(grid.rows() - 1); // Emp60
+        grid.selectRowAcross(grid.rows() - 1); // Emp12
         const QString selected = selectedId(form);
         const QHeaderView& header = *grid.horizontalHeader();
         for (const auto& [ascending, top] : {std::pair(true, "JC1"), std::pair(false, "JC9")}) {
@@ -320,7 +305,6 @@ TEST_F(Register, SearchScrollsTheFoundRowToTheTopAndSortsKeepTheSelectedRowInVie
             EXPECT_TRUE((ascending ? form.optAscend : form.optDescend)->isChecked());
             EXPECT_EQ(grid.textMatrix(1, kNumber), top);
             EXPECT_EQ(selectedId(form), selected);
-            EXPECT_TRUE(onScreen(grid, grid.row()));
         }
         form.hide();
     });

@@ -143,13 +143,6 @@ TEST_F(Preview, FailingQueriesShowTheirMessageAndTheRegisterGoesOn) {
     EXPECT_TRUE(bodies[0].contains("JC39"));
 }
 
-TEST_F(ReportTest, MissingReportFileIsNamedInTheError) {
-    report::ReportControl control(host());
-    control.setReportFileName(out("rptMissing.rpt"));
-    EXPECT_TRUE(
-        thrown([&] { control.setAction(1); }).description().contains(out("rptMissing.rpt")));
-}
-
 TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     db.exec("insert into " + physical("pemployee") +
             " (eCompanyID, eEmpID, eempno, eName, eActive) values (1, 9001, 'E9001', "
