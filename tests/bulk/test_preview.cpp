@@ -166,7 +166,6 @@ TEST(BulkPreview, TotalsCountTickedRowsThatCanBeApplied) {
     QString sums = QString::number(totals.employees);
     for (const AmountChange& sum : {totals.basic, totals.lines.at(0), totals.lines.at(1)})
         sums += QStringLiteral(" %1>%2").arg(sum.oldCents).arg(sum.newCents);
-    EXPECT_EQ(totals.lines.size(), 2u);
     EXPECT_EQ(sums + " " + QString::number(totals.monthlyChangeCents),
               "2 5333333>5600000 200000>220000 30000>0 316667");
 
