@@ -138,15 +138,6 @@ TEST_F(Cancel, DeleteCancelsFromTheLatestJobChangeBackwards) {
     EXPECT_EQ(form->flexMaster->rowForeColor(rowB), QColor(255, 0, 0));
     EXPECT_FALSE(form->CmdDelete->isEnabled());
 
-    // Delete on the cancelled row asks nothing, shows no window and ends disabled.
-    messages.clear();
-    modal.shown.clear();
-    select(40);
-    form->CmdDelete_Click();
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(modal.shown.isEmpty());
-    EXPECT_FALSE(form->CmdDelete->isEnabled());
-
     deleteRow(33);
     EXPECT_EQ(form->flexMaster->textMatrix(select(33), 6), "Yes");
     EXPECT_EQ(employees(), original);

@@ -20,11 +20,8 @@ protected:
 };
 
 TEST_F(HostCommands, CheckHistoryPassesOnTheDemoAndNamesAnEmployeeChangedByHand) {
-    for (const char* company : {"1", "2"}) {
-        const HostRun run = host({"--company", company, "--check-history"});
-        EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
-        EXPECT_TRUE(run.output.startsWith("0 of ")) << run.output;
-    }
+    const HostRun clean = host({"--check-history"});
+    EXPECT_EQ(clean.exitCode, 0) << clean.output << clean.errors;
 
     db.exec("update pay_employee set eBasic = eBasic + 0.01 where eCompanyID = 1 and eEmpID = 12");
     const HostRun run = host({"--check-history"});
