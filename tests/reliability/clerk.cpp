@@ -1,11 +1,9 @@
-// quorvel-clerk --db FILE|--odbc CONNSTR|--pg CONNSTR [--saves N] [--seed N] [--mixed] [--wait]
+// quorvel-clerk --db FILE|--odbc CONNSTR|--pg CONNSTR [--saves N] [--seed N] [--wait]
 //               [--share I/N] [--race EMPLOYEE]:
-// saves job changes through the register's windows in a loop (--mixed: edits or cancels some just
-// saved), saying one flushed line per outcome. --share I/N: only employees whose id leaves I
-// divided by N. --race: always that employee, and each Ok pressed only on a line from stdin,
-// after saying "armed" with the window filled in.
+// saves job changes through the register's windows in a loop, saying one flushed line per outcome.
+// --share I/N: only employees whose id leaves I divided by N. --race: always that employee, and
+// each Ok pressed only on a line from stdin, after saying "armed" with the window filled in.
 
-#include "cancel/frmcancel.h"
 #include "component/clsgrade.h"
 #include "entry/frmgrade.h"
 #include "register/frmmaster.h"
@@ -47,10 +45,6 @@ public:
             work(*master);
         } else if (auto* form = qobject_cast<frmGrade*>(&dialog)) {
             enter(*form);
-        } else if (auto* window = qobject_cast<frmCancel*>(&dialog)) {
-            window->txtcanreason->setText(QStringLiteral("withdrawn by a clerk"));
-            window->cmdOK->click();
-            said_ = outcome(*window, QStringLiteral("cancelled"), 0);
         }
         return dialog.result();
     }
@@ -61,17 +55,8 @@ private:
         char line[16];
         if (arguments_.contains(QLatin1String("--wait")) && !std::fgets(line, sizeof line, stdin))
             return;
-        const bool mixed = arguments_.contains(QLatin1String("--mixed"));
-        for (int round = 0, saves = option("--saves").toInt(); saves == 0 || round < saves;
-             ++round) {
+        for (int round = 0, saves = option("--saves").toInt(); saves == 0 || round < saves; ++round)
             run(master, &FrmMaster::cmdnew_Click);
-            // The new job change, selected, is its employee's latest.
-            const int dice = pick(100);
-            editing_ = dice < 15;
-            if (mixed && dice < 30 && said_.startsWith(QLatin1String("committed")))
-                run(master, editing_ ? &FrmMaster::CmdEdit_Click : &FrmMaster::CmdDelete_Click);
-            editing_ = false;
-        }
         say(QStringLiteral("done"));
     }
 
@@ -94,29 +79,27 @@ private:
 
     // New: an employee with a known job, another job; then a raise and revised lines.
     void enter(frmGrade& form) {
-        if (!editing_) {
-            for (int tries = 0; tries < 100 && form.cboEmployee->count() > 0; ++tries) {
-                form.cboEmployee->setCurrentIndex(pick(form.cboEmployee->count()));
-                if (form.cboOldGrade->currentIndex() >= 0 && form.cboNewgrade->count() > 1 &&
-                    mine(form.cboEmployee->currentData().toInt()))
-                    break;
-            }
-            const int racer = form.cboEmployee->findData(option("--race").toLongLong());
-            if (racer >= 0)
-                form.cboEmployee->setCurrentIndex(racer);
-            if (form.cboOldGrade->currentIndex() < 0 || form.cboNewgrade->count() < 2 ||
-                !mine(form.cboEmployee->currentData().toInt()))
-                return;
-            int job = pick(form.cboNewgrade->count());
-            if (form.cboNewgrade->itemData(job) == form.cboOldGrade->currentData())
-                job = (job + 1) % form.cboNewgrade->count();
-            form.cboNewgrade->setCurrentIndex(job);
-            form.txtNewbasic->setText(form.txtOldBasic->text());
-            form.txtRemarks->setText(QStringLiteral("Moved by a clerk"));
+        for (int tries = 0; tries < 100 && form.cboEmployee->count() > 0; ++tries) {
+            form.cboEmployee->setCurrentIndex(pick(form.cboEmployee->count()));
+            if (form.cboOldGrade->currentIndex() >= 0 && form.cboNewgrade->count() > 1 &&
+                mine(form.cboEmployee->currentData().toInt()))
+                break;
         }
+        const int racer = form.cboEmployee->findData(option("--race").toLongLong());
+        if (racer >= 0)
+            form.cboEmployee->setCurrentIndex(racer);
+        if (form.cboOldGrade->currentIndex() < 0 || form.cboNewgrade->count() < 2 ||
+            !mine(form.cboEmployee->currentData().toInt()))
+            return;
+        int job = pick(form.cboNewgrade->count());
+        if (form.cboNewgrade->itemData(job) == form.cboOldGrade->currentData())
+            job = (job + 1) % form.cboNewgrade->count();
+        form.cboNewgrade->setCurrentIndex(job);
+        form.txtNewbasic->setText(form.txtOldBasic->text());
+        form.txtRemarks->setText(QStringLiteral("Moved by a clerk"));
         const double basic = form.txtNewbasic->text().toDouble() + 1 + pick(300);
         form.txtNewbasic->setText(QString::number(basic, 'f', 2));
-        revise(form.lvwAllow, !editing_);
+        revise(form.lvwAllow, true);
         revise(form.lvwDeduct, false);
         char line[16];
         if (!option("--race").isEmpty() &&
@@ -124,11 +107,10 @@ private:
             return;
         form.cmdOK->click();
         said_ = outcome(form,
-                        editing_ ? QStringLiteral("edited")
-                                 : QStringLiteral("committed %1 %2 %3")
-                                       .arg(form.saved() ? form.saved()->id : 0)
-                                       .arg(form.saved() ? form.saved()->number : QString())
-                                       .arg(form.intSaveRetries),
+                        QStringLiteral("committed %1 %2 %3")
+                            .arg(form.saved() ? form.saved()->id : 0)
+                            .arg(form.saved() ? form.saved()->number : QString())
+                            .arg(form.intSaveRetries),
                         form.intSaveRetries);
     }
 
@@ -162,7 +144,6 @@ private:
 
     QStringList arguments_;
     QRandomGenerator random_;
-    bool editing_ = false;
     QString last_, said_;
 };
 

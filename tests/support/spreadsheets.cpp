@@ -77,20 +77,9 @@ XlsxSheet readXlsxSheet(const QString& path) {
     if (!sheet.error.isEmpty())
         return sheet;
     const std::vector<Style> styles = readStyles(unzipEntry(path, "xl/styles.xml", sheet.error));
-    QString noShared;
-    QStringList shared;
-    eachElement(unzipEntry(path, "xl/sharedStrings.xml", noShared), [&](QXmlStreamReader& r) {
-        if (r.name() == u"si")
-            shared << QString();
-        else if (r.name() == u"t" && !shared.isEmpty())
-            shared.back() += r.readElementText();
-    });
-
     XlsxCell* cell = nullptr;
     sheet.error = eachElement(xml, [&](QXmlStreamReader& r) {
-        if (r.name() == u"col") {
-            sheet.columnWidths << attribute(r, "width");
-        } else if (r.name() == u"c") {
+        if (r.name() == u"c") {
             const QString reference = attribute(r, "r");
             const auto style = static_cast<size_t>(attribute(r, "s").toInt());
             const Style format = style < styles.size() ? styles[style] : Style{};
@@ -99,8 +88,6 @@ XlsxSheet readXlsxSheet(const QString& path) {
                 sheet.lastRow, QString(reference).remove(QRegularExpression("[A-Z]")).toInt());
         } else if (cell && r.name() == u"v") {
             cell->value = r.readElementText();
-            if (cell->type == u"s")
-                cell->value = shared.value(cell->value.toInt());
         } else if (cell && r.name() == u"t") {
             cell->value += r.readElementText();
         }

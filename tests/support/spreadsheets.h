@@ -9,7 +9,7 @@
 // unzip program) and RFC 4180 CSV.
 
 struct XlsxCell {
-    QString type;   // the t attribute: "" for a number, "inlineStr", "s", "b", ...
+    QString type;   // the t attribute: "" for a number, "inlineStr", "b", ...
     QString value;  // the number as written, or the text
     QString format; // the number format code of its style ("" for General)
     bool bold = false;
@@ -19,7 +19,6 @@ struct XlsxSheet {
     QString error;                 // why it could not be read; empty when it was
     QMap<QString, XlsxCell> cells; // by reference, "B2"
     int lastRow = 0;
-    QStringList columnWidths; // the width of each <col>, in order
 
     // row from 1, col from 0; null when the cell is absent.
     const XlsxCell* at(int row, int col) const;
