@@ -99,12 +99,8 @@ TEST_F(Service, ReadsAJobChangeWithItsLines) {
     QStringList lines;
     for (LineKind kind : kLineKinds)
         for (const jobchange::StoredLine& l : stored->linesOf(kind))
-            lines << QStringList{l.letter,
-                                 l.typeId,
-                                 l.description,
-                                 l.oldAmount.text(),
-                                 l.revisedAmount.text(),
-                                 l.currency}
+            lines << QStringList{l.letter,           QString::number(l.typeId), l.description,
+                                 l.oldAmount.text(), l.revisedAmount.text(),    l.currency}
                          .join('|');
     EXPECT_EQ(lines, QStringList({"O|1|House Rent|5000.00|5500.00|Rupee",
                                   "R|2|Conveyance|800.00|800.00|Rupee",
