@@ -44,8 +44,8 @@ struct StoredLine {
     bool operator==(const StoredLine&) const = default;
 };
 
-// A stored job change with its lines; all defaults (id 0) when there is none.
-struct StoredJobChange {
+// What every reading of a stored job change holds, whatever form it keeps its amounts in.
+struct JobChangeHeader {
     qint32 id = 0;
     QString number;
     QDate date;
@@ -54,11 +54,16 @@ struct StoredJobChange {
     qint32 oldGradeId = 0;
     qint32 newDesignationId = 0;
     qint32 newGradeId = 0;
-    data::StoredAmount oldBasic; // as stored, maybe outside what a clerk may enter
-    data::StoredAmount newBasic;
     QString remarks;
     bool cancelled = false;
     QString cancelledRemarks;
+    bool operator==(const JobChangeHeader&) const = default;
+};
+
+// A stored job change with its lines, amounts as stored; all defaults (id 0) when there is none.
+struct StoredJobChange : JobChangeHeader {
+    data::StoredAmount oldBasic; // as stored, maybe outside what a clerk may enter
+    data::StoredAmount newBasic;
     std::array<std::vector<StoredLine>, 2> lines; // by LineKind
 
     const std::vector<StoredLine>& linesOf(LineKind kind) const {
