@@ -58,7 +58,7 @@ bool isBulkCommandArgument(const QByteArray& argument) {
 }
 
 int runBulkCommand(const BulkCommand& command, data::Connection& connection,
-                   const BulkContext& context) {
+                   const CommandContext& context) {
     try {
         bulk::BulkSettings settings = bulk::readBulkSettings(command.settingsFile);
         const data::ConnectionPtr shared(&connection, [](data::Connection*) {});

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "commandcontext.h"
+
 #include <QCommandLineOption>
-#include <QDate>
 #include <QList>
 #include <QString>
 
@@ -25,14 +26,8 @@ QList<QCommandLineOption> bulkOptions();
 bool readBulkCommand(const QCommandLineParser& parser, BulkCommand& command, QString& error);
 bool isBulkCommandArgument(const QByteArray& argument);
 
-struct BulkContext {
-    qint16 company = 1;
-    qint16 user = 1;
-    qint32 interfaceId = 0;
-    QDate processDate;
-};
 // Runs it and returns the exit status: 0 previewed (and saved with --apply); 1 when the file,
 // the rules or the database stop it, or another clerk changed an employee meanwhile (nothing
 // saved); 2 when no employee would get a job change.
 int runBulkCommand(const BulkCommand& command, data::Connection& connection,
-                   const BulkContext& context);
+                   const CommandContext& context);

@@ -83,7 +83,7 @@ bool isHistoryCommandArgument(const QByteArray& argument) {
 }
 
 int runHistoryCommand(const HistoryCommand& command, data::Connection& connection,
-                      const HistoryContext& context) {
+                      const CommandContext& context) {
     try {
         data::ResolvedTableNames tables;
         data::ResolveTableNames(connection, tables);

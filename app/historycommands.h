@@ -1,7 +1,8 @@
 #pragma once
 
+#include "commandcontext.h"
+
 #include <QCommandLineOption>
-#include <QDate>
 #include <QList>
 #include <QString>
 
@@ -27,12 +28,7 @@ bool readHistoryCommand(const QCommandLineParser& parser, HistoryCommand& comman
 // Whether a command-line argument starts a history command (which needs no display).
 bool isHistoryCommandArgument(const QByteArray& argument);
 
-struct HistoryContext {
-    qint16 company = 1;
-    qint16 user = 1;
-    QDate processDate;
-};
 // Runs it and returns the exit status: for the check, 0 when every employee agrees and 1 when
 // one does not (or the check fails); for the export, 0 written, 2 no such employee, 1 failed.
 int runHistoryCommand(const HistoryCommand& command, data::Connection& connection,
-                      const HistoryContext& context);
+                      const CommandContext& context);

@@ -351,13 +351,12 @@ int main(int argc, char** argv) {
     }
     if (const std::optional<int> status = runExport(*options, connection))
         return *status;
+    const CommandContext context{options->company, options->user, options->interfaceId,
+                                 options->processDate};
     if (options->history.kind != HistoryCommand::Kind::None)
-        return runHistoryCommand(options->history, *connection,
-                                 {options->company, options->user, options->processDate});
+        return runHistoryCommand(options->history, *connection, context);
     if (!options->bulk.settingsFile.isEmpty())
-        return runBulkCommand(
-            options->bulk, *connection,
-            {options->company, options->user, options->interfaceId, options->processDate});
+        return runBulkCommand(options->bulk, *connection, context);
     if (!qobject_cast<QApplication*>(app.get())) {
         complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
                                 "are not set); --screenshot and the exports need none"));

@@ -2,8 +2,7 @@
 
 #include "bulk/rules.h"
 #include "bulk/snapshot.h"
-
-#include <stdexcept>
+#include "shared/messageerror.h"
 
 namespace bulk {
 
@@ -35,14 +34,9 @@ struct BulkSettings {
 };
 
 // What is wrong with the file, naming the line and the key.
-class SettingsError : public std::runtime_error {
+class SettingsError : public MessageError {
 public:
-    explicit SettingsError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
+    using MessageError::MessageError;
 };
 
 BulkSettings parseBulkSettings(const QString& text);

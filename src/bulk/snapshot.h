@@ -2,6 +2,7 @@
 
 #include "data/linekind.h"
 #include "data/money.h"
+#include "jobchange/storedjobchange.h"
 
 #include <QString>
 #include <array>
@@ -12,12 +13,7 @@
 // it is saved as ordinary job changes.
 namespace bulk {
 
-// One of an employee's standing allowances or deductions, in the order they are stored.
-struct StandingLine {
-    qint64 typeId = 0;
-    QString description;
-    data::StoredAmount amount;
-};
+using jobchange::StandingLine;
 
 // An employee as the bulk revision found them: what the rules are computed from, and what
 // must still hold when the job changes are saved.

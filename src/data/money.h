@@ -81,6 +81,11 @@ public:
     // What to bind to write it back exactly: the Money in range, else the decimal as stored.
     QVariant toBind() const;
 
+    // The same stored value: both null, or the same exact decimal (never through a double).
+    friend bool operator==(const StoredAmount& a, const StoredAmount& b) {
+        return a.null_ == b.null_ && a.text_ == b.text_;
+    }
+
 private:
     bool null_ = true;
     std::optional<Money> money_;

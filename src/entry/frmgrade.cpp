@@ -276,9 +276,9 @@ void frmGrade::StoredLinesPopulate(LineKind kind, const std::vector<jobchange::S
     target->clear();
     for (const jobchange::StoredLine& line : lines) {
         const bool removed = line.letter == QLatin1String("R");
-        addRevisionRow(target, line.description, listAmount(line.revisedAmount), line.typeId,
-                       removed ? QStringLiteral("O") : line.letter, listAmount(line.oldAmount),
-                       line.currency, !removed);
+        addRevisionRow(target, line.description, listAmount(line.revisedAmount),
+                       QString::number(line.typeId), removed ? QStringLiteral("O") : line.letter,
+                       listAmount(line.oldAmount), line.currency, !removed);
     }
 }
 
@@ -330,9 +330,9 @@ void frmGrade::EmpLinesPopulate(LineKind kind) {
     for (const jobchange::StandingLine& line :
          service_.standingLines(kind, selectedId(cboEmployee))) {
         const QString amount = listAmount(line.amount);
-        const auto currency = service_.typeCurrency(kind, line.typeId.toLongLong());
-        addRevisionRow(target, line.description, amount, line.typeId, QStringLiteral("O"), amount,
-                       currency ? currency->name : QString(), true);
+        const auto currency = service_.typeCurrency(kind, line.typeId);
+        addRevisionRow(target, line.description, amount, QString::number(line.typeId),
+                       QStringLiteral("O"), amount, currency ? currency->name : QString(), true);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <stdexcept>
 
 namespace tableexport {
 

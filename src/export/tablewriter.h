@@ -1,10 +1,11 @@
 #pragma once
 
+#include "shared/messageerror.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <stdexcept>
 #include <variant>
 #include <vector>
 
@@ -31,14 +32,9 @@ struct ExportTable {
 };
 
 // A file that could not be written; what() and message() say which and why.
-class ExportError : public std::runtime_error {
+class ExportError : public MessageError {
 public:
-    explicit ExportError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
+    using MessageError::MessageError;
 };
 
 // True when the file name ends in ".csv", in any case.

@@ -1,6 +1,7 @@
 #include "jobchange/bulkservice.h"
 
 #include <QHash>
+#include <algorithm>
 #include <limits>
 
 namespace jobchange {
@@ -12,14 +13,12 @@ constexpr int kErrOverflow = 6;
 // The batch was cancelled from its progress callback: unwinds to the rollback.
 struct Cancelled {};
 
-bool sameLines(const std::vector<bulk::StandingLine>& a, const std::vector<bulk::StandingLine>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].typeId != b[i].typeId || a[i].amount.isNull() != b[i].amount.isNull() ||
-            a[i].amount.text() != b[i].amount.text())
-            return false;
-    return true;
+// The lines' types and exact amounts, in stored order; descriptions may differ.
+bool sameLines(const std::vector<StandingLine>& a, const std::vector<StandingLine>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const StandingLine& x, const StandingLine& y) {
+                          return x.typeId == y.typeId && x.amount == y.amount;
+                      });
 }
 
 } // namespace
@@ -42,8 +41,7 @@ JobChangeDraft draftOf(const bulk::PlannedJobChange& planned) {
 
 bool sameStanding(const bulk::EmployeeSnapshot& a, const bulk::EmployeeSnapshot& b) {
     return a.employeeId == b.employeeId && a.designationId == b.designationId &&
-           a.gradeId == b.gradeId && a.basic.isNull() == b.basic.isNull() &&
-           a.basic.text() == b.basic.text() &&
+           a.gradeId == b.gradeId && a.basic == b.basic &&
            sameLines(a.linesOf(LineKind::Allowance), b.linesOf(LineKind::Allowance)) &&
            sameLines(a.linesOf(LineKind::Deduction), b.linesOf(LineKind::Deduction));
 }

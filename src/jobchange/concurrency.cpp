@@ -1,17 +1,7 @@
 // Several clerks on one database: the writers' lock on an employee, the numbering lock, and the
 // re-check of what a clerk's window showed before a write goes through.
 
-#include "data/money.h"
 #include "jobchange/jobchangeservice.h"
-
-namespace {
-
-// The stored amount as the exact decimal it is, whatever type the driver hands over.
-QString exactAmount(const QVariant& value) {
-    return data::StoredAmount::fromValue(value).text();
-}
-
-} // namespace
 
 namespace jobchange {
 
@@ -28,7 +18,7 @@ EmployeeState JobChangeService::employeeState(qint32 employeeId) const {
         state.found = true;
         state.designationId = rs.field(0).toInt();
         state.gradeId = rs.field(1).toInt();
-        state.basic = exactAmount(rs.field(2));
+        state.basic = data::amountField(rs, 2);
     }
     for (LineKind kind : kLineKinds) {
         const LineTable& l = lineTable(kind);
@@ -42,14 +32,14 @@ EmployeeState JobChangeService::employeeState(qint32 employeeId) const {
             QStringLiteral(", ") + amount);
         for (; !rs.eof(); rs.moveNext())
             state.lines[static_cast<size_t>(kind)].push_back(
-                {rs.field(0).toLongLong(), exactAmount(rs.field(1))});
+                {rs.field(0).toLongLong(), QString(), data::amountField(rs, 1)});
     }
     return state;
 }
 
-JobChangeState JobChangeService::jobChangeState(qint32 id) const {
+StoredJobChange JobChangeService::jobChangeState(qint32 id) const {
     const Workspace& ws = *workspace_;
-    JobChangeState state;
+    StoredJobChange state;
     {
         data::Recordset rs = ws.db().open(
             QStringLiteral("select egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, "
@@ -59,7 +49,7 @@ JobChangeState JobChangeService::jobChangeState(qint32 id) const {
             ws.company() + QStringLiteral(" and egcId = ") + QString::number(id));
         if (rs.eof())
             return state;
-        state.found = true;
+        state.id = id;
         state.number = rs.text(0);
         state.date = data::dateOf(rs.field(1));
         state.employeeId = rs.field(2).toInt();
@@ -67,8 +57,8 @@ JobChangeState JobChangeService::jobChangeState(qint32 id) const {
         state.oldGradeId = rs.field(4).toInt();
         state.newDesignationId = rs.field(5).toInt();
         state.newGradeId = rs.field(6).toInt();
-        state.oldBasic = exactAmount(rs.field(7));
-        state.newBasic = exactAmount(rs.field(8));
+        state.oldBasic = data::amountField(rs, 7);
+        state.newBasic = data::amountField(rs, 8);
         state.remarks = rs.text(9);
         state.cancelled = rs.field(10).toInt() != 0;
         state.cancelledRemarks = rs.text(11);
@@ -83,10 +73,14 @@ JobChangeState JobChangeService::jobChangeState(qint32 id) const {
             l.gcColumn("companyid") + QStringLiteral(" = ") + ws.company() +
             QStringLiteral(" and ") + l.gcColumn("gcid") + QStringLiteral(" = ") +
             QString::number(id) + QStringLiteral(" order by ") + l.gcColumn("detailid"));
-        for (; !rs.eof(); rs.moveNext())
-            state.lines[static_cast<size_t>(kind)].push_back(
-                {rs.field(0).toInt(), rs.text(1), rs.field(2).toLongLong(),
-                 exactAmount(rs.field(3)), exactAmount(rs.field(4))});
+        for (; !rs.eof(); rs.moveNext()) {
+            StoredLine& line = state.lines[static_cast<size_t>(kind)].emplace_back();
+            line.detailId = rs.field(0).toInt();
+            line.letter = rs.text(1);
+            line.typeId = rs.field(2).toLongLong();
+            line.oldAmount = data::amountField(rs, 3);
+            line.revisedAmount = data::amountField(rs, 4);
+        }
     }
     return state;
 }
@@ -96,7 +90,7 @@ ShownState JobChangeService::shownForNew(qint32 employeeId) const {
 }
 
 ShownState JobChangeService::shownForEdit(qint32 id) const {
-    JobChangeState jobChange = jobChangeState(id);
+    StoredJobChange jobChange = jobChangeState(id);
     EmployeeState employee = employeeState(jobChange.employeeId);
     return {std::move(employee), std::move(jobChange)};
 }
@@ -154,7 +148,7 @@ void JobChangeService::recheckUnderLock(Write kind, qint32 id, qint32 employeeId
         throw Refusal{kind == Write::Edit ? kCannotSaveLaterMessage : kCannotDeleteLaterMessage};
     if (kind != Write::Edit || !shown.jobChange)
         return;
-    const JobChangeState now = jobChangeState(id);
+    const StoredJobChange now = jobChangeState(id);
     if (now != *shown.jobChange ||
         (shown.employee && *shown.employee != employeeState(now.employeeId)))
         throw Refusal{kJobChangeChangedMessage};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobchange/linetable.h"
+#include "jobchange/storedjobchange.h"
 
 #include <QChar>
 #include <QDate>
@@ -72,22 +73,12 @@ struct LineRevision {
 };
 QString statusText(LineRevision::Status status);
 
-struct JobChangeRecord {
-    qint32 id = 0;
-    qint32 employeeId = 0;
-    QString number;
-    QDate date;
-    qint32 oldDesignationId = 0;
-    qint32 oldGradeId = 0;
+// A job change as its employee's history reads it: amounts in exact cents, jobs by name.
+struct JobChangeRecord : JobChangeHeader {
     QString oldJob;
-    Cents oldBasic = 0;
-    qint32 newDesignationId = 0;
-    qint32 newGradeId = 0;
     QString newJob;
+    Cents oldBasic = 0;
     Cents newBasic = 0;
-    QString remarks;
-    bool cancelled = false;
-    QString cancelledRemarks;
     std::vector<LineRevision> allowances;
     std::vector<LineRevision> deductions;
 

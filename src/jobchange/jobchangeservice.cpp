@@ -232,7 +232,7 @@ std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
         stored.employeeId = rs.field(QStringLiteral("egcEmpID")).toInt();
         stored.oldDesignationId = rs.field(QStringLiteral("egcOldDesigID")).toInt();
         stored.newDesignationId = rs.field(QStringLiteral("egcNewDesigID")).toInt();
-        stored.newGradeId = static_cast<qint16>(rs.field(QStringLiteral("egcNewGradeID")).toInt());
+        stored.newGradeId = rs.field(QStringLiteral("egcNewGradeID")).toInt();
         stored.oldBasic = data::amountField(rs, QStringLiteral("egcOldBasic"));
         stored.newBasic = data::amountField(rs, QStringLiteral("egcNewBasic"));
         stored.remarks = rs.text(QStringLiteral("egcremarks"));
@@ -244,12 +244,15 @@ std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
             ws.db().open(l.storedSelect + table(l.typeTable) + l.storedTypeAlias +
                          table(l.gcTable) + l.storedGcAlias + ws.tables.pcurrencymaster +
                          l.storedJoin + QString::number(id) + l.storedCompany + ws.company());
-        for (; !rs.eof(); rs.moveNext())
-            stored.lines[static_cast<size_t>(kind)].push_back(
-                {rs.text(l.gcColumn("type")), rs.text(l.typeIdColumn), rs.text(l.typeTextColumn),
-                 data::amountField(rs, l.gcColumn("oldamount")),
-                 data::amountField(rs, l.gcColumn("revamount")),
-                 rs.text(QStringLiteral("CurrencyName"))});
+        for (; !rs.eof(); rs.moveNext()) {
+            StoredLine& line = stored.lines[static_cast<size_t>(kind)].emplace_back();
+            line.letter = rs.text(l.gcColumn("type"));
+            line.typeId = rs.field(l.typeIdColumn).toLongLong();
+            line.description = rs.text(l.typeTextColumn);
+            line.oldAmount = data::amountField(rs, l.gcColumn("oldamount"));
+            line.revisedAmount = data::amountField(rs, l.gcColumn("revamount"));
+            line.currency = rs.text(QStringLiteral("CurrencyName"));
+        }
     }
     return stored;
 }
@@ -297,7 +300,7 @@ std::vector<StandingLine> JobChangeService::standingLines(LineKind kind, qint32 
         l.standingSelect + table(l.typeTable) + l.standingAlias + table(l.empTable) +
         l.standingJoin + l.standingEmp + QString::number(employeeId));
     for (; !rs.eof(); rs.moveNext())
-        lines.push_back({rs.text(0), rs.text(1), data::amountField(rs, 2)});
+        lines.push_back({rs.field(0).toLongLong(), rs.text(1), data::amountField(rs, 2)});
     return lines;
 }
 

@@ -43,43 +43,6 @@ struct WriteResult {
     bool refused = false; // what the window showed no longer held; error says what changed
 };
 
-// A stored line of a job change as the entry window lists it.
-struct StoredLine {
-    QString letter; // O, N or R
-    QString typeId;
-    QString description;
-    data::StoredAmount oldAmount; // as stored, maybe outside what a clerk may enter
-    data::StoredAmount revisedAmount;
-    QString currency;
-};
-
-// A stored job change with its lines.
-struct StoredJobChange {
-    qint32 id = 0;
-    QString number;
-    QDate date;
-    qint32 employeeId = 0;
-    qint32 oldDesignationId = 0;
-    qint32 newDesignationId = 0;
-    qint16 newGradeId = 0;
-    data::StoredAmount oldBasic; // as stored, maybe outside what a clerk may enter
-    data::StoredAmount newBasic;
-    QString remarks;
-    bool cancelled = false;
-    std::array<std::vector<StoredLine>, 2> lines; // by LineKind
-
-    const std::vector<StoredLine>& linesOf(LineKind kind) const {
-        return lines[static_cast<size_t>(kind)];
-    }
-};
-
-// One of an employee's standing lines.
-struct StandingLine {
-    QString typeId;
-    QString description;
-    data::StoredAmount amount;
-};
-
 // The employee's present job and basic pay.
 struct EmployeeMaster {
     QVariant designationId;
@@ -148,7 +111,7 @@ public:
     ShownState shownForNew(qint32 employeeId) const;
     ShownState shownForEdit(qint32 id) const;
     EmployeeState employeeState(qint32 employeeId) const;
-    JobChangeState jobChangeState(qint32 id) const;
+    StoredJobChange jobChangeState(qint32 id) const;
     // The prefix and the first free running number, read once: a batch numbers on from it under
     // the numbering lock (checking the 32-bit range itself as it counts).
     NumberSeries numberSeries() const;

@@ -8,7 +8,7 @@
 
 namespace {
 
-const BulkContext kContext{1, 1, 91004, QDate(2026, 11, 30)};
+const CommandContext kContext{1, 1, 91004, QDate(2026, 11, 30)};
 
 class HostBulk : public ::testing::Test {
 protected:

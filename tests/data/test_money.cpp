@@ -78,6 +78,22 @@ TEST(StoredAmountValue, NumbersReadAsTheirShortestDecimal) {
     }
 }
 
+// What a clerk's window showed is compared with what is stored now: the same decimal must
+// compare equal whatever type the driver hands it over as, and any change, even past the cents,
+// must not.
+TEST(StoredAmountValue, ComparesAsTheExactStoredDecimal) {
+    const StoredAmount basic = StoredAmount::of(cents(2'750'000));
+    EXPECT_EQ(StoredAmount::fromValue(qlonglong(27500)), basic);
+    EXPECT_EQ(StoredAmount::fromValue(27500.0), basic);
+    EXPECT_EQ(StoredAmount::fromValue(QStringLiteral("27500.000")), basic);
+    EXPECT_EQ(StoredAmount::fromValue(1e15), StoredAmount::fromValue(QStringLiteral("1E+15")));
+    EXPECT_NE(StoredAmount::fromValue(33000.129), StoredAmount::fromValue(33000.128));
+    EXPECT_NE(StoredAmount::fromValue(1e15), StoredAmount::fromValue(2e15));
+    EXPECT_NE(StoredAmount::fromValue(-5.0), StoredAmount::fromValue(5.0));
+    EXPECT_EQ(StoredAmount(), StoredAmount::fromValue(QVariant()));
+    EXPECT_NE(StoredAmount(), StoredAmount::fromValue(0.0));
+}
+
 // Written as the program binds it, or as another program stored it (out of range or with a
 // third decimal, kept as it is), read back from the real payroll columns.
 class MoneyInDatabase : public ::testing::Test {

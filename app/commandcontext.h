@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDate>
+
+// Who runs a command of the host program without a window: the company, the user, the
+// interface (its rights and numbering prefix) and the process date.
+struct CommandContext {
+    qint16 company = 1;
+    qint16 user = 1;
+    qint32 interfaceId = 0;
+    QDate processDate;
+};

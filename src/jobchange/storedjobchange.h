@@ -1,0 +1,75 @@
+#pragma once
+
+#include "data/linekind.h"
+#include "data/money.h"
+
+#include <QDate>
+#include <QString>
+#include <array>
+#include <vector>
+
+// A job change and an employee's standing pay as the database holds them. The entry window is
+// filled from these, and a write compares them, read again under the writers' lock, with what
+// the window was built from; amounts compare as the exact stored decimal.
+
+namespace jobchange {
+
+// One of an employee's standing allowances or deductions.
+struct StandingLine {
+    qint64 typeId = 0;
+    QString description;
+    data::StoredAmount amount; // as stored, maybe outside what a clerk may enter
+    bool operator==(const StandingLine&) const = default;
+};
+
+// An employee's master and standing lines.
+struct EmployeeState {
+    bool found = false;
+    qint32 designationId = 0;
+    qint32 gradeId = 0;
+    data::StoredAmount basic;
+    std::array<std::vector<StandingLine>, 2> lines; // by LineKind, by type and amount
+    bool operator==(const EmployeeState&) const = default;
+};
+
+// A stored line of a job change: "O" kept from the standing lines, "N" added, "R" removed.
+struct StoredLine {
+    qint32 detailId = 0;
+    QString letter;
+    qint64 typeId = 0;
+    QString description;
+    data::StoredAmount oldAmount; // as stored, maybe outside what a clerk may enter
+    data::StoredAmount revisedAmount;
+    QString currency;
+    bool operator==(const StoredLine&) const = default;
+};
+
+// What every reading of a stored job change holds, whatever form it keeps its amounts in.
+struct JobChangeHeader {
+    qint32 id = 0;
+    QString number;
+    QDate date;
+    qint32 employeeId = 0;
+    qint32 oldDesignationId = 0;
+    qint32 oldGradeId = 0;
+    qint32 newDesignationId = 0;
+    qint32 newGradeId = 0;
+    QString remarks;
+    bool cancelled = false;
+    QString cancelledRemarks;
+    bool operator==(const JobChangeHeader&) const = default;
+};
+
+// A stored job change with its lines, amounts as stored; all defaults (id 0) when there is none.
+struct StoredJobChange : JobChangeHeader {
+    data::StoredAmount oldBasic; // as stored, maybe outside what a clerk may enter
+    data::StoredAmount newBasic;
+    std::array<std::vector<StoredLine>, 2> lines; // by LineKind
+
+    const std::vector<StoredLine>& linesOf(LineKind kind) const {
+        return lines[static_cast<size_t>(kind)];
+    }
+    bool operator==(const StoredJobChange&) const = default;
+};
+
+} // namespace jobchange
