@@ -2,7 +2,7 @@
 
 #include "data/linekind.h"
 #include "data/money.h"
-#include "jobchange/storedjobchange.h"
+#include "data/standingline.h"
 
 #include <QString>
 #include <array>
@@ -13,7 +13,7 @@
 // it is saved as ordinary job changes.
 namespace bulk {
 
-using jobchange::StandingLine;
+using ::StandingLine;
 
 // An employee as the bulk revision found them: what the rules are computed from, and what
 // must still hold when the job changes are saved.

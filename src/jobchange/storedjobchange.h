@@ -2,6 +2,7 @@
 
 #include "data/linekind.h"
 #include "data/money.h"
+#include "data/standingline.h"
 
 #include <QDate>
 #include <QString>
@@ -14,13 +15,7 @@
 
 namespace jobchange {
 
-// One of an employee's standing allowances or deductions.
-struct StandingLine {
-    qint64 typeId = 0;
-    QString description;
-    data::StoredAmount amount; // as stored, maybe outside what a clerk may enter
-    bool operator==(const StandingLine&) const = default;
-};
+using ::StandingLine;
 
 // An employee's master and standing lines.
 struct EmployeeState {
