@@ -60,11 +60,19 @@ bool isBulkCommandArgument(const QByteArray& argument) {
 int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                    const CommandContext& context) {
     try {
-        bulk::BulkSettings settings = bulk::readBulkSettings(command.settingsFile);
         const data::ConnectionPtr shared(&connection, [](data::Connection*) {});
         const jobchange::WorkspacePtr workspace =
             jobchange::Workspace::open(shared, context.company, context.user, context.interfaceId,
                                        context.processDate, QStringLiteral("Payroll"));
+        // Before anything else, the preview file too: a user who may not save is told so. The
+        // user is taken on trust, as a host hands its user over.
+        if (command.apply)
+            if (const std::optional<QString> missing =
+                    jobchange::JobChangeService(workspace).missingRight(jobchange::Right::Create)) {
+                complain(*missing);
+                return 1;
+            }
+        bulk::BulkSettings settings = bulk::readBulkSettings(command.settingsFile);
         const jobchange::BulkService service(workspace);
         if (const QString problem = service.prepareRules(settings.rules); !problem.isEmpty()) {
             complain(command.settingsFile + QStringLiteral(": ") + problem);
@@ -100,11 +108,17 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                          .arg(numbers.join(QStringLiteral(", "))));
             return 1;
         }
+        case jobchange::BatchResult::Outcome::Forbidden:
+            complain(result.error);
+            return 1;
         case jobchange::BatchResult::Outcome::Cancelled:
         case jobchange::BatchResult::Outcome::Failed:
-            complain(QStringLiteral("nothing saved: error %1: %2")
-                         .arg(result.errorNumber)
-                         .arg(result.error));
+            // A lost connection's message says itself what was saved.
+            complain(result.errorNumber == data::kErrConnectionLost
+                         ? result.error
+                         : QStringLiteral("nothing saved: error %1: %2")
+                               .arg(result.errorNumber)
+                               .arg(result.error));
             return 1;
         }
         return 1;

@@ -28,6 +28,8 @@ public:
 
     // The job changes the window saved (empty until Apply went through).
     const std::vector<jobchange::BatchSaved>& saved() const { return saved_; }
+    // Apply went through, or lost its connection while committing and may have.
+    bool mayHaveSaved() const { return !saved_.empty() || mayHaveSaved_; }
 
     void applyFilters();
     void checkShown(bool checked);
@@ -89,4 +91,5 @@ private:
     std::vector<bulk::PreviewRow> rows_;
     std::vector<jobchange::BatchSaved> saved_;
     bool filling_ = false;
+    bool mayHaveSaved_ = false;
 };

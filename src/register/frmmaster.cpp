@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr qint32 kRegisterInterfaceId = 91004;
 // Twips per character of a column's longest text.
 constexpr qint64 kTwipsPerChar = 130;
 // Room kept free for the vertical scroll bar, in twips.
@@ -178,10 +177,11 @@ QString FrmMaster::registerSql() const {
 void FrmMaster::Form_Load() {
     strRights.clear();
     CallerContext& context = BasGrade();
-    context.Intinterfaceid = kRegisterInterfaceId;
-    workspace_ =
-        jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
-                                   kRegisterInterfaceId, context.ProcessDate, context.MsgboxTitle);
+    context.Intinterfaceid = jobchange::kJobChangeInterface;
+    // A logical name that linktable no longer lists keeps the name an earlier load found.
+    workspace_ = jobchange::Workspace::open(
+        context.adocon, context.intCompanyID, context.intUserID, jobchange::kJobChangeInterface,
+        context.ProcessDate, context.MsgboxTitle, context.tables);
     service_.emplace(workspace_);
     // The caller context keeps what the load found, for the host.
     context.adocon = workspace_->connection;
@@ -369,10 +369,7 @@ void FrmMaster::UserRights() {
 }
 
 bool FrmMaster::fnUserRights(const QString& letter) const {
-    const QString rights = strRights.trimmed().toUpper();
-    if (rights == QLatin1String("ADMIN"))
-        return false;
-    return rights.contains(letter.trimmed().toUpper());
+    return jobchange::rightsGrant(strRights, letter);
 }
 
 void FrmMaster::CmdClose_Click() {

@@ -1,3 +1,4 @@
+#include "support/hooks.h"
 #include "data/connection.h"
 #include "support/check.h"
 #include "support/testdb.h"
@@ -39,9 +40,9 @@ TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
                   db.db().execute(insert, {1, 1, "duplicate"});
               }).number(),
               data::kErrIntegrityViolation); // a new save tries again on this number
-    db.db().setWriteHook([](const QString&) { throw data::DbError(1, "hook", "refused"); });
+    hookWrites(db.db(), [](const QString&) { throw data::DbError(1, "hook", "refused"); });
     EXPECT_THROW(db.db().execute(insert, {1, 4, "refused"}), data::DbError);
-    db.db().setWriteHook({});
+    db.db().setStatementHook({});
     {
         data::TransactionGuard transaction(db.db());
         db.db().execute(insert, {1, 3, "after"});

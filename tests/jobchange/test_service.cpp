@@ -102,8 +102,8 @@ TEST_F(Service, ACancellationKeepsItsReasonAndPutsBackTheStoredBasicExactly) {
     ASSERT_TRUE(cancelled.ok) << cancelled.error;
     EXPECT_EQ(db.rows("select egcCancelledRemarks from pay_employeegradechange"),
               QStringList{"User 1:withdrawn"});
-    EXPECT_EQ(service.employee(1)->basic.text(), "1000000000000000.00");
-    EXPECT_FALSE(service.employee(1)->basic.inRange());
+    EXPECT_EQ(service.employeeState(1).basic.text(), "1000000000000000.00");
+    EXPECT_FALSE(service.employeeState(1).basic.inRange());
 }
 
 } // namespace
