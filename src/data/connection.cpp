@@ -56,11 +56,17 @@ bool isLockConflict(const QSqlError& error, Dialect::Kind kind) {
     return false;
 }
 
+// The handle Qt's ODBC driver keeps for a connection or a statement; null for another driver's.
+SQLHANDLE odbcHandle(const QVariant& handle) {
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 &&
+                              qstrcmp(handle.typeName(), "void*") != 0))
+        return nullptr;
+    return *static_cast<const SQLHANDLE*>(handle.constData());
+}
+
 // The SQLSTATE of the first diagnostic record an ODBC handle holds; empty when it has none.
 QString odbcSqlState(const QVariant& handle, SQLSMALLINT handleType) {
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "SQLHANDLE") != 0)
-        return {};
-    SQLHANDLE h = *static_cast<const SQLHANDLE*>(handle.constData());
+    SQLHANDLE h = odbcHandle(handle);
     SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
@@ -316,12 +322,11 @@ void Connection::openOdbc(const QString& dsnOrConnectionString, const QString& p
         db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=30"));
     });
     // The SQLite ODBC driver reports no DBMS type Qt knows; it names itself, through a DSN too.
-    const QVariant handle = database().driver()->handle();
     SQLCHAR dbms[64] = {};
     SQLSMALLINT length = 0;
-    if (qstrcmp(handle.typeName(), "SQLHANDLE") == 0 &&
-        SQL_SUCCEEDED(SQLGetInfoA(*static_cast<const SQLHANDLE*>(handle.constData()),
-                                  SQL_DBMS_NAME, dbms, sizeof dbms, &length)) &&
+    if (SQLHANDLE connection = odbcHandle(database().driver()->handle());
+        connection &&
+        SQL_SUCCEEDED(SQLGetInfoA(connection, SQL_DBMS_NAME, dbms, sizeof dbms, &length)) &&
         QString::fromLatin1(reinterpret_cast<const char*>(dbms))
             .contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
         dialect_ = Dialect(Dialect::Kind::SQLite);
@@ -414,7 +419,7 @@ void Connection::requireOpen(const QString& operation, const QString& sql) {
         if (inTransaction_)
             throw lostError(operation, sql,
                             QStringLiteral("The connection to the database was lost; the next try opens it again."));
-        reopen(operation, sql);
+        reopen(sql);
     }
     if (!isOpen())
         throw DbError::connectionClosed(QStringLiteral("Connection"));
@@ -434,9 +439,9 @@ void Connection::markLost() {
     sqliteHandle_ = nullptr;
 }
 
-void Connection::reopen(const QString& operation, const QString& sql) {
+void Connection::reopen(const QString& sql) {
     if (!reopener_)
-        throw lostError(operation, sql,
+        throw lostError(QStringLiteral("reopen"), sql,
                         QStringLiteral("The connection to the database was lost, and this program "
                                        "cannot open it again by itself: close the register and "
                                        "open it again."));

@@ -144,7 +144,7 @@ private:
     void beforeStatement(const QString& operation, const QString& sql);
     void requireOpen(const QString& operation, const QString& sql);
     void markLost();
-    void reopen(const QString& operation, const QString& sql);
+    void reopen(const QString& sql);
     DbError lostError(const QString& operation, const QString& sql,
                       const QString& description) const;
     void transactionStatement(const QString& operation, const QString& sql);
