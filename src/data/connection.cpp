@@ -58,8 +58,8 @@ bool isLockConflict(const QSqlError& error, Dialect::Kind kind) {
 
 // The handle Qt's ODBC driver keeps for a connection or a statement; null for another driver's.
 SQLHANDLE odbcHandle(const QVariant& handle) {
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 &&
-                              qstrcmp(handle.typeName(), "void*") != 0))
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
         return nullptr;
     return *static_cast<const SQLHANDLE*>(handle.constData());
 }
@@ -417,8 +417,10 @@ void Connection::requireOpen(const QString& operation, const QString& sql) {
         // A transaction that lost its connection is over: nothing more of it may be sent, not
         // even on a connection opened again.
         if (inTransaction_)
-            throw lostError(operation, sql,
-                            QStringLiteral("The connection to the database was lost; the next try opens it again."));
+            throw lostError(
+                operation, sql,
+                QStringLiteral(
+                    "The connection to the database was lost; the next try opens it again."));
         reopen(sql);
     }
     if (!isOpen())
@@ -506,9 +508,11 @@ DbError Connection::failure(const QSqlError& error, const QString& operation, co
                                                                 : kErrGeneric;
     // The driver's words for a broken link ("FATAL: terminating connection ...") go to the
     // trace; the clerk is told what happened.
-    DbError raised(number, QStringLiteral("Connection"),
-                   lost ? QStringLiteral("The connection to the database was lost; the next try opens it again.")
-                        : describe(error));
+    DbError raised(
+        number, QStringLiteral("Connection"),
+        lost ? QStringLiteral(
+                   "The connection to the database was lost; the next try opens it again.")
+             : describe(error));
     raised.setOrigin(operation, sql);
     trace(QStringLiteral("-- failed in %1: %2 -- %3").arg(operation, describe(error), sql));
     if (lost)

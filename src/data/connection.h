@@ -84,9 +84,7 @@ public:
 
     // How a lost connection is opened again: by default as it was last opened. A holder that
     // does not want it reopened behind its back sets none; a lost connection then stays lost.
-    void setReopener(std::function<void(Connection&)> reopener) {
-        reopener_ = std::move(reopener);
-    }
+    void setReopener(std::function<void(Connection&)> reopener) { reopener_ = std::move(reopener); }
     bool canReopen() const { return static_cast<bool>(reopener_); }
     // The connection broke and is not open again yet.
     bool isLost() const { return state_ == State::Lost; }

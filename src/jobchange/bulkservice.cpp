@@ -237,8 +237,7 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
                 const auto found = position.constFind(row->employee.employeeId);
                 if (found == position.constEnd() || !sameStanding(row->employee, now[*found]) ||
                     oldValuesOf(drafts.back()) != oldValuesOf(now[*found].designationId,
-                                                               now[*found].basic,
-                                                               now[*found].lines))
+                                                              now[*found].basic, now[*found].lines))
                     result.changed.push_back(row->employee.employeeId);
             }
             if (!result.changed.empty()) {

@@ -385,8 +385,7 @@ WriteResult JobChangeService::write(Write kind, qint32 id, const JobChangeDraft*
                 result.outcomeUnknown = error.operation() == QLatin1String("commitTrans");
                 result.id = result.outcomeUnknown ? done.id : result.id;
                 result.error = lostConnectionMessage(
-                    error,
-                    kind == Write::Cancel ? QStringLiteral("OK") : QStringLiteral("Ok"),
+                    error, kind == Write::Cancel ? QStringLiteral("OK") : QStringLiteral("Ok"),
                     kind == Write::Cancel ? QStringLiteral("the cancellation")
                                           : QStringLiteral("the job change"));
                 return result;

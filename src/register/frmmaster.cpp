@@ -179,9 +179,9 @@ void FrmMaster::Form_Load() {
     CallerContext& context = BasGrade();
     context.Intinterfaceid = jobchange::kJobChangeInterface;
     // A logical name that linktable no longer lists keeps the name an earlier load found.
-    workspace_ = jobchange::Workspace::open(
-        context.adocon, context.intCompanyID, context.intUserID, jobchange::kJobChangeInterface,
-        context.ProcessDate, context.MsgboxTitle, context.tables);
+    workspace_ = jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
+                                            jobchange::kJobChangeInterface, context.ProcessDate,
+                                            context.MsgboxTitle, context.tables);
     service_.emplace(workspace_);
     // The caller context keeps what the load found, for the host.
     context.adocon = workspace_->connection;

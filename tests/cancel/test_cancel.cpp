@@ -1,7 +1,7 @@
-#include "support/hooks.h"
 #include "cancel/frmcancel.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
+#include "support/hooks.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
 #include "support/widgets.h"

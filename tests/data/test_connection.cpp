@@ -1,6 +1,6 @@
-#include "support/hooks.h"
 #include "data/connection.h"
 #include "support/check.h"
+#include "support/hooks.h"
 #include "support/testdb.h"
 
 namespace {
@@ -87,7 +87,9 @@ TEST_F(ConnectionTest, ALostConnectionEndsItsTransactionAndTheNextStatementReope
         data::TransactionGuard transaction(db.db());
         db.db().execute(insert, {1, 1, "lost"});
         db.dropConnection(db.db());
-        EXPECT_EQ(thrown([&] { db.db().execute(insert, {1, 2, "after"}); }).number(),
+        EXPECT_EQ(thrown([&] {
+                      db.db().execute(insert, {1, 2, "after"});
+                  }).number(),
                   data::kErrConnectionLost);
         EXPECT_EQ(thrown([&] { transaction.commit(); }).operation(), "commitTrans");
     }

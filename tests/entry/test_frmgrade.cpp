@@ -1,6 +1,6 @@
-#include "support/hooks.h"
 #include "entry/revisionlistcommands.h"
 #include "entryfixture.h"
+#include "support/hooks.h"
 
 #include <QAction>
 #include <QApplication>

@@ -22,11 +22,11 @@ jobchange::JobChangeDraft ashaMovedBack() {
     return draft;
 }
 
-// Another clerk's program: a connection and a service of its own.
+// Another clerk's program: a connection and a service of its own, as user 1 (every right).
 struct OtherClerk {
     data::ConnectionPtr connection;
     JobChangeService service{
-        jobchange::Workspace::open(connection, 1, 2, 91004, QDate(2003, 2, 14), "Payroll")};
+        jobchange::Workspace::open(connection, 1, 1, 91004, QDate(2003, 2, 14), "Payroll")};
     ~OtherClerk() { connection->close(); }
 };
 
@@ -165,13 +165,13 @@ class ChangedWhileTheWindowReads : public RegisterDriven {
 protected:
     // Runs their step once, before this clerk's connection sends a select from the table.
     void whenReading(const QString& logical, std::function<void()> theirs) {
-        db.db().setStatementHook([this, table = physical(logical),
-                                  theirs = std::move(theirs)](const QString& sql) {
-            if (sql.trimmed().startsWith("select") && sql.contains(table)) {
-                db.db().setStatementHook({});
-                theirs();
-            }
-        });
+        db.db().setStatementHook(
+            [this, table = physical(logical), theirs = std::move(theirs)](const QString& sql) {
+                if (sql.trimmed().startsWith("select") && sql.contains(table)) {
+                    db.db().setStatementHook({});
+                    theirs();
+                }
+            });
     }
     // Ok after the undo: refused with the message, every table as it was before Ok.
     void expectOkRefused(frmGrade& form, const QString& message) {
@@ -213,13 +213,13 @@ TEST_F(ChangedWhileTheWindowReads, EditIsRefusedAfterTheirEditAndItsUndo) {
         form.cmdOK->click();
     });
     reloadRegister();
-    jobchange::JobChangeDraft theirs = ashaPromoted();
+    jobchange::JobChangeDraft theirs = ::ashaPromoted();
     theirs.linesOf(LineKind::Allowance)[0] = line(1, 'O', 5000, 5600);
     // The header is read before their edit, the allowance lines after it.
     whenReading("pempgcAllowance", [&] { ok(other.service.saveEdit(1, theirs)); });
     editJobChange("JC1", [&](frmGrade& form) {
         EXPECT_EQ(rowOf(form.lvwAllow, "House Rent")->text(revcol::RevisedAmount), "5600.00");
-        ok(other.service.saveEdit(1, ashaPromoted()));
+        ok(other.service.saveEdit(1, ::ashaPromoted()));
         form.txtNewbasic->setText("1600.00");
         expectOkRefused(form, jobchange::kJobChangeChangedMessage);
     });

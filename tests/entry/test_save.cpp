@@ -1,6 +1,6 @@
-#include "support/hooks.h"
 #include "entryfixture.h"
 #include "shared/formroutines.h"
+#include "support/hooks.h"
 
 namespace {
 

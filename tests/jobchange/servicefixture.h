@@ -2,9 +2,9 @@
 
 // The job-change service over the entry window's test company, with no window.
 
-#include "support/hooks.h"
 #include "entry/entryfixture.h"
 #include "jobchange/jobchangeservice.h"
+#include "support/hooks.h"
 
 #include <functional>
 

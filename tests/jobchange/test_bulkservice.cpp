@@ -1,9 +1,9 @@
 // The bulk revision against the database: what the preview says is what is saved, all or
 // nothing, and refused when an employee changed after the preview.
 
-#include "support/hooks.h"
 #include "jobchange/bulkservice.h"
 #include "jobchange/servicefixture.h"
+#include "support/hooks.h"
 
 namespace {
 

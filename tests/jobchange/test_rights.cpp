@@ -13,8 +13,8 @@ class Rights : public ServiceTest {
 protected:
     Rights() {
         // Rights for the module's interface only; the writers below are handed another one.
-        db.insert("puserrights", {"5, 91004, ' e '", "7, 91004, 'ADMIN'", "8, 91004, 'nEd'",
-                                  "6, 12, 'NED'"});
+        db.insert("puserrights",
+                  {"5, 91004, ' e '", "7, 91004, 'ADMIN'", "8, 91004, 'nEd'", "6, 12, 'NED'"});
         EXPECT_TRUE(service.saveNew(ashaPromoted()).ok); // JC1, Asha's latest
     }
 
@@ -79,8 +79,7 @@ TEST_F(Rights, ABulkApplyWithoutTheCreateRightSavesNothing) {
     EXPECT_EQ(result.error, "User 5 has no right to create job changes (N)");
 
     QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.filePath("raise.ini"),
-                          "[change]\ndate = 2003-03-01\nbasic = +5%\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("raise.ini"), "[change]\ndate = 2003-03-01\nbasic = +5%\n"));
     const QString out = dir.filePath("preview.csv");
     EXPECT_EQ(runBulkCommand({dir.filePath("raise.ini"), true, out}, db.db(),
                              {1, 5, 12, QDate(2003, 2, 14)}),

@@ -125,20 +125,26 @@ private:
     // New: an employee with a known job, another job; then a raise and revised lines.
     void enter(frmGrade& form) {
         if (editing_) {
-            form.txtNewbasic->setText(QString::number(
-                form.txtNewbasic->text().toDouble() + 1 + pick(100), 'f', 2));
+            form.txtNewbasic->setText(
+                QString::number(form.txtNewbasic->text().toDouble() + 1 + pick(100), 'f', 2));
             revise(form.lvwAllow, false);
             form.cmdOK->click();
             said_ = outcome(form, QStringLiteral("edited"), form.intSaveRetries);
             return;
         }
-        for (int tries = 0; tries < 100 && form.cboEmployee->count() > 0; ++tries) {
+        for (int tries = 0;
+             option("--employees").isEmpty() && tries < 100 && form.cboEmployee->count() > 0;
+             ++tries) {
             form.cboEmployee->setCurrentIndex(pick(form.cboEmployee->count()));
             if (form.cboOldGrade->currentIndex() >= 0 && form.cboNewgrade->count() > 1 &&
                 mine(form.cboEmployee->currentData().toInt()))
                 break;
         }
-        const int racer = form.cboEmployee->findData(option("--race").toLongLong());
+        QString chosen = option("--race");
+        if (const QStringList few = option("--employees").split(QLatin1Char(','));
+            !option("--employees").isEmpty())
+            chosen = few.at(pick(int(few.size())));
+        const int racer = form.cboEmployee->findData(chosen.toLongLong());
         if (racer >= 0)
             form.cboEmployee->setCurrentIndex(racer);
         if (form.cboOldGrade->currentIndex() < 0 || form.cboNewgrade->count() < 2 ||

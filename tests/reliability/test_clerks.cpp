@@ -124,8 +124,7 @@ void expectWhole(const TestDatabase& db, QMap<qint64, QStringList> expected, qin
 // replaced what the one before it set (or what the employee had at the floor): the old job,
 // grade and basic, and the kept and removed lines at their old amounts. One that took the values
 // of a cancelled job change, or of a half-done write, breaks the chain.
-void expectChained(const TestDatabase& db, const QMap<qint64, QStringList>& atFloor,
-                   qint64 floor) {
+void expectChained(const TestDatabase& db, const QMap<qint64, QStringList>& atFloor, qint64 floor) {
     const QString standing = "from pay_employeegradechange where egcCompanyID = 1 and "
                              "egcCancelled = 0 and egcId > " +
                              QString::number(floor);
@@ -147,17 +146,14 @@ void expectChained(const TestDatabase& db, const QMap<qint64, QStringList>& atFl
             rows.sort();
         return all;
     };
-    const QMap<qint64, QStringList> replaced =
-        merged({grouped(db, {"select egcId, 'J', egcOldDesigID, egcOldGradeID, egcOldBasic " +
-                             standing}),
-                lines("A", "'O', 'R'", "oldamount"), lines("D", "'O', 'R'", "oldamount")});
-    const QMap<qint64, QStringList> set =
-        merged({grouped(db, {"select egcId, 'J', egcNewDesigID, egcNewGradeID, egcNewBasic " +
-                             standing}),
-                lines("A", "'O', 'N'", "revamount"), lines("D", "'O', 'N'", "revamount")});
+    const QMap<qint64, QStringList> replaced = merged(
+        {grouped(db, {"select egcId, 'J', egcOldDesigID, egcOldGradeID, egcOldBasic " + standing}),
+         lines("A", "'O', 'R'", "oldamount"), lines("D", "'O', 'R'", "oldamount")});
+    const QMap<qint64, QStringList> set = merged(
+        {grouped(db, {"select egcId, 'J', egcNewDesigID, egcNewGradeID, egcNewBasic " + standing}),
+         lines("A", "'O', 'N'", "revamount"), lines("D", "'O', 'N'", "revamount")});
     QMap<qint64, QStringList> before = atFloor;
-    for (const QString& row :
-         db.rows("select egcId, egcEmpID " + standing + " order by egcId")) {
+    for (const QString& row : db.rows("select egcId, egcEmpID " + standing + " order by egcId")) {
         const qint64 id = row.section('|', 0, 0).toLongLong();
         const qint64 employee = row.section('|', 1).toLongLong();
         EXPECT_EQ(replaced.value(id), before.value(employee))
@@ -186,10 +182,9 @@ protected:
     void waitForSessionsToEnd() {
         QElapsedTimer waited;
         waited.start();
-        while (db.isPostgres() &&
-               db.scalar("select count(*) from pg_stat_activity where datname = "
-                         "current_database() and pid <> pg_backend_pid()")
-                       .toInt() > 0) {
+        while (db.isPostgres() && db.scalar("select count(*) from pg_stat_activity where datname = "
+                                            "current_database() and pid <> pg_backend_pid()")
+                                          .toInt() > 0) {
             ASSERT_LT(waited.elapsed(), 20000) << "the server kept a killed program's session";
             QThread::msleep(5);
         }
@@ -290,8 +285,10 @@ TEST_F(Clerks, SaversAndCancellersOnAFewEmployeesLeaveAConsistentHistory) {
     const QString few = employees(6).join(',');
     std::vector<std::unique_ptr<ClerkProcess>> clerks;
     for (int i = 0; i < kSavers + kCancellers; ++i) {
-        QStringList options{"--saves",     QString::number(kRounds), "--seed",
-                            QString::number(100 + i), "--wait", "--employees", few};
+        QStringList options{"--saves", QString::number(kRounds),
+                            "--seed",  QString::number(100 + i),
+                            "--wait",  "--employees",
+                            few};
         if (i >= kSavers)
             options << "--cancel";
         clerks.push_back(std::make_unique<ClerkProcess>(db, options));
@@ -318,17 +315,16 @@ TEST_F(Clerks, SaversAndCancellersOnAFewEmployeesLeaveAConsistentHistory) {
     EXPECT_GT(said["committed"], 0);
     EXPECT_GT(said["cancelled"], 0);
     expectConsistent();
-    const HostRun check = runHost(db.hostArguments() + QStringList{"--company", "1",
-                                                                   "--check-history"},
-                                  QCoreApplication::applicationDirPath());
+    const HostRun check =
+        runHost(db.hostArguments() + QStringList{"--company", "1", "--check-history"},
+                QCoreApplication::applicationDirPath());
     EXPECT_EQ(check.exitCode, 0) << check.output << check.errors;
     std::cout << "stress: " << kSavers + kCancellers << " processes (" << kSavers << " saving, "
-              << kCancellers << " cancelling) on 6 employees, " << kRounds << " rounds each: "
-              << said["committed"] << " saves and " << said["cancelled"]
-              << " cancellations committed, " << refusals.size() << " refused, "
-              << said["skipped"] << " skipped; history check "
-              << (check.exitCode == 0 ? "clean" : "FAILED") << ", chain "
-              << (HasFailure() ? "BROKEN" : "whole") << std::endl;
+              << kCancellers << " cancelling) on 6 employees, " << kRounds
+              << " rounds each: " << said["committed"] << " saves and " << said["cancelled"]
+              << " cancellations committed, " << refusals.size() << " refused, " << said["skipped"]
+              << " skipped; history check " << (check.exitCode == 0 ? "clean" : "FAILED")
+              << ", chain " << (HasFailure() ? "BROKEN" : "whole") << std::endl;
 }
 
 // Clerks saving, editing and cancelling, and bulk applies, killed (SIGKILL) at random moments:
@@ -371,8 +367,9 @@ TEST_F(Clerks, KilledAtRandomMomentsLeaveTheDatabaseSoundAndEveryJobChangeWhole)
         QProcess host;
         host.start(QCoreApplication::applicationDirPath() + "/quorvel-host",
                    db.hostArguments() + QStringList{"--company", "1", "--process-date",
-                                                    "2026-11-30", "--bulk", dir.filePath("bulk.ini"),
-                                                    "--apply", "--out", dir.filePath("out.csv")});
+                                                    "2026-11-30", "--bulk",
+                                                    dir.filePath("bulk.ini"), "--apply", "--out",
+                                                    dir.filePath("out.csv")});
         ASSERT_TRUE(host.waitForStarted());
         QThread::msleep(200 + random.bounded(1500u));
         host.kill();

@@ -1,8 +1,8 @@
 // Faults in every write of the job-change service through the driver under test: by the server
 // itself, at each statement, and lost races.
 
-#include "support/hooks.h"
 #include "jobchange/servicefixture.h"
+#include "support/hooks.h"
 
 #include <array>
 

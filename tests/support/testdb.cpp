@@ -166,8 +166,8 @@ void TestDatabase::dropConnection(data::Connection& victim) const {
         pid.exec(QStringLiteral("select pg_backend_pid()"));
         pid.next();
         const data::ConnectionPtr admin = another();
-        admin->open(QStringLiteral("select pg_terminate_backend(%1, 5000)")
-                        .arg(pid.value(0).toLongLong()));
+        admin->open(
+            QStringLiteral("select pg_terminate_backend(%1, 5000)").arg(pid.value(0).toLongLong()));
         admin->close();
         return;
     }
