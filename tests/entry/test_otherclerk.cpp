@@ -165,13 +165,14 @@ class ChangedWhileTheWindowReads : public RegisterDriven {
 protected:
     // Runs their step once, before this clerk's connection sends a select from the table.
     void whenReading(const QString& logical, std::function<void()> theirs) {
-        db.db().setStatementHook(
-            [this, table = physical(logical), theirs = std::move(theirs)](const QString& sql) {
-                if (sql.trimmed().startsWith("select") && sql.contains(table)) {
-                    db.db().setStatementHook({});
-                    theirs();
-                }
-            });
+        pending_ = std::move(theirs);
+        db.db().setStatementHook([this, table = physical(logical)](const QString& sql) {
+            if (sql.trimmed().startsWith("select") && sql.contains(table)) {
+                ChangedWhileTheWindowReads* self = this; // the hook, and what it holds, goes next
+                self->db.db().setStatementHook({});
+                self->pending_();
+            }
+        });
     }
     // Ok after the undo: refused with the message, every table as it was before Ok.
     void expectOkRefused(frmGrade& form, const QString& message) {
@@ -186,6 +187,7 @@ protected:
     static void ok(const WriteResult& result) { ASSERT_TRUE(result.ok) << result.error; }
 
     OtherClerk other{db.another()};
+    std::function<void()> pending_;
 };
 
 TEST_F(ChangedWhileTheWindowReads, NewIsRefusedAfterTheirRaiseAndItsUndo) {

@@ -21,8 +21,9 @@ protected:
     void dropAt(const QString& statement = {}) {
         db.db().setStatementHook([this, statement](const QString& sql) {
             if (statement.isEmpty() ? data::isWriteStatement(sql) : sql == statement) {
-                db.db().setStatementHook({});
-                db.dropConnection(db.db());
+                LostConnection* self = this; // the hook, and what it holds, goes next
+                self->db.db().setStatementHook({});
+                self->db.dropConnection(self->db.db());
             }
         });
     }
@@ -71,6 +72,7 @@ TEST_F(LostConnection, AConnectionThatMayNotBeReopenedAsksForTheRegisterAgain) {
         const QString reopen = "Nothing was saved. The connection to the database was lost, and "
                                "this program cannot open it again by itself: close the register "
                                "and open it again.";
+        expectOkTold(form, kLost);
         expectOkTold(form, reopen);
         expectOkTold(form, reopen);
     });
