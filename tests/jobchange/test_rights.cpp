@@ -15,6 +15,7 @@ protected:
         // Rights for the module's interface only; the writers below are handed another one.
         db.insert("puserrights",
                   {"5, 91004, ' e '", "7, 91004, 'ADMIN'", "8, 91004, 'nEd'", "6, 12, 'NED'"});
+        db.insert("pPrefix", {"1, 12, 'JC'"}); // that interface numbers as the module's does
         EXPECT_TRUE(service.saveNew(ashaPromoted()).ok); // JC1, Asha's latest
     }
 
