@@ -1,10 +1,12 @@
 // quorvel-clerk --db FILE|--odbc CONNSTR|--pg CONNSTR [--saves N] [--seed N] [--wait]
-//               [--share I/N] [--race EMPLOYEE] [--employees ID,ID,...] [--mixed] [--cancel]:
+//               [--share I/N] [--race EMPLOYEE] [--employees ID,ID,...] [--mixed]
+//               [--cancel [--above ID]]:
 // saves job changes through the register's windows in a loop, saying one flushed line per outcome.
 // --share I/N: only employees whose id leaves I divided by N. --race: always that employee, and
 // each Ok pressed only on a line from stdin, after saying "armed" with the window filled in.
 // --employees: only these. --mixed: edits or cancels some just saved. --cancel: instead of
-// saving, cancels the latest job change of one of the employees, through Delete.
+// saving, cancels the latest job change of one of the employees (numbered above --above ID),
+// through Delete.
 
 #include "cancel/frmcancel.h"
 #include "component/clsgrade.h"
@@ -91,8 +93,9 @@ private:
             ws.db()
                 .open(QStringLiteral("select max(egcId) from ") + ws.tables.pEmployeegradeChange +
                           QStringLiteral(" where egcCompanyID = 1 and egcCancelled = 0 and "
-                                         "egcEmpID = ?"),
-                      {employees.at(pick(int(employees.size()))).toInt()})
+                                         "egcEmpID = ? and egcId > ?"),
+                      {employees.at(pick(int(employees.size()))).toInt(),
+                       option("--above").toLongLong()})
                 .field(0)
                 .toLongLong();
         master.GridPopulate();
