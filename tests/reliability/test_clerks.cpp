@@ -373,7 +373,7 @@ TEST_F(Clerks, KilledAtRandomMomentsLeaveTheDatabaseSoundAndEveryJobChangeWhole)
                                                     dir.filePath("bulk.ini"), "--apply", "--out",
                                                     dir.filePath("out.csv")});
         ASSERT_TRUE(host.waitForStarted());
-        QThread::msleep(200 + random.bounded(1500u));
+        QThread::msleep(random.bounded(700u));
         host.kill();
         host.waitForFinished(30000);
         bulkKilled += host.exitStatus() == QProcess::CrashExit;
