@@ -44,7 +44,7 @@ public:
 inline constexpr qint64 kMaxSettingsFileBytes = 1 << 20;
 
 BulkSettings parseBulkSettings(const QString& text);
-// The file's text parsed; errors start with the file's name.
+// The file's text parsed; errors name the file.
 BulkSettings readBulkSettings(const QString& path);
 
 } // namespace bulk

@@ -61,17 +61,26 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
                   "decimals.");
         EXPECT_EQ(form.lvwPreview->topLevelItemCount(), 0);
         form.txtBasic->setText("10");
+        // A slip of the year: a batch is saved to the masters at once.
+        form.dtpDate->setDate(QDate(9999, 12, 31));
+        form.cmdPreview->click();
+        EXPECT_EQ(messages.texts().value(2),
+                  "The job date 9999-12-31 is more than a year after the process date 2003-02-14; "
+                  "a job change is applied to the employee master at once, so a batch may be "
+                  "dated up to 2004-02-15.");
+        EXPECT_EQ(form.lvwPreview->topLevelItemCount(), 0);
+        form.dtpDate->setDate(QDate(2003, 2, 14));
         form.cmdPreview->click();
         EXPECT_EQ(previewRows(form),
-                  QStringList({"E001|Asha|Junior - Clerk|Junior - Clerk|20,000.00|22,000.00|"
+                  QStringList({"E001|Asha|Junior - Clerk|Junior - Clerk|Rupee|20,000.00|22,000.00|"
                                "5,000.00|6,000.00|3,000.00|Yes|",
-                               "E004|Dina|Junior - Typist|Junior - Typist|15,000.00|16,500.00|||"
-                               "1,500.00|Yes|Allowance House Rent: rule did nothing",
-                               "Total|2 employees|||35,000.00|38,500.00|5,000.00|6,000.00|"
-                               "4,500.00||"}));
+                               "E004|Dina|Junior - Typist|Junior - Typist|Rupee|15,000.00|"
+                               "16,500.00|||1,500.00|Yes|Allowance House Rent: rule did nothing",
+                               "Total (Rupee)|2 employees|||Rupee|35,000.00|38,500.00|5,000.00|"
+                               "6,000.00|4,500.00||"}));
         // Dina unticked: left out of the totals and of the batch.
         form.lvwPreview->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-        EXPECT_EQ(previewRows(form).value(1).section('|', 9, 9), "No");
+        EXPECT_EQ(previewRows(form).value(1).section('|', 10, 10), "No");
         EXPECT_EQ(previewRows(form).value(2).section('|', 1, 1), "1 employees");
         EXPECT_TRUE(form.exportPreview(dir.filePath("preview.csv")));
         EXPECT_TRUE(QFile::exists(dir.filePath("preview.csv")));
@@ -95,6 +104,11 @@ TEST_F(BulkWindow, ARefusalNamesTheChangedEmployeeAndOffersThePreviewAgain) {
         form.txtBasic->setText("500");
         form.cmdPreview->click();
         ASSERT_EQ(form.previewRows().size(), 3u);
+        // Bruno is paid in dollars, the others in rupees: a total for each.
+        EXPECT_EQ(previewRows(form).mid(3),
+                  QStringList({"Total (Rupee)|2 employees|||Rupee|35,000.00|36,000.00|1,000.00|||",
+                               "Total (US Dollar)|1 employees|||US Dollar|3,000.00|3,500.00||"
+                               "500.00||"}));
         db.exec("update pay_employee set eBasic = 3100 where eEmpID = 2");
         messages.answer(ui::MsgAnswer::Yes); // save?
         messages.answer(ui::MsgAnswer::Yes); // compute again?
