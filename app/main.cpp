@@ -108,7 +108,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         QStringLiteral("With --screenshot: open the job change NUMBER and take its window."),
         QStringLiteral("NUMBER"));
     const QCommandLineOption sqlTrace(QStringLiteral("sql-trace"),
-                                      QStringLiteral("Append every statement sent to FILE."),
+                                      QStringLiteral("Append every statement sent to FILE; "
+                                                     "exit 2 when it cannot be appended to."),
                                       QStringLiteral("FILE"));
     const QCommandLineOption exportPdf(
         QStringLiteral("export-pdf"),

@@ -84,6 +84,9 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
         EXPECT_EQ(previewRows(form).value(2).section('|', 1, 1), "1 employees");
         EXPECT_TRUE(form.exportPreview(dir.filePath("preview.csv")));
         EXPECT_TRUE(QFile::exists(dir.filePath("preview.csv")));
+        EXPECT_FALSE(form.exportPreview(dir.path()));
+        EXPECT_TRUE(messages.texts().constLast().startsWith("Cannot write " + dir.path() +
+                                                            ": it is a folder"));
 
         messages.clear();
         messages.answer(ui::MsgAnswer::Yes);
