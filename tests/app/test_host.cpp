@@ -89,8 +89,6 @@ TEST_F(Host, AnExportToWhatIsNotARegularFileIsRefusedWithExitOneAndLeavesItAsItW
     const QStringList exports[] = {
         {"--export-register", path("pipe")},
         {"--export-pdf", "39", "--out", path("pipe")},
-        {"--export-history", "E0012", "--out", path("pipe")},
-        {"--export-register", dir.path()},
     };
     for (const QStringList& options : exports) {
         const HostRun run = host(QStringList{"--db", db} + options);
