@@ -114,11 +114,11 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         case jobchange::BatchResult::Outcome::Cancelled:
         case jobchange::BatchResult::Outcome::Failed:
             // A lost connection's message says itself what was saved.
-            complain(result.errorNumber == data::kErrConnectionLost
-                         ? result.error
-                         : QStringLiteral("nothing saved: error %1: %2")
-                               .arg(result.errorNumber)
-                               .arg(result.error));
+            complain(result.errorNumber == data::kErrConnectionLost ? result.error
+                     : result.errorNumber == 0 ? QStringLiteral("nothing saved: ") + result.error
+                                               : QStringLiteral("nothing saved: error %1: %2")
+                                                     .arg(result.errorNumber)
+                                                     .arg(result.error));
             return 1;
         }
         return 1;

@@ -111,6 +111,9 @@ public:
 
     // Appends every statement sent to this file, one a line.
     void setTraceFile(const QString& path);
+    // Why statements cannot be appended to the file (created, for its owner only, when it is
+    // missing), or an empty text when they can.
+    static QString traceFileProblem(const QString& path);
     // Called with the text of every statement before it is sent, "begin transaction" and
     // "commit" included: tests throw from it to inject a failure there, or change the database
     // from another connection at a chosen statement.
@@ -121,15 +124,17 @@ public:
     // Internal to the layer: prepares and runs a statement for operation ("open", "execute"),
     // raising DbError on failure.
     QSqlQuery run(const QString& operation, const QString& sql, const QVariantList& binds);
-    // The error a failed statement raises, traced with the statement and the operation. A broken
-    // connection raises kErrConnectionLost and is reopened by the next statement outside a
-    // transaction. odbcStatement: the failed statement's handle, for its SQLSTATE.
+    // The error a failed statement raises, traced with the statement and the operation. Its
+    // description never quotes the values bound to the statement. A broken connection raises
+    // kErrConnectionLost and is reopened by the next statement outside a transaction.
+    // odbcStatement: the failed statement's handle, for its SQLSTATE.
     DbError failure(const QSqlError& error, const QString& operation, const QString& sql,
-                    const QVariant& odbcStatement = {});
+                    const QVariantList& binds = {}, const QVariant& odbcStatement = {});
     // SQLite's own handle while Qt's SQLite driver holds the connection; null otherwise.
     sqlite3* sqliteHandle() const { return sqliteHandle_; }
     // The error SQLite reports for the statement last run on sqliteHandle().
-    DbError sqliteFailure(const QString& operation, const QString& sql);
+    DbError sqliteFailure(const QString& operation, const QString& sql,
+                          const QVariantList& binds = {});
     // Readies a statement about to run outside run(): the hook, the open connection, the trace.
     void traceStatement(const QString& sql);
 

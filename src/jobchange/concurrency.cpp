@@ -128,10 +128,10 @@ std::optional<QString> JobChangeService::userRights() const {
     const Workspace& ws = *workspace_;
     if (ws.userId == 1)
         return QStringLiteral("NEDUP");
-    data::Recordset rs =
-        ws.db().open(QStringLiteral("select functionrights from ") + ws.tables.puserrights +
-                     QStringLiteral(" where userid = ") + QString::number(ws.userId) +
-                     QStringLiteral(" and interfaceid = ") + QString::number(kJobChangeInterface));
+    data::Recordset rs = ws.db().open(
+        QStringLiteral("select functionrights from ") + ws.tables.puserrights +
+        QStringLiteral(" where userid = ") + QString::number(ws.userId) +
+        QStringLiteral(" and interfaceid = ") + QString::number(kJobChangeInterfaceId));
     if (rs.eof())
         return std::nullopt;
     if (rs.isNull(0))

@@ -9,8 +9,10 @@
 
 namespace jobchange {
 
-// The module's own interface: its rights are read for it, whatever interface a host names.
-inline constexpr qint32 kJobChangeInterface = 91004;
+// The job change module's own interface: the register works through it, its rights are read
+// for it whatever interface a host names, and a command without windows numbers through it
+// unless told otherwise.
+inline constexpr qint32 kJobChangeInterfaceId = 91004;
 
 // What every window and routine of one register session works in: the connection, who is
 // working, for which company, on which process date, and the installation's table names. Made

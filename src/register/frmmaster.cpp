@@ -177,10 +177,10 @@ QString FrmMaster::registerSql() const {
 void FrmMaster::Form_Load() {
     strRights.clear();
     CallerContext& context = BasGrade();
-    context.Intinterfaceid = jobchange::kJobChangeInterface;
+    context.Intinterfaceid = jobchange::kJobChangeInterfaceId;
     // A logical name that linktable no longer lists keeps the name an earlier load found.
     workspace_ = jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
-                                            jobchange::kJobChangeInterface, context.ProcessDate,
+                                            jobchange::kJobChangeInterfaceId, context.ProcessDate,
                                             context.MsgboxTitle, context.tables);
     service_.emplace(workspace_);
     // The caller context keeps what the load found, for the host.
