@@ -25,7 +25,7 @@ endfunction()
 # The Debian files every package carries: the copyright and changelog in
 # /usr/share/doc/<package>/, and lintian's overrides. They describe the package, so a plain
 # `cmake --install` leaves them out.
-function(quorvel_package_docs package)
+function(quorvel_package_debian_files package)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
         ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package}
@@ -47,6 +47,6 @@ function(quorvel_install_library target summary)
     install(TARGETS ${target} EXPORT QuorvelTargets
         LIBRARY COMPONENT ${package} NAMELINK_COMPONENT ${QUORVEL_DEV_PACKAGE}
         INCLUDES DESTINATION ${QUORVEL_INSTALL_INCLUDEDIR})
-    quorvel_package_docs(${package})
+    quorvel_package_debian_files(${package})
     set_property(GLOBAL APPEND PROPERTY QUORVEL_LIBRARIES ${target})
 endfunction()
