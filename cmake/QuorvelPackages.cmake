@@ -6,20 +6,28 @@ set(QUORVEL_PROGRAM_PACKAGE quorvel)
 set(QUORVEL_DEV_PACKAGE libquorvel-dev)
 set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME ${QUORVEL_PROGRAM_PACKAGE})
 
-# The runtime package of a library, as Debian names it after the soname: libquorvel_data.so.1
-# gives libquorvel-data1, and a name ending in a digit takes a hyphen (libfoo2.so.1: libfoo2-1).
-function(quorvel_library_package target out)
+# The soname of one of our libraries: libquorvel_data.so.1.
+function(quorvel_library_soname target out)
     get_target_property(name ${target} OUTPUT_NAME)
     if(NOT name)
         set(name ${target})
     endif()
     get_target_property(soversion ${target} SOVERSION)
-    string(TOLOWER "lib${name}" package)
+    set(${out} "lib${name}.so.${soversion}" PARENT_SCOPE)
+endfunction()
+
+# The runtime package of a library, as Debian names it after the soname: libquorvel_data.so.1
+# gives libquorvel-data1, and a name ending in a digit takes a hyphen (libfoo2.so.1: libfoo2-1).
+function(quorvel_library_package target out)
+    quorvel_library_soname(${target} soname)
+    string(REGEX MATCH "^(.*)\\.so\\.(.*)$" soname "${soname}")
+    set(version ${CMAKE_MATCH_2})
+    string(TOLOWER "${CMAKE_MATCH_1}" package)
     string(REPLACE "_" "-" package "${package}")
     if(package MATCHES "[0-9]$")
         string(APPEND package "-")
     endif()
-    set(${out} "${package}${soversion}" PARENT_SCOPE)
+    set(${out} "${package}${version}" PARENT_SCOPE)
 endfunction()
 
 # The Debian files every package carries: the copyright and changelog in

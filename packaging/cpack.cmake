@@ -65,16 +65,12 @@ foreach(library IN LISTS QUORVEL_LIBRARIES)
     list(APPEND QUORVEL_LIBRARY_PACKAGES ${package})
     string(TOUPPER ${package} component)
     get_target_property(summary ${library} QUORVEL_PACKAGE_SUMMARY)
-    get_target_property(soversion ${library} SOVERSION)
-    get_target_property(file_name ${library} OUTPUT_NAME)
-    if(NOT file_name)
-        set(file_name ${library})
-    endif()
+    quorvel_library_soname(${library} soname)
     set(CPACK_DEBIAN_${component}_PACKAGE_NAME ${package})
     set(CPACK_DEBIAN_${component}_PACKAGE_SECTION libs)
     set(CPACK_COMPONENT_${component}_DESCRIPTION "${summary}
 ${QUORVEL_ABOUT}
-This package holds the shared library lib${file_name}.so.${soversion}.")
+This package holds the shared library ${soname}.")
     # The trigger runs ldconfig once dpkg is done (see ldconfig-trigger.cmake).
     set(CPACK_DEBIAN_${component}_PACKAGE_CONTROL_EXTRA ${QUORVEL_DEBIAN_DIR}/triggers)
     set(CPACK_DEBIAN_${component}_PACKAGE_CONTROL_STRICT_PERMISSION ON)
@@ -88,6 +84,7 @@ This package holds the shared library lib${file_name}.so.${soversion}.")
     endforeach()
 endforeach()
 list(APPEND QUORVEL_PACKAGES ${QUORVEL_LIBRARY_PACKAGES})
+# The program loads every one of them.
 set(CPACK_COMPONENT_${program}_DEPENDS ${QUORVEL_LIBRARY_PACKAGES})
 
 # Headers, development links, the CMake package and the pkg-config file.
