@@ -6,11 +6,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRandomGenerator>
 #include <QTextDocument>
+#include <cstdio>
 #include <kainjow/mustache.hpp>
 
 namespace report {
@@ -33,10 +36,7 @@ std::string money(const std::string& text) {
     const QString value = QString::fromStdString(text).trimmed();
     if (value.isEmpty())
         return {};
-    const data::StoredAmount amount = data::StoredAmount::fromValue(value);
-    if (const std::optional<data::Money> exact = amount.money())
-        return exact->toLocaleString(QLocale(QLocale::English)).toStdString();
-    return amount.text().toStdString();
+    return amountText(data::StoredAmount::fromValue(value)).toStdString();
 }
 
 // Shows a date without the doubt of day-month order: "17 Jul 2025".
@@ -119,7 +119,88 @@ void drawDocument(QPainter& painter, const QTextDocument& doc, const QRectF& cli
     doc.documentLayout()->draw(&painter, context);
 }
 
+// Paints the report's pages with a painter that is on the device, the first on a new page when
+// others come before it; returns the number of pages.
+int paintReport(const RenderedReport& report, QPainter& painter, QPagedPaintDevice& device,
+                bool afterOthers) {
+    const QRectF paper(0, 0, device.width(), device.height());
+    const qreal gap = device.logicalDpiY() / 25.4 * 4; // between the body and the footer
+
+    QTextDocument footer;
+    setUpDocument(footer, report.footerHtml ? report.footerHtml(1, 1) : QString(), device);
+    footer.setTextWidth(paper.width());
+    const qreal footerHeight = footer.isEmpty() ? 0 : footer.size().height() + gap;
+
+    QTextDocument body;
+    setUpDocument(body, report.html, device);
+    const QSizeF page(paper.width(), paper.height() - footerHeight);
+    body.setPageSize(page);
+    const int pages = body.pageCount();
+
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0 || afterOthers)
+            device.newPage();
+        painter.save();
+        painter.translate(0, -index * page.height());
+        drawDocument(painter, body, QRectF(QPointF(0, index * page.height()), page));
+        painter.restore();
+        if (!report.footerHtml)
+            continue;
+        setUpDocument(footer, report.footerHtml(index + 1, pages), device);
+        footer.setTextWidth(paper.width());
+        painter.save();
+        painter.translate(0, paper.height() - footer.size().height());
+        drawDocument(painter, footer, QRectF(QPointF(0, 0), footer.size()));
+        painter.restore();
+    }
+    return pages;
+}
+
+mustache::data mustacheOf(const TemplateValues& values) {
+    mustache::data merged;
+    for (const auto& [name, text] : values.texts)
+        merged.set(name.toStdString(), valueOf(text));
+    for (const auto& [name, flag] : values.flags)
+        merged.set(name.toStdString(), mustache::data(flag));
+    for (const auto& [name, rows] : values.lists) {
+        mustache::data list{mustache::data::type::list};
+        for (const TemplateValues& row : rows)
+            list.push_back(mustacheOf(row));
+        merged.set(name.toStdString(), list);
+    }
+    return merged;
+}
+
+// The layout and the footer of the file merged with the values.
+void mergeLayout(RenderedReport& rendered, const ReportFile& file, const mustache::data& merged) {
+    rendered.html = renderTemplate(file.layout, merged, QStringLiteral("layout"), file.path);
+    if (file.footer.trimmed().isEmpty())
+        return;
+    // Checked now, so that a fault in the footer is reported before anything is shown.
+    renderTemplate(file.footer, merged, QStringLiteral("footer"), file.path);
+    rendered.footerHtml = [merged, footer = file.footer, path = file.path](int page, int pages) {
+        mustache::data values = merged;
+        values.set("page", std::to_string(page));
+        values.set("pages", std::to_string(pages));
+        return renderTemplate(footer, values, QStringLiteral("footer"), path);
+    };
+}
+
+RenderedReport startReport(const ReportFile& file) {
+    RenderedReport rendered;
+    rendered.name = file.name;
+    rendered.pageLayout = QPageLayout(QPageSize(file.paper), file.orientation, file.marginsMm,
+                                      QPageLayout::Millimeter);
+    return rendered;
+}
+
 } // namespace
+
+QString amountText(const data::StoredAmount& amount) {
+    if (const std::optional<data::Money> exact = amount.money())
+        return exact->toLocaleString(QLocale(QLocale::English));
+    return amount.text();
+}
 
 ParameterField parseParameterField(const QString& text) {
     const qsizetype first = text.indexOf(QLatin1Char(';'));
@@ -229,50 +310,74 @@ QString RenderedReport::plainText() const {
 }
 
 int RenderedReport::print(QPagedPaintDevice& device) const {
-    const QRectF paper(0, 0, device.width(), device.height());
-    const qreal gap = device.logicalDpiY() / 25.4 * 4; // between the body and the footer
-
-    QTextDocument footer;
-    setUpDocument(footer, footerHtml ? footerHtml(1, 1) : QString(), device);
-    footer.setTextWidth(paper.width());
-    const qreal footerHeight = footer.isEmpty() ? 0 : footer.size().height() + gap;
-
-    QTextDocument body;
-    setUpDocument(body, html, device);
-    const QSizeF page(paper.width(), paper.height() - footerHeight);
-    body.setPageSize(page);
-    const int pages = body.pageCount();
-
     QPainter painter(&device);
-    for (int index = 0; index < pages; ++index) {
-        if (index > 0)
-            device.newPage();
-        painter.save();
-        painter.translate(0, -index * page.height());
-        drawDocument(painter, body, QRectF(QPointF(0, index * page.height()), page));
-        painter.restore();
-        if (!footerHtml)
-            continue;
-        setUpDocument(footer, footerHtml(index + 1, pages), device);
-        footer.setTextWidth(paper.width());
-        painter.save();
-        painter.translate(0, paper.height() - footer.size().height());
-        drawDocument(painter, footer, QRectF(QPointF(0, 0), footer.size()));
-        painter.restore();
-    }
-    return pages;
+    return paintReport(*this, painter, device, false);
 }
 
 void RenderedReport::writePdf(const QString& path) const {
-    QPdfWriter writer(path);
-    if (!writer.setPageLayout(pageLayout))
-        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF.").arg(name));
-    writer.setResolution(300);
-    writer.setTitle(name);
-    writer.setCreator(QStringLiteral("Quorvel"));
-    print(writer);
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0)
-        throw reportError(QStringLiteral("The file %1 cannot be written.").arg(fileName(path)));
+    PdfFile file(path, name, pageLayout);
+    file.add(*this);
+    file.finish();
+}
+
+PdfFile::PdfFile(const QString& path, const QString& title, const QPageLayout& layout)
+    : path_(path) {
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        throw reportError(
+            QStringLiteral("%1 is not a file; the PDF is not written there.").arg(fileName(path)));
+    // A new name of its own, created owner-only: never one that is there already, nor what a
+    // link there points to.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        auto file = std::make_unique<QFile>(
+            path + QStringLiteral(".part%1").arg(QRandomGenerator::global()->bounded(1000000)));
+        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                       QFile::ReadOwner | QFile::WriteOwner)) {
+            file_ = std::move(file);
+            break;
+        }
+        if (!file->exists()) // not a name taken: the folder refuses
+            break;
+    }
+    if (!file_)
+        throw failure();
+    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    if (!writer_->setPageLayout(layout))
+        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF.").arg(title));
+    writer_->setResolution(300);
+    writer_->setTitle(title);
+    writer_->setCreator(QStringLiteral("Quorvel"));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get()))
+        throw failure();
+}
+
+PdfFile::~PdfFile() {
+    if (painter_ && painter_->isActive())
+        painter_->end();
+    if (file_ && !finished_)
+        file_->remove();
+}
+
+data::DbError PdfFile::failure() const {
+    return reportError(QStringLiteral("The file %1 cannot be written.").arg(fileName(path_)));
+}
+
+void PdfFile::add(const RenderedReport& report) {
+    paintReport(report, *painter_, *writer_, !empty_);
+    empty_ = false;
+}
+
+void PdfFile::finish() {
+    if (!painter_->end() || !file_->flush() || file_->error() != QFileDevice::NoError ||
+        file_->size() == 0)
+        throw failure();
+    file_->close();
+    // Put in place in one step: whoever opens the name finds the old file or the new one whole.
+    if (std::rename(QFile::encodeName(file_->fileName()).constData(),
+                    QFile::encodeName(path_).constData()) != 0)
+        throw failure();
+    finished_ = true;
 }
 
 RenderedReport renderReport(const ReportFile& file, data::Connection& connection,
@@ -281,11 +386,7 @@ RenderedReport renderReport(const ReportFile& file, data::Connection& connection
     data::ResolvedTableNames tables;
     data::ResolveTableNames(connection, tables);
 
-    RenderedReport rendered;
-    rendered.name = file.name;
-    rendered.pageLayout = QPageLayout(QPageSize(file.paper), file.orientation, file.marginsMm,
-                                      QPageLayout::Millimeter);
-
+    RenderedReport rendered = startReport(file);
     mustache::data merged;
     for (const auto& [name, value] : values)
         merged.set(templateName(name), valueOf(value));
@@ -317,18 +418,13 @@ RenderedReport renderReport(const ReportFile& file, data::Connection& connection
         merged.set("has_" + query.name.toStdString(), mustache::data(count > 0));
     }
 
-    rendered.html = renderTemplate(file.layout, merged, QStringLiteral("layout"), file.path);
-    if (!file.footer.trimmed().isEmpty()) {
-        // Checked now, so that a fault in the footer is reported before anything is shown.
-        renderTemplate(file.footer, merged, QStringLiteral("footer"), file.path);
-        rendered.footerHtml = [merged, footer = file.footer, path = file.path](int page,
-                                                                               int pages) {
-            mustache::data values = merged;
-            values.set("page", std::to_string(page));
-            values.set("pages", std::to_string(pages));
-            return renderTemplate(footer, values, QStringLiteral("footer"), path);
-        };
-    }
+    mergeLayout(rendered, file, merged);
+    return rendered;
+}
+
+RenderedReport renderValues(const ReportFile& file, const TemplateValues& values) {
+    RenderedReport rendered = startReport(file);
+    mergeLayout(rendered, file, mustacheOf(values));
     return rendered;
 }
 
