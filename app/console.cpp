@@ -9,3 +9,7 @@ void say(const QString& line) {
 void complain(const QString& line) {
     std::fprintf(stderr, "quorvel-host: %s\n", qPrintable(line.simplified()));
 }
+
+bool isOption(const QByteArray& argument, const char* option) {
+    return argument == option || argument.startsWith(QByteArray(option) + '=');
+}

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // What the host program prints: a line of output, or a complaint on stderr prefixed with the
 // program's name and kept to one line, whatever the database driver's text spreads over.
 void say(const QString& line);
 void complain(const QString& line);
+
+// Whether a command-line argument is the option (given as --name or --name=value).
+bool isOption(const QByteArray& argument, const char* option);

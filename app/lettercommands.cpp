@@ -96,11 +96,7 @@ bool readLetterCommand(const QCommandLineParser& parser, LetterCommand& command,
 }
 
 bool isLetterCommandArgument(const QByteArray& argument) {
-    for (const char* name : {"--letters", "--letters-date"}) {
-        if (argument == name || argument.startsWith(QByteArray(name) + '='))
-            return true;
-    }
-    return false;
+    return isOption(argument, "--letters") || isOption(argument, "--letters-date");
 }
 
 int runLetterCommand(const LetterCommand& command, data::Connection& connection,
@@ -141,7 +137,10 @@ int runLetterCommand(const LetterCommand& command, data::Connection& connection,
         say(letters::lettersSummary({written.letters, written.files, {}}, command.output));
         return 0;
     } catch (const data::DbError& error) {
-        complain(QStringLiteral("error %1: %2").arg(error.number()).arg(error.description()));
+        // A template or a file needs no error number; the database's may help its keeper.
+        complain(error.number() == data::kErrGeneric
+                     ? error.description()
+                     : QStringLiteral("error %1: %2").arg(error.number()).arg(error.description()));
         return kExitFailed;
     }
 }
