@@ -342,14 +342,17 @@ PdfFile::PdfFile(const QString& path, const QString& title, const QPageLayout& l
     if (!file_)
         throw failure();
     writer_ = std::make_unique<QPdfWriter>(file_.get());
-    if (!writer_->setPageLayout(layout))
-        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF.").arg(title));
     writer_->setResolution(300);
     writer_->setTitle(title);
     writer_->setCreator(QStringLiteral("Quorvel"));
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(writer_.get()))
-        throw failure();
+    if (!writer_->setPageLayout(layout) || !painter_->begin(writer_.get())) {
+        // No destructor runs for a constructor that fails.
+        file_->remove();
+        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF, or the file "
+                                         "%2 cannot be written.")
+                              .arg(title, fileName(path)));
+    }
 }
 
 PdfFile::~PdfFile() {
