@@ -79,7 +79,7 @@ th { background-color: #e6ecf3; color: #1d3557; font-weight: bold; text-align: l
 {{/job_changed}}
 <table width="100%" cellspacing="0" cellpadding="4" border="1" style="border-color: #c5cfdb; border-style: solid; border-collapse: collapse;">
 <tr><th width="28%"></th><th width="24%" class="num">Until now</th><th width="24%" class="num">From {{job_date}}</th><th width="24%" class="num">Change</th></tr>
-<tr><td>Basic pay ({{currency}})</td><td class="num">{{currency_symbol}} {{old_basic}}</td><td class="num"><span class="value">{{currency_symbol}} {{new_basic}}</span></td><td class="num">{{increase}} ({{increase_percent}})</td></tr>
+<tr><td>Basic pay ({{currency}})</td><td class="num">{{currency_symbol}} {{old_basic}}</td><td class="num"><span class="value">{{currency_symbol}} {{new_basic}}</span></td><td class="num">{{currency_symbol}} {{increase}} ({{increase_percent}})</td></tr>
 </table>
 {{#has_lines}}
 <p>Your allowances and deductions from the same date:</p>

@@ -80,7 +80,7 @@ TEST_F(Letters, EachJobChangeOfTheApplyGetsItsPageWithItsValues) {
     }
     const QString lucia = pages.filter("Lucía Rodríguez").value(0).simplified();
     for (const char* value : {"Employee no. E0055 Engineer, Senior",
-                              "Basic pay (Rupee) Rs 54,900.00 Rs 57,645.00 2,745.00 (5.00%)",
+                              "Basic pay (Rupee) Rs 54,900.00 Rs 57,645.00 Rs 2,745.00 (5.00%)",
                               "Allowance Overseas Allowance $ 510.00 $ 510.00 Kept",
                               "Allowance House Rent Allowance Rs 18,950.00 Rs 19,950.00 Revised",
                               "Deduction Provident Fund Rs 3,690.00 Rs 3,690.00 Kept",
