@@ -17,12 +17,15 @@ QString dateText(const QDate& date) {
                           : QString();
 }
 
-// Stored text as a letter may print it: a control character (other than a line break or a tab)
-// shows as a replacement mark rather than acting on the page.
+// Stored text as a letter may print it: a carriage return (of text stored from Windows) is a
+// line break; any other control character but a tab shows as a replacement mark rather than
+// acting on the page.
 QString shown(QString text) {
     for (QChar& c : text)
-        if (c.category() == QChar::Other_Control && c != QLatin1Char('\n') &&
-            c != QLatin1Char('\t'))
+        if (c == QLatin1Char('\r'))
+            c = QLatin1Char('\n');
+        else if (c.category() == QChar::Other_Control && c != QLatin1Char('\n') &&
+                 c != QLatin1Char('\t'))
             c = QChar::ReplacementCharacter;
     return text;
 }
