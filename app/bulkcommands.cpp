@@ -102,9 +102,10 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         }
         case jobchange::BatchResult::Outcome::Cancelled:
         case jobchange::BatchResult::Outcome::Failed:
-            complain(QStringLiteral("nothing saved: error %1: %2")
-                         .arg(result.errorNumber)
-                         .arg(result.error));
+            complain(result.errorNumber == 0 ? QStringLiteral("nothing saved: ") + result.error
+                                             : QStringLiteral("nothing saved: error %1: %2")
+                                                   .arg(result.errorNumber)
+                                                   .arg(result.error));
             return 1;
         }
         return 1;

@@ -4,6 +4,7 @@
 #include "bulkwindow/previewfile.h"
 #include "data/money.h"
 #include "letterwindow/frmletters.h"
+#include "shared/nulrefusal.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
 #include "ui/widgets.h"
@@ -91,6 +92,8 @@ void FrmBulk::buildControls() {
     dtpDate->setCalendarPopup(true);
     dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     txtRemarks = ui::named(new QLineEdit(what), "txtRemarks");
+    new NulRefusal(txtRemarks, QStringLiteral("Remarks"),
+                   [this](const QString& text) { message(text); });
     cboBasic = ui::named(new QComboBox(what), "cboBasic");
     cboBasic->addItems(kBasicModes);
     txtBasic = ui::named(new QLineEdit(what), "txtBasic");

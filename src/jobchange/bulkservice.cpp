@@ -1,5 +1,7 @@
 #include "jobchange/bulkservice.h"
 
+#include "bulk/jobdate.h"
+
 #include <QHash>
 #include <algorithm>
 #include <limits>
@@ -173,10 +175,9 @@ std::vector<JobChoice> BulkService::jobs() const {
 QString BulkService::prepareRules(bulk::Rules& rules) const {
     if (QString problem = bulk::rulesProblem(rules); !problem.isEmpty())
         return problem;
-    const QDate processDate = workspace_->processDate;
-    if (processDate.isValid() && rules.date < processDate)
-        return QStringLiteral("The job date %1 is before the process date %2.")
-            .arg(rules.date.toString(Qt::ISODate), processDate.toString(Qt::ISODate));
+    if (QString problem = bulk::batchJobDateProblem(rules.date, workspace_->processDate);
+        !problem.isEmpty())
+        return problem;
     if (rules.newJob) {
         bool found = false;
         for (const JobChoice& job : jobs())
@@ -195,6 +196,11 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
                 rule.typeName = type.text;
                 found = true;
             }
+        if (found) {
+            const std::optional<TypeCurrency> currency =
+                service_.typeCurrency(rule.kind, rule.typeId);
+            rule.currency = currency ? currency->name : QString();
+        }
         if (!found)
             return QStringLiteral("There is no active %1 type %2.")
                 .arg(rule.kind == LineKind::Allowance ? QStringLiteral("allowance")
@@ -207,6 +213,13 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
 BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                                const BatchProgress& progress) const {
     const Workspace& ws = *workspace_;
+    // Checked again here, whatever the rules came from.
+    if (QString problem = bulk::batchJobDateProblem(rules.date, ws.processDate);
+        !problem.isEmpty()) {
+        BatchResult refused;
+        refused.error = std::move(problem);
+        return refused;
+    }
     std::vector<const bulk::PreviewRow*> applied;
     for (const bulk::PreviewRow& row : rows)
         if (row.willApply())

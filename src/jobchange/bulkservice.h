@@ -57,14 +57,15 @@ public:
     // The company's active allowance or deduction types.
     std::vector<Choice> lineTypes(LineKind kind) const { return service_.lineTypes(kind); }
 
-    // Why these rules cannot be used here (the date before the process date, a new designation
-    // or line type the company lacks); empty when they can. Fills in the texts the rules name
-    // (the new job, the line types' descriptions).
+    // Why these rules cannot be used here (the date before the process date or more than a year
+    // after it, a new designation or line type the company lacks); empty when they can. Fills in
+    // the texts the rules name (the new job, the line types' descriptions and currencies).
     QString prepareRules(bulk::Rules& rules) const;
 
-    // Saves a job change for every row that will apply, all or none. Under the transaction's
-    // lock each employee is read again and compared with the row's snapshot; any difference
-    // refuses the whole batch and names the employees.
+    // Saves a job change for every row that will apply, all or none; fails, saving nothing, when
+    // the rules' date may not be used for a batch. Under the transaction's lock each employee is
+    // read again and compared with the row's snapshot; any difference refuses the whole batch and
+    // names the employees.
     BatchResult apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                       const BatchProgress& progress = {}) const;
 

@@ -3,17 +3,14 @@
 #include "data/connection.h"
 #include "data/money.h"
 #include "data/tablenames.h"
+#include "export/ownerfile.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRandomGenerator>
 #include <QTextDocument>
-#include <cstdio>
 #include <kainjow/mustache.hpp>
 
 namespace report {
@@ -320,50 +317,27 @@ void RenderedReport::writePdf(const QString& path) const {
     file.finish();
 }
 
-PdfFile::PdfFile(const QString& path, const QString& title, const QPageLayout& layout)
-    : path_(path) {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile())
-        throw reportError(
-            QStringLiteral("%1 is not a file; the PDF is not written there.").arg(fileName(path)));
-    // A new name of its own, created owner-only: never one that is there already, nor what a
-    // link there points to.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        auto file = std::make_unique<QFile>(
-            path + QStringLiteral(".part%1").arg(QRandomGenerator::global()->bounded(1000000)));
-        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                       QFile::ReadOwner | QFile::WriteOwner)) {
-            file_ = std::move(file);
-            break;
-        }
-        if (!file->exists()) // not a name taken: the folder refuses
-            break;
+PdfFile::PdfFile(const QString& path, const QString& title, const QPageLayout& layout) {
+    try {
+        file_ = std::make_unique<tableexport::OwnerOnlyFile>(path);
+    } catch (const tableexport::ExportError& error) {
+        throw reportError(error.message());
     }
-    if (!file_)
-        throw failure();
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    writer_ = std::make_unique<QPdfWriter>(&file_->device());
+    if (!writer_->setPageLayout(layout))
+        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF.").arg(title));
     writer_->setResolution(300);
     writer_->setTitle(title);
     writer_->setCreator(QStringLiteral("Quorvel"));
     painter_ = std::make_unique<QPainter>();
-    if (!writer_->setPageLayout(layout) || !painter_->begin(writer_.get())) {
-        // No destructor runs for a constructor that fails.
-        file_->remove();
-        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF, or the file "
-                                         "%2 cannot be written.")
-                              .arg(title, fileName(path)));
-    }
+    if (!painter_->begin(writer_.get()))
+        throw reportError(QStringLiteral("Cannot write %1.").arg(fileName(path)));
 }
 
 PdfFile::~PdfFile() {
+    // Ended before the file it writes into is dropped, which removes an unfinished one.
     if (painter_ && painter_->isActive())
         painter_->end();
-    if (file_ && !finished_)
-        file_->remove();
-}
-
-data::DbError PdfFile::failure() const {
-    return reportError(QStringLiteral("The file %1 cannot be written.").arg(fileName(path_)));
 }
 
 void PdfFile::add(const RenderedReport& report) {
@@ -372,15 +346,12 @@ void PdfFile::add(const RenderedReport& report) {
 }
 
 void PdfFile::finish() {
-    if (!painter_->end() || !file_->flush() || file_->error() != QFileDevice::NoError ||
-        file_->size() == 0)
-        throw failure();
-    file_->close();
-    // Put in place in one step: whoever opens the name finds the old file or the new one whole.
-    if (std::rename(QFile::encodeName(file_->fileName()).constData(),
-                    QFile::encodeName(path_).constData()) != 0)
-        throw failure();
-    finished_ = true;
+    painter_->end();
+    try {
+        file_->commit();
+    } catch (const tableexport::ExportError& error) {
+        throw reportError(error.message());
+    }
 }
 
 RenderedReport renderReport(const ReportFile& file, data::Connection& connection,

@@ -14,13 +14,15 @@
 class QPagedPaintDevice;
 class QPainter;
 class QPdfWriter;
-class QFile;
 
 namespace data {
 class Connection;
 class StoredAmount;
 struct ResolvedTableNames;
 } // namespace data
+namespace tableexport {
+class OwnerOnlyFile;
+}
 
 namespace report {
 
@@ -64,15 +66,14 @@ public:
     void writePdf(const QString& path) const;
 };
 
-// A PDF file of one report or several, each starting on a new page. It is readable by its owner
-// only from the start, written under a temporary name beside its place, and put there when
-// finished, so that a failure or a killed program leaves whatever was there before. A place
-// that holds something other than a regular file (a folder, a device) is refused. Each step
-// raises data::DbError naming the file when it cannot be done.
+// A PDF file of one report or several, each starting on a new page, written through the
+// owner-only file of every export: readable by its owner alone, put in place whole by finish(),
+// and the place left as it was when dropped before. Each step raises data::DbError naming the
+// file when it cannot be done.
 class PdfFile {
 public:
     PdfFile(const QString& path, const QString& title, const QPageLayout& layout);
-    ~PdfFile(); // removes the temporary file of an unfinished PDF
+    ~PdfFile();
     PdfFile(const PdfFile&) = delete;
     PdfFile& operator=(const PdfFile&) = delete;
 
@@ -81,14 +82,10 @@ public:
     void finish();
 
 private:
-    data::DbError failure() const;
-
-    QString path_;
-    std::unique_ptr<QFile> file_;
+    std::unique_ptr<tableexport::OwnerOnlyFile> file_;
     std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     bool empty_ = true;
-    bool finished_ = false;
 };
 
 // An amount as reports show it: thousands grouped, two decimals ("27,500.00"); one outside what

@@ -160,15 +160,17 @@ TEST_F(Letters, AKilledRunLeavesTheOldFile) {
                               path("letters.pdf")}));
     ASSERT_TRUE(host.waitForStarted());
     // Until the PDF under way shows beside the old one.
-    while (QDir(dir.path()).entryList({"letters.pdf.part*"}).isEmpty() &&
-           !host.waitForFinished(5)) {
+    const auto underWay = [&] {
+        return QDir(dir.path()).entryList({".letters.pdf.*"}, QDir::Files | QDir::Hidden);
+    };
+    while (underWay().isEmpty() && !host.waitForFinished(5)) {
     }
     ASSERT_EQ(host.state(), QProcess::Running)
         << "finished before it could be killed: " << host.readAllStandardError().toStdString();
     host.kill();
     host.waitForFinished();
     EXPECT_EQ(readFile(path("letters.pdf")), "last year's letters");
-    for (const QString& part : QDir(dir.path()).entryList({"letters.pdf.part*"}))
+    for (const QString& part : underWay())
         EXPECT_EQ(fileMode(path(part)), 0600) << "what was under way holds pay too";
 }
 

@@ -118,7 +118,7 @@ TEST(LetterTemplate, APdfFileIsOwnerOnlyAndReplacesTheOldOneOnlyWhenFinished) {
         unfinished.add(page);
     }
     EXPECT_EQ(readFile(path), "old letters");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"letters.pdf"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"letters.pdf"});
 
     report::PdfFile file(path, page.name, page.pageLayout);
     file.add(page);
@@ -132,7 +132,8 @@ TEST(LetterTemplate, APdfFileIsOwnerOnlyAndReplacesTheOldOneOnlyWhenFinished) {
     QDir(dir.path()).mkdir("folder.pdf");
     EXPECT_TRUE(thrown([&] { page.writePdf(dir.filePath("folder.pdf")); })
                     .description()
-                    .endsWith("folder.pdf is not a file; the PDF is not written there."));
+                    .endsWith("folder.pdf: it is a folder, not a regular file; nothing was "
+                              "written"));
 }
 
 } // namespace
