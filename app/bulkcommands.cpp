@@ -54,7 +54,7 @@ bool readBulkCommand(const QCommandLineParser& parser, BulkCommand& command, QSt
 }
 
 bool isBulkCommandArgument(const QByteArray& argument) {
-    return argument == "--bulk" || argument.startsWith("--bulk=");
+    return isOption(argument, "--bulk");
 }
 
 int runBulkCommand(const BulkCommand& command, data::Connection& connection,

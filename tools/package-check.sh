@@ -44,8 +44,8 @@ expect_type() {
   type=$(file -b --mime-type "$1" 2>/dev/null || true)
   [ "$type" = "$2" ] || fail "$1 is '$type', not $2"
 }
-# The installed program: help without a display, the demo register, and the report from the
-# installed data folder (there is none beside the program).
+# The installed program: help without a display, the demo register, and the report and the
+# letter template from the installed data folder (there is none beside the program).
 check_program() {
   local program=$1 db="$work/demo-$2.sqlite"
   echo "-- $program"
@@ -56,6 +56,8 @@ check_program() {
   expect_type "$work/register-$2.png" image/png
   expect_status 0 "$program" --db "$db" --export-pdf 39 --out "$work/jc39-$2.pdf"
   expect_type "$work/jc39-$2.pdf" application/pdf
+  expect_status 0 "$program" --db "$db" --letters JC39 --out "$work/letter39-$2.pdf"
+  expect_type "$work/letter39-$2.pdf" application/pdf
 }
 # The example host, built against one install with CMake and with pkg-config; it runs and links
 # that install.

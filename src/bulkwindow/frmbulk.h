@@ -17,7 +17,8 @@ class QTreeWidgetItem;
 
 // The window "Bulk Job Change": who (filters and a checkable list of the eligible employees),
 // what (the rules), the preview with its totals, its export, and Apply, which saves every
-// ticked row as an ordinary job change, all or none.
+// ticked row as an ordinary job change, all or none. After an apply the window stays open for
+// the revision letters of the job changes it saved.
 class FrmBulk : public QDialog {
     Q_OBJECT
 public:
@@ -26,7 +27,7 @@ public:
     // Reads the eligible employees and the choices; a database error reaches the caller.
     void load();
 
-    // The job changes the window saved (empty until Apply went through).
+    // The job changes the window's last apply saved (empty until Apply went through).
     const std::vector<jobchange::BatchSaved>& saved() const { return saved_; }
     // Apply went through, or lost its connection while committing and may have.
     bool mayHaveSaved() const { return !saved_.empty() || mayHaveSaved_; }
@@ -41,6 +42,8 @@ public:
     // Writes the preview to .xlsx, .csv or .pdf; shows an error when it cannot.
     bool exportPreview(const QString& path);
     void apply();
+    // The revision letters of the job changes the last apply saved.
+    void letters();
 
     const std::vector<bulk::PreviewRow>& previewRows() const { return rows_; }
 
@@ -67,6 +70,7 @@ public:
     QTreeWidget* lvwPreview = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdApply = nullptr;
+    QPushButton* cmdLetters = nullptr;
     QPushButton* cmdClose = nullptr;
 
     // Rule table columns.
