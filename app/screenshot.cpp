@@ -26,6 +26,9 @@ int ScreenshotDisplay::exec(QDialog& dialog) {
     dialog.show();
     settle();
     auto* form = depth_ == 1 ? qobject_cast<FrmMaster*>(&dialog) : nullptr;
+    // The picture shows the whole register, as it stands once every row is in.
+    if (form)
+        form->completeLoad();
     if (form && !searchName_.isEmpty()) {
         form->cboSearch->setCurrentIndex(
             form->cboSearch->findText(QStringLiteral("Employee Name")));

@@ -262,6 +262,7 @@ std::unique_ptr<FrmMaster> loadRegister(const Installation& installation) {
     installation.enter();
     auto frm = std::make_unique<FrmMaster>();
     frm->Form_Load();
+    frm->completeLoad();
     return frm;
 }
 

@@ -53,7 +53,7 @@ public:
     QStringList take();
 };
 
-// The register as Show loads it (the window is not shown).
+// The register as Show loads it, every row in (the window is not shown).
 std::unique_ptr<FrmMaster> loadRegister(const Installation& installation);
 
 // The grid row of a job change, 0 when it is not listed.

@@ -40,6 +40,8 @@ CREATE INDEX ix_pay_employeegradechange_later ON pay_employeegradechange (egcCom
 -- the numbers of a company by length, then text: the next number reads a few entries
 CREATE INDEX ix_pay_employeegradechange_no ON pay_employeegradechange (egcCompanyID, length(egcNo), upper(egcNo));
 
+-- the register's order, either way: its newest rows are read first without sorting them all
+CREATE INDEX ix_pay_employeegradechange_register ON pay_employeegradechange (egcCompanyID, egcDate, length(egcNo), egcNo, egcId);
 -- allowance lines of a job change (type O kept, N added, R removed)
 CREATE TABLE pay_empgcallowance (
     egcacompanyid INTEGER NOT NULL,

@@ -38,7 +38,8 @@ CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompa
 -- an employee's later job changes by id, which the edit and the cancellation look for
 CREATE INDEX ix_pay_employeegradechange_later ON pay_employeegradechange (egcCompanyID, egcEmpID, egcId);
 -- SQLite and PostgreSQL also index the numbers by length, then text (ix_pay_employeegradechange_no);
--- SQL Server indexes no expression, so its numbering reads the series.
+-- SQL Server indexes no expression, so its numbering reads the series, and the register (whose
+-- order begins with the date, then the number's length) is sorted on reading.
 
 -- allowance lines of a job change (type O kept, N added, R removed)
 CREATE TABLE pay_empgcallowance (

@@ -336,6 +336,7 @@ void Connection::openSqlite(const QString& file) {
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     });
     execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+    inMemory_ = file.isEmpty() || file == QLatin1String(":memory:");
     reopener_ = [file](Connection& connection) {
         // Opened again only where it was: never a new, empty database in its place.
         if (!QFileInfo::exists(file))
@@ -453,6 +454,38 @@ void Connection::close() {
 
 bool Connection::isOpen() const {
     return QSqlDatabase::contains(name_) && database().isOpen();
+}
+
+std::function<void(Connection&)> Connection::openerOfAnother() const {
+    if (!reopener_ || inMemory_)
+        return {};
+    return [reopener = reopener_, traceFile = traceFile_](Connection& connection) {
+        reopener(connection);
+        connection.setTraceFile(traceFile);
+    };
+}
+
+pg_conn* Connection::postgresHandle() const {
+    if (dialect_.kind() != Dialect::Kind::Postgres || !isOpen())
+        return nullptr;
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+std::function<void()> Connection::interrupter() const {
+    if (sqlite3* handle = sqliteHandle_)
+        return [handle] { sqlite3_interrupt(handle); };
+    if (PGconn* session = postgresHandle()) {
+        const std::shared_ptr<PGcancel> cancel(PQgetCancel(session), PQfreeCancel);
+        if (cancel)
+            return [cancel] {
+                char error[256];
+                PQcancel(cancel.get(), error, sizeof error);
+            };
+    }
+    return [] {};
 }
 
 void Connection::beforeStatement(const QString& operation, const QString& sql) {
@@ -722,6 +755,24 @@ void Connection::beginTrans() {
     } else if (!database().transaction()) {
         throw failure(database().lastError(), QStringLiteral("beginTrans"),
                       QStringLiteral("begin transaction"));
+    }
+    inTransaction_ = true;
+}
+
+void Connection::beginReadTrans() {
+    beforeStatement(QStringLiteral("beginTrans"), QStringLiteral("begin transaction"));
+    if (dialect_.kind() == Dialect::Kind::SQLite) {
+        // Deferred: the first read takes the snapshot and no writer is kept waiting for a lock.
+        transactionStatement(QStringLiteral("beginTrans"), QStringLiteral("BEGIN"));
+    } else {
+        if (!database().transaction())
+            throw failure(database().lastError(), QStringLiteral("beginTrans"),
+                          QStringLiteral("begin transaction"));
+        inTransaction_ = true;
+        if (dialect_.kind() == Dialect::Kind::Postgres)
+            transactionStatement(
+                QStringLiteral("beginTrans"),
+                QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
     }
     inTransaction_ = true;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+struct pg_conn;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -81,6 +82,11 @@ public:
     void openPostgres(const QString& connectionString, const QString& password = {});
     void close();
     bool isOpen() const;
+    // What opens another connection to this database as this one was last opened (the same
+    // file, data source or server, the password held in memory), tracing to the same file: for
+    // reading on another thread, where it is called. Empty for a database held in memory, and
+    // when the holder set no reopener.
+    std::function<void(Connection&)> openerOfAnother() const;
 
     // How a lost connection is opened again: by default as it was last opened. A holder that
     // does not want it reopened behind its back sets none; a lost connection then stays lost.
@@ -105,6 +111,11 @@ public:
     }
 
     void beginTrans();
+    // A transaction that only reads, every read of which sees the database as it stood at the
+    // first: a deferred transaction on SQLite (no write lock), repeatable read on PostgreSQL.
+    // Ended by rollbackTrans or commitTrans. On SQL Server it reads at the server's default
+    // isolation.
+    void beginReadTrans();
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const { return inTransaction_; }
@@ -132,6 +143,12 @@ public:
                     const QVariantList& binds = {}, const QVariant& odbcStatement = {});
     // SQLite's own handle while Qt's SQLite driver holds the connection; null otherwise.
     sqlite3* sqliteHandle() const { return sqliteHandle_; }
+    // libpq's own handle while Qt's PostgreSQL driver holds the connection; null otherwise.
+    pg_conn* postgresHandle() const;
+    // Asks whatever statement runs on this connection to stop at its next step, with an error;
+    // callable from any thread for as long as the connection stays open. Nothing happens
+    // through ODBC.
+    std::function<void()> interrupter() const;
     // The error SQLite reports for the statement last run on sqliteHandle().
     DbError sqliteFailure(const QString& operation, const QString& sql,
                           const QVariantList& binds = {});
@@ -163,6 +180,8 @@ private:
     std::function<void(const QString&)> statementHook_;
     State state_ = State::Unopened;
     std::function<void(Connection&)> reopener_;
+    // A SQLite database in memory: a second connection would open another, empty one.
+    bool inMemory_ = false;
     // SQLite's statements with bound values, prepared once per text: a batch of job changes
     // repeats the same few inserts thousands of times.
     // Held only while Qt's own SQLite driver is open (not through ODBC, not on a server), and

@@ -50,6 +50,12 @@ QString Dialect::len(const QString& expr) const {
     return QStringLiteral("length(%1)").arg(expr);
 }
 
+QString Dialect::firstRows(const QString& select, int rows) const {
+    if (kind_ == Kind::TSql)
+        return QStringLiteral("select top %1 ").arg(rows) + select.mid(7);
+    return select + QStringLiteral(" limit %1").arg(rows);
+}
+
 QString Dialect::dateLiteral(const QDate& date, const QString& tsqlFormat) const {
     const QString text = kind_ == Kind::TSql ? date.toString(tsqlFormat)
                                              : date.toString(QStringLiteral("yyyy-MM-dd"));

@@ -24,6 +24,9 @@ public:
     QString right(const QString& expr, const QString& n) const;
     // len(expr)
     QString len(const QString& expr) const;
+    // A select statement (beginning "select ") cut to its first rows: "select top N ..." on
+    // T-SQL, "... limit N" elsewhere.
+    QString firstRows(const QString& select, int rows) const;
     // A quoted date literal. tsqlFormat is the format T-SQL is given ("yyyyMMdd", "yyyy/MM/dd");
     // the other servers take ISO dates.
     QString dateLiteral(const QDate& date, const QString& tsqlFormat) const;

@@ -1,12 +1,27 @@
 #include "data/rowstream.h"
 
+#include <QAtomicInt>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace data {
 
 namespace {
+
+// Rows a PostgreSQL cursor hands over at a time.
+constexpr int kBatchRows = 10000;
+
+// PostgreSQL's type ids of the columns whose text is not the program's (pg_type).
+constexpr Oid kBoolType = 16;
+constexpr Oid kFloat4Type = 700;
+constexpr Oid kFloat8Type = 701;
+constexpr Oid kNumericType = 1700;
+constexpr Oid kTimestampType = 1114;
+constexpr Oid kTimestampTzType = 1184;
+
+QAtomicInt cursorCounter;
 
 int digitsAt(const unsigned char* text, int from, int count) {
     int value = 0;
@@ -44,6 +59,18 @@ RowStream::RowStream(Connection& connection, const QString& sql)
             throw connection.sqliteFailure(QStringLiteral("open"), sql);
         }
         fieldCount_ = sqlite3_column_count(statement_);
+    } else if (pg_conn* session =
+                   connection.inTransaction() ? connection.postgresHandle() : nullptr) {
+        // A cursor lives only inside a transaction.
+        connection.traceStatement(sql);
+        server_ = session;
+        cursor_ = "quorvel_rows_" + QByteArray::number(cursorCounter.fetchAndAddRelaxed(1) + 1);
+        // Planned for reading every row, not for the first few.
+        runOnServer("SET LOCAL cursor_tuple_fraction = 1", QStringLiteral("open"));
+        runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " + sql.toUtf8(),
+                    QStringLiteral("open"));
+        fetchBatch();
+        fieldCount_ = PQnfields(batch_);
     } else {
         query_ = connection.run(QStringLiteral("open"), sql, {});
         fieldCount_ = query_.record().count();
@@ -53,9 +80,55 @@ RowStream::RowStream(Connection& connection, const QString& sql)
 
 RowStream::~RowStream() {
     sqlite3_finalize(statement_);
+    PQclear(batch_);
+    // The cursor would last until the transaction ends; an aborted transaction has none left.
+    if (server_ && PQtransactionStatus(server_) == PQTRANS_INTRANS)
+        PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
+}
+
+void RowStream::runOnServer(const QByteArray& statement, const QString& operation) {
+    pg_result* result = PQexec(server_, statement.constData());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        throw serverFailure(result, operation);
+    PQclear(result);
+}
+
+DbError RowStream::serverFailure(pg_result* result, const QString& operation) {
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QString text =
+        QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(server_));
+    PQclear(result);
+    return connection_.failure(QSqlError(QStringLiteral("Unable to read the rows"), text,
+                                         QSqlError::StatementError,
+                                         state ? QString::fromLatin1(state) : QString()),
+                               operation, sql_);
+}
+
+bool RowStream::fetchBatch() {
+    PQclear(batch_);
+    batch_ = PQexec(
+        server_,
+        ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData());
+    if (PQresultStatus(batch_) != PGRES_TUPLES_OK) {
+        pg_result* failed = batch_;
+        batch_ = nullptr;
+        throw serverFailure(failed, QStringLiteral("moveNext"));
+    }
+    batchRow_ = -1;
+    lastBatch_ = PQntuples(batch_) < kBatchRows;
+    return PQntuples(batch_) > 0;
 }
 
 bool RowStream::next() {
+    if (server_) {
+        if (++batchRow_ < PQntuples(batch_))
+            return true;
+        if (lastBatch_ || !fetchBatch())
+            return false;
+        batchRow_ = 0;
+        return true;
+    }
     if (!statement_) {
         if (query_.next())
             return true;
@@ -72,12 +145,51 @@ bool RowStream::next() {
 }
 
 bool RowStream::isNull(int index) const {
+    if (server_)
+        return PQgetisnull(batch_, batchRow_, index);
     return statement_ ? sqlite3_column_type(statement_, index) == SQLITE_NULL
                       : query_.isNull(index);
 }
 
+QStringView RowStream::widened(QString& text, const unsigned char* bytes, int size) {
+    // Most cells are plain ASCII: widened into the field's own buffer, which keeps its room
+    // from row to row.
+    text.resize(size);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (int i = 0; i < size; ++i) {
+        if (bytes[i] >= 0x80) {
+            text = QString::fromUtf8(reinterpret_cast<const char*>(bytes), size);
+            return text;
+        }
+        out[i] = bytes[i];
+    }
+    return text;
+}
+
 QStringView RowStream::text(int index) {
     QString& text = texts_[static_cast<size_t>(index)];
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return {};
+        const char* value = PQgetvalue(batch_, batchRow_, index);
+        switch (PQftype(batch_, index)) {
+        case kBoolType:
+            text = textOf(value[0] == 't');
+            return text;
+        case kFloat4Type:
+        case kFloat8Type:
+        case kNumericType:
+            text = textOf(QByteArray(value).toDouble());
+            return text;
+        case kTimestampType:
+        case kTimestampTzType:
+            text = textOf(QDateTime::fromString(QString::fromLatin1(value), Qt::ISODate));
+            return text;
+        default:
+            return widened(text, reinterpret_cast<const unsigned char*>(value),
+                           PQgetlength(batch_, batchRow_, index));
+        }
+    }
     if (!statement_) {
         text = textOf(query_.value(index));
         return text;
@@ -94,23 +206,18 @@ QStringView RowStream::text(int index) {
     default:
         break;
     }
-    const auto* bytes = sqlite3_column_text(statement_, index);
-    const int size = sqlite3_column_bytes(statement_, index);
-    // Most cells are plain ASCII: widened into the field's own buffer, which keeps its room
-    // from row to row.
-    text.resize(size);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (int i = 0; i < size; ++i) {
-        if (bytes[i] >= 0x80) {
-            text = QString::fromUtf8(reinterpret_cast<const char*>(bytes), size);
-            return text;
-        }
-        out[i] = bytes[i];
-    }
-    return text;
+    return widened(text, sqlite3_column_text(statement_, index),
+                   sqlite3_column_bytes(statement_, index));
 }
 
 std::optional<qint64> RowStream::integer(int index) const {
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return std::nullopt;
+        bool ok = false;
+        const qint64 number = QByteArray(PQgetvalue(batch_, batchRow_, index)).toLongLong(&ok);
+        return ok ? std::optional<qint64>(number) : std::nullopt;
+    }
     if (statement_) {
         if (sqlite3_column_type(statement_, index) != SQLITE_INTEGER)
             return std::nullopt;
@@ -123,6 +230,15 @@ std::optional<qint64> RowStream::integer(int index) const {
 }
 
 QDate RowStream::date(int index) {
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return {};
+        const auto* value =
+            reinterpret_cast<const unsigned char*>(PQgetvalue(batch_, batchRow_, index));
+        if (const auto date = isoDateAt(value, PQgetlength(batch_, batchRow_, index)))
+            return *date;
+        return QDate::fromString(text(index).left(10).toString(), Qt::ISODate);
+    }
     if (!statement_)
         return dateOf(query_.value(index));
     if (sqlite3_column_type(statement_, index) == SQLITE_TEXT) {

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QSqlQuery>
 #include <QString>
@@ -9,14 +10,17 @@
 #include <optional>
 #include <vector>
 
+struct pg_result;
 struct sqlite3_stmt;
 
 namespace data {
 
 // The rows of a long query read one after another, each field as text without a QVariant per
 // field: a register of a million rows spends most of its load in the driver otherwise. With Qt's
-// SQLite driver the statement runs through SQLite's C library under the handle Qt opened; on
-// every other driver through a forward-only QSqlQuery. What a field gives holds until next().
+// SQLite driver the statement runs through SQLite's C library under the handle Qt opened; with
+// Qt's PostgreSQL driver inside a transaction, through a cursor read a batch at a time with
+// libpq under Qt's handle (Qt would hold the whole result, each field a QVariant); on every other
+// driver through a forward-only QSqlQuery. What a field gives holds until next().
 class RowStream {
 public:
     RowStream(Connection& connection, const QString& sql);
@@ -36,9 +40,20 @@ public:
     QDate date(int index);
 
 private:
+    // The PostgreSQL cursor's next batch; false when it holds no row.
+    bool fetchBatch();
+    void runOnServer(const QByteArray& statement, const QString& operation);
+    DbError serverFailure(pg_result* result, const QString& operation);
+    QStringView widened(QString& text, const unsigned char* bytes, int size);
+
     Connection& connection_;
     QString sql_;
     sqlite3_stmt* statement_ = nullptr;
+    pg_conn* server_ = nullptr;
+    QByteArray cursor_;
+    pg_result* batch_ = nullptr;
+    int batchRow_ = -1;
+    bool lastBatch_ = false;
     QSqlQuery query_;
     int fieldCount_ = 0;
     std::vector<QString> texts_;

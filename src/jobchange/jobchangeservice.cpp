@@ -68,10 +68,13 @@ QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff) {
            dialect.dateLiteral(cutoff, QStringLiteral("yyyyMMdd"));
 }
 
-QString RegisterOrder(const data::Dialect& dialect) {
-    // A number's running part orders by its length first: JC9 before JC10.
-    return QStringLiteral(" order by egcdate, ") + dialect.len(QStringLiteral("egcno")) +
-           QStringLiteral(", egcno");
+QString RegisterOrder(const data::Dialect& dialect, bool newestFirst) {
+    // A number's running part orders by its length first: JC9 before JC10. The id last makes the
+    // order total, so that the newest rows read first are exactly the last ones in order.
+    const QString direction = newestFirst ? QStringLiteral(" desc") : QString();
+    return QStringLiteral(" order by egcdate") + direction + QStringLiteral(", ") +
+           dialect.len(QStringLiteral("egcno")) + direction + QStringLiteral(", egcno") +
+           direction + QStringLiteral(", egcid") + direction;
 }
 
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
@@ -119,6 +122,17 @@ QString JobChangeService::registerRowsSql(qint16 previousDays) const {
     if (previousDays > 0)
         sql += RegisterDateFilter(ws.dialect(), ws.processDate.addDays(-previousDays));
     return sql;
+}
+
+RegisterStatements JobChangeService::registerStatements(qint16 previousDays, int newestRows) const {
+    const Workspace& ws = *workspace_;
+    QString count = QStringLiteral("select count(*) from ") + ws.tables.pEmployeegradeChange +
+                    QStringLiteral(" where egcCompanyid = ") + ws.company();
+    if (previousDays > 0)
+        count += RegisterDateFilter(ws.dialect(), ws.processDate.addDays(-previousDays));
+    return {ws.dialect().firstRows(
+                registerRowsSql(previousDays) + RegisterOrder(ws.dialect(), true), newestRows),
+            registerSql(previousDays), count, newestRows};
 }
 
 data::Recordset JobChangeService::registerRows(qint16 previousDays) const {

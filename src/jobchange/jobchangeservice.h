@@ -62,6 +62,17 @@ struct TypeCurrency {
 // The job combos of the entry window: the old job and the new job.
 enum class JobList { Old, New };
 
+// The register's statements for a load that shows its newest rows first.
+struct RegisterStatements {
+    // The last `newestRows` rows of the register, newest first.
+    QString newest;
+    // Every row, in the register's order.
+    QString all;
+    // About how many rows the register lists: the company's job changes in its date range.
+    QString count;
+    int newestRows = 0;
+};
+
 class JobChangeService {
 public:
     explicit JobChangeService(WorkspacePtr workspace);
@@ -73,6 +84,7 @@ public:
     // number.
     QString registerSql(qint16 previousDays) const;
     data::Recordset registerRows(qint16 previousDays) const;
+    RegisterStatements registerStatements(qint16 previousDays, int newestRows) const;
     // The same rows for the register's grid, read without a QVariant per field.
     data::RowStream registerStream(qint16 previousDays) const;
     // The register row of one job change; empty when the query does not list it.
@@ -212,8 +224,8 @@ QString RegisterQuery(const data::Dialect& dialect, const data::ResolvedTableNam
                       qint16 companyId);
 // The date filter appended to it: job changes dated on or after the cut-off day.
 QString RegisterDateFilter(const data::Dialect& dialect, const QDate& cutoff);
-// The register's ordering clause: date, then number.
-QString RegisterOrder(const data::Dialect& dialect);
+// The register's ordering clause: date, then number (then id), or the reverse.
+QString RegisterOrder(const data::Dialect& dialect, bool newestFirst = false);
 // The statement that finds the highest running number in use behind the prefix (0 when none).
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
                       qint16 companyId, const QString& prefix);

@@ -1,6 +1,7 @@
 #include "register/frmmaster.h"
 
 #include "component/basgrade.h"
+#include "jobchange/registerload.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "ui/flexgrid.h"
@@ -13,6 +14,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -21,8 +23,6 @@
 
 namespace {
 
-// Twips per character of a column's longest text.
-constexpr qint64 kTwipsPerChar = 130;
 // Room kept free for the vertical scroll bar, in twips.
 constexpr qint64 kScrollBarTwips = 315;
 
@@ -96,8 +96,14 @@ void FrmMaster::buildControls() {
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
 
+    prgLoad = new QProgressBar(this);
+    prgLoad->setObjectName(QStringLiteral("prgLoad"));
+    prgLoad->setTextVisible(true);
+    prgLoad->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(flexMaster, 1);
+    layout->addWidget(prgLoad);
     layout->addWidget(fraBrowse);
     layout->addLayout(buttons);
 
@@ -199,64 +205,20 @@ void FrmMaster::Form_Load() {
     // The window's layout decides the grid's width, which the column widths fill.
     if (layout())
         layout()->activate();
+    // The buttons are right from the first screen on.
+    const std::optional<QString> rights = service_->userRights();
     {
         const ui::WaitCursor wait;
         GridPopulate();
         flexMaster->setColAlignment(1, 2);
         flexMaster->setColAlignment(2, 2);
     }
-    UserRights();
+    applyRights(rights);
     SelectionRule();
 }
 
 void FrmMaster::Form_Activate() {
     SelectionRule();
-}
-
-void FrmMaster::GridPopulate() {
-    flexMaster->clearGrid(1, 2);
-    flexMaster->setColWidthTwips(kColumnId, 960);
-
-    data::RowStream rows = service_->registerStream(previousDays_);
-    const int columns = rows.fieldCount();
-    std::vector<qint64> widths(static_cast<size_t>(columns) + 1, 0);
-    ui::GridModel& grid = flexMaster->model();
-    grid.beginLoad(columns);
-    GridTypeColumns();
-    // Few distinct dates: each is formatted once.
-    QHash<qint64, QString> dateTexts;
-    const auto keepWidth = [&](int c, QStringView text) {
-        qint64& width = widths[static_cast<size_t>(c)];
-        width = std::max<qint64>(width, text.size());
-    };
-    while (rows.next()) {
-        grid.addRow();
-        for (int c = 0; c < columns; ++c) {
-            if (c == kColumnId && !rows.isNull(c)) {
-                grid.putNumber(c, static_cast<qint32>(rows.integer(c).value_or(0)));
-                continue;
-            }
-            const QDate date = c == kColumnDate && !rows.isNull(c) ? rows.date(c) : QDate();
-            if (date.isValid()) {
-                auto at = dateTexts.constFind(date.toJulianDay());
-                if (at == dateTexts.cend())
-                    at = dateTexts.insert(date.toJulianDay(), RegisterCellText(date, c));
-                keepWidth(c, *at);
-                grid.putDate(c, date, QStringView(*at).trimmed());
-                continue;
-            }
-            const QStringView text = rows.text(c);
-            keepWidth(c, text);
-            if (c == kColumnDate)
-                grid.putDate(c, date, text.trimmed());
-            else
-                grid.putText(c, text.trimmed());
-        }
-    }
-    grid.endLoad();
-    flexMaster->setColWidthTwips(kColumnId, 960);
-    GridHeaderPopulate(widths);
-    flexMaster->setColWidthTwips(kColumnId, 0);
 }
 
 void FrmMaster::GridRefreshRow(qint32 id, RowChange change) {
@@ -284,6 +246,8 @@ void FrmMaster::GridRefreshRow(qint32 id, RowChange change) {
             for (int c = 1; c <= last; ++c)
                 cells[static_cast<size_t>(c)] = cell(c);
             flexMaster->model().appendRow(std::move(cells));
+            if (loading_)
+                addedWhileLoading_.insert(id);
             const int row = flexMaster->rows() - 1;
             if (kColumnDate <= last)
                 flexMaster->model().setDate(row, data::dateOf(fields->at(kColumnDate)));
@@ -364,7 +328,10 @@ void FrmMaster::SelectionRule() {
 }
 
 void FrmMaster::UserRights() {
-    const std::optional<QString> rights = service_->userRights();
+    applyRights(service_->userRights());
+}
+
+void FrmMaster::applyRights(const std::optional<QString>& rights) {
     // A user without a rights row keeps the buttons as they are.
     if (!rights)
         return;

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -14,6 +16,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
@@ -23,12 +26,22 @@ class FlexGrid;
 namespace report {
 class ReportControl;
 }
+namespace data {
+class RowBlock;
+}
+namespace jobchange {
+class RegisterLoad;
+}
 
 // The register: the company's job changes in a grid, and the start of every other action.
 // Its handlers live in several files: the window and grid (frmmaster.cpp), search and sort
 // (frmmaster_search.cpp), New and Edit (frmmaster_edit.cpp), Delete (frmmaster_delete.cpp),
-// Preview (frmmaster_preview.cpp), Export and History (frmmaster_export.cpp), and Letters
-// (frmmaster_letters.cpp).
+// Preview (frmmaster_preview.cpp), Export and History (frmmaster_export.cpp), Letters
+// (frmmaster_letters.cpp), and the rows read behind the window (frmmaster_load.cpp).
+//
+// The load shows the newest rows at once, the last selected, and the older ones come in above
+// them while the clerk works; a sort or search asked for meanwhile waits for them, and Export
+// with it.
 class FrmMaster : public QDialog {
     Q_OBJECT
 public:
@@ -46,7 +59,14 @@ public:
     // has returned (a window driven by a test never activates the register).
     void Form_Activate();
 
+    // Starts reading the rows and shows the first screen: the newest rows, the last selected.
+    // The older ones come in above them behind the window (see completeLoad).
     void GridPopulate();
+    // Whether rows are still to come.
+    bool loading() const { return loading_; }
+    // Takes in every row still to come, waiting for them: for a caller that needs the whole
+    // register at once.
+    void completeLoad();
     void UserRights();
     bool fnUserRights(const QString& letter) const;
     // Edit and Delete for the current row: both off on a row without a job change; Edit by the
@@ -91,6 +111,8 @@ public:
     QPushButton* cmdHistory = nullptr;
     QPushButton* cmdBulk = nullptr;
     QPushButton* CmdClose = nullptr;
+    // The load's progress, shown while rows are still to come.
+    QProgressBar* prgLoad = nullptr;
     std::unique_ptr<report::ReportControl> cRptGradeChange;
 
 protected:
@@ -103,6 +125,8 @@ private:
     static constexpr int kColumnDate = 2;
     static constexpr int kColumnCancelled = 6;
     static QString kCancelledText() { return QStringLiteral("Yes"); }
+    // Twips per character of a column's longest text.
+    static constexpr qint64 kTwipsPerChar = 130;
     // Cancelled rows are red (colour value 255).
     static QColor kCancelledColor() { return QColor(255, 0, 0); }
 
@@ -122,6 +146,22 @@ private:
     void connectGridEvents();
     // widths: per query column, the longest text seen, in characters.
     void GridHeaderPopulate(std::vector<qint64>& widths);
+    // Takes in what the load has read; with wait, first waits for it.
+    void GridTakeRows(bool wait);
+    void GridShowFirstScreen(const data::RowBlock& rows);
+    // Older rows, in above those that came before them.
+    void GridInsertOlder(const data::RowBlock& rows);
+    // One row of the block into the grid row being filled.
+    void GridPutRow(const data::RowBlock& rows, int row);
+    // Widens the titled columns that a longer text has come into; none is narrowed.
+    void GridWidenColumns();
+    void GridLoadEnded(const std::optional<data::DbError>& error);
+    void showLoadProgress();
+    enum class Waiting { Sort, Search };
+    // A sort or search asked for while rows are still to come: done once they are in.
+    void waitForRows(Waiting action);
+    // Applies the rights read before the first screen.
+    void applyRights(const std::optional<QString>& rights);
     void GridMarkCancelled();
     // Types the grid's columns: the id as a number, the date as a date, cancelled as a flag.
     void GridTypeColumns();
@@ -134,4 +174,20 @@ private:
     jobchange::WorkspacePtr workspace_;
     std::optional<jobchange::JobChangeService> service_;
     qint16 previousDays_ = 0;
+
+    std::unique_ptr<jobchange::RegisterLoad> load_;
+    bool loading_ = false;
+    bool firstScreenShown_ = false;
+    // Rows read so far, and about how many the register lists.
+    qint64 loaded_ = 0;
+    qint64 expected_ = 0;
+    // The older rows come in at the top, before this many rows taken in already.
+    int olderRows_ = 0;
+    // Per query column, the longest text taken in, in characters.
+    std::vector<qint64> widths_;
+    // Few distinct dates: each is formatted once.
+    QHash<qint64, QString> dateTexts_;
+    // Job changes the register added itself while rows were still to come: not taken twice.
+    QSet<qint32> addedWhileLoading_;
+    std::vector<Waiting> waiting_;
 };

@@ -75,6 +75,10 @@ void FrmMaster::cboColNames_Click() {
     const int index = cboColNames->currentIndex();
     if (index < 0)
         return;
+    if (loading_) {
+        waitForRows(Waiting::Sort);
+        return;
+    }
     // Job changes of one day follow their numbers.
     const int col = cboColNames->itemData(index).toInt();
     flexMaster->setCol(col);
@@ -104,6 +108,10 @@ void FrmMaster::GridSearch() {
     const int index = cboSearch->currentIndex();
     if (index < 0)
         return;
+    if (loading_) {
+        waitForRows(Waiting::Search);
+        return;
+    }
     const int col = cboSearch->itemData(index).toInt();
     const ui::GridModel& grid = flexMaster->model();
     // Sorting rows already in this order changes nothing: skip it, every keystroke searches.

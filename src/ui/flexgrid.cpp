@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <algorithm>
 #include <numeric>
 
@@ -320,27 +321,52 @@ void GridModel::beginLoad(int cols) {
 
 void GridModel::addRow() {
     resizeRows(colors_.size() + 1);
+    filling_ = colors_.size() - 1;
+}
+
+void GridModel::beginInsert(int row, int count) {
+    const int at = std::clamp(row - 1, 0, dataRows());
+    count = std::max(count, 0);
+    beginInsertRows({}, at, at + count - 1);
+    // Rows come in above a short tail (the newest rows): only the tail moves.
+    const auto gap = [&](auto& values, auto empty) {
+        values.insert(values.begin() + at, static_cast<size_t>(count), empty);
+    };
+    for (Column& column : columns_)
+        gap(column.cells, kNone);
+    gap(days_, kNone);
+    gap(colors_, quint8{0});
+    filling_ = static_cast<size_t>(at) - 1;
+    ascendingColumn_ = -1;
+}
+
+void GridModel::nextRow() {
+    ++filling_;
+}
+
+void GridModel::endInsert() {
+    endInsertRows();
 }
 
 void GridModel::putText(int col, QStringView text) {
-    if (col >= 0 && col < cols_ && !colors_.empty())
-        storeText(columns_[static_cast<size_t>(col)], colors_.size() - 1, text);
+    if (col >= 0 && col < cols_ && filling_ < colors_.size())
+        storeText(columns_[static_cast<size_t>(col)], filling_, text);
 }
 
 void GridModel::putNumber(int col, qint32 number) {
-    if (col < 0 || col >= cols_ || colors_.empty())
+    if (col < 0 || col >= cols_ || filling_ >= colors_.size())
         return;
     Column& column = columns_[static_cast<size_t>(col)];
     if (column.numbers && number != kNone)
-        column.cells.back() = number;
+        column.cells[filling_] = number;
     else
-        storeText(column, colors_.size() - 1, QString::number(number));
+        storeText(column, filling_, QString::number(number));
 }
 
 void GridModel::putDate(int col, const QDate& date, QStringView text) {
     putText(col, text);
-    if (!colors_.empty())
-        setDate(dataRows(), date);
+    if (filling_ < colors_.size())
+        setDate(static_cast<int>(filling_) + 1, date);
 }
 
 void GridModel::endLoad() {
@@ -363,8 +389,11 @@ void GridModel::setRowColor(int row, const QColor& color) {
     emit dataChanged(index(row - 1, 0), index(row - 1, cols_ - 1), {Qt::ForegroundRole});
 }
 
-void GridModel::setRowColorWhere(int col, const QString& text, const QColor& color) {
-    if (col < 0 || col >= cols_ || colors_.empty())
+void GridModel::setRowColorWhere(int col, const QString& text, const QColor& color, int first,
+                                 int last) {
+    first = std::max(first, 1);
+    last = std::min(last, dataRows());
+    if (col < 0 || col >= cols_ || first > last)
         return;
     const quint8 colour = colorIndex(color);
     const Column& column = columns_[static_cast<size_t>(col)];
@@ -376,7 +405,7 @@ void GridModel::setRowColorWhere(int col, const QString& text, const QColor& col
             matches[static_cast<size_t>(entry)] = column.pool.view(entry) == text;
     }
     QString scratch;
-    for (size_t row = 0; row < colors_.size(); ++row) {
+    for (auto row = static_cast<size_t>(first - 1); row < static_cast<size_t>(last); ++row) {
         const qint32 cell = column.cells[row];
         const bool match = cell == kNone    ? text.isEmpty()
                            : column.numbers ? cellView(row, col, scratch) == text
@@ -384,7 +413,7 @@ void GridModel::setRowColorWhere(int col, const QString& text, const QColor& col
         if (match)
             colors_[row] = colour;
     }
-    emit dataChanged(index(0, 0), index(dataRows() - 1, cols_ - 1), {Qt::ForegroundRole});
+    emit dataChanged(index(first - 1, 0), index(last - 1, cols_ - 1), {Qt::ForegroundRole});
 }
 
 void GridModel::setAlignment(int col, int code) {
@@ -628,6 +657,26 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setHighlightSections(false);
     setWordWrap(false);
     setAlternatingRowColors(false);
+    keepViewOverInsertedRows();
+}
+
+void FlexGrid::keepViewOverInsertedRows() {
+    connect(&model_, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        topRowBeforeInsert_ = rowAt(0);
+        scrollBeforeInsert_ = verticalScrollBar()->value();
+    });
+    connect(&model_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (topRowBeforeInsert_ < 0 || first > topRowBeforeInsert_)
+                    return;
+                updateGeometries();
+                const int count = last - first + 1;
+                const int shift = verticalScrollMode() == ScrollPerItem
+                                      ? count
+                                      : verticalHeader()->sectionPosition(last + 1) -
+                                            verticalHeader()->sectionPosition(first);
+                verticalScrollBar()->setValue(scrollBeforeInsert_ + shift);
+            });
 }
 
 void FlexGrid::setCols(int cols) {

@@ -64,14 +64,22 @@ public:
     // per row addRow and its cells; endLoad leaves one empty row when none came.
     void beginLoad(int cols);
     void addRow();
+    // Rows coming in among the others: beginInsert makes room for count rows from grid row
+    // `row` on, then per row nextRow and its cells, then endInsert.
+    void beginInsert(int row, int count);
+    void nextRow();
+    void endInsert();
+    // The cells of the row being loaded or inserted.
     void putText(int col, QStringView text);
     void putNumber(int col, qint32 number);
     void putDate(int col, const QDate& date, QStringView text);
     void endLoad();
     QColor rowColor(int row) const;
     void setRowColor(int row, const QColor& color);
-    // Colours every data row whose cell in the column reads the text, in one pass.
-    void setRowColorWhere(int col, const QString& text, const QColor& color);
+    // Colours every data row (or those of grid rows first to last) whose cell in the column
+    // reads the text, in one pass.
+    void setRowColorWhere(int col, const QString& text, const QColor& color, int first = 1,
+                          int last = std::numeric_limits<int>::max());
     void setAlignment(int col, int code);
     int alignment(int col) const;
     void reset(int cols, int rows);
@@ -115,6 +123,8 @@ private:
     QStringView cellView(size_t row, int col, QString& scratch) const;
     quint8 colorIndex(const QColor& color);
     int cols_ = 1;
+    // The data row put* writes to while loading or inserting.
+    size_t filling_ = 0;
     std::vector<Column> columns_;
     std::vector<QString> headers_{QString()};
     // The date column's dates as Julian days, kNone without one.
@@ -181,8 +191,12 @@ protected:
 
 private:
     void scrollToRow(int row, ScrollHint hint);
+    // Rows that come in above the top of the view leave the view on the rows it showed.
+    void keepViewOverInsertedRows();
 
     GridModel model_;
+    int topRowBeforeInsert_ = -1;
+    int scrollBeforeInsert_ = 0;
 };
 
 } // namespace ui

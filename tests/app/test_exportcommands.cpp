@@ -33,6 +33,7 @@ TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsInItsOrder) {
     {
         FrmMaster form;
         form.Form_Load();
+        form.completeLoad();
         for (int r = 0; r < form.flexMaster->rows(); ++r)
             shown << gridRowText(*form.flexMaster, r, 1);
     }

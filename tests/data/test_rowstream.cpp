@@ -18,14 +18,28 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
             expected << QString("%1|%2|%3")
                             .arg(rs.isNull(c))
                             .arg(rs.text(c), data::dateOf(rs.field(c)).toString());
-    QStringList read;
-    for (data::RowStream rows(db.db(), sql); rows.next();)
-        for (int c = 0; c < rows.fieldCount(); ++c)
-            read << QString("%1|%2|%3")
-                        .arg(rows.isNull(c))
-                        .arg(rows.text(c).toString(), rows.date(c).toString());
-    EXPECT_EQ(read, expected);
-    EXPECT_EQ(read.size(), 12);
+    const auto readAll = [&] {
+        QStringList read;
+        for (data::RowStream rows(db.db(), sql); rows.next();)
+            for (int c = 0; c < rows.fieldCount(); ++c)
+                read << QString("%1|%2|%3")
+                            .arg(rows.isNull(c))
+                            .arg(rows.text(c).toString(), rows.date(c).toString());
+        return read;
+    };
+    EXPECT_EQ(readAll(), expected);
+    EXPECT_EQ(expected.size(), 12);
+    // Inside a read transaction a server is read through a cursor.
+    db.db().beginReadTrans();
+    EXPECT_EQ(readAll(), expected);
+    // Across the batches a cursor hands over, every row once, in order.
+    qint64 count = 0;
+    for (data::RowStream rows(db.db(), "with recursive n(i) as (select 1 union all select i + 1 "
+                                       "from n where i < 25001) select i from n");
+         rows.next();)
+        count += rows.integer(0) == count + 1 ? 1 : 0;
+    EXPECT_EQ(count, 25001);
+    db.db().rollbackTrans();
 }
 
 } // namespace

@@ -99,6 +99,7 @@ private:
                 .field(0)
                 .toLongLong();
         master.GridPopulate();
+        master.completeLoad();
         for (int row = 1; row < master.flexMaster->rows(); ++row)
             if (master.flexMaster->textMatrix(row, 0).toLongLong() == id && id > 0) {
                 master.flexMaster->selectRowAcross(row);

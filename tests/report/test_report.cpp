@@ -58,6 +58,7 @@ protected:
         db.useContext(company, user, QDate(2026, 11, 30));
         master = std::make_unique<FrmMaster>();
         master->Form_Load();
+        master->completeLoad();
         master->flexMaster->clearGrid(7, 3);
         master->flexMaster->setTextMatrix(1, 0, "39");
         master->flexMaster->setTextMatrix(2, 0, "225");

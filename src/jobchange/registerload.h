@@ -1,0 +1,79 @@
+#pragma once
+
+#include "data/connection.h"
+#include "data/rowblock.h"
+#include "jobchange/jobchangeservice.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QWaitCondition>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QThread;
+
+namespace jobchange {
+
+// The register's rows read behind the window: on a thread of its own, on a second connection to
+// the same database, in one read transaction, so that every row comes from the same moment. The
+// newest rows come first (the window's first screen), then every older row in the register's
+// order, in blocks, until the oldest of the first screen is reached again. The window takes what
+// has arrived on its own thread, when told (arrived) or waiting for it (take).
+class RegisterLoad : public QObject {
+    Q_OBJECT
+public:
+    // What arrived since the last take.
+    struct Arrived {
+        // The first screen: the newest rows, in the register's order.
+        std::optional<data::RowBlock> newest;
+        // Rows before the first screen, each block following the previous one, in the
+        // register's order; they go in above what came before.
+        std::vector<data::RowBlock> older;
+        // About how many rows the register lists.
+        std::optional<qint64> expected;
+        // The load stopped there; no more rows come.
+        std::optional<data::DbError> error;
+        // Every row has arrived.
+        bool done = false;
+    };
+
+    // Rows of older rows a block holds.
+    static constexpr int kBlockRows = 8192;
+
+    RegisterLoad(data::ConnectionPtr connection, RegisterStatements statements);
+    // Stops the read and waits for its thread.
+    ~RegisterLoad() override;
+
+    // Starts reading on a thread of its own. A connection that cannot be opened a second time
+    // (a database in memory, a holder that opens it only itself) is read here, on this thread,
+    // before start returns.
+    void start();
+    // What has arrived; with wait, first waits until something has, unless the load has ended.
+    Arrived take(bool wait);
+
+signals:
+    // Something arrived (emitted on the reading thread).
+    void arrived();
+
+private:
+    void run(const std::function<void(data::Connection&)>& open);
+    void read(data::Connection& db);
+    void deliver(const std::function<void(Arrived&)>& add);
+    void stop();
+
+    data::ConnectionPtr connection_;
+    RegisterStatements statements_;
+    std::unique_ptr<QThread> thread_;
+    std::atomic<bool> stopping_{false};
+    QMutex mutex_;
+    QWaitCondition changed_;
+    // Guarded by mutex_.
+    Arrived pending_;
+    bool ended_ = false;
+    std::function<void()> interrupt_;
+};
+
+} // namespace jobchange
