@@ -33,8 +33,9 @@ CREATE TABLE pay_employeegradechange (
     CONSTRAINT pk_pay_employeegradechange PRIMARY KEY (egcCompanyID, egcId),
     CONSTRAINT uq_pay_employeegradechange_egccompanyid_egcno UNIQUE (egcCompanyID, egcNo)
 );
--- an employee's job changes in date order: later ones, the history
-CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompanyID, egcEmpID, egcDate);
+-- an employee's job changes in date order: later ones, the history; with the id and the
+-- cancellation, the history check finds each employee's deciding job change in the index alone
+CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompanyID, egcEmpID, egcDate, egcId, egcCancelled);
 -- an employee's later job changes by id, which the edit and the cancellation look for
 CREATE INDEX ix_pay_employeegradechange_later ON pay_employeegradechange (egcCompanyID, egcEmpID, egcId);
 -- the numbers of a company by length, then text: the next number reads a few entries

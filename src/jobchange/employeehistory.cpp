@@ -1,13 +1,15 @@
 #include "jobchange/employeehistory.h"
 
 #include "data/connection.h"
+#include "data/rowstream.h"
 #include "data/tablenames.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace jobchange {
 
@@ -57,24 +59,18 @@ QString job(const QVariant& grade, const QVariant& designation) {
     return (data::textOf(grade) + QLatin1Char(' ') + data::textOf(designation)).trimmed();
 }
 
-// The statements. Every value is bound; an employee filter is added when one employee is read.
-// The check of every employee needs no descriptions: there they are null, and not joined.
+// The statements of one employee's history. Every value is bound.
 class HistoryStatements {
 public:
     explicit HistoryStatements(const data::ResolvedTableNames& tables) : t_(tables) {}
 
     // Fields: see readHeader.
-    QString headers(bool oneEmployee) const {
-        QString sql = QStringLiteral("select h.egcId, h.egcEmpID, h.egcNo, h.egcDate, "
-                                     "h.egcOldDesigID, h.egcOldGradeID, h.egcOldBasic, "
-                                     "h.egcNewDesigID, h.egcNewGradeID, h.egcNewBasic, "
-                                     "h.egcremarks, h.egcCancelled, h.egcCancelledRemarks, ");
-        if (!oneEmployee)
-            return sql + QStringLiteral("null, null, null, null from ") + t_.pEmployeegradeChange +
-                   QStringLiteral(" h where h.egcCompanyID = ? order by h.egcEmpID, h.egcDate, "
-                                  "h.egcId");
-        return sql +
-               QStringLiteral("og.gDescription, od.dDescription, ng.gDescription, "
+    QString headers() const {
+        return QStringLiteral("select h.egcId, h.egcEmpID, h.egcNo, h.egcDate, "
+                              "h.egcOldDesigID, h.egcOldGradeID, h.egcOldBasic, "
+                              "h.egcNewDesigID, h.egcNewGradeID, h.egcNewBasic, "
+                              "h.egcremarks, h.egcCancelled, h.egcCancelledRemarks, "
+                              "og.gDescription, od.dDescription, ng.gDescription, "
                               "nd.dDescription from ") +
                t_.pEmployeegradeChange + QStringLiteral(" h left outer join ") + t_.pDesignation +
                QStringLiteral(" od on od.dCompanyID = h.egcCompanyID and od.dDesigID = "
@@ -91,35 +87,29 @@ public:
                               "h.egcId");
     }
 
-    // Fields: job change id, type id, description, old amount, revised amount, letter. One
-    // employee's lines are those of the employee's job changes, picked by key (a join lets
-    // SQLite scan every line of the company instead); binds: see changeLineBinds.
-    QString changeLines(LineKind kind, bool oneEmployee) const {
+    // Fields: job change id, type id, description, old amount, revised amount, letter. The
+    // employee's job changes' lines, picked by key (a join lets SQLite scan every line of the
+    // company instead); binds: see changeLineBinds.
+    QString changeLines(LineKind kind) const {
         const LineTables& k = lineTables(kind);
         const auto c = [&k](const char* suffix) {
             return QStringLiteral("l.") + QLatin1String(k.change) + QLatin1String(suffix);
         };
         return QStringLiteral("select ") + c("gcid") + QStringLiteral(", l.") +
-               QLatin1String(k.changeTypeId) +
-               (oneEmployee ? QStringLiteral(", t.") + QLatin1String(k.typeDescription)
-                            : QStringLiteral(", null")) +
-               QStringLiteral(", ") + c("oldamount") + QStringLiteral(", ") + c("revamount") +
-               QStringLiteral(", ") + c("type") + QStringLiteral(" from ") + t_.*k.changeLines +
-               QStringLiteral(" l") +
-               (oneEmployee
-                    ? typeJoin(k, c("companyid"),
-                               QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
-                          QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ? and ") +
-                          c("gcid") + QStringLiteral(" in (select h.egcId from ") +
-                          t_.pEmployeegradeChange +
-                          QStringLiteral(" h where h.egcCompanyID = ? and h.egcEmpID = ?)")
-                    : QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ?")) +
-               QStringLiteral(" order by ") + c("gcid") + QStringLiteral(", ") + c("detailid");
+               QLatin1String(k.changeTypeId) + QStringLiteral(", t.") +
+               QLatin1String(k.typeDescription) + QStringLiteral(", ") + c("oldamount") +
+               QStringLiteral(", ") + c("revamount") + QStringLiteral(", ") + c("type") +
+               QStringLiteral(" from ") + t_.*k.changeLines + QStringLiteral(" l") +
+               typeJoin(k, c("companyid"), QStringLiteral("l.") + QLatin1String(k.changeTypeId)) +
+               QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ? and ") +
+               c("gcid") + QStringLiteral(" in (select h.egcId from ") + t_.pEmployeegradeChange +
+               QStringLiteral(" h where h.egcCompanyID = ? and h.egcEmpID = ?) order by ") +
+               c("gcid") + QStringLiteral(", ") + c("detailid");
     }
 
     // Fields: employee id, number, name, designation, grade, basic, grade and designation
     // descriptions, currency symbol.
-    QString employees(bool oneEmployee) const {
+    QString employee() const {
         return QStringLiteral("select e.eEmpID, e.eempno, e.eName, e.eDesigID, e.eGradeID, "
                               "e.eBasic, g.gDescription, d.dDescription, c.symbol from ") +
                t_.pemployee + QStringLiteral(" e left outer join ") + t_.pDesignation +
@@ -131,13 +121,11 @@ public:
                               "outer join ") +
                t_.pcurrencymaster +
                QStringLiteral(" c on c.CompanyID = e.eCompanyID and c.CurrencyID = "
-                              "e.ecurrencyid where e.eCompanyID = ?") +
-               (oneEmployee ? QStringLiteral(" and e.eEmpID = ?") : QString()) +
-               QStringLiteral(" order by e.eEmpID");
+                              "e.ecurrencyid where e.eCompanyID = ? and e.eEmpID = ?");
     }
 
     // Fields: employee id, type id, description, amount.
-    QString standingLines(LineKind kind, bool oneEmployee) const {
+    QString standingLines(LineKind kind) const {
         const LineTables& k = lineTables(kind);
         const auto c = [&k](const char* suffix) {
             return QStringLiteral("s.") + QLatin1String(k.standingPrefix) + QLatin1String(suffix);
@@ -147,10 +135,8 @@ public:
                QLatin1String(k.typeDescription) + QStringLiteral(", ") + c("amount") +
                QStringLiteral(" from ") + t_.*k.standing + QStringLiteral(" s") +
                typeJoin(k, c("companyid"), QStringLiteral("s.") + QLatin1String(k.standingTypeId)) +
-               QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ?") +
-               (oneEmployee ? QStringLiteral(" and ") + c("empid") + QStringLiteral(" = ?")
-                            : QString()) +
-               QStringLiteral(" order by ") + c("empid") + QStringLiteral(", ") + c("detailid");
+               QStringLiteral(" where ") + c("companyid") + QStringLiteral(" = ? and ") +
+               c("empid") + QStringLiteral(" = ? order by ") + c("detailid");
     }
 
     QString employeeByNumber() const {
@@ -168,11 +154,8 @@ private:
     const data::ResolvedTableNames& t_;
 };
 
-QVariantList binds(const HistorySource& source, std::optional<qint32> employeeId) {
-    QVariantList values{static_cast<int>(source.company)};
-    if (employeeId)
-        values << *employeeId;
-    return values;
+QVariantList binds(const HistorySource& source, qint32 employeeId) {
+    return {static_cast<int>(source.company), employeeId};
 }
 
 QVariantList changeLineBinds(const HistorySource& source, qint32 employeeId) {
@@ -426,7 +409,7 @@ std::optional<EmployeeHistory> loadEmployeeHistory(const HistorySource& source, 
     const QVariantList values = binds(source, employeeId);
     EmployeeHistory history;
     {
-        data::Recordset rs = source.connection.open(sql.employees(true), values);
+        data::Recordset rs = source.connection.open(sql.employee(), values);
         if (rs.eof())
             return std::nullopt;
         Employee e = readEmployee(rs);
@@ -437,19 +420,19 @@ std::optional<EmployeeHistory> loadEmployeeHistory(const HistorySource& source, 
         history.master = std::move(e.master);
     }
     for (LineKind kind : kKinds) {
-        for (data::Recordset rs = source.connection.open(sql.standingLines(kind, true), values);
+        for (data::Recordset rs = source.connection.open(sql.standingLines(kind), values);
              !rs.eof(); rs.moveNext())
             linesOf(history.master, kind).push_back(readStanding(rs));
     }
     QHash<qint32, size_t> indexOf;
-    for (data::Recordset rs = source.connection.open(sql.headers(true), values); !rs.eof();
+    for (data::Recordset rs = source.connection.open(sql.headers(), values); !rs.eof();
          rs.moveNext()) {
         history.changes.push_back(readHeader(rs));
         indexOf.insert(history.changes.back().id, history.changes.size() - 1);
     }
     for (LineKind kind : kKinds) {
-        for (data::Recordset rs = source.connection.open(sql.changeLines(kind, true),
-                                                         changeLineBinds(source, employeeId));
+        for (data::Recordset rs =
+                 source.connection.open(sql.changeLines(kind), changeLineBinds(source, employeeId));
              !rs.eof(); rs.moveNext()) {
             const auto found = indexOf.constFind(rs.field(0).toInt());
             if (found != indexOf.constEnd())
@@ -467,75 +450,166 @@ std::optional<qint32> findEmployeeByNumber(const HistorySource& source, const QS
     return rs.field(0).toInt();
 }
 
+namespace {
+
+// The check of every employee, in a few statements over the whole company: the database picks
+// each employee's deciding job change (the latest uncancelled one, or the first when every one
+// is cancelled) and reads only its lines. The company is the program's own number, written in.
+class CheckStatements {
+public:
+    CheckStatements(const data::ResolvedTableNames& tables, const data::Dialect& dialect,
+                    qint16 company)
+        : t_(tables), dialect_(dialect), company_(QString::number(company)) {}
+
+    // What each employee's history says he must hold. Fields: employee, then for the job change
+    // itself kind 2, designation, grade and basic; for one of its lines kind 0 (allowance) or 1
+    // (deduction), type, null and amount. Only the lines standing on the deciding side count:
+    // after an uncancelled job change those not removed, at their revised amounts; before the
+    // first of all-cancelled ones those kept or removed, at their old amounts.
+    QString due() const {
+        const QString uncancelled = QStringLiteral("coalesce(h.egcCancelled, 0) = 0");
+        // In id order SQLite reads the lines in the order they are stored.
+        const QString idOrder = dialect_.kind() == data::Dialect::Kind::SQLite
+                                    ? QStringLiteral(" order by id")
+                                    : QString();
+        QString sql =
+            QStringLiteral("with d as (select emp, id, after from (select h.egcEmpID emp, "
+                           "h.egcId id, case when ") +
+            uncancelled +
+            QStringLiteral(" then 1 else 0 end after, row_number() over (partition "
+                           "by h.egcEmpID order by case when ") +
+            uncancelled + QStringLiteral(" then 0 else 1 end, case when ") + uncancelled +
+            QStringLiteral(" then h.egcDate end desc, case when ") + uncancelled +
+            QStringLiteral(" then h.egcId end desc, h.egcDate, h.egcId) rn from ") +
+            t_.pEmployeegradeChange + QStringLiteral(" h where h.egcCompanyID = ") + company_ +
+            QStringLiteral(") x where rn = 1") + idOrder +
+            QStringLiteral(") select d.emp, 2, case when d.after = 1 then h.egcNewDesigID else "
+                           "h.egcOldDesigID end, case when d.after = 1 then h.egcNewGradeID else "
+                           "h.egcOldGradeID end, case when d.after = 1 then h.egcNewBasic else "
+                           "h.egcOldBasic end from d join ") +
+            t_.pEmployeegradeChange + QStringLiteral(" h on h.egcCompanyID = ") + company_ +
+            QStringLiteral(" and h.egcId = d.id");
+        for (const LineKind kind : kKinds) {
+            const LineTables& k = lineTables(kind);
+            const auto c = [&k](const char* suffix) {
+                return QStringLiteral("l.") + QLatin1String(k.change) + QLatin1String(suffix);
+            };
+            const QString letter = QStringLiteral("coalesce(upper(ltrim(rtrim(") + c("type") +
+                                   QStringLiteral("))), '')");
+            sql += QStringLiteral(" union all select d.emp, ") +
+                   QString::number(kind == LineKind::Allowance ? 0 : 1) + QStringLiteral(", l.") +
+                   QLatin1String(k.changeTypeId) +
+                   QStringLiteral(", null, case when d.after = 1 then ") + c("revamount") +
+                   QStringLiteral(" else ") + c("oldamount") + QStringLiteral(" end from d join ") +
+                   t_.*k.changeLines + QStringLiteral(" l on ") + c("companyid") +
+                   QStringLiteral(" = ") + company_ + QStringLiteral(" and ") + c("gcid") +
+                   QStringLiteral(" = d.id where (d.after = 1 and not (") + letter +
+                   QStringLiteral(" like 'R%')) or (d.after = 0 and (") + letter +
+                   QStringLiteral(" like 'R%' or ") + letter + QStringLiteral(" like 'O%'))");
+        }
+        return sql;
+    }
+
+    // Fields: employee, number, name, designation, grade, basic.
+    QString masters() const {
+        return QStringLiteral("select eEmpID, eempno, eName, eDesigID, eGradeID, eBasic from ") +
+               t_.pemployee + QStringLiteral(" where eCompanyID = ") + company_;
+    }
+
+    // Fields: employee, type, amount.
+    QString standing(LineKind kind) const {
+        const LineTables& k = lineTables(kind);
+        const QString prefix = QLatin1String(k.standingPrefix);
+        return QStringLiteral("select ") + prefix + QStringLiteral("empid, ") +
+               QLatin1String(k.standingTypeId) + QStringLiteral(", ") + prefix +
+               QStringLiteral("amount from ") + t_.*k.standing + QStringLiteral(" where ") +
+               prefix + QStringLiteral("companyid = ") + company_;
+    }
+
+private:
+    const data::ResolvedTableNames& t_;
+    const data::Dialect& dialect_;
+    QString company_;
+};
+
+// An amount as the row stream gives it, in hundredths as centsOf rounds a stored number.
+Cents centsOfText(QStringView text) {
+    return static_cast<Cents>(std::llround(text.toDouble() * 100.0));
+}
+
+qint32 number(data::RowStream& rows, int field) {
+    if (const std::optional<qint64> held = rows.integer(field))
+        return static_cast<qint32>(*held);
+    return rows.text(field).toInt();
+}
+
+} // namespace
+
 HistoryCheck checkHistory(const HistorySource& source) {
-    const HistoryStatements sql(source.tables);
-    const QVariantList values = binds(source, std::nullopt);
-
-    // The job change that decides each employee's master, read one employee at a time.
-    struct Decided {
-        JobChangeRecord record;
-        bool after = false;
+    const CheckStatements sql(source.tables, source.connection.dialect(), source.company);
+    // Every statement sees the same moment: a save meanwhile cannot look like a disagreement.
+    data::Connection& db = source.connection;
+    const bool ownTransaction = !db.inTransaction();
+    if (ownTransaction)
+        db.beginReadTrans();
+    const auto end = qScopeGuard([&] {
+        if (ownTransaction)
+            db.rollbackTrans();
+    });
+    struct Checked {
+        Pay due;
+        std::optional<Pay> master;
+        QString number;
+        QString name;
     };
-    std::map<qint32, Decided> decided;
-    QHash<qint32, qint32> employeeOfChange;
-    {
-        std::vector<JobChangeRecord> history;
-        const auto decideEmployee = [&]() {
-            if (const std::optional<Decision> decision = decide(history, std::nullopt)) {
-                JobChangeRecord& record = history[decision->index];
-                employeeOfChange.insert(record.id, record.employeeId);
-                decided[record.employeeId] = Decided{std::move(record), decision->after};
-            }
-            history.clear();
-        };
-        for (data::Recordset rs = source.connection.open(sql.headers(false), values); !rs.eof();
-             rs.moveNext()) {
-            JobChangeRecord record = readHeader(rs);
-            if (!history.empty() && history.back().employeeId != record.employeeId)
-                decideEmployee();
-            history.push_back(std::move(record));
-        }
-        decideEmployee();
-    }
-    // Only the deciding job changes' lines are kept.
-    for (LineKind kind : kKinds) {
-        for (data::Recordset rs = source.connection.open(sql.changeLines(kind, false), values);
-             !rs.eof(); rs.moveNext()) {
-            const auto employee = employeeOfChange.constFind(rs.field(0).toInt());
-            if (employee != employeeOfChange.constEnd())
-                linesOf(decided[*employee].record, kind).push_back(readRevision(rs));
+    // Those with job changes, by id: each row below goes straight to its employee.
+    std::unordered_map<qint32, Checked> employees;
+    for (data::RowStream rows(db, sql.due()); rows.next();) {
+        Checked& employee = employees[number(rows, 0)];
+        const qint32 kind = number(rows, 1);
+        if (kind == 2) {
+            employee.due.designationId = number(rows, 2);
+            employee.due.gradeId = number(rows, 3);
+            employee.due.basic = centsOfText(rows.text(4));
+        } else {
+            linesOf(employee.due, kind == 0 ? LineKind::Allowance : LineKind::Deduction)
+                .push_back({number(rows, 2), {}, centsOfText(rows.text(4))});
         }
     }
-
-    std::map<qint32, Employee> masters;
-    for (data::Recordset rs = source.connection.open(sql.employees(false), values); !rs.eof();
-         rs.moveNext()) {
-        const qint32 id = rs.field(0).toInt();
-        if (decided.count(id))
-            masters[id] = readEmployee(rs);
+    for (data::RowStream rows(db, sql.masters()); rows.next();) {
+        const auto employee = employees.find(number(rows, 0));
+        if (employee == employees.end())
+            continue;
+        Checked& e = employee->second;
+        e.number = rows.text(1).toString();
+        e.name = rows.text(2).toString();
+        e.master = Pay{number(rows, 3), number(rows, 4), {}, centsOfText(rows.text(5)), {}, {}};
     }
-    for (LineKind kind : kKinds) {
-        for (data::Recordset rs = source.connection.open(sql.standingLines(kind, false), values);
-             !rs.eof(); rs.moveNext()) {
-            const auto master = masters.find(rs.field(0).toInt());
-            if (master != masters.end())
-                linesOf(master->second.master, kind).push_back(readStanding(rs));
+    for (const LineKind kind : kKinds) {
+        for (data::RowStream rows(db, sql.standing(kind)); rows.next();) {
+            const auto employee = employees.find(number(rows, 0));
+            if (employee != employees.end() && employee->second.master)
+                linesOf(*employee->second.master, kind)
+                    .push_back({number(rows, 1), {}, centsOfText(rows.text(2))});
         }
     }
 
     HistoryCheck check;
-    check.employeesChecked = static_cast<int>(decided.size());
-    std::vector<Disagreement>& found = check.disagreements;
-    for (const auto& [employeeId, decision] : decided) {
-        const Pay due = decision.after ? decision.record.payAfter() : decision.record.payBefore();
-        const auto master = masters.find(employeeId);
-        if (master == masters.end()) {
-            found.push_back({employeeId, {}, {}, {QStringLiteral("no employee master")}});
+    check.employeesChecked = static_cast<int>(employees.size());
+    std::vector<qint32> ids;
+    ids.reserve(employees.size());
+    for (const auto& [id, employee] : employees)
+        ids.push_back(id);
+    std::sort(ids.begin(), ids.end());
+    for (const qint32 id : ids) {
+        const Checked& employee = employees.at(id);
+        if (!employee.master) {
+            check.disagreements.push_back({id, {}, {}, {QStringLiteral("no employee master")}});
             continue;
         }
-        const QStringList differing = differences(master->second.master, due);
+        const QStringList differing = differences(*employee.master, employee.due);
         if (!differing.isEmpty())
-            found.push_back({employeeId, master->second.number, master->second.name, differing});
+            check.disagreements.push_back({id, employee.number, employee.name, differing});
     }
     return check;
 }

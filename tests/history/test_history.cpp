@@ -97,6 +97,43 @@ TEST_F(History, CheckNamesEveryEmployeeWhoseMasterWasChangedByHand) {
     EXPECT_EQ(check.disagreements[1].name, "Meena Iyer");
     EXPECT_EQ(check.disagreements[1].differences,
               (QStringList{"job 2/2, history 1/1", "allowances none, history 1:4000.00"}));
+
+    // Another company's employee of the same id is not this one; a letter stored in lower case
+    // still removes its line; a job change whose employee is gone is named.
+    db.exec("update pay_employee set eBasic = 5 where eCompanyID = 2 and eEmpID = 7");
+    db.exec("update pay_empgcdeductions set egcdtype = 'r' where egcdcompanyid = 1 and egcdgcid "
+            "= 12 and egcddetailid = 2");
+    db.exec("insert into pay_employeegradechange values (15, 1, 'JC5', '2024-03-01', 10, 1, 1, "
+            "100, 1, 1, 200, null, 0, null)");
+    check = jobchange::checkHistory(source());
+    EXPECT_EQ(check.employeesChecked, 3);
+    ASSERT_EQ(check.disagreements.size(), 3u);
+    EXPECT_EQ(check.disagreements[0].differences,
+              QStringList{"deductions 1:2750.00 2:1500.00, history 1:2700.00"});
+    EXPECT_EQ(check.disagreements[2].employeeId, 10);
+    EXPECT_EQ(check.disagreements[2].differences, QStringList{"no employee master"});
+}
+
+// The check reads every table as it stood at its start: a job change saved by another clerk
+// meanwhile (the employee master and the job change moving together) is no disagreement.
+TEST_F(History, CheckSeesOneMomentWhileAnotherClerkSaves) {
+    if (!db.isPostgres()) // a reader keeps a snapshot without holding writers off
+        db.exec("PRAGMA journal_mode=WAL");
+    const data::ConnectionPtr other = db.another();
+    bool saved = false;
+    db.db().setStatementHook([&](const QString& sql) {
+        if (saved || !sql.startsWith("select eEmpID, eempno"))
+            return;
+        saved = true;
+        other->execute("update pay_employee set eBasic = 30000 where eCompanyID = 1 and eEmpID = "
+                       "7");
+        other->execute("update pay_employeegradechange set egcNewBasic = 30000 where "
+                       "egcCompanyID = 1 and egcId = 12");
+    });
+    EXPECT_TRUE(jobchange::checkHistory(source()).disagreements.empty());
+    db.db().setStatementHook({});
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(jobchange::checkHistory(source()).disagreements.empty());
 }
 
 } // namespace
