@@ -214,7 +214,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
             return std::nullopt;
         }
     } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history")) &&
-               !parser.isSet(QStringLiteral("bulk"))) {
+               !parser.isSet(QStringLiteral("bulk")) &&
+               !parser.isSet(QStringLiteral("bulk-import"))) {
         error = QStringLiteral("--out goes with --export-pdf");
         return std::nullopt;
     }
@@ -355,7 +356,7 @@ int main(int argc, char** argv) {
                                  options->processDate};
     if (options->history.kind != HistoryCommand::Kind::None)
         return runHistoryCommand(options->history, *connection, context);
-    if (!options->bulk.settingsFile.isEmpty())
+    if (options->bulk.wanted())
         return runBulkCommand(options->bulk, *connection, context);
     if (!qobject_cast<QApplication*>(app.get())) {
         complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
