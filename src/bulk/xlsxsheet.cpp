@@ -1,15 +1,15 @@
-// The first worksheet of an .xlsx workbook: the archive is unpacked with QuaZip, its parts read
-// with Qt's XML reader.
+// The first worksheet of an .xlsx workbook: the archive is unpacked with minizip (the zip code
+// libxlsxwriter writes workbooks with), its parts read with Qt's XML reader.
 
 #include "bulk/sheet.h"
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
-#include <quazip.h>
-#include <quazipfile.h>
+#include <minizip/unzip.h>
 
 namespace bulk {
 
@@ -19,42 +19,59 @@ constexpr int kMegabyte = 1024 * 1024;
 
 class Workbook {
 public:
-    explicit Workbook(const QString& path) : name_(QDir::toNativeSeparators(path)), zip_(path) {
-        if (!zip_.open(QuaZip::mdUnzip))
+    explicit Workbook(const QString& path)
+        : name_(QDir::toNativeSeparators(path)),
+          zip_(unzOpen64(QFile::encodeName(path).constData())) {
+        if (!zip_)
             fail(QStringLiteral("it is not an Excel workbook (.xlsx)"));
         // The sizes the archive's directory declares, before anything is unpacked; reading a
         // part checks again that it does not unpack beyond what was declared.
         qint64 total = 0;
-        for (const QuaZipFileInfo64& info : zip_.getFileInfoList64()) {
+        for (int rc = unzGoToFirstFile(zip_); rc == UNZ_OK; rc = unzGoToNextFile(zip_)) {
+            unz_file_info64 info{};
+            char name[512] = {};
+            if (unzGetCurrentFileInfo64(zip_, &info, name, sizeof name - 1, nullptr, 0, nullptr,
+                                        0) != UNZ_OK)
+                fail(QStringLiteral("its directory is damaged"));
+            const QString part = QString::fromUtf8(name);
             const qint64 size = static_cast<qint64>(
-                std::min<quint64>(info.uncompressedSize, quint64(kMaxUnpackedBytes) + 1));
+                std::min<ZPOS64_T>(info.uncompressed_size, ZPOS64_T(kMaxUnpackedBytes) + 1));
             if (size > kMaxUnpackedBytes)
                 fail(QStringLiteral("its part %1 would unpack to more than %2 MB")
-                         .arg(shownText(info.name))
+                         .arg(shownText(part))
                          .arg(kMaxUnpackedBytes / kMegabyte));
             total += size;
-            declared_.insert(info.name, size);
+            declared_.insert(part, size);
         }
         if (total > kMaxUnpackedBytes)
             fail(QStringLiteral("it would unpack to more than %1 MB")
                      .arg(kMaxUnpackedBytes / kMegabyte));
     }
+    ~Workbook() { unzClose(zip_); }
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
 
     bool has(const QString& part) const { return declared_.contains(part); }
 
     QByteArray part(const QString& part) {
-        if (!has(part) || !zip_.setCurrentFile(part, QuaZip::csSensitive))
+        if (!has(part) || unzLocateFile(zip_, part.toUtf8().constData(), 1) != UNZ_OK)
             fail(QStringLiteral("its part %1 is missing").arg(part));
-        QuaZipFile file(&zip_);
-        if (!file.open(QIODevice::ReadOnly))
+        if (unzOpenCurrentFile(zip_) != UNZ_OK)
             fail(QStringLiteral("its part %1 cannot be unpacked").arg(part));
         const qint64 limit = declared_.value(part);
-        QByteArray bytes = file.read(limit + 1);
-        if (bytes.size() > limit)
+        QByteArray bytes(limit + 1, Qt::Uninitialized);
+        qint64 read = 0;
+        int chunk = 0;
+        while (read <= limit && (chunk = unzReadCurrentFile(zip_, bytes.data() + read,
+                                                            static_cast<unsigned>(std::min<qint64>(
+                                                                limit + 1 - read, 1 << 20)))) > 0)
+            read += chunk;
+        const int closed = unzCloseCurrentFile(zip_);
+        if (read > limit)
             fail(QStringLiteral("its part %1 unpacks to more than its declared size").arg(part));
-        file.close();
-        if (file.getZipError() != UNZ_OK)
+        if (chunk < 0 || closed != UNZ_OK)
             fail(QStringLiteral("its part %1 is damaged").arg(part));
+        bytes.truncate(read);
         return bytes;
     }
 
@@ -64,7 +81,7 @@ public:
 
 private:
     QString name_;
-    QuaZip zip_;
+    unzFile zip_;
     QHash<QString, qint64> declared_;
 };
 

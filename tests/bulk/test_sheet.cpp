@@ -6,10 +6,10 @@
 #include "export/tablewriter.h"
 #include "support/check.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <quazip.h>
-#include <quazipfile.h>
+#include <minizip/zip.h>
 
 namespace {
 
@@ -36,15 +36,17 @@ QString importError(const QByteArray& csv) {
 
 // Parts written into a new archive.
 void writeZip(const QString& path, const QList<QPair<QString, QByteArray>>& parts) {
-    QuaZip zip(path);
-    ASSERT_TRUE(zip.open(QuaZip::mdCreate));
+    const zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    ASSERT_TRUE(zip);
     for (const auto& [name, bytes] : parts) {
-        QuaZipFile file(&zip);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly, QuaZipNewInfo(name)));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-        file.close();
+        const zip_fileinfo info{};
+        ASSERT_EQ(zipOpenNewFileInZip64(zip, name.toUtf8().constData(), &info, nullptr, 0, nullptr,
+                                        0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0),
+                  ZIP_OK);
+        ASSERT_EQ(zipWriteInFileInZip(zip, bytes.constData(), unsigned(bytes.size())), ZIP_OK);
+        ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
     }
-    zip.close();
+    ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
 }
 
 class SheetFiles : public ::testing::Test {
