@@ -23,7 +23,9 @@ struct SheetCell {
     Kind kind = Kind::Empty;
     QString text;
 
-    bool isEmpty() const { return kind == Kind::Empty || (kind == Kind::Text && text.isEmpty()); }
+    bool isEmpty() const {
+        return kind == Kind::Empty || (kind == Kind::Text && text.trimmed().isEmpty());
+    }
 };
 
 // One row that holds something; cells by column from 0, empty ones included up to the last.

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <minizip/unzip.h>
 
 namespace bulk {

@@ -284,6 +284,13 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
         BatchResult result;
         try {
             data::TransactionGuard transaction(ws.db());
+            // The right to add job changes, as the register's Bulk button reads it (a user
+            // without a rights row keeps it): a batch run without a window is held to it too.
+            if (const std::optional<QString> rights = service_.userRights();
+                rights && !rightsAllow(*rights, QStringLiteral("N"))) {
+                result.error = QStringLiteral("You have no right to add job changes.");
+                return result;
+            }
             // Everyone as the preview found them, compared under the lock.
             const std::vector<bulk::EmployeeSnapshot> now = readEmployees(Detail::Standing);
             QHash<qint32, size_t> position;

@@ -162,6 +162,11 @@ qint16 JobChangeService::previousDays() const {
             .toInt());
 }
 
+bool rightsAllow(const QString& rights, const QString& letter) {
+    const QString held = rights.trimmed().toUpper();
+    return held != QLatin1String("ADMIN") && held.contains(letter.trimmed().toUpper());
+}
+
 std::optional<QString> JobChangeService::userRights() const {
     const Workspace& ws = *workspace_;
     if (ws.userId == 1)

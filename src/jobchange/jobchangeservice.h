@@ -32,6 +32,10 @@ namespace jobchange {
 
 inline constexpr int kWriteAttempts = 5;
 
+// Whether a user's rights letters ("NEDUP") hold the right's letter, in any case; "ADMIN" holds
+// none.
+bool rightsAllow(const QString& rights, const QString& letter);
+
 // What a write did: the job change's id and number when it went through, else the error.
 struct WriteResult {
     bool ok = false;

@@ -369,10 +369,7 @@ void FrmMaster::UserRights() {
 }
 
 bool FrmMaster::fnUserRights(const QString& letter) const {
-    const QString rights = strRights.trimmed().toUpper();
-    if (rights == QLatin1String("ADMIN"))
-        return false;
-    return rights.contains(letter.trimmed().toUpper());
+    return jobchange::rightsAllow(strRights, letter);
 }
 
 void FrmMaster::CmdClose_Click() {

@@ -1,7 +1,8 @@
 // Reading spreadsheets to import: CSV as spreadsheet programs save it, workbooks written by this
-// program's own export, by another writer (openpyxl) and by hand, and archives too large to
-// unpack.
+// program's own export, by another writer (openpyxl) and by hand, archives too large to unpack,
+// and the headings and cells of an import.
 
+#include "bulk/importsheet.h"
 #include "bulk/sheet.h"
 #include "export/tablewriter.h"
 #include "support/check.h"
@@ -76,6 +77,33 @@ TEST(SheetCsv, ReadsWhatSpreadsheetProgramsSaveAndRefusesWhatIsNotUtf8) {
               "The CSV file is UTF-16 text: save it as \"CSV UTF-8\" and import it again.");
     EXPECT_EQ(importError("No\n\"E001\n"),
               "Row 2 of the CSV file opens a quoted field that is never closed.");
+}
+
+// Headings that cannot be used stop the import; cells are read as the clerk wrote them, less the
+// apostrophe of a safe CSV export.
+TEST(ImportTable, HeadingsAndCells) {
+    const auto headingError = [](const QByteArray& csv) {
+        return thrown<bulk::ImportError>([&] { bulk::parseImport(bulk::parseCsv(csv)); }).message();
+    };
+    EXPECT_EQ(headingError("Name,New Basic\nAsha,1\n"),
+              "Row 1 names the columns, and none of them is \"Employee No\".");
+    EXPECT_EQ(headingError("Employee No,New Basic,new  basic\n"),
+              "Columns B and C are both headed \"new basic\": keep one.");
+
+    bulk::Sheet sheet = bulk::parseCsv("Employee No,Remarks,New Basic\n'-7,'=1+1,'-5\n,x,\n");
+    sheet.rows.push_back(
+        {4, {{SheetCell::Kind::Number, "1.2E+1"}, {}, {SheetCell::Kind::Number, "0.1"}}});
+    sheet.rows.push_back({5, {{SheetCell::Kind::Number, "12.5"}}});
+    const bulk::ImportTable table = bulk::parseImport(sheet);
+    ASSERT_EQ(table.rows.size(), 4u);
+    EXPECT_EQ(table.rows[0].employeeNo, "-7");
+    EXPECT_EQ(table.rows[0].remarks, "=1+1");
+    EXPECT_EQ(table.rows[0].problems, QStringList{"row 2, New Basic: \"-5\" is negative"});
+    EXPECT_EQ(table.rows[1].problems, QStringList{"row 3, Employee No: no employee number"});
+    EXPECT_EQ(table.rows[2].employeeNo, "12");
+    EXPECT_EQ(table.rows[2].newBasic, data::Money::fromCents(10));
+    EXPECT_EQ(table.rows[3].problems,
+              QStringList{"row 5, Employee No: \"12.5\" is not an employee number"});
 }
 
 TEST_F(SheetFiles, WorkbookFromTheProgramsOwnExport) {
