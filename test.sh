@@ -12,6 +12,7 @@ if [ "${1:-}" = "--no-postgres" ]; then
   shift
 fi
 "$here/tools/install-packages.sh"
+# The same build folder, type and options as ./run.sh, so that either reuses the other's work.
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_WERROR=ON >/dev/null
 cmake --build "$here/build"
 cd "$here/build"

@@ -46,9 +46,10 @@ int applyBatch(const jobchange::BulkService& service, const std::vector<bulk::Pr
         return 1;
     case jobchange::BatchResult::Outcome::Cancelled:
     case jobchange::BatchResult::Outcome::Failed:
-        complain(QStringLiteral("nothing saved: error %1: %2")
-                     .arg(result.errorNumber)
-                     .arg(result.error));
+        complain(result.errorNumber == 0 ? QStringLiteral("nothing saved: ") + result.error
+                                         : QStringLiteral("nothing saved: error %1: %2")
+                                               .arg(result.errorNumber)
+                                               .arg(result.error));
         return 1;
     }
     return 1;
@@ -56,7 +57,8 @@ int applyBatch(const jobchange::BulkService& service, const std::vector<bulk::Pr
 
 int writeTemplate(const jobchange::BulkService& service, const QString& path) {
     const std::vector<bulk::EmployeeSnapshot> employees = service.eligibleEmployees();
-    tableexport::writeTable(bulk::importTemplate(employees, service.importCatalog(false)), path);
+    tableexport::writeTable(
+        bulk::importTemplate(employees, service.importCatalog(employees, false)), path);
     say(QStringLiteral("%1 employees written to %2.").arg(employees.size()).arg(path));
     return 0;
 }

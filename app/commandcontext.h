@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jobchange/workspace.h"
+
 #include <QDate>
 
 // Who runs a command of the host program without a window: the company, the user, the
@@ -7,6 +9,6 @@
 struct CommandContext {
     qint16 company = 1;
     qint16 user = 1;
-    qint32 interfaceId = 0;
+    qint32 interfaceId = jobchange::kJobChangeInterfaceId;
     QDate processDate;
 };

@@ -3,6 +3,7 @@
 #include <QString>
 
 // What the host program prints: a line of output, or a complaint on stderr prefixed with the
-// program's name and kept to one line, whatever the database driver's text spreads over.
+// program's name. Both are kept to one line with every control character escaped, whatever the
+// database, a file or the driver's text holds.
 void say(const QString& line);
 void complain(const QString& line);

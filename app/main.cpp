@@ -9,6 +9,7 @@
 #include "data/serverlogin.h"
 #include "exportcommands.h"
 #include "historycommands.h"
+#include "jobchange/workspace.h"
 #include "screenshot.h"
 #include "ui/modal.h"
 
@@ -35,7 +36,7 @@ struct Options {
     bool initDemo = false;
     qint16 company = 1;
     qint16 user = 1;
-    qint32 interfaceId = 0;
+    qint32 interfaceId = jobchange::kJobChangeInterfaceId;
     QDate processDate = QDate::currentDate();
     QString title = QStringLiteral("Payroll");
     QString screenshot;
@@ -86,7 +87,11 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                                          QStringLiteral("Payroll process date (default today)."),
                                          QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption interfaceId(
-        QStringLiteral("interface"), QStringLiteral("Calling interface id."), QStringLiteral("N"));
+        QStringLiteral("interface"),
+        QStringLiteral("Calling interface id: its rights and numbering prefix (default %1, the "
+                       "job change interface).")
+            .arg(jobchange::kJobChangeInterfaceId),
+        QStringLiteral("N"));
     const QCommandLineOption title(QStringLiteral("title"),
                                    QStringLiteral("Title of message boxes (default Payroll)."),
                                    QStringLiteral("TEXT"));
@@ -103,7 +108,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         QStringLiteral("With --screenshot: open the job change NUMBER and take its window."),
         QStringLiteral("NUMBER"));
     const QCommandLineOption sqlTrace(QStringLiteral("sql-trace"),
-                                      QStringLiteral("Append every statement sent to FILE."),
+                                      QStringLiteral("Append every statement sent to FILE; "
+                                                     "exit 2 when it cannot be appended to."),
                                       QStringLiteral("FILE"));
     const QCommandLineOption exportPdf(
         QStringLiteral("export-pdf"),
@@ -192,6 +198,10 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     options.screenshotSearch = parser.value(screenshotSearch);
     options.screenshotJob = parser.value(screenshotJob);
     options.sqlTrace = parser.value(sqlTrace);
+    if (parser.isSet(sqlTrace) && options.sqlTrace.isEmpty()) {
+        error = QStringLiteral("--sql-trace needs a file name");
+        return std::nullopt;
+    }
 
     if (parser.isSet(exportPdf) && parser.isSet(exportRegister)) {
         error = QStringLiteral("give one of --export-pdf and --export-register");
@@ -345,6 +355,15 @@ int main(int argc, char** argv) {
         complain(error);
         return kExitBadUse;
     }
+    // Before the database is opened or created, so that no run goes on without its trace.
+    if (!options->sqlTrace.isEmpty()) {
+        if (const QString problem = data::Connection::traceFileProblem(options->sqlTrace);
+            !problem.isEmpty()) {
+            complain(QStringLiteral("--sql-trace: cannot append to %1: %2")
+                         .arg(options->sqlTrace, problem));
+            return kExitBadUse;
+        }
+    }
     const data::ConnectionPtr connection = openDatabase(*options, error);
     if (!connection) {
         complain(error);
@@ -386,7 +405,9 @@ int main(int argc, char** argv) {
     }
     ui::setModalDisplay(nullptr);
     if (screenshot && !screenshot->saved()) {
-        complain(QStringLiteral("cannot write %1").arg(options->screenshot));
+        complain(screenshot->error().isEmpty()
+                     ? QStringLiteral("cannot write %1").arg(options->screenshot)
+                     : screenshot->error());
         return kExitFailed;
     }
     return 0;

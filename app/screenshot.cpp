@@ -1,5 +1,6 @@
 #include "screenshot.h"
 
+#include "export/ownerfile.h"
 #include "register/frmmaster.h"
 #include "ui/flexgrid.h"
 
@@ -50,6 +51,15 @@ int ScreenshotDisplay::exec(QDialog& dialog) {
     return QDialog::Rejected;
 }
 
+// The picture shows names and pay: it is written as every such file is.
 void ScreenshotDisplay::take(QDialog& dialog) {
-    saved_ = dialog.grab().save(file_, "PNG");
+    taken_ = true;
+    try {
+        tableexport::OwnerOnlyFile file(file_);
+        if (!dialog.grab().save(&file.device(), "PNG"))
+            file.fail(QStringLiteral("the picture could not be encoded"));
+        file.commit();
+    } catch (const tableexport::ExportError& failure) {
+        error_ = failure.message();
+    }
 }

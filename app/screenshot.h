@@ -14,7 +14,9 @@ public:
           openNumber_(std::move(openNumber)) {}
 
     int exec(QDialog& dialog) override;
-    bool saved() const { return saved_; }
+    bool saved() const { return error_.isEmpty() && taken_; }
+    // Why the picture could not be written.
+    const QString& error() const { return error_; }
 
 private:
     void take(QDialog& dialog);
@@ -22,6 +24,7 @@ private:
     QString file_;
     QString searchName_;
     QString openNumber_;
-    bool saved_ = false;
+    bool taken_ = false;
+    QString error_;
     int depth_ = 0;
 };

@@ -118,12 +118,14 @@ BulkFigures measureBulk(const QString& dir, int employees) {
                     1,
                     {},
                     {bulk::Mode::PlusAmount, {}, *data::Money::fromCents(100000)},
-                    false},
+                    false,
+                    {}},
                    {LineKind::Deduction,
                     2,
                     {},
                     {bulk::Mode::PlusPercent, *bulk::Percent::parse(QStringLiteral("2.5")), {}},
-                    false}};
+                    false,
+                    {}}};
     if (const QString problem = service.prepareRules(rules); !problem.isEmpty())
         figures.problems << problem;
 

@@ -17,52 +17,31 @@ QString kindTitle(LineKind kind) {
     return kind == LineKind::Allowance ? QStringLiteral("Allowance") : QStringLiteral("Deduction");
 }
 
-// A line column's type: one the company has active, else one an eligible employee still holds.
+// A line column's type: one the company has active, else one an employee still holds.
 struct ColumnType {
-    qint64 id = 0;
-    QString description;
-    bool active = false;
+    ImportCatalog::LineType type;
     QString problem; // no such type, or two of them
     int rule = -1;   // its line rule in the batch's rules
 };
 
-// The types the eligible employees hold that are not among the active ones, by id.
-std::map<qint64, QString> heldTypes(const std::vector<EmployeeSnapshot>& eligible,
-                                    const std::vector<ImportCatalog::LineType>& active,
-                                    LineKind kind) {
-    QSet<qint64> activeIds;
-    for (const ImportCatalog::LineType& type : active)
-        activeIds.insert(type.id);
-    std::map<qint64, QString> held;
-    for (const EmployeeSnapshot& employee : eligible)
-        for (const StandingLine& line : employee.linesOf(kind))
-            if (!activeIds.contains(line.typeId))
-                held.emplace(line.typeId, line.description);
-    return held;
-}
-
-ColumnType resolveType(const ImportLineColumn& column, const ImportCatalog& catalog,
-                       const std::map<qint64, QString>& held) {
+ColumnType resolveType(const ImportLineColumn& column, const ImportCatalog& catalog) {
     const QString key = nameKey(column.typeName);
     ColumnType found;
-    int matches = 0;
-    for (const ImportCatalog::LineType& type : catalog.lineTypes[size_t(column.kind)])
-        if (nameKey(type.description) == key) {
-            found = {type.id, type.description, true, {}, -1};
-            ++matches;
-        }
-    if (matches == 0)
-        for (const auto& [id, description] : held)
-            if (nameKey(description) == key) {
-                found = {id, description, false, {}, -1};
+    for (const bool active : {true, false}) {
+        int matches = 0;
+        for (const ImportCatalog::LineType& type : catalog.lineTypes[size_t(column.kind)])
+            if (type.active == active && nameKey(type.description) == key) {
+                found.type = type;
                 ++matches;
             }
-    if (matches == 0)
-        found.problem = QStringLiteral("there is no %1 type \"%2\"")
-                            .arg(kindName(column.kind), shownText(column.typeName));
-    else if (matches > 1)
-        found.problem = QStringLiteral("\"%1\" names more than one %2 type")
-                            .arg(shownText(column.typeName), kindName(column.kind));
+        if (matches > 1)
+            found.problem = QStringLiteral("\"%1\" names more than one %2 type")
+                                .arg(shownText(column.typeName), kindName(column.kind));
+        if (matches > 0)
+            return found;
+    }
+    found.problem = QStringLiteral("there is no %1 type \"%2\"")
+                        .arg(kindName(column.kind), shownText(column.typeName));
     return found;
 }
 
@@ -83,15 +62,19 @@ public:
         for (size_t j = 0; j < catalog.jobs.size(); ++j)
             jobs_[nameKey(catalog.jobs[j].text)] << j;
         for (LineKind kind : kKinds) {
-            const std::map<qint64, QString> held =
-                heldTypes(eligible, catalog.lineTypes[size_t(kind)], kind);
             for (const ImportLineColumn& column : table.lineColumns)
                 if (column.kind == kind) {
-                    ColumnType type = resolveType(column, catalog, held);
+                    ColumnType type = resolveType(column, catalog);
                     if (type.problem.isEmpty()) {
                         type.rule = static_cast<int>(batch.rules.lines.size());
                         // Each row says what it asks; the batch's rule only names the column.
-                        batch.rules.lines.push_back({kind, type.id, type.description, {}, true});
+                        LineRule rule;
+                        rule.kind = kind;
+                        rule.typeId = type.type.id;
+                        rule.typeName = type.type.description;
+                        rule.currency = type.type.currency;
+                        rule.addWhereMissing = true;
+                        batch.rules.lines.push_back(rule);
                     }
                     types_.emplace(static_cast<size_t>(&column - table.lineColumns.data()), type);
                 }
@@ -199,15 +182,15 @@ private:
         bool held = false;
         bool same = true;
         for (const StandingLine& line : employee.linesOf(column.kind))
-            if (line.typeId == type.id) {
+            if (line.typeId == type.type.id) {
                 held = true;
                 same = same && line.amount.money() == cell.amount;
             }
         if (held && same)
             return;
-        if (!type.active) {
+        if (!type.type.active) {
             error(column.header, QStringLiteral("%1 is no longer an active %2 type")
-                                     .arg(type.description, kindName(column.kind)));
+                                     .arg(type.type.description, kindName(column.kind)));
             return;
         }
         adjustment = {Mode::SetTo, {}, cell.amount};
@@ -259,17 +242,12 @@ tableexport::ExportTable importTemplate(const std::vector<EmployeeSnapshot>& emp
     column(QStringLiteral("New Job"), ExportColumnKind::Text);
     column(QStringLiteral("New Basic"), ExportColumnKind::Amount);
     std::vector<std::pair<LineKind, qint64>> types;
-    for (LineKind kind : kKinds) {
-        std::vector<std::pair<qint64, QString>> all;
-        for (const ImportCatalog::LineType& type : catalog.lineTypes[size_t(kind)])
-            all.emplace_back(type.id, type.description);
-        for (const auto& held : heldTypes(employees, catalog.lineTypes[size_t(kind)], kind))
-            all.push_back(held);
-        for (const auto& [id, description] : all) {
-            column(kindTitle(kind) + QStringLiteral(": ") + description, ExportColumnKind::Amount);
-            types.emplace_back(kind, id);
+    for (LineKind kind : kKinds)
+        for (const ImportCatalog::LineType& type : catalog.lineTypes[size_t(kind)]) {
+            column(kindTitle(kind) + QStringLiteral(": ") + type.description,
+                   ExportColumnKind::Amount);
+            types.emplace_back(kind, type.id);
         }
-    }
     column(QStringLiteral("Remarks"), ExportColumnKind::Text);
 
     const auto amount = [](const data::StoredAmount& stored) {

@@ -22,9 +22,12 @@ struct ImportCatalog {
     struct LineType {
         qint64 id = 0;
         QString description;
+        QString currency; // by name, as the currency master names it
+        bool active = true;
     };
-    std::vector<Job> jobs;                          // the active designations
-    std::array<std::vector<LineType>, 2> lineTypes; // the active types, by LineKind
+    std::vector<Job> jobs; // the active designations
+    // By LineKind: the active types, then those no longer active that employees still hold.
+    std::array<std::vector<LineType>, 2> lineTypes;
     // Why an employee of the company cannot have a job change now, by employee number.
     QHash<QString, QString> ineligible;
 };
@@ -44,8 +47,8 @@ ImportBatch previewImport(const ImportTable& table, const std::vector<EmployeeSn
                           const ImportCatalog& catalog, const QDate& date, const QString& remarks);
 
 // The employees as an import reads them: number, name, present job, basic and line amounts
-// under the import's headings (every active type, and any other type an employee holds), and an
-// empty Remarks column. Read back unchanged, it asks for no change.
+// under the import's headings (one per type of the catalog), and an empty Remarks column. Read
+// back unchanged, it asks for no change.
 tableexport::ExportTable importTemplate(const std::vector<EmployeeSnapshot>& employees,
                                         const ImportCatalog& catalog);
 

@@ -93,22 +93,35 @@ private:
         return effect;
     }
 
-    // Range checks and the change of the monthly total, once every rule has acted.
-    void settle() {
-        qint64 change = row_.basic.newCents - row_.basic.oldCents;
-        bool inside = inRange(row_.basic.newCents);
-        for (LineKind kind : kKinds) {
-            const qint64 sign = kind == LineKind::Allowance ? 1 : -1;
-            for (const RevisedLine& line : linesOf(kind)) {
-                inside = inside && inRange(line.amount.newCents);
-                const qint64 after =
-                    line.state == RevisedLine::State::Dropped ? 0 : line.amount.newCents;
-                change += sign * (after - line.amount.oldCents);
+    void addChange(const QString& currency, qint64 cents) {
+        for (CurrencyAmount& change : row_.monthlyChange)
+            if (change.currency == currency) {
+                change.cents += cents;
+                return;
             }
-        }
+        row_.monthlyChange.push_back({currency, cents});
+    }
+
+    // Range checks and the change of the monthly pay, once every rule has acted. Only the
+    // lines a rule found or added can change, each in its rule's currency; each type has one
+    // rule at most.
+    void settle() {
+        bool inside = inRange(row_.basic.newCents);
+        for (LineKind kind : kKinds)
+            for (const RevisedLine& line : linesOf(kind))
+                inside = inside && inRange(line.amount.newCents);
         row_.outOfRange = row_.outOfRange || !inside;
         row_.noBasic = row_.basic.newCents == 0;
-        row_.monthlyChangeCents = change;
+
+        addChange(row_.employee.currency, row_.basic.newCents - row_.basic.oldCents);
+        for (size_t i = 0; i < rules_.lines.size(); ++i) {
+            const RuleEffect& effect = row_.effects[i];
+            if (effect.what == RuleEffect::What::NoLine)
+                continue;
+            const qint64 sign = rules_.lines[i].kind == LineKind::Allowance ? 1 : -1;
+            addChange(rules_.lines[i].currency,
+                      sign * (effect.amount.newCents - effect.amount.oldCents));
+        }
     }
 
     const Rules& rules_;
@@ -130,20 +143,53 @@ std::vector<PreviewRow> computePreview(const std::vector<EmployeeSnapshot>& empl
     return rows;
 }
 
+std::optional<qint64> PreviewRow::monthlyChangeIn(const QString& currency) const {
+    for (const CurrencyAmount& change : monthlyChange)
+        if (change.currency == currency)
+            return change.cents;
+    return std::nullopt;
+}
+
+QStringList previewCurrencies(const std::vector<PreviewRow>& rows, const Rules& rules) {
+    QStringList currencies;
+    const auto add = [&currencies](const QString& currency) {
+        if (!currencies.contains(currency))
+            currencies << currency;
+    };
+    for (const PreviewRow& row : rows)
+        if (row.employee.employeeId != 0) // an imported row that matched no employee has none
+            add(row.employee.currency);
+    for (const LineRule& rule : rules.lines)
+        add(rule.currency);
+    currencies.sort();
+    return currencies;
+}
+
 PreviewTotals previewTotals(const std::vector<PreviewRow>& rows, const Rules& rules) {
     PreviewTotals totals;
-    totals.lines.resize(rules.lines.size());
-    for (const PreviewRow& row : rows) {
-        if (!row.willApply())
-            continue;
-        ++totals.employees;
-        totals.basic.oldCents += row.basic.oldCents;
-        totals.basic.newCents += row.basic.newCents;
-        for (size_t i = 0; i < row.effects.size() && i < totals.lines.size(); ++i) {
-            totals.lines[i].oldCents += row.effects[i].amount.oldCents;
-            totals.lines[i].newCents += row.effects[i].amount.newCents;
+    for (const QString& currency : previewCurrencies(rows, rules)) {
+        CurrencyTotals sums;
+        sums.currency = currency;
+        for (const LineRule& rule : rules.lines)
+            sums.lines.push_back(rule.currency == currency ? std::optional(AmountChange())
+                                                           : std::nullopt);
+        for (const PreviewRow& row : rows) {
+            if (!row.willApply())
+                continue;
+            if (row.employee.currency == currency) {
+                ++sums.employees;
+                sums.basic.oldCents += row.basic.oldCents;
+                sums.basic.newCents += row.basic.newCents;
+            }
+            for (size_t i = 0; i < row.effects.size() && i < sums.lines.size(); ++i)
+                if (sums.lines[i]) {
+                    sums.lines[i]->oldCents += row.effects[i].amount.oldCents;
+                    sums.lines[i]->newCents += row.effects[i].amount.newCents;
+                }
+            sums.monthlyChangeCents += row.monthlyChangeIn(currency).value_or(0);
         }
-        totals.monthlyChangeCents += row.monthlyChangeCents;
+        totals.employees += sums.employees;
+        totals.currencies.push_back(std::move(sums));
     }
     return totals;
 }

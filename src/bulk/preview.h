@@ -35,6 +35,14 @@ struct RuleEffect {
     bool didNothing() const { return asked && (what == What::NoLine || what == What::Unchanged); }
 };
 
+// An amount in one currency, named as the currency master names it (empty for an employee or a
+// type without one). Amounts of different currencies are never added.
+struct CurrencyAmount {
+    QString currency;
+    qint64 cents = 0;
+    bool operator==(const CurrencyAmount&) const = default;
+};
+
 struct PreviewRow {
     EmployeeSnapshot employee; // what the row was computed from; no id when no employee matched
     int sourceRow = 0;         // the row of the imported file, 0 for a row of the rules
@@ -48,9 +56,12 @@ struct PreviewRow {
     bool outOfRange = false; // an amount, stored or computed, outside 0.00 to 999,999,999,999.99
     bool noBasic = false;    // the new basic is 0, which no job change may save
     bool noChange = false;   // an imported row that asks for what the employee already has
-    qint64 monthlyChangeCents = 0; // basic + allowances - deductions, after less before
-    QStringList errors;            // an imported row's problems, each naming row and column
-    bool checked = true;           // the clerk unticks a row to leave the employee out
+    // The change of the monthly pay (basic + allowances - deductions, after less before), one
+    // amount per currency the row's revised amounts are in: the pay currency's first, then each
+    // line rule's that found or added a line, in the rules' order.
+    std::vector<CurrencyAmount> monthlyChange;
+    QStringList errors;  // an imported row's problems, each naming row and column
+    bool checked = true; // the clerk unticks a row to leave the employee out
 
     const std::vector<RevisedLine>& linesOf(LineKind kind) const {
         return lines[static_cast<size_t>(kind)];
@@ -59,17 +70,32 @@ struct PreviewRow {
     // A row with errors stays ticked until the clerk unticks it: nothing is left out unseen.
     bool canTick() const { return !errors.isEmpty() || !blocked(); }
     bool willApply() const { return checked && !blocked() && errors.isEmpty(); }
+    // The change in that currency, or nothing when the row has none in it.
+    std::optional<qint64> monthlyChangeIn(const QString& currency) const;
 };
+
+// The sums of one currency over the rows that would be applied.
+struct CurrencyTotals {
+    QString currency;
+    int employees = 0;  // paid in it
+    AmountChange basic; // of the employees paid in it
+    // One per line rule: the rule's sums when its type is paid in this currency, else nothing.
+    std::vector<std::optional<AmountChange>> lines;
+    qint64 monthlyChangeCents = 0;
+};
+
+struct PreviewTotals {
+    int employees = 0; // every row that would be applied
+    // One per currency of the preview (the employees' and the line rules', whether or not a
+    // row of it is applied, so that unticking a row never takes a total away), by name.
+    std::vector<CurrencyTotals> currencies;
+};
+
+// The currencies of the preview, by name: its employees' and its line rules'.
+QStringList previewCurrencies(const std::vector<PreviewRow>& rows, const Rules& rules);
 
 // Whether the row leaves the employee as they are: job, basic and every line.
 bool changesNothing(const PreviewRow& row);
-
-struct PreviewTotals {
-    int employees = 0;
-    AmountChange basic;
-    std::vector<AmountChange> lines; // one per line rule
-    qint64 monthlyChangeCents = 0;
-};
 
 // The rules worked out for one employee, and for each employee in the order given.
 PreviewRow computeRow(const EmployeeSnapshot& employee, const Rules& rules);

@@ -1,5 +1,7 @@
 #include "bulk/previewtable.h"
 
+#include <algorithm>
+
 namespace bulk {
 
 namespace {
@@ -13,6 +15,11 @@ QString ruleLabel(const LineRule& rule) {
                                                           : QStringLiteral("Deduction");
     return kind + QLatin1Char(' ') +
            (rule.typeName.isEmpty() ? QStringLiteral("type %1").arg(rule.typeId) : rule.typeName);
+}
+
+// "Monthly Change (USD)": every amount column says its currency.
+QString inCurrency(const QString& title, const QString& currency) {
+    return currency.isEmpty() ? title : title + QStringLiteral(" (") + currency + QLatin1Char(')');
 }
 
 QString notes(const PreviewRow& row, const Rules& rules) {
@@ -57,13 +64,20 @@ tableexport::ExportTable previewTable(const std::vector<PreviewRow>& rows, const
     column(QStringLiteral("Name"), ExportColumnKind::Text);
     column(QStringLiteral("Old Job"), ExportColumnKind::Text);
     column(QStringLiteral("New Job"), ExportColumnKind::Text);
+    // The basics are in the employee's currency, each rule's amounts in its type's, and the
+    // monthly change has a column per currency: no cell adds two currencies.
+    column(QStringLiteral("Currency"), ExportColumnKind::Text);
     column(QStringLiteral("Old Basic"), ExportColumnKind::Amount);
     column(QStringLiteral("New Basic"), ExportColumnKind::Amount);
     for (const LineRule& rule : rules.lines) {
-        column(ruleLabel(rule) + QStringLiteral(" Old"), ExportColumnKind::Amount);
-        column(ruleLabel(rule) + QStringLiteral(" New"), ExportColumnKind::Amount);
+        column(inCurrency(ruleLabel(rule) + QStringLiteral(" Old"), rule.currency),
+               ExportColumnKind::Amount);
+        column(inCurrency(ruleLabel(rule) + QStringLiteral(" New"), rule.currency),
+               ExportColumnKind::Amount);
     }
-    column(QStringLiteral("Monthly Change"), ExportColumnKind::Amount);
+    const QStringList currencies = previewCurrencies(rows, rules);
+    for (const QString& currency : currencies)
+        column(inCurrency(QStringLiteral("Monthly Change"), currency), ExportColumnKind::Amount);
     column(QStringLiteral("Apply"), ExportColumnKind::YesNo);
     column(QStringLiteral("Notes"), ExportColumnKind::Text);
 
@@ -81,40 +95,47 @@ tableexport::ExportTable previewTable(const std::vector<PreviewRow>& rows, const
             table.rows.push_back(std::move(cells));
             continue;
         }
-        cells.insert(cells.end(),
-                     {row.employee.number, row.employee.name, row.employee.job(), row.newJob,
-                      amount(row.basic.oldCents, row.employee.basic.inRange()),
-                      amount(row.basic.newCents)});
+        cells.insert(cells.end(), {row.employee.number, row.employee.name, row.employee.job(),
+                                   row.newJob, row.employee.currency,
+                                   amount(row.basic.oldCents, row.employee.basic.inRange()),
+                                   amount(row.basic.newCents)});
         for (const RuleEffect& effect : row.effects) {
             cells.push_back(amount(effect.amount.oldCents,
                                    effect.what != What::NoLine && effect.what != What::Added));
             cells.push_back(amount(effect.amount.newCents,
                                    effect.what != What::NoLine && effect.what != What::Dropped));
         }
-        cells.push_back(amount(row.monthlyChangeCents));
+        for (const QString& currency : currencies) {
+            const std::optional<qint64> change = row.monthlyChangeIn(currency);
+            cells.push_back(amount(change.value_or(0), change.has_value()));
+        }
         cells.push_back(row.willApply());
         cells.push_back(notes(row, rules));
         table.rows.push_back(std::move(cells));
     }
 
-    const PreviewTotals totals = previewTotals(rows, rules);
-    tableexport::ExportRow sums;
-    if (imported)
+    // One row of totals per currency, labelled with it.
+    for (const CurrencyTotals& totals : previewTotals(rows, rules).currencies) {
+        tableexport::ExportRow sums;
+        if (imported)
+            sums.push_back(ExportCell());
+        sums.insert(sums.end(), {inCurrency(QStringLiteral("Total"), totals.currency),
+                                 QStringLiteral("%1 employees").arg(totals.employees),
+                                 {},
+                                 {},
+                                 totals.currency,
+                                 amount(totals.basic.oldCents),
+                                 amount(totals.basic.newCents)});
+        for (const std::optional<AmountChange>& line : totals.lines) {
+            sums.push_back(amount(line ? line->oldCents : 0, line.has_value()));
+            sums.push_back(amount(line ? line->newCents : 0, line.has_value()));
+        }
+        for (const QString& currency : currencies)
+            sums.push_back(amount(totals.monthlyChangeCents, currency == totals.currency));
         sums.push_back(ExportCell());
-    sums.insert(sums.end(), {QStringLiteral("Total"),
-                             QStringLiteral("%1 employees").arg(totals.employees),
-                             {},
-                             {},
-                             amount(totals.basic.oldCents),
-                             amount(totals.basic.newCents)});
-    for (const AmountChange& line : totals.lines) {
-        sums.push_back(amount(line.oldCents));
-        sums.push_back(amount(line.newCents));
+        sums.push_back(ExportCell());
+        table.rows.push_back(std::move(sums));
     }
-    sums.push_back(amount(totals.monthlyChangeCents));
-    sums.push_back(ExportCell());
-    sums.push_back(ExportCell());
-    table.rows.push_back(std::move(sums));
     return table;
 }
 

@@ -51,6 +51,7 @@ struct LineRule {
     QString typeName; // the type's description, given to lines the rule adds
     Adjustment adjustment;
     bool addWhereMissing = false; // SetTo only: employees without the line get it
+    QString currency;             // the type's currency, by name: the rule's amounts are in it
 };
 
 // The one designation every employee moves to.

@@ -1,6 +1,7 @@
 #include "bulk/settingsfile.h"
 
-#include <QFile>
+#include "export/ownerfile.h"
+
 #include <map>
 
 namespace bulk {
@@ -214,11 +215,14 @@ BulkSettings parseBulkSettings(const QString& text) {
 }
 
 BulkSettings readBulkSettings(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw SettingsError(path + QStringLiteral(": ") + file.errorString());
+    QByteArray text;
     try {
-        return parseBulkSettings(QString::fromUtf8(file.readAll()));
+        text = tableexport::readSmallFile(path, kMaxSettingsFileBytes);
+    } catch (const tableexport::FileError& error) {
+        throw SettingsError(error.message());
+    }
+    try {
+        return parseBulkSettings(QString::fromUtf8(text));
     } catch (const SettingsError& error) {
         throw SettingsError(path + QStringLiteral(": ") + error.message());
     }

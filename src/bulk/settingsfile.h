@@ -39,8 +39,12 @@ public:
     using MessageError::MessageError;
 };
 
+// A settings file is a page of text: anything larger, or anything that is not a regular file
+// (a device, a pipe), is refused before it is read.
+inline constexpr qint64 kMaxSettingsFileBytes = 1 << 20;
+
 BulkSettings parseBulkSettings(const QString& text);
-// The file's text parsed; errors start with the file's name.
+// The file's text parsed; errors name the file.
 BulkSettings readBulkSettings(const QString& path);
 
 } // namespace bulk

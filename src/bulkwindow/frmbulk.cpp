@@ -4,6 +4,7 @@
 #include "bulk/previewtable.h"
 #include "bulkwindow/previewfile.h"
 #include "data/money.h"
+#include "shared/nulrefusal.h"
 #include "ui/messages.h"
 #include "ui/widgets.h"
 
@@ -91,6 +92,8 @@ void FrmBulk::buildControls() {
     dtpDate->setCalendarPopup(true);
     dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     txtRemarks = ui::named(new QLineEdit(what), "txtRemarks");
+    new NulRefusal(txtRemarks, QStringLiteral("Remarks"),
+                   [this](const QString& text) { message(text); });
     cboBasic = ui::named(new QComboBox(what), "cboBasic");
     cboBasic->addItems(kBasicModes);
     txtBasic = ui::named(new QLineEdit(what), "txtBasic");
@@ -447,9 +450,9 @@ void FrmBulk::recompute() {
 
 bool FrmBulk::exportTemplate(const QString& path) {
     try {
-        tableexport::writeTable(bulk::importTemplate(service_.eligibleEmployees(filters()),
-                                                     service_.importCatalog(false)),
-                                path);
+        const std::vector<bulk::EmployeeSnapshot> employees = service_.eligibleEmployees(filters());
+        tableexport::writeTable(
+            bulk::importTemplate(employees, service_.importCatalog(employees, false)), path);
         return true;
     } catch (const tableexport::ExportError& error) {
         message(error.message());

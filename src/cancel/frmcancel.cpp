@@ -1,6 +1,7 @@
 #include "cancel/frmcancel.h"
 
 #include "shared/keyevents.h"
+#include "shared/nulrefusal.h"
 #include "ui/messages.h"
 
 #include <QGridLayout>
@@ -16,6 +17,9 @@ frmCancel::frmCancel(jobchange::WorkspacePtr workspace, qint32 jobChangeId, QWid
     txtcanreason = new QLineEdit(this);
     txtcanreason->setObjectName(QStringLiteral("txtcanreason"));
     Label1->setBuddy(txtcanreason);
+    new NulRefusal(txtcanreason, QStringLiteral("Reason"), [this](const QString& text) {
+        ui::message(service_.workspace().msgboxTitle, text);
+    });
     cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAutoDefault(false);

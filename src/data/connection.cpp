@@ -70,6 +70,64 @@ QString describe(const QSqlError& error) {
     return driver.isEmpty() ? error.text().trimmed() : driver;
 }
 
+// The texts of the values bound to a statement, as a server may quote them back: whole, and up
+// to a NUL, where a statement text sent as a C string ends.
+QStringList boundTexts(const QVariantList& binds) {
+    QStringList texts;
+    for (const QVariant& value : binds) {
+        if (value.isNull())
+            continue;
+        const QString text = value.toString();
+        for (const QString& form : {text, text.section(QChar(0), 0, 0)})
+            if (!form.trimmed().isEmpty() && !texts.contains(form))
+                texts << form;
+    }
+    return texts;
+}
+
+// A refused statement's text as a clerk may see it: the values bound to it carry pay and names,
+// and servers quote them back (PostgreSQL in its DETAIL, CONTEXT and LINE lines, and in the
+// token its first line quotes). Only the first line is kept, and any quoted or bracketed part of
+// it that holds a bound value, or a piece of one, is replaced by "...".
+QString withoutBoundValues(const QString& text, const QVariantList& binds) {
+    const QStringList values = boundTexts(binds);
+    if (values.isEmpty())
+        return text;
+    const QString first = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    const auto holdsValue = [&values](QString part) {
+        part = part.trimmed();
+        while (!part.isEmpty() &&
+               (part.front() == QLatin1Char('\'') || part.front() == QLatin1Char('"')))
+            part.remove(0, 1);
+        while (!part.isEmpty() &&
+               (part.back() == QLatin1Char('\'') || part.back() == QLatin1Char('"')))
+            part.chop(1);
+        if (part.isEmpty())
+            return false;
+        return std::any_of(values.begin(), values.end(), [&part](const QString& value) {
+            return value.contains(part) || part.contains(value);
+        });
+    };
+    QString shown;
+    for (qsizetype i = 0; i < first.size();) {
+        const QChar open = first[i];
+        const QChar close = open == QLatin1Char('(') ? QLatin1Char(')') : open;
+        const qsizetype end =
+            open == QLatin1Char('"') || open == QLatin1Char('\'') || open == QLatin1Char('(')
+                ? first.indexOf(close, i + 1)
+                : -1;
+        if (end < 0) {
+            shown += open;
+            ++i;
+            continue;
+        }
+        const QString part = first.mid(i + 1, end - i - 1);
+        shown += open + (holdsValue(part) ? QStringLiteral("...") : part) + close;
+        i = end + 1;
+    }
+    return shown;
+}
+
 // A value as libpq's connection string takes it, so quotes and backslashes arrive as typed.
 QString conninfoQuoted(QString value) {
     value.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
@@ -315,6 +373,15 @@ void Connection::setTraceFile(const QString& path) {
     traceFile_ = path;
 }
 
+QString Connection::traceFileProblem(const QString& path) {
+    if (path.isEmpty())
+        return QStringLiteral("no file name was given");
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::Append | QIODevice::Text, kOwnerOnly))
+        return QFileInfo(path).isDir() ? QStringLiteral("it is a folder") : file.errorString();
+    return {};
+}
+
 void Connection::traceStatement(const QString& sql) {
     requireOpen(QStringLiteral("Connection"));
     trace(sql);
@@ -333,13 +400,16 @@ void Connection::trace(const QString& sql) {
     }
 }
 
-DbError Connection::failure(const QSqlError& error, const QString& operation, const QString& sql) {
+DbError Connection::failure(const QSqlError& error, const QString& operation, const QString& sql,
+                            const QVariantList& binds) {
     const int number = isConstraintViolation(error)             ? kErrIntegrityViolation
                        : isLockConflict(error, dialect_.kind()) ? kErrLockConflict
                                                                 : kErrGeneric;
-    DbError raised(number, QStringLiteral("Connection"), describe(error));
+    const QString described = describe(error);
+    DbError raised(number, QStringLiteral("Connection"), withoutBoundValues(described, binds));
     raised.setOrigin(operation, sql);
-    trace(QStringLiteral("-- failed in %1: %2 -- %3").arg(operation, raised.description(), sql));
+    // The trace is its owner's alone and keeps the server's whole text.
+    trace(QStringLiteral("-- failed in %1: %2 -- %3").arg(operation, described, sql));
     return raised;
 }
 
@@ -363,7 +433,7 @@ QSqlQuery Connection::run(const QString& operation, const QString& sql, const QV
         }
     }
     if (!ok)
-        throw failure(query.lastError(), operation, sql);
+        throw failure(query.lastError(), operation, sql, binds);
     return query;
 }
 
@@ -389,7 +459,7 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
         writeHook_(sql);
     trace(sql);
     sqlite3* handle = sqliteHandle_;
-    const auto raise = [&] { return sqliteFailure(operation, sql); };
+    const auto raise = [&] { return sqliteFailure(operation, sql, binds); };
     auto prepared = prepared_.find(sql);
     if (prepared == prepared_.end()) {
         if (prepared_.size() >= 256)
@@ -454,13 +524,14 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     return sqlite3_changes(handle);
 }
 
-DbError Connection::sqliteFailure(const QString& operation, const QString& sql) {
+DbError Connection::sqliteFailure(const QString& operation, const QString& sql,
+                                  const QVariantList& binds) {
     sqlite3* handle = sqliteHandle();
     const int code = handle ? sqlite3_extended_errcode(handle) : SQLITE_MISUSE;
     const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
     return failure(QSqlError(QStringLiteral("Unable to execute statement"), text,
                              QSqlError::StatementError, QString::number(code)),
-                   operation, sql);
+                   operation, sql, binds);
 }
 
 void Connection::finalizePrepared() {

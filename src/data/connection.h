@@ -101,6 +101,9 @@ public:
 
     // Appends every statement sent to this file, one a line.
     void setTraceFile(const QString& path);
+    // Why statements cannot be appended to the file (created, for its owner only, when it is
+    // missing), or an empty text when they can.
+    static QString traceFileProblem(const QString& path);
     // Called before every statement that writes (INSERT, UPDATE, DELETE); tests throw from it
     // to inject failures.
     void setWriteHook(std::function<void(const QString& sql)> hook) {
@@ -110,12 +113,15 @@ public:
     // Internal to the layer: prepares and runs a statement for operation ("open", "execute"),
     // raising DbError on failure.
     QSqlQuery run(const QString& operation, const QString& sql, const QVariantList& binds);
-    // The error a failed statement raises, traced with the statement and the operation.
-    DbError failure(const QSqlError& error, const QString& operation, const QString& sql);
+    // The error a failed statement raises, traced with the statement and the operation. Its
+    // description never quotes the values bound to the statement.
+    DbError failure(const QSqlError& error, const QString& operation, const QString& sql,
+                    const QVariantList& binds = {});
     // SQLite's own handle while Qt's SQLite driver holds the connection; null otherwise.
     sqlite3* sqliteHandle() const { return sqliteHandle_; }
     // The error SQLite reports for the statement last run on sqliteHandle().
-    DbError sqliteFailure(const QString& operation, const QString& sql);
+    DbError sqliteFailure(const QString& operation, const QString& sql,
+                          const QVariantList& binds = {});
     // Traces a statement about to run outside run() (see setTraceFile).
     void traceStatement(const QString& sql);
 

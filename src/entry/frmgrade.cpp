@@ -7,6 +7,7 @@
 #include "shared/amountbox.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
+#include "shared/nulrefusal.h"
 #include "shared/revisionlist.h"
 #include "shared/tabfocus.h"
 #include "sharedlib/brastel.h"
@@ -178,6 +179,7 @@ void frmGrade::connectEvents() {
         new AmountBox(txtOldBasic, QStringLiteral("Old Basic"), AmountRule::ZeroAllowed, show);
     newBasic =
         new AmountBox(txtNewbasic, QStringLiteral("New Basic"), AmountRule::MustBePositive, show);
+    new NulRefusal(txtRemarks, QStringLiteral("Remarks"), show);
 
     listCommands->attach(LineKind::Allowance);
     listCommands->attach(LineKind::Deduction);

@@ -1,5 +1,6 @@
 #include "entry/frmgrade.h"
 
+#include "bulk/jobdate.h"
 #include "shared/amountbox.h"
 #include "shared/revisionlist.h"
 
@@ -50,6 +51,12 @@ void frmGrade::cmdOK_Click() {
     }
     const std::optional<jobchange::JobChangeDraft> entries = draft();
     if (!entries)
+        return;
+    // Saved means applied to the employee master at once: a far date is most likely a slip.
+    if (bulk::farAfterProcessDate(entries->date, workspace_->processDate) &&
+        message(
+            QStringLiteral("The job date is more than a year after the process date. Save anyway?"),
+            ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     const jobchange::WriteResult result = mode_ == EntryMode::New
                                               ? service_.saveNew(*entries, shown_)

@@ -1,10 +1,11 @@
+#include "export/safetext.h"
 #include "export/tablewriters_p.h"
 
 namespace tableexport::detail {
 namespace {
 
 // RFC 4180: CRLF between records; a field holding a comma, a quote or a line break is quoted,
-// its quotes doubled.
+// its quotes doubled. Texts (titles among them) are made safe to open in a spreadsheet.
 class CsvTableWriter : public TableWriter {
 public:
     CsvTableWriter(const QString& path, const QStringList& titles,
@@ -12,7 +13,7 @@ public:
         : target_(path), kinds_(std::move(kinds)) {
         QStringList fields;
         for (const QString& title : titles)
-            fields << quoted(title);
+            fields << quoted(csvSafeCell(title));
         writeRecord(fields);
     }
 
@@ -29,7 +30,7 @@ public:
 private:
     static QString text(const ExportCell& cell) {
         if (const auto* value = std::get_if<QString>(&cell))
-            return *value;
+            return csvSafeCell(*value);
         if (const auto* value = std::get_if<qint64>(&cell))
             return QString::number(*value);
         if (const auto* value = std::get_if<Cents>(&cell))
@@ -56,7 +57,7 @@ private:
         target_.write((fields.join(QLatin1Char(',')) + QLatin1String("\r\n")).toUtf8());
     }
 
-    TargetFile target_;
+    OwnerOnlyFile target_;
     std::vector<ExportColumnKind> kinds_;
 };
 

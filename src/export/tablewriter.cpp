@@ -1,8 +1,6 @@
 #include "export/tablewriter.h"
 #include "export/tablewriters_p.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <stdexcept>
 
 namespace tableexport {
@@ -66,30 +64,6 @@ QString amountText(Cents amount) {
         negative ? 0 - static_cast<quint64>(amount.value) : static_cast<quint64>(amount.value);
     return (negative ? QStringLiteral("-") : QString()) + QString::number(magnitude / 100) +
            QLatin1Char('.') + QString::number(magnitude % 100).rightJustified(2, QLatin1Char('0'));
-}
-
-TargetFile::TargetFile(const QString& path) : file_(path) {
-    if (path.isEmpty())
-        throw ExportError(QStringLiteral("No file name was given for the export."));
-    if (QFileInfo(path).isDir())
-        fail(QStringLiteral("it is a folder"));
-    if (!file_.open(QIODevice::WriteOnly))
-        fail(file_.errorString());
-}
-
-void TargetFile::write(const QByteArray& bytes) {
-    if (file_.write(bytes) != bytes.size())
-        fail(file_.errorString());
-}
-
-void TargetFile::commit() {
-    if (!file_.commit())
-        fail(file_.errorString());
-}
-
-void TargetFile::fail(const QString& reason) const {
-    throw ExportError(QStringLiteral("Cannot write %1: %2")
-                          .arg(QDir::toNativeSeparators(file_.fileName()), reason));
 }
 
 } // namespace detail

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/messageerror.h"
+#include "export/ownerfile.h"
 
 #include <QDate>
 #include <QString>
@@ -29,12 +29,6 @@ struct ExportTable {
     QStringList titles;
     std::vector<ExportColumnKind> kinds;
     std::vector<ExportRow> rows;
-};
-
-// A file that could not be written; what() and message() say which and why.
-class ExportError : public MessageError {
-public:
-    using MessageError::MessageError;
 };
 
 // True when the file name ends in ".csv", in any case.

@@ -1,7 +1,5 @@
 #include "export/tablewriters_p.h"
 
-#include <QDir>
-#include <QTemporaryFile>
 #include <algorithm>
 #include <clocale>
 #include <xlsxwriter.h>
@@ -31,20 +29,17 @@ constexpr int kMinWidth = 8;
 constexpr int kMaxWidth = 60;
 constexpr int kDateChars = 11; // "30 Nov 2026"
 
-// One worksheet, written row by row in constant memory to a scratch file, then copied into
-// place when finished.
+// One worksheet, written row by row in constant memory (libxlsxwriter keeps the rows in files of
+// its own) to the owner-only temporary file, which is put in place when finished.
 class XlsxTableWriter : public TableWriter {
 public:
     XlsxTableWriter(const QString& path, const QStringList& titles,
                     std::vector<ExportColumnKind> kinds)
         : target_(path), kinds_(std::move(kinds)), widths_(kinds_.size(), 0),
-          scratch_(QDir::temp().filePath(QStringLiteral("quorvel-export-XXXXXX.xlsx"))) {
-        if (!scratch_.open())
-            target_.fail(QStringLiteral("no scratch file: ") + scratch_.errorString());
-        scratchName_ = QFile::encodeName(scratch_.fileName());
+          fileName_(QFile::encodeName(target_.temporaryPath())) {
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
-        workbook_.reset(workbook_new_opt(scratchName_.constData(), &options));
+        workbook_.reset(workbook_new_opt(fileName_.constData(), &options));
         if (workbook_)
             sheet_ = workbook_add_worksheet(workbook_.get(), nullptr);
         if (!sheet_)
@@ -79,15 +74,6 @@ public:
                                        std::clamp(widths_[c] + 2, kMinWidth, kMaxWidth), nullptr));
         // Closing writes the workbook and frees it, whatever the outcome.
         check(workbook_close(workbook_.release()));
-        if (!scratch_.seek(0))
-            target_.fail(scratch_.errorString());
-        while (!scratch_.atEnd()) {
-            const QByteArray chunk = scratch_.read(1 << 16);
-            if (chunk.isEmpty())
-                target_.fail(QStringLiteral("the scratch file could not be read: ") +
-                             scratch_.errorString());
-            target_.write(chunk);
-        }
         target_.commit();
     }
 
@@ -142,11 +128,10 @@ private:
         }
     }
 
-    TargetFile target_;
+    OwnerOnlyFile target_;
     std::vector<ExportColumnKind> kinds_;
     std::vector<int> widths_;
-    QTemporaryFile scratch_;
-    QByteArray scratchName_;
+    QByteArray fileName_;
     CNumericLocale numericLocale_;
     struct WorkbookFree {
         void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }

@@ -1,5 +1,7 @@
 #include "jobchange/bulkservice.h"
 
+#include "bulk/jobdate.h"
+
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -194,6 +196,11 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
                 rule.typeName = type.text;
                 found = true;
             }
+        if (found) {
+            const std::optional<TypeCurrency> currency =
+                service_.typeCurrency(rule.kind, rule.typeId);
+            rule.currency = currency ? currency->name : QString();
+        }
         if (!found)
             return QStringLiteral("There is no active %1 type %2.")
                 .arg(rule.kind == LineKind::Allowance ? QStringLiteral("allowance")
@@ -204,13 +211,9 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
 }
 
 QString BulkService::dateProblem(const QDate& date) const {
-    const QDate processDate = workspace_->processDate;
     if (!date.isValid())
         return QStringLiteral("The job date is missing.");
-    if (processDate.isValid() && date < processDate)
-        return QStringLiteral("The job date %1 is before the process date %2.")
-            .arg(date.toString(Qt::ISODate), processDate.toString(Qt::ISODate));
-    return {};
+    return bulk::batchJobDateProblem(date, workspace_->processDate);
 }
 
 // Everyone of the company who is not eligible, with the first reason: not active, or a job
@@ -242,13 +245,27 @@ QHash<QString, QString> BulkService::ineligibleEmployees() const {
     return why;
 }
 
-bulk::ImportCatalog BulkService::importCatalog(bool withIneligible) const {
+bulk::ImportCatalog BulkService::importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
+                                               bool withIneligible) const {
     bulk::ImportCatalog catalog;
     for (const JobChoice& job : jobs())
         catalog.jobs.push_back({job.designationId, job.text});
-    for (LineKind kind : kLineKinds)
+    for (LineKind kind : kLineKinds) {
+        std::vector<bulk::ImportCatalog::LineType>& types =
+            catalog.lineTypes[static_cast<size_t>(kind)];
+        QSet<qint64> listed;
+        const auto add = [&](qint64 id, const QString& description, bool active) {
+            const std::optional<TypeCurrency> currency = service_.typeCurrency(kind, id);
+            types.push_back({id, description, currency ? currency->name : QString(), active});
+            listed.insert(id);
+        };
         for (const Choice& type : lineTypes(kind))
-            catalog.lineTypes[static_cast<size_t>(kind)].push_back({type.id, type.text});
+            add(type.id, type.text, true);
+        for (const bulk::EmployeeSnapshot& employee : employees)
+            for (const StandingLine& line : employee.linesOf(kind))
+                if (!listed.contains(line.typeId))
+                    add(line.typeId, line.description, false);
+    }
     if (withIneligible)
         catalog.ineligible = ineligibleEmployees();
     return catalog;
@@ -267,13 +284,20 @@ QString BulkService::previewImport(const bulk::ImportTable& table, const QDate& 
         std::any_of(table.rows.begin(), table.rows.end(), [&](const bulk::ImportRow& row) {
             return !row.employeeNo.isEmpty() && !numbers.contains(row.employeeNo);
         });
-    batch = bulk::previewImport(table, eligible, importCatalog(unmatched), date, remarks);
+    batch = bulk::previewImport(table, eligible, importCatalog(eligible, unmatched), date, remarks);
     return {};
 }
 
 BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                                const BatchProgress& progress) const {
     const Workspace& ws = *workspace_;
+    // Checked again here, whatever the rules came from.
+    if (QString problem = bulk::batchJobDateProblem(rules.date, ws.processDate);
+        !problem.isEmpty()) {
+        BatchResult refused;
+        refused.error = std::move(problem);
+        return refused;
+    }
     std::vector<const bulk::PreviewRow*> applied;
     for (const bulk::PreviewRow& row : rows)
         if (row.willApply())

@@ -58,24 +58,26 @@ public:
     // The company's active allowance or deduction types.
     std::vector<Choice> lineTypes(LineKind kind) const { return service_.lineTypes(kind); }
 
-    // Why these rules cannot be used here (the date before the process date, a new designation
-    // or line type the company lacks); empty when they can. Fills in the texts the rules name
-    // (the new job, the line types' descriptions).
+    // Why these rules cannot be used here (the date before the process date or more than a year
+    // after it, a new designation or line type the company lacks); empty when they can. Fills in
+    // the texts the rules name (the new job, the line types' descriptions and currencies).
     QString prepareRules(bulk::Rules& rules) const;
     // Why no batch may be dated so; empty when it may.
     QString dateProblem(const QDate& date) const;
 
-    // The designations and line types an import may name, and, when asked, why each employee
-    // who is not eligible is not.
-    bulk::ImportCatalog importCatalog(bool withIneligible) const;
+    // The designations and line types an import may name (the active types, and those the
+    // employees still hold), and, when asked, why each employee who is not eligible is not.
+    bulk::ImportCatalog importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
+                                      bool withIneligible) const;
     // The imported rows against the eligible employees read now, dated `date`, with `remarks`
     // for rows without their own. Why the date cannot be used, or empty with the batch.
     QString previewImport(const bulk::ImportTable& table, const QDate& date, const QString& remarks,
                           bulk::ImportBatch& batch) const;
 
-    // Saves a job change for every row that will apply, all or none. Under the transaction's
-    // lock each employee is read again and compared with the row's snapshot; any difference
-    // refuses the whole batch and names the employees.
+    // Saves a job change for every row that will apply, all or none; fails, saving nothing, when
+    // the rules' date may not be used for a batch. Under the transaction's lock each employee is
+    // read again and compared with the row's snapshot; any difference refuses the whole batch and
+    // names the employees.
     BatchResult apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                       const BatchProgress& progress = {}) const;
 

@@ -13,6 +13,10 @@ namespace jobchange {
 // working, for which company, on which process date, and the installation's table names. Made
 // once when the register loads and handed to everything that needs it, never read from a
 // global.
+// The job change module's own interface: the register works through it, and a command without
+// windows does unless told otherwise.
+inline constexpr qint32 kJobChangeInterfaceId = 91004;
+
 struct Workspace {
     data::ConnectionPtr connection;
     data::ResolvedTableNames tables;

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr qint32 kRegisterInterfaceId = 91004;
+constexpr qint32 kRegisterInterfaceId = jobchange::kJobChangeInterfaceId;
 // Twips per character of a column's longest text.
 constexpr qint64 kTwipsPerChar = 130;
 // Room kept free for the vertical scroll bar, in twips.

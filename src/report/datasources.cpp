@@ -1,6 +1,7 @@
 #include "report/datasources.h"
 
 #include "data/connection.h"
+#include "export/ownerfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +20,43 @@ QString dataSourcesFile() {
            QStringLiteral("/quorvel/datasources.ini");
 }
 
-bool holdsPassword(const QString& settingsText) {
-    // PostgreSQL's "password=", ODBC's "PWD=" or "Password=", in a value or as a key.
+namespace {
+
+// A data-source file is a few lines; a larger one, or a device, is not read.
+constexpr qint64 kMaxDataSourcesBytes = 1 << 20;
+
+// PostgreSQL's "password=", ODBC's "PWD=" or "Password=".
+bool namesPassword(const QString& text) {
     static const QRegularExpression password(QStringLiteral("\\b(pwd|password)\\s*="),
                                              QRegularExpression::CaseInsensitiveOption);
+    return password.match(text).hasMatch();
+}
+
+data::DbError sourcesError(const QString& description) {
+    return data::DbError(data::kErrGeneric, QStringLiteral("ReportControl"), description);
+}
+
+} // namespace
+
+bool holdsPassword(const QString& settingsText) {
     for (const QString& line : settingsText.split(QLatin1Char('\n'))) {
         const QString setting = line.trimmed();
         if (!setting.startsWith(QLatin1Char(';')) && !setting.startsWith(QLatin1Char('#')) &&
-            password.match(setting).hasMatch())
+            namesPassword(setting))
+            return true;
+    }
+    return false;
+}
+
+bool holdsPassword(const QSettings& settings) {
+    static const QRegularExpression passwordKey(QStringLiteral("^\\s*(pwd|password)\\s*$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    for (const QString& key : settings.allKeys()) {
+        const QVariant value = settings.value(key);
+        const QString text = value.typeId() == QMetaType::QStringList
+                                 ? value.toStringList().join(QLatin1Char(','))
+                                 : value.toString();
+        if (passwordKey.match(key.section(QLatin1Char('/'), -1)).hasMatch() || namesPassword(text))
             return true;
     }
     return false;
@@ -35,21 +65,24 @@ bool holdsPassword(const QString& settingsText) {
 std::optional<DataSource> findDataSource(const QString& name) {
     const QString path = dataSourcesFile();
     const QFileInfo info(path);
-    if (name.isEmpty() || !info.isFile())
+    if (name.isEmpty() || !info.exists())
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw data::DbError(data::kErrGeneric, QStringLiteral("ReportControl"),
-                            QStringLiteral("The data source file %1 cannot be read: %2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    QByteArray text;
+    try {
+        text = tableexport::readSmallFile(path, kMaxDataSourcesBytes);
+    } catch (const tableexport::FileError& error) {
+        throw sourcesError(QStringLiteral("The data source file cannot be used. ") +
+                           error.message());
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    // Both as written, a password the reader drops included, and as the reader decodes it: an
+    // escape such as "p\\x61ssword" reads as "password".
     if ((info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)) &&
-        holdsPassword(QString::fromUtf8(file.readAll())))
-        throw data::DbError(
-            data::kErrGeneric, QStringLiteral("ReportControl"),
+        (holdsPassword(QString::fromUtf8(text)) || holdsPassword(settings)))
+        throw sourcesError(
             QStringLiteral("The data source file %1 holds a password and other users can read "
                            "it. Make it readable by its owner only (chmod 600 %1) and try again.")
                 .arg(QDir::toNativeSeparators(path)));
-    QSettings settings(path, QSettings::IniFormat);
     for (const QString& group : settings.childGroups()) {
         if (group.compare(name, Qt::CaseInsensitive) != 0)
             continue;

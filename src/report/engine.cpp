@@ -3,10 +3,10 @@
 #include "data/connection.h"
 #include "data/money.h"
 #include "data/tablenames.h"
+#include "export/ownerfile.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
@@ -264,15 +264,22 @@ int RenderedReport::print(QPagedPaintDevice& device) const {
 }
 
 void RenderedReport::writePdf(const QString& path) const {
-    QPdfWriter writer(path);
-    if (!writer.setPageLayout(pageLayout))
-        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF.").arg(name));
-    writer.setResolution(300);
-    writer.setTitle(name);
-    writer.setCreator(QStringLiteral("Quorvel"));
-    print(writer);
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0)
-        throw reportError(QStringLiteral("The file %1 cannot be written.").arg(fileName(path)));
+    try {
+        tableexport::OwnerOnlyFile file(path);
+        {
+            QPdfWriter writer(&file.device());
+            if (!writer.setPageLayout(pageLayout))
+                throw reportError(
+                    QStringLiteral("The page layout of %1 does not suit a PDF.").arg(name));
+            writer.setResolution(300);
+            writer.setTitle(name);
+            writer.setCreator(QStringLiteral("Quorvel"));
+            print(writer);
+        }
+        file.commit();
+    } catch (const tableexport::ExportError& error) {
+        throw reportError(error.message());
+    }
 }
 
 RenderedReport renderReport(const ReportFile& file, data::Connection& connection,

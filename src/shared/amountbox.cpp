@@ -1,5 +1,7 @@
 #include "shared/amountbox.h"
 
+#include "shared/nulrefusal.h"
+
 #include <QLineEdit>
 
 AmountBox::AmountBox(QLineEdit* box, QString field, AmountRule rule, Show show)
@@ -32,11 +34,13 @@ void AmountBox::edited(const QString& text) {
     const AmountCheck whole = CheckAmountText(text, field_, rule_, box_->locale());
     if (whole.ok() || whole.zeroRefused)
         return;
+    // Said plainly, rather than quoting the text with the NUL in it.
+    const QString refusal = holdsNul(text) ? NulCharacterMessage(field_) : whole.message;
     const int cursor = box_->cursorPosition();
     const QString previous = accepted_;
     box_->setText(previous);
     box_->setCursorPosition(qMin(cursor, static_cast<int>(previous.size())));
-    show_(whole.message);
+    show_(refusal);
 }
 
 AmountCheck AmountBox::check() const {

@@ -1,11 +1,14 @@
 // quorvel-host --bulk, run in process on the demo company: the README's annual increment.
 
+#include "bulk/settingsfile.h"
 #include "bulkcommands.h"
 #include "support/check.h"
 #include "support/spreadsheets.h"
 #include "support/testdb.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <sys/stat.h>
 
 namespace {
 
@@ -26,9 +29,9 @@ protected:
         ASSERT_TRUE(writeFile(path("increment.ini"), text.toUtf8()));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
-    int run(bool apply, const QString& out) const {
+    int run(bool apply, const QString& out, const QString& file = {}) const {
         BulkCommand command;
-        command.settingsFile = path("increment.ini");
+        command.settingsFile = file.isEmpty() ? path("increment.ini") : file;
         command.apply = apply;
         command.outFile = path(out);
         return runBulkCommand(command, db.db(), kContext);
@@ -50,16 +53,34 @@ TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
     ASSERT_GT(senior, 10);
     const qint64 jobChanges = count("select count(*) from pay_employeegradechange");
     const auto before = db.snapshot();
+    // Even with nothing masked, the previews are their owner's alone.
+    struct NoUmask {
+        mode_t before = ::umask(0);
+        ~NoUmask() { ::umask(before); }
+    } noUmask;
+    const auto mode = [this](const QString& name) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path(name)).constData(), &info) == 0
+                   ? int(info.st_mode & 0777)
+                   : -1;
+    };
 
     ASSERT_EQ(run(false, "preview.csv"), 0);
     const QStringList lines = csvLines("preview.csv");
-    ASSERT_EQ(lines.size(), senior + 2) << "titles, one per employee, totals";
-    EXPECT_TRUE(lines[0].startsWith("Number,Name,Old Job,New Job,Old Basic,New Basic,"));
+    const QStringList totals = lines.filter(QRegularExpression("^Total \\("));
+    ASSERT_EQ(lines.size(), senior + 1 + totals.size()) << "titles, one per employee, totals";
+    EXPECT_TRUE(lines[0].startsWith("Number,Name,Old Job,New Job,Currency,Old Basic,New Basic,"));
+    // The demo's seniors are paid in more than one currency: a total of each, none of all.
+    EXPECT_GT(totals.size(), 1) << lines.join('\n');
+    EXPECT_TRUE(lines.filter(QRegularExpression("^Total,")).isEmpty());
     EXPECT_EQ(db.snapshot(), before);
     ASSERT_EQ(run(false, "preview.pdf"), 0);
     EXPECT_GT(QFile(path("preview.pdf")).size(), 1000);
+    for (const char* name : {"preview.csv", "preview.pdf"})
+        EXPECT_EQ(mode(name), 0600) << name;
 
     ASSERT_EQ(run(true, "applied.xlsx"), 0);
+    EXPECT_EQ(mode("applied.xlsx"), 0600);
     EXPECT_EQ(count("select count(*) from pay_employeegradechange"), jobChanges + senior);
     EXPECT_EQ(count("select count(*) from pay_employeegradechange where egcDate = '2027-01-01' "
                     "and egcremarks = 'Annual increment 2027' and egcNo like 'JC%'"),
@@ -69,19 +90,33 @@ TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
     EXPECT_EQ(db.scalar("select eBasic from pay_employee where eCompanyID = 1 and eempno = '" +
                         first[0] + "'")
                   .toDouble(),
-              first[5].toDouble());
+              first[6].toDouble());
     // Everyone now has a job change after the process date: nobody is left to revise.
     EXPECT_EQ(run(true, "again.csv"), 2);
 }
 
 TEST_F(HostBulk, AMistakeInTheFileOrRulesStopsTheRunBeforeAnythingIsWritten) {
     const auto before = db.snapshot();
+    const auto runFile = [this](const QString& file) { return run(true, "out.csv", file); };
+    // A slip in the date, within the process date's day and far after it.
+    for (const char* date : {"2026-11-29", "9999-12-31", "2027-12-02"}) {
+        settings(QStringLiteral("[change]\ndate = %1\nbasic = +5%\n").arg(date));
+        EXPECT_EQ(runFile(path("increment.ini")), 1) << date;
+    }
     settings("[change]\ndate = 2027-01-01\nbasic = 5\n");
-    EXPECT_EQ(run(true, "bad.csv"), 1);
-    settings("[change]\ndate = 2026-11-29\nbasic = +5%\n");
-    EXPECT_EQ(run(true, "early.csv"), 1) << "refused by the rules check: before the process date";
-    EXPECT_FALSE(QFile::exists(path("bad.csv")) || QFile::exists(path("early.csv")));
+    EXPECT_EQ(runFile(path("increment.ini")), 1);
+    // No settings file is read without end: not a device, not more than a page of text.
+    ASSERT_TRUE(
+        writeFile(path("large.ini"), "[change]\ndate = 2027-01-01\nbasic = +5%\n" +
+                                         QByteArray(int(bulk::kMaxSettingsFileBytes), '#')));
+    for (const QString& file : {QString("/dev/zero"), path("large.ini"), dir.path()})
+        EXPECT_EQ(runFile(file), 1) << file;
+    EXPECT_FALSE(QFile::exists(path("out.csv")));
     EXPECT_EQ(db.snapshot(), before);
+
+    // The last day a batch may take.
+    settings("[change]\ndate = 2027-12-01\nbasic = +5%\n");
+    EXPECT_EQ(run(false, "out.csv"), 0);
 }
 
 // The template filled in by script and imported: unchanged it asks for nothing; a row with an

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <sys/stat.h>
 
@@ -49,6 +50,8 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
     // A PDF of a job change without a window.
     EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);
     EXPECT_GT(QFile(path("jc39.pdf")).size(), 1000);
+    for (const char* file : {"register.png", "jc39.pdf"})
+        EXPECT_EQ(modeOf(path(file)), 0600) << file;
 }
 
 TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNothing) {
@@ -64,6 +67,10 @@ TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNoth
         {init + QStringList{"--export-register", path("r.csv"), "--export-pdf", "39", "--out",
                             path("r.pdf")},
          Display::Offscreen, "--export"},
+        // A trace that cannot be kept stops the run before the database is created.
+        {init + QStringList{"--sql-trace", dir.path()}, Display::Offscreen, "folder"},
+        {init + QStringList{"--sql-trace", path("no/such/trace.sql")}, Display::Offscreen,
+         "no/such/trace.sql"},
     };
     for (const auto& [arguments, display, named] : cases) {
         SCOPED_TRACE(arguments.join(' '));
@@ -73,6 +80,40 @@ TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNoth
         EXPECT_TRUE(run.errors.contains(named)) << run.errors;
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+}
+
+TEST_F(Host, AnExportToWhatIsNotARegularFileIsRefusedWithExitOneAndLeavesItAsItWas) {
+    const QString db = path("demo.sqlite");
+    ASSERT_EQ(host({"--db", db, "--init-demo", "--export-register", path("r.csv")}).exitCode, 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    const QStringList exports[] = {
+        {"--export-register", path("pipe")},
+        {"--export-pdf", "39", "--out", path("pipe")},
+    };
+    for (const QStringList& options : exports) {
+        const HostRun run = host(QStringList{"--db", db} + options);
+        EXPECT_EQ(run.exitCode, 1) << options.join(' ');
+        EXPECT_TRUE(
+            run.errors.contains("Cannot write " + options[options.size() - 1] + ": it is a "))
+            << run.errors;
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path("pipe")).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+// Without --interface, a batch is numbered with the module's own prefix, as the register's.
+TEST_F(Host, ABulkRunWithoutInterfaceNumbersAsTheRegisterDoes) {
+    const QString db = path("demo.sqlite");
+    ASSERT_TRUE(writeFile(path("raise.ini"), "[employees]\ngrade = 3\n[change]\n"
+                                             "date = 2027-01-01\nbasic = +1%\n"));
+    const HostRun run = host({"--db", db, "--init-demo", "--process-date", "2026-11-30", "--bulk",
+                              path("raise.ini"), "--apply", "--out", path("raise.csv")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(QRegularExpression("Saved \\d+ job changes, JC\\d+ to JC\\d+\\.")
+                    .match(run.output)
+                    .hasMatch())
+        << run.output;
 }
 
 TEST_F(Host, WithoutADisplayHelpAndTheExportsWorkAndOnlyTheWindowIsRefused) {

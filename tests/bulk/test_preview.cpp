@@ -1,5 +1,6 @@
 #include "bulk/preview.h"
 #include "bulk/previewtable.h"
+#include "bulkwindow/previewfile.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,7 @@ TEST(BulkPreview, EachBasicModeAndTheJob) {
         EXPECT_EQ(rows[1].basic.newCents, ben);
         EXPECT_EQ(rows[0].basicDidNothing, annIdle);
         EXPECT_FALSE(rows[1].basicDidNothing);
-        EXPECT_EQ(rows[0].monthlyChangeCents, ann - 3'333'333);
+        EXPECT_EQ(rows[0].monthlyChangeIn("USD"), ann - 3'333'333);
         EXPECT_EQ(rows[0].newJob, "G4 - Senior Clerk");
         EXPECT_EQ(plannedJobChange(rows[0], rules).value().newDesignationId, 9);
     }
@@ -85,7 +86,8 @@ TEST(BulkPreview, LineRulesOnPresentAndMissingTypes) {
         {{Mode::Drop, {}, {}}, false, What::Dropped, What::NoLine, 500'000},
     };
     for (const auto& [change, addWhereMissing, annDid, benDid, annNew] : cases) {
-        const LineRule rule{LineKind::Allowance, kHousing, "Housing", change, addWhereMissing};
+        const LineRule rule{LineKind::Allowance, kHousing, "Housing", change,
+                            addWhereMissing,     "USD"};
         const std::vector<PreviewRow> rows = computePreview(staff(), rulesWith({}, {rule}));
         const PreviewRow& ann = rows[0];
         const PreviewRow& ben = rows[1];
@@ -97,13 +99,14 @@ TEST(BulkPreview, LineRulesOnPresentAndMissingTypes) {
         const RevisedLine& housing = ann.linesOf(LineKind::Allowance)[0];
         EXPECT_EQ(housing.amount.newCents, annNew);
         EXPECT_EQ(housing.state, annDid == What::Dropped ? State::Dropped : State::Kept);
-        EXPECT_EQ(ann.monthlyChangeCents, annDid == What::Dropped ? -500'000 : annNew - 500'000);
+        EXPECT_EQ(ann.monthlyChangeIn("USD"),
+                  annDid == What::Dropped ? -500'000 : annNew - 500'000);
 
         // Added, Ben's housing comes after his transport at the amount the rule sets.
         const std::vector<RevisedLine>& benLines = ben.linesOf(LineKind::Allowance);
         const bool added = benDid == What::Added;
         ASSERT_EQ(benLines.size(), added ? 2u : 1u);
-        EXPECT_EQ(ben.monthlyChangeCents, added ? annNew : 0);
+        EXPECT_EQ(ben.monthlyChangeIn("USD"), added ? annNew : 0);
         if (added) {
             EXPECT_EQ(benLines[1].typeId, kHousing);
             EXPECT_EQ(benLines[1].state, State::Added);
@@ -117,8 +120,8 @@ TEST(BulkPreview, OutOfRangeAndZeroBasicBlockTheRow) {
     const std::vector<Rules> tooHigh = {
         rulesWith(byAmount(Mode::PlusAmount, max.cents())),
         rulesWith(plus("1000"), {}),
-        rulesWith(
-            {}, {{LineKind::Deduction, kLoan, "", byAmount(Mode::PlusAmount, max.cents()), false}}),
+        rulesWith({}, {{LineKind::Deduction, kLoan, "", byAmount(Mode::PlusAmount, max.cents()),
+                        false, ""}}),
     };
     for (const Rules& rules : tooHigh) {
         std::vector<EmployeeSnapshot> one = {staff()[0]};
@@ -147,45 +150,82 @@ TEST(BulkPreview, OutOfRangeAndZeroBasicBlockTheRow) {
 
 TEST(BulkPreview, TotalsCountTickedRowsThatCanBeApplied) {
     const Rules rules = rulesWith(
-        plus("5"), {{LineKind::Allowance, kTransport, "Transport", plus("10"), false},
-                    {LineKind::Deduction, kLoan, "Loan", byAmount(Mode::SetTo, 0), false}});
+        plus("5"), {{LineKind::Allowance, kTransport, "Transport", plus("10"), false, "USD"},
+                    {LineKind::Deduction, kLoan, "Loan", byAmount(Mode::SetTo, 0), false, "USD"}});
     std::vector<EmployeeSnapshot> all = staff();
     all.push_back(employee(13, "E003", "Cy Dunn", 1'000'000));
     all.push_back(employee(14, "E004", "Di Eze", 500'000));
     all[3].basic = data::StoredAmount::fromValue("1e15");
     std::vector<PreviewRow> rows = computePreview(all, rules);
     // Ann: basic +166,666.67, transport +12,000.00, loan 300.00 -> 0 raises her total by 300.
-    EXPECT_EQ(rows[0].monthlyChangeCents, 166'667 + 12'000 + 30'000);
-    EXPECT_EQ(rows[1].monthlyChangeCents, 100'000 + 8'000);
+    EXPECT_EQ(rows[0].monthlyChangeIn("USD"), 166'667 + 12'000 + 30'000);
+    EXPECT_EQ(rows[1].monthlyChangeIn("USD"), 100'000 + 8'000);
     EXPECT_TRUE(rows[2].effects[0].didNothing());
     EXPECT_TRUE(rows[3].blocked());
     rows[2].checked = false;
 
     // Ann's and Ben's: basic, transport, loan, the monthly change.
     const PreviewTotals totals = previewTotals(rows, rules);
-    QString sums = QString::number(totals.employees);
-    for (const AmountChange& sum : {totals.basic, totals.lines.at(0), totals.lines.at(1)})
+    ASSERT_EQ(totals.currencies.size(), 1u);
+    const CurrencyTotals& usd = totals.currencies[0];
+    QString sums = QString::number(totals.employees) + " " + QString::number(usd.employees);
+    for (const AmountChange& sum : {usd.basic, *usd.lines.at(0), *usd.lines.at(1)})
         sums += QStringLiteral(" %1>%2").arg(sum.oldCents).arg(sum.newCents);
-    EXPECT_EQ(sums + " " + QString::number(totals.monthlyChangeCents),
-              "2 5333333>5600000 200000>220000 30000>0 316667");
+    EXPECT_EQ(sums + " " + QString::number(usd.monthlyChangeCents),
+              "2 2 5333333>5600000 200000>220000 30000>0 316667");
 
     // Exported: one row per employee and the totals, every cell of its column's kind.
     const tableexport::ExportTable table = previewTable(rows, rules);
-    EXPECT_EQ(table.titles[6], "Allowance Transport Old");
+    EXPECT_EQ(table.titles[7], "Allowance Transport Old (USD)");
     ASSERT_EQ(table.rows.size(), 5u);
     const auto cents = [](const tableexport::ExportCell& cell) {
         return std::get<tableexport::Cents>(cell).value;
     };
-    EXPECT_EQ(cents(table.rows[0][5]), 3'500'000);
-    EXPECT_EQ(cents(table.rows[0][10]), 208'667);
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.rows[2][6])); // Cy has no transport
-    EXPECT_EQ(std::get<QString>(table.rows[2][12]),
+    EXPECT_EQ(cents(table.rows[0][6]), 3'500'000);
+    EXPECT_EQ(cents(table.rows[0][11]), 208'667);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.rows[2][7])); // Cy has no transport
+    EXPECT_EQ(std::get<QString>(table.rows[2][13]),
               "Allowance Transport: rule did nothing; Deduction Loan: rule did nothing");
-    EXPECT_FALSE(std::get<bool>(table.rows[2][11]));
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.rows[3][4])); // stored 1e15
-    EXPECT_EQ(std::get<QString>(table.rows[3][12]).left(19), "amount out of range");
+    EXPECT_FALSE(std::get<bool>(table.rows[2][12]));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(table.rows[3][5])); // stored 1e15
+    EXPECT_EQ(std::get<QString>(table.rows[3][13]).left(19), "amount out of range");
+    EXPECT_EQ(std::get<QString>(table.rows[4][0]), "Total (USD)");
     EXPECT_EQ(std::get<QString>(table.rows[4][1]), "2 employees");
-    EXPECT_EQ(cents(table.rows[4][10]), 316'667);
+    EXPECT_EQ(cents(table.rows[4][11]), 316'667);
+}
+
+// Ann is paid in dollars and her housing allowance in dirhams; Ben is paid in rupees. No
+// amount of one currency is added to another's, in a row or in the totals.
+TEST(BulkPreview, AmountsOfDifferentCurrenciesAreNeverAdded) {
+    std::vector<EmployeeSnapshot> both = staff();
+    both[1].currency = "INR";
+    const Rules rules = rulesWith(
+        plus("5"), {{LineKind::Allowance, kHousing, "Housing", plus("10"), false, "AED"}});
+    const std::vector<PreviewRow> rows = computePreview(both, rules);
+    EXPECT_EQ(rows[0].monthlyChange,
+              (std::vector<CurrencyAmount>{{"USD", 166'667}, {"AED", 50'000}}));
+    EXPECT_EQ(rows[1].monthlyChange, (std::vector<CurrencyAmount>{{"INR", 100'000}}));
+
+    // Every export and the window show this table.
+    const tableexport::ExportTable table = previewTable(rows, rules);
+    EXPECT_EQ(table.titles.mid(4),
+              QStringList({"Currency", "Old Basic", "New Basic", "Allowance Housing Old (AED)",
+                           "Allowance Housing New (AED)", "Monthly Change (AED)",
+                           "Monthly Change (INR)", "Monthly Change (USD)", "Apply", "Notes"}));
+    QStringList shown;
+    for (const tableexport::ExportRow& row : table.rows) {
+        QStringList cells;
+        for (size_t c = 4; c < row.size() - 1; ++c)
+            cells << previewCellText(row[c]);
+        shown << previewCellText(row[0]) + ": " + cells.join('|');
+    }
+    EXPECT_EQ(shown, QStringList({
+                         "E001: USD|33,333.33|35,000.00|5,000.00|5,500.00|500.00||1,666.67|Yes",
+                         "E002: INR|20,000.00|21,000.00||||1,000.00||Yes",
+                         "Total (AED): AED|0.00|0.00|5,000.00|5,500.00|500.00|||",
+                         "Total (INR): INR|20,000.00|21,000.00||||1,000.00||",
+                         "Total (USD): USD|33,333.33|35,000.00|||||1,666.67|",
+                     }));
 }
 
 } // namespace

@@ -54,17 +54,17 @@ TEST(BulkRules, RefusesRulesThatCannotBeApplied) {
     rules.basic = {Mode::PlusPercent, percent("5"), {}};
     EXPECT_EQ(rulesProblem(rules), "");
 
-    LineRule housing{LineKind::Allowance, 4, "Housing", {Mode::PlusAmount, {}, {}}, true};
+    LineRule housing{LineKind::Allowance, 4, "Housing", {Mode::PlusAmount, {}, {}}, true, ""};
     rules.lines = {housing};
     EXPECT_EQ(rulesProblem(rules),
               "Only a rule that sets an amount can add missing lines (allowance type 4).");
     rules.lines[0].addWhereMissing = false;
-    LineRule loan{LineKind::Deduction, 4, "Loan", {Mode::Drop, {}, {}}, false};
+    LineRule loan{LineKind::Deduction, 4, "Loan", {Mode::Drop, {}, {}}, false, ""};
     rules.lines.push_back(loan); // the same type id in the other kind is another type
     EXPECT_EQ(rulesProblem(rules), "");
     rules.lines.push_back(loan);
     EXPECT_EQ(rulesProblem(rules), "Two rules for deduction type 4.");
-    rules.lines = {LineRule{LineKind::Allowance, 2, "", {}, false}};
+    rules.lines = {LineRule{LineKind::Allowance, 2, "", {}, false, ""}};
     EXPECT_EQ(rulesProblem(rules), "The rule for allowance type 2 changes nothing.");
     rules.lines.clear();
     rules.basic.mode = Mode::Drop;

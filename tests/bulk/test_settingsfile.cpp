@@ -97,7 +97,7 @@ TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
             << text;
     EXPECT_TRUE(thrown<SettingsError>([] { readBulkSettings("/nonexistent/bulk.ini"); })
                     .message()
-                    .startsWith("/nonexistent/bulk.ini: "));
+                    .startsWith("Cannot read /nonexistent/bulk.ini: "));
 }
 
 } // namespace

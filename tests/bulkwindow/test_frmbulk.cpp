@@ -63,18 +63,21 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
         form.txtBasic->setText("10");
         form.cmdPreview->click();
         EXPECT_EQ(previewRows(form),
-                  QStringList({"E001|Asha|Junior - Clerk|Junior - Clerk|20,000.00|22,000.00|"
+                  QStringList({"E001|Asha|Junior - Clerk|Junior - Clerk|Rupee|20,000.00|22,000.00|"
                                "5,000.00|6,000.00|3,000.00|Yes|",
-                               "E004|Dina|Junior - Typist|Junior - Typist|15,000.00|16,500.00|||"
-                               "1,500.00|Yes|Allowance House Rent: rule did nothing",
-                               "Total|2 employees|||35,000.00|38,500.00|5,000.00|6,000.00|"
-                               "4,500.00||"}));
+                               "E004|Dina|Junior - Typist|Junior - Typist|Rupee|15,000.00|"
+                               "16,500.00|||1,500.00|Yes|Allowance House Rent: rule did nothing",
+                               "Total (Rupee)|2 employees|||Rupee|35,000.00|38,500.00|5,000.00|"
+                               "6,000.00|4,500.00||"}));
         // Dina unticked: left out of the totals and of the batch.
         form.lvwPreview->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-        EXPECT_EQ(previewRows(form).value(1).section('|', 9, 9), "No");
+        EXPECT_EQ(previewRows(form).value(1).section('|', 10, 10), "No");
         EXPECT_EQ(previewRows(form).value(2).section('|', 1, 1), "1 employees");
         EXPECT_TRUE(form.exportPreview(dir.filePath("preview.csv")));
         EXPECT_TRUE(QFile::exists(dir.filePath("preview.csv")));
+        EXPECT_FALSE(form.exportPreview(dir.path()));
+        EXPECT_TRUE(messages.texts().constLast().startsWith("Cannot write " + dir.path() +
+                                                            ": it is a folder"));
 
         messages.clear();
         messages.answer(ui::MsgAnswer::Yes);
@@ -138,14 +141,15 @@ TEST_F(BulkWindow, AnImportedRowWithAnErrorHoldsApplyUntilItIsUnticked) {
                               "No, Name, New Basic, New Job, Remarks, \"Allowance: <type>\" and "
                               "\"Deduction: <type>\"."});
         EXPECT_EQ(previewRows(form),
-                  QStringList({"2|E001|Asha|Junior - Clerk|Junior - Clerk|20,000.00|22,000.00|"
-                               "5,000.00|6,000.00|3,000.00|Yes|",
-                               "3|E002|Bruno|Senior - Officer|Senior - Officer|3,000.00|3,000.00|"
-                               "||0.00|No|row 3, New Basic: \"27,5OO\" is not an amount",
-                               "4|E004|Dina|Junior - Typist|Junior - Typist|15,000.00|15,000.00|"
-                               "||0.00|No|no change",
-                               "|Total|1 employees|||20,000.00|22,000.00|5,000.00|6,000.00|"
-                               "3,000.00||"}));
+                  QStringList({"2|E001|Asha|Junior - Clerk|Junior - Clerk|Rupee|20,000.00|"
+                               "22,000.00|5,000.00|6,000.00|3,000.00||Yes|",
+                               "3|E002|Bruno|Senior - Officer|Senior - Officer|US Dollar|3,000.00|"
+                               "3,000.00||||0.00|No|row 3, New Basic: \"27,5OO\" is not an amount",
+                               "4|E004|Dina|Junior - Typist|Junior - Typist|Rupee|15,000.00|"
+                               "15,000.00|||0.00||No|no change",
+                               "|Total (Rupee)|1 employees|||Rupee|20,000.00|22,000.00|5,000.00|"
+                               "6,000.00|3,000.00|||",
+                               "|Total (US Dollar)|0 employees|||US Dollar|0.00|0.00||||0.00||"}));
         EXPECT_FALSE(form.cmdApply->isEnabled());
         EXPECT_EQ(form.lblSource->text(),
                   "3 rows from rev.csv, 1 with errors: untick the rows with errors, or correct "

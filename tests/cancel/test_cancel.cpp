@@ -85,6 +85,11 @@ TEST_F(Cancel, WindowRefusesBlankSurvivesFailuresAndPutsTheEmployeeBack) {
     EXPECT_FALSE(cancelWith(window, "   "));
     EXPECT_EQ(messages.texts(), QStringList{"Enter reason for deletion"});
     EXPECT_EQ(db.snapshot(), before);
+    window.txtcanreason->insert(QString::fromUtf8("wrong\0", 6));
+    EXPECT_EQ(messages.texts().value(1),
+              "Reason: a NUL character cannot be saved; the text was not taken");
+    EXPECT_EQ(window.txtcanreason->text(), "   ");
+    messages.clear();
 
     // A failure is shown and leaves all as it was, the reason still typed.
     const QString typed = "  it's \"wrong\"',egcCancelled=0 where egcId='40' --  twice  ";
@@ -92,7 +97,7 @@ TEST_F(Cancel, WindowRefusesBlankSurvivesFailuresAndPutsTheEmployeeBack) {
         [](const QString&) { throw data::DbError(data::kErrGeneric, "test", "disk full"); });
     EXPECT_FALSE(cancelWith(window, typed));
     db.db().setWriteHook({});
-    EXPECT_EQ(messages.texts(), QStringList({"Enter reason for deletion", "disk full"}));
+    EXPECT_EQ(messages.texts(), QStringList({"disk full"}));
     EXPECT_EQ(window.txtcanreason->text(), typed);
     EXPECT_EQ(db.snapshot(), before);
     EXPECT_TRUE(cancelWith(window, typed));

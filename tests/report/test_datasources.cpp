@@ -28,6 +28,9 @@ TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFixAndNoneIsNot
         "[payrolldsn]\ndriver=odbc\ndatabase=DSN=payroll;UID=report;PWD=s3cret\n",
         "[other]\ndriver=odbc\ndatabase=Driver=FreeTDS;Server=x;Password = s3cret\n"
         "[payrolldsn]\ndriver=sqlite\ndatabase=/srv/p.sqlite\n",
+        // Only the settings reader's decoding shows these: an escape in a value, one in a key.
+        "[payrolldsn]\ndriver=postgres\ndatabase=dbname=payroll p\\x61ssword=s3cret\n",
+        "[payrolldsn]\ndriver=postgres\ndatabase=dbname=payroll\n%70assword=s3cret\n",
     };
     for (const QByteArray& text : withPasswords) {
         for (QFileDevice::Permissions wide :
@@ -49,6 +52,12 @@ TEST_F(DataSources, APasswordInAFileOthersCanReadIsRefusedWithTheFixAndNoneIsNot
     const std::optional<report::DataSource> source = report::findDataSource("payrolldsn");
     ASSERT_TRUE(source);
     EXPECT_EQ(source->database, "DSN=payroll");
+
+    // A device is not read without end, nor is a file over a page of text.
+    ScopedEnv device{"QUORVEL_DATASOURCES", "/dev/zero"};
+    EXPECT_TRUE(thrown([] { report::findDataSource("payrolldsn"); })
+                    .description()
+                    .contains("/dev/zero: it is a device"));
 }
 
 } // namespace
