@@ -144,10 +144,8 @@ bool readBulkCommand(const QCommandLineParser& parser, BulkCommand& command, QSt
 }
 
 bool isBulkCommandArgument(const QByteArray& argument) {
-    for (const char* option : {"--bulk", "--bulk-import", "--bulk-template"})
-        if (argument == option || argument.startsWith(QByteArray(option) + '='))
-            return true;
-    return false;
+    return isOption(argument, "--bulk") || isOption(argument, "--bulk-import") ||
+           isOption(argument, "--bulk-template");
 }
 
 int runBulkCommand(const BulkCommand& command, data::Connection& connection,

@@ -20,6 +20,10 @@ class Connection;
 // writes the preview of the file's rules or rows and, with --apply, saves its job changes; or
 // writes the eligible employees as an import reads them.
 struct BulkCommand {
+    // --bulk FILE.ini [--apply] --out FILE, the others set field by field.
+    BulkCommand(QString settings = {}, bool apply = false, QString out = {})
+        : settingsFile(std::move(settings)), apply(apply), outFile(std::move(out)) {}
+
     QString settingsFile; // the rules of --bulk
     QString importFile;   // the rows of --bulk-import
     QString templateFile; // --bulk-template

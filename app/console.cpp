@@ -14,3 +14,7 @@ void complain(const QString& line) {
     std::fprintf(stderr, "quorvel-host: %s\n",
                  qPrintable(tableexport::terminalSafeText(line.trimmed())));
 }
+
+bool isOption(const QByteArray& argument, const char* option) {
+    return argument == option || argument.startsWith(QByteArray(option) + '=');
+}

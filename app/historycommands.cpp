@@ -75,11 +75,7 @@ bool readHistoryCommand(const QCommandLineParser& parser, HistoryCommand& comman
 }
 
 bool isHistoryCommandArgument(const QByteArray& argument) {
-    for (const char* name : {"--check-history", "--export-history"}) {
-        if (argument == name || argument.startsWith(QByteArray(name) + '='))
-            return true;
-    }
-    return false;
+    return isOption(argument, "--check-history") || isOption(argument, "--export-history");
 }
 
 int runHistoryCommand(const HistoryCommand& command, data::Connection& connection,

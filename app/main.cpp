@@ -10,6 +10,7 @@
 #include "exportcommands.h"
 #include "historycommands.h"
 #include "jobchange/workspace.h"
+#include "lettercommands.h"
 #include "screenshot.h"
 #include "ui/modal.h"
 
@@ -49,6 +50,7 @@ struct Options {
     QString exportRegister;
     HistoryCommand history;
     BulkCommand bulk;
+    LetterCommand letters;
 };
 
 // A whole number within the range of T, or nothing.
@@ -117,8 +119,9 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                        "--out file, without a window."),
         QStringLiteral("ID|NUMBER"));
     const QCommandLineOption out(QStringLiteral("out"),
-                                 QStringLiteral("PDF file written by --export-pdf."),
-                                 QStringLiteral("FILE.pdf"));
+                                 QStringLiteral("The file --export-pdf, --export-history, "
+                                                "--bulk or --letters writes."),
+                                 QStringLiteral("FILE"));
     const QCommandLineOption exportRegister(
         QStringLiteral("export-register"),
         QStringLiteral("Write the register's rows to FILE.xlsx, or to CSV for a name ending in "
@@ -129,6 +132,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                        exportRegister});
     parser.addOptions(historyOptions());
     parser.addOptions(bulkOptions());
+    parser.addOptions(letterOptions());
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -225,13 +229,17 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         }
     } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history")) &&
                !parser.isSet(QStringLiteral("bulk")) &&
-               !parser.isSet(QStringLiteral("bulk-import"))) {
+               !parser.isSet(QStringLiteral("bulk-import")) &&
+               !parser.isSet(QStringLiteral("letters")) &&
+               !parser.isSet(QStringLiteral("letters-date"))) {
         error = QStringLiteral("--out goes with --export-pdf");
         return std::nullopt;
     }
     if (!readHistoryCommand(parser, options.history, error))
         return std::nullopt;
     if (!readBulkCommand(parser, options.bulk, error))
+        return std::nullopt;
+    if (!readLetterCommand(parser, options.letters, error))
         return std::nullopt;
     return options;
 }
@@ -333,7 +341,8 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
             arg == "--export-register" || arg.startsWith("--export-register=") ||
             arg == "--screenshot" || arg.startsWith("--screenshot=") || arg == "-h" ||
             arg == "--help" || arg == "--help-all" || arg == "-?" ||
-            isHistoryCommandArgument(arg) || isBulkCommandArgument(arg)) {
+            isHistoryCommandArgument(arg) || isBulkCommandArgument(arg) ||
+            isLetterCommandArgument(arg)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -377,6 +386,8 @@ int main(int argc, char** argv) {
         return runHistoryCommand(options->history, *connection, context);
     if (options->bulk.wanted())
         return runBulkCommand(options->bulk, *connection, context);
+    if (options->letters.kind != LetterCommand::Kind::None)
+        return runLetterCommand(options->letters, *connection, context);
     if (!qobject_cast<QApplication*>(app.get())) {
         complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
                                 "are not set); --screenshot and the exports need none"));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt and runs the installed program; installs the
-# same build under a temporary prefix; builds the example host against both installs. Removes
-# the package again afterwards. Needs root or sudo (it installs a package).
+# Builds the Debian packages and runs lintian on them (an error or a warning fails); checks that
+# together they hold what a prefix install holds; installs the program with the runtime
+# libraries alone and runs it, then the development package, and builds the example host
+# against it. Installs the same build under a temporary prefix and builds the example against it
+# too. Removes the packages again afterwards. Needs root or sudo (it installs packages).
 #   tools/package-check.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,11 +27,13 @@ fail() {
   echo "package-check: $*" >&2
   exit 1
 }
-# The libraries a program loads must come from the given folder.
+# Every library of ours (their file names, filled in from the packages below) that a program
+# loads must come from the given folder.
+libraries=()
 expect_libraries_from() {
   local program=$1 folder lib loaded
   folder=$(realpath "$2")
-  for lib in libquorvel.so libbrastel.so libquorvel_data.so; do
+  for lib in "${libraries[@]}"; do
     loaded=$(ldd "$program" | sed -n -E "s|^\s*$lib\.[0-9.]* => (\S+) .*|\1|p")
     [ -n "$loaded" ] && [ "$(dirname "$(realpath "$loaded")")" = "$folder" ] ||
       fail "$program loads $lib from '${loaded:-nowhere}', not from $folder"
@@ -40,8 +44,8 @@ expect_type() {
   type=$(file -b --mime-type "$1" 2>/dev/null || true)
   [ "$type" = "$2" ] || fail "$1 is '$type', not $2"
 }
-# The installed program: help without a display, the demo register, and the report from the
-# installed data folder (there is none beside the program).
+# The installed program: help without a display, the demo register, and the report and the
+# letter template from the installed data folder (there is none beside the program).
 check_program() {
   local program=$1 db="$work/demo-$2.sqlite"
   echo "-- $program"
@@ -52,6 +56,8 @@ check_program() {
   expect_type "$work/register-$2.png" image/png
   expect_status 0 "$program" --db "$db" --export-pdf 39 --out "$work/jc39-$2.pdf"
   expect_type "$work/jc39-$2.pdf" application/pdf
+  expect_status 0 "$program" --db "$db" --letters JC39 --out "$work/letter39-$2.pdf"
+  expect_type "$work/letter39-$2.pdf" application/pdf
 }
 # The example host, built against one install with CMake and with pkg-config; it runs and links
 # that install.
@@ -70,40 +76,69 @@ check_example() {
   expect_libraries_from "$work/example-$name/pc-host" "$libdir"
 }
 
-echo "== Debian package"
+echo "== Debian packages"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_INSTALL_PREFIX=/usr -DQUORVEL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build"
-rm -f "$build"/quorvel_*.deb
+rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR="$work"
+debs=("$build"/*.deb)
+packages=()
+runtime=()
+for deb in "${debs[@]}"; do
+  packages+=("$(dpkg-deb -f "$deb" Package)")
+  [ "$(dpkg-deb -f "$deb" Section)" = libdevel ] || runtime+=("$deb")
+done
+echo "-- ${packages[*]}"
+lintian --fail-on error,warning --display-info "${debs[@]}" ||
+  fail "lintian finds errors or warnings in the packages"
 
-# One check at a time on this machine: the package is installed system-wide.
+# What the packages hold together is what a plain install holds, less the Debian files.
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for deb in "${debs[@]}"; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./usr/||'
+done | grep -v -E '^share/(doc|lintian)/' | sort >"$work/packaged.txt"
+(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) >"$work/installed.txt"
+diff "$work/installed.txt" "$work/packaged.txt" >"$work/contents.diff" ||
+  fail "the packages (>) do not hold what an install does (<): $(cat "$work/contents.diff")"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+mapfile -t libraries < <(grep -o -E "^lib/$multiarch/lib[^/]+\.so$" "$work/packaged.txt" |
+  xargs -n1 basename)
+
+# One check at a time on this machine: the packages are installed system-wide.
 exec 9>/tmp/quorvel-package-check.lock
 flock 9
 cleanup() {
-  apt_get purge quorvel >/dev/null 2>&1 || true
+  apt_get purge "${packages[@]}" >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-apt_get purge quorvel >/dev/null 2>&1 || true
-(cd "$build" && apt_get install ./quorvel_*.deb >/dev/null)
-multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-deb=$(echo "$build"/quorvel_*.deb)
-dpkg-deb -c "$deb" >"$work/contents.txt"
-grep -q "/usr/share/man/man1/quorvel-host.1.gz$" "$work/contents.txt" || fail "no manual page"
-dpkg-deb -x "$deb" "$work/deb"
-desktop-file-validate "$work/deb/usr/share/applications/quorvel-host.desktop"
-readelf -d /usr/bin/quorvel-host "/usr/lib/$multiarch/libquorvel.so.1" >"$work/dynamic.txt"
-! grep -q -E 'RPATH|RUNPATH' "$work/dynamic.txt" || fail "the package's binaries carry an RPATH"
+apt_get purge "${packages[@]}" >/dev/null 2>&1 || true
+
+# The program needs the runtime libraries only; the trigger puts them in the loader's cache.
+apt_get install "${runtime[@]}" >/dev/null
+for lib in "${libraries[@]}"; do
+  ldconfig -p | grep -q "^\s$lib\.[0-9]* " || fail "$lib is not in the loader's cache"
+  for file in /usr/lib/"$multiarch"/"$lib"*; do
+    ! readelf -d "$file" | grep -q -E 'RPATH|RUNPATH' || fail "$file carries an RPATH"
+  done
+done
+! readelf -d /usr/bin/quorvel-host | grep -q -E 'RPATH|RUNPATH' || fail "quorvel-host carries an RPATH"
+desktop-file-validate /usr/share/applications/quorvel-host.desktop
 check_program /usr/bin/quorvel-host deb
+expect_libraries_from /usr/bin/quorvel-host "/usr/lib/$multiarch"
+
+apt_get install "${debs[@]}" >/dev/null
 check_example system "/usr/lib/$multiarch"
-apt_get purge quorvel >/dev/null
+apt_get purge "${packages[@]}" >/dev/null
+for lib in "${libraries[@]}"; do
+  ! ldconfig -p | grep -q "^\s$lib\." || fail "$lib stays in the loader's cache after removal"
+done
 
 echo "== Install under a prefix"
-prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" >/dev/null
 check_program "$prefix/bin/quorvel-host" prefix
 expect_libraries_from "$prefix/bin/quorvel-host" "$prefix/lib/$multiarch"
 check_example prefix "$prefix/lib/$multiarch" -DCMAKE_PREFIX_PATH="$prefix"

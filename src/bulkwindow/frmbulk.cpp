@@ -4,8 +4,10 @@
 #include "bulk/previewtable.h"
 #include "bulkwindow/previewfile.h"
 #include "data/money.h"
+#include "letterwindow/frmletters.h"
 #include "shared/nulrefusal.h"
 #include "ui/messages.h"
+#include "ui/modal.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
@@ -139,9 +141,11 @@ void FrmBulk::buildControls() {
     lblSource->setWordWrap(true);
     cmdExport = ui::named(new QPushButton(QStringLiteral("E&xport..."), this), "cmdExport");
     cmdApply = ui::named(new QPushButton(QStringLiteral("&Apply"), this), "cmdApply");
+    cmdLetters = ui::named(new QPushButton(QStringLiteral("&Letters..."), this), "cmdLetters");
     cmdClose = ui::named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {cmdPreview, cmdImport, cmdTemplate, cmdExport, cmdApply})
+    for (QPushButton* button :
+         {cmdPreview, cmdImport, cmdTemplate, cmdExport, cmdApply, cmdLetters})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(cmdClose);
@@ -195,10 +199,12 @@ void FrmBulk::buildControls() {
             exportPreview(path);
     });
     connect(cmdApply, &QPushButton::clicked, this, [this] { reported([this] { apply(); }); });
+    connect(cmdLetters, &QPushButton::clicked, this, [this] { letters(); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     txtBasic->setEnabled(false);
     cmdExport->setEnabled(false);
     cmdApply->setEnabled(false);
+    cmdLetters->setEnabled(false);
 }
 
 void FrmBulk::reported(const std::function<void()>& handler) {
@@ -581,10 +587,12 @@ void FrmBulk::apply() {
     switch (result.outcome) {
     case jobchange::BatchResult::Outcome::Applied:
         saved_ = result.saved;
+        // The preview is spent: its employees have changed since it was computed.
+        cmdApply->setEnabled(false);
+        cmdLetters->setEnabled(true);
         message(QStringLiteral("Saved %1 job changes, %2 to %3.")
                     .arg(saved_.size())
                     .arg(saved_.front().number, saved_.back().number));
-        accept();
         return;
     case jobchange::BatchResult::Outcome::Refused: {
         QStringList names;
@@ -608,4 +616,18 @@ void FrmBulk::apply() {
         message(QStringLiteral("Nothing was saved: ") + result.error);
         return;
     }
+}
+
+void FrmBulk::letters() {
+    if (saved_.empty())
+        return;
+    std::vector<qint32> ids;
+    for (const jobchange::BatchSaved& saved : saved_)
+        ids.push_back(saved.id);
+    FrmLetters form(workspace_, std::move(ids),
+                    QStringLiteral("The %1 job changes just applied, %2 to %3")
+                        .arg(saved_.size())
+                        .arg(saved_.front().number, saved_.back().number),
+                    this);
+    ui::showModal(form);
 }

@@ -19,7 +19,8 @@ class QTreeWidgetItem;
 
 // The window "Bulk Job Change": who (filters and a checkable list of the eligible employees),
 // what (the rules, or a spreadsheet imported instead), the preview with its totals, its export,
-// and Apply, which saves every ticked row as an ordinary job change, all or none.
+// and Apply, which saves every ticked row as an ordinary job change, all or none. After an apply
+// the window stays open for the revision letters of the job changes it saved.
 class FrmBulk : public QDialog {
     Q_OBJECT
 public:
@@ -28,7 +29,7 @@ public:
     // Reads the eligible employees and the choices; a database error reaches the caller.
     void load();
 
-    // The job changes the window saved (empty until Apply went through).
+    // The job changes the window's last apply saved (empty until Apply went through).
     const std::vector<jobchange::BatchSaved>& saved() const { return saved_; }
 
     void applyFilters();
@@ -47,6 +48,8 @@ public:
     // Writes the preview to .xlsx, .csv or .pdf; shows an error when it cannot.
     bool exportPreview(const QString& path);
     void apply();
+    // The revision letters of the job changes the last apply saved.
+    void letters();
 
     const std::vector<bulk::PreviewRow>& previewRows() const { return rows_; }
 
@@ -76,6 +79,7 @@ public:
     QTreeWidget* lvwPreview = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdApply = nullptr;
+    QPushButton* cmdLetters = nullptr;
     QPushButton* cmdClose = nullptr;
 
     // Rule table columns.

@@ -83,6 +83,8 @@ void FrmMaster::buildControls() {
     CmdEdit = makeButton(this, "CmdEdit", QStringLiteral("&Edit"));
     CmdDelete = makeButton(this, "CmdDelete", QStringLiteral("&Delete"));
     cmPreview = makeButton(this, "cmPreview", QStringLiteral("&Preview"));
+    cmdLetters = makeButton(this, "cmdLetters", QStringLiteral("&Letters"));
+    cmdLetters->setEnabled(false);
     cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport"));
     cmdHistory = makeButton(this, "cmdHistory", QStringLiteral("&History"));
     cmdHistory->setEnabled(false);
@@ -90,7 +92,7 @@ void FrmMaster::buildControls() {
     CmdClose = makeButton(this, "CmdClose", QStringLiteral("&Close"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button :
-         {cmdnew, CmdEdit, CmdDelete, cmPreview, cmdBulk, cmdExport, cmdHistory})
+         {cmdnew, CmdEdit, CmdDelete, cmPreview, cmdLetters, cmdBulk, cmdExport, cmdHistory})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(CmdClose);
@@ -109,7 +111,9 @@ void FrmMaster::buildControls() {
     setTabOrder(cmdnew, CmdEdit);
     setTabOrder(CmdEdit, CmdDelete);
     setTabOrder(CmdDelete, cmPreview);
-    setTabOrder(cmPreview, cmdExport);
+    setTabOrder(cmPreview, cmdLetters);
+    setTabOrder(cmdLetters, cmdBulk);
+    setTabOrder(cmdBulk, cmdExport);
     setTabOrder(cmdExport, cmdHistory);
     setTabOrder(cmdHistory, CmdClose);
 
@@ -121,6 +125,8 @@ void FrmMaster::buildControls() {
             [this] { Reported(&FrmMaster::CmdDelete_Click); });
     connect(cmPreview, &QPushButton::clicked, this,
             [this] { Reported(&FrmMaster::cmPreview_Click); });
+    connect(cmdLetters, &QPushButton::clicked, this,
+            [this] { Reported(&FrmMaster::cmdLetters_Click); });
     connect(cmdExport, &QPushButton::clicked, this,
             [this] { Reported(&FrmMaster::cmdExport_Click); });
     connect(cmdHistory, &QPushButton::clicked, this,
@@ -354,6 +360,7 @@ void FrmMaster::SelectionRule() {
                           flexMaster->textMatrix(row, kColumnCancelled) != kCancelledText() &&
                           fnUserRights(QStringLiteral("D")));
     cmdHistory->setEnabled(jobChange);
+    cmdLetters->setEnabled(jobChange);
 }
 
 void FrmMaster::UserRights() {

@@ -27,7 +27,8 @@ class ReportControl;
 // The register: the company's job changes in a grid, and the start of every other action.
 // Its handlers live in several files: the window and grid (frmmaster.cpp), search and sort
 // (frmmaster_search.cpp), New and Edit (frmmaster_edit.cpp), Delete (frmmaster_delete.cpp),
-// Preview (frmmaster_preview.cpp), and Export and History (frmmaster_export.cpp).
+// Preview (frmmaster_preview.cpp), Export and History (frmmaster_export.cpp), and Letters
+// (frmmaster_letters.cpp).
 class FrmMaster : public QDialog {
     Q_OBJECT
 public:
@@ -57,6 +58,8 @@ public:
     void CmdDelete_Click();
     void cmPreview_Click();
     void cmdBulk_Click();
+    // Revision letters of the selected job change or of every job change of a date.
+    void cmdLetters_Click();
     void CmdClose_Click();
     void cboColNames_Click();
     // A click on a column header: sorts on it, ascending, or reversed when it is already the
@@ -83,6 +86,7 @@ public:
     QPushButton* CmdEdit = nullptr;
     QPushButton* CmdDelete = nullptr;
     QPushButton* cmPreview = nullptr;
+    QPushButton* cmdLetters = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdHistory = nullptr;
     QPushButton* cmdBulk = nullptr;

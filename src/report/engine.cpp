@@ -33,10 +33,7 @@ std::string money(const std::string& text) {
     const QString value = QString::fromStdString(text).trimmed();
     if (value.isEmpty())
         return {};
-    const data::StoredAmount amount = data::StoredAmount::fromValue(value);
-    if (const std::optional<data::Money> exact = amount.money())
-        return exact->toLocaleString(QLocale(QLocale::English)).toStdString();
-    return amount.text().toStdString();
+    return amountText(data::StoredAmount::fromValue(value)).toStdString();
 }
 
 // Shows a date without the doubt of day-month order: "17 Jul 2025".
@@ -119,7 +116,88 @@ void drawDocument(QPainter& painter, const QTextDocument& doc, const QRectF& cli
     doc.documentLayout()->draw(&painter, context);
 }
 
+// Paints the report's pages with a painter that is on the device, the first on a new page when
+// others come before it; returns the number of pages.
+int paintReport(const RenderedReport& report, QPainter& painter, QPagedPaintDevice& device,
+                bool afterOthers) {
+    const QRectF paper(0, 0, device.width(), device.height());
+    const qreal gap = device.logicalDpiY() / 25.4 * 4; // between the body and the footer
+
+    QTextDocument footer;
+    setUpDocument(footer, report.footerHtml ? report.footerHtml(1, 1) : QString(), device);
+    footer.setTextWidth(paper.width());
+    const qreal footerHeight = footer.isEmpty() ? 0 : footer.size().height() + gap;
+
+    QTextDocument body;
+    setUpDocument(body, report.html, device);
+    const QSizeF page(paper.width(), paper.height() - footerHeight);
+    body.setPageSize(page);
+    const int pages = body.pageCount();
+
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0 || afterOthers)
+            device.newPage();
+        painter.save();
+        painter.translate(0, -index * page.height());
+        drawDocument(painter, body, QRectF(QPointF(0, index * page.height()), page));
+        painter.restore();
+        if (!report.footerHtml)
+            continue;
+        setUpDocument(footer, report.footerHtml(index + 1, pages), device);
+        footer.setTextWidth(paper.width());
+        painter.save();
+        painter.translate(0, paper.height() - footer.size().height());
+        drawDocument(painter, footer, QRectF(QPointF(0, 0), footer.size()));
+        painter.restore();
+    }
+    return pages;
+}
+
+mustache::data mustacheOf(const TemplateValues& values) {
+    mustache::data merged;
+    for (const auto& [name, text] : values.texts)
+        merged.set(name.toStdString(), valueOf(text));
+    for (const auto& [name, flag] : values.flags)
+        merged.set(name.toStdString(), mustache::data(flag));
+    for (const auto& [name, rows] : values.lists) {
+        mustache::data list{mustache::data::type::list};
+        for (const TemplateValues& row : rows)
+            list.push_back(mustacheOf(row));
+        merged.set(name.toStdString(), list);
+    }
+    return merged;
+}
+
+// The layout and the footer of the file merged with the values.
+void mergeLayout(RenderedReport& rendered, const ReportFile& file, const mustache::data& merged) {
+    rendered.html = renderTemplate(file.layout, merged, QStringLiteral("layout"), file.path);
+    if (file.footer.trimmed().isEmpty())
+        return;
+    // Checked now, so that a fault in the footer is reported before anything is shown.
+    renderTemplate(file.footer, merged, QStringLiteral("footer"), file.path);
+    rendered.footerHtml = [merged, footer = file.footer, path = file.path](int page, int pages) {
+        mustache::data values = merged;
+        values.set("page", std::to_string(page));
+        values.set("pages", std::to_string(pages));
+        return renderTemplate(footer, values, QStringLiteral("footer"), path);
+    };
+}
+
+RenderedReport startReport(const ReportFile& file) {
+    RenderedReport rendered;
+    rendered.name = file.name;
+    rendered.pageLayout = QPageLayout(QPageSize(file.paper), file.orientation, file.marginsMm,
+                                      QPageLayout::Millimeter);
+    return rendered;
+}
+
 } // namespace
+
+QString amountText(const data::StoredAmount& amount) {
+    if (const std::optional<data::Money> exact = amount.money())
+        return exact->toLocaleString(QLocale(QLocale::English));
+    return amount.text();
+}
 
 ParameterField parseParameterField(const QString& text) {
     const qsizetype first = text.indexOf(QLatin1Char(';'));
@@ -229,54 +307,48 @@ QString RenderedReport::plainText() const {
 }
 
 int RenderedReport::print(QPagedPaintDevice& device) const {
-    const QRectF paper(0, 0, device.width(), device.height());
-    const qreal gap = device.logicalDpiY() / 25.4 * 4; // between the body and the footer
-
-    QTextDocument footer;
-    setUpDocument(footer, footerHtml ? footerHtml(1, 1) : QString(), device);
-    footer.setTextWidth(paper.width());
-    const qreal footerHeight = footer.isEmpty() ? 0 : footer.size().height() + gap;
-
-    QTextDocument body;
-    setUpDocument(body, html, device);
-    const QSizeF page(paper.width(), paper.height() - footerHeight);
-    body.setPageSize(page);
-    const int pages = body.pageCount();
-
     QPainter painter(&device);
-    for (int index = 0; index < pages; ++index) {
-        if (index > 0)
-            device.newPage();
-        painter.save();
-        painter.translate(0, -index * page.height());
-        drawDocument(painter, body, QRectF(QPointF(0, index * page.height()), page));
-        painter.restore();
-        if (!footerHtml)
-            continue;
-        setUpDocument(footer, footerHtml(index + 1, pages), device);
-        footer.setTextWidth(paper.width());
-        painter.save();
-        painter.translate(0, paper.height() - footer.size().height());
-        drawDocument(painter, footer, QRectF(QPointF(0, 0), footer.size()));
-        painter.restore();
-    }
-    return pages;
+    return paintReport(*this, painter, device, false);
 }
 
 void RenderedReport::writePdf(const QString& path) const {
+    PdfFile file(path, name, pageLayout);
+    file.add(*this);
+    file.finish();
+}
+
+PdfFile::PdfFile(const QString& path, const QString& title, const QPageLayout& layout) {
     try {
-        tableexport::OwnerOnlyFile file(path);
-        {
-            QPdfWriter writer(&file.device());
-            if (!writer.setPageLayout(pageLayout))
-                throw reportError(
-                    QStringLiteral("The page layout of %1 does not suit a PDF.").arg(name));
-            writer.setResolution(300);
-            writer.setTitle(name);
-            writer.setCreator(QStringLiteral("Quorvel"));
-            print(writer);
-        }
-        file.commit();
+        file_ = std::make_unique<tableexport::OwnerOnlyFile>(path);
+    } catch (const tableexport::ExportError& error) {
+        throw reportError(error.message());
+    }
+    writer_ = std::make_unique<QPdfWriter>(&file_->device());
+    if (!writer_->setPageLayout(layout))
+        throw reportError(QStringLiteral("The page layout of %1 does not suit a PDF.").arg(title));
+    writer_->setResolution(300);
+    writer_->setTitle(title);
+    writer_->setCreator(QStringLiteral("Quorvel"));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get()))
+        throw reportError(QStringLiteral("Cannot write %1.").arg(fileName(path)));
+}
+
+PdfFile::~PdfFile() {
+    // Ended before the file it writes into is dropped, which removes an unfinished one.
+    if (painter_ && painter_->isActive())
+        painter_->end();
+}
+
+void PdfFile::add(const RenderedReport& report) {
+    paintReport(report, *painter_, *writer_, !empty_);
+    empty_ = false;
+}
+
+void PdfFile::finish() {
+    painter_->end();
+    try {
+        file_->commit();
     } catch (const tableexport::ExportError& error) {
         throw reportError(error.message());
     }
@@ -288,11 +360,7 @@ RenderedReport renderReport(const ReportFile& file, data::Connection& connection
     data::ResolvedTableNames tables;
     data::ResolveTableNames(connection, tables);
 
-    RenderedReport rendered;
-    rendered.name = file.name;
-    rendered.pageLayout = QPageLayout(QPageSize(file.paper), file.orientation, file.marginsMm,
-                                      QPageLayout::Millimeter);
-
+    RenderedReport rendered = startReport(file);
     mustache::data merged;
     for (const auto& [name, value] : values)
         merged.set(templateName(name), valueOf(value));
@@ -324,18 +392,13 @@ RenderedReport renderReport(const ReportFile& file, data::Connection& connection
         merged.set("has_" + query.name.toStdString(), mustache::data(count > 0));
     }
 
-    rendered.html = renderTemplate(file.layout, merged, QStringLiteral("layout"), file.path);
-    if (!file.footer.trimmed().isEmpty()) {
-        // Checked now, so that a fault in the footer is reported before anything is shown.
-        renderTemplate(file.footer, merged, QStringLiteral("footer"), file.path);
-        rendered.footerHtml = [merged, footer = file.footer, path = file.path](int page,
-                                                                               int pages) {
-            mustache::data values = merged;
-            values.set("page", std::to_string(page));
-            values.set("pages", std::to_string(pages));
-            return renderTemplate(footer, values, QStringLiteral("footer"), path);
-        };
-    }
+    mergeLayout(rendered, file, merged);
+    return rendered;
+}
+
+RenderedReport renderValues(const ReportFile& file, const TemplateValues& values) {
+    RenderedReport rendered = startReport(file);
+    mergeLayout(rendered, file, mustacheOf(values));
     return rendered;
 }
 

@@ -15,8 +15,8 @@
 
 namespace report {
 
-QString jobChangeReportFile() {
-    const QString file = QStringLiteral("/reports/rptEmpGradeChange.rpt");
+QString dataFile(const QString& relative) {
+    const QString file = QLatin1Char('/') + relative;
     const QString programDir = QCoreApplication::applicationDirPath();
     const QString besideProgram = programDir + file;
     if (QFileInfo::exists(besideProgram))
@@ -30,6 +30,10 @@ QString jobChangeReportFile() {
             return installed;
     }
     return besideProgram;
+}
+
+QString jobChangeReportFile() {
+    return dataFile(QStringLiteral("reports/rptEmpGradeChange.rpt"));
 }
 
 void setUpJobChangeReport(ReportControl& control, qint16 company, const QString& jobChangeId,

@@ -7,8 +7,11 @@ namespace report {
 
 class ReportControl;
 
-// The job change report: <program directory>/reports/rptEmpGradeChange.rpt when it is there (a
-// build tree), else the one in the installed data folder (<datadir>/quorvel/reports).
+// A file of the data folder, by its path under it: beside the program when it is there (a build
+// tree), else in the installed data folder (<datadir>/quorvel).
+QString dataFile(const QString& relative);
+
+// The job change report: reports/rptEmpGradeChange.rpt of the data folder.
 QString jobChangeReportFile();
 
 // Gives the control every value of the job change report, in the order it takes them: window

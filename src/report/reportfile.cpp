@@ -119,8 +119,10 @@ ReportFile ReportFile::parse(const QString& text, const QString& path) {
                 body = &file.queries.back().sql;
             } else if (section == QLatin1String("layout")) {
                 body = &file.layout;
+                file.layoutFirstLine = lineNo + 1;
             } else if (section == QLatin1String("footer")) {
                 body = &file.footer;
+                file.footerFirstLine = lineNo + 1;
             } else if (section != QLatin1String("report") &&
                        section != QLatin1String("parameters")) {
                 throw malformed(path, lineNo,

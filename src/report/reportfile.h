@@ -40,6 +40,9 @@ struct ReportFile {
     std::vector<QueryDefinition> queries;
     QString layout;
     QString footer;
+    // The file's lines on which the layout and the footer start, for messages.
+    int layoutFirstLine = 1;
+    int footerFirstLine = 1;
 
     const ParameterDefinition* parameter(const QString& name) const;
 

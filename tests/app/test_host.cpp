@@ -9,12 +9,6 @@
 
 namespace {
 
-// The permission bits of a file, as ls shows them in octal.
-int modeOf(const QString& file) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
-}
-
 class Host : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -44,14 +38,14 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
                                  "--screenshot", path("second.png")});
     ASSERT_EQ(second.exitCode, 0) << second.errors;
     EXPECT_TRUE(readFile(path("trace.sql")).contains("select egcid, egcno, egcdate, ename,"));
-    EXPECT_EQ(modeOf(db), 0600);
-    EXPECT_EQ(modeOf(path("trace.sql")), 0600);
+    EXPECT_EQ(fileMode(db), 0600);
+    EXPECT_EQ(fileMode(path("trace.sql")), 0600);
 
     // A PDF of a job change without a window.
     EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);
     EXPECT_GT(QFile(path("jc39.pdf")).size(), 1000);
     for (const char* file : {"register.png", "jc39.pdf"})
-        EXPECT_EQ(modeOf(path(file)), 0600) << file;
+        EXPECT_EQ(fileMode(path(file)), 0600) << file;
 }
 
 TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNothing) {

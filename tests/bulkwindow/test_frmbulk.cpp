@@ -3,9 +3,13 @@
 
 #include "bulkwindow/frmbulk.h"
 #include "entry/entryfixture.h"
+#include "letterwindow/frmletters.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QRadioButton>
 #include <QTableWidget>
 
 namespace {
@@ -40,6 +44,7 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
     QTemporaryDir dir;
     openBulk([&](FrmBulk& form) {
         EXPECT_EQ(form.lblCount->text(), "3 of 3 employees selected");
+        EXPECT_FALSE(form.cmdLetters->isEnabled());
         form.cboGrade->setCurrentIndex(form.cboGrade->findText("Junior"));
         EXPECT_EQ(form.lblCount->text(), "2 of 2 employees selected") << "Asha and Dina";
         form.txtSearch->setText("E004");
@@ -84,6 +89,18 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
         form.cmdApply->click();
         EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
                                                  "Saved 1 job changes, JC1 to JC1."}));
+        // The window stays for the letters of what it saved.
+        EXPECT_FALSE(form.cmdApply->isEnabled());
+        modal.thenOn<FrmLetters>([&](FrmLetters& letters) {
+            EXPECT_EQ(letters.lblJobChanges->text(), "The 1 job changes just applied, JC1 to JC1");
+            letters.optFolder->setChecked(true);
+            letters.txtOut->setText(dir.filePath("letters"));
+            letters.cmdOk->click();
+        });
+        ASSERT_TRUE(form.cmdLetters->isEnabled());
+        form.cmdLetters->click();
+        EXPECT_EQ(QDir(dir.filePath("letters")).entryList(QDir::Files),
+                  QStringList{"E001_JC1.pdf"});
     });
     EXPECT_EQ(registerNumbers(), QStringList{"JC1"});
     EXPECT_EQ(db.rows("select eBasic from pay_employee where eEmpID in (1, 4) order by eEmpID"),

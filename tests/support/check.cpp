@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <sys/stat.h>
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -13,6 +14,11 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
+}
+
+int fileMode(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
 
 std::optional<QString> pdfText(const QString& path, bool layout) {

@@ -35,6 +35,8 @@ template <typename Error = data::DbError, typename Call> Error thrown(Call&& cal
 QByteArray readFile(const QString& path);
 // The bytes written over the file; false when it could not be.
 bool writeFile(const QString& path, const QByteArray& bytes);
+// The permission bits of a file, as ls shows them in octal; -1 when there is none.
+int fileMode(const QString& path);
 // The text pdftotext reads from a PDF (laid out as printed when asked); none without the tool.
 std::optional<QString> pdfText(const QString& path, bool layout = false);
 

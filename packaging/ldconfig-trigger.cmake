@@ -1,0 +1,32 @@
+# Run by CPack on the packages it built. A package with libraries in the system library folder
+# gets maintainer scripts from CPack that call ldconfig; Debian runs ldconfig through the
+# package's trigger instead (packaging/debian/triggers), so such a package is built again
+# without those scripts. A script that does anything more is kept as it is.
+find_program(DPKG_DEB dpkg-deb REQUIRED)
+foreach(deb IN LISTS CPACK_PACKAGE_FILES)
+    set(tree ${CPACK_TOPLEVEL_DIRECTORY}/ldconfig-trigger)
+    file(REMOVE_RECURSE ${tree})
+    execute_process(COMMAND ${DPKG_DEB} --raw-extract ${deb} ${tree} COMMAND_ERROR_IS_FATAL ANY)
+    set(removed FALSE)
+    foreach(script postinst:configure postrm:remove)
+        string(REPLACE ":" ";" script ${script})
+        list(GET script 0 name)
+        list(GET script 1 action)
+        set(path ${tree}/DEBIAN/${name})
+        if(EXISTS ${path})
+            file(READ ${path} text)
+            if(text STREQUAL "#!/bin/sh\n\nset -e\n\nif [ \"$1\" = \"${action}\" ]; then\n\tldconfig\nfi\n")
+                file(REMOVE ${path})
+                set(removed TRUE)
+            endif()
+        endif()
+    endforeach()
+    if(removed)
+        if(NOT EXISTS ${tree}/DEBIAN/triggers)
+            message(FATAL_ERROR "${deb}: libraries without an ldconfig trigger")
+        endif()
+        execute_process(COMMAND ${DPKG_DEB} --root-owner-group --build ${tree} ${deb}
+            OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+    file(REMOVE_RECURSE ${tree})
+endforeach()
