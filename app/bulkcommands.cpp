@@ -44,12 +44,17 @@ int applyBatch(const jobchange::BulkService& service, const std::vector<bulk::Pr
         complain(QStringLiteral("nothing saved: since the preview another clerk changed %1")
                      .arg(numbersOf(result.changed, rows).join(QStringLiteral(", "))));
         return 1;
+    case jobchange::BatchResult::Outcome::Forbidden:
+        complain(result.error);
+        return 1;
     case jobchange::BatchResult::Outcome::Cancelled:
     case jobchange::BatchResult::Outcome::Failed:
-        complain(result.errorNumber == 0 ? QStringLiteral("nothing saved: ") + result.error
-                                         : QStringLiteral("nothing saved: error %1: %2")
-                                               .arg(result.errorNumber)
-                                               .arg(result.error));
+        // A lost connection's message says itself what was saved.
+        complain(result.errorNumber == data::kErrConnectionLost ? result.error
+                 : result.errorNumber == 0 ? QStringLiteral("nothing saved: ") + result.error
+                                           : QStringLiteral("nothing saved: error %1: %2")
+                                                 .arg(result.errorNumber)
+                                                 .arg(result.error));
         return 1;
     }
     return 1;
@@ -155,6 +160,14 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         const jobchange::WorkspacePtr workspace =
             jobchange::Workspace::open(shared, context.company, context.user, context.interfaceId,
                                        context.processDate, QStringLiteral("Payroll"));
+        // Before anything else, the preview file too: a user who may not save is told so. The
+        // user is taken on trust, as a host hands its user over.
+        if (command.apply)
+            if (const std::optional<QString> missing =
+                    jobchange::JobChangeService(workspace).missingRight(jobchange::Right::Create)) {
+                complain(*missing);
+                return 1;
+            }
         const jobchange::BulkService service(workspace);
         if (!command.templateFile.isEmpty())
             return writeTemplate(service, command.templateFile);

@@ -15,12 +15,12 @@ export QT_QPA_PLATFORM=offscreen
 status=0
 
 run() {
-  for test in clerks faults badinput; do
+  for test in clerks faults lostconnection badinput; do
     if ! output=$("$build/app/reliability_test_$test" 2>&1); then
       echo "FAILED: reliability_test_$test"
       status=1
     fi
-    grep -E '^(saves attempted|race rounds|reported:|faults injected|bad inputs tried)' <<<"$output"
+    grep -E '^(saves attempted|race rounds|reported:|stress:|killed:|faults injected|bad inputs tried)' <<<"$output"
   done
 }
 

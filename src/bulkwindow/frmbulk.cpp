@@ -609,11 +609,18 @@ void FrmBulk::apply() {
             recompute();
         return;
     }
+    case jobchange::BatchResult::Outcome::Forbidden:
+        message(QStringLiteral("Nothing was saved: ") + result.error);
+        return;
     case jobchange::BatchResult::Outcome::Cancelled:
         message(QStringLiteral("Cancelled: nothing was saved."));
         return;
     case jobchange::BatchResult::Outcome::Failed:
-        message(QStringLiteral("Nothing was saved: ") + result.error);
+        // A lost connection's message says itself what was saved.
+        message(result.errorNumber == data::kErrConnectionLost
+                    ? result.error
+                    : QStringLiteral("Nothing was saved: ") + result.error);
+        mayHaveSaved_ = mayHaveSaved_ || result.outcomeUnknown;
         return;
     }
 }

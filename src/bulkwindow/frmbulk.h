@@ -31,6 +31,8 @@ public:
 
     // The job changes the window's last apply saved (empty until Apply went through).
     const std::vector<jobchange::BatchSaved>& saved() const { return saved_; }
+    // Apply went through, or lost its connection while committing and may have.
+    bool mayHaveSaved() const { return !saved_.empty() || mayHaveSaved_; }
 
     void applyFilters();
     void checkShown(bool checked);
@@ -111,4 +113,5 @@ private:
     QString importName_;
     std::vector<jobchange::BatchSaved> saved_;
     bool filling_ = false;
+    bool mayHaveSaved_ = false;
 };

@@ -11,7 +11,11 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
+#include <QSqlResult>
 #include <QTextStream>
+#include <libpq-fe.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 
 namespace data {
@@ -21,12 +25,6 @@ namespace {
 QAtomicInt connectionCounter;
 
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
-bool isWriteStatement(const QString& sql) {
-    const QString head = sql.trimmed().left(6).toLower();
-    return head == QLatin1String("insert") || head == QLatin1String("update") ||
-           head == QLatin1String("delete");
-}
 
 // Integrity violations keep one number whatever server raised them.
 bool isConstraintViolation(const QSqlError& error) {
@@ -57,6 +55,58 @@ bool isLockConflict(const QSqlError& error, Dialect::Kind kind) {
     }
     return false;
 }
+
+// The handle Qt's ODBC driver keeps for a connection or a statement; null for another driver's.
+SQLHANDLE odbcHandle(const QVariant& handle) {
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "SQLHANDLE") != 0 && qstrcmp(handle.typeName(), "void*") != 0))
+        return nullptr;
+    return *static_cast<const SQLHANDLE*>(handle.constData());
+}
+
+// The SQLSTATE of the first diagnostic record an ODBC handle holds; empty when it has none.
+QString odbcSqlState(const QVariant& handle, SQLSMALLINT handleType) {
+    SQLHANDLE h = odbcHandle(handle);
+    SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    if (!h || !SQL_SUCCEEDED(SQLGetDiagRecA(handleType, h, 1, state, &native, nullptr, 0, &length)))
+        return {};
+    return QString::fromLatin1(reinterpret_cast<const char*>(state));
+}
+
+// libpq's own view of the session: bad once the server ended it or the link broke.
+bool postgresSessionBroken(const QSqlDatabase& db) {
+    if (!db.isValid() || !db.driver())
+        return false;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    const PGconn* session = *static_cast<PGconn* const*>(handle.constData());
+    return session && PQstatus(session) == CONNECTION_BAD;
+}
+
+} // namespace
+
+bool isConnectionLost(Dialect::Kind kind, const QString& sqlState, const QString& serverText) {
+    // SQLSTATE class 08 is a connection exception, for ODBC and PostgreSQL alike.
+    if (sqlState.startsWith(QLatin1String("08")))
+        return true;
+    if (kind != Dialect::Kind::Postgres)
+        return false;
+    // The server ended the session: an administrator, a shutdown, a crash.
+    if (sqlState == QLatin1String("57P01") || sqlState == QLatin1String("57P02") ||
+        sqlState == QLatin1String("57P03"))
+        return true;
+    static const QRegularExpression gone(
+        QStringLiteral("terminating connection|server closed the connection|no connection to "
+                       "the server|connection to server was lost|could not (receive|send) data "
+                       "(from|to) server"),
+        QRegularExpression::CaseInsensitiveOption);
+    return gone.match(serverText).hasMatch();
+}
+
+namespace {
 
 // What the clerk is shown: the server's own text, or the driver's where the server has none.
 // SQLite answers "not an error" when the driver refused the statement before SQLite saw it
@@ -256,6 +306,7 @@ void Connection::openWith(const QString& driver,
     configure(db);
     if (!db.open())
         throw DbError(kErrGeneric, QStringLiteral("Connection"), db.lastError().text());
+    state_ = State::Open;
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         dialect_ = Dialect(Dialect::Kind::SQLite);
@@ -285,6 +336,13 @@ void Connection::openSqlite(const QString& file) {
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     });
     execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+    reopener_ = [file](Connection& connection) {
+        // Opened again only where it was: never a new, empty database in its place.
+        if (!QFileInfo::exists(file))
+            throw DbError(kErrGeneric, QStringLiteral("Connection"),
+                          QStringLiteral("The database file %1 is gone.").arg(file));
+        connection.openSqlite(file);
+    };
 }
 
 QString odbcDatabaseName(const QString& connectionString, const QString& password) {
@@ -318,10 +376,21 @@ QString odbcDatabaseName(const QString& connectionString, const QString& passwor
 void Connection::openOdbc(const QString& dsnOrConnectionString, const QString& password) {
     openWith(QStringLiteral("QODBC"), [&](QSqlDatabase& db) {
         db.setDatabaseName(odbcDatabaseName(dsnOrConnectionString, password));
+        // A server that does not answer is given up on rather than waited for.
+        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=30"));
     });
-    // The SQLite ODBC driver reports no DBMS type Qt knows; recognise it by its name.
-    if (dsnOrConnectionString.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
+    // The SQLite ODBC driver reports no DBMS type Qt knows; it names itself, through a DSN too.
+    SQLCHAR dbms[64] = {};
+    SQLSMALLINT length = 0;
+    if (SQLHANDLE connection = odbcHandle(database().driver()->handle());
+        connection &&
+        SQL_SUCCEEDED(SQLGetInfoA(connection, SQL_DBMS_NAME, dbms, sizeof dbms, &length)) &&
+        QString::fromLatin1(reinterpret_cast<const char*>(dbms))
+            .contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
         dialect_ = Dialect(Dialect::Kind::SQLite);
+    reopener_ = [dsnOrConnectionString, password](Connection& connection) {
+        connection.openOdbc(dsnOrConnectionString, password);
+    };
 }
 
 void Connection::openPostgres(const QString& connectionString, const QString& password) {
@@ -345,11 +414,33 @@ void Connection::openPostgres(const QString& connectionString, const QString& pa
             else // credentials and the rest: libpq reads them, this program never does
                 options << part.left(eq).trimmed() + QStringLiteral("=") + conninfoQuoted(value);
         }
+        // A dead server or network is reported within about 30 s instead of hanging: the
+        // connection attempt gives up after 10 s, and an idle link is probed after 10 s, every
+        // 5 s, 3 times. The connection string may set its own.
+        static const std::pair<const char*, const char*> kPatience[] = {
+            {"connect_timeout", "10"},
+            {"keepalives", "1"},
+            {"keepalives_idle", "10"},
+            {"keepalives_interval", "5"},
+            {"keepalives_count", "3"}};
+        for (const auto& [key, value] : kPatience) {
+            const QString name = QString::fromLatin1(key);
+            if (!QRegularExpression(QStringLiteral("(^|\\s)") + name + QStringLiteral("\\s*="),
+                                    QRegularExpression::CaseInsensitiveOption)
+                     .match(connectionString)
+                     .hasMatch())
+                options << name + QLatin1Char('=') + QString::fromLatin1(value);
+        }
         db.setConnectOptions(options.join(QLatin1Char(';')));
     });
+    reopener_ = [connectionString, password](Connection& connection) {
+        connection.openPostgres(connectionString, password);
+    };
 }
 
 void Connection::close() {
+    if (state_ != State::Unopened)
+        state_ = State::Closed;
     if (!QSqlDatabase::contains(name_))
         return;
     finalizePrepared();
@@ -364,9 +455,77 @@ bool Connection::isOpen() const {
     return QSqlDatabase::contains(name_) && database().isOpen();
 }
 
-void Connection::requireOpen(const QString& source) const {
+void Connection::beforeStatement(const QString& operation, const QString& sql) {
+    if (statementHook_)
+        statementHook_(sql);
+    requireOpen(operation, sql);
+    trace(sql);
+}
+
+void Connection::requireOpen(const QString& operation, const QString& sql) {
+    // Closed by someone else while this program held it open: lost, as if the server had ended
+    // it. This statement fails as it would there; the next one opens the connection again.
+    if (state_ == State::Open && !isOpen()) {
+        markLost();
+        throw lostError(operation, sql,
+                        QStringLiteral("The connection to the database was lost; the next try "
+                                       "opens it again."));
+    }
+    if (state_ == State::Lost) {
+        // A transaction that lost its connection is over: nothing more of it may be sent, not
+        // even on a connection opened again.
+        if (inTransaction_)
+            throw lostError(
+                operation, sql,
+                QStringLiteral(
+                    "The connection to the database was lost; the next try opens it again."));
+        reopen(sql);
+    }
     if (!isOpen())
-        throw DbError::connectionClosed(source);
+        throw DbError::connectionClosed(QStringLiteral("Connection"));
+}
+
+void Connection::markLost() {
+    state_ = State::Lost;
+    if (isOpen())
+        return; // a server session: reopening closes it
+    // Qt's SQLite driver cannot close a handle that still has prepared statements of this
+    // connection: it leaves it open, with its transaction and lock. Close what it could not.
+    if (sqliteHandle_ && !prepared_.isEmpty()) {
+        finalizePrepared();
+        sqlite3_close(sqliteHandle_);
+    }
+    prepared_.clear();
+    sqliteHandle_ = nullptr;
+}
+
+void Connection::reopen(const QString& sql) {
+    if (!reopener_)
+        throw lostError(QStringLiteral("reopen"), sql,
+                        QStringLiteral("The connection to the database was lost, and this program "
+                                       "cannot open it again by itself: close the register and "
+                                       "open it again."));
+    const std::function<void(Connection&)> reopener = reopener_;
+    try {
+        reopener(*this);
+    } catch (const DbError& error) {
+        state_ = State::Lost;
+        reopener_ = reopener;
+        trace(QStringLiteral("-- reopening failed: ") + error.description());
+        throw lostError(QStringLiteral("reopen"), sql,
+                        QStringLiteral("The connection to the database was lost and could not be "
+                                       "opened again: ") +
+                            error.description());
+    }
+    reopener_ = reopener;
+    trace(QStringLiteral("-- connection reopened"));
+}
+
+DbError Connection::lostError(const QString& operation, const QString& sql,
+                              const QString& description) const {
+    DbError error(kErrConnectionLost, QStringLiteral("Connection"), description);
+    error.setOrigin(operation, sql);
+    return error;
 }
 
 void Connection::setTraceFile(const QString& path) {
@@ -383,8 +542,7 @@ QString Connection::traceFileProblem(const QString& path) {
 }
 
 void Connection::traceStatement(const QString& sql) {
-    requireOpen(QStringLiteral("Connection"));
-    trace(sql);
+    beforeStatement(QStringLiteral("open"), sql);
 }
 
 void Connection::trace(const QString& sql) {
@@ -401,23 +559,38 @@ void Connection::trace(const QString& sql) {
 }
 
 DbError Connection::failure(const QSqlError& error, const QString& operation, const QString& sql,
-                            const QVariantList& binds) {
-    const int number = isConstraintViolation(error)             ? kErrIntegrityViolation
+                            const QVariantList& binds, const QVariant& odbcStatement) {
+    QString sqlState;
+    if (dialect_.kind() == Dialect::Kind::Postgres)
+        sqlState = error.nativeErrorCode();
+    else if (database().driverName() == QLatin1String("QODBC"))
+        sqlState = odbcStatement.isValid()
+                       ? odbcSqlState(odbcStatement, SQL_HANDLE_STMT)
+                       : odbcSqlState(database().driver()->handle(), SQL_HANDLE_DBC);
+    const QString described = describe(error);
+    const bool lost =
+        isConnectionLost(dialect_.kind(), sqlState, described) || postgresSessionBroken(database());
+    const int number = lost                                     ? kErrConnectionLost
+                       : isConstraintViolation(error)           ? kErrIntegrityViolation
                        : isLockConflict(error, dialect_.kind()) ? kErrLockConflict
                                                                 : kErrGeneric;
-    const QString described = describe(error);
-    DbError raised(number, QStringLiteral("Connection"), withoutBoundValues(described, binds));
+    // The driver's words for a broken link ("FATAL: terminating connection ...") go to the
+    // trace; the clerk is told what happened, never the values bound to the statement.
+    DbError raised(
+        number, QStringLiteral("Connection"),
+        lost ? QStringLiteral(
+                   "The connection to the database was lost; the next try opens it again.")
+             : withoutBoundValues(described, binds));
     raised.setOrigin(operation, sql);
     // The trace is its owner's alone and keeps the server's whole text.
     trace(QStringLiteral("-- failed in %1: %2 -- %3").arg(operation, described, sql));
+    if (lost)
+        markLost();
     return raised;
 }
 
 QSqlQuery Connection::run(const QString& operation, const QString& sql, const QVariantList& binds) {
-    requireOpen(QStringLiteral("Connection"));
-    if (writeHook_ && isWriteStatement(sql))
-        writeHook_(sql);
-    trace(sql);
+    beforeStatement(operation, sql);
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
@@ -433,7 +606,8 @@ QSqlQuery Connection::run(const QString& operation, const QString& sql, const QV
         }
     }
     if (!ok)
-        throw failure(query.lastError(), operation, sql, binds);
+        throw failure(query.lastError(), operation, sql, binds,
+                      query.result() ? query.result()->handle() : QVariant());
     return query;
 }
 
@@ -445,7 +619,8 @@ QVariant Connection::bindable(const QVariant& value) const {
 }
 
 int Connection::execute(const QString& sql, const QVariantList& binds) {
-    if (!binds.isEmpty() && sqliteHandle_)
+    // A lost connection is reopened before the handle is looked at.
+    if (!binds.isEmpty() && sqliteHandle_ && state_ == State::Open && isOpen())
         return executePrepared(sql, binds);
     QSqlQuery query = run(QStringLiteral("execute"), sql, binds);
     return query.numRowsAffected();
@@ -455,9 +630,7 @@ int Connection::execute(const QString& sql, const QVariantList& binds) {
 // thousand rows costs several times its own work through QSqlQuery.
 int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
     const QString operation = QStringLiteral("execute");
-    if (writeHook_ && isWriteStatement(sql))
-        writeHook_(sql);
-    trace(sql);
+    beforeStatement(operation, sql);
     sqlite3* handle = sqliteHandle_;
     const auto raise = [&] { return sqliteFailure(operation, sql, binds); };
     auto prepared = prepared_.find(sql);
@@ -541,8 +714,7 @@ void Connection::finalizePrepared() {
 }
 
 void Connection::beginTrans() {
-    requireOpen(QStringLiteral("Connection"));
-    trace(QStringLiteral("begin transaction"));
+    beforeStatement(QStringLiteral("beginTrans"), QStringLiteral("begin transaction"));
     if (dialect_.kind() == Dialect::Kind::SQLite) {
         // A writer takes the write lock at the start: a transaction that reads first and then
         // asks for the lock can be refused outright while another waits to commit.
@@ -555,8 +727,7 @@ void Connection::beginTrans() {
 }
 
 void Connection::commitTrans() {
-    requireOpen(QStringLiteral("Connection"));
-    trace(QStringLiteral("commit"));
+    beforeStatement(QStringLiteral("commitTrans"), QStringLiteral("commit"));
     if (dialect_.kind() == Dialect::Kind::SQLite)
         transactionStatement(QStringLiteral("commitTrans"), QStringLiteral("COMMIT"));
     else if (!database().commit())
@@ -581,7 +752,8 @@ void Connection::rollbackTrans() {
 void Connection::transactionStatement(const QString& operation, const QString& sql) {
     QSqlQuery query(database());
     if (!query.exec(sql))
-        throw failure(query.lastError(), operation, sql);
+        throw failure(query.lastError(), operation, sql, {},
+                      query.result() ? query.result()->handle() : QVariant());
 }
 
 // ---------------------------------------------------------------- TransactionGuard
@@ -601,6 +773,12 @@ void TransactionGuard::commit() {
 }
 
 // ---------------------------------------------------------------- helpers
+
+bool isWriteStatement(const QString& sql) {
+    const QString head = sql.trimmed().left(6).toLower();
+    return head == QLatin1String("insert") || head == QLatin1String("update") ||
+           head == QLatin1String("delete");
+}
 
 QString textOf(const QVariant& value) {
     if (value.isNull() || !value.isValid())

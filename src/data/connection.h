@@ -69,15 +69,25 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    // Each open remembers how it was opened (the password in memory only), so that a connection
+    // the server dropped is opened again the same way (see setReopener).
     void openSqlite(const QString& file);
     // A password given here is used only when the connection string holds none; it never
     // needs to be written where others can read it (see serverlogin.h).
     void openOdbc(const QString& dsnOrConnectionString, const QString& password = {});
     // "host=... port=... dbname=... user=... password=...": libpq's keywords; no value may hold
-    // a blank or a semicolon.
+    // a blank or a semicolon. Unless the string says otherwise, a dead server is given up on
+    // within about 30 seconds (connect_timeout, keepalives).
     void openPostgres(const QString& connectionString, const QString& password = {});
     void close();
     bool isOpen() const;
+
+    // How a lost connection is opened again: by default as it was last opened. A holder that
+    // does not want it reopened behind its back sets none; a lost connection then stays lost.
+    void setReopener(std::function<void(Connection&)> reopener) { reopener_ = std::move(reopener); }
+    bool canReopen() const { return static_cast<bool>(reopener_); }
+    // The connection broke and is not open again yet.
+    bool isLost() const { return state_ == State::Lost; }
 
     const Dialect& dialect() const { return dialect_; }
     QSqlDatabase database() const;
@@ -104,30 +114,42 @@ public:
     // Why statements cannot be appended to the file (created, for its owner only, when it is
     // missing), or an empty text when they can.
     static QString traceFileProblem(const QString& path);
-    // Called before every statement that writes (INSERT, UPDATE, DELETE); tests throw from it
-    // to inject failures.
-    void setWriteHook(std::function<void(const QString& sql)> hook) {
-        writeHook_ = std::move(hook);
+    // Called with the text of every statement before it is sent, "begin transaction" and
+    // "commit" included: tests throw from it to inject a failure there, or change the database
+    // from another connection at a chosen statement.
+    void setStatementHook(std::function<void(const QString& sql)> hook) {
+        statementHook_ = std::move(hook);
     }
 
     // Internal to the layer: prepares and runs a statement for operation ("open", "execute"),
     // raising DbError on failure.
     QSqlQuery run(const QString& operation, const QString& sql, const QVariantList& binds);
     // The error a failed statement raises, traced with the statement and the operation. Its
-    // description never quotes the values bound to the statement.
+    // description never quotes the values bound to the statement. A broken connection raises
+    // kErrConnectionLost and is reopened by the next statement outside a transaction.
+    // odbcStatement: the failed statement's handle, for its SQLSTATE.
     DbError failure(const QSqlError& error, const QString& operation, const QString& sql,
-                    const QVariantList& binds = {});
+                    const QVariantList& binds = {}, const QVariant& odbcStatement = {});
     // SQLite's own handle while Qt's SQLite driver holds the connection; null otherwise.
     sqlite3* sqliteHandle() const { return sqliteHandle_; }
     // The error SQLite reports for the statement last run on sqliteHandle().
     DbError sqliteFailure(const QString& operation, const QString& sql,
                           const QVariantList& binds = {});
-    // Traces a statement about to run outside run() (see setTraceFile).
+    // Readies a statement about to run outside run(): the hook, the open connection, the trace.
     void traceStatement(const QString& sql);
 
 private:
+    enum class State { Unopened, Open, Closed, Lost };
+
     void openWith(const QString& driver, const std::function<void(QSqlDatabase&)>& configure);
-    void requireOpen(const QString& source) const;
+    // Before a statement: the hook, then a connection that is open (reopened when it was lost
+    // and no transaction is open), then the trace.
+    void beforeStatement(const QString& operation, const QString& sql);
+    void requireOpen(const QString& operation, const QString& sql);
+    void markLost();
+    void reopen(const QString& sql);
+    DbError lostError(const QString& operation, const QString& sql,
+                      const QString& description) const;
     void transactionStatement(const QString& operation, const QString& sql);
     void trace(const QString& sql);
     QVariant bindable(const QVariant& value) const;
@@ -138,7 +160,9 @@ private:
     Dialect dialect_;
     bool inTransaction_ = false;
     QString traceFile_;
-    std::function<void(const QString&)> writeHook_;
+    std::function<void(const QString&)> statementHook_;
+    State state_ = State::Unopened;
+    std::function<void(Connection&)> reopener_;
     // SQLite's statements with bound values, prepared once per text: a batch of job changes
     // repeats the same few inserts thousands of times.
     // Held only while Qt's own SQLite driver is open (not through ODBC, not on a server), and
@@ -148,6 +172,13 @@ private:
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
+
+// INSERT, UPDATE or DELETE.
+bool isWriteStatement(const QString& sql);
+
+// Whether a failed statement's error means the connection itself is gone: SQLSTATE class 08
+// (ODBC, PostgreSQL), or on PostgreSQL the server ending the session.
+bool isConnectionLost(Dialect::Kind kind, const QString& sqlState, const QString& serverText);
 
 // What Qt's ODBC driver is given for a DSN name or connection string: PWD added, braced so
 // that any character may stand in it, when a password is given and the string holds none;

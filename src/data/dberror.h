@@ -13,6 +13,10 @@ inline constexpr int kErrGeneric = static_cast<int>(0x80004005u);
 // let another through (deadlock, serialization failure): trying again may succeed.
 inline constexpr int kErrLockConflict = static_cast<int>(0x80040E31u);
 inline constexpr int kErrCannotCreateObject = 429;
+// The server connection broke (the server ended the session, a network outage, the connection
+// closed under the program): whatever the statement was doing did not happen, or, for COMMIT,
+// may have happened. The next statement outside a transaction reopens the connection.
+inline constexpr int kErrConnectionLost = static_cast<int>(0x80072746u);
 
 // The one error type of the database layer: what a handler shows or passes on.
 class DbError : public std::runtime_error {
@@ -33,6 +37,7 @@ public:
     void setOrigin(QString operation, QString statement);
 
     static DbError connectionClosed(const QString& source);
+    bool connectionLost() const { return number_ == kErrConnectionLost; }
 
 private:
     int number_;

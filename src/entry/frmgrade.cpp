@@ -229,11 +229,13 @@ void frmGrade::Form_Load(EntryMode mode) {
 }
 
 bool frmGrade::loadForEdit(qint32 id) {
-    // Recorded before the window reads anything: a change in between is refused, never missed.
-    shown_ = service_.shownForEdit(id);
-    const std::optional<jobchange::StoredJobChange> stored = service_.jobChange(id);
-    if (!stored)
+    // What the window shows is what its save checks: one reading.
+    std::optional<jobchange::ShownState> read = service_.readForEdit(id);
+    if (!read)
         return false;
+    shown_ = std::move(*read);
+    const jobchange::StoredJobChange* stored = &*shown_.jobChange;
+    const jobchange::EmployeeState& employee = *shown_.employee;
     jobChangeId_ = id;
     Form_Load(EntryMode::Edit);
     txtGradeNo->setText(stored->number);
@@ -257,8 +259,8 @@ bool frmGrade::loadForEdit(qint32 id) {
     if (stored->cancelled)
         cmdOK->setEnabled(false);
     // Only the job change that set the employee's present job may still be changed.
-    if (stored->newDesignationId != service_.employeeDesignation(stored->employeeId) ||
-        stored->newGradeId != service_.employeeGrade(stored->employeeId))
+    if (stored->newDesignationId != employee.designationId ||
+        stored->newGradeId != employee.gradeId)
         cmdOK->setEnabled(false);
 
     for (LineKind kind : kLineKinds)
@@ -300,14 +302,15 @@ void frmGrade::cboEmployee_Click() {
 }
 
 void frmGrade::EmployeeSelect() {
-    // Recorded before the window reads anything: a change in between is refused, never missed.
-    shown_ = service_.shownForNew(selectedId(cboEmployee));
+    const qint32 empId = selectedId(cboEmployee);
+    // What the window shows is what its save checks: one reading.
+    shown_ = service_.readForNew(empId);
+    const jobchange::EmployeeState& employee = *shown_.employee;
     ComboPopulate(cboOldGrade,
                   [&] { return service_.choices(service_.jobLookup(jobchange::JobList::Old)); });
-    const qint32 empId = selectedId(cboEmployee);
-    if (const auto master = service_.employee(empId)) {
-        commonGen->SelectComboItemByValue(cboOldGrade, master->designationId);
-        oldBasic->showStored(master->basic);
+    if (employee.found) {
+        commonGen->SelectComboItemByValue(cboOldGrade, employee.designationId);
+        oldBasic->showStored(employee.basic);
     }
     // The old job follows the employee now chosen: an employee whose designation is not
     // offered leaves it open for the clerk to choose, even after an earlier pick locked it.
@@ -329,8 +332,7 @@ void frmGrade::EmployeeSelect() {
 void frmGrade::EmpLinesPopulate(LineKind kind) {
     QTreeWidget* target = list(kind);
     target->clear();
-    for (const jobchange::StandingLine& line :
-         service_.standingLines(kind, selectedId(cboEmployee))) {
+    for (const jobchange::StandingLine& line : shown_.employee->linesOf(kind)) {
         const QString amount = listAmount(line.amount);
         const auto currency = service_.typeCurrency(kind, line.typeId);
         addRevisionRow(target, line.description, amount, QString::number(line.typeId),

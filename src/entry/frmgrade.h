@@ -62,7 +62,7 @@ public:
 
     // How often the last save lost a race with another clerk and was tried again.
     int intSaveRetries = 0;
-    // What the window was built from, for the save to check again (recorded as it loads).
+    // What the window was built from, read once as it loads, for the save to check again.
     const jobchange::ShownState& shown() const { return shown_; }
 
     QGroupBox* fraall = nullptr;
@@ -104,6 +104,8 @@ public:
 signals:
     // Another clerk's change made Ok refuse; the window stays open with the clerk's entries.
     void refused();
+    // The connection broke while the save was committing: the job change id may be stored.
+    void mayHaveSaved(qint32 id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

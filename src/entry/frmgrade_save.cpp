@@ -66,6 +66,8 @@ void frmGrade::cmdOK_Click() {
         message(result.error);
         if (result.refused)
             emit refused();
+        if (result.outcomeUnknown)
+            emit mayHaveSaved(result.id);
         return;
     }
     saved_ = result;

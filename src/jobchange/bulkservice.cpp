@@ -308,22 +308,27 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
         BatchResult result;
         try {
             data::TransactionGuard transaction(ws.db());
-            // The right to add job changes, as the register's Bulk button reads it (a user
-            // without a rights row keeps it): a batch run without a window is held to it too.
-            if (const std::optional<QString> rights = service_.userRights();
-                rights && !rightsAllow(*rights, QStringLiteral("N"))) {
-                result.error = QStringLiteral("You have no right to add job changes.");
-                return result;
-            }
             // Everyone as the preview found them, compared under the lock.
             const std::vector<bulk::EmployeeSnapshot> now = readEmployees(Detail::Standing);
+            if (const std::optional<QString> missing = service_.missingRight(Right::Create)) {
+                result.outcome = BatchResult::Outcome::Forbidden;
+                result.error = *missing;
+                return result;
+            }
             QHash<qint32, size_t> position;
             position.reserve(static_cast<qsizetype>(now.size()));
             for (size_t i = 0; i < now.size(); ++i)
                 position.insert(now[i].employeeId, i);
+            std::vector<JobChangeDraft> drafts;
+            drafts.reserve(applied.size());
             for (const bulk::PreviewRow* row : applied) {
+                const std::optional<bulk::PlannedJobChange> planned =
+                    bulk::plannedJobChange(*row, rules);
+                drafts.push_back(draftOf(*planned));
                 const auto found = position.constFind(row->employee.employeeId);
-                if (found == position.constEnd() || !sameStanding(row->employee, now[*found]))
+                if (found == position.constEnd() || !sameStanding(row->employee, now[*found]) ||
+                    oldValuesOf(drafts.back()) != oldValuesOf(now[*found].designationId,
+                                                              now[*found].basic, now[*found].lines))
                     result.changed.push_back(row->employee.employeeId);
             }
             if (!result.changed.empty()) {
@@ -341,11 +346,10 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
             qint64 offset = 0;
             const JobChangeService::DesignationGrades grades = service_.designationGrades();
 
-            for (const bulk::PreviewRow* row : applied) {
-                const std::optional<bulk::PlannedJobChange> planned =
-                    bulk::plannedJobChange(*row, rules);
+            for (size_t i = 0; i < applied.size(); ++i) {
+                const bulk::PreviewRow* row = applied[i];
                 const QString number = series.number(offset++);
-                service_.saveNewSteps(draftOf(*planned), id, number, &grades);
+                service_.saveNewSteps(drafts[i], id, number, &grades);
                 result.saved.push_back({row->employee.employeeId, id, number});
                 ++id;
                 if (progress && !progress(static_cast<int>(result.saved.size()), total))
@@ -369,6 +373,11 @@ BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const 
             result.outcome = BatchResult::Outcome::Failed;
             result.errorNumber = error.number();
             result.error = error.description();
+            if (error.connectionLost()) {
+                result.outcomeUnknown = error.operation() == QLatin1String("commitTrans");
+                result.error = lostConnectionMessage(error, QStringLiteral("Apply"),
+                                                     QStringLiteral("the job changes"));
+            }
             return result;
         }
     }

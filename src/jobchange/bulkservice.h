@@ -27,12 +27,15 @@ struct BatchSaved {
 };
 
 struct BatchResult {
-    enum class Outcome { Applied, Refused, Cancelled, Failed };
+    // Forbidden: the user may not create job changes (error says so).
+    enum class Outcome { Applied, Refused, Forbidden, Cancelled, Failed };
     Outcome outcome = Outcome::Failed;
     std::vector<BatchSaved> saved; // Applied: in the order of the rows
     std::vector<qint32> changed;   // Refused: employees no longer as the preview found them
     int errorNumber = 0;           // Failed
     QString error;
+    // Failed: the connection broke during COMMIT, so the batch may have been saved whole.
+    bool outcomeUnknown = false;
 
     bool ok() const { return outcome == Outcome::Applied; }
 };
@@ -75,9 +78,10 @@ public:
                           bulk::ImportBatch& batch) const;
 
     // Saves a job change for every row that will apply, all or none; fails, saving nothing, when
-    // the rules' date may not be used for a batch. Under the transaction's lock each employee is
-    // read again and compared with the row's snapshot; any difference refuses the whole batch and
-    // names the employees.
+    // the rules' date may not be used for a batch. Under the transaction's lock the user's right
+    // to create job changes is read, and each employee is read again and compared with the row's
+    // snapshot and with what its job change stores as old; any difference refuses the whole batch
+    // and names the employees.
     BatchResult apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                       const BatchProgress& progress = {}) const;
 

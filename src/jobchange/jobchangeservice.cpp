@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kErrOverflow = 6;
-constexpr int kErrInvalidUseOfNull = 94;
 
 // The stored prefix is data, not typed here, but a quote in it must not end the literal.
 QString quoted(QString text) {
@@ -162,27 +161,6 @@ qint16 JobChangeService::previousDays() const {
             .toInt());
 }
 
-bool rightsAllow(const QString& rights, const QString& letter) {
-    const QString held = rights.trimmed().toUpper();
-    return held != QLatin1String("ADMIN") && held.contains(letter.trimmed().toUpper());
-}
-
-std::optional<QString> JobChangeService::userRights() const {
-    const Workspace& ws = *workspace_;
-    if (ws.userId == 1)
-        return QStringLiteral("NEDUP");
-    data::Recordset rs =
-        ws.db().open(QStringLiteral("select functionrights from ") + ws.tables.puserrights +
-                     QStringLiteral(" where userid = ") + QString::number(ws.userId) +
-                     QStringLiteral(" and interfaceid = ") + QString::number(ws.interfaceId));
-    if (rs.eof())
-        return std::nullopt;
-    if (rs.isNull(0))
-        throw data::DbError(kErrInvalidUseOfNull, QStringLiteral("FrmMaster"),
-                            QStringLiteral("Invalid use of Null"));
-    return rs.text(0);
-}
-
 bool JobChangeService::laterUncancelledExists(qint32 id) const {
     const QString t = workspace_->tables.pEmployeegradeChange;
     const QString company = workspace_->company();
@@ -236,12 +214,14 @@ std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
         stored.date = data::dateOf(rs.field(QStringLiteral("egcDate")));
         stored.employeeId = rs.field(QStringLiteral("egcEmpID")).toInt();
         stored.oldDesignationId = rs.field(QStringLiteral("egcOldDesigID")).toInt();
+        stored.oldGradeId = rs.field(QStringLiteral("egcOldGradeID")).toInt();
         stored.newDesignationId = rs.field(QStringLiteral("egcNewDesigID")).toInt();
         stored.newGradeId = rs.field(QStringLiteral("egcNewGradeID")).toInt();
         stored.oldBasic = data::amountField(rs, QStringLiteral("egcOldBasic"));
         stored.newBasic = data::amountField(rs, QStringLiteral("egcNewBasic"));
         stored.remarks = rs.text(QStringLiteral("egcremarks"));
         stored.cancelled = rs.field(QStringLiteral("egcCancelled")).toInt() != 0;
+        stored.cancelledRemarks = rs.text(QStringLiteral("egcCancelledRemarks"));
     }
     for (LineKind kind : kLineKinds) {
         const LineTable& l = lineTable(kind);
@@ -262,33 +242,6 @@ std::optional<StoredJobChange> JobChangeService::jobChange(qint32 id) const {
     return stored;
 }
 
-std::optional<EmployeeMaster> JobChangeService::employee(qint32 employeeId) const {
-    data::Recordset rs = workspace_->db().open(
-        QStringLiteral("select eDesigID,eBasic from ") + workspace_->tables.pemployee +
-        QStringLiteral(" where eCompanyID = ") + workspace_->company() +
-        QStringLiteral(" and eEmpID = ") + QString::number(employeeId));
-    if (rs.eof())
-        return std::nullopt;
-    return EmployeeMaster{rs.field(0), data::amountField(rs, 1)};
-}
-
-qint32 JobChangeService::employeeField(const char* field, qint32 employeeId) const {
-    const Workspace& ws = *workspace_;
-    return firstField(QStringLiteral("select ") + QString::fromLatin1(field) +
-                      QStringLiteral(" from ") + ws.tables.pemployee +
-                      QStringLiteral(" where eCompanyID =") + ws.company() +
-                      QStringLiteral(" and eEmpID = ") + QString::number(employeeId))
-        .toInt();
-}
-
-qint32 JobChangeService::employeeDesignation(qint32 employeeId) const {
-    return employeeField("eDesigID", employeeId);
-}
-
-qint16 JobChangeService::employeeGrade(qint32 employeeId) const {
-    return static_cast<qint16>(employeeField("eGradeID", employeeId));
-}
-
 QString JobChangeService::currencySymbol(qint32 employeeId) const {
     const Workspace& ws = *workspace_;
     return data::textOf(firstField(
@@ -296,17 +249,6 @@ QString JobChangeService::currencySymbol(qint32 employeeId) const {
         ws.tables.pcurrencymaster +
         QStringLiteral(" where CompanyID=ecompanyid  and ecurrencyid=CurrencyID and companyid= ") +
         ws.company() + QStringLiteral(" and  eEmpID= ") + QString::number(employeeId)));
-}
-
-std::vector<StandingLine> JobChangeService::standingLines(LineKind kind, qint32 employeeId) const {
-    const LineTable& l = lineTable(kind);
-    std::vector<StandingLine> lines;
-    data::Recordset rs = workspace_->db().open(
-        l.standingSelect + table(l.typeTable) + l.standingAlias + table(l.empTable) +
-        l.standingJoin + l.standingEmp + QString::number(employeeId));
-    for (; !rs.eof(); rs.moveNext())
-        lines.push_back({rs.field(0).toLongLong(), rs.text(1), data::amountField(rs, 2)});
-    return lines;
 }
 
 std::vector<Choice> JobChangeService::eligibleEmployees() const {
@@ -417,15 +359,15 @@ std::optional<TypeCurrency> JobChangeService::typeCurrency(LineKind kind, qint64
 
 // ---------------------------------------------------------------- writes
 
-WriteResult JobChangeService::write(Write kind, qint32 id, qint32 employeeId,
+WriteResult JobChangeService::write(Write kind, qint32 id, const JobChangeDraft* draft,
                                     const ShownState& shown,
                                     const std::function<void(WriteResult&)>& steps) const {
     WriteResult result;
     for (int attempt = 1;; ++attempt) {
+        WriteResult done = result;
         try {
             data::TransactionGuard transaction(workspace_->db());
-            recheckUnderLock(kind, id, employeeId, shown);
-            WriteResult done = result;
+            recheckUnderLock(kind, id, draft, shown);
             steps(done);
             transaction.commit();
             done.ok = true;
@@ -436,6 +378,18 @@ WriteResult JobChangeService::write(Write kind, qint32 id, qint32 employeeId,
             result.error = refusal.message;
             return result;
         } catch (const data::DbError& error) {
+            if (error.connectionLost()) {
+                // Not tried again here: the clerk is told, and the next Ok opens the connection
+                // again. A COMMIT cut off may have gone through, under the id it was given.
+                result.errorNumber = error.number();
+                result.outcomeUnknown = error.operation() == QLatin1String("commitTrans");
+                result.id = result.outcomeUnknown ? done.id : result.id;
+                result.error = lostConnectionMessage(
+                    error, kind == Write::Cancel ? QStringLiteral("OK") : QStringLiteral("Ok"),
+                    kind == Write::Cancel ? QStringLiteral("the cancellation")
+                                          : QStringLiteral("the job change"));
+                return result;
+            }
             // Lost races: the database stayed locked, or (only a new job change is numbered)
             // its id or number was taken meanwhile by another clerk's save.
             const bool lostRace =
@@ -455,13 +409,13 @@ WriteResult JobChangeService::write(Write kind, qint32 id, qint32 employeeId,
 }
 
 WriteResult JobChangeService::saveNew(const JobChangeDraft& draft, const ShownState& shown) const {
-    return write(Write::New, 0, draft.employeeId, shown,
+    return write(Write::New, 0, &draft, shown,
                  [&](WriteResult& result) { save(result, draft, true); });
 }
 
 WriteResult JobChangeService::saveEdit(qint32 id, const JobChangeDraft& draft,
                                        const ShownState& shown) const {
-    return write(Write::Edit, id, 0, shown, [&](WriteResult& result) {
+    return write(Write::Edit, id, &draft, shown, [&](WriteResult& result) {
         result.id = id;
         save(result, draft, false);
     });
@@ -627,7 +581,7 @@ std::vector<JobChangeService::Standing> JobChangeService::replacedLines(LineKind
 }
 
 WriteResult JobChangeService::cancel(qint32 id, const QString& reason) const {
-    return write(Write::Cancel, id, 0, {}, [&](WriteResult& result) {
+    return write(Write::Cancel, id, nullptr, {}, [&](WriteResult& result) {
         const Workspace& ws = *workspace_;
         const QString& t = ws.tables.pEmployeegradeChange;
         result.id = id;

@@ -25,16 +25,14 @@
 // commits or rolls back, and returns what happened. A write that loses a race with another
 // clerk (the database stayed locked; for a new job change also its id or number taken meanwhile)
 // is done again from the start, up to kWriteAttempts times in all. Before any statement, under a
-// lock that serialises writers on the same employee, each write checks that what the clerk's
-// window showed still holds; if not it writes nothing and is refused (concurrency.cpp).
+// lock that serialises writers on the same employee, each write reads the user's rights and
+// checks that what the clerk's window showed, and what the write stores as old, still holds; if
+// not it writes nothing and is refused (concurrency.cpp). A write whose connection broke ends
+// there; the next statement opens the connection again.
 
 namespace jobchange {
 
 inline constexpr int kWriteAttempts = 5;
-
-// Whether a user's rights letters ("NEDUP") hold the right's letter, in any case; "ADMIN" holds
-// none.
-bool rightsAllow(const QString& rights, const QString& letter);
 
 // What a write did: the job change's id and number when it went through, else the error.
 struct WriteResult {
@@ -44,14 +42,16 @@ struct WriteResult {
     int errorNumber = 0;
     QString error;        // the description the clerk is shown
     int retries = 0;      // attempts lost to other clerks and done again
-    bool refused = false; // what the window showed no longer held; error says what changed
+    bool refused = false; // what the window showed no longer held, or no right; error says which
+    // The connection broke during COMMIT: the write may have gone through (id says which).
+    bool outcomeUnknown = false;
 };
 
-// The employee's present job and basic pay.
-struct EmployeeMaster {
-    QVariant designationId;
-    data::StoredAmount basic;
-};
+// The rights the register's buttons stand for: New, Edit and Delete (which cancels).
+enum class Right { Create, Edit, Cancel };
+// Whether the rights letters grant the letter: both trimmed and upper-cased; "ADMIN" grants
+// nothing.
+bool rightsGrant(const QString& rights, const QString& letter);
 
 // The currency of a line type.
 struct TypeCurrency {
@@ -81,9 +81,13 @@ public:
     QStringList columnTitles() const;
     // The company's NoOfPreviousDays setting (0 without one).
     qint16 previousDays() const;
-    // The user's rights letters for the workspace's interface ("NEDUP" for user 1); none without
+    // The user's rights letters for the module's interface ("NEDUP" for user 1); none without
     // a rights row. A null rights value raises error 94.
     std::optional<QString> userRights() const;
+    // Why the user may not do that ("User 5 has no right to edit job changes (E)"), or nothing.
+    // A user without a rights row may create job changes, as the register lets him, but not
+    // edit or cancel them.
+    std::optional<QString> missingRight(Right right) const;
     // Whether the employee of the job change has a later one that is not cancelled.
     bool laterUncancelledExists(qint32 id) const;
     // The company's job change named by the text: as an id when it is all digits and names one,
@@ -91,14 +95,17 @@ public:
     std::optional<qint32> findJobChange(const QString& idOrNumber) const;
 
     // ---- The entry window
+    // A stored job change with its lines as the window lists them; nothing when there is none.
     std::optional<StoredJobChange> jobChange(qint32 id) const;
-    std::optional<EmployeeMaster> employee(qint32 employeeId) const;
-    // The employee's present designation and grade (0 when the employee has no row).
-    qint32 employeeDesignation(qint32 employeeId) const;
-    qint16 employeeGrade(qint32 employeeId) const;
+    // The employee's master and standing lines (not found when the employee has no row).
+    EmployeeState employeeState(qint32 employeeId) const;
+    // What the entry window shows and hands back to its save, read once: for a new job change
+    // the employee; for an edit the job change and its employee (nothing without the job
+    // change).
+    ShownState readForNew(qint32 employeeId) const;
+    std::optional<ShownState> readForEdit(qint32 id) const;
     // The symbol of the employee's currency (empty when none).
     QString currencySymbol(qint32 employeeId) const;
-    std::vector<StandingLine> standingLines(LineKind kind, qint32 employeeId) const;
     // Active employees without an uncancelled job change dated after the process date.
     std::vector<Choice> eligibleEmployees() const;
     // The company's active employees with their currency symbol, and the jobs.
@@ -110,18 +117,14 @@ public:
     // The next job change number: the company's prefix for the interface and a running number.
     // Past the running number's 32-bit range the error is raised as an overflow (6).
     QString nextNumber() const;
-    // What the entry window shows, recorded when it loads: the employee as picked for a new job
-    // change; the job change and its employee for an edit.
-    ShownState shownForNew(qint32 employeeId) const;
-    ShownState shownForEdit(qint32 id) const;
-    EmployeeState employeeState(qint32 employeeId) const;
-    StoredJobChange jobChangeState(qint32 id) const;
     // The prefix and the first free running number, read once: a batch numbers on from it under
     // the numbering lock (checking the 32-bit range itself as it counts).
     NumberSeries numberSeries() const;
     // Queues the numbering of a new job change behind any other in the company, until the
     // transaction ends.
     void lockNumbering() const;
+    // Under the write's transaction: raises a Refusal when the user lacks the right.
+    void requireRight(Right right) const;
 
     // ---- The line editor
     std::vector<Choice> lineTypes(LineKind kind) const;
@@ -148,16 +151,21 @@ public:
 
 private:
     enum class Write { New, Edit, Cancel };
-    // Runs steps in a transaction of its own, again while a lost race allows.
-    // A new job change names its employee; an edit or a cancellation that of job change id.
-    WriteResult write(Write kind, qint32 id, qint32 employeeId, const ShownState& shown,
+    // Runs steps in a transaction of its own, again while a lost race allows. A new job change
+    // names its employee; an edit or a cancellation that of job change id. draft: what a save
+    // writes (none for a cancellation).
+    WriteResult write(Write kind, qint32 id, const JobChangeDraft* draft, const ShownState& shown,
                       const std::function<void(WriteResult&)>& steps) const;
     // Before any statement of a write, under its transaction: locks the employee against other
-    // writers and checks what the clerk's window was built from; raises a Refusal when it no
-    // longer holds.
-    void recheckUnderLock(Write kind, qint32 id, qint32 employeeId, const ShownState& shown) const;
+    // writers, reads the user's rights, and compares what the clerk's window was built from and
+    // what the draft stores as old with the database; raises a Refusal when they differ.
+    void recheckUnderLock(Write kind, qint32 id, const JobChangeDraft* draft,
+                          const ShownState& shown) const;
     void lockEmployee(qint32 employeeId) const;
     bool eligible(qint32 employeeId) const;
+    // An active designation of the company: one the entry window offers as the old job.
+    bool designationOffered(qint32 designationId) const;
+    std::vector<StandingLine> standingLines(LineKind kind, qint32 employeeId) const;
 
     // The grades of a draft's old and new designation.
     struct DraftGrades {
@@ -184,7 +192,6 @@ private:
     std::vector<Standing> replacedLines(LineKind kind, qint32 id) const;
     // The first field of the statement's first row; null without a row.
     QVariant firstField(const QString& sql) const;
-    qint32 employeeField(const char* field, qint32 employeeId) const;
     qint16 designationGrade(qint32 designationId) const;
     qint16 designationGrade(qint32 designationId, const DesignationGrades* grades) const;
     QString table(QString data::ResolvedTableNames::*name) const {

@@ -110,9 +110,10 @@ void LetterReads::readNames() const {
 std::optional<LetterJobChange> LetterReads::read(qint32 id) const {
     const Workspace& ws = *workspace_;
     LetterJobChange letter;
-    letter.stored = service_.jobChangeState(id);
-    if (letter.stored.id == 0)
+    std::optional<StoredJobChange> found = service_.jobChange(id);
+    if (!found)
         return std::nullopt;
+    letter.stored = std::move(*found);
     readNames();
     const StoredJobChange& stored = letter.stored;
     qint64 currencyId = 0;

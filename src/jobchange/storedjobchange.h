@@ -10,8 +10,8 @@
 #include <vector>
 
 // A job change and an employee's standing pay as the database holds them. The entry window is
-// filled from these, and a write compares them, read again under the writers' lock, with what
-// the window was built from; amounts compare as the exact stored decimal.
+// filled from one reading of these and hands it back to its write, which reads them again under
+// the writers' lock and compares the two; amounts compare as the exact stored decimal.
 
 namespace jobchange {
 
@@ -23,13 +23,15 @@ struct EmployeeState {
     qint32 designationId = 0;
     qint32 gradeId = 0;
     data::StoredAmount basic;
-    std::array<std::vector<StandingLine>, 2> lines; // by LineKind, by type and amount
-    bool operator==(const EmployeeState&) const = default;
+    std::array<std::vector<StandingLine>, 2> lines; // by LineKind, in the order read
+
+    const std::vector<StandingLine>& linesOf(LineKind kind) const {
+        return lines[static_cast<size_t>(kind)];
+    }
 };
 
 // A stored line of a job change: "O" kept from the standing lines, "N" added, "R" removed.
 struct StoredLine {
-    qint32 detailId = 0;
     QString letter;
     qint64 typeId = 0;
     QString description;

@@ -4,7 +4,8 @@ namespace jobchange {
 
 std::shared_ptr<const Workspace> Workspace::open(data::ConnectionPtr connection, qint16 companyId,
                                                  qint16 userId, qint32 interfaceId,
-                                                 const QDate& processDate, QString msgboxTitle) {
+                                                 const QDate& processDate, QString msgboxTitle,
+                                                 const data::ResolvedTableNames& earlier) {
     auto workspace = std::make_shared<Workspace>();
     workspace->connection =
         connection ? std::move(connection) : std::make_shared<data::Connection>();
@@ -13,6 +14,7 @@ std::shared_ptr<const Workspace> Workspace::open(data::ConnectionPtr connection,
     workspace->interfaceId = interfaceId;
     workspace->processDate = processDate;
     workspace->msgboxTitle = std::move(msgboxTitle);
+    workspace->tables = earlier;
     data::ResolveTableNames(*workspace->connection, workspace->tables);
     return workspace;
 }

@@ -9,14 +9,15 @@
 
 namespace jobchange {
 
+// The job change module's own interface: the register works through it, its rights are read
+// for it whatever interface a host names, and a command without windows numbers through it
+// unless told otherwise.
+inline constexpr qint32 kJobChangeInterfaceId = 91004;
+
 // What every window and routine of one register session works in: the connection, who is
 // working, for which company, on which process date, and the installation's table names. Made
 // once when the register loads and handed to everything that needs it, never read from a
 // global.
-// The job change module's own interface: the register works through it, and a command without
-// windows does unless told otherwise.
-inline constexpr qint32 kJobChangeInterfaceId = 91004;
-
 struct Workspace {
     data::ConnectionPtr connection;
     data::ResolvedTableNames tables;
@@ -29,10 +30,12 @@ struct Workspace {
     QString msgboxTitle;
 
     // Resolves the table names through linktable on the connection (an unopened one raises
-    // 3709).
+    // 3709). A logical name without a row keeps its name in earlier: what an earlier load of
+    // the register found.
     static std::shared_ptr<const Workspace> open(data::ConnectionPtr connection, qint16 companyId,
                                                  qint16 userId, qint32 interfaceId,
-                                                 const QDate& processDate, QString msgboxTitle);
+                                                 const QDate& processDate, QString msgboxTitle,
+                                                 const data::ResolvedTableNames& earlier = {});
 
     data::Connection& db() const { return *connection; }
     const data::Dialect& dialect() const { return connection->dialect(); }

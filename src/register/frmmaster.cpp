@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr qint32 kRegisterInterfaceId = jobchange::kJobChangeInterfaceId;
 // Twips per character of a column's longest text.
 constexpr qint64 kTwipsPerChar = 130;
 // Room kept free for the vertical scroll bar, in twips.
@@ -184,10 +183,11 @@ QString FrmMaster::registerSql() const {
 void FrmMaster::Form_Load() {
     strRights.clear();
     CallerContext& context = BasGrade();
-    context.Intinterfaceid = kRegisterInterfaceId;
-    workspace_ =
-        jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
-                                   kRegisterInterfaceId, context.ProcessDate, context.MsgboxTitle);
+    context.Intinterfaceid = jobchange::kJobChangeInterfaceId;
+    // A logical name that linktable no longer lists keeps the name an earlier load found.
+    workspace_ = jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
+                                            jobchange::kJobChangeInterfaceId, context.ProcessDate,
+                                            context.MsgboxTitle, context.tables);
     service_.emplace(workspace_);
     // The caller context keeps what the load found, for the host.
     context.adocon = workspace_->connection;
@@ -376,7 +376,7 @@ void FrmMaster::UserRights() {
 }
 
 bool FrmMaster::fnUserRights(const QString& letter) const {
-    return jobchange::rightsAllow(strRights, letter);
+    return jobchange::rightsGrant(strRights, letter);
 }
 
 void FrmMaster::CmdClose_Click() {

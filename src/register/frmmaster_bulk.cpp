@@ -9,7 +9,7 @@ void FrmMaster::cmdBulk_Click() {
     FrmBulk form(workspace_, this);
     form.load();
     ui::showModal(form);
-    if (!form.saved().empty())
+    if (form.mayHaveSaved())
         GridPopulate();
     Form_Activate();
 }

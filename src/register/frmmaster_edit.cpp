@@ -6,6 +6,9 @@
 void FrmMaster::cmdnew_Click() {
     frmGrade form(workspace_, this);
     form.loadNew();
+    // After a save cut off in its COMMIT the register shows what the database holds.
+    connect(&form, &frmGrade::mayHaveSaved, this,
+            [this](qint32 id) { GridRefreshRow(id, RowChange::Added); });
     ui::showModal(form);
     if (const auto& saved = form.saved())
         GridRefreshRow(saved->id, RowChange::Added);
@@ -18,6 +21,7 @@ void FrmMaster::CmdEdit_Click() {
     if (!form.loadForEdit(id))
         return;
     connect(&form, &frmGrade::refused, this, [this, id] { GridShowPresentState(id); });
+    connect(&form, &frmGrade::mayHaveSaved, this, [this, id] { GridShowPresentState(id); });
     ui::showModal(form);
     if (form.saved())
         GridRefreshRow(id, RowChange::Changed);

@@ -7,10 +7,10 @@ void FrmMaster::cmdLetters_Click() {
     const qint32 id = selectedJobChangeId();
     if (id <= 0)
         return;
-    const jobchange::StoredJobChange stored = service_->jobChangeState(id);
-    if (stored.id == 0)
+    const std::optional<jobchange::StoredJobChange> stored = service_->jobChange(id);
+    if (!stored)
         return;
-    FrmLetters form(workspace_, id, stored.number.trimmed(), stored.date, this);
+    FrmLetters form(workspace_, id, stored->number.trimmed(), stored->date, this);
     ui::showModal(form);
     Form_Activate();
 }

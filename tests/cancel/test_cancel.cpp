@@ -1,6 +1,7 @@
 #include "cancel/frmcancel.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
+#include "support/hooks.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
 #include "support/widgets.h"
@@ -93,11 +94,15 @@ TEST_F(Cancel, WindowRefusesBlankSurvivesFailuresAndPutsTheEmployeeBack) {
 
     // A failure is shown and leaves all as it was, the reason still typed.
     const QString typed = "  it's \"wrong\"',egcCancelled=0 where egcId='40' --  twice  ";
-    db.db().setWriteHook(
-        [](const QString&) { throw data::DbError(data::kErrGeneric, "test", "disk full"); });
-    EXPECT_FALSE(cancelWith(window, typed));
-    db.db().setWriteHook({});
-    EXPECT_EQ(messages.texts(), QStringList({"disk full"}));
+    for (const bool atCommit : {false, true}) {
+        hookWrites(db.db(), [atCommit](const QString& sql) {
+            if (!atCommit || sql == "commit")
+                throw data::DbError(data::kErrGeneric, "test", "disk full");
+        });
+        EXPECT_FALSE(cancelWith(window, typed));
+        db.db().setStatementHook({});
+    }
+    EXPECT_EQ(messages.texts(), QStringList({"disk full", "disk full"}));
     EXPECT_EQ(window.txtcanreason->text(), typed);
     EXPECT_EQ(db.snapshot(), before);
     EXPECT_TRUE(cancelWith(window, typed));

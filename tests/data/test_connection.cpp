@@ -1,5 +1,6 @@
 #include "data/connection.h"
 #include "support/check.h"
+#include "support/hooks.h"
 #include "support/testdb.h"
 
 namespace {
@@ -39,9 +40,9 @@ TEST_F(ConnectionTest, ARepeatedStatementStaysRightAfterRollbacksAndFailures) {
                   db.db().execute(insert, {1, 1, "duplicate"});
               }).number(),
               data::kErrIntegrityViolation); // a new save tries again on this number
-    db.db().setWriteHook([](const QString&) { throw data::DbError(1, "hook", "refused"); });
+    hookWrites(db.db(), [](const QString&) { throw data::DbError(1, "hook", "refused"); });
     EXPECT_THROW(db.db().execute(insert, {1, 4, "refused"}), data::DbError);
-    db.db().setWriteHook({});
+    db.db().setStatementHook({});
     {
         data::TransactionGuard transaction(db.db());
         db.db().execute(insert, {1, 3, "after"});
@@ -94,6 +95,41 @@ TEST_F(ConnectionTest, AWriterThatCannotHaveTheLockGetsTheLockConflictNumber) {
         waiting.execute(update);
     });
     EXPECT_EQ(error.number(), data::kErrLockConflict) << error.description();
+}
+
+// A connection broken under the program: the statement that finds out raises the lost number,
+// and so does every later one of the transaction it ended (nothing of it stays); the next
+// statement after it opens the connection again. One whose holder forbids that stays lost.
+TEST_F(ConnectionTest, ALostConnectionEndsItsTransactionAndTheNextStatementReopensIt) {
+    // A dead server is given up on, not waited for.
+    EXPECT_EQ(db.db().database().connectOptions().contains("keepalives_idle=10"), db.isPostgres());
+    const QString insert =
+        "insert into " + users + " (companyid, userid, username) values (?, ?, ?)";
+    {
+        data::TransactionGuard transaction(db.db());
+        db.db().execute(insert, {1, 1, "lost"});
+        db.dropConnection(db.db());
+        EXPECT_EQ(thrown([&] {
+                      db.db().execute(insert, {1, 2, "after"});
+                  }).number(),
+                  data::kErrConnectionLost);
+        EXPECT_EQ(thrown([&] { transaction.commit(); }).operation(), "commitTrans");
+    }
+    EXPECT_EQ(db.rows("select count(*) from " + users), QStringList{"0"});
+    EXPECT_FALSE(db.db().isLost());
+    db.db().setReopener({});
+    db.dropConnection(db.db());
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(thrown([&] { db.db().open("select 1"); }).number(), data::kErrConnectionLost);
+}
+
+TEST(ConnectionLost, ClassOf08AndTheServerEndingTheSessionAreALostConnection) {
+    using Kind = data::Dialect::Kind;
+    EXPECT_TRUE(data::isConnectionLost(Kind::TSql, "08S01", "Communication link failure"));
+    EXPECT_TRUE(data::isConnectionLost(Kind::Postgres, "57P01", "FATAL: terminating connection"));
+    EXPECT_TRUE(data::isConnectionLost(Kind::Postgres, "", "server closed the connection"));
+    EXPECT_FALSE(data::isConnectionLost(Kind::Postgres, "23505", "duplicate key value"));
+    EXPECT_FALSE(data::isConnectionLost(Kind::TSql, "HY000", "server closed the connection"));
 }
 
 // Unopened, or closed after a statement was prepared on it.

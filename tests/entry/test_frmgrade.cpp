@@ -1,5 +1,6 @@
 #include "entry/revisionlistcommands.h"
 #include "entryfixture.h"
+#include "support/hooks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -144,7 +145,7 @@ TEST_F(EntryWindow, SaveChecksComeInOrderWithTheirMessagesAndFocus) {
     pick(*form, "Dina");
     form->cboNewgrade->setCurrentIndex(form->cboNewgrade->findData(2));
     int writes = 0;
-    db.db().setWriteHook([&](const QString&) { ++writes; });
+    hookWrites(db.db(), [&](const QString&) { ++writes; });
     expectRefused("Select old grade", form->cboOldGrade);
     EXPECT_EQ(writes, 0);
     EXPECT_FALSE(db.db().inTransaction());

@@ -4,6 +4,7 @@
 
 #include "cancel/frmcancel.h"
 #include "jobchange/servicefixture.h"
+#include "jobchange/staleness.h"
 
 namespace {
 
@@ -20,6 +21,14 @@ jobchange::JobChangeDraft ashaMovedBack() {
     draft.linesOf(LineKind::Allowance) = {line(1, 'O', 5500, 5500), line(3, 'O', 300, 300)};
     return draft;
 }
+
+// Another clerk's program: a connection and a service of its own, as user 1 (every right).
+struct OtherClerk {
+    data::ConnectionPtr connection;
+    JobChangeService service{
+        jobchange::Workspace::open(connection, 1, 1, 91004, QDate(2003, 2, 14), "Payroll")};
+    ~OtherClerk() { connection->close(); }
+};
 
 enum class Window { New, Edit, Cancel };
 
@@ -114,12 +123,7 @@ protected:
         EXPECT_EQ(master->flexMaster->rowForeColor(row) == QColor(255, 0, 0), cancelled);
     }
 
-    struct OtherClerk {
-        data::ConnectionPtr connection;
-        JobChangeService service{
-            jobchange::Workspace::open(connection, 1, 2, 91004, QDate(2003, 2, 14), "Payroll")};
-        ~OtherClerk() { connection->close(); }
-    } other{db.another()};
+    OtherClerk other{db.another()};
 };
 
 TEST_P(OtherClerkCommits, OkIsRefusedOnlyAfterTheirCommit) {
@@ -153,5 +157,74 @@ INSTANTIATE_TEST_SUITE_P(, OtherClerkCommits,
                              return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) ? "Refused" : "GoesThrough");
                          });
+
+// The other clerk commits a change while this clerk's window is reading what it shows, and undoes
+// it before Ok: the window showed values the database never held together, and Ok is refused
+// rather than storing them as the old pay.
+class ChangedWhileTheWindowReads : public RegisterDriven {
+protected:
+    // Runs their step once, before this clerk's connection sends a select from the table.
+    void whenReading(const QString& logical, std::function<void()> theirs) {
+        pending_ = std::move(theirs);
+        db.db().setStatementHook([this, table = physical(logical)](const QString& sql) {
+            if (sql.trimmed().startsWith("select") && sql.contains(table)) {
+                ChangedWhileTheWindowReads* self = this; // the hook, and what it holds, goes next
+                self->db.db().setStatementHook({});
+                self->pending_();
+            }
+        });
+    }
+    // Ok after the undo: refused with the message, every table as it was before Ok.
+    void expectOkRefused(frmGrade& form, const QString& message) {
+        db.db().setStatementHook({});
+        const QMap<QString, QStringList> before = db.snapshot();
+        messages.clear();
+        form.cmdOK->click();
+        EXPECT_EQ(messages.texts(), QStringList{message});
+        EXPECT_NE(form.result(), QDialog::Accepted);
+        EXPECT_EQ(db.snapshot(), before);
+    }
+    static void ok(const WriteResult& result) { ASSERT_TRUE(result.ok) << result.error; }
+
+    OtherClerk other{db.another()};
+    std::function<void()> pending_;
+};
+
+TEST_F(ChangedWhileTheWindowReads, NewIsRefusedAfterTheirRaiseAndItsUndo) {
+    jobchange::JobChangeDraft raise; // House Rent 5000 to 6000, nothing else
+    raise.employeeId = 1;
+    raise.oldDesignationId = raise.newDesignationId = 1;
+    raise.oldBasic = raise.newBasic = money("20000");
+    raise.date = QDate(2003, 2, 14);
+    raise.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 6000), line(2, 'O', 800, 800)};
+    raise.linesOf(LineKind::Deduction) = {line(1, 'O', 1200, 1200)};
+    newJobChange([&](frmGrade& form) {
+        // The master is read before their commit, the allowances after it.
+        whenReading("pempallowances", [&] { ok(other.service.saveNew(raise)); });
+        ashaPromoted(form);
+        EXPECT_EQ(rowOf(form.lvwAllow, "House Rent")->text(revcol::OldAmount), "6000.00");
+        EXPECT_EQ(form.txtOldBasic->text(), "20000.00");
+        ok(other.service.cancel(1, "undone"));
+        expectOkRefused(form, jobchange::kEmployeeChangedMessage);
+    });
+}
+
+TEST_F(ChangedWhileTheWindowReads, EditIsRefusedAfterTheirEditAndItsUndo) {
+    newJobChange([](frmGrade& form) {
+        ashaPromoted(form);
+        form.cmdOK->click();
+    });
+    reloadRegister();
+    jobchange::JobChangeDraft theirs = ::ashaPromoted();
+    theirs.linesOf(LineKind::Allowance)[0] = line(1, 'O', 5000, 5600);
+    // The header is read before their edit, the allowance lines after it.
+    whenReading("pempgcAllowance", [&] { ok(other.service.saveEdit(1, theirs)); });
+    editJobChange("JC1", [&](frmGrade& form) {
+        EXPECT_EQ(rowOf(form.lvwAllow, "House Rent")->text(revcol::RevisedAmount), "5600.00");
+        ok(other.service.saveEdit(1, ::ashaPromoted()));
+        form.txtNewbasic->setText("1600.00");
+        expectOkRefused(form, jobchange::kJobChangeChangedMessage);
+    });
+}
 
 } // namespace

@@ -1,26 +1,30 @@
 #include "entryfixture.h"
 #include "shared/formroutines.h"
+#include "support/hooks.h"
 
 namespace {
 
 class SaveJobChange : public RegisterDriven {
 protected:
-    // A failing save shows the error and leaves the database, the window and its lists as they
-    // were; the next Ok saves and closes the window.
+    // A save failing at its first write, and then at COMMIT, shows the error and leaves the
+    // database, the window and its lists as they were; the next Ok saves and closes the window.
     void failOnceThenSave(frmGrade& form) {
         form.show();
-        messages.clear();
         const QMap<QString, QStringList> before = db.snapshot();
         const QStringList allowances = rows(form.lvwAllow);
-        db.db().setWriteHook([](const QString&) {
-            throw data::DbError(data::kErrGeneric, "test", "Injected failure");
-        });
-        form.cmdOK->click();
-        db.db().setWriteHook({});
-        EXPECT_EQ(messages.texts(), QStringList({"Injected failure"}));
-        EXPECT_EQ(db.snapshot(), before);
-        EXPECT_TRUE(form.isVisible());
-        EXPECT_EQ(rows(form.lvwAllow), allowances);
+        for (const bool atCommit : {false, true}) {
+            messages.clear();
+            hookWrites(db.db(), [atCommit](const QString& sql) {
+                if (!atCommit || sql == "commit")
+                    throw data::DbError(data::kErrGeneric, "test", "Injected failure");
+            });
+            form.cmdOK->click();
+            db.db().setStatementHook({});
+            EXPECT_EQ(messages.texts(), QStringList({"Injected failure"}));
+            EXPECT_EQ(db.snapshot(), before);
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(rows(form.lvwAllow), allowances);
+        }
         messages.clear();
         form.cmdOK->click();
         EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');

@@ -4,6 +4,7 @@
 
 #include "entry/entryfixture.h"
 #include "jobchange/jobchangeservice.h"
+#include "support/hooks.h"
 
 #include <functional>
 
@@ -47,14 +48,14 @@ protected:
             SCOPED_TRACE(failAt);
             int writes = 0;
             const QString injected = QStringLiteral("Disk full at write %1").arg(failAt);
-            db.db().setWriteHook([&](const QString&) {
+            hookWrites(db.db(), [&](const QString&) {
                 if (++writes == failAt)
                     throw data::DbError(data::kErrGeneric, "test", injected);
             });
             if (failAt == 0)
                 db.exec("alter table pay_empdeductions rename to pay_empdeductions_away");
             const jobchange::WriteResult result = write();
-            db.db().setWriteHook({});
+            db.db().setStatementHook({});
             if (failAt == 0)
                 db.exec("alter table pay_empdeductions_away rename to pay_empdeductions");
             if (failAt > 0 && writes < failAt) {

@@ -283,16 +283,6 @@ TEST_F(BulkImport, TheTemplateReadBackAsksForNothingAndEditedRowsApply) {
                            "103|2|2|10004.11|10004.11|2003-03-01|Imported|O1:5003.00>6000.00|"
                            "O2:800.00>800.00"}));
 
-    // A user without the right to add job changes is refused inside the batch's transaction.
-    db.insert("puserrights", {"2, 91004, 'ED'"});
-    const jobchange::BulkService clerk(jobchange::Workspace::open(
-        db.connection(), 1, 2, 91004, QDate(2003, 2, 14), QStringLiteral("Payroll")));
-    const auto unchanged = db.snapshot();
-    const jobchange::BatchResult noRight = clerk.apply(edited.rows, edited.rules);
-    EXPECT_EQ(noRight.outcome, jobchange::BatchResult::Outcome::Failed);
-    EXPECT_EQ(noRight.error, "You have no right to add job changes.");
-    EXPECT_EQ(db.snapshot(), unchanged);
-
     db.exec("update pay_empallowances set eaamount = 5100 where eaempid = 103");
     const auto before = db.snapshot();
     const jobchange::BatchResult refused = bulkService.apply(edited.rows, edited.rules);

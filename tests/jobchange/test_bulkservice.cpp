@@ -3,6 +3,7 @@
 
 #include "jobchange/bulkservice.h"
 #include "jobchange/servicefixture.h"
+#include "support/hooks.h"
 
 namespace {
 
@@ -171,15 +172,15 @@ TEST_F(BulkServiceTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
 TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
     const std::vector<bulk::PreviewRow> rows = preview();
     const auto before = db.snapshot();
-    for (const int failAt : {1, 17, 30}) {
+    for (const int failAt : {1, 17, 30, 0}) { // 0: at COMMIT
         SCOPED_TRACE(failAt);
         int writes = 0;
-        db.db().setWriteHook([&](const QString&) {
-            if (++writes == failAt)
+        hookWrites(db.db(), [&](const QString& sql) {
+            if (failAt == 0 ? sql == "commit" : ++writes == failAt)
                 throw data::DbError(data::kErrGeneric, "test", "Disk full");
         });
         const jobchange::BatchResult result = bulkService.apply(rows, rules);
-        db.db().setWriteHook({});
+        db.db().setStatementHook({});
         EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Failed);
         EXPECT_EQ(result.error, "Disk full");
         EXPECT_TRUE(result.saved.empty());

@@ -53,8 +53,8 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
     db.insert("pusers", {"1, 1, '  D''Souza '"});
     const QStringList original = employee(1);
     jobchange::WriteResult saved;
-    EXPECT_EQ(failEachWrite([&] { return saved = service.saveNew(ashaPromoted()); }), 11)
-        << "header, employee, 3 + 1 lines, 2 deletions, 2 + 1 standing lines";
+    EXPECT_EQ(failEachWrite([&] { return saved = service.saveNew(ashaPromoted()); }), 12)
+        << "header, employee, 3 + 1 lines, 2 deletions, 2 + 1 standing lines, COMMIT";
     EXPECT_EQ(QStringLiteral("%1 %2 %3").arg(saved.id).arg(saved.number).arg(saved.retries),
               "1 JC1 0");
     // The header and allowance lines are checked as the entry window saves them.
@@ -74,8 +74,8 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
     edit.remarks = QStringLiteral("Corrected");
     edit.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 6000), line(2, 'O', 800, 800),
                                          line(3, 'N', 0, 300)};
-    EXPECT_EQ(failEachWrite([&] { return saved = service.saveEdit(1, edit); }), 14)
-        << "header, employee, 2 deletions, 3 + 1 lines, 2 deletions, 3 + 1";
+    EXPECT_EQ(failEachWrite([&] { return saved = service.saveEdit(1, edit); }), 15)
+        << "header, employee, 2 deletions, 3 + 1 lines, 2 deletions, 3 + 1, COMMIT";
     EXPECT_EQ(saved.id, 1);
     EXPECT_EQ(db.rows("select egcNo, egcDate, egcOldDesigID, egcNewDesigID, egcNewBasic, "
                       "egcremarks from pay_employeegradechange"),
@@ -85,8 +85,8 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
               QStringList({"21000|1|1", "1|1|6000", "2|2|800", "3|3|300", "1|1|1200"}));
 
     // Cancelled, the employee gets back exactly what the job change replaced, numbered 1 to n.
-    EXPECT_EQ(failEachWrite([&] { return service.cancel(1, "  withdrawn  "); }), 7)
-        << "mark, employee, 2 deletions, 2 + 1 lines restored";
+    EXPECT_EQ(failEachWrite([&] { return service.cancel(1, "  withdrawn  "); }), 8)
+        << "mark, employee, 2 deletions, 2 + 1 lines restored, COMMIT";
     EXPECT_EQ(db.rows("select egcCancelled, egcCancelledRemarks from pay_employeegradechange"),
               QStringList{"1|D'Souza:withdrawn"});
     EXPECT_EQ(employee(1), original);
@@ -102,8 +102,8 @@ TEST_F(Service, ACancellationKeepsItsReasonAndPutsBackTheStoredBasicExactly) {
     ASSERT_TRUE(cancelled.ok) << cancelled.error;
     EXPECT_EQ(db.rows("select egcCancelledRemarks from pay_employeegradechange"),
               QStringList{"User 1:withdrawn"});
-    EXPECT_EQ(service.employee(1)->basic.text(), "1000000000000000.00");
-    EXPECT_FALSE(service.employee(1)->basic.inRange());
+    EXPECT_EQ(service.employeeState(1).basic.text(), "1000000000000000.00");
+    EXPECT_FALSE(service.employeeState(1).basic.inRange());
 }
 
 } // namespace

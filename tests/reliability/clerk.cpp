@@ -1,13 +1,19 @@
 // quorvel-clerk --db FILE|--odbc CONNSTR|--pg CONNSTR [--saves N] [--seed N] [--wait]
-//               [--share I/N] [--race EMPLOYEE]:
+//               [--share I/N] [--race EMPLOYEE] [--employees ID,ID,...] [--mixed]
+//               [--cancel [--above ID]]:
 // saves job changes through the register's windows in a loop, saying one flushed line per outcome.
 // --share I/N: only employees whose id leaves I divided by N. --race: always that employee, and
 // each Ok pressed only on a line from stdin, after saying "armed" with the window filled in.
+// --employees: only these. --mixed: edits or cancels some just saved. --cancel: instead of
+// saving, cancels the latest job change of one of the employees (numbered above --above ID),
+// through Delete.
 
+#include "cancel/frmcancel.h"
 #include "component/clsgrade.h"
 #include "entry/frmgrade.h"
 #include "register/frmmaster.h"
 #include "shared/revisionlist.h"
+#include "ui/flexgrid.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
 
@@ -45,6 +51,10 @@ public:
             work(*master);
         } else if (auto* form = qobject_cast<frmGrade*>(&dialog)) {
             enter(*form);
+        } else if (auto* window = qobject_cast<frmCancel*>(&dialog)) {
+            window->txtcanreason->setText(QStringLiteral("withdrawn by a clerk"));
+            window->cmdOK->click();
+            said_ = outcome(*window, QStringLiteral("cancelled"), 0);
         }
         return dialog.result();
     }
@@ -55,9 +65,47 @@ private:
         char line[16];
         if (arguments_.contains(QLatin1String("--wait")) && !std::fgets(line, sizeof line, stdin))
             return;
-        for (int round = 0, saves = option("--saves").toInt(); saves == 0 || round < saves; ++round)
+        const bool mixed = arguments_.contains(QLatin1String("--mixed"));
+        const bool cancelling = arguments_.contains(QLatin1String("--cancel"));
+        for (int round = 0, saves = option("--saves").toInt(); saves == 0 || round < saves;
+             ++round) {
+            if (cancelling) {
+                cancelLatest(master);
+                continue;
+            }
             run(master, &FrmMaster::cmdnew_Click);
+            // The new job change, selected, is its employee's latest.
+            const int dice = pick(100);
+            editing_ = dice < 15;
+            if (mixed && dice < 30 && said_.startsWith(QLatin1String("committed")))
+                run(master, editing_ ? &FrmMaster::CmdEdit_Click : &FrmMaster::CmdDelete_Click);
+            editing_ = false;
+        }
         say(QStringLiteral("done"));
+    }
+
+    // The latest uncancelled job change of one of the employees, selected in the register read
+    // afresh, cancelled through Delete.
+    void cancelLatest(FrmMaster& master) {
+        const QStringList employees = option("--employees").split(QLatin1Char(','));
+        const jobchange::Workspace& ws = *master.workspace();
+        const qint64 id =
+            ws.db()
+                .open(QStringLiteral("select max(egcId) from ") + ws.tables.pEmployeegradeChange +
+                          QStringLiteral(" where egcCompanyID = 1 and egcCancelled = 0 and "
+                                         "egcEmpID = ? and egcId > ?"),
+                      {employees.at(pick(int(employees.size()))).toInt(),
+                       option("--above").toLongLong()})
+                .field(0)
+                .toLongLong();
+        master.GridPopulate();
+        for (int row = 1; row < master.flexMaster->rows(); ++row)
+            if (master.flexMaster->textMatrix(row, 0).toLongLong() == id && id > 0) {
+                master.flexMaster->selectRowAcross(row);
+                run(master, &FrmMaster::CmdDelete_Click);
+                return;
+            }
+        say(QStringLiteral("skipped"));
     }
 
     static void say(const QString& line) {
@@ -79,13 +127,27 @@ private:
 
     // New: an employee with a known job, another job; then a raise and revised lines.
     void enter(frmGrade& form) {
-        for (int tries = 0; tries < 100 && form.cboEmployee->count() > 0; ++tries) {
+        if (editing_) {
+            form.txtNewbasic->setText(
+                QString::number(form.txtNewbasic->text().toDouble() + 1 + pick(100), 'f', 2));
+            revise(form.lvwAllow, false);
+            form.cmdOK->click();
+            said_ = outcome(form, QStringLiteral("edited"), form.intSaveRetries);
+            return;
+        }
+        for (int tries = 0;
+             option("--employees").isEmpty() && tries < 100 && form.cboEmployee->count() > 0;
+             ++tries) {
             form.cboEmployee->setCurrentIndex(pick(form.cboEmployee->count()));
             if (form.cboOldGrade->currentIndex() >= 0 && form.cboNewgrade->count() > 1 &&
                 mine(form.cboEmployee->currentData().toInt()))
                 break;
         }
-        const int racer = form.cboEmployee->findData(option("--race").toLongLong());
+        QString chosen = option("--race");
+        if (const QStringList few = option("--employees").split(QLatin1Char(','));
+            !option("--employees").isEmpty())
+            chosen = few.at(pick(int(few.size())));
+        const int racer = form.cboEmployee->findData(chosen.toLongLong());
         if (racer >= 0)
             form.cboEmployee->setCurrentIndex(racer);
         if (form.cboOldGrade->currentIndex() < 0 || form.cboNewgrade->count() < 2 ||
@@ -136,14 +198,18 @@ private:
 
     bool mine(int employeeId) const {
         const QString share = option("--share");
-        return share.isEmpty() ||
-               employeeId % share.section('/', 1).toInt() == share.section('/', 0, 0).toInt();
+        const QString only = option("--employees");
+        return (share.isEmpty() ||
+                employeeId % share.section('/', 1).toInt() == share.section('/', 0, 0).toInt()) &&
+               (only.isEmpty() ||
+                only.split(QLatin1Char(',')).contains(QString::number(employeeId)));
     }
 
     int pick(int below) { return static_cast<int>(random_.bounded(static_cast<quint32>(below))); }
 
     QStringList arguments_;
     QRandomGenerator random_;
+    bool editing_ = false;
     QString last_, said_;
 };
 

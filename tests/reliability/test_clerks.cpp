@@ -1,12 +1,17 @@
-// Clerk processes (quorvel-clerk) on the database under test: four saving at once and two racing
-// for the same employee.
+// Clerk processes (quorvel-clerk) on the database under test: four saving at once, two racing
+// for the same employee, savers and cancellers on a few employees, and clerks and bulk applies
+// killed at random moments.
 
 #include "entry/entryfixture.h"
 #include "jobchange/staleness.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QThread>
+#include <iostream>
 
 namespace {
 
@@ -114,6 +119,48 @@ void expectWhole(const TestDatabase& db, QMap<qint64, QStringList> expected, qin
         EXPECT_EQ(now.value(it.key()), it.value()) << "employee " << it.key();
 }
 
+// Every employee's job changes above the floor that stand, in the order they were made, each
+// replaced what the one before it set (or what the employee had at the floor): the old job,
+// grade and basic, and the kept and removed lines at their old amounts. One that took the values
+// of a cancelled job change, or of a half-done write, breaks the chain.
+void expectChained(const TestDatabase& db, const QMap<qint64, QStringList>& atFloor, qint64 floor) {
+    const QString standing = "from pay_employeegradechange where egcCompanyID = 1 and "
+                             "egcCancelled = 0 and egcId > " +
+                             QString::number(floor);
+    const auto lines = [&](const QString& kind, const QString& letters, const QString& amount) {
+        const bool allowance = kind == "A";
+        const QString p = allowance ? "egca" : "egcd";
+        return grouped(db, {"select " + p + "gcid, '" + kind + "', " + p +
+                            (allowance ? "allowanceid" : "deductionid") + ", " + p + amount +
+                            " from " + (allowance ? "pay_empgcallowance" : "pay_empgcdeductions") +
+                            " where " + p + "companyid = 1 and " + p + "type in (" + letters +
+                            ") and " + p + "gcid in (select egcId " + standing + ")"});
+    };
+    const auto merged = [](QList<QMap<qint64, QStringList>> parts) {
+        QMap<qint64, QStringList> all;
+        for (const auto& part : parts)
+            for (auto it = part.cbegin(); it != part.cend(); ++it)
+                all[it.key()] << it.value();
+        for (QStringList& rows : all)
+            rows.sort();
+        return all;
+    };
+    const QMap<qint64, QStringList> replaced = merged(
+        {grouped(db, {"select egcId, 'J', egcOldDesigID, egcOldGradeID, egcOldBasic " + standing}),
+         lines("A", "'O', 'R'", "oldamount"), lines("D", "'O', 'R'", "oldamount")});
+    const QMap<qint64, QStringList> set = merged(
+        {grouped(db, {"select egcId, 'J', egcNewDesigID, egcNewGradeID, egcNewBasic " + standing}),
+         lines("A", "'O', 'N'", "revamount"), lines("D", "'O', 'N'", "revamount")});
+    QMap<qint64, QStringList> before = atFloor;
+    for (const QString& row : db.rows("select egcId, egcEmpID " + standing + " order by egcId")) {
+        const qint64 id = row.section('|', 0, 0).toLongLong();
+        const qint64 employee = row.section('|', 1).toLongLong();
+        EXPECT_EQ(replaced.value(id), before.value(employee))
+            << "job change " << id << " of employee " << employee;
+        before[employee] = set.value(id);
+    }
+}
+
 // The demo database, and where everyone stands before the clerks start.
 class Clerks : public ::testing::Test {
 protected:
@@ -122,6 +169,36 @@ protected:
         floor = numbersAbove(db, 0).lastKey();
         atFloor = staffOf(db);
     }
+
+    // Whole, chained and, by the server's own check, sound.
+    void expectConsistent() {
+        EXPECT_EQ(db.isPostgres() ? "ok" : db.scalar("PRAGMA integrity_check").toString(), "ok");
+        expectWhole(db, atFloor, floor);
+        expectChained(db, atFloor, floor);
+    }
+    // Waits until the server has ended the sessions of killed programs; until then a commit of
+    // theirs may still land.
+    void waitForSessionsToEnd() {
+        QElapsedTimer waited;
+        waited.start();
+        while (db.isPostgres() && db.scalar("select count(*) from pg_stat_activity where datname = "
+                                            "current_database() and pid <> pg_backend_pid()")
+                                          .toInt() > 0) {
+            ASSERT_LT(waited.elapsed(), 20000) << "the server kept a killed program's session";
+            QThread::msleep(5);
+        }
+    }
+    // Active employees of the company with an active job, eligible for a new job change.
+    QStringList employees(int count) const {
+        QStringList ids = db.rows(
+            "select e.eEmpID from pay_employee e, pay_designation d where e.eCompanyID = 1 and "
+            "e.eActive = 1 and d.dCompanyID = 1 and d.dDesigID = e.eDesigID and d.dactive = 1 "
+            "and not exists (select 1 from pay_employeegradechange where egcCompanyID = 1 and "
+            "egcEmpID = e.eEmpID and egcCancelled = 0 and egcDate > '2026-11-30') order by "
+            "e.eEmpID");
+        return ids.mid(0, count);
+    }
+
     TestDatabase db;
     qint64 floor = 0;
     QMap<qint64, QStringList> atFloor;
@@ -197,6 +274,127 @@ TEST_F(Clerks, TwoPressingOkForTheSameEmployeeAtOnceSaveOnceAndRefuseTheOther) {
     EXPECT_EQ(saved, kRounds);
     EXPECT_EQ(numbersAbove(db, floor).size(), kRounds) << "not one save a round";
     expectWhole(db, atFloor, floor);
+}
+
+// Savers and cancellers on the same few employees at once, a fixed number of rounds each: every
+// save and cancellation either goes through whole or is refused, and afterwards the history
+// check finds nothing and every job change that stands replaced what the one before it set.
+TEST_F(Clerks, SaversAndCancellersOnAFewEmployeesLeaveAConsistentHistory) {
+    constexpr int kSavers = 4, kCancellers = 2, kRounds = 20;
+    const QString few = employees(6).join(',');
+    std::vector<std::unique_ptr<ClerkProcess>> clerks;
+    for (int i = 0; i < kSavers + kCancellers; ++i) {
+        QStringList options{"--saves", QString::number(kRounds),
+                            "--seed",  QString::number(100 + i),
+                            "--wait",  "--employees",
+                            few};
+        if (i >= kSavers) // only what the run saved: the chain starts at the floor
+            options << "--cancel"
+                    << "--above" << QString::number(floor);
+        clerks.push_back(std::make_unique<ClerkProcess>(db, options));
+    }
+    for (auto& clerk : clerks)
+        ASSERT_TRUE(clerk->ready()) << clerk->errors();
+    for (auto& clerk : clerks)
+        clerk->go();
+    QMap<QString, int> said;
+    QStringList refusals;
+    const QStringList expected{jobchange::kEmployeeChangedMessage,
+                               jobchange::kAlreadyCancelledMessage,
+                               jobchange::kCannotDeleteLaterMessage};
+    for (auto& clerk : clerks) {
+        clerk->finish(600000);
+        EXPECT_EQ(clerk->exitCode(), 0) << clerk->errors();
+        EXPECT_EQ(clerk->count["done"], 1) << "the clerk did not finish its rounds";
+        for (auto it = clerk->count.cbegin(); it != clerk->count.cend(); ++it)
+            said[it.key()] += it.value();
+        refusals << clerk->reported;
+    }
+    for (const QString& refusal : refusals)
+        EXPECT_TRUE(expected.contains(refusal)) << refusal;
+    EXPECT_GT(said["committed"], 0);
+    EXPECT_GT(said["cancelled"], 0);
+    expectConsistent();
+    QProcess check;
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start(QCoreApplication::applicationDirPath() + "/quorvel-host",
+                db.hostArguments() + QStringList{"--company", "1", "--check-history"});
+    EXPECT_TRUE(check.waitForFinished(300000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAll().toStdString();
+    std::cout << "stress: " << kSavers + kCancellers << " processes (" << kSavers << " saving, "
+              << kCancellers << " cancelling) on 6 employees, " << kRounds
+              << " rounds each: " << said["committed"] << " saves and " << said["cancelled"]
+              << " cancellations committed, " << refusals.size() << " refused, " << said["skipped"]
+              << " skipped; history check " << (check.exitCode() == 0 ? "clean" : "FAILED")
+              << ", chain " << (HasFailure() ? "BROKEN" : "whole") << std::endl;
+}
+
+// Clerks saving, editing and cancelling, and bulk applies, killed (SIGKILL) at random moments:
+// the database stays sound, every job change whole, and every save a clerk was told of stored.
+TEST_F(Clerks, KilledAtRandomMomentsLeaveTheDatabaseSoundAndEveryJobChangeWhole) {
+    QRandomGenerator random(20261130);
+    QMap<qint64, QString> told;
+    int killed = 0;
+    for (int life = 1; life <= 30 && !HasFailure(); ++life) {
+        SCOPED_TRACE(life);
+        ClerkProcess clerk(db, {"--mixed", "--seed", QString::number(life)});
+        ASSERT_TRUE(clerk.ready()) << clerk.errors();
+        QThread::msleep(random.bounded(300u));
+        clerk.kill();
+        clerk.finish(30000);
+        ASSERT_EQ(clerk.exitStatus(), QProcess::CrashExit)
+            << "the clerk ended before it was killed: " << clerk.errors();
+        ++killed;
+        waitForSessionsToEnd();
+        EXPECT_TRUE(clerk.reported.isEmpty()) << clerk.reported.join('\n');
+        told.insert(clerk.committed);
+        expectConsistent();
+    }
+    // A bulk apply is all or nothing, and what it said it saved is there.
+    QTemporaryDir dir;
+    int bulkKilled = 0;
+    for (int run = 1; run <= 6 && !HasFailure(); ++run) {
+        SCOPED_TRACE(run);
+        const QString remarks = QStringLiteral("Bulk run %1").arg(run);
+        ASSERT_TRUE(writeFile(dir.filePath("bulk.ini"),
+                              ("[employees]\ngrade = 3\n[change]\ndate = 2026-11-30\nremarks = " +
+                               remarks + "\nbasic = +1%\n")
+                                  .toUtf8()));
+        const qint64 batch =
+            db.scalar("select count(*) from pay_employee e where eCompanyID = 1 and eActive = 1 "
+                      "and eGradeID = 3 and not exists (select 1 from pay_employeegradechange "
+                      "where egcEmpID = eEmpID and egcCompanyID = 1 and egcCancelled = 0 and "
+                      "egcDate > '2026-11-30')")
+                .toLongLong();
+        QProcess host;
+        host.start(QCoreApplication::applicationDirPath() + "/quorvel-host",
+                   db.hostArguments() + QStringList{"--company", "1", "--process-date",
+                                                    "2026-11-30", "--bulk",
+                                                    dir.filePath("bulk.ini"), "--apply", "--out",
+                                                    dir.filePath("out.csv")});
+        ASSERT_TRUE(host.waitForStarted());
+        QThread::msleep(random.bounded(700u));
+        host.kill();
+        host.waitForFinished(30000);
+        bulkKilled += host.exitStatus() == QProcess::CrashExit;
+        waitForSessionsToEnd();
+        const qint64 stored =
+            db.scalar("select count(*) from pay_employeegradechange where egcremarks = '" +
+                      remarks + "'")
+                .toLongLong();
+        if (host.readAllStandardOutput().contains("Saved ")) {
+            EXPECT_EQ(stored, batch);
+        }
+        EXPECT_TRUE(stored == 0 || stored == batch) << stored << " of " << batch;
+        expectConsistent();
+    }
+    const QMap<qint64, QString> stored = numbersAbove(db, floor);
+    for (auto it = told.cbegin(); it != told.cend(); ++it)
+        EXPECT_EQ(stored.value(it.key()), it.value()) << "job change " << it.key() << " was lost";
+    EXPECT_GT(told.size(), 0);
+    std::cout << "killed: " << killed << " clerk processes (saving, editing, cancelling) and "
+              << bulkKilled << " of 6 bulk applies; " << told.size()
+              << " saves they were told of, all stored; database sound" << std::endl;
 }
 
 } // namespace

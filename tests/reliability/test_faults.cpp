@@ -2,6 +2,7 @@
 // itself, at each statement, and lost races.
 
 #include "jobchange/servicefixture.h"
+#include "support/hooks.h"
 
 #include <array>
 
@@ -22,9 +23,9 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
     dina.remarks = QStringLiteral("Corrected");
     failures[1] = failEachWrite([&] { return service.saveEdit(1, dina); }, true);
     failures[2] = failEachWrite([&] { return service.cancel(1, "withdrawn"); }, true);
-    // new: header, employee, two deletions of standing lines; the edit also deletes its lines
-    // twice; cancellation: mark, employee, two deletions
-    EXPECT_EQ(failures, (std::array<int, 3>{4, 6, 4}));
+    // new: header, employee, two deletions of standing lines, COMMIT; the edit also deletes its
+    // lines twice; cancellation: mark, employee, two deletions, COMMIT
+    EXPECT_EQ(failures, (std::array<int, 3>{5, 7, 5}));
     EXPECT_EQ(db.rows("select egcNewBasic, egcremarks, egcCancelled from pay_employeegradechange"),
               QStringList{"17000|Corrected|1"});
     EXPECT_EQ(employee(4), QStringList{"15000|1|3"});
@@ -52,14 +53,14 @@ TEST_F(Faults, AWriteThatLosesARaceIsTriedAgainUpToItsBound) {
         SCOPED_TRACE(QStringLiteral("write %1 error %2").arg(c.write).arg(c.error));
         const QMap<QString, QStringList> before = db.snapshot();
         int statements = 0, failed = 0;
-        db.db().setWriteHook([&](const QString&) {
+        hookWrites(db.db(), [&](const QString&) {
             if (++statements >= c.at && failed < c.times) {
                 ++failed;
                 throw data::DbError(c.error, "test", "lost");
             }
         });
         const jobchange::WriteResult result = writes[c.write]();
-        db.db().setWriteHook({});
+        db.db().setStatementHook({});
         EXPECT_EQ(result.retries, c.retries);
         EXPECT_EQ(result.ok, c.error == data::kErrLockConflict) << result.error;
         if (!result.ok) {

@@ -4,12 +4,31 @@
 #include "data/money.h"
 #include "data/schema.h"
 
+#include <QFile>
+#include <QSqlQuery>
 #include <QUuid>
 
 namespace {
 
 QString pgServer() {
     return qEnvironmentVariable("QUORVEL_TEST_PG");
+}
+
+// As installations reach their database through ODBC: a data source of an odbc.ini, here the
+// test program's own (which the programs it starts read too), one data source per database.
+QString odbcDataSource(const QString& sqliteFile) {
+    static QTemporaryDir dir;
+    static int sources = 0;
+    const QString ini = dir.filePath(QStringLiteral("odbc.ini"));
+    qputenv("ODBCINI", QFile::encodeName(ini));
+    const QString name = QStringLiteral("payroll%1").arg(++sources);
+    QFile file(ini);
+    if (!file.open(QIODevice::Append))
+        throw data::DbError(data::kErrGeneric, "test", "cannot write " + ini);
+    file.write(QStringLiteral("[%1]\nDriver=SQLite3\nDatabase=%2\nTimeout=10000\n\n")
+                   .arg(name, sqliteFile)
+                   .toUtf8());
+    return QStringLiteral("DSN=") + name;
 }
 
 } // namespace
@@ -25,11 +44,11 @@ TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>())
         connection_->openPostgres(pgServer() + QStringLiteral(" dbname=") + pgDatabase_);
     } else {
         path_ = dir_.filePath(QStringLiteral("payroll.sqlite"));
-        if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
+        if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC")) {
             // The path SQL Server users take: the ODBC driver manager, here with SQLite's driver.
-            connection_->openOdbc(QStringLiteral("Driver=SQLite3;Database=") + path_ +
-                                  QStringLiteral(";Timeout=10000"));
-        else
+            odbc_ = odbcDataSource(path_);
+            connection_->openOdbc(odbc_);
+        } else
             connection_->openSqlite(path_);
     }
     data::createSchema(*connection_);
@@ -55,9 +74,8 @@ bool TestDatabase::isPostgres() const {
 QStringList TestDatabase::hostArguments() const {
     if (isPostgres())
         return {QStringLiteral("--pg"), pgServer() + QStringLiteral(" dbname=") + pgDatabase_};
-    if (qEnvironmentVariableIsSet("QUORVEL_TEST_ODBC"))
-        return {QStringLiteral("--odbc"), QStringLiteral("Driver=SQLite3;Database=") + path_ +
-                                              QStringLiteral(";Timeout=10000")};
+    if (!odbc_.isEmpty())
+        return {QStringLiteral("--odbc"), odbc_};
     return {QStringLiteral("--db"), path_};
 }
 
@@ -114,7 +132,7 @@ QVariant TestDatabase::scalar(const QString& sql) const {
     return rs.eof() ? QVariant() : rs.field(0);
 }
 
-QMap<QString, QStringList> TestDatabase::snapshot() const {
+QMap<QString, QStringList> TestDatabase::snapshotOf(data::Connection& connection) {
     static const QStringList tables{QStringLiteral("linktable"),
                                     physical(QStringLiteral("pEmployeegradeChange")),
                                     physical(QStringLiteral("pempgcAllowance")),
@@ -126,7 +144,7 @@ QMap<QString, QStringList> TestDatabase::snapshot() const {
     QMap<QString, QStringList> all;
     for (const QString& table : tables) {
         QStringList rows;
-        data::Recordset rs = connection_->open(QStringLiteral("select * from ") + table);
+        data::Recordset rs = connection.open(QStringLiteral("select * from ") + table);
         while (!rs.eof()) {
             QStringList cells;
             for (int i = 0; i < rs.fieldCount(); ++i)
@@ -138,6 +156,23 @@ QMap<QString, QStringList> TestDatabase::snapshot() const {
         all.insert(table, rows);
     }
     return all;
+}
+
+void TestDatabase::dropConnection(data::Connection& victim) const {
+    QSqlDatabase held = victim.database();
+    if (isPostgres()) {
+        // Asked past the connection's statement hook: this runs inside one.
+        QSqlQuery pid(held);
+        pid.exec(QStringLiteral("select pg_backend_pid()"));
+        pid.next();
+        const data::ConnectionPtr admin = another();
+        admin->open(
+            QStringLiteral("select pg_terminate_backend(%1, 5000)").arg(pid.value(0).toLongLong()));
+        admin->close();
+        return;
+    }
+    held.rollback();
+    held.close();
 }
 
 void TestDatabase::useContext(qint16 company, qint16 user, const QDate& processDate) const {

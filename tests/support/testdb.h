@@ -43,7 +43,11 @@ public:
     // A connection of its own to this database, as another clerk's program would open it.
     data::ConnectionPtr another() const;
     // Every row of every table as text, for comparing the whole database before and after.
-    QMap<QString, QStringList> snapshot() const;
+    QMap<QString, QStringList> snapshot() const { return snapshotOf(*connection_); }
+    static QMap<QString, QStringList> snapshotOf(data::Connection& connection);
+    // The connection broken as a server breaks it: PostgreSQL ends the session (its transaction
+    // rolled back); a SQLite connection is rolled back and closed under its holder.
+    void dropConnection(data::Connection& victim) const;
 
     // Points the caller context at this database (company, user, process date) and resolves
     // the table names, as the register's load would.
@@ -52,6 +56,7 @@ public:
 private:
     QTemporaryDir dir_;
     QString path_;
+    QString odbc_; // "DSN=..." when reached through ODBC
     QString pgDatabase_;
     QString pgAdmin_;
     data::ConnectionPtr connection_;
