@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bulk/importpreview.h"
 #include "bulk/preview.h"
 #include "jobchange/jobchangeservice.h"
 
@@ -64,6 +65,17 @@ public:
     // after it, a new designation or line type the company lacks); empty when they can. Fills in
     // the texts the rules name (the new job, the line types' descriptions and currencies).
     QString prepareRules(bulk::Rules& rules) const;
+    // Why no batch may be dated so; empty when it may.
+    QString dateProblem(const QDate& date) const;
+
+    // The designations and line types an import may name (the active types, and those the
+    // employees still hold), and, when asked, why each employee who is not eligible is not.
+    bulk::ImportCatalog importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
+                                      bool withIneligible) const;
+    // The imported rows against the eligible employees read now, dated `date`, with `remarks`
+    // for rows without their own. Why the date cannot be used, or empty with the batch.
+    QString previewImport(const bulk::ImportTable& table, const QDate& date, const QString& remarks,
+                          bulk::ImportBatch& batch) const;
 
     // Saves a job change for every row that will apply, all or none; fails, saving nothing, when
     // the rules' date may not be used for a batch. Under the transaction's lock the user's right
@@ -78,6 +90,7 @@ private:
     // compares, locked for the rest of the transaction.
     enum class Detail { Preview, Standing };
     std::vector<bulk::EmployeeSnapshot> readEmployees(Detail detail) const;
+    QHash<QString, QString> ineligibleEmployees() const;
     void lockEmployees() const;
 
     WorkspacePtr workspace_;
