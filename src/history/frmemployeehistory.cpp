@@ -1,10 +1,10 @@
 #include "history/frmemployeehistory.h"
 
-#include "component/basgrade.h"
 #include "data/dberror.h"
 #include "history/historychart.h"
 #include "history/historyreport.h"
 #include "report/reportcontrol.h"
+#include "ui/messages.h"
 #include "ui/modal.h"
 
 #include <QChartView>
@@ -172,8 +172,8 @@ bool FrmEmployeeHistory::load(qint32 employeeId) {
 
 report::ReportControl& FrmEmployeeHistory::reportControl() {
     if (!report_)
-        report_ = std::make_unique<report::ReportControl>(
-            report::ReportHost{[this]() -> data::Connection& { return source_.connection; }, {}});
+        report_ = std::make_unique<report::ReportControl>(report::ReportHost{
+            .connection = [this]() -> data::Connection& { return source_.connection; }});
     return *report_;
 }
 
@@ -283,7 +283,7 @@ void FrmEmployeeHistory::cmdPrint_Click() {
         setUpEmployeeHistoryReport(reportControl(), source_, history_->employeeId);
         reportControl().setAction(1);
     } catch (const data::DbError& error) {
-        MsgBox(error.description());
+        ui::message(source_.messageTitle, error.description());
     }
 }
 
@@ -292,12 +292,12 @@ void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employee
     FrmEmployeeHistory form(source, parent);
     try {
         if (!form.load(employeeId)) {
-            MsgBox(QStringLiteral("Employee not found"));
+            ui::message(source.messageTitle, QStringLiteral("Employee not found"));
             return;
         }
     } catch (const data::DbError& error) {
         // Opened from a button: the error must not leave the event loop.
-        MsgBox(error.description());
+        ui::message(source.messageTitle, error.description());
         return;
     }
     ui::showModal(form);

@@ -87,16 +87,6 @@ QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTa
            quoted(prefix.trimmed()) + QStringLiteral("%'");
 }
 
-std::optional<QString> reportUserName(data::Connection& connection,
-                                      const data::ResolvedTableNames& tables, qint16 user) {
-    data::Recordset rs = connection.open(QStringLiteral("select username from ") + tables.pusers +
-                                             QStringLiteral(" where userid = ?"),
-                                         {int(user)});
-    if (rs.eof())
-        return std::nullopt;
-    return rs.text(QStringLiteral("UserName")).trimmed();
-}
-
 namespace jobchange {
 
 JobChangeService::JobChangeService(WorkspacePtr workspace)

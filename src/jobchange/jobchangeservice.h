@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/choice.h"
 #include "data/rowstream.h"
 #include "jobchange/combolookup.h"
 #include "jobchange/jobchangedraft.h"
@@ -8,7 +9,6 @@
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
 #include "jobchange/writestatements.h"
-#include "shared/formroutines.h"
 
 #include <QHash>
 #include <QString>
@@ -217,7 +217,3 @@ QString RegisterOrder(const data::Dialect& dialect);
 // The statement that finds the highest running number in use behind the prefix (0 when none).
 QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
                       qint16 companyId, const QString& prefix);
-// The user's name as the job change report prints it, trimmed: looked up by user alone, whatever
-// the company; nothing without a users row.
-std::optional<QString> reportUserName(data::Connection& connection,
-                                      const data::ResolvedTableNames& tables, qint16 user);

@@ -110,10 +110,10 @@ void LetterReads::readNames() const {
 std::optional<LetterJobChange> LetterReads::read(qint32 id) const {
     const Workspace& ws = *workspace_;
     LetterJobChange letter;
-    std::optional<StoredJobChange> stored = service_.jobChange(id);
-    if (!stored)
+    std::optional<StoredJobChange> found = service_.jobChange(id);
+    if (!found)
         return std::nullopt;
-    letter.stored = std::move(*stored);
+    letter.stored = std::move(*found);
     readNames();
     const StoredJobChange& stored = letter.stored;
     qint64 currencyId = 0;
