@@ -4,7 +4,9 @@
 #include "bulkwindow/previewfile.h"
 #include "data/connection.h"
 #include "export/tablewriter.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
+#include "jobchange/rights.h"
+#include "jobchange/writer.h"
 
 #include "console.h"
 
@@ -68,12 +70,12 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         // user is taken on trust, as a host hands its user over.
         if (command.apply)
             if (const std::optional<QString> missing =
-                    jobchange::JobChangeService(workspace).missingRight(jobchange::Right::Create)) {
+                    jobchange::UserRights(workspace).missingRight(jobchange::Right::Create)) {
                 complain(*missing);
                 return 1;
             }
         bulk::BulkSettings settings = bulk::readBulkSettings(command.settingsFile);
-        const jobchange::BulkService service(workspace);
+        const jobchange::BulkReads service(workspace);
         if (const QString problem = service.prepareRules(settings.rules); !problem.isEmpty()) {
             complain(command.settingsFile + QStringLiteral(": ") + problem);
             return 1;
@@ -91,7 +93,8 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         if (!command.apply)
             return 0;
 
-        const jobchange::BatchResult result = service.apply(rows, settings.rules);
+        const jobchange::BatchResult result =
+            jobchange::JobChangeWriter(workspace).apply(rows, settings.rules);
         switch (result.outcome) {
         case jobchange::BatchResult::Outcome::Applied:
             say(QStringLiteral("Saved %1 job changes, %2 to %3.")

@@ -48,7 +48,7 @@ const QStringList kLineModes{QStringLiteral("plus a percent"), QStringLiteral("p
 } // namespace
 
 FrmBulk::FrmBulk(jobchange::WorkspacePtr workspace, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), service_(std::move(workspace)) {
+    : QDialog(parent), workspace_(workspace), reads_(workspace), writer_(std::move(workspace)) {
     setObjectName(QStringLiteral("frmBulk"));
     setWindowTitle(QStringLiteral("Bulk Job Change"));
     buildControls();
@@ -197,8 +197,8 @@ void FrmBulk::message(const QString& text) const {
 }
 
 void FrmBulk::load() {
-    employees_ = service_.eligibleEmployees();
-    jobs_ = service_.jobs();
+    employees_ = reads_.eligibleEmployees();
+    jobs_ = reads_.jobs();
     std::map<QString, QVariant> designations, grades, currencies;
     filling_ = true;
     lvwEmployees->clear();
@@ -293,7 +293,7 @@ void FrmBulk::fillRuleTypes(int row) {
     auto* type = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleType));
     type->clear();
     for (const Choice& choice :
-         service_.lineTypes(kind->currentIndex() == 0 ? LineKind::Allowance : LineKind::Deduction))
+         reads_.lineTypes(kind->currentIndex() == 0 ? LineKind::Allowance : LineKind::Deduction))
         type->addItem(choice.text, choice.id);
 }
 
@@ -355,7 +355,7 @@ bool FrmBulk::gatherRules(bulk::Rules& rules) {
         rules.lines.push_back(rule);
     }
     if (problem.isEmpty())
-        problem = service_.prepareRules(rules);
+        problem = reads_.prepareRules(rules);
     if (!problem.isEmpty()) {
         message(problem);
         return false;
@@ -379,7 +379,7 @@ void FrmBulk::computePreview() {
         return;
     // Read afresh: the preview is what Apply compares with.
     std::vector<bulk::EmployeeSnapshot> chosen;
-    for (bulk::EmployeeSnapshot& employee : service_.eligibleEmployees())
+    for (bulk::EmployeeSnapshot& employee : reads_.eligibleEmployees())
         if (selected.contains(employee.employeeId))
             chosen.push_back(std::move(employee));
     rules_ = rules;
@@ -472,7 +472,7 @@ void FrmBulk::apply() {
     progress.setObjectName(QStringLiteral("progress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    const jobchange::BatchResult result = service_.apply(rows_, rules_, [&progress](int done, int) {
+    const jobchange::BatchResult result = writer_.apply(rows_, rules_, [&progress](int done, int) {
         progress.setValue(done);
         QCoreApplication::processEvents();
         return !progress.wasCanceled();

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "bulk/preview.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
+#include "jobchange/writer.h"
 
 #include <QDialog>
 #include <vector>
@@ -88,7 +89,8 @@ private:
     void reported(const std::function<void()>& handler);
 
     jobchange::WorkspacePtr workspace_;
-    jobchange::BulkService service_;
+    jobchange::BulkReads reads_;
+    jobchange::JobChangeWriter writer_;
     std::vector<bulk::EmployeeSnapshot> employees_;
     std::vector<jobchange::JobChoice> jobs_;
     bulk::Rules rules_;

@@ -1,9 +1,11 @@
 #pragma once
 
-// The job-change service over the entry window's test company, with no window.
+// The job-change writer and reads over the entry window's test company, with no window.
 
 #include "entry/entryfixture.h"
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/entryreads.h"
+#include "jobchange/lookups.h"
+#include "jobchange/writer.h"
 #include "support/hooks.h"
 
 #include <functional>
@@ -61,5 +63,8 @@ protected:
     TestDatabase db;
     EntryData data{db};
     ScriptedMessages messages; // the service must show none
-    jobchange::JobChangeService service{contextWorkspace()};
+    const jobchange::WorkspacePtr workspace = contextWorkspace();
+    jobchange::JobChangeWriter writer{workspace};
+    jobchange::EntryReads reads{workspace};
+    jobchange::Lookups lookups{workspace};
 };

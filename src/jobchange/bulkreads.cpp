@@ -1,19 +1,13 @@
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
 
 #include "bulk/jobdate.h"
 
 #include <QHash>
 #include <algorithm>
-#include <limits>
 
 namespace jobchange {
 
 namespace {
-
-constexpr int kErrOverflow = 6;
-
-// The batch was cancelled from its progress callback: unwinds to the rollback.
-struct Cancelled {};
 
 // The lines' types and exact amounts, in stored order; descriptions may differ.
 bool sameLines(const std::vector<StandingLine>& a, const std::vector<StandingLine>& b) {
@@ -48,18 +42,16 @@ bool sameStanding(const bulk::EmployeeSnapshot& a, const bulk::EmployeeSnapshot&
            sameLines(a.linesOf(LineKind::Deduction), b.linesOf(LineKind::Deduction));
 }
 
-BulkService::BulkService(WorkspacePtr workspace)
-    : workspace_(workspace), service_(std::move(workspace)) {}
+BulkReads::BulkReads(WorkspacePtr workspace)
+    : workspace_(workspace), lookups_(std::move(workspace)) {}
 
 // Three statements whatever the number of employees: the masters, then each kind's standing
-// lines of the whole company, shared out by employee. The apply's read under the lock takes only
+// lines of the whole company, shared out by employee. A batch's read under its lock takes only
 // what it compares, without the texts the preview shows.
-std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(Detail detail) const {
+std::vector<bulk::EmployeeSnapshot> BulkReads::readEmployees(Detail detail) const {
     const Workspace& ws = *workspace_;
     const data::ResolvedTableNames& t = ws.tables;
     const bool texts = detail == Detail::Preview;
-    if (!texts)
-        lockEmployees();
     std::vector<bulk::EmployeeSnapshot> employees;
     QHash<qint32, size_t> position;
     {
@@ -128,9 +120,9 @@ std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(Detail detail) co
     return employees;
 }
 
-// SQLite's write lock, taken when the transaction began, already holds every row; the servers
-// lock the company's employees, so that another clerk's save of one of them waits for the batch.
-void BulkService::lockEmployees() const {
+// The servers lock the company's employees in id order, so that another clerk's save of one of
+// them waits for the batch and two batches queue rather than deadlock.
+void BulkReads::lockEmployees() const {
     const Workspace& ws = *workspace_;
     const QString where =
         QStringLiteral(" where eCompanyID = ") + ws.company() + QStringLiteral(" and eActive = 1");
@@ -139,25 +131,26 @@ void BulkService::lockEmployees() const {
         return;
     case data::Dialect::Kind::Postgres:
         ws.db().open(QStringLiteral("select eEmpID from ") + ws.tables.pemployee + where +
-                     QStringLiteral(" for update"));
+                     QStringLiteral(" order by eEmpID for update"));
         return;
     case data::Dialect::Kind::TSql:
         ws.db().open(QStringLiteral("select eEmpID from ") + ws.tables.pemployee +
-                     QStringLiteral(" with (updlock, holdlock)") + where);
+                     QStringLiteral(" with (updlock, holdlock)") + where +
+                     QStringLiteral(" order by eEmpID"));
         return;
     }
 }
 
-std::vector<bulk::EmployeeSnapshot> BulkService::eligibleEmployees() const {
+std::vector<bulk::EmployeeSnapshot> BulkReads::eligibleEmployees() const {
     return readEmployees(Detail::Preview);
 }
 
 std::vector<bulk::EmployeeSnapshot>
-BulkService::eligibleEmployees(const bulk::Filters& filters) const {
+BulkReads::eligibleEmployees(const bulk::Filters& filters) const {
     return bulk::filtered(readEmployees(Detail::Preview), filters);
 }
 
-std::vector<JobChoice> BulkService::jobs() const {
+std::vector<JobChoice> BulkReads::jobs() const {
     const Workspace& ws = *workspace_;
     data::Recordset rs = ws.db().open(
         QStringLiteral("select d.dDesigID, d.dGradeID, g.gDescription, d.dDescription from ") +
@@ -172,7 +165,7 @@ std::vector<JobChoice> BulkService::jobs() const {
     return jobs;
 }
 
-QString BulkService::prepareRules(bulk::Rules& rules) const {
+QString BulkReads::prepareRules(bulk::Rules& rules) const {
     if (QString problem = bulk::rulesProblem(rules); !problem.isEmpty())
         return problem;
     if (QString problem = bulk::batchJobDateProblem(rules.date, workspace_->processDate);
@@ -198,7 +191,7 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
             }
         if (found) {
             const std::optional<TypeCurrency> currency =
-                service_.typeCurrency(rule.kind, rule.typeId);
+                lookups_.typeCurrency(rule.kind, rule.typeId);
             rule.currency = currency ? currency->name : QString();
         }
         if (!found)
@@ -210,99 +203,8 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
     return {};
 }
 
-BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
-                               const BatchProgress& progress) const {
-    const Workspace& ws = *workspace_;
-    // Checked again here, whatever the rules came from.
-    if (QString problem = bulk::batchJobDateProblem(rules.date, ws.processDate);
-        !problem.isEmpty()) {
-        BatchResult refused;
-        refused.error = std::move(problem);
-        return refused;
-    }
-    std::vector<const bulk::PreviewRow*> applied;
-    for (const bulk::PreviewRow& row : rows)
-        if (row.willApply())
-            applied.push_back(&row);
-    const int total = static_cast<int>(applied.size());
-
-    for (int attempt = 1;; ++attempt) {
-        BatchResult result;
-        try {
-            data::TransactionGuard transaction(ws.db());
-            // Everyone as the preview found them, compared under the lock.
-            const std::vector<bulk::EmployeeSnapshot> now = readEmployees(Detail::Standing);
-            if (const std::optional<QString> missing = service_.missingRight(Right::Create)) {
-                result.outcome = BatchResult::Outcome::Forbidden;
-                result.error = *missing;
-                return result;
-            }
-            QHash<qint32, size_t> position;
-            position.reserve(static_cast<qsizetype>(now.size()));
-            for (size_t i = 0; i < now.size(); ++i)
-                position.insert(now[i].employeeId, i);
-            std::vector<JobChangeDraft> drafts;
-            drafts.reserve(applied.size());
-            for (const bulk::PreviewRow* row : applied) {
-                const std::optional<bulk::PlannedJobChange> planned =
-                    bulk::plannedJobChange(*row, rules);
-                drafts.push_back(draftOf(*planned));
-                const auto found = position.constFind(row->employee.employeeId);
-                if (found == position.constEnd() || !sameStanding(row->employee, now[*found]) ||
-                    oldValuesOf(drafts.back()) != oldValuesOf(now[*found].designationId,
-                                                              now[*found].basic, now[*found].lines))
-                    result.changed.push_back(row->employee.employeeId);
-            }
-            if (!result.changed.empty()) {
-                result.outcome = BatchResult::Outcome::Refused;
-                return result;
-            }
-
-            // One read of the numbering under the company's numbering lock, then counted on.
-            service_.lockNumbering();
-            qint32 id = service_.nextId();
-            const NumberSeries series = service_.numberSeries();
-            if (series.next + total - 1 > std::numeric_limits<qint32>::max())
-                throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
-                                    QStringLiteral("Overflow"));
-            qint64 offset = 0;
-            const JobChangeService::DesignationGrades grades = service_.designationGrades();
-
-            for (size_t i = 0; i < applied.size(); ++i) {
-                const bulk::PreviewRow* row = applied[i];
-                const QString number = series.number(offset++);
-                service_.saveNewSteps(drafts[i], id, number, &grades);
-                result.saved.push_back({row->employee.employeeId, id, number});
-                ++id;
-                if (progress && !progress(static_cast<int>(result.saved.size()), total))
-                    throw Cancelled{};
-            }
-            transaction.commit();
-            result.outcome = BatchResult::Outcome::Applied;
-            return result;
-        } catch (const Cancelled&) {
-            result.saved.clear();
-            result.outcome = BatchResult::Outcome::Cancelled;
-            return result;
-        } catch (const data::DbError& error) {
-            // Another clerk held the database, or took an id or number meanwhile: the whole
-            // batch is done again, compared afresh.
-            const bool lostRace = error.number() == data::kErrLockConflict ||
-                                  error.number() == data::kErrIntegrityViolation;
-            if (attempt < kWriteAttempts && lostRace)
-                continue;
-            result.saved.clear();
-            result.outcome = BatchResult::Outcome::Failed;
-            result.errorNumber = error.number();
-            result.error = error.description();
-            if (error.connectionLost()) {
-                result.outcomeUnknown = error.operation() == QLatin1String("commitTrans");
-                result.error = lostConnectionMessage(error, QStringLiteral("Apply"),
-                                                     QStringLiteral("the job changes"));
-            }
-            return result;
-        }
-    }
+std::vector<bulk::EmployeeSnapshot> BulkReads::standing() const {
+    return readEmployees(Detail::Standing);
 }
 
 } // namespace jobchange
