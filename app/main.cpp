@@ -228,7 +228,9 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
             return std::nullopt;
         }
     } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history")) &&
-               !parser.isSet(QStringLiteral("bulk")) && !parser.isSet(QStringLiteral("letters")) &&
+               !parser.isSet(QStringLiteral("bulk")) &&
+               !parser.isSet(QStringLiteral("bulk-import")) &&
+               !parser.isSet(QStringLiteral("letters")) &&
                !parser.isSet(QStringLiteral("letters-date"))) {
         error = QStringLiteral("--out goes with --export-pdf");
         return std::nullopt;
@@ -382,7 +384,7 @@ int main(int argc, char** argv) {
                                  options->processDate};
     if (options->history.kind != HistoryCommand::Kind::None)
         return runHistoryCommand(options->history, *connection, context);
-    if (!options->bulk.settingsFile.isEmpty())
+    if (options->bulk.wanted())
         return runBulkCommand(options->bulk, *connection, context);
     if (options->letters.kind != LetterCommand::Kind::None)
         return runLetterCommand(options->letters, *connection, context);

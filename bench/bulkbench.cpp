@@ -2,7 +2,9 @@
 
 #include "bench/generate.h"
 #include "bench/rawfloor.h"
+#include "bulk/importsheet.h"
 #include "bulk/preview.h"
+#include "export/tablewriter.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/writer.h"
 
@@ -62,6 +64,31 @@ RawJobChange rawOf(const bulk::PlannedJobChange& planned) {
     return change;
 }
 
+// The revision as HR would send it: each employee's new basic and new amounts of the rules'
+// line types.
+void writeRevisionWorkbook(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
+                           const QString& path) {
+    using Kind = tableexport::ExportColumnKind;
+    tableexport::ExportTable table;
+    table.titles = {QStringLiteral("Employee No"), QStringLiteral("Name"),
+                    QStringLiteral("New Basic")};
+    table.kinds = {Kind::Text, Kind::Text, Kind::Amount};
+    for (const bulk::LineRule& rule : rules.lines) {
+        table.titles << (rule.kind == LineKind::Allowance ? QStringLiteral("Allowance: ")
+                                                          : QStringLiteral("Deduction: ")) +
+                            rule.typeName;
+        table.kinds.push_back(Kind::Amount);
+    }
+    for (const bulk::PreviewRow& row : rows) {
+        tableexport::ExportRow cells = {row.employee.number, row.employee.name,
+                                        tableexport::Cents{row.basic.newCents}};
+        for (const bulk::RuleEffect& effect : row.effects)
+            cells.push_back(tableexport::Cents{effect.amount.newCents});
+        table.rows.push_back(std::move(cells));
+    }
+    tableexport::writeTable(table, path);
+}
+
 } // namespace
 
 BulkFigures measureBulk(const QString& dir, int employees) {
@@ -113,6 +140,18 @@ BulkFigures measureBulk(const QString& dir, int employees) {
         figures.problems << QStringLiteral("the bulk preview has %1 employees, not %2")
                                 .arg(figures.employees)
                                 .arg(employees);
+
+    const QString workbook = QDir(dir).filePath(QStringLiteral("bulk-revision.xlsx"));
+    writeRevisionWorkbook(rows, rules, workbook);
+    timer.restart();
+    bulk::ImportBatch imported;
+    const QString problem =
+        service.previewImport(bulk::readImport(workbook), rules.date, rules.remarks, imported);
+    figures.importMs = elapsedMs(timer);
+    if (!problem.isEmpty() || imported.rowsWithErrors() > 0 ||
+        bulk::previewTotals(imported.rows, imported.rules).employees != figures.employees)
+        figures.problems << QStringLiteral("the bulk import did not preview every employee: ") +
+                                problem;
 
     timer.restart();
     const jobchange::BatchResult result = jobchange::JobChangeWriter(workspace).apply(rows, rules);

@@ -60,6 +60,7 @@ constexpr Goal kSortGoal{std::nullopt, 500.0};
 constexpr Goal kHistoryGoal{std::nullopt, 100.0};
 constexpr Goal kBulkPreviewGoal{std::nullopt, 2000.0};
 constexpr Goal kBulkApplyGoal{3.0, 10000.0};
+constexpr Goal kBulkImportGoal{std::nullopt, 1000.0};
 
 QTextStream& out() {
     static QTextStream stream(stdout);
@@ -339,6 +340,9 @@ public:
         problems_ << figures.problems;
         const QString who = QStringLiteral("%1 employees x 10 lines").arg(rowsText(employees));
         add(QStringLiteral("bulk preview, ") + who, figures.previewMs, {}, kBulkPreviewGoal);
+        add(QStringLiteral("bulk import and preview, %1 rows of a workbook")
+                .arg(rowsText(figures.employees)),
+            figures.importMs, {}, kBulkImportGoal);
         add(QStringLiteral("bulk apply, ") + who, figures.applyMs, figures.floorMs, kBulkApplyGoal);
     }
 

@@ -14,6 +14,7 @@ class RowComputer {
 public:
     RowComputer(const EmployeeSnapshot& employee, const Rules& rules) : rules_(rules) {
         row_.employee = employee;
+        row_.remarks = rules.remarks;
         row_.newDesignationId = rules.newJob ? rules.newJob->designationId : employee.designationId;
         row_.newJob = rules.newJob ? rules.newJob->text : employee.job();
         row_.basic.oldCents = cents(employee.basic);
@@ -64,6 +65,7 @@ private:
     RuleEffect apply(const LineRule& rule) {
         using What = RuleEffect::What;
         RuleEffect effect;
+        effect.asked = rule.adjustment.mode != Mode::Unchanged;
         std::vector<RevisedLine>& lines = linesOf(rule.kind);
         const bool drop = rule.adjustment.mode == Mode::Drop;
         bool found = false;
@@ -86,7 +88,7 @@ private:
         } else if (rule.addWhereMissing && rule.adjustment.mode == Mode::SetTo) {
             const qint64 amount = rule.adjustment.amount.cents();
             lines.push_back({rule.typeId, rule.typeName, RevisedLine::State::Added, {0, amount}});
-            effect = {What::Added, {0, amount}};
+            effect = {What::Added, {0, amount}, true};
         }
         return effect;
     }
@@ -128,6 +130,10 @@ private:
 
 } // namespace
 
+PreviewRow computeRow(const EmployeeSnapshot& employee, const Rules& rules) {
+    return RowComputer(employee, rules).take();
+}
+
 std::vector<PreviewRow> computePreview(const std::vector<EmployeeSnapshot>& employees,
                                        const Rules& rules) {
     std::vector<PreviewRow> rows;
@@ -151,7 +157,8 @@ QStringList previewCurrencies(const std::vector<PreviewRow>& rows, const Rules& 
             currencies << currency;
     };
     for (const PreviewRow& row : rows)
-        add(row.employee.currency);
+        if (row.employee.employeeId != 0) // an imported row that matched no employee has none
+            add(row.employee.currency);
     for (const LineRule& rule : rules.lines)
         add(rule.currency);
     currencies.sort();
@@ -187,8 +194,20 @@ PreviewTotals previewTotals(const std::vector<PreviewRow>& rows, const Rules& ru
     return totals;
 }
 
+bool changesNothing(const PreviewRow& row) {
+    if (row.basic.newCents != row.basic.oldCents ||
+        row.newDesignationId != row.employee.designationId)
+        return false;
+    for (LineKind kind : kKinds)
+        for (const RevisedLine& line : row.linesOf(kind))
+            if (line.state != RevisedLine::State::Kept ||
+                line.amount.newCents != line.amount.oldCents)
+                return false;
+    return true;
+}
+
 std::optional<PlannedJobChange> plannedJobChange(const PreviewRow& row, const Rules& rules) {
-    if (row.blocked())
+    if (row.blocked() || !row.errors.isEmpty())
         return std::nullopt;
     const auto money = [](qint64 cents) { return data::Money::fromCents(cents).value(); };
     PlannedJobChange change;
@@ -198,7 +217,7 @@ std::optional<PlannedJobChange> plannedJobChange(const PreviewRow& row, const Ru
     change.oldBasic = money(row.basic.oldCents);
     change.newBasic = money(row.basic.newCents);
     change.date = rules.date;
-    change.remarks = rules.remarks;
+    change.remarks = row.remarks;
     for (LineKind kind : kKinds)
         for (const RevisedLine& line : row.linesOf(kind)) {
             const QChar letter = line.state == RevisedLine::State::Kept      ? QLatin1Char('O')

@@ -4,6 +4,7 @@
 #include "bulk/snapshot.h"
 
 #include <QChar>
+#include <QStringList>
 
 namespace bulk {
 
@@ -29,8 +30,9 @@ struct RuleEffect {
     enum class What { NoLine, Unchanged, Changed, Added, Dropped };
     What what = What::NoLine;
     AmountChange amount; // summed over the employee's lines of the type; dropped counts new 0
+    bool asked = true;   // false: the rule left the lines as they were (an import's empty cell)
 
-    bool didNothing() const { return what == What::NoLine || what == What::Unchanged; }
+    bool didNothing() const { return asked && (what == What::NoLine || what == What::Unchanged); }
 };
 
 // An amount in one currency, named as the currency master names it (empty for an employee or a
@@ -42,7 +44,9 @@ struct CurrencyAmount {
 };
 
 struct PreviewRow {
-    EmployeeSnapshot employee; // what the row was computed from
+    EmployeeSnapshot employee; // what the row was computed from; no id when no employee matched
+    int sourceRow = 0;         // the row of the imported file, 0 for a row of the rules
+    QString remarks;
     qint32 newDesignationId = 0;
     QString newJob;
     AmountChange basic;
@@ -51,17 +55,21 @@ struct PreviewRow {
     bool basicDidNothing = false; // a basic rule left this employee's basic as it was
     bool outOfRange = false; // an amount, stored or computed, outside 0.00 to 999,999,999,999.99
     bool noBasic = false;    // the new basic is 0, which no job change may save
+    bool noChange = false;   // an imported row that asks for what the employee already has
     // The change of the monthly pay (basic + allowances - deductions, after less before), one
     // amount per currency the row's revised amounts are in: the pay currency's first, then each
     // line rule's that found or added a line, in the rules' order.
     std::vector<CurrencyAmount> monthlyChange;
+    QStringList errors;  // an imported row's problems, each naming row and column
     bool checked = true; // the clerk unticks a row to leave the employee out
 
     const std::vector<RevisedLine>& linesOf(LineKind kind) const {
         return lines[static_cast<size_t>(kind)];
     }
-    bool blocked() const { return outOfRange || noBasic; }
-    bool willApply() const { return checked && !blocked(); }
+    bool blocked() const { return outOfRange || noBasic || noChange; }
+    // A row with errors stays ticked until the clerk unticks it: nothing is left out unseen.
+    bool canTick() const { return !errors.isEmpty() || !blocked(); }
+    bool willApply() const { return checked && !blocked() && errors.isEmpty(); }
     // The change in that currency, or nothing when the row has none in it.
     std::optional<qint64> monthlyChangeIn(const QString& currency) const;
 };
@@ -86,7 +94,11 @@ struct PreviewTotals {
 // The currencies of the preview, by name: its employees' and its line rules'.
 QStringList previewCurrencies(const std::vector<PreviewRow>& rows, const Rules& rules);
 
-// The rules worked out for each employee, in the order given.
+// Whether the row leaves the employee as they are: job, basic and every line.
+bool changesNothing(const PreviewRow& row);
+
+// The rules worked out for one employee, and for each employee in the order given.
+PreviewRow computeRow(const EmployeeSnapshot& employee, const Rules& rules);
 std::vector<PreviewRow> computePreview(const std::vector<EmployeeSnapshot>& employees,
                                        const Rules& rules);
 
@@ -117,7 +129,7 @@ struct PlannedJobChange {
     }
 };
 
-// Nothing for a blocked row.
+// Nothing for a row that cannot be applied. The date is the batch's, the remarks the row's.
 std::optional<PlannedJobChange> plannedJobChange(const PreviewRow& row, const Rules& rules);
 
 } // namespace bulk

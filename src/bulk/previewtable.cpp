@@ -1,5 +1,7 @@
 #include "bulk/previewtable.h"
 
+#include <algorithm>
+
 namespace bulk {
 
 namespace {
@@ -21,7 +23,9 @@ QString inCurrency(const QString& title, const QString& currency) {
 }
 
 QString notes(const PreviewRow& row, const Rules& rules) {
-    QStringList notes;
+    QStringList notes = row.errors;
+    if (row.noChange)
+        notes << QStringLiteral("no change");
     if (row.outOfRange)
         notes << QStringLiteral("amount out of range");
     if (row.noBasic)
@@ -52,6 +56,10 @@ tableexport::ExportTable previewTable(const std::vector<PreviewRow>& rows, const
         table.titles << title;
         table.kinds.push_back(kind);
     };
+    const bool imported = std::any_of(rows.begin(), rows.end(),
+                                      [](const PreviewRow& row) { return row.sourceRow > 0; });
+    if (imported)
+        column(QStringLiteral("Row"), ExportColumnKind::WholeNumber);
     column(QStringLiteral("Number"), ExportColumnKind::Text);
     column(QStringLiteral("Name"), ExportColumnKind::Text);
     column(QStringLiteral("Old Job"), ExportColumnKind::Text);
@@ -75,11 +83,22 @@ tableexport::ExportTable previewTable(const std::vector<PreviewRow>& rows, const
 
     using What = RuleEffect::What;
     for (const PreviewRow& row : rows) {
-        tableexport::ExportRow cells = {
-            row.employee.number,       row.employee.name,
-            row.employee.job(),        row.newJob,
-            row.employee.currency,     amount(row.basic.oldCents, row.employee.basic.inRange()),
-            amount(row.basic.newCents)};
+        tableexport::ExportRow cells;
+        if (imported)
+            cells.push_back(ExportCell(qint64{row.sourceRow}));
+        if (row.employee.employeeId == 0) {
+            // No employee matched: the number as the file gives it, and why.
+            cells.push_back(row.employee.number);
+            cells.resize(table.titles.size() - 2);
+            cells.push_back(false);
+            cells.push_back(notes(row, rules));
+            table.rows.push_back(std::move(cells));
+            continue;
+        }
+        cells.insert(cells.end(), {row.employee.number, row.employee.name, row.employee.job(),
+                                   row.newJob, row.employee.currency,
+                                   amount(row.basic.oldCents, row.employee.basic.inRange()),
+                                   amount(row.basic.newCents)});
         for (const RuleEffect& effect : row.effects) {
             cells.push_back(amount(effect.amount.oldCents,
                                    effect.what != What::NoLine && effect.what != What::Added));
@@ -97,13 +116,16 @@ tableexport::ExportTable previewTable(const std::vector<PreviewRow>& rows, const
 
     // One row of totals per currency, labelled with it.
     for (const CurrencyTotals& totals : previewTotals(rows, rules).currencies) {
-        tableexport::ExportRow sums = {inCurrency(QStringLiteral("Total"), totals.currency),
-                                       QStringLiteral("%1 employees").arg(totals.employees),
-                                       {},
-                                       {},
-                                       totals.currency,
-                                       amount(totals.basic.oldCents),
-                                       amount(totals.basic.newCents)};
+        tableexport::ExportRow sums;
+        if (imported)
+            sums.push_back(ExportCell());
+        sums.insert(sums.end(), {inCurrency(QStringLiteral("Total"), totals.currency),
+                                 QStringLiteral("%1 employees").arg(totals.employees),
+                                 {},
+                                 {},
+                                 totals.currency,
+                                 amount(totals.basic.oldCents),
+                                 amount(totals.basic.newCents)});
         for (const std::optional<AmountChange>& line : totals.lines) {
             sums.push_back(amount(line ? line->oldCents : 0, line.has_value()));
             sums.push_back(amount(line ? line->newCents : 0, line.has_value()));

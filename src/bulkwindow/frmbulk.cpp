@@ -1,5 +1,6 @@
 #include "bulkwindow/frmbulk.h"
 
+#include "bulk/importpreview.h"
 #include "bulk/previewtable.h"
 #include "bulkwindow/previewfile.h"
 #include "data/money.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -132,12 +134,18 @@ void FrmBulk::buildControls() {
     lvwPreview->setRootIsDecorated(false);
     lvwPreview->setUniformRowHeights(true);
     cmdPreview = ui::named(new QPushButton(QStringLiteral("&Preview"), this), "cmdPreview");
+    cmdImport = ui::named(new QPushButton(QStringLiteral("&Import..."), this), "cmdImport");
+    cmdTemplate =
+        ui::named(new QPushButton(QStringLiteral("Export &template..."), this), "cmdTemplate");
+    lblSource = ui::named(new QLabel(this), "lblSource");
+    lblSource->setWordWrap(true);
     cmdExport = ui::named(new QPushButton(QStringLiteral("E&xport..."), this), "cmdExport");
     cmdApply = ui::named(new QPushButton(QStringLiteral("&Apply"), this), "cmdApply");
     cmdLetters = ui::named(new QPushButton(QStringLiteral("&Letters..."), this), "cmdLetters");
     cmdClose = ui::named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {cmdPreview, cmdExport, cmdApply, cmdLetters})
+    for (QPushButton* button :
+         {cmdPreview, cmdImport, cmdTemplate, cmdExport, cmdApply, cmdLetters})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(cmdClose);
@@ -148,6 +156,7 @@ void FrmBulk::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(lvwPreview, 1);
+    layout->addWidget(lblSource);
     layout->addLayout(buttons);
     resize(1200, 760);
 
@@ -166,6 +175,20 @@ void FrmBulk::buildControls() {
     connect(cmdRemoveRule, &QPushButton::clicked, this, [this] { removeRule(); });
     connect(cmdPreview, &QPushButton::clicked, this,
             [this] { reported([this] { computePreview(); }); });
+    const QString sheets = QStringLiteral("Excel workbook (*.xlsx);;CSV (*.csv)");
+    connect(cmdImport, &QPushButton::clicked, this, [this, sheets] {
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("Import a revision"), QString(),
+                                         QStringLiteral("Spreadsheets (*.xlsx *.csv);;") + sheets);
+        if (!path.isEmpty())
+            reported([this, path] { importFile(path); });
+    });
+    connect(cmdTemplate, &QPushButton::clicked, this, [this, sheets] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Export the import template"), QString(), sheets);
+        if (!path.isEmpty())
+            reported([this, path] { exportTemplate(path); });
+    });
     connect(lvwPreview, &QTreeWidget::itemChanged, this,
             [this](QTreeWidgetItem* item) { previewItemChanged(item); });
     connect(cmdExport, &QPushButton::clicked, this, [this] {
@@ -229,7 +252,7 @@ void FrmBulk::load() {
     updateCount();
 }
 
-void FrmBulk::applyFilters() {
+bulk::Filters FrmBulk::filters() const {
     bulk::Filters filters;
     if (cboDesignation->currentIndex() > 0)
         filters.designationId = cboDesignation->currentData().toInt();
@@ -238,8 +261,13 @@ void FrmBulk::applyFilters() {
     if (cboCurrency->currentIndex() > 0)
         filters.currency = cboCurrency->currentText();
     filters.search = txtSearch->text();
+    return filters;
+}
+
+void FrmBulk::applyFilters() {
+    const bulk::Filters shown = filters();
     for (int i = 0; i < lvwEmployees->topLevelItemCount(); ++i)
-        lvwEmployees->topLevelItem(i)->setHidden(!filters.matches(employees_[size_t(i)]));
+        lvwEmployees->topLevelItem(i)->setHidden(!shown.matches(employees_[size_t(i)]));
     updateCount();
 }
 
@@ -384,7 +412,58 @@ void FrmBulk::computePreview() {
             chosen.push_back(std::move(employee));
     rules_ = rules;
     rows_ = bulk::computePreview(chosen, rules_);
+    import_.reset();
     showPreview();
+}
+
+bool FrmBulk::importFile(const QString& path) {
+    try {
+        import_ = bulk::readImport(path);
+    } catch (const bulk::ImportError& error) {
+        message(error.message());
+        return false;
+    }
+    importName_ = QFileInfo(path).fileName();
+    if (!previewImported())
+        return false;
+    if (!import_->warnings.isEmpty())
+        message(import_->warnings.join(QLatin1Char('\n')));
+    return true;
+}
+
+// The imported rows against the employees as they are now.
+bool FrmBulk::previewImported() {
+    bulk::ImportBatch batch;
+    const QString problem =
+        reads_.previewImport(*import_, dtpDate->date(), txtRemarks->text().trimmed(), batch);
+    if (!problem.isEmpty()) {
+        import_.reset();
+        message(problem);
+        return false;
+    }
+    rules_ = std::move(batch.rules);
+    rows_ = std::move(batch.rows);
+    showPreview();
+    return true;
+}
+
+void FrmBulk::recompute() {
+    if (import_)
+        previewImported();
+    else
+        computePreview();
+}
+
+bool FrmBulk::exportTemplate(const QString& path) {
+    try {
+        const std::vector<bulk::EmployeeSnapshot> employees = reads_.eligibleEmployees(filters());
+        tableexport::writeTable(
+            bulk::importTemplate(employees, reads_.importCatalog(employees, false)), path);
+        return true;
+    } catch (const tableexport::ExportError& error) {
+        message(error.message());
+    }
+    return false;
 }
 
 void FrmBulk::showPreview() {
@@ -401,12 +480,16 @@ void FrmBulk::showPreview() {
                 item->setTextAlignment(int(c), Qt::AlignRight | Qt::AlignVCenter);
         }
         if (r < rows_.size()) {
-            if (rows_[r].blocked()) {
-                item->setForeground(0, Qt::red);
-            } else {
+            const bulk::PreviewRow& row = rows_[r];
+            if (row.canTick()) {
                 item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState(0, rows_[r].checked ? Qt::Checked : Qt::Unchecked);
+                item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
             }
+            if (!row.errors.isEmpty())
+                for (int c = 0; c < item->columnCount(); ++c)
+                    item->setForeground(c, Qt::red);
+            else if (row.blocked())
+                item->setForeground(0, Qt::red);
         } else {
             QFont bold = item->font(0);
             bold.setBold(true);
@@ -418,7 +501,29 @@ void FrmBulk::showPreview() {
     lvwPreview->addTopLevelItems(items);
     filling_ = false;
     cmdExport->setEnabled(!rows_.empty());
-    cmdApply->setEnabled(!rows_.empty());
+    updateApply();
+}
+
+// Apply waits until no ticked row has an error.
+void FrmBulk::updateApply() {
+    int errors = 0;
+    int ticked = 0;
+    for (const bulk::PreviewRow& row : rows_) {
+        errors += !row.errors.isEmpty();
+        ticked += row.checked && !row.errors.isEmpty();
+    }
+    cmdApply->setEnabled(!rows_.empty() && ticked == 0);
+    if (!import_) {
+        lblSource->clear();
+        return;
+    }
+    QString text = QStringLiteral("%1 rows from %2").arg(rows_.size()).arg(importName_);
+    if (errors > 0)
+        text += QStringLiteral(", %1 with errors").arg(errors);
+    if (ticked > 0)
+        text += QStringLiteral(": untick the rows with errors, or correct the file and import it "
+                               "again, to apply the others");
+    lblSource->setText(text + QLatin1Char('.'));
 }
 
 void FrmBulk::previewItemChanged(QTreeWidgetItem* item) {
@@ -429,6 +534,7 @@ void FrmBulk::previewItemChanged(QTreeWidgetItem* item) {
         return;
     rows_[size_t(index)].checked = item->checkState(0) == Qt::Checked;
     refreshTotals();
+    updateApply();
 }
 
 // The Apply column of every row and the totals row, after a row was ticked or unticked.
@@ -500,7 +606,7 @@ void FrmBulk::apply() {
                                "these employees:\n%1\n\nCompute the preview again?")
                     .arg(names.join(QLatin1Char('\n'))),
                 ui::MsgIcon::Question, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes)
-            computePreview();
+            recompute();
         return;
     }
     case jobchange::BatchResult::Outcome::Forbidden:

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "bulk/importsheet.h"
 #include "bulk/preview.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/writer.h"
 
 #include <QDialog>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -17,9 +19,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The window "Bulk Job Change": who (filters and a checkable list of the eligible employees),
-// what (the rules), the preview with its totals, its export, and Apply, which saves every
-// ticked row as an ordinary job change, all or none. After an apply the window stays open for
-// the revision letters of the job changes it saved.
+// what (the rules, or a spreadsheet imported instead), the preview with its totals, its export,
+// and Apply, which saves every ticked row as an ordinary job change, all or none. After an apply
+// the window stays open for the revision letters of the job changes it saved.
 class FrmBulk : public QDialog {
     Q_OBJECT
 public:
@@ -39,7 +41,13 @@ public:
     bool gatherRules(bulk::Rules& rules);
     void addRule();
     void removeRule();
+    // The preview from the rules; it replaces an imported file.
     void computePreview();
+    // The preview from FILE.xlsx or FILE.csv, dated by the window's job date; it replaces the
+    // rules. Shows what stops it, and the columns it did not read.
+    bool importFile(const QString& path);
+    // The employees the filters show, as an import reads them, to FILE.xlsx or FILE.csv.
+    bool exportTemplate(const QString& path);
     // Writes the preview to .xlsx, .csv or .pdf; shows an error when it cannot.
     bool exportPreview(const QString& path);
     void apply();
@@ -68,6 +76,9 @@ public:
     QPushButton* cmdRemoveRule = nullptr;
 
     QPushButton* cmdPreview = nullptr;
+    QPushButton* cmdImport = nullptr;
+    QPushButton* cmdTemplate = nullptr;
+    QLabel* lblSource = nullptr; // where the preview's rows come from, and what stops Apply
     QTreeWidget* lvwPreview = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdApply = nullptr;
@@ -80,6 +91,11 @@ public:
 private:
     void buildControls();
     void updateCount();
+    bulk::Filters filters() const;
+    bool previewImported();
+    // Computes the preview again from where it came from, after a refusal.
+    void recompute();
+    void updateApply();
     void fillRuleTypes(int row);
     void showPreview();
     void previewItemChanged(QTreeWidgetItem* item);
@@ -95,6 +111,8 @@ private:
     std::vector<jobchange::JobChoice> jobs_;
     bulk::Rules rules_;
     std::vector<bulk::PreviewRow> rows_;
+    std::optional<bulk::ImportTable> import_; // the rows came from this file
+    QString importName_;
     std::vector<jobchange::BatchSaved> saved_;
     bool filling_ = false;
     bool mayHaveSaved_ = false;

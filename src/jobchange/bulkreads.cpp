@@ -3,6 +3,7 @@
 #include "bulk/jobdate.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 
 namespace jobchange {
@@ -168,8 +169,7 @@ std::vector<JobChoice> BulkReads::jobs() const {
 QString BulkReads::prepareRules(bulk::Rules& rules) const {
     if (QString problem = bulk::rulesProblem(rules); !problem.isEmpty())
         return problem;
-    if (QString problem = bulk::batchJobDateProblem(rules.date, workspace_->processDate);
-        !problem.isEmpty())
+    if (QString problem = dateProblem(rules.date); !problem.isEmpty())
         return problem;
     if (rules.newJob) {
         bool found = false;
@@ -200,6 +200,84 @@ QString BulkReads::prepareRules(bulk::Rules& rules) const {
                                                       : QStringLiteral("deduction"))
                 .arg(rule.typeId);
     }
+    return {};
+}
+
+QString BulkReads::dateProblem(const QDate& date) const {
+    if (!date.isValid())
+        return QStringLiteral("The job date is missing.");
+    return bulk::batchJobDateProblem(date, workspace_->processDate);
+}
+
+// Everyone of the company who is not eligible, with the first reason: not active, or a job
+// change that stands dated after the process date (the earliest one named).
+QHash<QString, QString> BulkReads::ineligibleEmployees() const {
+    const Workspace& ws = *workspace_;
+    data::Recordset rs = ws.db().open(
+        QStringLiteral("select e.eempno, e.eName, e.eActive, egc.egcNo, egc.egcDate from ") +
+            ws.tables.pemployee + QStringLiteral(" e left outer join ") +
+            ws.tables.pEmployeegradeChange +
+            QStringLiteral(" egc on egc.egcCompanyID = e.eCompanyID and egc.egcEmpID = e.eEmpID "
+                           "and egc.egcCancelled = 0 and egc.egcDate > ? where e.eCompanyID = ") +
+            ws.company() + QStringLiteral(" order by e.eEmpID, egc.egcDate"),
+        {ws.processDate});
+    QHash<QString, QString> why;
+    for (; !rs.eof(); rs.moveNext()) {
+        const QString number = rs.text(0).trimmed();
+        if (why.contains(number))
+            continue;
+        const QString who = QStringLiteral("%1 (%2)").arg(number, rs.text(1).trimmed());
+        if (rs.field(2).toInt() != 1)
+            why.insert(number, who + QStringLiteral(" is not active"));
+        else if (!rs.field(3).isNull())
+            why.insert(number, QStringLiteral("%1 already has job change %2 dated %3, after the "
+                                              "process date")
+                                   .arg(who, rs.text(3).trimmed(),
+                                        rs.field(4).toDate().toString(Qt::ISODate)));
+    }
+    return why;
+}
+
+bulk::ImportCatalog BulkReads::importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
+                                             bool withIneligible) const {
+    bulk::ImportCatalog catalog;
+    for (const JobChoice& job : jobs())
+        catalog.jobs.push_back({job.designationId, job.text});
+    for (LineKind kind : kLineKinds) {
+        std::vector<bulk::ImportCatalog::LineType>& types =
+            catalog.lineTypes[static_cast<size_t>(kind)];
+        QSet<qint64> listed;
+        const auto add = [&](qint64 id, const QString& description, bool active) {
+            const std::optional<TypeCurrency> currency = lookups_.typeCurrency(kind, id);
+            types.push_back({id, description, currency ? currency->name : QString(), active});
+            listed.insert(id);
+        };
+        for (const Choice& type : lineTypes(kind))
+            add(type.id, type.text, true);
+        for (const bulk::EmployeeSnapshot& employee : employees)
+            for (const StandingLine& line : employee.linesOf(kind))
+                if (!listed.contains(line.typeId))
+                    add(line.typeId, line.description, false);
+    }
+    if (withIneligible)
+        catalog.ineligible = ineligibleEmployees();
+    return catalog;
+}
+
+QString BulkReads::previewImport(const bulk::ImportTable& table, const QDate& date,
+                                 const QString& remarks, bulk::ImportBatch& batch) const {
+    if (QString problem = dateProblem(date); !problem.isEmpty())
+        return problem;
+    const std::vector<bulk::EmployeeSnapshot> eligible = readEmployees(Detail::Preview);
+    // The reasons of the others are read only when the file names one of them.
+    QSet<QString> numbers;
+    for (const bulk::EmployeeSnapshot& employee : eligible)
+        numbers.insert(employee.number.trimmed());
+    const bool unmatched =
+        std::any_of(table.rows.begin(), table.rows.end(), [&](const bulk::ImportRow& row) {
+            return !row.employeeNo.isEmpty() && !numbers.contains(row.employeeNo);
+        });
+    batch = bulk::previewImport(table, eligible, importCatalog(eligible, unmatched), date, remarks);
     return {};
 }
 

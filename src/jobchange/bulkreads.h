@@ -1,10 +1,12 @@
 #pragma once
 
+#include "bulk/importpreview.h"
 #include "bulk/preview.h"
 #include "jobchange/jobchangedraft.h"
 #include "jobchange/lookups.h"
 #include "jobchange/workspace.h"
 
+#include <QHash>
 #include <vector>
 
 // What a bulk revision reads: the eligible employees as the preview needs them, read in a few
@@ -40,6 +42,17 @@ public:
     // after it, a new designation or line type the company lacks); empty when they can. Fills in
     // the texts the rules name (the new job, the line types' descriptions and currencies).
     QString prepareRules(bulk::Rules& rules) const;
+    // Why no batch may be dated so; empty when it may.
+    QString dateProblem(const QDate& date) const;
+
+    // The designations and line types an import may name (the active types, and those the
+    // employees still hold), and, when asked, why each employee who is not eligible is not.
+    bulk::ImportCatalog importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
+                                      bool withIneligible) const;
+    // The imported rows against the eligible employees read now, dated `date`, with `remarks`
+    // for rows without their own. Why the date cannot be used, or empty with the batch.
+    QString previewImport(const bulk::ImportTable& table, const QDate& date, const QString& remarks,
+                          bulk::ImportBatch& batch) const;
 
     // What a batch compares under its lock: every eligible employee's job, grade, basic pay and
     // standing lines, without texts.
@@ -53,6 +66,7 @@ private:
     // compares.
     enum class Detail { Preview, Standing };
     std::vector<bulk::EmployeeSnapshot> readEmployees(Detail detail) const;
+    QHash<QString, QString> ineligibleEmployees() const;
 
     WorkspacePtr workspace_;
     Lookups lookups_;

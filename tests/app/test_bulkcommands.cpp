@@ -3,6 +3,7 @@
 #include "bulk/settingsfile.h"
 #include "bulkcommands.h"
 #include "support/check.h"
+#include "support/spreadsheets.h"
 #include "support/testdb.h"
 
 #include <QFile>
@@ -28,8 +29,12 @@ protected:
         ASSERT_TRUE(writeFile(path("increment.ini"), text.toUtf8()));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
-    int run(bool apply, const QString& out) const {
-        return runBulkCommand({path("increment.ini"), apply, path(out)}, db.db(), kContext);
+    int run(bool apply, const QString& out, const QString& file = {}) const {
+        BulkCommand command;
+        command.settingsFile = file.isEmpty() ? path("increment.ini") : file;
+        command.apply = apply;
+        command.outFile = path(out);
+        return runBulkCommand(command, db.db(), kContext);
     }
     QStringList csvLines(const QString& name) const {
         return QString::fromUtf8(readFile(path(name))).split("\r\n", Qt::SkipEmptyParts);
@@ -92,9 +97,7 @@ TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
 
 TEST_F(HostBulk, AMistakeInTheFileOrRulesStopsTheRunBeforeAnythingIsWritten) {
     const auto before = db.snapshot();
-    const auto runFile = [this](const QString& file) {
-        return runBulkCommand({file, true, path("out.csv")}, db.db(), kContext);
-    };
+    const auto runFile = [this](const QString& file) { return run(true, "out.csv", file); };
     // A slip in the date, within the process date's day and far after it.
     for (const char* date : {"2026-11-29", "9999-12-31", "2027-12-02"}) {
         settings(QStringLiteral("[change]\ndate = %1\nbasic = +5%\n").arg(date));
@@ -113,8 +116,56 @@ TEST_F(HostBulk, AMistakeInTheFileOrRulesStopsTheRunBeforeAnythingIsWritten) {
 
     // The last day a batch may take.
     settings("[change]\ndate = 2027-12-01\nbasic = +5%\n");
-    EXPECT_EQ(runBulkCommand({path("increment.ini"), false, path("out.csv")}, db.db(), kContext),
-              0);
+    EXPECT_EQ(run(false, "out.csv"), 0);
+}
+
+// The template filled in by script and imported: unchanged it asks for nothing; a row with an
+// error stops the run with nothing saved; corrected, the edited rows are saved on --date.
+TEST_F(HostBulk, TheTemplateEditedAndImported) {
+    BulkCommand make;
+    make.templateFile = path("template.csv");
+    ASSERT_EQ(runBulkCommand(make, db.db(), kContext), 0);
+    std::vector<QStringList> records = parseCsv(readFile(path("template.csv")));
+    ASSERT_GT(records.size(), 10u);
+    ASSERT_EQ(records[0].mid(0, 4), QStringList({"Employee No", "Name", "New Job", "New Basic"}));
+    const auto write = [&] {
+        QByteArray csv;
+        for (const QStringList& record : records) {
+            QStringList fields;
+            for (const QString& field : record)
+                fields << '"' + QString(field).replace("\"", "\"\"") + '"';
+            csv += fields.join(';').toUtf8() + "\n";
+        }
+        ASSERT_TRUE(writeFile(path("revision.csv"), csv));
+    };
+    BulkCommand import;
+    import.importFile = path("revision.csv");
+    import.outFile = path("preview.csv");
+    import.date = QDate(2027, 1, 1);
+    import.apply = true;
+    write();
+    const qint64 jobChanges = count("select count(*) from pay_employeegradechange");
+    EXPECT_EQ(runBulkCommand(import, db.db(), kContext), 2) << "nothing to apply";
+
+    records[1][3] = "99999.99";
+    records[2][3] = "1O00";
+    write();
+    const auto before = db.snapshot();
+    EXPECT_EQ(runBulkCommand(import, db.db(), kContext), 1);
+    EXPECT_EQ(db.snapshot(), before);
+    EXPECT_TRUE(csvLines("preview.csv")[2].endsWith(",No,\"row 3, New Basic: \"\"1O00\"\" is not "
+                                                    "an amount\""));
+
+    records[2][3] = "1000";
+    write();
+    EXPECT_EQ(runBulkCommand(import, db.db(), kContext), 0);
+    EXPECT_EQ(count("select count(*) from pay_employeegradechange where egcDate = '2027-01-01'"),
+              2);
+    EXPECT_EQ(count("select count(*) from pay_employeegradechange"), jobChanges + 2);
+    EXPECT_EQ(db.scalar("select eBasic from pay_employee where eCompanyID = 1 and eempno = '" +
+                        records[1][0] + "'")
+                  .toDouble(),
+              99999.99);
 }
 
 } // namespace

@@ -139,4 +139,54 @@ TEST_F(BulkWindow, BulkNeedsTheNewRight) {
     EXPECT_FALSE(master->cmdnew->isEnabled());
 }
 
+// A file in place of the rules: the column not read is named, and a row with an error keeps
+// Apply disabled until it is unticked; the template holds the employees the filters show.
+TEST_F(BulkWindow, AnImportedRowWithAnErrorHoldsApplyUntilItIsUnticked) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeFile(dir.filePath("rev.csv"),
+                          "Employee No,New Basic,Allowance: House Rent,Bonus\r\n"
+                          "E001,22000,6000,1\r\nE002,\"27,5OO\",,\r\nE004,15000,,\r\n"));
+    openBulk([&](FrmBulk& form) {
+        form.cboGrade->setCurrentIndex(form.cboGrade->findText("Junior"));
+        ASSERT_TRUE(form.exportTemplate(dir.filePath("template.csv")));
+        EXPECT_EQ(QString::fromUtf8(readFile(dir.filePath("template.csv"))).count("\r\n"), 3)
+            << "the titles, Asha and Dina";
+
+        ASSERT_TRUE(form.importFile(dir.filePath("rev.csv")));
+        EXPECT_EQ(messages.texts(),
+                  QStringList{"Column D, \"Bonus\", is not read: the columns read are Employee "
+                              "No, Name, New Basic, New Job, Remarks, \"Allowance: <type>\" and "
+                              "\"Deduction: <type>\"."});
+        EXPECT_EQ(previewRows(form),
+                  QStringList({"2|E001|Asha|Junior - Clerk|Junior - Clerk|Rupee|20,000.00|"
+                               "22,000.00|5,000.00|6,000.00|3,000.00||Yes|",
+                               "3|E002|Bruno|Senior - Officer|Senior - Officer|US Dollar|3,000.00|"
+                               "3,000.00||||0.00|No|row 3, New Basic: \"27,5OO\" is not an amount",
+                               "4|E004|Dina|Junior - Typist|Junior - Typist|Rupee|15,000.00|"
+                               "15,000.00|||0.00||No|no change",
+                               "|Total (Rupee)|1 employees|||Rupee|20,000.00|22,000.00|5,000.00|"
+                               "6,000.00|3,000.00|||",
+                               "|Total (US Dollar)|0 employees|||US Dollar|0.00|0.00||||0.00||"}));
+        EXPECT_FALSE(form.cmdApply->isEnabled());
+        EXPECT_EQ(form.lblSource->text(),
+                  "3 rows from rev.csv, 1 with errors: untick the rows with errors, or correct "
+                  "the file and import it again, to apply the others.");
+        EXPECT_FALSE(form.lvwPreview->topLevelItem(2)->data(0, Qt::CheckStateRole).isValid())
+            << "a row without change cannot be ticked";
+        form.lvwPreview->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+        EXPECT_TRUE(form.cmdApply->isEnabled());
+
+        messages.clear();
+        messages.answer(ui::MsgAnswer::Yes);
+        form.cmdApply->click();
+        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
+                                                 "Saved 1 job changes, JC1 to JC1."}));
+    });
+    EXPECT_EQ(registerNumbers(), QStringList{"JC1"});
+    EXPECT_EQ(db.rows("select eBasic, eaamount from pay_employee, pay_empallowances where eEmpID "
+                      "= 1 and eaempid = 1 and eaallowanceid = 1",
+                      {0, 1}),
+              QStringList{"22000.00|6000.00"});
+}
+
 } // namespace
