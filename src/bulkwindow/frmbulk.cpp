@@ -3,6 +3,7 @@
 #include "bulk/importpreview.h"
 #include "bulk/previewtable.h"
 #include "bulkwindow/previewfile.h"
+#include "data/datetext.h"
 #include "data/money.h"
 #include "letterwindow/frmletters.h"
 #include "shared/nulrefusal.h"
@@ -92,7 +93,7 @@ void FrmBulk::buildControls() {
     auto* what = new QGroupBox(QStringLiteral("Change"), this);
     dtpDate = ui::named(new QDateEdit(what), "dtpDate");
     dtpDate->setCalendarPopup(true);
-    dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    dtpDate->setDisplayFormat(data::dateFormat());
     txtRemarks = ui::named(new QLineEdit(what), "txtRemarks");
     new NulRefusal(txtRemarks, QStringLiteral("Remarks"),
                    [this](const QString& text) { message(text); });
@@ -570,7 +571,7 @@ void FrmBulk::apply() {
     if (ui::message(workspace_->msgboxTitle,
                     QStringLiteral("Save %1 job changes dated %2?")
                         .arg(count)
-                        .arg(rules_.date.toString(Qt::ISODate)),
+                        .arg(data::dateText(rules_.date)),
                     ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     QProgressDialog progress(QStringLiteral("Saving the job changes..."), QStringLiteral("Cancel"),

@@ -87,7 +87,7 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
         messages.clear();
         messages.answer(ui::MsgAnswer::Yes);
         form.cmdApply->click();
-        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
+        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 14 Feb 2003?",
                                                  "Saved 1 job changes, JC1 to JC1."}));
         // The window stays for the letters of what it saved.
         EXPECT_FALSE(form.cmdApply->isEnabled());
@@ -179,7 +179,7 @@ TEST_F(BulkWindow, AnImportedRowWithAnErrorHoldsApplyUntilItIsUnticked) {
         messages.clear();
         messages.answer(ui::MsgAnswer::Yes);
         form.cmdApply->click();
-        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
+        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 14 Feb 2003?",
                                                  "Saved 1 job changes, JC1 to JC1."}));
     });
     EXPECT_EQ(registerNumbers(), QStringList{"JC1"});
