@@ -7,6 +7,7 @@
 #include "history/historyreport.h"
 #include "report/reportcontrol.h"
 #include "ui/modal.h"
+#include "ui/widgets.h"
 
 #include <QChartView>
 #include <QDateEdit>
@@ -19,7 +20,6 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 using jobchange::LineRevision;
 
@@ -213,11 +213,7 @@ void FrmEmployeeHistory::fillList() {
     }
     lvwHistory->addTopLevelItems(rows);
     // Long remarks stay readable in their tool tips rather than widening the list.
-    for (int column = 0; column < ColumnCount; ++column) {
-        lvwHistory->resizeColumnToContents(column);
-        lvwHistory->setColumnWidth(column,
-                                   std::min(lvwHistory->columnWidth(column), kWidestColumn));
-    }
+    ui::fitColumns(lvwHistory, kWidestColumn);
     if (!rows.isEmpty())
         lvwHistory->setCurrentItem(rows.last());
 }

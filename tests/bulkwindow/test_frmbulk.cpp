@@ -45,6 +45,8 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
     openBulk([&](FrmBulk& form) {
         EXPECT_EQ(form.lblCount->text(), "3 of 3 employees selected");
         EXPECT_FALSE(form.cmdLetters->isEnabled());
+        // Before any preview its list is titled with the columns every preview has.
+        EXPECT_EQ(form.lvwPreview->headerItem()->text(0), "Number");
         form.cboGrade->setCurrentIndex(form.cboGrade->findText("Junior"));
         EXPECT_EQ(form.lblCount->text(), "2 of 2 employees selected") << "Asha and Dina";
         form.txtSearch->setText("E004");
