@@ -1,5 +1,6 @@
 #include "entry/frmgrade.h"
 
+#include "data/datetext.h"
 #include "entry/revisionlistcommands.h"
 #include "entry/viewonlyform.h"
 #include "history/frmemployeehistory.h"
@@ -86,7 +87,7 @@ void frmGrade::createControls() {
     txtGradeNo->setReadOnly(true);
     dtpGDate = ui::named(new QDateEdit(fraGrade), "dtpGDate");
     dtpGDate->setCalendarPopup(true);
-    dtpGDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    dtpGDate->setDisplayFormat(data::dateFormat());
     cboEmployee = ui::named(new QComboBox(fraGrade), "cboEmployee");
     cboOldGrade = ui::named(new QComboBox(fraGrade), "cboOldGrade");
     cboNewgrade = ui::named(new QComboBox(fraGrade), "cboNewgrade");

@@ -1,6 +1,7 @@
 #include "jobchange/bulkreads.h"
 
 #include "bulk/jobdate.h"
+#include "data/datetext.h"
 
 #include <QHash>
 #include <QSet>
@@ -230,10 +231,10 @@ QHash<QString, QString> BulkReads::ineligibleEmployees() const {
         if (rs.field(2).toInt() != 1)
             why.insert(number, who + QStringLiteral(" is not active"));
         else if (!rs.field(3).isNull())
-            why.insert(number, QStringLiteral("%1 already has job change %2 dated %3, after the "
-                                              "process date")
-                                   .arg(who, rs.text(3).trimmed(),
-                                        rs.field(4).toDate().toString(Qt::ISODate)));
+            why.insert(number,
+                       QStringLiteral("%1 already has job change %2 dated %3, after the "
+                                      "process date")
+                           .arg(who, rs.text(3).trimmed(), data::dateText(rs.field(4).toDate())));
     }
     return why;
 }

@@ -69,12 +69,12 @@ TEST_F(BulkRevisionTest, RulesAreRefusedBeforeTheProcessDateOrForTypesAndJobsThe
     bulk::Rules early = rules;
     early.date = QDate(2003, 2, 13);
     EXPECT_EQ(bulkReads.prepareRules(early),
-              "The job date 2003-02-13 is before the process date 2003-02-14.");
+              "The job date 13 Feb 2003 is before the process date 14 Feb 2003.");
     // A batch dated far ahead is refused by the rules and again by the apply, whatever made it.
     bulk::Rules far = rules;
     far.date = QDate(9999, 12, 31);
     EXPECT_TRUE(bulkReads.prepareRules(far).startsWith(
-        "The job date 9999-12-31 is more than a year after the process date 2003-02-14;"));
+        "The job date 31 Dec 9999 is more than a year after the process date 14 Feb 2003;"));
     const auto before = db.snapshot();
     const jobchange::BatchResult refused = writer.apply(preview(), far);
     EXPECT_EQ(refused.outcome, jobchange::BatchResult::Outcome::Failed);
