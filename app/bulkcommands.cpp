@@ -5,7 +5,9 @@
 #include "bulkwindow/previewfile.h"
 #include "data/connection.h"
 #include "export/tablewriter.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
+#include "jobchange/rights.h"
+#include "jobchange/writer.h"
 
 #include "console.h"
 
@@ -31,9 +33,9 @@ QStringList numbersOf(const std::vector<qint32>& ids, const std::vector<bulk::Pr
     return numbers;
 }
 
-int applyBatch(const jobchange::BulkService& service, const std::vector<bulk::PreviewRow>& rows,
+int applyBatch(const jobchange::JobChangeWriter& writer, const std::vector<bulk::PreviewRow>& rows,
                const bulk::Rules& rules) {
-    const jobchange::BatchResult result = service.apply(rows, rules);
+    const jobchange::BatchResult result = writer.apply(rows, rules);
     switch (result.outcome) {
     case jobchange::BatchResult::Outcome::Applied:
         say(QStringLiteral("Saved %1 job changes, %2 to %3.")
@@ -60,7 +62,7 @@ int applyBatch(const jobchange::BulkService& service, const std::vector<bulk::Pr
     return 1;
 }
 
-int writeTemplate(const jobchange::BulkService& service, const QString& path) {
+int writeTemplate(const jobchange::BulkReads& service, const QString& path) {
     const std::vector<bulk::EmployeeSnapshot> employees = service.eligibleEmployees();
     tableexport::writeTable(
         bulk::importTemplate(employees, service.importCatalog(employees, false)), path);
@@ -164,11 +166,11 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         // user is taken on trust, as a host hands its user over.
         if (command.apply)
             if (const std::optional<QString> missing =
-                    jobchange::JobChangeService(workspace).missingRight(jobchange::Right::Create)) {
+                    jobchange::UserRights(workspace).missingRight(jobchange::Right::Create)) {
                 complain(*missing);
                 return 1;
             }
-        const jobchange::BulkService service(workspace);
+        const jobchange::BulkReads service(workspace);
         if (!command.templateFile.isEmpty())
             return writeTemplate(service, command.templateFile);
 
@@ -215,7 +217,7 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         }
         if (totals.employees == 0)
             return 2;
-        return command.apply ? applyBatch(service, rows, rules) : 0;
+        return command.apply ? applyBatch(jobchange::JobChangeWriter(workspace), rows, rules) : 0;
     } catch (const bulk::SettingsError& error) {
         complain(error.message());
     } catch (const bulk::ImportError& error) {

@@ -2,7 +2,7 @@
 
 #include "data/connection.h"
 #include "export/tablewriter.h"
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/registerreads.h"
 #include "register/registerexport.h"
 #include "report/export.h"
 
@@ -22,7 +22,7 @@ const std::vector<ExportColumnKind>& kRegisterKinds = registerexport::columnKind
 // The register's rows as its load selects them (the company's job changes of the last
 // NoOfPreviousDays days, all when that is 0), by date then number, one at a time. Texts are as
 // the grid shows them; the date and the cancelled flag are typed.
-void loadRegisterRows(const jobchange::JobChangeService& service,
+void loadRegisterRows(const jobchange::RegisterReads& service,
                       const std::function<void(const ExportRow&)>& take) {
     data::Recordset rs = service.registerRows(service.previousDays());
     QVariantList fields;
@@ -35,7 +35,7 @@ void loadRegisterRows(const jobchange::JobChangeService& service,
 }
 
 // The titles the register's header row shows; a column the catalogue does not name has none.
-QStringList registerTitles(const jobchange::JobChangeService& service) {
+QStringList registerTitles(const jobchange::RegisterReads& service) {
     QStringList titles = service.columnTitles().mid(0, qsizetype(kRegisterKinds.size()));
     while (titles.size() < static_cast<qsizetype>(kRegisterKinds.size()))
         titles << QString();
@@ -47,7 +47,7 @@ QStringList registerTitles(const jobchange::JobChangeService& service) {
 int exportRegister(const data::ConnectionPtr& connection, qint16 company, const QDate& processDate,
                    const QString& file, QString& error) {
     try {
-        const jobchange::JobChangeService service(
+        const jobchange::RegisterReads service(
             jobchange::Workspace::open(connection, company, 0, 0, processDate, QString()));
         const auto writer =
             tableexport::TableWriter::open(file, registerTitles(service), kRegisterKinds);
@@ -67,7 +67,7 @@ int exportJobChangePdf(data::Connection& connection, qint16 company, qint16 user
     std::optional<qint32> id;
     try {
         const data::ConnectionPtr shared(&connection, [](data::Connection*) {});
-        const jobchange::JobChangeService service(
+        const jobchange::RegisterReads service(
             jobchange::Workspace::open(shared, company, user, 0, QDate(), QString()));
         id = service.findJobChange(jobChange);
     } catch (const data::DbError& failure) {

@@ -41,8 +41,7 @@ struct Options {
     QDate processDate = QDate::currentDate();
     QString title = QStringLiteral("Payroll");
     QString screenshot;
-    QString screenshotSearch;
-    QString screenshotJob;
+    Scene screenshotScene;
     QString sqlTrace;
     // The job change of --export-pdf, by id or number, and its --out file.
     QString exportJob;
@@ -109,6 +108,14 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         QStringLiteral("screenshot-job"),
         QStringLiteral("With --screenshot: open the job change NUMBER and take its window."),
         QStringLiteral("NUMBER"));
+    const QCommandLineOption screenshotScene(
+        QStringLiteral("screenshot-scene"),
+        QStringLiteral("With --screenshot: take the window of the guide's scene NAME "
+                       "(see --screenshot-scenes)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption screenshotScenes(
+        QStringLiteral("screenshot-scenes"),
+        QStringLiteral("List the guide's scenes, one a line: its name, a tab, what it shows."));
     const QCommandLineOption sqlTrace(QStringLiteral("sql-trace"),
                                       QStringLiteral("Append every statement sent to FILE; "
                                                      "exit 2 when it cannot be appended to."),
@@ -128,8 +135,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                        ".csv, without a window."),
         QStringLiteral("FILE"));
     parser.addOptions({db, odbc, pg, initDemo, company, user, processDate, interfaceId, title,
-                       screenshot, screenshotSearch, screenshotJob, sqlTrace, exportPdf, out,
-                       exportRegister});
+                       screenshot, screenshotSearch, screenshotJob, screenshotScene,
+                       screenshotScenes, sqlTrace, exportPdf, out, exportRegister});
     parser.addOptions(historyOptions());
     parser.addOptions(bulkOptions());
     parser.addOptions(letterOptions());
@@ -140,6 +147,11 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     }
     if (parser.isSet(QStringLiteral("help"))) {
         std::fprintf(stdout, "%s", qPrintable(parser.helpText()));
+        std::exit(0);
+    }
+    if (parser.isSet(screenshotScenes)) {
+        for (const Scene& scene : guideScenes())
+            std::fprintf(stdout, "%s\t%s\n", qPrintable(scene.name), qPrintable(scene.shows));
         std::exit(0);
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -199,8 +211,28 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     if (parser.isSet(title))
         options.title = parser.value(title);
     options.screenshot = parser.value(screenshot);
-    options.screenshotSearch = parser.value(screenshotSearch);
-    options.screenshotJob = parser.value(screenshotJob);
+    if (int(parser.isSet(screenshotSearch)) + int(parser.isSet(screenshotJob)) +
+            int(parser.isSet(screenshotScene)) >
+        1) {
+        error = QStringLiteral(
+            "give one of --screenshot-search, --screenshot-job and --screenshot-scene");
+        return std::nullopt;
+    }
+    if (parser.isSet(screenshotSearch)) {
+        options.screenshotScene = searchScene(parser.value(screenshotSearch));
+    } else if (parser.isSet(screenshotJob)) {
+        options.screenshotScene = jobScene(parser.value(screenshotJob));
+    } else {
+        const QString name = parser.isSet(screenshotScene) ? parser.value(screenshotScene)
+                                                           : QStringLiteral("register");
+        const Scene* scene = findScene(name);
+        if (!scene) {
+            error = QStringLiteral("--screenshot-scene: no scene \"%1\" (see --screenshot-scenes)")
+                        .arg(name);
+            return std::nullopt;
+        }
+        options.screenshotScene = *scene;
+    }
     options.sqlTrace = parser.value(sqlTrace);
     if (parser.isSet(sqlTrace) && options.sqlTrace.isEmpty()) {
         error = QStringLiteral("--sql-trace needs a file name");
@@ -403,18 +435,19 @@ int main(int argc, char** argv) {
     grade.MsgboxTitle = options->title;
 
     std::optional<ScreenshotDisplay> screenshot;
-    if (!options->screenshot.isEmpty()) {
-        screenshot.emplace(options->screenshot, options->screenshotSearch, options->screenshotJob);
-        ui::setModalDisplay(&*screenshot);
-    }
+    if (!options->screenshot.isEmpty())
+        screenshot.emplace(options->screenshot, options->screenshotScene);
     try {
         grade.Show();
     } catch (const data::DbError& dbError) {
-        ui::setModalDisplay(nullptr);
         complain(QStringLiteral("error %1: %2").arg(dbError.number()).arg(dbError.description()));
         return kExitFailed;
     }
-    ui::setModalDisplay(nullptr);
+    if (screenshot) {
+        // What the scene met, for whoever makes the pictures to judge.
+        for (const QString& text : screenshot->messages())
+            complain(QStringLiteral("message: ") + text);
+    }
     if (screenshot && !screenshot->saved()) {
         complain(screenshot->error().isEmpty()
                      ? QStringLiteral("cannot write %1").arg(options->screenshot)

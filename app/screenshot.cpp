@@ -1,18 +1,14 @@
 #include "screenshot.h"
 
+#include "data/dberror.h"
 #include "export/ownerfile.h"
 #include "register/frmmaster.h"
-#include "ui/flexgrid.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
-#include <QLineEdit>
 #include <QPixmap>
 
 namespace {
-
-constexpr int kNumberColumn = 1;
 
 void settle() {
     for (int i = 0; i < 5; ++i)
@@ -21,37 +17,63 @@ void settle() {
 
 } // namespace
 
+const Scene* findScene(const QString& name) {
+    for (const Scene& scene : guideScenes())
+        if (scene.name == name)
+            return &scene;
+    return nullptr;
+}
+
+ScreenshotDisplay::ScreenshotDisplay(QString file, Scene scene)
+    : file_(std::move(file)), scene_(std::move(scene)) {
+    ui::setModalDisplay(this);
+    ui::setMessageService(this);
+}
+
+ScreenshotDisplay::~ScreenshotDisplay() {
+    ui::setMessageService(nullptr);
+    ui::setModalDisplay(nullptr);
+}
+
 int ScreenshotDisplay::exec(QDialog& dialog) {
-    ++depth_;
+    const size_t step = depth_++;
     dialog.show();
     settle();
-    auto* form = depth_ == 1 ? qobject_cast<FrmMaster*>(&dialog) : nullptr;
     // The picture shows the whole register, as it stands once every row is in.
-    if (form)
+    if (auto* form = qobject_cast<FrmMaster*>(&dialog))
         form->completeLoad();
-    if (form && !searchName_.isEmpty()) {
-        form->cboSearch->setCurrentIndex(
-            form->cboSearch->findText(QStringLiteral("Employee Name")));
-        form->txtsearch->setText(searchName_);
-        form->GridSearch();
-        settle();
-    }
-    if (form && !openNumber_.isEmpty()) {
-        ui::FlexGrid& grid = *form->flexMaster;
-        for (int row = 1; row < grid.rows(); ++row) {
-            if (grid.textMatrix(row, kNumberColumn).compare(openNumber_, Qt::CaseInsensitive) ==
-                0) {
-                grid.selectRowAcross(row);
-                form->CmdEdit_Click(); // the entry window comes back here, and is taken
-                break;
-            }
+    if (error_.isEmpty() && step < scene_.steps.size()) {
+        try {
+            scene_.steps[step](dialog);
+            settle();
+            if (step + 1 == scene_.steps.size())
+                take(dialog);
+        } catch (const SceneError& failure) {
+            error_ = sceneFailure(QString::fromStdString(failure.what()));
+        } catch (const data::DbError& failure) {
+            error_ = sceneFailure(failure.description());
         }
-    } else {
-        take(dialog);
     }
     dialog.hide();
     --depth_;
     return QDialog::Rejected;
+}
+
+ui::MsgAnswer ScreenshotDisplay::show(const QString&, const QString& text, ui::MsgIcon,
+                                      ui::MsgButtons buttons) {
+    messages_ << text;
+    return buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::Yes : ui::MsgAnswer::Ok;
+}
+
+QString ScreenshotDisplay::error() const {
+    if (!error_.isEmpty() || taken_)
+        return error_;
+    return sceneFailure(QStringLiteral("its window %1 was never opened").arg(scene_.steps.size()));
+}
+
+QString ScreenshotDisplay::sceneFailure(const QString& why) const {
+    return QStringLiteral("scene %1: %2")
+        .arg(scene_.name.isEmpty() ? QStringLiteral("register") : scene_.name, why);
 }
 
 // The picture shows names and pay: it is written as every such file is.

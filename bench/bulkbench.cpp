@@ -5,7 +5,8 @@
 #include "bulk/importsheet.h"
 #include "bulk/preview.h"
 #include "export/tablewriter.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
+#include "jobchange/writer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -108,7 +109,7 @@ BulkFigures measureBulk(const QString& dir, int employees) {
     shapeCompany(file, workspace->tables);
     QFile::copy(file, floorFile);
 
-    const jobchange::BulkService service(workspace);
+    const jobchange::BulkReads service(workspace);
     bulk::Rules rules;
     rules.date = options.processDate;
     rules.remarks = QStringLiteral("Annual increment");
@@ -153,7 +154,7 @@ BulkFigures measureBulk(const QString& dir, int employees) {
                                 problem;
 
     timer.restart();
-    const jobchange::BatchResult result = service.apply(rows, rules);
+    const jobchange::BatchResult result = jobchange::JobChangeWriter(workspace).apply(rows, rules);
     figures.applyMs = elapsedMs(timer);
     if (!result.ok())
         figures.problems << QStringLiteral("the bulk apply failed: ") + result.error;

@@ -6,7 +6,7 @@ set(QUORVEL_PROGRAM_PACKAGE quorvel)
 set(QUORVEL_DEV_PACKAGE libquorvel-dev)
 set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME ${QUORVEL_PROGRAM_PACKAGE})
 
-# The soname of one of our libraries: libquorvel_data.so.1.
+# The soname of one of our libraries: libquorvel_core.so.1.
 function(quorvel_library_soname target out)
     get_target_property(name ${target} OUTPUT_NAME)
     if(NOT name)
@@ -16,8 +16,8 @@ function(quorvel_library_soname target out)
     set(${out} "lib${name}.so.${soversion}" PARENT_SCOPE)
 endfunction()
 
-# The runtime package of a library, as Debian names it after the soname: libquorvel_data.so.1
-# gives libquorvel-data1, and a name ending in a digit takes a hyphen (libfoo2.so.1: libfoo2-1).
+# The runtime package of a library, as Debian names it after the soname: libquorvel_core.so.1
+# gives libquorvel-core1, and a name ending in a digit takes a hyphen (libfoo2.so.1: libfoo2-1).
 function(quorvel_library_package target out)
     quorvel_library_soname(${target} soname)
     string(REGEX MATCH "^(.*)\\.so\\.(.*)$" soname "${soname}")

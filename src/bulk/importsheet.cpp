@@ -1,5 +1,7 @@
 #include "bulk/importsheet.h"
 
+#include "data/datetext.h"
+
 #include <QDir>
 #include <QHash>
 #include <QRegularExpression>
@@ -238,8 +240,11 @@ CellAmount cellAmount(const SheetCell& cell, int row, int column) {
     switch (cell.kind) {
     case Kind::Empty:
         return {std::nullopt, QStringLiteral("no amount")};
-    case Kind::Date:
-        return {std::nullopt, cell.text + QStringLiteral(" is a date, not an amount")};
+    case Kind::Date: {
+        const QDate date = QDate::fromString(cell.text, Qt::ISODate);
+        return {std::nullopt, (date.isValid() ? data::dateText(date) : cell.text) +
+                                  QStringLiteral(" is a date, not an amount")};
+    }
     case Kind::Formula:
         return {std::nullopt, formulaProblem(row, column)};
     case Kind::Boolean:

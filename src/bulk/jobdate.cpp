@@ -1,5 +1,7 @@
 #include "bulk/jobdate.h"
 
+#include "data/datetext.h"
+
 namespace bulk {
 
 bool farAfterProcessDate(const QDate& date, const QDate& processDate) {
@@ -12,13 +14,13 @@ QString batchJobDateProblem(const QDate& date, const QDate& processDate) {
         return {};
     if (date < processDate)
         return QStringLiteral("The job date %1 is before the process date %2.")
-            .arg(date.toString(Qt::ISODate), processDate.toString(Qt::ISODate));
+            .arg(data::dateText(date), data::dateText(processDate));
     if (farAfterProcessDate(date, processDate))
         return QStringLiteral("The job date %1 is more than a year after the process date %2; "
                               "a job change is applied to the employee master at once, so a "
                               "batch may be dated up to %3.")
-            .arg(date.toString(Qt::ISODate), processDate.toString(Qt::ISODate),
-                 processDate.addDays(kMaxDaysAfterProcessDate).toString(Qt::ISODate));
+            .arg(data::dateText(date), data::dateText(processDate),
+                 data::dateText(processDate.addDays(kMaxDaysAfterProcessDate)));
     return {};
 }
 

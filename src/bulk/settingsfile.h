@@ -2,7 +2,7 @@
 
 #include "bulk/rules.h"
 #include "bulk/snapshot.h"
-#include "shared/messageerror.h"
+#include "data/messageerror.h"
 
 namespace bulk {
 

@@ -3,6 +3,7 @@
 #include "bulk/importpreview.h"
 #include "bulk/previewtable.h"
 #include "bulkwindow/previewfile.h"
+#include "data/datetext.h"
 #include "data/money.h"
 #include "letterwindow/frmletters.h"
 #include "shared/nulrefusal.h"
@@ -17,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -33,6 +35,9 @@
 namespace {
 
 constexpr int kIdRole = Qt::UserRole;
+// A name or a job wider than this is elided; in the preview, a note.
+constexpr int kWidestColumn = 220;
+constexpr int kWidestNote = 420;
 
 // "(all)" and then each distinct value the employees have, by text.
 void fillFilter(QComboBox* combo, const std::map<QString, QVariant>& values) {
@@ -50,7 +55,7 @@ const QStringList kLineModes{QStringLiteral("plus a percent"), QStringLiteral("p
 } // namespace
 
 FrmBulk::FrmBulk(jobchange::WorkspacePtr workspace, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), service_(std::move(workspace)) {
+    : QDialog(parent), workspace_(workspace), reads_(workspace), writer_(std::move(workspace)) {
     setObjectName(QStringLiteral("frmBulk"));
     setWindowTitle(QStringLiteral("Bulk Job Change"));
     buildControls();
@@ -72,14 +77,19 @@ void FrmBulk::buildControls() {
     cmdAll = ui::named(new QPushButton(QStringLiteral("Select &all"), who), "cmdAll");
     cmdNone = ui::named(new QPushButton(QStringLiteral("Select n&one"), who), "cmdNone");
     lblCount = ui::named(new QLabel(who), "lblCount");
-    auto* filters = new QHBoxLayout;
+    // Two filters a row, so that each shows its choice and the search box its text.
+    auto* filters = new QGridLayout;
+    int filter = 0;
     for (auto [label, widget] : {std::pair<const char*, QWidget*>{"Designation:", cboDesignation},
                                  {"Grade:", cboGrade},
                                  {"Currency:", cboCurrency},
                                  {"Search:", txtSearch}}) {
-        filters->addWidget(new QLabel(QString::fromLatin1(label), who));
-        filters->addWidget(widget, 1);
+        filters->addWidget(new QLabel(QString::fromLatin1(label), who), filter / 2, filter % 2 * 2);
+        filters->addWidget(widget, filter / 2, filter % 2 * 2 + 1);
+        ++filter;
     }
+    filters->setColumnStretch(1, 1);
+    filters->setColumnStretch(3, 1);
     auto* selection = new QHBoxLayout;
     selection->addWidget(cmdAll);
     selection->addWidget(cmdNone);
@@ -92,7 +102,7 @@ void FrmBulk::buildControls() {
     auto* what = new QGroupBox(QStringLiteral("Change"), this);
     dtpDate = ui::named(new QDateEdit(what), "dtpDate");
     dtpDate->setCalendarPopup(true);
-    dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    dtpDate->setDisplayFormat(data::dateFormat());
     txtRemarks = ui::named(new QLineEdit(what), "txtRemarks");
     new NulRefusal(txtRemarks, QStringLiteral("Remarks"),
                    [this](const QString& text) { message(text); });
@@ -107,6 +117,13 @@ void FrmBulk::buildControls() {
     tblRules->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Type"),
                                          QStringLiteral("Change"), QStringLiteral("Value"),
                                          QStringLiteral("Add where missing")});
+    // Every caption and choice whole: the columns follow their widest combo or title.
+    tblRules->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A percent or an amount needs no more than this.
+    tblRules->horizontalHeader()->setSectionResizeMode(RuleValue, QHeaderView::Fixed);
+    tblRules->setColumnWidth(
+        RuleValue,
+        tblRules->fontMetrics().horizontalAdvance(QStringLiteral("999,999,999.99")) + 12);
     tblRules->horizontalHeader()->setStretchLastSection(true);
     cmdAddRule = ui::named(new QPushButton(QStringLiteral("Add &rule"), what), "cmdAddRule");
     cmdRemoveRule =
@@ -133,6 +150,8 @@ void FrmBulk::buildControls() {
     lvwPreview = ui::named(new QTreeWidget(this), "lvwPreview");
     lvwPreview->setRootIsDecorated(false);
     lvwPreview->setUniformRowHeights(true);
+    // The columns a preview will have, before there is one.
+    lvwPreview->setHeaderLabels(bulk::previewTable({}, rules_).titles);
     cmdPreview = ui::named(new QPushButton(QStringLiteral("&Preview"), this), "cmdPreview");
     cmdImport = ui::named(new QPushButton(QStringLiteral("&Import..."), this), "cmdImport");
     cmdTemplate =
@@ -151,14 +170,15 @@ void FrmBulk::buildControls() {
     buttons->addWidget(cmdClose);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(who, 1);
-    top->addWidget(what, 1);
+    // The rules' table needs the wider half.
+    top->addWidget(who, 4);
+    top->addWidget(what, 5);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(lvwPreview, 1);
     layout->addWidget(lblSource);
     layout->addLayout(buttons);
-    resize(1200, 760);
+    resize(1280, 760);
 
     for (QComboBox* filter : {cboDesignation, cboGrade, cboCurrency})
         connect(filter, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
@@ -220,8 +240,8 @@ void FrmBulk::message(const QString& text) const {
 }
 
 void FrmBulk::load() {
-    employees_ = service_.eligibleEmployees();
-    jobs_ = service_.jobs();
+    employees_ = reads_.eligibleEmployees();
+    jobs_ = reads_.jobs();
     std::map<QString, QVariant> designations, grades, currencies;
     filling_ = true;
     lvwEmployees->clear();
@@ -239,6 +259,7 @@ void FrmBulk::load() {
         items << item;
     }
     lvwEmployees->addTopLevelItems(items);
+    ui::fitColumns(lvwEmployees, kWidestColumn);
     fillFilter(cboDesignation, designations);
     fillFilter(cboGrade, grades);
     fillFilter(cboCurrency, currencies);
@@ -321,7 +342,7 @@ void FrmBulk::fillRuleTypes(int row) {
     auto* type = static_cast<QComboBox*>(tblRules->cellWidget(row, RuleType));
     type->clear();
     for (const Choice& choice :
-         service_.lineTypes(kind->currentIndex() == 0 ? LineKind::Allowance : LineKind::Deduction))
+         reads_.lineTypes(kind->currentIndex() == 0 ? LineKind::Allowance : LineKind::Deduction))
         type->addItem(choice.text, choice.id);
 }
 
@@ -383,7 +404,7 @@ bool FrmBulk::gatherRules(bulk::Rules& rules) {
         rules.lines.push_back(rule);
     }
     if (problem.isEmpty())
-        problem = service_.prepareRules(rules);
+        problem = reads_.prepareRules(rules);
     if (!problem.isEmpty()) {
         message(problem);
         return false;
@@ -407,7 +428,7 @@ void FrmBulk::computePreview() {
         return;
     // Read afresh: the preview is what Apply compares with.
     std::vector<bulk::EmployeeSnapshot> chosen;
-    for (bulk::EmployeeSnapshot& employee : service_.eligibleEmployees())
+    for (bulk::EmployeeSnapshot& employee : reads_.eligibleEmployees())
         if (selected.contains(employee.employeeId))
             chosen.push_back(std::move(employee));
     rules_ = rules;
@@ -435,7 +456,7 @@ bool FrmBulk::importFile(const QString& path) {
 bool FrmBulk::previewImported() {
     bulk::ImportBatch batch;
     const QString problem =
-        service_.previewImport(*import_, dtpDate->date(), txtRemarks->text().trimmed(), batch);
+        reads_.previewImport(*import_, dtpDate->date(), txtRemarks->text().trimmed(), batch);
     if (!problem.isEmpty()) {
         import_.reset();
         message(problem);
@@ -456,9 +477,9 @@ void FrmBulk::recompute() {
 
 bool FrmBulk::exportTemplate(const QString& path) {
     try {
-        const std::vector<bulk::EmployeeSnapshot> employees = service_.eligibleEmployees(filters());
+        const std::vector<bulk::EmployeeSnapshot> employees = reads_.eligibleEmployees(filters());
         tableexport::writeTable(
-            bulk::importTemplate(employees, service_.importCatalog(employees, false)), path);
+            bulk::importTemplate(employees, reads_.importCatalog(employees, false)), path);
         return true;
     } catch (const tableexport::ExportError& error) {
         message(error.message());
@@ -476,6 +497,9 @@ void FrmBulk::showPreview() {
         auto* item = new QTreeWidgetItem;
         for (size_t c = 0; c < table.rows[r].size(); ++c) {
             item->setText(int(c), bulk::previewCellText(table.rows[r][c]));
+            // A note longer than its column is read whole in its tool tip.
+            if (table.kinds[c] == tableexport::ExportColumnKind::Text)
+                item->setToolTip(int(c), item->text(int(c)));
             if (table.kinds[c] == tableexport::ExportColumnKind::Amount)
                 item->setTextAlignment(int(c), Qt::AlignRight | Qt::AlignVCenter);
         }
@@ -499,6 +523,7 @@ void FrmBulk::showPreview() {
         items << item;
     }
     lvwPreview->addTopLevelItems(items);
+    ui::fitColumns(lvwPreview, kWidestNote);
     filling_ = false;
     cmdExport->setEnabled(!rows_.empty());
     updateApply();
@@ -570,7 +595,7 @@ void FrmBulk::apply() {
     if (ui::message(workspace_->msgboxTitle,
                     QStringLiteral("Save %1 job changes dated %2?")
                         .arg(count)
-                        .arg(rules_.date.toString(Qt::ISODate)),
+                        .arg(data::dateText(rules_.date)),
                     ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     QProgressDialog progress(QStringLiteral("Saving the job changes..."), QStringLiteral("Cancel"),
@@ -578,7 +603,7 @@ void FrmBulk::apply() {
     progress.setObjectName(QStringLiteral("progress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    const jobchange::BatchResult result = service_.apply(rows_, rules_, [&progress](int done, int) {
+    const jobchange::BatchResult result = writer_.apply(rows_, rules_, [&progress](int done, int) {
         progress.setValue(done);
         QCoreApplication::processEvents();
         return !progress.wasCanceled();

@@ -2,7 +2,8 @@
 
 #include "bulk/importsheet.h"
 #include "bulk/preview.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
+#include "jobchange/writer.h"
 
 #include <QDialog>
 #include <optional>
@@ -104,7 +105,8 @@ private:
     void reported(const std::function<void()>& handler);
 
     jobchange::WorkspacePtr workspace_;
-    jobchange::BulkService service_;
+    jobchange::BulkReads reads_;
+    jobchange::JobChangeWriter writer_;
     std::vector<bulk::EmployeeSnapshot> employees_;
     std::vector<jobchange::JobChoice> jobs_;
     bulk::Rules rules_;

@@ -1,6 +1,7 @@
 #include "bulkwindow/previewfile.h"
 
 #include "bulk/previewtable.h"
+#include "data/datetext.h"
 #include "report/engine.h"
 
 #include <QLocale>
@@ -29,7 +30,7 @@ QString previewCellText(const tableexport::ExportCell& cell) {
     if (const auto* cents = std::get_if<tableexport::Cents>(&cell))
         return centsText(cents->value);
     if (const auto* date = std::get_if<QDate>(&cell))
-        return date->toString(Qt::ISODate);
+        return data::dateText(*date);
     if (const auto* yes = std::get_if<bool>(&cell))
         return *yes ? QStringLiteral("Yes") : QStringLiteral("No");
     return {};
@@ -47,7 +48,7 @@ bool numeric(tableexport::ExportColumnKind kind) {
 QString previewHtml(const std::vector<PreviewRow>& rows, const Rules& rules) {
     const tableexport::ExportTable table = previewTable(rows, rules);
     QString html = QStringLiteral("<h3>") + kTitle + QStringLiteral(" on ") +
-                   rules.date.toString(Qt::ISODate) + QStringLiteral("</h3><p>") +
+                   data::dateText(rules.date) + QStringLiteral("</h3><p>") +
                    rules.remarks.toHtmlEscaped() +
                    QStringLiteral("</p><table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" "
                                   "style=\"font-size: 7pt\"><tr>");

@@ -10,16 +10,16 @@
 #include <QPushButton>
 
 frmCancel::frmCancel(jobchange::WorkspacePtr workspace, qint32 jobChangeId, QWidget* parent)
-    : QDialog(parent), service_(std::move(workspace)), jobChangeId_(jobChangeId) {
+    : QDialog(parent), workspace_(workspace), writer_(std::move(workspace)),
+      jobChangeId_(jobChangeId) {
     setObjectName(QStringLiteral("frmCancel"));
     Label1 = new QLabel(QStringLiteral("&Reason :"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     txtcanreason = new QLineEdit(this);
     txtcanreason->setObjectName(QStringLiteral("txtcanreason"));
     Label1->setBuddy(txtcanreason);
-    new NulRefusal(txtcanreason, QStringLiteral("Reason"), [this](const QString& text) {
-        ui::message(service_.workspace().msgboxTitle, text);
-    });
+    new NulRefusal(txtcanreason, QStringLiteral("Reason"),
+                   [this](const QString& text) { ui::message(workspace_->msgboxTitle, text); });
     cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAutoDefault(false);
@@ -54,13 +54,13 @@ void frmCancel::Form_Load() {
 }
 
 void frmCancel::cmdOK_Click() {
-    const QString& title = service_.workspace().msgboxTitle;
+    const QString& title = workspace_->msgboxTitle;
     if (txtcanreason->text().trimmed().isEmpty()) {
         ui::message(title, QStringLiteral("Enter reason for deletion"));
         txtcanreason->setFocus(Qt::OtherFocusReason);
         return;
     }
-    const jobchange::WriteResult result = service_.cancel(jobChangeId_, txtcanreason->text());
+    const jobchange::WriteResult result = writer_.cancel(jobChangeId_, txtcanreason->text());
     if (!result.ok) {
         ui::message(title, result.error);
         if (result.refused)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/writer.h"
 
 #include <QDialog>
 #include <QString>
@@ -28,6 +28,7 @@ signals:
     void refused();
 
 private:
-    jobchange::JobChangeService service_;
+    jobchange::WorkspacePtr workspace_;
+    jobchange::JobChangeWriter writer_;
     qint32 jobChangeId_;
 };

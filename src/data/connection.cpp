@@ -886,4 +886,9 @@ QDate dateOf(const QVariant& value) {
     return date;
 }
 
+QVariant firstField(Connection& connection, const QString& sql) {
+    Recordset rs = connection.open(sql);
+    return rs.eof() ? QVariant() : rs.field(0);
+}
+
 } // namespace data

@@ -226,4 +226,7 @@ double leadingNumber(QStringView text);
 // A date from a value held as a date or as ISO text; invalid when it is neither.
 QDate dateOf(const QVariant& value);
 
+// The first field of the statement's first row; null without a row.
+QVariant firstField(Connection& connection, const QString& sql);
+
 } // namespace data

@@ -1,5 +1,6 @@
 #include "entry/frmgrade.h"
 
+#include "data/datetext.h"
 #include "entry/revisionlistcommands.h"
 #include "entry/viewonlyform.h"
 #include "history/frmemployeehistory.h"
@@ -48,7 +49,8 @@ QString basicLabelSuffix(const QString& employeeEntry) {
 } // namespace
 
 frmGrade::frmGrade(jobchange::WorkspacePtr workspace, QWidget* parent)
-    : QDialog(parent), workspace_(workspace), service_(std::move(workspace)) {
+    : QDialog(parent), workspace_(workspace), reads_(workspace), lookups_(workspace),
+      writer_(std::move(workspace)) {
     setObjectName(QStringLiteral("frmGrade"));
     setWindowTitle(QStringLiteral("Job Change"));
     createControls();
@@ -85,7 +87,7 @@ void frmGrade::createControls() {
     txtGradeNo->setReadOnly(true);
     dtpGDate = ui::named(new QDateEdit(fraGrade), "dtpGDate");
     dtpGDate->setCalendarPopup(true);
-    dtpGDate->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    dtpGDate->setDisplayFormat(data::dateFormat());
     cboEmployee = ui::named(new QComboBox(fraGrade), "cboEmployee");
     cboOldGrade = ui::named(new QComboBox(fraGrade), "cboOldGrade");
     cboNewgrade = ui::named(new QComboBox(fraGrade), "cboNewgrade");
@@ -215,12 +217,12 @@ void frmGrade::Form_Load(EntryMode mode) {
 
     if (mode == EntryMode::New) {
         dtpGDate->setDate(workspace_->processDate);
-        fillCombo(cboEmployee, service_.eligibleEmployees());
+        fillCombo(cboEmployee, lookups_.eligibleEmployees());
     } else {
         ComboPopulate(cboOldGrade, [&] {
-            return service_.choices(service_.jobLookup(jobchange::JobList::Old));
+            return lookups_.choices(lookups_.jobLookup(jobchange::JobList::Old));
         });
-        ComboPopulate(cboEmployee, [&] { return service_.choices(service_.employeeLookup()); });
+        ComboPopulate(cboEmployee, [&] { return lookups_.choices(lookups_.employeeLookup()); });
     }
     SSTab1->setCurrentIndex(0);
     SetControlTags(this);
@@ -230,7 +232,7 @@ void frmGrade::Form_Load(EntryMode mode) {
 
 bool frmGrade::loadForEdit(qint32 id) {
     // What the window shows is what its save checks: one reading.
-    std::optional<jobchange::ShownState> read = service_.readForEdit(id);
+    std::optional<jobchange::ShownState> read = reads_.readForEdit(id);
     if (!read)
         return false;
     shown_ = std::move(*read);
@@ -249,7 +251,7 @@ bool frmGrade::loadForEdit(qint32 id) {
     lblNewBasic->setText(QStringLiteral("New Basic:") + suffix);
     commonGen->SelectComboItemByValue(cboOldGrade, stored->oldDesignationId);
     ComboPopulate(cboNewgrade,
-                  [&] { return service_.choices(service_.jobLookup(jobchange::JobList::New)); });
+                  [&] { return lookups_.choices(lookups_.jobLookup(jobchange::JobList::New)); });
     commonGen->SelectComboItemByValue(cboNewgrade, stored->newDesignationId);
 
     oldBasic->showStored(stored->oldBasic);
@@ -304,10 +306,10 @@ void frmGrade::cboEmployee_Click() {
 void frmGrade::EmployeeSelect() {
     const qint32 empId = selectedId(cboEmployee);
     // What the window shows is what its save checks: one reading.
-    shown_ = service_.readForNew(empId);
+    shown_ = reads_.readForNew(empId);
     const jobchange::EmployeeState& employee = *shown_.employee;
     ComboPopulate(cboOldGrade,
-                  [&] { return service_.choices(service_.jobLookup(jobchange::JobList::Old)); });
+                  [&] { return lookups_.choices(lookups_.jobLookup(jobchange::JobList::Old)); });
     if (employee.found) {
         commonGen->SelectComboItemByValue(cboOldGrade, employee.designationId);
         oldBasic->showStored(employee.basic);
@@ -318,9 +320,9 @@ void frmGrade::EmployeeSelect() {
         cboOldGrade->setEnabled(true);
 
     ComboPopulate(cboNewgrade,
-                  [&] { return service_.choices(service_.jobLookup(jobchange::JobList::New)); });
+                  [&] { return lookups_.choices(lookups_.jobLookup(jobchange::JobList::New)); });
 
-    const QString symbol = service_.currencySymbol(empId);
+    const QString symbol = reads_.currencySymbol(empId);
     lblOldBasic->setText(QStringLiteral("Old Basic:(") + symbol + QStringLiteral(")"));
     lblNewBasic->setText(QStringLiteral("New Basic:(") + symbol + QStringLiteral(")"));
 
@@ -334,7 +336,7 @@ void frmGrade::EmpLinesPopulate(LineKind kind) {
     target->clear();
     for (const jobchange::StandingLine& line : shown_.employee->linesOf(kind)) {
         const QString amount = listAmount(line.amount);
-        const auto currency = service_.typeCurrency(kind, line.typeId);
+        const auto currency = lookups_.typeCurrency(kind, line.typeId);
         addRevisionRow(target, line.description, amount, QString::number(line.typeId),
                        QStringLiteral("O"), amount, currency ? currency->name : QString(), true);
     }

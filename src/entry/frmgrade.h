@@ -1,6 +1,8 @@
 #pragma once
 
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/entryreads.h"
+#include "jobchange/lookups.h"
+#include "jobchange/writer.h"
 #include "ui/messages.h"
 
 #include <QDialog>
@@ -131,7 +133,9 @@ private:
     std::optional<jobchange::JobChangeDraft> draft() const;
 
     jobchange::WorkspacePtr workspace_;
-    jobchange::JobChangeService service_;
+    jobchange::EntryReads reads_;
+    jobchange::Lookups lookups_;
+    jobchange::JobChangeWriter writer_;
     EntryMode mode_ = EntryMode::New;
     qint32 jobChangeId_ = 0;
     std::optional<jobchange::WriteResult> saved_;

@@ -59,8 +59,8 @@ void frmGrade::cmdOK_Click() {
             ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
         return;
     const jobchange::WriteResult result = mode_ == EntryMode::New
-                                              ? service_.saveNew(*entries, shown_)
-                                              : service_.saveEdit(jobChangeId_, *entries, shown_);
+                                              ? writer_.saveNew(*entries, shown_)
+                                              : writer_.saveEdit(jobChangeId_, *entries, shown_);
     intSaveRetries = result.retries;
     if (!result.ok) {
         message(result.error);

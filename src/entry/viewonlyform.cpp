@@ -1,20 +1,20 @@
 #include "entry/viewonlyform.h"
 
+#include "data/datetext.h"
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QTreeWidget>
 
 void showViewOnly(QWidget& window, QLabel& whyLine,
                   const std::optional<jobchange::ViewOnlyReason>& reason) {
     if (reason) {
-        whyLine.setText(
-            reason->cancelled
-                ? QStringLiteral("Cancelled: ") + reason->cancelledRemarks
-                : QStringLiteral("Superseded by ") + reason->laterNumber + QStringLiteral(" of ") +
-                      QLocale::system().toString(reason->laterDate, QLocale::ShortFormat));
+        whyLine.setText(reason->cancelled
+                            ? QStringLiteral("Cancelled: ") + reason->cancelledRemarks
+                            : QStringLiteral("Superseded by ") + reason->laterNumber +
+                                  QStringLiteral(" of ") + data::dateText(reason->laterDate));
         whyLine.show();
     }
     for (QLineEdit* box : window.findChildren<QLineEdit*>())

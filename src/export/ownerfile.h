@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/messageerror.h"
+#include "data/messageerror.h"
 
 #include <QFile>
 #include <QString>

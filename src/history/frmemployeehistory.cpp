@@ -1,11 +1,13 @@
 #include "history/frmemployeehistory.h"
 
-#include "component/basgrade.h"
+#include "data/datetext.h"
 #include "data/dberror.h"
 #include "history/historychart.h"
 #include "history/historyreport.h"
 #include "report/reportcontrol.h"
+#include "ui/messages.h"
 #include "ui/modal.h"
+#include "ui/widgets.h"
 
 #include <QChartView>
 #include <QDateEdit>
@@ -14,12 +16,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 using jobchange::LineRevision;
 
@@ -27,10 +27,6 @@ namespace {
 
 const QColor kCancelledColour(Qt::red);
 constexpr int kWidestColumn = 320;
-
-QString dateText(const QDate& date) {
-    return QLocale(QLocale::English).toString(date, QStringLiteral("d MMM yyyy"));
-}
 
 QString kindText(LineKind kind) {
     return kind == LineKind::Allowance ? QStringLiteral("Allowance") : QStringLiteral("Deduction");
@@ -44,7 +40,7 @@ void alignAmounts(QTreeWidgetItem* item, std::initializer_list<int> columns) {
 }
 
 QString changeName(const jobchange::JobChangeRecord& change) {
-    return change.number + QStringLiteral(" of ") + dateText(change.date);
+    return change.number + QStringLiteral(" of ") + data::dateText(change.date);
 }
 
 } // namespace
@@ -82,7 +78,7 @@ FrmEmployeeHistory::FrmEmployeeHistory(const jobchange::HistorySource& source, Q
     dtpPayOn = new QDateEdit(this);
     dtpPayOn->setObjectName(QStringLiteral("dtpPayOn"));
     dtpPayOn->setCalendarPopup(true);
-    dtpPayOn->setDisplayFormat(QStringLiteral("dd MMM yyyy"));
+    dtpPayOn->setDisplayFormat(data::dateFormat());
     dtpPayOn->setDate(asOf());
     lblPayJob = new QLabel(this);
     lblPayJob->setObjectName(QStringLiteral("lblPayJob"));
@@ -172,8 +168,8 @@ bool FrmEmployeeHistory::load(qint32 employeeId) {
 
 report::ReportControl& FrmEmployeeHistory::reportControl() {
     if (!report_)
-        report_ = std::make_unique<report::ReportControl>(
-            report::ReportHost{[this]() -> data::Connection& { return source_.connection; }, {}});
+        report_ = std::make_unique<report::ReportControl>(report::ReportHost{
+            .connection = [this]() -> data::Connection& { return source_.connection; }});
     return *report_;
 }
 
@@ -183,7 +179,7 @@ void FrmEmployeeHistory::fillList() {
     for (const jobchange::JobChangeRecord& change : history_->changes) {
         auto* row = new QTreeWidgetItem;
         row->setText(ColNumber, change.number);
-        row->setText(ColDate, dateText(change.date));
+        row->setText(ColDate, data::dateText(change.date));
         row->setText(ColOldJob, change.oldJob);
         row->setText(ColNewJob, change.newJob);
         row->setText(ColOldBasic, jobchange::amountText(change.oldBasic));
@@ -217,11 +213,7 @@ void FrmEmployeeHistory::fillList() {
     }
     lvwHistory->addTopLevelItems(rows);
     // Long remarks stay readable in their tool tips rather than widening the list.
-    for (int column = 0; column < ColumnCount; ++column) {
-        lvwHistory->resizeColumnToContents(column);
-        lvwHistory->setColumnWidth(column,
-                                   std::min(lvwHistory->columnWidth(column), kWidestColumn));
-    }
+    ui::fitColumns(lvwHistory, kWidestColumn);
     if (!rows.isEmpty())
         lvwHistory->setCurrentItem(rows.last());
 }
@@ -283,7 +275,7 @@ void FrmEmployeeHistory::cmdPrint_Click() {
         setUpEmployeeHistoryReport(reportControl(), source_, history_->employeeId);
         reportControl().setAction(1);
     } catch (const data::DbError& error) {
-        MsgBox(error.description());
+        ui::message(source_.messageTitle, error.description());
     }
 }
 
@@ -292,12 +284,12 @@ void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employee
     FrmEmployeeHistory form(source, parent);
     try {
         if (!form.load(employeeId)) {
-            MsgBox(QStringLiteral("Employee not found"));
+            ui::message(source.messageTitle, QStringLiteral("Employee not found"));
             return;
         }
     } catch (const data::DbError& error) {
         // Opened from a button: the error must not leave the event loop.
-        MsgBox(error.description());
+        ui::message(source.messageTitle, error.description());
         return;
     }
     ui::showModal(form);

@@ -1,8 +1,11 @@
 #include "history/historychart.h"
 
+#include "data/datetext.h"
+
 #include <QChart>
 #include <QDateTimeAxis>
 #include <QLineSeries>
+#include <QLocale>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -22,6 +25,8 @@ double units(jobchange::Cents amount) {
 
 QChart* buildPayChart(const jobchange::EmployeeHistory& history, const QDate& processDate) {
     auto* chart = new QChart;
+    // Tick dates in the clerk's locale, as every window shows them.
+    chart->setLocale(QLocale());
     chart->setObjectName(QStringLiteral("chartBasicPay"));
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -66,11 +71,17 @@ QChart* buildPayChart(const jobchange::EmployeeHistory& history, const QDate& pr
     chart->addSeries(basic);
     chart->addSeries(cancelled);
     auto* time = new QDateTimeAxis(chart);
-    time->setFormat(QStringLiteral("MMM yyyy"));
+    time->setFormat(data::dateFormat());
     time->setTickCount(6);
     time->setRange(first.addDays(-margin).startOfDay(), last.addDays(margin / 4).startOfDay());
     auto* pay = new QValueAxis(chart);
-    pay->setLabelFormat(QStringLiteral("%.0f"));
+    // Each amount with its currency; the label format is printf's, so a '%' in it is doubled.
+    QString currency = history.currency;
+    pay->setLabelFormat(
+        (currency.isEmpty()
+             ? QString()
+             : currency.replace(QLatin1Char('%'), QStringLiteral("%%")) + QLatin1Char(' ')) +
+        QStringLiteral("%.0f"));
     double low = basic->at(0).y();
     double high = low;
     for (const QXYSeries* series :

@@ -48,8 +48,8 @@ int exportEmployeeHistoryPdf(const jobchange::HistorySource& source, const QStri
                         .arg(employeeNo);
             return 2;
         }
-        report::ReportControl control(
-            report::ReportHost{[&source]() -> data::Connection& { return source.connection; }, {}});
+        report::ReportControl control(report::ReportHost{
+            .connection = [&source]() -> data::Connection& { return source.connection; }});
         setUpEmployeeHistoryReport(control, source, *employee);
         control.setPreviewSink(
             [&outFile](const report::RenderedReport& rendered, const report::ReportControl&) {

@@ -4,7 +4,7 @@
 
 namespace jobchange {
 
-// What JobChangeService::choices reads: the id and two text columns of the tables, kind "G"
+// What Lookups::choices reads: the id and two text columns of the tables, kind "G"
 // (designation and grade) or "E" (employee with the currency symbol of currencyTable); any other
 // kind reads nothing.
 struct ComboLookup {

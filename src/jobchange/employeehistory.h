@@ -18,13 +18,15 @@ struct ResolvedTableNames;
 
 namespace jobchange {
 
-// Where the history is read from: the connection, its table names, and who is asking.
+// Where the history is read from: the connection, its table names, and who is asking; and the
+// title of the messages its window shows.
 struct HistorySource {
     data::Connection& connection;
     const data::ResolvedTableNames& tables;
     qint16 company = 0;
     qint16 user = 0;
     QDate processDate;
+    QString messageTitle{};
 };
 
 // An amount in hundredths, exact.

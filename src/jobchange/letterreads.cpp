@@ -33,7 +33,7 @@ std::optional<qint64> runningNumber(const QString& number, const QString& prefix
 } // namespace
 
 LetterReads::LetterReads(WorkspacePtr workspace)
-    : workspace_(workspace), service_(std::move(workspace)) {}
+    : workspace_(workspace), reads_(std::move(workspace)) {}
 
 std::vector<qint32> LetterReads::datedOn(const QDate& day) const {
     const Workspace& ws = *workspace_;
@@ -110,7 +110,7 @@ void LetterReads::readNames() const {
 std::optional<LetterJobChange> LetterReads::read(qint32 id) const {
     const Workspace& ws = *workspace_;
     LetterJobChange letter;
-    std::optional<StoredJobChange> found = service_.jobChange(id);
+    std::optional<StoredJobChange> found = reads_.jobChange(id);
     if (!found)
         return std::nullopt;
     letter.stored = std::move(*found);

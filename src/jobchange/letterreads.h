@@ -1,6 +1,7 @@
 #pragma once
 
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/entryreads.h"
+#include "jobchange/linetable.h"
 #include "jobchange/storedjobchange.h"
 
 #include <QDate>
@@ -72,7 +73,7 @@ private:
     QHash<qint64, Named> namesOf(const QString& sql) const;
 
     WorkspacePtr workspace_;
-    JobChangeService service_;
+    EntryReads reads_;
     mutable bool namesRead_ = false;
     mutable QHash<qint64, Named> designations_;
     mutable QHash<qint64, Named> grades_;

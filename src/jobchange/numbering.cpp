@@ -1,10 +1,32 @@
 #include "jobchange/numbering.h"
 
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/workspace.h"
 
 #include <QStringView>
 #include <limits>
 #include <optional>
+
+namespace {
+
+// The stored prefix is data, not typed here, but a quote in it must not end the literal.
+QString quoted(QString text) {
+    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+} // namespace
+
+QString gradeNoMaxSql(const data::Dialect& dialect, const QString& gradeChangeTable,
+                      qint16 companyId, const QString& prefix) {
+    const QString number = dialect.right(QStringLiteral("egcNo"),
+                                         dialect.len(QStringLiteral("egcNo")) + QLatin1Char('-') +
+                                             QString::number(prefix.size()));
+    return QStringLiteral("SELECT ") +
+           dialect.isNull(QStringLiteral("max(") + dialect.toInt(number) + QLatin1Char(')'),
+                          QStringLiteral("0")) +
+           QStringLiteral(" FROM ") + gradeChangeTable + QStringLiteral(" WHERE egcCompanyID=") +
+           QString::number(companyId) + QStringLiteral(" and egcNo like '") +
+           quoted(prefix.trimmed()) + QStringLiteral("%'");
+}
 
 namespace jobchange {
 
@@ -129,13 +151,12 @@ qint64 highestRunningNumber(data::Connection& db, const QString& gradeChangeTabl
     return highest == QLatin1String("0") ? 0 : static_cast<qint64>(data::leadingNumber(highest));
 }
 
-NumberSeries JobChangeService::numberSeries() const {
-    const Workspace& ws = *workspace_;
+NumberSeries numberSeries(const Workspace& ws) {
     NumberSeries series;
-    series.prefix = data::textOf(
-        firstField(QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
-                   QStringLiteral(" WHERE CompanyID = ") + ws.company() +
-                   QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId)));
+    series.prefix = data::textOf(data::firstField(
+        ws.db(), QStringLiteral("SELECT Prefix FROM ") + ws.tables.pPrefix +
+                     QStringLiteral(" WHERE CompanyID = ") + ws.company() +
+                     QStringLiteral(" and InterfaceID = ") + QString::number(ws.interfaceId)));
     series.next =
         highestRunningNumber(ws.db(), ws.tables.pEmployeegradeChange, ws.companyId, series.prefix) +
         1;

@@ -2,7 +2,7 @@
 
 #include "data/connection.h"
 #include "data/rowblock.h"
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/registerreads.h"
 
 #include <QMutex>
 #include <QObject>

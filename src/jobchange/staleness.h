@@ -50,6 +50,7 @@ bool sameJobChange(const StoredJobChange& a, const StoredJobChange& b);
 // right; the write rolls back.
 struct Refusal {
     QString message;
+    bool forbidden = false; // for want of the right
 };
 
 // Why a write refused to go through: what the window showed no longer holds.

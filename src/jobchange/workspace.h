@@ -9,6 +9,8 @@
 
 namespace jobchange {
 
+class ChangeRecorder;
+
 // The job change module's own interface: the register works through it, its rights are read
 // for it whatever interface a host names, and a command without windows numbers through it
 // unless told otherwise.
@@ -28,6 +30,9 @@ struct Workspace {
     qint16 userId = 0;
     qint32 interfaceId = 0;
     QString msgboxTitle;
+    // Told of every job change written in this workspace, inside the write's transaction (see
+    // unitofwork.h); none records nothing.
+    std::shared_ptr<ChangeRecorder> recorder;
 
     // Resolves the table names through linktable on the connection (an unopened one raises
     // 3709). A logical name without a row keeps its name in earlier: what an earlier load of
@@ -41,6 +46,8 @@ struct Workspace {
     const data::Dialect& dialect() const { return connection->dialect(); }
     // The company as statements carry it.
     QString company() const { return QString::number(companyId); }
+    // A table's physical name.
+    QString table(QString data::ResolvedTableNames::*name) const { return tables.*name; }
 };
 
 using WorkspacePtr = std::shared_ptr<const Workspace>;

@@ -1,5 +1,6 @@
 #include "letterwindow/frmletters.h"
 
+#include "data/datetext.h"
 #include "letters/revisionletter.h"
 #include "ui/messages.h"
 #include "ui/savefile.h"
@@ -57,7 +58,7 @@ void FrmLetters::buildControls(bool fixedSet) {
             ui::named(new QRadioButton(QStringLiteral("All job changes &dated"), which), "optDate");
         dtpDate = ui::named(new QDateEdit(which), "dtpDate");
         dtpDate->setCalendarPopup(true);
-        dtpDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        dtpDate->setDisplayFormat(data::dateFormat());
         dtpDate->setEnabled(false);
         auto* dated = new QHBoxLayout;
         dated->addWidget(optDate);
@@ -169,7 +170,7 @@ void FrmLetters::write() {
             const std::vector<qint32> ids = chosenIds(reads);
             if (ids.empty())
                 problem = QStringLiteral("No job change is dated %1.")
-                              .arg(dtpDate->date().toString(Qt::ISODate));
+                              .arg(data::dateText(dtpDate->date()));
             else
                 written_ =
                     letters::writeLetters(reads, ids, letterTemplate, output, QDate::currentDate());

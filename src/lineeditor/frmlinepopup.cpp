@@ -39,8 +39,8 @@ QPushButton* makeNavigationButton(QWidget* parent, const char* name, QStyle::Sta
 
 FrmLinePopup::FrmLinePopup(jobchange::WorkspacePtr workspace, LineKind kind, QTreeWidget* list,
                            QString mode, QWidget* parent)
-    : QDialog(parent), service(std::move(workspace)), info(lineTable(kind)), list(list),
-      editMode(std::move(mode)) {
+    : QDialog(parent), workspace(workspace), lookups(std::move(workspace)), info(lineTable(kind)),
+      list(list), editMode(std::move(mode)) {
     createControls();
     Form_Load();
 }
@@ -122,11 +122,11 @@ void FrmLinePopup::createControls() {
 void FrmLinePopup::Form_Load() {
     commonGen = Brastel::Create<clsCommonGen>(QStringLiteral("Brastel.clsCommonGen"));
     commonDB = Brastel::Create<clsCommonDB>(QStringLiteral("Brastel.clsCommonDB"));
-    fillCombo(cboType, service.lineTypes(info.kind));
+    fillCombo(cboType, lookups.lineTypes(info.kind));
 }
 
 void FrmLinePopup::message(const QString& text) const {
-    ui::message(service.workspace().msgboxTitle, text);
+    ui::message(workspace->msgboxTitle, text);
 }
 
 void FrmLinePopup::showEvent(QShowEvent* event) {
@@ -176,7 +176,7 @@ void FrmLinePopup::cboType_Click() {
     lblAmount->setText(kNoCurrencyCaption);
     strCurrency.clear();
     try {
-        const auto currency = service.typeCurrency(info.kind, cboType->currentData().toLongLong());
+        const auto currency = lookups.typeCurrency(info.kind, cboType->currentData().toLongLong());
         if (!currency)
             return;
         lblAmount->setText(QStringLiteral("Amount(") + currency->symbol + QStringLiteral("):"));
@@ -193,8 +193,7 @@ void FrmLinePopup::cmdOK_Click() {
         cboType->setFocus();
         return;
     }
-    if (!fnCheckMandatory(txtAmount, QStringLiteral("Enter amount"),
-                          service.workspace().msgboxTitle))
+    if (!fnCheckMandatory(txtAmount, QStringLiteral("Enter amount"), workspace->msgboxTitle))
         return;
     const qint32 typeId = cboType->currentData().toInt();
     if (!fnNotInList(typeId)) {

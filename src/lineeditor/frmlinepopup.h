@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/lookups.h"
 
 #include <QDialog>
 #include <QString>
@@ -66,7 +66,8 @@ private:
     void setNavigation(bool first, bool previous, bool next, bool last);
     int selectedRow() const;
 
-    const jobchange::JobChangeService service;
+    const jobchange::WorkspacePtr workspace;
+    const jobchange::Lookups lookups;
     const LineTable& info;
     QTreeWidget* list;
     const QString editMode; // "N" add, "E" edit

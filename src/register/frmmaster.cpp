@@ -183,7 +183,7 @@ qint32 FrmMaster::selectedJobChangeId() const {
 }
 
 QString FrmMaster::registerSql() const {
-    return service_ ? service_->registerSql(previousDays_) : QString();
+    return reads_ ? reads_->registerSql(previousDays_) : QString();
 }
 
 void FrmMaster::Form_Load() {
@@ -194,19 +194,19 @@ void FrmMaster::Form_Load() {
     workspace_ = jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
                                             jobchange::kJobChangeInterfaceId, context.ProcessDate,
                                             context.MsgboxTitle, context.tables);
-    service_.emplace(workspace_);
+    reads_.emplace(workspace_);
     // The caller context keeps what the load found, for the host.
     context.adocon = workspace_->connection;
     context.tables = workspace_->tables;
     context.strTableMain = workspace_->tables.pEmployeegradeChange;
-    previousDays_ = service_->previousDays();
+    previousDays_ = reads_->previousDays();
     context.strSql = registerSql();
 
     // The window's layout decides the grid's width, which the column widths fill.
     if (layout())
         layout()->activate();
     // The buttons are right from the first screen on.
-    const std::optional<QString> rights = service_->userRights();
+    const std::optional<QString> rights = jobchange::UserRights(workspace_).userRights();
     {
         const ui::WaitCursor wait;
         GridPopulate();
@@ -223,7 +223,7 @@ void FrmMaster::Form_Activate() {
 
 void FrmMaster::GridRefreshRow(qint32 id, RowChange change) {
     try {
-        const std::optional<QVariantList> fields = service_->registerRow(previousDays_, id);
+        const std::optional<QVariantList> fields = reads_->registerRow(previousDays_, id);
         if (!fields)
             return;
         const int columns = flexMaster->cols();
@@ -265,7 +265,7 @@ void FrmMaster::GridHeaderPopulate(std::vector<qint64>& widths) {
     cboColNames->clear();
     cboSearch->clear();
 
-    const QStringList titles = service_->columnTitles();
+    const QStringList titles = reads_->columnTitles();
     const int columns = flexMaster->cols();
     int titled = 0;
     // A catalogue that lists more titles than the query has columns: the rest name nothing.
@@ -328,7 +328,7 @@ void FrmMaster::SelectionRule() {
 }
 
 void FrmMaster::UserRights() {
-    applyRights(service_->userRights());
+    applyRights(jobchange::UserRights(workspace_).userRights());
 }
 
 void FrmMaster::applyRights(const std::optional<QString>& rights) {

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/entryreads.h"
+#include "jobchange/registerreads.h"
+#include "jobchange/rights.h"
 #include "ui/messages.h"
 
 #include <QColor>
@@ -172,7 +174,7 @@ private:
     std::vector<qint32> gridJobChangeIds() const;
 
     jobchange::WorkspacePtr workspace_;
-    std::optional<jobchange::JobChangeService> service_;
+    std::optional<jobchange::RegisterReads> reads_;
     qint16 previousDays_ = 0;
 
     std::unique_ptr<jobchange::RegisterLoad> load_;

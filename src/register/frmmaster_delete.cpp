@@ -10,7 +10,7 @@
 
 // A job change is never removed: Delete cancels it through frmCancel, latest first.
 bool FrmMaster::fnDeleteAllowed(qint32 id) {
-    if (service_->laterUncancelledExists(id)) {
+    if (reads_->laterUncancelledExists(id)) {
         message(QStringLiteral("Can not delete, Succeeding transaction exists"));
         return false;
     }

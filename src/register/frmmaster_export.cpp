@@ -29,7 +29,7 @@ void FrmMaster::cmdExport_Click() {
     const ui::WaitCursor wait;
     // The grid holds display text; the typed values come from the register query again, put in
     // the grid's order by id.
-    data::Recordset rs = service_->registerRows(previousDays_);
+    data::Recordset rs = reads_->registerRows(previousDays_);
     const QHash<qint32, tableexport::ExportRow> typed = registerexport::typedRowsById(rs);
     const auto& kinds = registerexport::columnKinds();
     QStringList titles;
@@ -52,7 +52,8 @@ void FrmMaster::cmdHistory_Click() {
     const qint32 id = selectedJobChangeId();
     if (id == 0)
         return;
-    const std::optional<jobchange::StoredJobChange> stored = service_->jobChange(id);
+    const std::optional<jobchange::StoredJobChange> stored =
+        jobchange::EntryReads(workspace_).jobChange(id);
     if (!stored)
         return;
     showEmployeeHistory(jobchange::historySourceOf(*workspace_), stored->employeeId, this);

@@ -35,7 +35,7 @@ void FrmMaster::GridPopulate() {
     cmdExport->setEnabled(false);
 
     load_ = std::make_unique<jobchange::RegisterLoad>(
-        workspace_->connection, service_->registerStatements(previousDays_, kFirstScreenRows));
+        workspace_->connection, reads_->registerStatements(previousDays_, kFirstScreenRows));
     connect(
         load_.get(), &jobchange::RegisterLoad::arrived, this, [this] { GridTakeRows(false); },
         Qt::QueuedConnection);

@@ -11,6 +11,6 @@ void FrmMaster::cmPreview_Click() {
         cRptGradeChange = std::make_unique<report::ReportControl>();
     report::setUpJobChangeReport(
         *cRptGradeChange, workspace_->companyId, QString::number(id),
-        reportUserName(workspace_->db(), workspace_->tables, workspace_->userId));
+        report::reportUserName(workspace_->db(), workspace_->tables, workspace_->userId));
     cRptGradeChange->setAction(1);
 }

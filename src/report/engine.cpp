@@ -1,6 +1,7 @@
 #include "report/engine.h"
 
 #include "data/connection.h"
+#include "data/datetext.h"
 #include "data/money.h"
 #include "data/tablenames.h"
 #include "export/ownerfile.h"
@@ -36,12 +37,12 @@ std::string money(const std::string& text) {
     return amountText(data::StoredAmount::fromValue(value)).toStdString();
 }
 
-// Shows a date without the doubt of day-month order: "17 Jul 2025".
-std::string longDate(const std::string& text) {
+// A date as every window shows it.
+std::string shownDate(const std::string& text) {
     const QDate date = data::dateOf(QString::fromStdString(text).trimmed());
     if (!date.isValid())
         return text;
-    return QLocale(QLocale::English).toString(date, QStringLiteral("d MMM yyyy")).toStdString();
+    return data::dateText(date).toStdString();
 }
 
 // Null and blank values are false to the template, so a section shows only when they exist.
@@ -364,14 +365,14 @@ RenderedReport renderReport(const ReportFile& file, data::Connection& connection
     mustache::data merged;
     for (const auto& [name, value] : values)
         merged.set(templateName(name), valueOf(value));
-    merged.set("printdate", longDate(QDate::currentDate().toString(Qt::ISODate).toStdString()));
+    merged.set("printdate", shownDate(QDate::currentDate().toString(Qt::ISODate).toStdString()));
     merged.set("money",
                mustache::lambda2{[](const std::string& text, const mustache::renderer& render) {
                    return money(render(text));
                }});
     merged.set("date",
                mustache::lambda2{[](const std::string& text, const mustache::renderer& render) {
-                   return longDate(render(text));
+                   return shownDate(render(text));
                }});
 
     for (const QueryDefinition& query : file.queries) {

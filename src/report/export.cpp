@@ -2,7 +2,6 @@
 
 #include "data/connection.h"
 #include "data/tablenames.h"
-#include "jobchange/jobchangeservice.h"
 #include "report/engine.h"
 #include "report/jobchange.h"
 #include "report/reportcontrol.h"

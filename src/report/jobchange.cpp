@@ -1,5 +1,7 @@
 #include "report/jobchange.h"
 
+#include "data/connection.h"
+#include "data/tablenames.h"
 #include "report/reportcontrol.h"
 
 #include <QCoreApplication>
@@ -58,6 +60,16 @@ void setUpJobChangeReport(ReportControl& control, qint16 company, const QString&
     if (userName)
         control.setParameterFields(3, QStringLiteral("strUserName;") + *userName +
                                           QStringLiteral(";true"));
+}
+
+std::optional<QString> reportUserName(data::Connection& connection,
+                                      const data::ResolvedTableNames& tables, qint16 user) {
+    data::Recordset rs = connection.open(QStringLiteral("select username from ") + tables.pusers +
+                                             QStringLiteral(" where userid = ?"),
+                                         {int(user)});
+    if (rs.eof())
+        return std::nullopt;
+    return rs.text(QStringLiteral("UserName")).trimmed();
 }
 
 } // namespace report

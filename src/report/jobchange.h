@@ -3,6 +3,11 @@
 #include <QString>
 #include <optional>
 
+namespace data {
+class Connection;
+struct ResolvedTableNames;
+} // namespace data
+
 namespace report {
 
 class ReportControl;
@@ -19,5 +24,10 @@ QString jobChangeReportFile();
 // name, only when there is one.
 void setUpJobChangeReport(ReportControl& control, qint16 company, const QString& jobChangeId,
                           const std::optional<QString>& userName);
+
+// The user's name as the job change report prints it, trimmed: looked up by user alone, whatever
+// the company; nothing without a users row.
+std::optional<QString> reportUserName(data::Connection& connection,
+                                      const data::ResolvedTableNames& tables, qint16 user);
 
 } // namespace report

@@ -4,7 +4,6 @@
 #include "report/datasources.h"
 #include "report/engine.h"
 #include "report/reportfile.h"
-#include "ui/waitcursor.h"
 
 #include <memory>
 #include <optional>
@@ -29,6 +28,10 @@ ReportControl::ReportControl(ReportHost host) : host_(std::move(host)) {
         host_.connection = defaultHost().connection;
     if (!host_.messageTitle)
         host_.messageTitle = defaultHost().messageTitle;
+    if (!host_.preview)
+        host_.preview = defaultHost().preview;
+    if (!host_.whileBusy)
+        host_.whileBusy = defaultHost().whileBusy;
 }
 
 QString ReportControl::messageTitle() const {
@@ -80,9 +83,12 @@ void ReportControl::setAction(int value) {
     for (const auto& [index, text] : fields)
         parsed.push_back(parseParameterField(text));
 
+    const ReportSink& sink = sink_ ? sink_ : host_.preview;
+    if (!sink)
+        throw data::DbError(data::kErrGeneric, QStringLiteral("ReportControl"),
+                            QStringLiteral("There is no preview to show the report in."));
     std::optional<RenderedReport> rendered;
-    {
-        ui::WaitCursor wait;
+    const auto render = [&] {
         const ReportFile file = ReportFile::load(reportFileName_);
         std::unique_ptr<data::Connection> own;
         if (const std::optional<DataSource> source = findDataSource(dataSource_))
@@ -90,11 +96,12 @@ void ReportControl::setAction(int value) {
         else if (!host_.connection)
             throw data::DbError::connectionClosed(QStringLiteral("ReportControl"));
         rendered = renderReport(file, own ? *own : host_.connection(), parsed);
-    }
-    if (sink_)
-        sink_(*rendered, *this);
+    };
+    if (host_.whileBusy)
+        host_.whileBusy(render);
     else
-        showPreviewWindow(*rendered, *this);
+        render();
+    sink(*rendered, *this);
 }
 
 } // namespace report

@@ -14,12 +14,20 @@ class Connection;
 namespace report {
 
 class RenderedReport;
+class ReportControl;
+
+// Where a run sends the report.
+using ReportSink = std::function<void(const RenderedReport& report, const ReportControl& control)>;
 
 // What the program showing a report lends it: the database the report reads unless its data
-// source names another, and the title of the preview's message boxes.
+// source names another, the title of the preview's message boxes, the preview that shows a run
+// given no sink of its own, and what it shows while a report is read and laid out (the work is
+// run inside it). The engine itself opens no window.
 struct ReportHost {
-    std::function<data::Connection&()> connection;
-    std::function<QString()> messageTitle;
+    std::function<data::Connection&()> connection{};
+    std::function<QString()> messageTitle{};
+    ReportSink preview{};
+    std::function<void(const std::function<void()>& work)> whileBusy{};
 };
 
 // The host of every control made without one; the module that opens reports installs it.
@@ -40,9 +48,8 @@ public:
     static constexpr int kLogOnServer = 106;
     static constexpr int kMaximized = 2;
 
-    // Where a run sends the report; by default the preview window.
-    using PreviewSink =
-        std::function<void(const RenderedReport& report, const ReportControl& control)>;
+    // Where a run sends the report; by default the host's preview.
+    using PreviewSink = ReportSink;
 
     // Without a host, the one the program installed as the default.
     explicit ReportControl(ReportHost host = {});
@@ -58,7 +65,8 @@ public:
     void setParameterFields(int index, const QString& field);
     // 1 runs the report: its data is read and it goes to the preview. The parameter fields
     // serve one run and are cleared after it, so a value is never carried into the next one.
-    // Raises data::DbError for anything that stops the report.
+    // Raises data::DbError for anything that stops the report, a run with nowhere to go among
+    // them.
     void setAction(int value);
 
     QVariant windowOption(int identifier) const { return windowOptions_.value(identifier); }
@@ -88,9 +96,5 @@ private:
     std::map<int, QString> parameterFields_;
     QStringList calls_;
 };
-
-// The preview window: the report titled with the control's title, with print, page set-up, zoom
-// and export to PDF; shown modally.
-void showPreviewWindow(const RenderedReport& report, const ReportControl& control);
 
 } // namespace report

@@ -1,5 +1,6 @@
 #include "shared/formroutines.h"
 
+#include "data/datetext.h"
 #include "ui/messages.h"
 
 #include <QAbstractSpinBox>
@@ -7,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -129,7 +129,7 @@ QString RegisterCellText(const QVariant& value, int column) {
     if (column == 2 && !value.isNull()) {
         const QDate date = data::dateOf(value);
         if (date.isValid())
-            return QLocale::system().toString(date, QLocale::ShortFormat);
+            return data::dateText(date);
     }
     return data::textOf(value);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/choice.h"
 #include "data/connection.h"
 
 #include <QString>
@@ -22,12 +23,6 @@ bool fnCheckMandatory(QWidget* control, const QString& message, const QString& t
 void SetControlTags(QWidget* window);
 // True when a control differs from what SetControlTags recorded (texts compared trimmed).
 bool fnFormChanged(QWidget* window);
-
-// An entry of a combo: its text and the id kept as its item data.
-struct Choice {
-    qint64 id = 0;
-    QString text;
-};
 
 // Fills a combo with the choices, leaving no entry selected; no click is signalled.
 void fillCombo(QComboBox* combo, const std::vector<Choice>& choices);

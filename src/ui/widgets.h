@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHeaderView>
 #include <QLatin1String>
 #include <QPushButton>
+#include <QTreeWidget>
+#include <algorithm>
 
 namespace ui {
 
@@ -17,6 +20,16 @@ inline QPushButton* plainButton(QWidget* parent, const char* name, const QString
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+// Each column as wide as its widest cell, up to `widest` pixels (a longer text is elided), and
+// never narrower than its title.
+inline void fitColumns(QTreeWidget* list, int widest) {
+    for (int column = 0; column < list->columnCount(); ++column) {
+        list->resizeColumnToContents(column);
+        const int title = list->header()->sectionSizeHint(column);
+        list->setColumnWidth(column, std::max(title, std::min(list->columnWidth(column), widest)));
+    }
 }
 
 } // namespace ui

@@ -1,6 +1,7 @@
 #include "exportcommands.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
+#include "support/context.h"
 #include "support/scripted.h"
 #include "support/spreadsheets.h"
 #include "support/testdb.h"
@@ -28,7 +29,7 @@ protected:
 
 TEST_F(HostExport, RegisterExportHoldsTheRegistersRowsInItsOrder) {
     // The register window's titles and rows, dates in the system's short format.
-    db.useContext(1, 1, kProcessDate);
+    useContext(db, 1, 1, kProcessDate);
     QStringList shown;
     {
         FrmMaster form;

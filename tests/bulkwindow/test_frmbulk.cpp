@@ -45,6 +45,8 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
     openBulk([&](FrmBulk& form) {
         EXPECT_EQ(form.lblCount->text(), "3 of 3 employees selected");
         EXPECT_FALSE(form.cmdLetters->isEnabled());
+        // Before any preview its list is titled with the columns every preview has.
+        EXPECT_EQ(form.lvwPreview->headerItem()->text(0), "Number");
         form.cboGrade->setCurrentIndex(form.cboGrade->findText("Junior"));
         EXPECT_EQ(form.lblCount->text(), "2 of 2 employees selected") << "Asha and Dina";
         form.txtSearch->setText("E004");
@@ -87,7 +89,7 @@ TEST_F(BulkWindow, FilterPreviewUntickApplyAndTheRegisterShowsTheNewRows) {
         messages.clear();
         messages.answer(ui::MsgAnswer::Yes);
         form.cmdApply->click();
-        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
+        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 14 Feb 2003?",
                                                  "Saved 1 job changes, JC1 to JC1."}));
         // The window stays for the letters of what it saved.
         EXPECT_FALSE(form.cmdApply->isEnabled());
@@ -179,7 +181,7 @@ TEST_F(BulkWindow, AnImportedRowWithAnErrorHoldsApplyUntilItIsUnticked) {
         messages.clear();
         messages.answer(ui::MsgAnswer::Yes);
         form.cmdApply->click();
-        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 2003-02-14?",
+        EXPECT_EQ(messages.texts(), QStringList({"Save 1 job changes dated 14 Feb 2003?",
                                                  "Saved 1 job changes, JC1 to JC1."}));
     });
     EXPECT_EQ(registerNumbers(), QStringList{"JC1"});

@@ -1,6 +1,7 @@
 #include "cancel/frmcancel.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
+#include "support/context.h"
 #include "support/hooks.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
@@ -43,7 +44,7 @@ insert into pay_empallowances values (1, 7, 1, 1, 100), (1, 7, 2, 2, 200), (1, 7
   (1, 8, 1, 1, 500);
 insert into pay_empdeductions values (1, 7, 1, 1, 50), (1, 7, 2, 2, 25), (1, 8, 1, 1, 80);
 )");
-        db.useContext(1, 1, QDate(2026, 11, 30));
+        useContext(db, 1, 1, QDate(2026, 11, 30));
         original = employees();
         db.execAll(kPromotion);
         before = db.snapshot();

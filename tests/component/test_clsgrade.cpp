@@ -3,6 +3,7 @@
 
 #include "component/basgrade.h"
 #include "component/clsgrade.h"
+#include "jobchange/numbering.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
 #include "support/scripted.h"
@@ -44,7 +45,7 @@ TEST_F(ClsGrade, ShowHandsThePropertiesToTheRegisterForItsOwnInterface) {
         EXPECT_TRUE(master.registerSql().contains("egcCompanyid = 3"));
         EXPECT_TRUE(master.cmdnew->isEnabled());
         EXPECT_FALSE(master.CmdEdit->isEnabled());
-        EXPECT_EQ(jobchange::JobChangeService(master.workspace()).nextNumber(), "JC1");
+        EXPECT_EQ(jobchange::numberSeries(*master.workspace()).number(), "JC1");
     });
     grade.Show();
     EXPECT_EQ(modal.shown, QStringList{"FrmMaster"});

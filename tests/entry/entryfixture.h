@@ -6,6 +6,8 @@
 #include "register/frmmaster.h"
 #include "shared/revisionlist.h"
 #include "support/check.h"
+#include "support/company.h"
+#include "support/context.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
 #include "support/widgets.h"
@@ -20,28 +22,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
-// Company 1, process date 2003-02-14, prefix "JC": Asha (1), a Clerk (Junior) on 20000 Rs with
-// House Rent 5000, Conveyance 800 and Provident Fund 1200; Bruno (2), an Officer (Senior) on
-// 3000 $ with Medical 300 (in $) and Income Tax 100; Chen (3), inactive; Dina (4), a Typist (an
-// inactive designation) on 15000 Rs without lines.
+// The test company (see insertTestCompany), with the caller context pointed at it.
 class EntryData {
 public:
     explicit EntryData(const TestDatabase& db) : db_(db) {
-        db.insert("pcurrencymaster", {"1, 1, 'Rupee', 'Rs'", "1, 2, 'US Dollar', '$'"});
-        db.insert("pGrades", {"1, 1, 'Junior'", "2, 1, 'Senior'"});
-        db.insert("pDesignation",
-                  {"1, 1, 1, 'Clerk', 1", "2, 1, 2, 'Officer', 1", "3, 1, 1, 'Typist', 0"});
-        db.insert("pallowances", {"1, 1, 'House Rent', 1, 1", "2, 1, 'Conveyance', 1, 1",
-                                  "3, 1, 'Medical', 2, 1"});
-        db.insert("pdeductions", {"1, 1, 'Provident Fund', 1, 1", "2, 1, 'Income Tax', 1, 1"});
-        db.insert("pemployee", {"1, 1, 'E001', 'Asha', 1, 1, 20000, 1, 1",
-                                "1, 2, 'E002', 'Bruno', 2, 2, 3000, 2, 1",
-                                "1, 3, 'E003', 'Chen', 1, 1, 18000, 1, 0",
-                                "1, 4, 'E004', 'Dina', 3, 1, 15000, 1, 1"});
-        db.insert("pempallowances", {"1, 1, 1, 1, 5000", "1, 1, 2, 2, 800", "1, 2, 1, 3, 300"});
-        db.insert("pempdeductions", {"1, 1, 1, 1, 1200", "1, 2, 1, 2, 100"});
-        db.insert("pPrefix", {"1, 91004, 'JC'"});
-        db.useContext(1, 1, QDate(2003, 2, 14));
+        insertTestCompany(db);
+        useContext(db, 1, 1, QDate(2003, 2, 14));
     }
 
     // A job change header (Clerk to Officer unless said otherwise).

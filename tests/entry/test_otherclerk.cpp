@@ -8,7 +8,7 @@
 
 namespace {
 
-using jobchange::JobChangeService;
+using jobchange::JobChangeWriter;
 using jobchange::WriteResult;
 
 // Asha, promoted as JC1, moved back to Clerk with a raise, her lines kept.
@@ -22,10 +22,10 @@ jobchange::JobChangeDraft ashaMovedBack() {
     return draft;
 }
 
-// Another clerk's program: a connection and a service of its own, as user 1 (every right).
+// Another clerk's program: a connection and a writer of its own, as user 1 (every right).
 struct OtherClerk {
     data::ConnectionPtr connection;
-    JobChangeService service{
+    JobChangeWriter writer{
         jobchange::Workspace::open(connection, 1, 1, 91004, QDate(2003, 2, 14), "Payroll")};
     ~OtherClerk() { connection->close(); }
 };
@@ -35,7 +35,7 @@ enum class Window { New, Edit, Cancel };
 struct Case {
     const char* name;
     Window window;
-    std::function<WriteResult(const JobChangeService&)> theirs;
+    std::function<WriteResult(const JobChangeWriter&)> theirs;
     QString refusal;
     bool theyCancel = false;
 };
@@ -46,26 +46,26 @@ const QString kCancelled = "Job change already cancelled by another user";
 const Case kCases[] = {
     // Both pick Asha; the other clerk saves first, on the process date or after it.
     {"NewForAnEmployeeTheyMoved", Window::New,
-     [](const JobChangeService& s) { return s.saveNew(ashaPromoted()); }, kEmployeeChanged},
+     [](const JobChangeWriter& s) { return s.saveNew(ashaPromoted()); }, kEmployeeChanged},
     {"NewForAnEmployeeNoLongerEligible", Window::New,
-     [](const JobChangeService& s) {
+     [](const JobChangeWriter& s) {
          jobchange::JobChangeDraft later = ashaPromoted();
          later.date = QDate(2003, 3, 1);
          return s.saveNew(later);
      },
      kEmployeeChanged},
     {"CancelWhatTheyCancelled", Window::Cancel,
-     [](const JobChangeService& s) { return s.cancel(1, "theirs"); }, kCancelled, true},
+     [](const JobChangeWriter& s) { return s.cancel(1, "theirs"); }, kCancelled, true},
     {"CancelUnderTheirLaterJobChange", Window::Cancel,
-     [](const JobChangeService& s) { return s.saveNew(ashaMovedBack()); },
+     [](const JobChangeWriter& s) { return s.saveNew(ashaMovedBack()); },
      "Can not delete, Succeeding transaction exists"},
     {"EditUnderTheirLaterJobChange", Window::Edit,
-     [](const JobChangeService& s) { return s.saveNew(ashaMovedBack()); },
+     [](const JobChangeWriter& s) { return s.saveNew(ashaMovedBack()); },
      "Can not save, Succeeding transaction exists"},
     {"EditWhatTheyCancelled", Window::Edit,
-     [](const JobChangeService& s) { return s.cancel(1, "theirs"); }, kCancelled, true},
+     [](const JobChangeWriter& s) { return s.cancel(1, "theirs"); }, kCancelled, true},
     {"EditWhatTheyEdited", Window::Edit,
-     [](const JobChangeService& s) {
+     [](const JobChangeWriter& s) {
          jobchange::JobChangeDraft theirs = ashaPromoted();
          theirs.remarks = "Theirs";
          return s.saveEdit(1, theirs);
@@ -103,7 +103,7 @@ protected:
             EXPECT_EQ(window.result(), QDialog::Accepted);
             return;
         }
-        const WriteResult theirs = theCase().theirs(other.service);
+        const WriteResult theirs = theCase().theirs(other.writer);
         ASSERT_TRUE(theirs.ok) << theirs.error;
         const QMap<QString, QStringList> left = db.snapshot();
         ok->click();
@@ -200,11 +200,11 @@ TEST_F(ChangedWhileTheWindowReads, NewIsRefusedAfterTheirRaiseAndItsUndo) {
     raise.linesOf(LineKind::Deduction) = {line(1, 'O', 1200, 1200)};
     newJobChange([&](frmGrade& form) {
         // The master is read before their commit, the allowances after it.
-        whenReading("pempallowances", [&] { ok(other.service.saveNew(raise)); });
+        whenReading("pempallowances", [&] { ok(other.writer.saveNew(raise)); });
         ashaPromoted(form);
         EXPECT_EQ(rowOf(form.lvwAllow, "House Rent")->text(revcol::OldAmount), "6000.00");
         EXPECT_EQ(form.txtOldBasic->text(), "20000.00");
-        ok(other.service.cancel(1, "undone"));
+        ok(other.writer.cancel(1, "undone"));
         expectOkRefused(form, jobchange::kEmployeeChangedMessage);
     });
 }
@@ -218,10 +218,10 @@ TEST_F(ChangedWhileTheWindowReads, EditIsRefusedAfterTheirEditAndItsUndo) {
     jobchange::JobChangeDraft theirs = ::ashaPromoted();
     theirs.linesOf(LineKind::Allowance)[0] = line(1, 'O', 5000, 5600);
     // The header is read before their edit, the allowance lines after it.
-    whenReading("pempgcAllowance", [&] { ok(other.service.saveEdit(1, theirs)); });
+    whenReading("pempgcAllowance", [&] { ok(other.writer.saveEdit(1, theirs)); });
     editJobChange("JC1", [&](frmGrade& form) {
         EXPECT_EQ(rowOf(form.lvwAllow, "House Rent")->text(revcol::RevisedAmount), "5600.00");
-        ok(other.service.saveEdit(1, ::ashaPromoted()));
+        ok(other.writer.saveEdit(1, ::ashaPromoted()));
         form.txtNewbasic->setText("1600.00");
         expectOkRefused(form, jobchange::kJobChangeChangedMessage);
     });

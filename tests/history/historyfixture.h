@@ -52,7 +52,7 @@ insert into pay_empgcdeductions values (1, 11, 1, 1, 2400, 2400, 'O'),
     }
 
     jobchange::HistorySource source(QDate processDate = QDate(2026, 11, 30)) const {
-        return {db.db(), tables, 1, 1, processDate};
+        return {db.db(), tables, 1, 1, processDate, QStringLiteral("Payroll")};
     }
 
     TestDatabase db;

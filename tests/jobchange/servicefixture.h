@@ -1,40 +1,14 @@
 #pragma once
 
-// The job-change service over the entry window's test company, with no window.
+// The job-change writer and reads over the entry window's test company, with no window.
 
 #include "entry/entryfixture.h"
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/entryreads.h"
+#include "jobchange/lookups.h"
+#include "jobchange/writer.h"
 #include "support/hooks.h"
 
 #include <functional>
-
-// An amount written as in C: "1500.50".
-inline data::Money money(const char* text) {
-    return data::parseMoney(QString::fromLatin1(text), QLocale::c()).value.value();
-}
-
-// A line of a draft, in whole amounts.
-inline jobchange::DraftLine line(qint64 type, char letter, qint64 oldAmount, qint64 revised) {
-    return {type, QLatin1Char(letter), data::Money::fromCents(oldAmount * 100).value(),
-            data::Money::fromCents(revised * 100).value()};
-}
-
-// Asha, a Clerk on 20000, to Officer at 1500.50 on the process date: House Rent raised to 5500,
-// Conveyance dropped, Medical added; Provident Fund kept.
-inline jobchange::JobChangeDraft ashaPromoted() {
-    jobchange::JobChangeDraft draft;
-    draft.employeeId = 1;
-    draft.oldDesignationId = 1;
-    draft.newDesignationId = 2;
-    draft.oldBasic = money("20000");
-    draft.newBasic = money("1500.50");
-    draft.date = QDate(2003, 2, 14);
-    draft.remarks = QStringLiteral("Promoted");
-    draft.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 5500), line(2, 'R', 800, 800),
-                                          line(3, 'N', 0, 300)};
-    draft.linesOf(LineKind::Deduction) = {line(1, 'O', 1200, 1200)};
-    return draft;
-}
 
 class ServiceTest : public ::testing::Test {
 protected:
@@ -89,5 +63,8 @@ protected:
     TestDatabase db;
     EntryData data{db};
     ScriptedMessages messages; // the service must show none
-    jobchange::JobChangeService service{contextWorkspace()};
+    const jobchange::WorkspacePtr workspace = contextWorkspace();
+    jobchange::JobChangeWriter writer{workspace};
+    jobchange::EntryReads reads{workspace};
+    jobchange::Lookups lookups{workspace};
 };

@@ -2,7 +2,7 @@
 // seeded errors, in CSV and in a workbook of another writer; the template read back; a change by
 // another clerk after the import's preview.
 
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
 #include "jobchange/servicefixture.h"
 
 #include <QProcess>
@@ -74,8 +74,8 @@ protected:
 
     bulk::ImportBatch preview(const QString& file, const QDate& date = QDate(2003, 3, 1)) const {
         bulk::ImportBatch batch;
-        EXPECT_EQ(bulkService.previewImport(bulk::readImport(path(file)), date,
-                                            QStringLiteral("Imported"), batch),
+        EXPECT_EQ(bulkReads.previewImport(bulk::readImport(path(file)), date,
+                                          QStringLiteral("Imported"), batch),
                   "");
         return batch;
     }
@@ -112,7 +112,7 @@ book.save(sys.argv[2])
     }
 
     QTemporaryDir dir;
-    jobchange::BulkService bulkService{contextWorkspace()};
+    jobchange::BulkReads bulkReads{workspace};
 };
 
 // The annual increment written out as a list, as HR would send it, with twenty mistakes: exactly
@@ -128,9 +128,9 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
         {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money("1000")}, false, {}},
         {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money("250")}, true, {}},
         {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false, {}}};
-    ASSERT_EQ(bulkService.prepareRules(rules), "");
+    ASSERT_EQ(bulkReads.prepareRules(rules), "");
     QHash<QString, bulk::PreviewRow> byRules;
-    for (bulk::PreviewRow& row : bulk::computePreview(bulkService.eligibleEmployees(), rules))
+    for (bulk::PreviewRow& row : bulk::computePreview(bulkReads.eligibleEmployees(), rules))
         byRules.insert(row.employee.number, std::move(row));
 
     QList<QStringList> records = {{"Employee No", "Name", "New Basic", "New Job",
@@ -177,7 +177,7 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
         "row 21, New Basic: \"1000000000000\" is more than 999,999,999,999.99",
         "row 26, Employee No: there is no employee \"N9999\" in this company",
         "row 31, Employee No: E003 (Chen) is not active",
-        "row 36, Employee No: N35 (Emp 35) already has job change JC9 dated 2003-03-01, after "
+        "row 36, Employee No: N35 (Emp 35) already has job change JC9 dated 1 Mar 2003, after "
         "the process date",
         "row 41, Employee No: N41 is also on row 42",
         "row 42, Employee No: N41 is also on row 41",
@@ -197,7 +197,7 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
                             "in a spreadsheet program, save it and import it again";
     const std::tuple<QString, QString, QString> files[] = {
         {"increment.csv", "\"=B71*1.05\" is not an amount", "\"2027-01-05\" is not an amount"},
-        {"increment.xlsx", formula, "2027-01-05 is a date, not an amount"}};
+        {"increment.xlsx", formula, "5 Jan 2027 is a date, not an amount"}};
     for (const auto& [file, row71, row91] : files) {
         SCOPED_TRACE(file.toStdString());
         bulk::ImportBatch batch = preview(file);
@@ -229,7 +229,7 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
     bulk::ImportBatch batch = preview("increment.csv");
     for (bulk::PreviewRow& row : batch.rows)
         row.checked = row.errors.isEmpty();
-    const jobchange::BatchResult result = bulkService.apply(batch.rows, batch.rules);
+    const jobchange::BatchResult result = writer.apply(batch.rows, batch.rules);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(result.saved.size(), 980u);
     EXPECT_EQ(db.rows("select count(*) from pay_employeegradechange where egcremarks = "
@@ -239,17 +239,17 @@ TEST_F(BulkImport, AThousandRowsWithTwentySeededErrors) {
               QStringList{data::Money::fromCents(byRules["N7"].basic.newCents)->toString()});
 
     bulk::ImportBatch early;
-    EXPECT_EQ(bulkService.previewImport(bulk::readImport(path("increment.csv")), QDate(2003, 2, 13),
-                                        {}, early),
-              "The job date 2003-02-13 is before the process date 2003-02-14.");
+    EXPECT_EQ(bulkReads.previewImport(bulk::readImport(path("increment.csv")), QDate(2003, 2, 13),
+                                      {}, early),
+              "The job date 13 Feb 2003 is before the process date 14 Feb 2003.");
 }
 
 // The template read back as it is asks for nothing, whatever the jobs and types; two rows edited
 // apply, and only after a preview computed again once another clerk changed one of them.
 TEST_F(BulkImport, TheTemplateReadBackAsksForNothingAndEditedRowsApply) {
-    const std::vector<bulk::EmployeeSnapshot> employees = bulkService.eligibleEmployees();
+    const std::vector<bulk::EmployeeSnapshot> employees = bulkReads.eligibleEmployees();
     const tableexport::ExportTable table =
-        bulk::importTemplate(employees, bulkService.importCatalog(employees, false));
+        bulk::importTemplate(employees, bulkReads.importCatalog(employees, false));
     EXPECT_EQ(table.titles,
               QStringList({"Employee No", "Name", "New Job", "New Basic", "Allowance: House Rent",
                            "Allowance: Conveyance", "Allowance: Medical", "Allowance: Old Bonus",
@@ -285,12 +285,12 @@ TEST_F(BulkImport, TheTemplateReadBackAsksForNothingAndEditedRowsApply) {
 
     db.exec("update pay_empallowances set eaamount = 5100 where eaempid = 103");
     const auto before = db.snapshot();
-    const jobchange::BatchResult refused = bulkService.apply(edited.rows, edited.rules);
+    const jobchange::BatchResult refused = writer.apply(edited.rows, edited.rules);
     EXPECT_EQ(refused.outcome, jobchange::BatchResult::Outcome::Refused);
     EXPECT_EQ(refused.changed, std::vector<qint32>{103});
     EXPECT_EQ(db.snapshot(), before);
     const bulk::ImportBatch again = preview("template.csv");
-    ASSERT_TRUE(bulkService.apply(again.rows, again.rules).ok());
+    ASSERT_TRUE(writer.apply(again.rows, again.rules).ok());
     EXPECT_EQ(db.rows("select eEmpID, eDesigID, eGradeID from pay_employee where eEmpID in (102, "
                       "103) order by eEmpID"),
               QStringList({"102|2|2", "103|2|2"}));

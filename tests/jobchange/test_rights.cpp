@@ -2,7 +2,7 @@
 // a write the user has no letter for is refused and writes nothing, whatever the windows' buttons.
 
 #include "bulkcommands.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
 #include "jobchange/servicefixture.h"
 
 #include <QFile>
@@ -16,7 +16,7 @@ protected:
         db.insert("puserrights",
                   {"5, 91004, ' e '", "7, 91004, 'ADMIN'", "8, 91004, 'nEd'", "6, 12, 'NED'"});
         db.insert("pPrefix", {"1, 12, 'JC'"}); // that interface numbers as the module's does
-        EXPECT_TRUE(service.saveNew(ashaPromoted()).ok); // JC1, Asha's latest
+        EXPECT_TRUE(writer.saveNew(ashaPromoted()).ok); // JC1, Asha's latest
     }
 
     jobchange::WorkspacePtr as(qint16 user) const {
@@ -27,7 +27,7 @@ protected:
     // What each write of the user does: "ok" or its refusal; a refusal leaves every table as it
     // was.
     QStringList writes(qint16 user) {
-        const jobchange::JobChangeService theirs(as(user));
+        const jobchange::JobChangeWriter theirs(as(user));
         QStringList said;
         const auto tried = [&](const jobchange::WriteResult& result) {
             said << (result.ok ? QStringLiteral("ok") : result.error);
@@ -71,11 +71,11 @@ TEST_F(Rights, ABulkApplyWithoutTheCreateRightSavesNothing) {
     bulk::Rules rules;
     rules.date = QDate(2003, 3, 1);
     rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
-    const jobchange::BulkService theirs(as(5));
+    const jobchange::BulkReads theirs(as(5));
     ASSERT_EQ(theirs.prepareRules(rules), "");
     const auto before = db.snapshot();
-    const jobchange::BatchResult result =
-        theirs.apply(bulk::computePreview(theirs.eligibleEmployees(), rules), rules);
+    const jobchange::BatchResult result = jobchange::JobChangeWriter(as(5)).apply(
+        bulk::computePreview(theirs.eligibleEmployees(), rules), rules);
     EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Forbidden);
     EXPECT_EQ(result.error, "User 5 has no right to create job changes (N)");
 

@@ -1,3 +1,4 @@
+#include "jobchange/numbering.h"
 #include "jobchange/servicefixture.h"
 
 namespace {
@@ -15,7 +16,7 @@ TEST_F(Service, TheNumberFollowsTheHighestTakenNumericallyAfterThePrefix) {
     const auto next = [this](const QStringList& all) { // the numbers stored, then the next one
         db.exec("delete from pay_employeegradechange");
         db.insert("pEmployeegradeChange", "egcId,egcNo,egcCompanyID,egcCancelled,egcEmpID", all);
-        return service.nextNumber();
+        return jobchange::numberSeries(*workspace).number();
     };
     EXPECT_EQ(next({}), "JC1");
     // Cancelled ones count, another company's do not.
@@ -35,15 +36,15 @@ TEST_F(Service, ChoicesAreTheActiveEmployeesAndJobsOfTheCompanyAsTheCombosShowTh
     db.insert("pemployee", {"2, 9, 'E009', 'Elsewhere', 1, 1, 100, 1, 1"});
     const auto lines = [this](const jobchange::ComboLookup& lookup) {
         QStringList all;
-        for (const Choice& choice : service.choices(lookup))
+        for (const Choice& choice : lookups.choices(lookup))
             all << QString::number(choice.id) + ":" + choice.text;
         all.sort();
         return all;
     };
-    EXPECT_EQ(lines(service.employeeLookup()),
+    EXPECT_EQ(lines(lookups.employeeLookup()),
               QStringList({"1:Asha-E001 - Rs", "2:Bruno-E002 - $", "4:Dina-E004 - Rs"}));
     for (auto list : {jobchange::JobList::Old, jobchange::JobList::New})
-        EXPECT_EQ(lines(service.jobLookup(list)),
+        EXPECT_EQ(lines(lookups.jobLookup(list)),
                   QStringList({"1:Junior - Clerk", "2:Senior - Officer"}));
 }
 
@@ -53,7 +54,7 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
     db.insert("pusers", {"1, 1, '  D''Souza '"});
     const QStringList original = employee(1);
     jobchange::WriteResult saved;
-    EXPECT_EQ(failEachWrite([&] { return saved = service.saveNew(ashaPromoted()); }), 12)
+    EXPECT_EQ(failEachWrite([&] { return saved = writer.saveNew(ashaPromoted()); }), 12)
         << "header, employee, 3 + 1 lines, 2 deletions, 2 + 1 standing lines, COMMIT";
     EXPECT_EQ(QStringLiteral("%1 %2 %3").arg(saved.id).arg(saved.number).arg(saved.retries),
               "1 JC1 0");
@@ -74,7 +75,7 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
     edit.remarks = QStringLiteral("Corrected");
     edit.linesOf(LineKind::Allowance) = {line(1, 'O', 5000, 6000), line(2, 'O', 800, 800),
                                          line(3, 'N', 0, 300)};
-    EXPECT_EQ(failEachWrite([&] { return saved = service.saveEdit(1, edit); }), 15)
+    EXPECT_EQ(failEachWrite([&] { return saved = writer.saveEdit(1, edit); }), 15)
         << "header, employee, 2 deletions, 3 + 1 lines, 2 deletions, 3 + 1, COMMIT";
     EXPECT_EQ(saved.id, 1);
     EXPECT_EQ(db.rows("select egcNo, egcDate, egcOldDesigID, egcNewDesigID, egcNewBasic, "
@@ -85,7 +86,7 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
               QStringList({"21000|1|1", "1|1|6000", "2|2|800", "3|3|300", "1|1|1200"}));
 
     // Cancelled, the employee gets back exactly what the job change replaced, numbered 1 to n.
-    EXPECT_EQ(failEachWrite([&] { return service.cancel(1, "  withdrawn  "); }), 8)
+    EXPECT_EQ(failEachWrite([&] { return writer.cancel(1, "  withdrawn  "); }), 8)
         << "mark, employee, 2 deletions, 2 + 1 lines restored, COMMIT";
     EXPECT_EQ(db.rows("select egcCancelled, egcCancelledRemarks from pay_employeegradechange"),
               QStringList{"1|D'Souza:withdrawn"});
@@ -96,14 +97,14 @@ TEST_F(Service, SaveEditAndCancelWriteEverythingOrNothing) {
 // Without a user name the reason is kept under the user id; the basic put back is the one stored,
 // even one no clerk could enter.
 TEST_F(Service, ACancellationKeepsItsReasonAndPutsBackTheStoredBasicExactly) {
-    ASSERT_TRUE(service.saveNew(ashaPromoted()).ok);
+    ASSERT_TRUE(writer.saveNew(ashaPromoted()).ok);
     db.exec("update pay_employeegradechange set egcOldBasic = 1e15");
-    const jobchange::WriteResult cancelled = service.cancel(1, "  withdrawn  ");
+    const jobchange::WriteResult cancelled = writer.cancel(1, "  withdrawn  ");
     ASSERT_TRUE(cancelled.ok) << cancelled.error;
     EXPECT_EQ(db.rows("select egcCancelledRemarks from pay_employeegradechange"),
               QStringList{"User 1:withdrawn"});
-    EXPECT_EQ(service.employeeState(1).basic.text(), "1000000000000000.00");
-    EXPECT_FALSE(service.employeeState(1).basic.inRange());
+    EXPECT_EQ(reads.employeeState(1).basic.text(), "1000000000000000.00");
+    EXPECT_FALSE(reads.employeeState(1).basic.inRange());
 }
 
 } // namespace

@@ -20,7 +20,7 @@ class LineEditor : public ::testing::TestWithParam<Kind> {
 protected:
     void SetUp() override {
         db.loadDemo();
-        db.useContext(1, 1, QDate(2026, 11, 30));
+        useContext(db, 1, 1, QDate(2026, 11, 30));
         list.reset(createRevisionList(lineTable(k().kind).listName, lineTable(k().kind).listHeaders,
                                       nullptr));
         for (int id = 1; id <= 3; ++id)

@@ -1,6 +1,7 @@
 #include "entry/frmgrade.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
+#include "support/context.h"
 #include "support/scripted.h"
 #include "support/spreadsheets.h"
 #include "support/testdb.h"
@@ -55,7 +56,7 @@ public:
 
     // The register loaded for the user, as clsGrade opens it, handed to inspect.
     void withRegister(const std::function<void(FrmMaster&)>& inspect, qint16 user = 1) const {
-        db_.useContext(static_cast<qint16>(id_), user, QDate(2003, 3, 15));
+        useContext(db_, static_cast<qint16>(id_), user, QDate(2003, 3, 15));
         FrmMaster form;
         form.Form_Load();
         inspect(form);

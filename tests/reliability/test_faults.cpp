@@ -19,10 +19,10 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
     dina.newBasic = data::Money::fromCents(1700000).value();
     dina.date = QDate(2003, 2, 14);
     std::array<int, 3> failures{};
-    failures[0] = failEachWrite([&] { return service.saveNew(dina); }, true);
+    failures[0] = failEachWrite([&] { return writer.saveNew(dina); }, true);
     dina.remarks = QStringLiteral("Corrected");
-    failures[1] = failEachWrite([&] { return service.saveEdit(1, dina); }, true);
-    failures[2] = failEachWrite([&] { return service.cancel(1, "withdrawn"); }, true);
+    failures[1] = failEachWrite([&] { return writer.saveEdit(1, dina); }, true);
+    failures[2] = failEachWrite([&] { return writer.cancel(1, "withdrawn"); }, true);
     // new: header, employee, two deletions of standing lines, COMMIT; the edit also deletes its
     // lines twice; cancellation: mark, employee, two deletions, COMMIT
     EXPECT_EQ(failures, (std::array<int, 3>{5, 7, 5}));
@@ -35,9 +35,8 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
 // edit or a cancellation is retried only while the database stays locked.
 TEST_F(Faults, AWriteThatLosesARaceIsTriedAgainUpToItsBound) {
     const std::function<jobchange::WriteResult()> writes[] = {
-        [&] { return service.saveNew(ashaPromoted()); },
-        [&] { return service.saveEdit(1, ashaPromoted()); },
-        [&] { return service.cancel(1, "r"); }};
+        [&] { return writer.saveNew(ashaPromoted()); },
+        [&] { return writer.saveEdit(1, ashaPromoted()); }, [&] { return writer.cancel(1, "r"); }};
     const struct {
         int write; // of the writes above
         int error;

@@ -3,8 +3,9 @@
 // nothing and says so plainly, and the next action opens the connection again.
 
 #include "entry/entryfixture.h"
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
 #include "jobchange/servicefixture.h"
+#include "jobchange/writer.h"
 
 namespace {
 
@@ -79,23 +80,24 @@ TEST_F(LostConnection, AConnectionThatMayNotBeReopenedAsksForTheRegisterAgain) {
 }
 
 TEST_F(LostConnection, ABulkApplySavesNothingAndTheNextApplySavesAll) {
-    const jobchange::BulkService bulkService(master->workspace());
+    const jobchange::BulkReads bulkReads(master->workspace());
+    const jobchange::JobChangeWriter writer(master->workspace());
     bulk::Rules rules;
     rules.date = QDate(2003, 3, 1);
     rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
-    ASSERT_EQ(bulkService.prepareRules(rules), "");
+    ASSERT_EQ(bulkReads.prepareRules(rules), "");
     const std::vector<bulk::PreviewRow> rows =
-        bulk::computePreview(bulkService.eligibleEmployees(), rules);
+        bulk::computePreview(bulkReads.eligibleEmployees(), rules);
     const auto before = TestDatabase::snapshotOf(*watcher);
     for (const QString& at : {QString(), QStringLiteral("commit")}) {
         dropAt(at);
-        const jobchange::BatchResult lost = bulkService.apply(rows, rules);
+        const jobchange::BatchResult lost = writer.apply(rows, rules);
         EXPECT_EQ(lost.outcome, jobchange::BatchResult::Outcome::Failed);
         EXPECT_EQ(lost.outcomeUnknown, !at.isEmpty());
         EXPECT_TRUE(lost.error.startsWith("The connection to the database was lost")) << lost.error;
         EXPECT_EQ(TestDatabase::snapshotOf(*watcher), before);
     }
-    const jobchange::BatchResult applied = bulkService.apply(rows, rules);
+    const jobchange::BatchResult applied = writer.apply(rows, rules);
     EXPECT_EQ(applied.outcome, jobchange::BatchResult::Outcome::Applied) << applied.error;
     EXPECT_EQ(applied.saved.size(), 3u);
 }

@@ -3,6 +3,7 @@
 #include "report/export.h"
 #include "report/reportcontrol.h"
 #include "support/check.h"
+#include "support/context.h"
 #include "support/scripted.h"
 #include "support/testdb.h"
 #include "ui/flexgrid.h"
@@ -23,7 +24,8 @@ protected:
     ReportTest() { db.loadDemo(); }
     QString out(const QString& name) const { return dir.filePath(name); }
     report::ReportHost host() {
-        return {[this]() -> data::Connection& { return db.db(); }, [] { return QString(); }};
+        return {.connection = [this]() -> data::Connection& { return db.db(); },
+                .messageTitle = [] { return QString(); }};
     }
 
     QTemporaryDir dir;
@@ -55,7 +57,7 @@ protected:
     Preview() { open(1, 1); }
     // The register loaded afresh for the company and user.
     void open(qint16 company, qint16 user) {
-        db.useContext(company, user, QDate(2026, 11, 30));
+        useContext(db, company, user, QDate(2026, 11, 30));
         master = std::make_unique<FrmMaster>();
         master->Form_Load();
         master->completeLoad();

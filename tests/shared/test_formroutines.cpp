@@ -1,4 +1,5 @@
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/lookups.h"
+#include "jobchange/writestatements.h"
 #include "shared/formroutines.h"
 #include "support/check.h"
 #include "support/scripted.h"
@@ -54,13 +55,13 @@ TEST(FormRoutines, ClosedConnectionErrorsArePassedOnWithTheHint) {
     const QString hint = QStringLiteral("\rHINT: Check whether Properties assigned");
     auto workspace = std::make_shared<jobchange::Workspace>();
     workspace->connection = std::make_shared<data::Connection>();
-    const jobchange::JobChangeService service(workspace);
+    const jobchange::Lookups lookups(workspace);
     QComboBox combo;
     combo.addItem(QStringLiteral("stale"));
     combo.setCurrentIndex(0);
     const auto populate = [&](const char* kind) {
         ComboPopulate(&combo, [&] {
-            return service.choices(
+            return lookups.choices(
                 {"dDesigID", "gDescription", "dDescription", kind, {}, {}, {}, 0});
         });
     };

@@ -1,6 +1,5 @@
 #include "support/testdb.h"
 
-#include "component/basgrade.h"
 #include "data/money.h"
 #include "data/schema.h"
 
@@ -54,8 +53,22 @@ TestDatabase::TestDatabase() : connection_(std::make_shared<data::Connection>())
     data::createSchema(*connection_);
 }
 
+namespace {
+
+std::function<void()>& closeHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+} // namespace
+
+void TestDatabase::setCloseHook(std::function<void()> hook) {
+    closeHook() = std::move(hook);
+}
+
 TestDatabase::~TestDatabase() {
-    BasGrade() = CallerContext{}; // no later test may reach this database through the context
+    if (closeHook())
+        closeHook()();
     connection_->close();
     if (!pgDatabase_.isEmpty()) {
         try {
@@ -173,18 +186,6 @@ void TestDatabase::dropConnection(data::Connection& victim) const {
     }
     held.rollback();
     held.close();
-}
-
-void TestDatabase::useContext(qint16 company, qint16 user, const QDate& processDate) const {
-    CallerContext& context = BasGrade();
-    context = CallerContext{};
-    context.adocon = connection_;
-    context.intCompanyID = company;
-    context.intUserID = user;
-    context.Intinterfaceid = 91004;
-    context.ProcessDate = processDate;
-    context.MsgboxTitle = QStringLiteral("Payroll");
-    data::ResolveTableNames(*connection_, context.tables);
 }
 
 QString physical(const QString& logical) {

@@ -7,12 +7,13 @@
 #include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // A fresh payroll database with the tables, linktable and the column catalogue, and nothing
 // else: SQLite in a temporary folder (through ODBC when QUORVEL_TEST_ODBC is set), or, when
 // QUORVEL_TEST_PG names a server ("host=... port=... user=..."), a new PostgreSQL database
-// dropped afterwards. Gone, it clears the caller context.
+// dropped afterwards.
 class TestDatabase {
 public:
     TestDatabase();
@@ -49,9 +50,9 @@ public:
     // rolled back); a SQLite connection is rolled back and closed under its holder.
     void dropConnection(data::Connection& victim) const;
 
-    // Points the caller context at this database (company, user, process date) and resolves
-    // the table names, as the register's load would.
-    void useContext(qint16 company, qint16 user, const QDate& processDate) const;
+    // Run as every database goes, before its connection closes: the windows' tests clear the
+    // caller context, so that no later test reaches a closed database through it.
+    static void setCloseHook(std::function<void()> hook);
 
 private:
     QTemporaryDir dir_;

@@ -3,7 +3,7 @@
 #include "component/basgrade.h"
 #include "jobchange/workspace.h"
 
-// The workspace the register would make from the caller context (see TestDatabase::useContext).
+// The workspace the register would make from the caller context (see useContext).
 inline jobchange::WorkspacePtr contextWorkspace() {
     const CallerContext& context = BasGrade();
     return jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,

@@ -1,3 +1,5 @@
+#include "reportwindow/previewwindow.h"
+
 #include "data/dberror.h"
 #include "report/engine.h"
 #include "report/reportcontrol.h"

@@ -2,14 +2,16 @@
 
 #include "bulk/importpreview.h"
 #include "bulk/preview.h"
-#include "jobchange/jobchangeservice.h"
+#include "jobchange/jobchangedraft.h"
+#include "jobchange/lookups.h"
+#include "jobchange/workspace.h"
 
-#include <functional>
+#include <QHash>
 #include <vector>
 
-// The database side of a bulk revision: the eligible employees as the preview needs them, read
-// in a few statements for the whole company, and the preview's job changes saved in one
-// transaction through the job-change service's own save.
+// What a bulk revision reads: the eligible employees as the preview needs them, read in a few
+// statements for the whole company, and the jobs and line types its rules name. Its batch is
+// saved by the writer (writer.h).
 namespace jobchange {
 
 // A designation as the new-job choice lists it.
@@ -19,38 +21,13 @@ struct JobChoice {
     QString text; // grade " - " designation, as the entry window shows a job
 };
 
-// One job change a batch saved.
-struct BatchSaved {
-    qint32 employeeId = 0;
-    qint32 id = 0;
-    QString number;
-};
-
-struct BatchResult {
-    // Forbidden: the user may not create job changes (error says so).
-    enum class Outcome { Applied, Refused, Forbidden, Cancelled, Failed };
-    Outcome outcome = Outcome::Failed;
-    std::vector<BatchSaved> saved; // Applied: in the order of the rows
-    std::vector<qint32> changed;   // Refused: employees no longer as the preview found them
-    int errorNumber = 0;           // Failed
-    QString error;
-    // Failed: the connection broke during COMMIT, so the batch may have been saved whole.
-    bool outcomeUnknown = false;
-
-    bool ok() const { return outcome == Outcome::Applied; }
-};
-
-// Called after each employee is written with how many are done of how many; false cancels the
-// whole batch.
-using BatchProgress = std::function<bool(int done, int total)>;
-
 // The job change the entry window would save for a planned one: the single place where the
 // preview's exact amounts become the service's.
 JobChangeDraft draftOf(const bulk::PlannedJobChange& planned);
 
-class BulkService {
+class BulkReads {
 public:
-    explicit BulkService(WorkspacePtr workspace);
+    explicit BulkReads(WorkspacePtr workspace);
 
     // Every employee eligible for a job change (active, none uncancelled dated after the process
     // date) with job texts, currency and standing lines, ordered by employee id.
@@ -59,7 +36,7 @@ public:
     // The company's active designations.
     std::vector<JobChoice> jobs() const;
     // The company's active allowance or deduction types.
-    std::vector<Choice> lineTypes(LineKind kind) const { return service_.lineTypes(kind); }
+    std::vector<Choice> lineTypes(LineKind kind) const { return lookups_.lineTypes(kind); }
 
     // Why these rules cannot be used here (the date before the process date or more than a year
     // after it, a new designation or line type the company lacks); empty when they can. Fills in
@@ -77,24 +54,22 @@ public:
     QString previewImport(const bulk::ImportTable& table, const QDate& date, const QString& remarks,
                           bulk::ImportBatch& batch) const;
 
-    // Saves a job change for every row that will apply, all or none; fails, saving nothing, when
-    // the rules' date may not be used for a batch. Under the transaction's lock the user's right
-    // to create job changes is read, and each employee is read again and compared with the row's
-    // snapshot and with what its job change stores as old; any difference refuses the whole batch
-    // and names the employees.
-    BatchResult apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
-                      const BatchProgress& progress = {}) const;
+    // What a batch compares under its lock: every eligible employee's job, grade, basic pay and
+    // standing lines, without texts.
+    std::vector<bulk::EmployeeSnapshot> standing() const;
+    // Locks the company's active employees against other writers, in id order, until the
+    // transaction ends (SQLite's write lock, taken when the transaction began, holds them all).
+    void lockEmployees() const;
 
 private:
     // The eligible employees: with every text the preview shows, or only what sameStanding
-    // compares, locked for the rest of the transaction.
+    // compares.
     enum class Detail { Preview, Standing };
     std::vector<bulk::EmployeeSnapshot> readEmployees(Detail detail) const;
     QHash<QString, QString> ineligibleEmployees() const;
-    void lockEmployees() const;
 
     WorkspacePtr workspace_;
-    JobChangeService service_;
+    Lookups lookups_;
 };
 
 // Whether the employee still stands as the snapshot found them: job, grade, basic pay and every

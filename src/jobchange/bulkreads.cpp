@@ -1,20 +1,15 @@
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
 
 #include "bulk/jobdate.h"
+#include "data/datetext.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
-#include <limits>
 
 namespace jobchange {
 
 namespace {
-
-constexpr int kErrOverflow = 6;
-
-// The batch was cancelled from its progress callback: unwinds to the rollback.
-struct Cancelled {};
 
 // The lines' types and exact amounts, in stored order; descriptions may differ.
 bool sameLines(const std::vector<StandingLine>& a, const std::vector<StandingLine>& b) {
@@ -49,18 +44,16 @@ bool sameStanding(const bulk::EmployeeSnapshot& a, const bulk::EmployeeSnapshot&
            sameLines(a.linesOf(LineKind::Deduction), b.linesOf(LineKind::Deduction));
 }
 
-BulkService::BulkService(WorkspacePtr workspace)
-    : workspace_(workspace), service_(std::move(workspace)) {}
+BulkReads::BulkReads(WorkspacePtr workspace)
+    : workspace_(workspace), lookups_(std::move(workspace)) {}
 
 // Three statements whatever the number of employees: the masters, then each kind's standing
-// lines of the whole company, shared out by employee. The apply's read under the lock takes only
+// lines of the whole company, shared out by employee. A batch's read under its lock takes only
 // what it compares, without the texts the preview shows.
-std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(Detail detail) const {
+std::vector<bulk::EmployeeSnapshot> BulkReads::readEmployees(Detail detail) const {
     const Workspace& ws = *workspace_;
     const data::ResolvedTableNames& t = ws.tables;
     const bool texts = detail == Detail::Preview;
-    if (!texts)
-        lockEmployees();
     std::vector<bulk::EmployeeSnapshot> employees;
     QHash<qint32, size_t> position;
     {
@@ -129,9 +122,9 @@ std::vector<bulk::EmployeeSnapshot> BulkService::readEmployees(Detail detail) co
     return employees;
 }
 
-// SQLite's write lock, taken when the transaction began, already holds every row; the servers
-// lock the company's employees, so that another clerk's save of one of them waits for the batch.
-void BulkService::lockEmployees() const {
+// The servers lock the company's employees in id order, so that another clerk's save of one of
+// them waits for the batch and two batches queue rather than deadlock.
+void BulkReads::lockEmployees() const {
     const Workspace& ws = *workspace_;
     const QString where =
         QStringLiteral(" where eCompanyID = ") + ws.company() + QStringLiteral(" and eActive = 1");
@@ -140,25 +133,26 @@ void BulkService::lockEmployees() const {
         return;
     case data::Dialect::Kind::Postgres:
         ws.db().open(QStringLiteral("select eEmpID from ") + ws.tables.pemployee + where +
-                     QStringLiteral(" for update"));
+                     QStringLiteral(" order by eEmpID for update"));
         return;
     case data::Dialect::Kind::TSql:
         ws.db().open(QStringLiteral("select eEmpID from ") + ws.tables.pemployee +
-                     QStringLiteral(" with (updlock, holdlock)") + where);
+                     QStringLiteral(" with (updlock, holdlock)") + where +
+                     QStringLiteral(" order by eEmpID"));
         return;
     }
 }
 
-std::vector<bulk::EmployeeSnapshot> BulkService::eligibleEmployees() const {
+std::vector<bulk::EmployeeSnapshot> BulkReads::eligibleEmployees() const {
     return readEmployees(Detail::Preview);
 }
 
 std::vector<bulk::EmployeeSnapshot>
-BulkService::eligibleEmployees(const bulk::Filters& filters) const {
+BulkReads::eligibleEmployees(const bulk::Filters& filters) const {
     return bulk::filtered(readEmployees(Detail::Preview), filters);
 }
 
-std::vector<JobChoice> BulkService::jobs() const {
+std::vector<JobChoice> BulkReads::jobs() const {
     const Workspace& ws = *workspace_;
     data::Recordset rs = ws.db().open(
         QStringLiteral("select d.dDesigID, d.dGradeID, g.gDescription, d.dDescription from ") +
@@ -173,7 +167,7 @@ std::vector<JobChoice> BulkService::jobs() const {
     return jobs;
 }
 
-QString BulkService::prepareRules(bulk::Rules& rules) const {
+QString BulkReads::prepareRules(bulk::Rules& rules) const {
     if (QString problem = bulk::rulesProblem(rules); !problem.isEmpty())
         return problem;
     if (QString problem = dateProblem(rules.date); !problem.isEmpty())
@@ -198,7 +192,7 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
             }
         if (found) {
             const std::optional<TypeCurrency> currency =
-                service_.typeCurrency(rule.kind, rule.typeId);
+                lookups_.typeCurrency(rule.kind, rule.typeId);
             rule.currency = currency ? currency->name : QString();
         }
         if (!found)
@@ -210,7 +204,7 @@ QString BulkService::prepareRules(bulk::Rules& rules) const {
     return {};
 }
 
-QString BulkService::dateProblem(const QDate& date) const {
+QString BulkReads::dateProblem(const QDate& date) const {
     if (!date.isValid())
         return QStringLiteral("The job date is missing.");
     return bulk::batchJobDateProblem(date, workspace_->processDate);
@@ -218,7 +212,7 @@ QString BulkService::dateProblem(const QDate& date) const {
 
 // Everyone of the company who is not eligible, with the first reason: not active, or a job
 // change that stands dated after the process date (the earliest one named).
-QHash<QString, QString> BulkService::ineligibleEmployees() const {
+QHash<QString, QString> BulkReads::ineligibleEmployees() const {
     const Workspace& ws = *workspace_;
     data::Recordset rs = ws.db().open(
         QStringLiteral("select e.eempno, e.eName, e.eActive, egc.egcNo, egc.egcDate from ") +
@@ -237,16 +231,16 @@ QHash<QString, QString> BulkService::ineligibleEmployees() const {
         if (rs.field(2).toInt() != 1)
             why.insert(number, who + QStringLiteral(" is not active"));
         else if (!rs.field(3).isNull())
-            why.insert(number, QStringLiteral("%1 already has job change %2 dated %3, after the "
-                                              "process date")
-                                   .arg(who, rs.text(3).trimmed(),
-                                        rs.field(4).toDate().toString(Qt::ISODate)));
+            why.insert(number,
+                       QStringLiteral("%1 already has job change %2 dated %3, after the "
+                                      "process date")
+                           .arg(who, rs.text(3).trimmed(), data::dateText(rs.field(4).toDate())));
     }
     return why;
 }
 
-bulk::ImportCatalog BulkService::importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
-                                               bool withIneligible) const {
+bulk::ImportCatalog BulkReads::importCatalog(const std::vector<bulk::EmployeeSnapshot>& employees,
+                                             bool withIneligible) const {
     bulk::ImportCatalog catalog;
     for (const JobChoice& job : jobs())
         catalog.jobs.push_back({job.designationId, job.text});
@@ -255,7 +249,7 @@ bulk::ImportCatalog BulkService::importCatalog(const std::vector<bulk::EmployeeS
             catalog.lineTypes[static_cast<size_t>(kind)];
         QSet<qint64> listed;
         const auto add = [&](qint64 id, const QString& description, bool active) {
-            const std::optional<TypeCurrency> currency = service_.typeCurrency(kind, id);
+            const std::optional<TypeCurrency> currency = lookups_.typeCurrency(kind, id);
             types.push_back({id, description, currency ? currency->name : QString(), active});
             listed.insert(id);
         };
@@ -271,8 +265,8 @@ bulk::ImportCatalog BulkService::importCatalog(const std::vector<bulk::EmployeeS
     return catalog;
 }
 
-QString BulkService::previewImport(const bulk::ImportTable& table, const QDate& date,
-                                   const QString& remarks, bulk::ImportBatch& batch) const {
+QString BulkReads::previewImport(const bulk::ImportTable& table, const QDate& date,
+                                 const QString& remarks, bulk::ImportBatch& batch) const {
     if (QString problem = dateProblem(date); !problem.isEmpty())
         return problem;
     const std::vector<bulk::EmployeeSnapshot> eligible = readEmployees(Detail::Preview);
@@ -288,99 +282,8 @@ QString BulkService::previewImport(const bulk::ImportTable& table, const QDate& 
     return {};
 }
 
-BatchResult BulkService::apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
-                               const BatchProgress& progress) const {
-    const Workspace& ws = *workspace_;
-    // Checked again here, whatever the rules came from.
-    if (QString problem = bulk::batchJobDateProblem(rules.date, ws.processDate);
-        !problem.isEmpty()) {
-        BatchResult refused;
-        refused.error = std::move(problem);
-        return refused;
-    }
-    std::vector<const bulk::PreviewRow*> applied;
-    for (const bulk::PreviewRow& row : rows)
-        if (row.willApply())
-            applied.push_back(&row);
-    const int total = static_cast<int>(applied.size());
-
-    for (int attempt = 1;; ++attempt) {
-        BatchResult result;
-        try {
-            data::TransactionGuard transaction(ws.db());
-            // Everyone as the preview found them, compared under the lock.
-            const std::vector<bulk::EmployeeSnapshot> now = readEmployees(Detail::Standing);
-            if (const std::optional<QString> missing = service_.missingRight(Right::Create)) {
-                result.outcome = BatchResult::Outcome::Forbidden;
-                result.error = *missing;
-                return result;
-            }
-            QHash<qint32, size_t> position;
-            position.reserve(static_cast<qsizetype>(now.size()));
-            for (size_t i = 0; i < now.size(); ++i)
-                position.insert(now[i].employeeId, i);
-            std::vector<JobChangeDraft> drafts;
-            drafts.reserve(applied.size());
-            for (const bulk::PreviewRow* row : applied) {
-                const std::optional<bulk::PlannedJobChange> planned =
-                    bulk::plannedJobChange(*row, rules);
-                drafts.push_back(draftOf(*planned));
-                const auto found = position.constFind(row->employee.employeeId);
-                if (found == position.constEnd() || !sameStanding(row->employee, now[*found]) ||
-                    oldValuesOf(drafts.back()) != oldValuesOf(now[*found].designationId,
-                                                              now[*found].basic, now[*found].lines))
-                    result.changed.push_back(row->employee.employeeId);
-            }
-            if (!result.changed.empty()) {
-                result.outcome = BatchResult::Outcome::Refused;
-                return result;
-            }
-
-            // One read of the numbering under the company's numbering lock, then counted on.
-            service_.lockNumbering();
-            qint32 id = service_.nextId();
-            const NumberSeries series = service_.numberSeries();
-            if (series.next + total - 1 > std::numeric_limits<qint32>::max())
-                throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
-                                    QStringLiteral("Overflow"));
-            qint64 offset = 0;
-            const JobChangeService::DesignationGrades grades = service_.designationGrades();
-
-            for (size_t i = 0; i < applied.size(); ++i) {
-                const bulk::PreviewRow* row = applied[i];
-                const QString number = series.number(offset++);
-                service_.saveNewSteps(drafts[i], id, number, &grades);
-                result.saved.push_back({row->employee.employeeId, id, number});
-                ++id;
-                if (progress && !progress(static_cast<int>(result.saved.size()), total))
-                    throw Cancelled{};
-            }
-            transaction.commit();
-            result.outcome = BatchResult::Outcome::Applied;
-            return result;
-        } catch (const Cancelled&) {
-            result.saved.clear();
-            result.outcome = BatchResult::Outcome::Cancelled;
-            return result;
-        } catch (const data::DbError& error) {
-            // Another clerk held the database, or took an id or number meanwhile: the whole
-            // batch is done again, compared afresh.
-            const bool lostRace = error.number() == data::kErrLockConflict ||
-                                  error.number() == data::kErrIntegrityViolation;
-            if (attempt < kWriteAttempts && lostRace)
-                continue;
-            result.saved.clear();
-            result.outcome = BatchResult::Outcome::Failed;
-            result.errorNumber = error.number();
-            result.error = error.description();
-            if (error.connectionLost()) {
-                result.outcomeUnknown = error.operation() == QLatin1String("commitTrans");
-                result.error = lostConnectionMessage(error, QStringLiteral("Apply"),
-                                                     QStringLiteral("the job changes"));
-            }
-            return result;
-        }
-    }
+std::vector<bulk::EmployeeSnapshot> BulkReads::standing() const {
+    return readEmployees(Detail::Standing);
 }
 
 } // namespace jobchange

@@ -1,7 +1,7 @@
 // The bulk revision against the database: what the preview says is what is saved, all or
 // nothing, and refused when an employee changed after the preview.
 
-#include "jobchange/bulkservice.h"
+#include "jobchange/bulkreads.h"
 #include "jobchange/servicefixture.h"
 #include "support/hooks.h"
 
@@ -11,9 +11,9 @@ data::Money money(qint64 cents) {
     return data::Money::fromCents(cents).value();
 }
 
-class BulkServiceTest : public ServiceTest {
+class BulkRevisionTest : public ServiceTest {
 protected:
-    BulkServiceTest() {
+    BulkRevisionTest() {
         // Emil and Fay besides the entry data's Asha, Bruno and Dina: five eligible employees.
         db.insert("pemployee", {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
                                 "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
@@ -26,19 +26,19 @@ protected:
             {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money(100000)}, false, {}},
             {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money(25000)}, true, {}},
             {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false, {}}};
-        EXPECT_EQ(bulkService.prepareRules(rules), "");
+        EXPECT_EQ(bulkReads.prepareRules(rules), "");
     }
 
     std::vector<bulk::PreviewRow> preview() const {
-        return bulk::computePreview(bulkService.eligibleEmployees(), rules);
+        return bulk::computePreview(bulkReads.eligibleEmployees(), rules);
     }
 
     bulk::Rules rules;
-    jobchange::BulkService bulkService{contextWorkspace()};
+    jobchange::BulkReads bulkReads{workspace};
 };
 
-TEST_F(BulkServiceTest, EligibleEmployeesComeWithTheirJobsAndStandingLinesInOrder) {
-    const std::vector<bulk::EmployeeSnapshot> all = bulkService.eligibleEmployees();
+TEST_F(BulkRevisionTest, EligibleEmployeesComeWithTheirJobsAndStandingLinesInOrder) {
+    const std::vector<bulk::EmployeeSnapshot> all = bulkReads.eligibleEmployees();
     QStringList seen;
     for (const bulk::EmployeeSnapshot& e : all) {
         QStringList lines;
@@ -59,50 +59,50 @@ TEST_F(BulkServiceTest, EligibleEmployeesComeWithTheirJobsAndStandingLinesInOrde
     data.jobChange(2, "JC2", "2003-02-20", 4, true);
     bulk::Filters filters;
     filters.search = QStringLiteral("e00");
-    EXPECT_EQ(bulkService.eligibleEmployees(filters).size(), 4u);
+    EXPECT_EQ(bulkReads.eligibleEmployees(filters).size(), 4u);
     filters.gradeId = 2;
-    ASSERT_EQ(bulkService.eligibleEmployees(filters).size(), 1u);
-    EXPECT_EQ(bulkService.eligibleEmployees(filters)[0].name, "Fay");
+    ASSERT_EQ(bulkReads.eligibleEmployees(filters).size(), 1u);
+    EXPECT_EQ(bulkReads.eligibleEmployees(filters)[0].name, "Fay");
 }
 
-TEST_F(BulkServiceTest, RulesAreRefusedBeforeTheProcessDateOrForTypesAndJobsTheCompanyLacks) {
+TEST_F(BulkRevisionTest, RulesAreRefusedBeforeTheProcessDateOrForTypesAndJobsTheCompanyLacks) {
     bulk::Rules early = rules;
     early.date = QDate(2003, 2, 13);
-    EXPECT_EQ(bulkService.prepareRules(early),
-              "The job date 2003-02-13 is before the process date 2003-02-14.");
+    EXPECT_EQ(bulkReads.prepareRules(early),
+              "The job date 13 Feb 2003 is before the process date 14 Feb 2003.");
     // A batch dated far ahead is refused by the rules and again by the apply, whatever made it.
     bulk::Rules far = rules;
     far.date = QDate(9999, 12, 31);
-    EXPECT_TRUE(bulkService.prepareRules(far).startsWith(
-        "The job date 9999-12-31 is more than a year after the process date 2003-02-14;"));
+    EXPECT_TRUE(bulkReads.prepareRules(far).startsWith(
+        "The job date 31 Dec 9999 is more than a year after the process date 14 Feb 2003;"));
     const auto before = db.snapshot();
-    const jobchange::BatchResult refused = bulkService.apply(preview(), far);
+    const jobchange::BatchResult refused = writer.apply(preview(), far);
     EXPECT_EQ(refused.outcome, jobchange::BatchResult::Outcome::Failed);
-    EXPECT_EQ(refused.error, bulkService.prepareRules(far));
+    EXPECT_EQ(refused.error, bulkReads.prepareRules(far));
     EXPECT_EQ(db.snapshot(), before);
 
     bulk::Rules job = rules;
     job.newJob = bulk::NewJob{3, {}};
-    EXPECT_EQ(bulkService.prepareRules(job), "There is no active designation 3.");
+    EXPECT_EQ(bulkReads.prepareRules(job), "There is no active designation 3.");
     job.newJob = bulk::NewJob{2, {}};
-    EXPECT_EQ(bulkService.prepareRules(job), "");
+    EXPECT_EQ(bulkReads.prepareRules(job), "");
     EXPECT_EQ(job.newJob->text, "Senior - Officer");
     bulk::Rules type = rules;
     type.lines[2].typeId = 9;
-    EXPECT_EQ(bulkService.prepareRules(type), "There is no active deduction type 9.");
+    EXPECT_EQ(bulkReads.prepareRules(type), "There is no active deduction type 9.");
     EXPECT_EQ(rules.lines[1].typeName + " in " + rules.lines[1].currency, "Medical in US Dollar");
 }
 
 // Every table as the preview said: one job change per applied row, numbered in turn, its lines
 // with letters, detail ids and amounts; masters and standing lines as revised.
-TEST_F(BulkServiceTest, WhatIsSavedIsWhatThePreviewSaid) {
+TEST_F(BulkRevisionTest, WhatIsSavedIsWhatThePreviewSaid) {
     data.jobChange(1, "JC7", "2003-01-01", 1, true); // numbering and ids follow it
     std::vector<bulk::PreviewRow> rows = preview();
     ASSERT_EQ(rows.size(), 5u);
     rows[2].checked = false; // Dina stays out
     EXPECT_EQ(rows[4].basic.newCents, 3500000) << "33,333.33 + 5% is 34,999.9965";
 
-    const jobchange::BatchResult result = bulkService.apply(rows, rules);
+    const jobchange::BatchResult result = writer.apply(rows, rules);
     ASSERT_TRUE(result.ok()) << result.error;
     QStringList saved;
     for (const jobchange::BatchSaved& done : result.saved)
@@ -151,13 +151,13 @@ TEST_F(BulkServiceTest, WhatIsSavedIsWhatThePreviewSaid) {
 
 // Cancelling the batch's job changes, latest first, through the service puts every employee
 // back exactly: masters and standing lines as they were.
-TEST_F(BulkServiceTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
+TEST_F(BulkRevisionTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
     const auto before = db.snapshot();
-    const jobchange::BatchResult result = bulkService.apply(preview(), rules);
+    const jobchange::BatchResult result = writer.apply(preview(), rules);
     ASSERT_TRUE(result.ok()) << result.error;
     ASSERT_EQ(result.saved.size(), 5u);
     for (auto done = result.saved.rbegin(); done != result.saved.rend(); ++done) {
-        const jobchange::WriteResult cancelled = service.cancel(done->id, "Wrong rate");
+        const jobchange::WriteResult cancelled = writer.cancel(done->id, "Wrong rate");
         ASSERT_TRUE(cancelled.ok) << cancelled.error;
     }
     const auto after = db.snapshot();
@@ -169,7 +169,7 @@ TEST_F(BulkServiceTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
 
 // A failure at any one write of the batch, or a cancel from the progress, leaves every table as
 // it was and says why.
-TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
+TEST_F(BulkRevisionTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
     const std::vector<bulk::PreviewRow> rows = preview();
     const auto before = db.snapshot();
     for (const int failAt : {1, 17, 30, 0}) { // 0: at COMMIT
@@ -179,7 +179,7 @@ TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
             if (failAt == 0 ? sql == "commit" : ++writes == failAt)
                 throw data::DbError(data::kErrGeneric, "test", "Disk full");
         });
-        const jobchange::BatchResult result = bulkService.apply(rows, rules);
+        const jobchange::BatchResult result = writer.apply(rows, rules);
         db.db().setStatementHook({});
         EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Failed);
         EXPECT_EQ(result.error, "Disk full");
@@ -188,11 +188,10 @@ TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
         EXPECT_FALSE(db.db().inTransaction());
     }
     QList<int> progress;
-    const jobchange::BatchResult cancelled =
-        bulkService.apply(rows, rules, [&](int done, int total) {
-            progress << done << total;
-            return done < 3;
-        });
+    const jobchange::BatchResult cancelled = writer.apply(rows, rules, [&](int done, int total) {
+        progress << done << total;
+        return done < 3;
+    });
     EXPECT_EQ(cancelled.outcome, jobchange::BatchResult::Outcome::Cancelled);
     EXPECT_EQ(progress, QList<int>({1, 5, 2, 5, 3, 5}));
     EXPECT_EQ(db.snapshot(), before);
@@ -202,10 +201,10 @@ TEST_F(BulkServiceTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
 // Another clerk, on a connection of their own, saves a job change for Asha and changes one of
 // Fay's standing lines after the preview: the batch is refused whole, naming both; computed
 // again, it goes through.
-TEST_F(BulkServiceTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
+TEST_F(BulkRevisionTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
     const std::vector<bulk::PreviewRow> rows = preview();
     const data::ConnectionPtr other = db.another();
-    const jobchange::JobChangeService clerk(jobchange::Workspace::open(
+    const jobchange::JobChangeWriter clerk(jobchange::Workspace::open(
         other, 1, 1, 91004, QDate(2003, 2, 14), QStringLiteral("Payroll")));
     ASSERT_TRUE(clerk.saveNew(ashaPromoted()).ok); // on the process date: Asha stays eligible
     other->execute("update pay_empdeductions set edamount = 950 where edempid = 6 and "
@@ -213,12 +212,12 @@ TEST_F(BulkServiceTest, AChangeByAnotherClerkAfterThePreviewRefusesTheBatch) {
     other->close();
 
     const auto before = db.snapshot();
-    const jobchange::BatchResult refused = bulkService.apply(rows, rules);
+    const jobchange::BatchResult refused = writer.apply(rows, rules);
     EXPECT_EQ(refused.outcome, jobchange::BatchResult::Outcome::Refused);
     EXPECT_EQ(refused.changed, std::vector<qint32>({1, 6}));
     EXPECT_EQ(db.snapshot(), before);
 
-    const jobchange::BatchResult again = bulkService.apply(preview(), rules);
+    const jobchange::BatchResult again = writer.apply(preview(), rules);
     ASSERT_TRUE(again.ok()) << again.error;
     EXPECT_EQ(again.saved.front().number, "JC2");
 }

@@ -1,0 +1,175 @@
+#include "jobchange/writer.h"
+
+#include "bulk/jobdate.h"
+#include "jobchange/bulkreads.h"
+#include "jobchange/numbering.h"
+#include "jobchange/unitofwork.h"
+#include "jobchange/writesteps.h"
+
+#include <limits>
+
+namespace jobchange {
+
+namespace {
+
+constexpr int kErrOverflow = 6;
+
+const UnitOfWork::Subject kJobChange{QStringLiteral("Ok"), QStringLiteral("the job change")};
+const UnitOfWork::Subject kCancellation{QStringLiteral("OK"), QStringLiteral("the cancellation")};
+const UnitOfWork::Subject kBatch{QStringLiteral("Apply"), QStringLiteral("the job changes")};
+
+// The batch was cancelled from its progress callback: unwinds through the rollback.
+struct Cancelled {};
+
+// What a single write returns: what its last run wrote when it committed (or when the COMMIT was
+// cut off, which may have gone through under that id), else why not.
+WriteResult resultOf(const UnitOutcome& outcome, const WriteResult& written) {
+    WriteResult result;
+    switch (outcome.ended) {
+    case UnitOutcome::Ended::Committed:
+        result = written;
+        result.ok = true;
+        break;
+    case UnitOutcome::Ended::Refused:
+        result.refused = true;
+        result.error = outcome.message;
+        break;
+    case UnitOutcome::Ended::Failed:
+        result.errorNumber = outcome.errorNumber;
+        result.error = outcome.message;
+        result.outcomeUnknown = outcome.outcomeUnknown;
+        result.id = outcome.outcomeUnknown ? written.id : 0;
+        break;
+    }
+    result.retries = outcome.retries;
+    return result;
+}
+
+} // namespace
+
+WriteResult JobChangeWriter::saveNew(const JobChangeDraft& draft, const ShownState& shown) const {
+    UnitOfWork unit(workspace_, kJobChange, true);
+    const WriteSteps steps(workspace_);
+    WriteResult written;
+    const UnitOutcome outcome = unit.run([&] {
+        written = {};
+        unit.recheckNew(draft, shown);
+        unit.write(Action::Create, draft.employeeId, 0, [&]() -> UnitOfWork::Written {
+            unit.lockNumbering();
+            written.id = steps.nextId();
+            written.number = numberSeries(*workspace_).number();
+            steps.save(written.id, written.number, draft, true);
+            return {written.id, written.number};
+        });
+    });
+    return resultOf(outcome, written);
+}
+
+WriteResult JobChangeWriter::saveEdit(qint32 id, const JobChangeDraft& draft,
+                                      const ShownState& shown) const {
+    UnitOfWork unit(workspace_, kJobChange, false);
+    const WriteSteps steps(workspace_);
+    WriteResult written;
+    const UnitOutcome outcome = unit.run([&] {
+        written = {};
+        unit.recheckEdit(id, draft, shown);
+        written.id = id;
+        unit.write(Action::Edit, draft.employeeId, id, [&]() -> UnitOfWork::Written {
+            steps.save(id, {}, draft, false);
+            return {id, {}};
+        });
+    });
+    return resultOf(outcome, written);
+}
+
+WriteResult JobChangeWriter::cancel(qint32 id, const QString& reason) const {
+    UnitOfWork unit(workspace_, kCancellation, false);
+    const WriteSteps steps(workspace_);
+    WriteResult written;
+    const UnitOutcome outcome = unit.run([&] {
+        written = {};
+        const qint32 employeeId = unit.recheckCancel(id);
+        written.id = id;
+        unit.write(Action::Cancel, employeeId, id, [&]() -> UnitOfWork::Written {
+            steps.cancel(id, reason);
+            return {id, {}};
+        });
+    });
+    return resultOf(outcome, written);
+}
+
+BatchResult JobChangeWriter::apply(const std::vector<bulk::PreviewRow>& rows,
+                                   const bulk::Rules& rules, const BatchProgress& progress) const {
+    // Checked again here, whatever the rules came from.
+    if (QString problem = bulk::batchJobDateProblem(rules.date, workspace_->processDate);
+        !problem.isEmpty()) {
+        BatchResult refused;
+        refused.error = std::move(problem);
+        return refused;
+    }
+    std::vector<const bulk::EmployeeSnapshot*> previewed;
+    std::vector<JobChangeDraft> drafts;
+    for (const bulk::PreviewRow& row : rows)
+        if (row.willApply()) {
+            previewed.push_back(&row.employee);
+            drafts.push_back(draftOf(*bulk::plannedJobChange(row, rules)));
+        }
+    const int total = static_cast<int>(drafts.size());
+
+    UnitOfWork unit(workspace_, kBatch, true);
+    const WriteSteps steps(workspace_);
+    BatchResult result;
+    UnitOutcome outcome;
+    try {
+        outcome = unit.run([&] {
+            result = {};
+            unit.recheckBatch(previewed, drafts, result.changed);
+            // One read of the numbering under the company's numbering lock, then counted on.
+            unit.lockNumbering();
+            qint32 id = steps.nextId();
+            const NumberSeries series = numberSeries(*workspace_);
+            if (series.next + total - 1 > std::numeric_limits<qint32>::max())
+                throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
+                                    QStringLiteral("Overflow"));
+            const WriteSteps::DesignationGrades grades = steps.designationGrades();
+            for (size_t i = 0; i < drafts.size(); ++i) {
+                const QString number = series.number(static_cast<qint64>(i));
+                unit.write(Action::Create, drafts[i].employeeId, 0, [&]() -> UnitOfWork::Written {
+                    steps.save(id, number, drafts[i], true, &grades);
+                    return {id, number};
+                });
+                result.saved.push_back({drafts[i].employeeId, id, number});
+                ++id;
+                if (progress && !progress(static_cast<int>(result.saved.size()), total))
+                    throw Cancelled{};
+            }
+        });
+    } catch (const Cancelled&) {
+        result.saved.clear();
+        result.outcome = BatchResult::Outcome::Cancelled;
+        return result;
+    }
+    switch (outcome.ended) {
+    case UnitOutcome::Ended::Committed:
+        result.outcome = BatchResult::Outcome::Applied;
+        break;
+    case UnitOutcome::Ended::Refused:
+        result.saved.clear();
+        result.outcome =
+            outcome.forbidden ? BatchResult::Outcome::Forbidden : BatchResult::Outcome::Refused;
+        if (outcome.forbidden)
+            result.error = outcome.message;
+        break;
+    case UnitOutcome::Ended::Failed:
+        result.saved.clear();
+        result.changed.clear();
+        result.outcome = BatchResult::Outcome::Failed;
+        result.errorNumber = outcome.errorNumber;
+        result.error = outcome.message;
+        result.outcomeUnknown = outcome.outcomeUnknown;
+        break;
+    }
+    return result;
+}
+
+} // namespace jobchange
