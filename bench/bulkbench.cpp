@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <memory>
 
 namespace bench {
 
@@ -27,8 +28,7 @@ double amount(data::Money money) {
 }
 
 // Every employee active and eligible, with the same count of standing lines of each kind.
-void shapeCompany(const QString& file, const data::ResolvedTableNames& tables) {
-    RawDatabase raw(file);
+void shapeCompany(RawConnection& raw, const data::ResolvedTableNames& tables) {
     const QString numbers = QStringLiteral("(with recursive n(i) as (select 1 union all select i "
                                            "+ 1 from n where i < %1) select i from n) n")
                                 .arg(kLinesOfEachKind);
@@ -91,23 +91,47 @@ void writeRevisionWorkbook(const std::vector<bulk::PreviewRow>& rows, const bulk
 
 } // namespace
 
-BulkFigures measureBulk(const QString& dir, int employees) {
+QString withDatabase(const QString& connectionString, const QString& database) {
+    // libpq and the data layer both take the last of a repeated keyword.
+    return connectionString + QStringLiteral(" dbname=") + database;
+}
+
+BulkFigures measureBulk(const QString& dir, int employees, const QString& serverConnection) {
     BulkFigures figures;
     GenerateOptions options;
     options.employees = employees;
     options.jobChanges = employees;
-    const QString file = QDir(dir).filePath(QStringLiteral("bulk-%1.sqlite").arg(employees));
-    const QString floorFile = QDir(dir).filePath(QStringLiteral("bulk-floor.sqlite"));
-    QFile::remove(file);
-    QFile::remove(floorFile);
-    generateSqlite(file, options);
-
     const auto connection = std::make_shared<data::Connection>();
-    connection->openSqlite(file);
+    std::unique_ptr<RawConnection> raw;
+    QString file;
+    QString floorFile;
+    if (serverConnection.isEmpty()) {
+        file = QDir(dir).filePath(QStringLiteral("bulk-%1.sqlite").arg(employees));
+        floorFile = QDir(dir).filePath(QStringLiteral("bulk-floor.sqlite"));
+        QFile::remove(file);
+        QFile::remove(floorFile);
+        generateSqlite(file, options);
+        connection->openSqlite(file);
+        raw = std::make_unique<RawDatabase>(file);
+    } else {
+        // A fresh database each run: the apply changes every employee.
+        const QString database = QStringLiteral("quorvel_bench_bulk_%1").arg(employees);
+        {
+            RawServer maintenance(serverConnection);
+            maintenance.exec(("drop database if exists " + database).toUtf8().constData());
+            maintenance.exec(("create database " + database).toUtf8().constData());
+        }
+        connection->openPostgres(withDatabase(serverConnection, database));
+        generateOn(*connection, options);
+        raw = std::make_unique<RawServer>(withDatabase(serverConnection, database));
+    }
     const jobchange::WorkspacePtr workspace = jobchange::Workspace::open(
         connection, options.company, 1, 0, options.processDate, QStringLiteral("Payroll"));
-    shapeCompany(file, workspace->tables);
-    QFile::copy(file, floorFile);
+    shapeCompany(*raw, workspace->tables);
+    if (floorFile.isEmpty())
+        raw->exec("ANALYZE");
+    else
+        QFile::copy(file, floorFile);
 
     const jobchange::BulkReads service(workspace);
     bulk::Rules rules;
@@ -163,10 +187,18 @@ BulkFigures measureBulk(const QString& dir, int employees) {
     for (const bulk::PreviewRow& row : rows)
         if (const auto planned = bulk::plannedJobChange(row, rules))
             changes.push_back(rawOf(*planned));
-    RawDatabase raw(floorFile);
+    // On SQLite the floor writes into the copy taken before the apply; on the server, where a
+    // copy is costly, it writes the same job changes again after it, under new numbers.
+    if (!floorFile.isEmpty())
+        raw = std::make_unique<RawDatabase>(floorFile);
+    const QString countSql =
+        QStringLiteral("select count(*) from ") + workspace->tables.pEmployeegradeChange;
+    const qint64 before = raw->scalar(countSql);
     timer.restart();
-    rawBulkSave(raw, workspace->tables, changes);
+    rawBulkSave(*raw, workspace->tables, changes);
     figures.floorMs = elapsedMs(timer);
+    if (raw->scalar(countSql) != before + static_cast<qint64>(changes.size()))
+        figures.problems << QStringLiteral("the floor did not write every job change");
     return figures;
 }
 

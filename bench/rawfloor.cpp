@@ -1,53 +1,52 @@
 #include "bench/rawfloor.h"
 
 #include "bench/rowsink.h"
+#include "data/dberror.h"
 #include "data/dialect.h"
 #include "data/tablenames.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
+
+#include <cstring>
 
 namespace bench {
 
 namespace {
 
-// One prepared statement, finalized when it goes.
-class Statement {
+// One prepared SQLite statement, finalized when it goes.
+class SqliteStatement : public RawStatement {
 public:
-    Statement(sqlite3* db, const QString& sql) : db_(db) {
+    SqliteStatement(sqlite3* db, const QString& sql) : db_(db) {
         const QByteArray text = sql.toUtf8();
         checkSqlite(db_, sqlite3_prepare_v2(db_, text.constData(), -1, &statement_, nullptr),
                     text.constData());
     }
-    ~Statement() { sqlite3_finalize(statement_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+    ~SqliteStatement() override { sqlite3_finalize(statement_); }
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
 
-    Statement& bind(int index, qint64 value) {
+    RawStatement& bind(int index, qint64 value) override {
         sqlite3_bind_int64(statement_, index, value);
         return *this;
     }
-    Statement& bind(int index, double value) {
+    RawStatement& bind(int index, double value) override {
         sqlite3_bind_double(statement_, index, value);
         return *this;
     }
-    Statement& bind(int index, const QByteArray& text) {
+    RawStatement& bind(int index, const QByteArray& text) override {
         sqlite3_bind_text(statement_, index, text.constData(), static_cast<int>(text.size()),
                           SQLITE_TRANSIENT);
         return *this;
     }
-    // True while there is a row.
-    bool step() {
+    bool step() override {
         const int rc = sqlite3_step(statement_);
         checkSqlite(db_, rc, "step");
         return rc == SQLITE_ROW;
     }
-    void run() {
-        step();
-        sqlite3_reset(statement_);
-    }
-    sqlite3_stmt* handle() const { return statement_; }
-    qint64 integer(int column) const { return sqlite3_column_int64(statement_, column); }
-    QByteArray text(int column) const {
+    void reset() override { sqlite3_reset(statement_); }
+    qint64 integer(int column) const override { return sqlite3_column_int64(statement_, column); }
+    QByteArray text(int column) const override {
         return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement_, column)),
                           sqlite3_column_bytes(statement_, column));
     }
@@ -57,7 +56,97 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+[[noreturn]] void serverFailure(PGconn* db, const QByteArray& what) {
+    throw data::DbError(data::kErrGeneric, QStringLiteral("PostgreSQL"),
+                        QStringLiteral("%1: %2").arg(QString::fromUtf8(what),
+                                                     QString::fromUtf8(PQerrorMessage(db))));
+}
+
+// A result that is cleared when it goes; a failed command throws.
+class ServerResult {
+public:
+    ServerResult(PGconn* db, PGresult* result, const QByteArray& what) : result_(result) {
+        const ExecStatusType status = PQresultStatus(result_);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            PQclear(result_);
+            serverFailure(db, what);
+        }
+    }
+    ~ServerResult() { PQclear(result_); }
+    ServerResult(const ServerResult&) = delete;
+    ServerResult& operator=(const ServerResult&) = delete;
+    PGresult* get() const { return result_; }
+
+private:
+    PGresult* result_;
+};
+
+// One statement prepared on the server under a name of its own; its parameters go as text.
+class ServerStatement : public RawStatement {
+public:
+    ServerStatement(PGconn* db, const QString& sql, int number)
+        : db_(db), name_("rawfloor" + QByteArray::number(number)) {
+        // The server numbers its parameters: $1, $2, ...
+        QByteArray text;
+        int parameters = 0;
+        for (const char c : sql.toUtf8()) {
+            if (c == '?')
+                text += '$' + QByteArray::number(++parameters);
+            else
+                text += c;
+        }
+        values_.resize(static_cast<size_t>(parameters));
+        ServerResult(db_, PQprepare(db_, name_.constData(), text.constData(), parameters, nullptr),
+                     text);
+    }
+
+    RawStatement& bind(int index, qint64 value) override {
+        return bind(index, QByteArray::number(value));
+    }
+    RawStatement& bind(int index, double value) override {
+        return bind(index, QByteArray::number(value, 'f', 2));
+    }
+    RawStatement& bind(int index, const QByteArray& text) override {
+        values_.at(static_cast<size_t>(index - 1)) = text;
+        return *this;
+    }
+    bool step() override {
+        if (!result_) {
+            std::vector<const char*> values;
+            for (const QByteArray& value : values_)
+                values.push_back(value.constData());
+            result_ = std::make_unique<ServerResult>(
+                db_,
+                PQexecPrepared(db_, name_.constData(), static_cast<int>(values.size()),
+                               values.data(), nullptr, nullptr, 0),
+                name_);
+            row_ = 0;
+        } else {
+            ++row_;
+        }
+        return row_ < PQntuples(result_->get());
+    }
+    void reset() override { result_.reset(); }
+    qint64 integer(int column) const override { return text(column).toLongLong(); }
+    QByteArray text(int column) const override {
+        return QByteArray(PQgetvalue(result_->get(), row_, column),
+                          PQgetlength(result_->get(), row_, column));
+    }
+
+private:
+    PGconn* db_;
+    QByteArray name_;
+    std::vector<QByteArray> values_;
+    std::unique_ptr<ServerResult> result_;
+    int row_ = 0;
+};
+
 } // namespace
+
+qint64 RawConnection::scalar(const QString& sql) {
+    const std::unique_ptr<RawStatement> statement = prepare(sql);
+    return statement->step() ? statement->integer(0) : 0;
+}
 
 RawDatabase::RawDatabase(const QString& file) {
     checkSqlite(db_,
@@ -96,14 +185,50 @@ qint64 RawDatabase::queryAll(const QString& sql) {
     return bytes >= 0 ? rows : -1;
 }
 
-qint64 RawDatabase::scalar(const QString& sql) {
-    Statement statement(db_, sql);
-    return statement.step() ? statement.integer(0) : 0;
+std::unique_ptr<RawStatement> RawDatabase::prepare(const QString& sql) {
+    return std::make_unique<SqliteStatement>(db_, sql);
 }
 
-QString rawNumberingSql(const data::ResolvedTableNames& tables, qint16 company,
-                        const QString& prefix) {
-    const data::Dialect sqlite(data::Dialect::Kind::SQLite);
+RawServer::RawServer(const QString& connectionString)
+    : db_(PQconnectdb(connectionString.toUtf8().constData())) {
+    if (PQstatus(db_) != CONNECTION_OK) {
+        const QString why = QString::fromUtf8(PQerrorMessage(db_));
+        PQfinish(db_);
+        throw data::DbError(data::kErrGeneric, QStringLiteral("PostgreSQL"), why);
+    }
+}
+
+RawServer::~RawServer() {
+    PQfinish(db_);
+}
+
+void RawServer::exec(const char* sql) {
+    ServerResult(db_, PQexec(db_, sql), sql);
+}
+
+qint64 RawServer::queryAll(const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    const ServerResult result(db_, PQexec(db_, text.constData()), text);
+    const int rows = PQntuples(result.get());
+    const int columns = PQnfields(result.get());
+    qint64 bytes = 0;
+    for (int row = 0; row < rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            if (!PQgetisnull(result.get(), row, c))
+                bytes += static_cast<qint64>(std::strlen(PQgetvalue(result.get(), row, c)));
+        }
+    }
+    // The byte count keeps the reads from being optimised away.
+    return bytes >= 0 ? rows : -1;
+}
+
+std::unique_ptr<RawStatement> RawServer::prepare(const QString& sql) {
+    return std::make_unique<ServerStatement>(db_, sql, ++prepared_);
+}
+
+QString rawNumberingSql(data::Dialect::Kind kind, const data::ResolvedTableNames& tables,
+                        qint16 company, const QString& prefix) {
+    const data::Dialect sqlite(kind);
     const QString remainder = sqlite.right(QStringLiteral("egcNo"),
                                            sqlite.len(QStringLiteral("egcNo")) + QLatin1Char('-') +
                                                QString::number(prefix.size()));
@@ -115,76 +240,77 @@ QString rawNumberingSql(const data::ResolvedTableNames& tables, qint16 company,
            QStringLiteral(" and egcNo like ?");
 }
 
-qint64 rawSave(RawDatabase& db, const data::ResolvedTableNames& tables,
+qint64 rawSave(RawConnection& db, const data::ResolvedTableNames& tables,
                const RawJobChange& change) {
     return rawBulkSave(db, tables, {change});
 }
 
-qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
+qint64 rawBulkSave(RawConnection& db, const data::ResolvedTableNames& tables,
                    const std::vector<RawJobChange>& changes) {
     if (changes.empty())
         return 0;
-    sqlite3* handle = db.handle();
     const qint64 company = changes.front().company;
     db.exec("BEGIN");
     try {
-        Statement nextId(handle, QStringLiteral("select max(egcId) from ") +
-                                     tables.pEmployeegradeChange +
-                                     QStringLiteral(" where egcCompanyId=?"));
-        nextId.bind(1, company).step();
-        const qint64 firstId = nextId.integer(0) + 1;
+        const auto nextId =
+            db.prepare(QStringLiteral("select max(egcId) from ") + tables.pEmployeegradeChange +
+                       QStringLiteral(" where egcCompanyId=?"));
+        nextId->bind(1, company).step();
+        const qint64 firstId = nextId->integer(0) + 1;
         qint64 id = firstId;
-        Statement prefixOf(handle, QStringLiteral("SELECT Prefix FROM ") + tables.pPrefix +
-                                       QStringLiteral(" WHERE CompanyID = ? and InterfaceID = ?"));
-        prefixOf.bind(1, company).bind(2, static_cast<qint64>(changes.front().interfaceId));
-        const QByteArray prefix = prefixOf.step() ? prefixOf.text(0) : QByteArray();
-        Statement numbering(
-            handle, rawNumberingSql(tables, changes.front().company, QString::fromUtf8(prefix)));
-        numbering.bind(1, prefix.trimmed() + '%').step();
-        qint64 running = numbering.integer(0) + 1;
+        const auto prefixOf =
+            db.prepare(QStringLiteral("SELECT Prefix FROM ") + tables.pPrefix +
+                       QStringLiteral(" WHERE CompanyID = ? and InterfaceID = ?"));
+        prefixOf->bind(1, company).bind(2, static_cast<qint64>(changes.front().interfaceId));
+        const QByteArray prefix = prefixOf->step() ? prefixOf->text(0) : QByteArray();
+        const auto numbering = db.prepare(
+            rawNumberingSql(db.kind(), tables, changes.front().company, QString::fromUtf8(prefix)));
+        numbering->bind(1, prefix.trimmed() + '%').step();
+        qint64 running = numbering->integer(0) + 1;
 
-        Statement gradeOf(handle, QStringLiteral("select dGradeID from ") + tables.pDesignation +
-                                      QStringLiteral(" where dCompanyID = ? and dDesigID = ?"));
+        const auto gradeOf =
+            db.prepare(QStringLiteral("select dGradeID from ") + tables.pDesignation +
+                       QStringLiteral(" where dCompanyID = ? and dDesigID = ?"));
         auto grade = [&](qint32 designation) {
-            gradeOf.bind(1, company).bind(2, static_cast<qint64>(designation)).step();
-            const qint64 value = gradeOf.integer(0);
-            sqlite3_reset(gradeOf.handle());
+            gradeOf->bind(1, company).bind(2, static_cast<qint64>(designation)).step();
+            const qint64 value = gradeOf->integer(0);
+            gradeOf->reset();
             return value;
         };
-        Statement header(handle,
-                         QStringLiteral("insert into ") + tables.pEmployeegradeChange +
-                             QStringLiteral(" (egccompanyid, egcId, egcNo, egcDate, egcOldDesigID, "
-                                            "egcOldGradeID, egcEmpID, egcNewDesigID, "
-                                            "egcNewGradeID, egcOldBasic, egcNewBasic, egcremarks, "
-                                            "egcCancelled) values (?,?,?,?,?,?,?,?,?,?,?,?,0)"));
-        Statement employee(handle, QStringLiteral("update ") + tables.pemployee +
-                                       QStringLiteral(" set eBasic = ?, eGradeID = ?, eDesigID = "
-                                                      "? where eCompanyID = ? and eEmpID = ?"));
-        Statement line[2] = {
-            {handle, QStringLiteral("insert into ") + tables.pempgcAllowance +
-                         QStringLiteral("(egcacompanyid, egcagcid, egcadetailid, egcatype, "
-                                        "egcaallowanceid, egcarevamount, egcaoldamount) values "
-                                        "(?,?,?,?,?,?,?)")},
-            {handle, QStringLiteral("insert into ") + tables.pempgcdeductions +
-                         QStringLiteral("(egcdcompanyid, egcdgcid, egcddetailid, egcdtype, "
-                                        "egcddeductionid, egcdrevamount, egcdoldamount) values "
-                                        "(?,?,?,?,?,?,?)")}};
-        Statement remove[2] = {
-            {handle, QStringLiteral("delete from ") + tables.pempallowances +
-                         QStringLiteral(" where eacompanyid = ? and eaempid = ?")},
-            {handle, QStringLiteral("delete from ") + tables.pempdeductions +
-                         QStringLiteral(" where edcompanyid = ? and edempid = ?")}};
-        Statement standing[2] = {
-            {handle, QStringLiteral("insert into ") + tables.pempallowances +
-                         QStringLiteral("(eacompanyid, eaempid, eadetailid, eaallowanceid, "
-                                        "eaamount) values (?,?,?,?,?)")},
-            {handle, QStringLiteral("insert into ") + tables.pempdeductions +
-                         QStringLiteral("(edcompanyid, edempid, eddetailid, eddeductionid, "
-                                        "edamount) values (?,?,?,?,?)")}};
+        const auto header =
+            db.prepare(QStringLiteral("insert into ") + tables.pEmployeegradeChange +
+                       QStringLiteral(" (egccompanyid, egcId, egcNo, egcDate, egcOldDesigID, "
+                                      "egcOldGradeID, egcEmpID, egcNewDesigID, "
+                                      "egcNewGradeID, egcOldBasic, egcNewBasic, egcremarks, "
+                                      "egcCancelled) values (?,?,?,?,?,?,?,?,?,?,?,?,0)"));
+        const auto employee = db.prepare(QStringLiteral("update ") + tables.pemployee +
+                                         QStringLiteral(" set eBasic = ?, eGradeID = ?, eDesigID = "
+                                                        "? where eCompanyID = ? and eEmpID = ?"));
+        const std::unique_ptr<RawStatement> line[2] = {
+            db.prepare(QStringLiteral("insert into ") + tables.pempgcAllowance +
+                       QStringLiteral("(egcacompanyid, egcagcid, egcadetailid, egcatype, "
+                                      "egcaallowanceid, egcarevamount, egcaoldamount) values "
+                                      "(?,?,?,?,?,?,?)")),
+            db.prepare(QStringLiteral("insert into ") + tables.pempgcdeductions +
+                       QStringLiteral("(egcdcompanyid, egcdgcid, egcddetailid, egcdtype, "
+                                      "egcddeductionid, egcdrevamount, egcdoldamount) values "
+                                      "(?,?,?,?,?,?,?)"))};
+        const std::unique_ptr<RawStatement> remove[2] = {
+            db.prepare(QStringLiteral("delete from ") + tables.pempallowances +
+                       QStringLiteral(" where eacompanyid = ? and eaempid = ?")),
+            db.prepare(QStringLiteral("delete from ") + tables.pempdeductions +
+                       QStringLiteral(" where edcompanyid = ? and edempid = ?"))};
+        const std::unique_ptr<RawStatement> standing[2] = {
+            db.prepare(QStringLiteral("insert into ") + tables.pempallowances +
+                       QStringLiteral("(eacompanyid, eaempid, eadetailid, eaallowanceid, "
+                                      "eaamount) values (?,?,?,?,?)")),
+            db.prepare(QStringLiteral("insert into ") + tables.pempdeductions +
+                       QStringLiteral("(edcompanyid, edempid, eddetailid, eddeductionid, "
+                                      "edamount) values (?,?,?,?,?)"))};
         for (const RawJobChange& change : changes) {
             const qint64 oldGrade = grade(change.oldDesignation);
             const qint64 newGrade = grade(change.newDesignation);
-            header.bind(1, company)
+            header->bind(1, company)
                 .bind(2, id)
                 .bind(3, prefix + QByteArray::number(running++))
                 .bind(4, change.date.toString(Qt::ISODate).toLatin1())
@@ -197,7 +323,7 @@ qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
                 .bind(11, change.newBasic)
                 .bind(12, change.remarks.toUtf8())
                 .run();
-            employee.bind(1, change.newBasic)
+            employee->bind(1, change.newBasic)
                 .bind(2, newGrade)
                 .bind(3, static_cast<qint64>(change.newDesignation))
                 .bind(4, company)
@@ -208,7 +334,7 @@ qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
                 for (const RawLine& row : change.lines[kind]) {
                     const char letter = !row.checked ? 'R' : (row.letter == 'O' ? 'O' : 'N');
                     line[kind]
-                        .bind(1, company)
+                        ->bind(1, company)
                         .bind(2, id)
                         .bind(3, ++detail)
                         .bind(4, QByteArray(1, letter))
@@ -217,14 +343,14 @@ qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
                         .bind(7, row.oldAmount)
                         .run();
                 }
-                remove[kind].bind(1, company).bind(2, static_cast<qint64>(change.employee)).run();
+                remove[kind]->bind(1, company).bind(2, static_cast<qint64>(change.employee)).run();
                 detail = 0;
                 for (const RawLine& row : change.lines[kind]) {
                     ++detail;
                     if (!row.checked)
                         continue;
                     standing[kind]
-                        .bind(1, company)
+                        ->bind(1, company)
                         .bind(2, static_cast<qint64>(change.employee))
                         .bind(3, detail)
                         .bind(4, static_cast<qint64>(row.type))
@@ -237,7 +363,11 @@ qint64 rawBulkSave(RawDatabase& db, const data::ResolvedTableNames& tables,
         db.exec("COMMIT");
         return firstId;
     } catch (...) {
-        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        try {
+            db.exec("ROLLBACK");
+        } catch (const data::DbError&) {
+            // The failure being raised says more than the rollback's.
+        }
         throw;
     }
 }
