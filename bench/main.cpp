@@ -117,11 +117,17 @@ struct Generated {
     qint64 rows;
 };
 
-Generated generate(const QString& dir, qint64 rows, int employees) {
+// A new database of that size in dir, or, when `reuse` and an earlier run kept one there, that
+// one as it is (with the saves and cancellations the earlier runs added).
+Generated generate(const QString& dir, qint64 rows, int employees, bool reuse) {
     bench::GenerateOptions options;
     options.jobChanges = rows;
     options.employees = employees;
     const QString file = QDir(dir).filePath(QStringLiteral("payroll-%1.sqlite").arg(rows));
+    if (reuse && QFile::exists(file)) {
+        out() << "measuring " << file << ", kept by an earlier run" << Qt::endl;
+        return {file, rows};
+    }
     QFile::remove(file);
     QElapsedTimer timer;
     timer.start();
@@ -448,9 +454,11 @@ int main(int argc, char** argv) {
                        "measured as it is by later ones; the bulk revision in "
                        "quorvel_bench_bulk_N, made again each run."),
         QStringLiteral("CONNSTR"));
-    const QCommandLineOption keepOption(QStringLiteral("keep"),
-                                        QStringLiteral("Keep the generated SQLite files in DIR."),
-                                        QStringLiteral("DIR"));
+    const QCommandLineOption keepOption(
+        QStringLiteral("keep"),
+        QStringLiteral("Keep the generated SQLite files in DIR, and measure those an "
+                       "earlier run kept there as they are."),
+        QStringLiteral("DIR"));
     const QCommandLineOption walOption(
         QStringLiteral("wal"),
         QStringLiteral("Put the generated databases in write-ahead-log mode (one sync a commit "
@@ -531,8 +539,9 @@ int main(int argc, char** argv) {
         } else {
             std::vector<Generated> databases;
             for (const qint64 size : sizes)
-                databases.push_back(
-                    generate(dir, size, std::max(1, static_cast<int>(employees * size / rows))));
+                databases.push_back(generate(dir, size,
+                                             std::max(1, static_cast<int>(employees * size / rows)),
+                                             parser.isSet(keepOption)));
             if (parser.isSet(walOption)) {
                 for (const Generated& database : databases)
                     bench::RawDatabase(database.file).exec("PRAGMA journal_mode=WAL");
