@@ -6,6 +6,7 @@
 #include "bulk/preview.h"
 #include "export/tablewriter.h"
 #include "jobchange/bulkreads.h"
+#include "jobchange/workspace.h"
 #include "jobchange/writer.h"
 
 #include <QDir>
@@ -48,7 +49,7 @@ void shapeCompany(RawConnection& raw, const data::ResolvedTableNames& tables) {
 
 RawJobChange rawOf(const bulk::PlannedJobChange& planned) {
     RawJobChange change;
-    change.interfaceId = 0;
+    change.interfaceId = jobchange::kJobChangeInterfaceId;
     change.employee = planned.employeeId;
     change.date = planned.date;
     change.oldDesignation = planned.oldDesignationId;
@@ -125,8 +126,9 @@ BulkFigures measureBulk(const QString& dir, int employees, const QString& server
         generateOn(*connection, options);
         raw = std::make_unique<RawServer>(withDatabase(serverConnection, database));
     }
-    const jobchange::WorkspacePtr workspace = jobchange::Workspace::open(
-        connection, options.company, 1, 0, options.processDate, QStringLiteral("Payroll"));
+    const jobchange::WorkspacePtr workspace =
+        jobchange::Workspace::open(connection, options.company, 1, jobchange::kJobChangeInterfaceId,
+                                   options.processDate, QStringLiteral("Payroll"));
     shapeCompany(*raw, workspace->tables);
     if (floorFile.isEmpty())
         raw->exec("ANALYZE");

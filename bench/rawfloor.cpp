@@ -196,6 +196,9 @@ RawServer::RawServer(const QString& connectionString)
         PQfinish(db_);
         throw data::DbError(data::kErrGeneric, QStringLiteral("PostgreSQL"), why);
     }
+    // The server's notices ("does not exist, skipping") would interleave with the figures.
+    PQsetNoticeProcessor(
+        db_, [](void*, const char*) {}, nullptr);
 }
 
 RawServer::~RawServer() {
@@ -228,16 +231,21 @@ std::unique_ptr<RawStatement> RawServer::prepare(const QString& sql) {
 
 QString rawNumberingSql(data::Dialect::Kind kind, const data::ResolvedTableNames& tables,
                         qint16 company, const QString& prefix) {
-    const data::Dialect sqlite(kind);
-    const QString remainder = sqlite.right(QStringLiteral("egcNo"),
-                                           sqlite.len(QStringLiteral("egcNo")) + QLatin1Char('-') +
-                                               QString::number(prefix.size()));
+    const data::Dialect dialect(kind);
+    const QString remainder = dialect.right(QStringLiteral("egcNo"),
+                                            dialect.len(QStringLiteral("egcNo")) +
+                                                QLatin1Char('-') + QString::number(prefix.size()));
+    // SQLite reads a tail that is not a number as 0; PostgreSQL refuses it, so it is left out.
+    const QString numbersOnly =
+        kind == data::Dialect::Kind::Postgres
+            ? QStringLiteral(" and ") + remainder + QStringLiteral(" ~ '^[0-9]+$'")
+            : QString();
     return QStringLiteral("SELECT ") +
-           sqlite.isNull(QStringLiteral("max(") + sqlite.toInt(remainder) + QLatin1Char(')'),
-                         QStringLiteral("0")) +
+           dialect.isNull(QStringLiteral("max(") + dialect.toInt(remainder) + QLatin1Char(')'),
+                          QStringLiteral("0")) +
            QStringLiteral(" FROM ") + tables.pEmployeegradeChange +
            QStringLiteral(" WHERE egcCompanyID=") + QString::number(company) +
-           QStringLiteral(" and egcNo like ?");
+           QStringLiteral(" and egcNo like ?") + numbersOnly;
 }
 
 qint64 rawSave(RawConnection& db, const data::ResolvedTableNames& tables,

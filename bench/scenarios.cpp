@@ -162,8 +162,10 @@ std::vector<qint32> Installation::employeesForNewJobChanges(int offset, int coun
     const data::ResolvedTableNames& t = tables_;
     const QString sql =
         QStringLiteral("select eEmpID from ") + t.pemployee +
-        QStringLiteral(" e where eCompanyID = 1 and eActive = 1 and eEmpID % 3 = ? and (select "
-                       "count(*) from ") +
+        QStringLiteral(
+            " e where eCompanyID = 1 and eActive = 1 and eEmpID % 3 = ? and eEmpID <> ") +
+        // The long history stays as long in a database measured again.
+        QString::number(kLongHistoryEmployee) + QStringLiteral(" and (select count(*) from ") +
         t.pempallowances +
         QStringLiteral(" where eacompanyid = 1 and eaempid = eEmpID) <= ? and (select count(*) "
                        "from ") +
