@@ -96,6 +96,33 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
     EXPECT_EQ(grid->textMatrix(1, 5), "Junior Clerk") << "the register row rewritten";
 }
 
+// A register longer than its first screen is still reading its older rows when the clerk saves:
+// the new job change is listed once, last and selected, however the read and the save meet.
+TEST_F(SaveJobChange, AJobChangeSavedWhileTheRegisterReadsIsListedOnce) {
+    QStringList older;
+    for (int id = 1; id <= 260; ++id)
+        older << QStringLiteral("%1, 1, 'OLD%1', '2002-01-%2', 4, 1, 1, 15000, 1, 1, 15000, "
+                                "'Old', 1, null")
+                     .arg(id)
+                     .arg(id % 28 + 1, 2, 10, QLatin1Char('0'));
+    db.insert("pEmployeegradeChange", older);
+    reloadRegister();
+    newJobChange([](frmGrade& form) {
+        ashaPromoted(form);
+        form.cmdOK->click();
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+    });
+    master->completeLoad();
+    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
+    ui::FlexGrid& grid = *master->flexMaster;
+    const QStringList numbers = gridColumn(grid, 1);
+    EXPECT_EQ(numbers.size(), 261);
+    EXPECT_EQ(numbers.count("JC1"), 1);
+    EXPECT_EQ(numbers.count("OLD1"), 1);
+    EXPECT_EQ(grid.textMatrix(grid.row(), 1), "JC1");
+    EXPECT_EQ(grid.row(), grid.rows() - 1);
+}
+
 // A job date far after the process date is asked about once every other check has passed: No
 // saves nothing and keeps the window open; Yes saves. A NUL character pasted into a box is
 // refused with the box's name, and the box keeps its text.
