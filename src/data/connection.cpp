@@ -762,7 +762,8 @@ void Connection::beginTrans() {
 void Connection::beginReadTrans() {
     beforeStatement(QStringLiteral("beginTrans"), QStringLiteral("begin transaction"));
     if (dialect_.kind() == Dialect::Kind::SQLite) {
-        // Deferred: the first read takes the snapshot and no writer is kept waiting for a lock.
+        // Deferred: the first read takes the snapshot. In WAL mode no writer waits for it; with
+        // the rollback journal a writer's commit waits (up to the busy timeout) until it ends.
         transactionStatement(QStringLiteral("beginTrans"), QStringLiteral("BEGIN"));
     } else {
         if (!database().transaction())
