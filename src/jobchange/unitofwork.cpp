@@ -177,4 +177,12 @@ void UnitOfWork::write(Action action, qint32 employeeId, qint32 id,
     recorder->record(*workspace_, change);
 }
 
+void UnitOfWork::record(const ActionRecord& action) {
+    ChangeRecorder* recorder = workspace_->recorder.get();
+    if (!recorder)
+        return;
+    lockNumbering();
+    recorder->record(*workspace_, action);
+}
+
 } // namespace jobchange

@@ -1,0 +1,167 @@
+#include "jobchange/auditverify.h"
+
+#include "jobchange/auditreads.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <unordered_map>
+
+namespace jobchange {
+
+std::optional<AuditHead> AuditHead::parse(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^([0-9a-fA-F]{64}):([0-9]{1,18})$"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return AuditHead{match.captured(1).toLower(), match.captured(2).toLongLong()};
+}
+
+namespace {
+
+QString rowName(const AuditRow& row, const AuditNames& names) {
+    QStringList what{row.action};
+    if (!row.number.isEmpty())
+        what << row.number;
+    if (row.employeeId != 0)
+        what << QStringLiteral("employee ") +
+                    names.employees.value(row.employeeId).number.trimmed();
+    what << row.time;
+    return QStringLiteral("audit row %1 (%2)").arg(row.seq).arg(what.join(QStringLiteral(", ")));
+}
+
+// A state's pay in the form the history check prints: "basic 35000.00", "job 5/2",
+// "allowances 1:2000.00 3:500.00".
+QStringList payParts(const QString& employeeText) {
+    const QJsonObject employee = QJsonDocument::fromJson(employeeText.toUtf8()).object();
+    if (employee.isEmpty())
+        return {QStringLiteral("no employee"), {}, {}, {}};
+    QStringList parts{QStringLiteral("basic ") + employee.value(QStringLiteral("basic")).toString(),
+                      QStringLiteral("job %1/%2")
+                          .arg(employee.value(QStringLiteral("designation")).toInteger())
+                          .arg(employee.value(QStringLiteral("grade")).toInteger())};
+    for (const char* key : {"allowances", "deductions"}) {
+        QStringList lines;
+        for (const QJsonValue line : employee.value(QLatin1String(key)).toArray())
+            lines << QStringLiteral("%1:%2")
+                         .arg(line[QStringLiteral("type")].toInteger())
+                         .arg(line[QStringLiteral("amount")].toString());
+        parts << QLatin1String(key) + QLatin1Char(' ') +
+                     (lines.isEmpty() ? QStringLiteral("none") : lines.join(QLatin1Char(' ')));
+    }
+    return parts;
+}
+
+QString payDifference(const QString& now, const QString& audited) {
+    const QStringList a = payParts(now);
+    const QStringList b = payParts(audited);
+    QStringList differences;
+    for (qsizetype i = 0; i < a.size() && i < b.size(); ++i)
+        if (a[i] != b[i])
+            differences << QStringLiteral("%1, audited %2").arg(a[i], b[i].section(' ', 1));
+    return differences.join(QStringLiteral("; "));
+}
+
+} // namespace
+
+AuditVerification verifyAudit(const WorkspacePtr& workspace,
+                              const std::optional<AuditHead>& recorded) {
+    const AuditReads reads(workspace);
+    if (!reads.installed())
+        throw data::DbError(data::kErrGeneric, QStringLiteral("verifyAudit"),
+                            QStringLiteral("This payroll database has no audit trail: linktable "
+                                           "names no table for paudittrail."));
+    const AuditNames names = reads.names();
+    AuditVerification result;
+    // What the trail last saw of each employee's pay, and the row that saw it.
+    struct Seen {
+        QString employee;
+        qint64 seq = 0;
+    };
+    std::unordered_map<qint32, Seen> seen;
+    QSet<qint32> changedBetween;
+    qint64 lastSeq = 0;
+    QString lastHash;
+    QString hashThen; // of the row the recorded head ends at
+    reads.forEachRow([&](const AuditRow& row) {
+        if (row.seq > lastSeq + 1)
+            result.problems << (row.seq == lastSeq + 2
+                                    ? QStringLiteral("audit row %1 was removed outside the program")
+                                          .arg(lastSeq + 1)
+                                    : QStringLiteral("audit rows %1 to %2 were removed outside "
+                                                     "the program")
+                                          .arg(lastSeq + 1)
+                                          .arg(row.seq - 1));
+        else if (row.prevHash != lastHash)
+            result.problems << QStringLiteral("%1 does not follow row %2: a row before it was "
+                                              "changed, inserted or removed outside the program")
+                                   .arg(rowName(row, names))
+                                   .arg(lastSeq);
+        if (row.computedHash() != row.hash)
+            result.problems << QStringLiteral("%1 was changed or inserted outside the program: "
+                                              "its contents do not give its hash")
+                                   .arg(rowName(row, names));
+        lastSeq = row.seq;
+        lastHash = row.hash;
+        if (++result.head.count == (recorded ? recorded->count : -1))
+            hashThen = row.hash;
+        if (row.employeeId == 0)
+            return;
+        Seen& last = seen[row.employeeId];
+        if (!row.before.isEmpty() && last.seq != 0 && !changedBetween.contains(row.employeeId)) {
+            const QString before = employeePart(row.before);
+            if (!before.isEmpty() && before != last.employee) {
+                changedBetween.insert(row.employeeId);
+                const EmployeeName who = names.employees.value(row.employeeId);
+                result.employees << QStringLiteral("%1 %2 (employee %3): pay changed outside the "
+                                                   "program between audit rows %4 and %5: %6")
+                                        .arg(who.number.trimmed(), who.name.trimmed())
+                                        .arg(row.employeeId)
+                                        .arg(last.seq)
+                                        .arg(row.seq)
+                                        .arg(payDifference(before, last.employee));
+            }
+        }
+        if (!row.after.isEmpty()) {
+            const QString after = employeePart(row.after);
+            if (!after.isEmpty())
+                last = {after, row.seq};
+        }
+    });
+    result.head.hash = lastHash;
+
+    if (recorded) {
+        if (result.head.count < recorded->count)
+            result.problems << QStringLiteral("%1 audit rows are missing from the end: the head "
+                                              "recorded has %2 rows, the trail %3")
+                                   .arg(recorded->count - result.head.count)
+                                   .arg(recorded->count)
+                                   .arg(result.head.count);
+        // The recorded head's row must still carry the recorded hash.
+        else if (recorded->count > 0 && hashThen != recorded->hash)
+            result.problems << QStringLiteral("audit row %1 does not carry the hash of the head "
+                                              "recorded: the trail up to it was rewritten "
+                                              "outside the program")
+                                   .arg(recorded->count);
+    }
+
+    for (const auto& [id, employee] : reads.employeeStates()) {
+        const auto found = seen.find(id);
+        if (found == seen.end() || changedBetween.contains(id))
+            continue;
+        const QString now = canonicalJson(employeeJson(employee));
+        if (now == found->second.employee)
+            continue;
+        const EmployeeName who = names.employees.value(id);
+        result.employees << QStringLiteral("%1 %2 (employee %3): pay changed outside the program "
+                                           "since audit row %4: %5")
+                                .arg(who.number.trimmed(), who.name.trimmed())
+                                .arg(id)
+                                .arg(found->second.seq)
+                                .arg(payDifference(now, found->second.employee));
+    }
+    return result;
+}
+
+} // namespace jobchange
