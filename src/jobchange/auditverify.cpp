@@ -81,10 +81,14 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
     };
     std::unordered_map<qint32, Seen> seen;
     QSet<qint32> changedBetween;
+    // Where the chain last broke: a row seen before it is no measure of the rows after.
+    qint64 trustedFrom = 0;
     qint64 lastSeq = 0;
     QString lastHash;
     QString hashThen; // of the row the recorded head ends at
     reads.forEachRow([&](const AuditRow& row) {
+        if (row.seq != lastSeq + 1 || row.prevHash != lastHash)
+            trustedFrom = row.seq;
         if (row.seq > lastSeq + 1)
             result.problems << (row.seq == lastSeq + 2
                                     ? QStringLiteral("audit row %1 was removed outside the program")
@@ -109,7 +113,8 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
         if (row.employeeId == 0)
             return;
         Seen& last = seen[row.employeeId];
-        if (!row.before.isEmpty() && last.seq != 0 && !changedBetween.contains(row.employeeId)) {
+        if (!row.before.isEmpty() && last.seq >= trustedFrom && last.seq != 0 &&
+            !changedBetween.contains(row.employeeId)) {
             const QString before = employeePart(row.before);
             if (!before.isEmpty() && before != last.employee) {
                 changedBetween.insert(row.employeeId);
@@ -148,7 +153,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
 
     for (const auto& [id, employee] : reads.employeeStates()) {
         const auto found = seen.find(id);
-        if (found == seen.end() || changedBetween.contains(id))
+        if (found == seen.end())
             continue;
         const QString now = canonicalJson(employeeJson(employee));
         if (now == found->second.employee)
