@@ -56,7 +56,7 @@ void AuditTrail::append(AuditRow row) const {
     row.companyId = ws_.companyId;
     row.time = tail.text(0);
     row.seq = tail.field(1).isNull() ? 1 : tail.field(1).toLongLong() + 1;
-    row.prevHash = tail.text(2);
+    row.prevHash = tail.field(2).isNull() ? kFirstPrevHash : tail.text(2);
     row.hash = row.computedHash();
     ws_.db()
         .addNew(table)

@@ -25,6 +25,9 @@ QJsonObject stateJson(const EmployeeState& employee, const StoredJobChange* jobC
 // The employee's part of a stored state text, as canonical text; empty when it has none.
 QString employeePart(const QString& stateText);
 
+// What the first row of a chain takes as the previous row's hash.
+inline const QString kFirstPrevHash = QString(64, QLatin1Char('0'));
+
 // One audit row as stored. Ids of nothing (a baseline's job change) are 0, stored as null.
 struct AuditRow {
     qint16 companyId = 0;

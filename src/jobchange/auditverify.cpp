@@ -84,7 +84,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
     // Where the chain last broke: a row seen before it is no measure of the rows after.
     qint64 trustedFrom = 0;
     qint64 lastSeq = 0;
-    QString lastHash;
+    QString lastHash = kFirstPrevHash;
     QString hashThen; // of the row the recorded head ends at
     reads.forEachRow([&](const AuditRow& row) {
         if (row.seq != lastSeq + 1 || row.prevHash != lastHash)
@@ -134,7 +134,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
                 last = {after, row.seq};
         }
     });
-    result.head.hash = lastHash;
+    result.head.hash = result.head.count == 0 ? QString() : lastHash;
 
     if (recorded) {
         if (result.head.count < recorded->count)

@@ -86,11 +86,11 @@ TEST_F(AuditTest, EachWriteLeavesOneChainedRowWithWhatItChanged) {
                            "9|New|JC2|1|1|Administrator|Annual increment",
                            "10|New|JC3|2|1|Administrator|Annual increment",
                            "11|New|JC4|5|1|Administrator|Annual increment"}));
-    // Each row extends the one before it; the first starts from nothing.
+    // Each row extends the one before it; the first from zeros.
     const QStringList hashes = db.rows("select auPrevHash, auHash from pay_audittrail where "
                                        "auCompanyID = 1 order by auSeq");
     ASSERT_EQ(hashes.size(), 11);
-    EXPECT_EQ(hashes[0].section('|', 0, 0), "");
+    EXPECT_EQ(hashes[0].section('|', 0, 0), QString(64, '0'));
     for (qsizetype i = 1; i < hashes.size(); ++i)
         EXPECT_EQ(hashes[i].section('|', 0, 0), hashes[i - 1].section('|', 1, 1)) << i;
 
