@@ -130,6 +130,7 @@ TEST_F(Window, TheChangesTabSpellsOutEachAuditedWriteNewestFirst) {
     using W = FrmEmployeeHistory;
     const jobchange::WorkspacePtr workspace = jobchange::Workspace::open(
         db.connection(), 1, 1, jobchange::kJobChangeInterfaceId, QDate(2026, 11, 30), "Payroll");
+    db.insert("pPrefix", {"1, 91004, 'JC'"});
     ASSERT_EQ(jobchange::writeAuditBaseline(workspace), 3);
     jobchange::JobChangeDraft draft;
     draft.employeeId = 9;
