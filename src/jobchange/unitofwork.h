@@ -141,6 +141,11 @@ private:
     bool numbers_;
     EntryReads reads_;
     bool numberingLocked_ = false;
+    // What a re-check read under the lock, which is the state before the write's steps: the
+    // recorder is handed it rather than a second reading.
+    qint32 checkedEmployeeId_ = 0;
+    std::optional<EmployeeState> checkedEmployee_;
+    std::optional<StoredJobChange> checkedJobChange_;
 };
 
 } // namespace jobchange
