@@ -92,7 +92,13 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
         throw data::DbError(data::kErrGeneric, QStringLiteral("verifyAudit"),
                             QStringLiteral("This payroll database has no audit trail: linktable "
                                            "names no table for paudittrail."));
-    const AuditNames names = reads.names();
+    // Names are only wanted for what is found: read once, when first needed.
+    std::optional<AuditNames> read;
+    const auto names = [&]() -> const AuditNames& {
+        if (!read)
+            read = reads.names();
+        return *read;
+    };
     AuditVerification result;
     // What the trail last saw of each employee's pay, and the row that saw it.
     struct Seen {
@@ -120,12 +126,12 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
         else if (row.prevHash != lastHash)
             result.problems << QStringLiteral("%1 does not follow row %2: a row before it was "
                                               "changed, inserted or removed outside the program")
-                                   .arg(rowName(row, names))
+                                   .arg(rowName(row, names()))
                                    .arg(lastSeq);
         if (!hashHolds)
             result.problems << QStringLiteral("%1 was changed or inserted outside the program: "
                                               "its contents do not give its hash")
-                                   .arg(rowName(row, names));
+                                   .arg(rowName(row, names()));
         lastSeq = row.seq;
         lastHash = row.hash;
         if (++result.head.count == (recorded ? recorded->count : -1))
@@ -138,7 +144,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
             const QString before = employeePart(row.before);
             if (!before.isEmpty() && before != last.employee) {
                 changedBetween.insert(row.employeeId);
-                const EmployeeName who = names.employees.value(row.employeeId);
+                const EmployeeName who = names().employees.value(row.employeeId);
                 result.employees << QStringLiteral("%1 %2 (employee %3): pay changed outside the "
                                                    "program between audit rows %4 and %5: %6")
                                         .arg(who.number.trimmed(), who.name.trimmed())
@@ -204,7 +210,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
         const QString now = canonicalJson(employeeJson(employee));
         if (now == found->second.employee)
             continue;
-        const EmployeeName who = names.employees.value(id);
+        const EmployeeName who = names().employees.value(id);
         result.employees << QStringLiteral("%1 %2 (employee %3): pay changed outside the program "
                                            "since audit row %4: %5")
                                 .arg(who.number.trimmed(), who.name.trimmed())
