@@ -129,6 +129,36 @@ TEST_F(AuditTest, EachWriteLeavesOneChainedRowWithWhatItChanged) {
     EXPECT_TRUE(verify(result.head).sound());
 }
 
+// A write of another kind (an approval of a batch) is recorded through the same unit of work:
+// its own action's name and values, in the chain; a failure of its own rolls its row back.
+TEST_F(AuditTest, AWriteOfAnotherKindIsRecordedInTheChainOrNotAtAll) {
+    ASSERT_EQ(jobchange::writeAuditBaseline(workspace), 5);
+    const jobchange::ActionRecord approval{"Approve",
+                                           0,
+                                           {},
+                                           2,
+                                           {{"proposal", 7}, {"state", "proposed"}},
+                                           {{"proposal", 7}, {"state", "approved"}},
+                                           "Checked against the budget"};
+    jobchange::UnitOfWork unit(workspace, {"Approve", "the proposal"}, false);
+    const auto run = [&](bool fail) {
+        return unit.run([&] {
+            unit.lockEmployee(2);
+            unit.record(approval);
+            if (fail)
+                throw data::DbError(data::kErrGeneric, "test", "Disk full");
+        });
+    };
+    EXPECT_FALSE(run(true).committed());
+    EXPECT_EQ(db.scalar("select count(*) from pay_audittrail").toInt(), 5);
+    ASSERT_TRUE(run(false).committed());
+    EXPECT_EQ(db.rows("select auSeq, auAction, auEmpID, auBefore, auAfter, auRemark from "
+                      "pay_audittrail where auSeq = 6"),
+              QStringList{"6|Approve|2|{\"proposal\":7,\"state\":\"proposed\"}|{\"proposal\":7,"
+                          "\"state\":\"approved\"}|Checked against the budget"});
+    EXPECT_TRUE(verify().sound());
+}
+
 // A change to the trail, or to an employee's pay, made without the program is found and named.
 TEST_F(AuditTest, EachChangeMadeOutsideTheProgramIsFoundAndNamed) {
     ASSERT_NO_FATAL_FAILURE(session());
