@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <algorithm>
 #include <future>
 #include <thread>
 #include <unordered_map>
@@ -203,6 +204,8 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
                                    .arg(recorded->count);
     }
 
+    if (seen.empty())
+        return result;
     for (const auto& [id, employee] : reads.employeeStates()) {
         const auto found = seen.find(id);
         if (found == seen.end())
