@@ -1,6 +1,7 @@
 // quorvel-host: a small host payroll program. It opens a payroll database, gives clsGrade its
 // properties from the command line and calls Show.
 
+#include "auditcommands.h"
 #include "bulkcommands.h"
 #include "component/clsgrade.h"
 #include "console.h"
@@ -9,6 +10,7 @@
 #include "data/serverlogin.h"
 #include "exportcommands.h"
 #include "historycommands.h"
+#include "jobchange/audittrail.h"
 #include "jobchange/workspace.h"
 #include "lettercommands.h"
 #include "screenshot.h"
@@ -50,6 +52,7 @@ struct Options {
     HistoryCommand history;
     BulkCommand bulk;
     LetterCommand letters;
+    AuditCommand audit;
 };
 
 // A whole number within the range of T, or nothing.
@@ -140,6 +143,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     parser.addOptions(historyOptions());
     parser.addOptions(bulkOptions());
     parser.addOptions(letterOptions());
+    parser.addOptions(auditOptions());
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -273,6 +277,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
         return std::nullopt;
     if (!readLetterCommand(parser, options.letters, error))
         return std::nullopt;
+    if (!readAuditCommand(parser, options.audit, error))
+        return std::nullopt;
     return options;
 }
 
@@ -318,6 +324,8 @@ data::ConnectionPtr openDatabase(const Options& options, QString& error) {
                 try {
                     data::createSchema(*connection);
                     data::loadDemoData(*connection);
+                    // The demo comes with its audit trail begun.
+                    jobchange::writeAuditBaselines(connection, options.user);
                 } catch (const data::DbError&) {
                     connection->close();
                     QFile::remove(options.database);
@@ -374,7 +382,7 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
             arg == "--screenshot" || arg.startsWith("--screenshot=") || arg == "-h" ||
             arg == "--help" || arg == "--help-all" || arg == "-?" ||
             isHistoryCommandArgument(arg) || isBulkCommandArgument(arg) ||
-            isLetterCommandArgument(arg)) {
+            isLetterCommandArgument(arg) || isAuditCommandArgument(arg)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -420,6 +428,8 @@ int main(int argc, char** argv) {
         return runBulkCommand(options->bulk, *connection, context);
     if (options->letters.kind != LetterCommand::Kind::None)
         return runLetterCommand(options->letters, *connection, context);
+    if (options->audit.kind != AuditCommand::Kind::None)
+        return runAuditCommand(options->audit, connection, context);
     if (!qobject_cast<QApplication*>(app.get())) {
         complain(QStringLiteral("no display to open the register on (DISPLAY and WAYLAND_DISPLAY "
                                 "are not set); --screenshot and the exports need none"));

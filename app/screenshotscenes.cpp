@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -185,6 +186,11 @@ const std::vector<Scene>& guideScenes() {
          QStringLiteral("the history of Abena Okonkwo, one job change cancelled"),
          {pressOn(QStringLiteral("JC400"), &FrmMaster::cmdHistory_Click),
           asItOpens<FrmEmployeeHistory>()}},
+        {QStringLiteral("history-changes"),
+         QStringLiteral("the audit trail of Abena Okonkwo on the history's Changes tab"),
+         {pressOn(QStringLiteral("JC400"), &FrmMaster::cmdHistory_Click),
+          in<FrmEmployeeHistory>(
+              [](FrmEmployeeHistory& form) { form.tabHistory->setCurrentIndex(1); })}},
         {QStringLiteral("report-preview"),
          QStringLiteral("the report of JC400 in the preview window"),
          {pressOn(QStringLiteral("JC400"), &FrmMaster::cmPreview_Click),

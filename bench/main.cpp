@@ -2,6 +2,7 @@
 // search and sort, the save of a new job change, a cancellation and the employee history window,
 // beside raw SQLite floors.
 
+#include "bench/auditbench.h"
 #include "bench/bulkbench.h"
 #include "bench/generate.h"
 #include "bench/measure.h"
@@ -68,6 +69,9 @@ constexpr Goal kHistoryGoal{std::nullopt, 100.0};
 constexpr Goal kBulkPreviewGoal{std::nullopt, 2000.0};
 constexpr Goal kBulkApplyGoal{3.0, 10000.0};
 constexpr Goal kBulkImportGoal{std::nullopt, 1000.0};
+// A save with the audit trail beside the same save without it (the floor), and the trail's check.
+constexpr Goal kAuditSaveGoal{1.2, 50.0};
+constexpr Goal kVerifyAuditGoal{std::nullopt, 10000.0};
 
 QTextStream& out() {
     static QTextStream stream(stdout);
@@ -314,6 +318,44 @@ public:
             withTimeGoal ? kSaveGoal : kSaveGoal.floorPart());
     }
 
+    // The audit trail filled to `auditRows`; saves through the window with the trail and, its
+    // linktable row taken away for the while, without it; then the trail's check.
+    void audit(const bench::Installation& installation, qint64 rows, qint64 auditRows) {
+        QElapsedTimer filled;
+        filled.start();
+        const qint64 trail =
+            bench::fillAuditTrail(installation.connection(), installation.processDate(), auditRows);
+        out() << "audit trail filled to " << rowsText(trail) << " rows in "
+              << QString::number(static_cast<double>(filled.elapsed()) / 1000.0, 'f', 1) << " s"
+              << Qt::endl;
+        const auto savesWith = [&](bool audited) {
+            std::unique_ptr<FrmMaster> frm = bench::loadRegister(installation);
+            frm->show();
+            QCoreApplication::processEvents();
+            return timeSaves(*frm, installation,
+                             audited ? QStringLiteral("save with the audit")
+                                     : QStringLiteral("save without the audit"));
+        };
+        installation.db().execute(
+            QStringLiteral("delete from linktable where tablename = 'paudittrail'"));
+        const std::vector<double> without = savesWith(false);
+        installation.db().execute(QStringLiteral("insert into linktable (tablename, "
+                                                 "linktablename) values ('paudittrail', ?)"),
+                                  {installation.tables().paudittrail});
+        const std::vector<double> with = savesWith(true);
+        add(QStringLiteral("save 10+10 lines with the audit (%1 audit rows), %2 stored; floor: "
+                           "the same save without it")
+                .arg(rowsText(trail), rowsText(rows)),
+            bench::median(with), bench::median(without), kAuditSaveGoal);
+        QString problem;
+        const qint64 checked = trail + static_cast<qint64>(with.size());
+        add(QStringLiteral("--verify-audit over %1 audit rows").arg(rowsText(checked)),
+            bench::timeVerifyAudit(installation.connection(), installation.processDate(), problem),
+            {}, kVerifyAuditGoal);
+        if (!problem.isEmpty())
+            problems_ << QStringLiteral("the audit trail does not verify: ") + problem;
+    }
+
     void cancel(FrmMaster& frm, const bench::Installation& installation, qint64 rows) {
         const std::vector<double> times =
             timeEach(installation.latestJobChanges(2, repetitions_), QStringLiteral("cancel of %1"),
@@ -472,8 +514,14 @@ int main(int argc, char** argv) {
         QStringLiteral("bulk-employees"),
         QStringLiteral("Employees in the bulk revision's database (5000); 0 leaves it out."),
         QStringLiteral("N"), QStringLiteral("5000"));
+    const QCommandLineOption auditOption(
+        QStringLiteral("audit-rows"),
+        QStringLiteral("Audit rows to fill the largest database's trail with before a save is "
+                       "timed with and without the audit and the trail checked (as many as its "
+                       "job changes); 0 leaves it out."),
+        QStringLiteral("N"));
     parser.addOptions({rowsOption, employeesOption, repsOption, pgOption, keepOption, walOption,
-                       probeOption, bulkOption});
+                       probeOption, bulkOption, auditOption});
     parser.process(app);
 
 #if !defined(__OPTIMIZE__)
@@ -552,6 +600,14 @@ int main(int argc, char** argv) {
                 measure(installation, raw, database.rows, false);
             }
             memoryOf = databases.back().file;
+            if (const qint64 auditRows = parser.isSet(auditOption)
+                                             ? parser.value(auditOption).toLongLong()
+                                             : databases.back().rows;
+                auditRows > 0) {
+                out() << "measuring the audit trail" << Qt::endl;
+                const bench::Installation installation(databases.back().file, processDate);
+                benchmark.audit(installation, databases.back().rows, auditRows);
+            }
         }
         if (const int bulkEmployees = parser.value(bulkOption).toInt(); bulkEmployees > 0) {
             out() << "measuring a bulk revision" << Qt::endl;

@@ -25,6 +25,7 @@ public:
 
     const QString& file() const { return file_; }
     data::Connection& db() const { return *connection_; }
+    const data::ConnectionPtr& connection() const { return connection_; }
     const data::ResolvedTableNames& tables() const { return tables_; }
     const QDate& processDate() const { return processDate_; }
     // Sets the caller context as Show does, for user 1 of company 1.

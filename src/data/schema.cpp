@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace data {
@@ -37,11 +38,26 @@ void runScript(Connection& connection, const QString& script) {
         connection.execute(statement.trimmed());
 }
 
+QStringList upgradeScripts(const Dialect& dialect) {
+    const QString folder = QStringLiteral(":/schema/") + dialect.name();
+    QStringList names = QDir(folder).entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    names.removeAll(QStringLiteral("tables.sql"));
+    for (QString& name : names)
+        name = folder + QLatin1Char('/') + name;
+    return names;
+}
+
+void runUpgradeScripts(Connection& connection) {
+    for (const QString& path : upgradeScripts(connection.dialect()))
+        runScript(connection, resourceText(path));
+}
+
 void createSchema(Connection& connection) {
     TransactionGuard transaction(connection);
     runScript(
         connection,
         resourceText(QStringLiteral(":/schema/%1/tables.sql").arg(connection.dialect().name())));
+    runUpgradeScripts(connection);
     transaction.commit();
 }
 

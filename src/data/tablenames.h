@@ -7,7 +7,9 @@ namespace data {
 
 class Connection;
 
-// The physical names of the seventeen logical tables, as linktable gives them.
+// The physical names of the seventeen logical tables the register names in its fixed statement,
+// and of the module's own tables, as linktable gives them. A module table without a row stays
+// empty: that part of the module is not installed.
 struct ResolvedTableNames {
     QString pusers;
     QString pEmployeegradeChange;
@@ -26,6 +28,8 @@ struct ResolvedTableNames {
     QString pempallowances;
     QString pempdeductions;
     QString pSettings;
+    // The module's own tables.
+    QString paudittrail;
 
     struct Slot {
         const char* logicalName;
@@ -33,6 +37,8 @@ struct ResolvedTableNames {
     };
     // In the order rows are matched against them.
     static const std::array<Slot, 17>& entries();
+    // The module's own tables, read by a statement of their own after the fixed one.
+    static const std::array<Slot, 1>& moduleEntries();
 };
 
 // Reads linktable and stores the physical name of every logical name found; a logical name
@@ -44,7 +50,8 @@ void ResolveTableNames(Connection& connection, ResolvedTableNames& names);
 // ("dbo.pay_employee"); trailing blanks allowed. Such a name can stand in a statement unquoted.
 bool isPlainTableName(const QString& name);
 
-// The statement ResolveTableNames sends.
+// The statements ResolveTableNames sends: the fixed one, then the module tables' one.
 QString resolveTableNamesSql();
+QString resolveModuleTableNamesSql();
 
 } // namespace data

@@ -4,6 +4,8 @@
 #include "data/dberror.h"
 #include "history/historychart.h"
 #include "history/historyreport.h"
+#include "jobchange/auditchanges.h"
+#include "jobchange/historysourceof.h"
 #include "report/reportcontrol.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
@@ -18,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -122,13 +125,26 @@ FrmEmployeeHistory::FrmEmployeeHistory(const jobchange::HistorySource& source, Q
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
 
+    lvwChanges = new QTreeWidget(this);
+    lvwChanges->setObjectName(QStringLiteral("lvwChanges"));
+    lvwChanges->setColumnCount(ChangeColumnCount);
+    lvwChanges->setHeaderLabels({QStringLiteral("When (UTC)"), QStringLiteral("Who"),
+                                 QStringLiteral("Action"), QStringLiteral("Job No"),
+                                 QStringLiteral("Remark")});
+    lvwChanges->setUniformRowHeights(true);
+    lvwChanges->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tabHistory = new QTabWidget(this);
+    tabHistory->setObjectName(QStringLiteral("tabHistory"));
+    tabHistory->addTab(split, QStringLiteral("&Job Changes"));
+    tabHistory->addTab(lvwChanges, QStringLiteral("C&hanges"));
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblEmployee);
-    layout->addWidget(split, 1);
+    layout->addWidget(tabHistory, 1);
     layout->addWidget(payBox);
     layout->addLayout(buttons);
 
@@ -149,7 +165,7 @@ QDate FrmEmployeeHistory::asOf() const {
     return source_.processDate.isValid() ? source_.processDate : QDate::currentDate();
 }
 
-bool FrmEmployeeHistory::load(qint32 employeeId) {
+bool FrmEmployeeHistory::load(qint32 employeeId, qint32 jobChangeId) {
     history_ = jobchange::loadEmployeeHistory(source_, employeeId);
     if (!history_)
         return false;
@@ -159,6 +175,7 @@ bool FrmEmployeeHistory::load(qint32 employeeId) {
                                                        : history_->currency) +
                          QLatin1Char(')'));
     fillList();
+    fillChanges(jobChangeId);
     QChart* old = chartPay->chart();
     chartPay->setChart(buildPayChart(*history_, asOf()));
     delete old;
@@ -279,11 +296,11 @@ void FrmEmployeeHistory::cmdPrint_Click() {
     }
 }
 
-void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employeeId,
-                         QWidget* parent) {
+void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employeeId, QWidget* parent,
+                         qint32 jobChangeId) {
     FrmEmployeeHistory form(source, parent);
     try {
-        if (!form.load(employeeId)) {
+        if (!form.load(employeeId, jobChangeId)) {
             ui::message(source.messageTitle, QStringLiteral("Employee not found"));
             return;
         }
@@ -293,4 +310,50 @@ void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employee
         return;
     }
     ui::showModal(form);
+}
+
+void FrmEmployeeHistory::fillChanges(qint32 jobChangeId) {
+    lvwChanges->clear();
+    const jobchange::AuditReads reads(jobchange::workspaceOf(source_));
+    if (!reads.installed()) {
+        auto* none = new QTreeWidgetItem(lvwChanges);
+        none->setText(ColWhen, QStringLiteral("No audit trail is installed: changes are not "
+                                              "recorded."));
+        none->setFirstColumnSpanned(true);
+        return;
+    }
+    const jobchange::AuditNames names = reads.names();
+    QTreeWidgetItem* current = nullptr;
+    for (const jobchange::AuditRow& audit : reads.rowsOfEmployee(history_->employeeId)) {
+        auto* row = new QTreeWidgetItem(lvwChanges);
+        row->setText(ColWhen, audit.time);
+        QString who =
+            audit.userName.isEmpty() ? QStringLiteral("User %1").arg(audit.userId) : audit.userName;
+        if (!audit.computer.isEmpty() || !audit.osUser.isEmpty())
+            who += QStringLiteral(" (%1 on %2)").arg(audit.osUser, audit.computer);
+        row->setText(ColWho, who);
+        row->setText(ColAction, audit.action);
+        row->setText(ColJobNo, audit.number);
+        row->setText(ColRemark, audit.remark);
+        row->setToolTip(ColRemark, audit.remark);
+        for (const QString& line : jobchange::describeChanges(audit, names)) {
+            auto* child = new QTreeWidgetItem(row);
+            child->setText(ColWhen, line);
+            child->setFirstColumnSpanned(true);
+        }
+        if (jobChangeId != 0 && audit.jobChangeId == jobChangeId) {
+            QFont bold = row->font(ColWhen);
+            bold.setBold(true);
+            for (int column = 0; column < ChangeColumnCount; ++column)
+                row->setFont(column, bold);
+            if (!current)
+                current = row;
+        }
+    }
+    lvwChanges->expandAll();
+    for (int column = 0; column < ChangeColumnCount; ++column)
+        lvwChanges->resizeColumnToContents(column);
+    lvwChanges->setColumnWidth(ColWho, std::min(lvwChanges->columnWidth(ColWho), kWidestColumn));
+    if (current)
+        lvwChanges->setCurrentItem(current);
 }

@@ -10,6 +10,7 @@ class QChartView;
 class QDateEdit;
 class QLabel;
 class QPushButton;
+class QTabWidget;
 class QTreeWidget;
 
 namespace report {
@@ -17,7 +18,8 @@ class ReportControl;
 }
 
 // "Employee History": every job change of one employee oldest first, each opening to its line
-// revisions; a chart of basic pay above; and the job, basic and standing lines in force on a
+// revisions; a chart of basic pay above; a "Changes" tab with every audit row of the employee;
+// and the job, basic and standing lines in force on a
 // chosen day (a double-click on a job change chooses its date). Print goes through the report
 // engine.
 class FrmEmployeeHistory : public QDialog {
@@ -46,9 +48,13 @@ public:
     explicit FrmEmployeeHistory(const jobchange::HistorySource& source, QWidget* parent = nullptr);
     ~FrmEmployeeHistory() override;
 
+    // Columns of lvwChanges: one row per audit row, newest first, its changed lines under it.
+    enum ChangeColumn { ColWhen, ColWho, ColAction, ColJobNo, ColRemark, ChangeColumnCount };
+
     // Reads the employee's history and fills the window with the pay on the process date;
-    // false when the company has no such employee. Raises data::DbError.
-    bool load(qint32 employeeId);
+    // false when the company has no such employee. Raises data::DbError. The audit rows of
+    // jobChangeId, when given, are marked on the Changes tab, the newest of them current.
+    bool load(qint32 employeeId, qint32 jobChangeId = 0);
     const std::optional<jobchange::EmployeeHistory>& history() const { return history_; }
     // The control Print runs; tests send its output elsewhere.
     report::ReportControl& reportControl();
@@ -62,6 +68,8 @@ public:
     QLabel* lblPaySince;
     QLabel* lblPayNote;
     QTreeWidget* lvwPayLines;
+    QTabWidget* tabHistory;
+    QTreeWidget* lvwChanges;
     QPushButton* cmdPrint;
     QPushButton* cmdClose;
 
@@ -69,6 +77,7 @@ private:
     // The process date, or today when none was given.
     QDate asOf() const;
     void fillList();
+    void fillChanges(qint32 jobChangeId);
     void showPayOn();
     void cmdPrint_Click();
 
@@ -79,5 +88,5 @@ private:
 
 // Opens the history of the employee modally over `parent`. A database error, or an employee
 // the company does not have, is shown in a message box instead.
-void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employeeId,
-                         QWidget* parent);
+void showEmployeeHistory(const jobchange::HistorySource& source, qint32 employeeId, QWidget* parent,
+                         qint32 jobChangeId = 0);

@@ -11,4 +11,17 @@ inline HistorySource historySourceOf(const Workspace& workspace) {
                          workspace.userId,      workspace.processDate, workspace.msgboxTitle};
 }
 
+// A workspace over the history's connection, for the readers that take one; it does not own
+// the connection, which outlives the history window.
+inline WorkspacePtr workspaceOf(const HistorySource& source) {
+    auto workspace = std::make_shared<Workspace>();
+    workspace->connection = data::ConnectionPtr(data::ConnectionPtr(), &source.connection);
+    workspace->tables = source.tables;
+    workspace->companyId = source.company;
+    workspace->userId = source.user;
+    workspace->processDate = source.processDate;
+    workspace->msgboxTitle = source.messageTitle;
+    return workspace;
+}
+
 } // namespace jobchange

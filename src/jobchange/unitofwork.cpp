@@ -17,6 +17,8 @@ UnitOutcome UnitOfWork::run(const std::function<void()>& work) {
     UnitOutcome outcome;
     for (int attempt = 1;; ++attempt) {
         numberingLocked_ = false;
+        checkedEmployee_.reset();
+        checkedJobChange_.reset();
         try {
             data::TransactionGuard transaction(workspace_->db());
             work();
@@ -81,7 +83,8 @@ void UnitOfWork::recheckNew(const JobChangeDraft& draft, const ShownState& shown
     requireRight(Right::Create);
     if (!reads_.offersEmployee(draft.employeeId))
         throw Refusal{kEmployeeChangedMessage};
-    const EmployeeState now = reads_.employeeState(draft.employeeId);
+    checkedEmployeeId_ = draft.employeeId;
+    const EmployeeState& now = checkedEmployee_.emplace(reads_.employeeState(draft.employeeId));
     if (shown.employee && !sameEmployee(*shown.employee, now))
         throw Refusal{kEmployeeChangedMessage};
     // What the save stores as old is what the employee has now. The old job is the one
@@ -115,9 +118,13 @@ qint32 UnitOfWork::recheckStored(qint32 id, Right right, const QString& laterMes
 
 qint32 UnitOfWork::recheckEdit(qint32 id, const JobChangeDraft& draft, const ShownState& shown) {
     const qint32 employeeId = recheckStored(id, Right::Edit, kCannotSaveLaterMessage);
-    const std::optional<StoredJobChange> now = reads_.jobChange(id);
-    if (!now || (shown.jobChange && !sameJobChange(*shown.jobChange, *now)) ||
-        (shown.employee && !sameEmployee(*shown.employee, reads_.employeeState(now->employeeId))))
+    const std::optional<StoredJobChange>& now = checkedJobChange_ = reads_.jobChange(id);
+    if (!now)
+        throw Refusal{kJobChangeChangedMessage};
+    checkedEmployeeId_ = now->employeeId;
+    const EmployeeState& employee = checkedEmployee_.emplace(reads_.employeeState(now->employeeId));
+    if ((shown.jobChange && !sameJobChange(*shown.jobChange, *now)) ||
+        (shown.employee && !sameEmployee(*shown.employee, employee)))
         throw Refusal{kJobChangeChangedMessage};
     // An edit keeps the old job and writes the old basic and the lines' old amounts again: they
     // must be the stored ones, for the stored employee.
@@ -166,7 +173,20 @@ void UnitOfWork::write(Action action, qint32 employeeId, qint32 id,
         steps();
         return;
     }
-    ChangeRecord change{action, id, {}, employeeId, stateOf(id, employeeId), {}};
+    // The state the re-check read, when it read this job change's: nothing has been written
+    // since.
+    const bool checked =
+        checkedEmployee_ && checkedEmployeeId_ == employeeId &&
+        (id == 0 ? !checkedJobChange_ : checkedJobChange_ && checkedJobChange_->id == id);
+    ChangeRecord change{action,
+                        id,
+                        {},
+                        employeeId,
+                        checked ? JobChangeState{checkedJobChange_, *checkedEmployee_}
+                                : stateOf(id, employeeId),
+                        {}};
+    checkedEmployee_.reset();
+    checkedJobChange_.reset();
     const Written written = steps();
     change.jobChangeId = written.id;
     change.after = stateOf(written.id, employeeId);
@@ -175,6 +195,14 @@ void UnitOfWork::write(Action action, qint32 employeeId, qint32 id,
                         : change.after.jobChange->number;
     lockNumbering();
     recorder->record(*workspace_, change);
+}
+
+void UnitOfWork::record(const ActionRecord& action) {
+    ChangeRecorder* recorder = workspace_->recorder.get();
+    if (!recorder)
+        return;
+    lockNumbering();
+    recorder->record(*workspace_, action);
 }
 
 } // namespace jobchange

@@ -7,6 +7,7 @@
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -44,6 +45,18 @@ struct ChangeRecord {
     JobChangeState after;
 };
 
+// A write that is not one job change's (an approval of a batch, ...): the action's name as an
+// audit shows it, what it concerns, and the values before and after as JSON objects.
+struct ActionRecord {
+    QString action;
+    qint32 jobChangeId = 0;
+    QString number;
+    qint32 employeeId = 0;
+    QJsonObject before;
+    QJsonObject after;
+    QString remark;
+};
+
 // Told of every job change a unit writes, once each, after its statements: inside the unit's
 // transaction and under the company's numbering lock, so that what it writes itself commits or
 // rolls back with the job change. An error it raises rolls the whole unit back.
@@ -51,6 +64,8 @@ class ChangeRecorder {
 public:
     virtual ~ChangeRecorder() = default;
     virtual void record(const Workspace& workspace, const ChangeRecord& change) = 0;
+    // Told of a write of another kind, the same way.
+    virtual void record(const Workspace& workspace, const ActionRecord& action) = 0;
 };
 
 // How a unit ended.
@@ -113,6 +128,9 @@ public:
     // Runs the steps that write one job change (id 0 for a new one) of the employee, and hands
     // the recorder, when the workspace has one, the job change and employee before and after.
     void write(Action action, qint32 employeeId, qint32 id, const std::function<Written()>& steps);
+    // Hands the recorder, when the workspace has one, a write of another kind, after its
+    // statements and under the numbering lock.
+    void record(const ActionRecord& action);
 
 private:
     qint32 recheckStored(qint32 id, Right right, const QString& laterMessage);
@@ -123,6 +141,11 @@ private:
     bool numbers_;
     EntryReads reads_;
     bool numberingLocked_ = false;
+    // What a re-check read under the lock, which is the state before the write's steps: the
+    // recorder is handed it rather than a second reading.
+    qint32 checkedEmployeeId_ = 0;
+    std::optional<EmployeeState> checkedEmployee_;
+    std::optional<StoredJobChange> checkedJobChange_;
 };
 
 } // namespace jobchange

@@ -1,5 +1,7 @@
 #include "jobchange/workspace.h"
 
+#include "jobchange/audittrail.h"
+
 namespace jobchange {
 
 std::shared_ptr<const Workspace> Workspace::open(data::ConnectionPtr connection, qint16 companyId,
@@ -16,6 +18,8 @@ std::shared_ptr<const Workspace> Workspace::open(data::ConnectionPtr connection,
     workspace->msgboxTitle = std::move(msgboxTitle);
     workspace->tables = earlier;
     data::ResolveTableNames(*workspace->connection, workspace->tables);
+    if (!workspace->tables.paudittrail.isEmpty())
+        workspace->recorder = std::make_shared<AuditRecorder>();
     return workspace;
 }
 

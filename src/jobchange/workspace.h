@@ -31,7 +31,8 @@ struct Workspace {
     qint32 interfaceId = 0;
     QString msgboxTitle;
     // Told of every job change written in this workspace, inside the write's transaction (see
-    // unitofwork.h); none records nothing.
+    // unitofwork.h); none records nothing. open() gives it the audit trail's recorder when
+    // linktable names the trail's table.
     std::shared_ptr<ChangeRecorder> recorder;
 
     // Resolves the table names through linktable on the connection (an unopened one raises

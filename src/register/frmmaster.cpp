@@ -195,6 +195,10 @@ void FrmMaster::Form_Load() {
                                             jobchange::kJobChangeInterfaceId, context.ProcessDate,
                                             context.MsgboxTitle, context.tables);
     reads_.emplace(workspace_);
+    // A payroll without the audit trail still works; the clerk sees that nothing is recorded.
+    setWindowTitle(workspace_->tables.paudittrail.isEmpty()
+                       ? QStringLiteral("Job Change (no audit trail)")
+                       : QStringLiteral("Job Change"));
     // The caller context keeps what the load found, for the host.
     context.adocon = workspace_->connection;
     context.tables = workspace_->tables;

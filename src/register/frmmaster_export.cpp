@@ -56,6 +56,6 @@ void FrmMaster::cmdHistory_Click() {
         jobchange::EntryReads(workspace_).jobChange(id);
     if (!stored)
         return;
-    showEmployeeHistory(jobchange::historySourceOf(*workspace_), stored->employeeId, this);
+    showEmployeeHistory(jobchange::historySourceOf(*workspace_), stored->employeeId, this, id);
     Form_Activate();
 }

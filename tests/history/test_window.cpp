@@ -1,5 +1,7 @@
 #include "history/frmemployeehistory.h"
 #include "history/historyfixture.h"
+#include "jobchange/audittrail.h"
+#include "jobchange/writer.h"
 #include "report/engine.h"
 #include "report/reportcontrol.h"
 #include "support/scripted.h"
@@ -13,6 +15,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -119,6 +122,54 @@ TEST_F(Window, OpensOverItsCallerOrSaysTheEmployeeIsUnknown) {
     showEmployeeHistory(source(), 99, nullptr);
     EXPECT_EQ(modal.shown.size(), 1);
     EXPECT_EQ(messages.texts(), QStringList{"Employee not found"});
+}
+
+// The Changes tab lists every audit row of the employee, newest first, each with the lines it
+// changed; opened for a job change, its rows are marked and the newest of them is current.
+TEST_F(Window, TheChangesTabSpellsOutEachAuditedWriteNewestFirst) {
+    using W = FrmEmployeeHistory;
+    const jobchange::WorkspacePtr workspace = jobchange::Workspace::open(
+        db.connection(), 1, 1, jobchange::kJobChangeInterfaceId, QDate(2026, 11, 30), "Payroll");
+    db.insert("pPrefix", {"1, 91004, 'JC'"});
+    ASSERT_EQ(jobchange::writeAuditBaseline(workspace), 3);
+    jobchange::JobChangeDraft draft;
+    draft.employeeId = 9;
+    draft.oldDesignationId = 1;
+    draft.newDesignationId = 2;
+    draft.oldBasic = data::Money::fromCents(1900050).value();
+    draft.newBasic = data::Money::fromCents(2200000).value();
+    draft.date = QDate(2026, 11, 30);
+    draft.remarks = QStringLiteral("Confirmed");
+    draft.linesOf(LineKind::Allowance) = {
+        {1, QLatin1Char('N'), data::Money(), data::Money::fromCents(300000).value()}};
+    const jobchange::JobChangeWriter writer(workspace);
+    const jobchange::WriteResult saved = writer.saveNew(draft);
+    ASSERT_TRUE(saved.ok) << saved.error;
+    draft.newBasic = data::Money::fromCents(2300000).value();
+    ASSERT_TRUE(writer.saveEdit(saved.id, draft).ok);
+
+    W form(source());
+    ASSERT_TRUE(form.load(9, saved.id));
+    EXPECT_EQ(form.tabHistory->tabText(1), "C&hanges");
+    QTreeWidget* list = form.lvwChanges;
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(itemText(list->topLevelItem(0), {W::ColAction, W::ColJobNo, W::ColRemark}),
+              "Edit|" + saved.number + "|Confirmed");
+    EXPECT_TRUE(list->topLevelItem(0)->text(W::ColWho).startsWith("Administrator ("));
+    EXPECT_EQ(childTexts(list->topLevelItem(0), {W::ColWhen}),
+              QStringList({"New Basic 22,000.00 \u2192 23,000.00",
+                           "Basic pay 22,000.00 \u2192 23,000.00"}));
+    const QStringList made = childTexts(list->topLevelItem(1), {W::ColWhen});
+    for (const char* line : {"New Job Accountant", "New Basic 22,000.00",
+                             "House Rent added 3,000.00", "Designation Clerk \u2192 Accountant",
+                             "Grade Junior \u2192 Associate", "Standing House Rent added 3,000.00"})
+        EXPECT_TRUE(made.contains(line)) << line << "\n" << made.join('\n');
+    EXPECT_EQ(itemText(list->topLevelItem(2), {W::ColAction}), "Baseline");
+    EXPECT_EQ(childTexts(list->topLevelItem(2), {W::ColWhen}),
+              QStringList({"Designation Clerk", "Grade Junior", "Basic pay 19,000.50"}));
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    EXPECT_TRUE(list->topLevelItem(1)->font(W::ColAction).bold());
+    EXPECT_FALSE(list->topLevelItem(2)->font(W::ColAction).bold());
 }
 
 } // namespace

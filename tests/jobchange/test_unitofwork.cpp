@@ -42,6 +42,8 @@ public:
                                QStringLiteral(" set NoOfPreviousDays = NoOfPreviousDays + 1"));
     }
 
+    void record(const jobchange::Workspace&, const jobchange::ActionRecord&) override {}
+
     QStringList said;
     qsizetype failAt = 0; // the record (from 1) that fails; 0 for none
 };

@@ -105,12 +105,22 @@ TEST_F(Register, PreviousDaysListFromTheCutOffDayOnwardsAndZeroListsEverything) 
 // With no row there is nothing to edit, cancel or see the history of.
 TEST_F(Register, CompanyWithoutJobChangesShowsOneEmptyRow) {
     company.withRegister([&](FrmMaster& form) {
+        EXPECT_EQ(form.windowTitle(), "Job Change");
         EXPECT_EQ(gridRowText(*form.flexMaster, 1), "||||||");
         EXPECT_EQ(form.flexMaster->rows(), 2);
         EXPECT_TRUE(form.cmdnew->isEnabled());
         form.Form_Activate();
         EXPECT_FALSE(form.CmdEdit->isEnabled() || form.CmdDelete->isEnabled() ||
                      form.cmdHistory->isEnabled());
+    });
+}
+
+// Without the audit trail's linktable row the register works and says nothing is recorded.
+TEST_F(Register, WithoutTheAuditTrailTheTitleSaysSo) {
+    db.exec("delete from linktable where tablename = 'paudittrail'");
+    company.withRegister([&](FrmMaster& form) {
+        EXPECT_EQ(form.windowTitle(), "Job Change (no audit trail)");
+        EXPECT_TRUE(form.cmdnew->isEnabled());
     });
 }
 

@@ -3,6 +3,7 @@
 // killed at random moments.
 
 #include "entry/entryfixture.h"
+#include "jobchange/auditverify.h"
 #include "jobchange/staleness.h"
 
 #include <QCoreApplication>
@@ -175,6 +176,30 @@ protected:
         EXPECT_EQ(db.isPostgres() ? "ok" : db.scalar("PRAGMA integrity_check").toString(), "ok");
         expectWhole(db, atFloor, floor);
         expectChained(db, atFloor, floor);
+        expectAudited();
+    }
+    // Every job change written since the floor has its one row in the audit trail, each
+    // cancellation its own, no row speaks of a job change that is not stored, and the chain
+    // and every audited employee's pay verify.
+    void expectAudited() {
+        const QString above = QString::number(floor);
+        const auto without = [&](const char* action, const char* where) {
+            return db.rows(QStringLiteral("select egcId from pay_employeegradechange where "
+                                          "egcCompanyID = 1 and egcId > %1%2 and (select "
+                                          "count(*) from pay_audittrail where auCompanyID = 1 and "
+                                          "auAction = '%3' and auJobChangeID = egcId) <> 1")
+                               .arg(above, QLatin1String(where), QLatin1String(action)));
+        };
+        EXPECT_EQ(without("New", ""), QStringList());
+        EXPECT_EQ(without("Cancel", " and egcCancelled = 1"), QStringList());
+        EXPECT_EQ(db.rows("select auSeq from pay_audittrail a where auJobChangeID is not null and "
+                          "not exists (select 1 from pay_employeegradechange where egcCompanyID = "
+                          "1 and egcId = a.auJobChangeID)"),
+                  QStringList());
+        const jobchange::AuditVerification audit = jobchange::verifyAudit(
+            jobchange::Workspace::open(db.connection(), 1, 1, jobchange::kJobChangeInterfaceId,
+                                       QDate(2026, 11, 30), "Payroll"));
+        EXPECT_TRUE(audit.sound()) << (audit.problems + audit.employees).join('\n');
     }
     // Waits until the server has ended the sessions of killed programs; until then a commit of
     // theirs may still land.

@@ -23,9 +23,12 @@ TEST_F(Faults, EachWriteOfANewSaveAnEditAndACancellationWithoutLines) {
     dina.remarks = QStringLiteral("Corrected");
     failures[1] = failEachWrite([&] { return writer.saveEdit(1, dina); }, true);
     failures[2] = failEachWrite([&] { return writer.cancel(1, "withdrawn"); }, true);
-    // new: header, employee, two deletions of standing lines, COMMIT; the edit also deletes its
-    // lines twice; cancellation: mark, employee, two deletions, COMMIT
-    EXPECT_EQ(failures, (std::array<int, 3>{5, 7, 5}));
+    // new: header, employee, two deletions of standing lines, the audit row, COMMIT; the edit
+    // also deletes its lines twice; cancellation: mark, employee, two deletions, the audit row,
+    // COMMIT. Each failure leaves neither the write nor its audit row.
+    EXPECT_EQ(failures, (std::array<int, 3>{6, 8, 6}));
+    EXPECT_EQ(db.rows("select auAction, auJobChangeNo from pay_audittrail order by auSeq"),
+              QStringList({"New|JC1", "Edit|JC1", "Cancel|JC1"}));
     EXPECT_EQ(db.rows("select egcNewBasic, egcremarks, egcCancelled from pay_employeegradechange"),
               QStringList{"17000|Corrected|1"});
     EXPECT_EQ(employee(4), QStringList{"15000|1|3"});

@@ -153,7 +153,8 @@ QMap<QString, QStringList> TestDatabase::snapshotOf(data::Connection& connection
                                     physical(QStringLiteral("pemployee")),
                                     physical(QStringLiteral("pempallowances")),
                                     physical(QStringLiteral("pempdeductions")),
-                                    physical(QStringLiteral("pusers"))};
+                                    physical(QStringLiteral("pusers")),
+                                    physical(QStringLiteral("paudittrail"))};
     QMap<QString, QStringList> all;
     for (const QString& table : tables) {
         QStringList rows;

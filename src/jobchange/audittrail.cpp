@@ -1,0 +1,198 @@
+#include "jobchange/audittrail.h"
+
+#include "jobchange/auditreads.h"
+
+#include <QSysInfo>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace jobchange {
+
+AuditOrigin AuditOrigin::ofThisProcess() {
+    AuditOrigin origin;
+    origin.computer = QSysInfo::machineHostName();
+    // The account the program runs under, not what the environment claims.
+    if (const passwd* account = getpwuid(geteuid()))
+        origin.osUser = QString::fromLocal8Bit(account->pw_name);
+    return origin;
+}
+
+namespace {
+
+// The server's clock, in UTC to the millisecond, as text that sorts as time.
+QString serverTimeSql(data::Dialect::Kind kind) {
+    switch (kind) {
+    case data::Dialect::Kind::TSql:
+        return QStringLiteral("convert(varchar(23), sysutcdatetime(), 121)");
+    case data::Dialect::Kind::Postgres:
+        return QStringLiteral(
+            "to_char(clock_timestamp() at time zone 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS')");
+    case data::Dialect::Kind::SQLite:
+        break;
+    }
+    return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', 'now')");
+}
+
+QVariant idOrNull(qint32 id) {
+    return id == 0 ? QVariant() : QVariant(id);
+}
+
+} // namespace
+
+void AuditTrail::append(AuditRow row) const {
+    const QString table = ws_.tables.paudittrail;
+    const QString company = ws_.company();
+    // SQL Server holds the range past the tail too, so that no other writer takes the next
+    // number between this read and the insert.
+    const QString hint = ws_.dialect().kind() == data::Dialect::Kind::TSql
+                             ? QStringLiteral(" with (updlock, holdlock)")
+                             : QString();
+    data::Recordset tail = ws_.db().open(
+        QStringLiteral("select ") + serverTimeSql(ws_.dialect().kind()) +
+        QStringLiteral(" as autime, a.auSeq, a.auHash from (select 1 as one) x left join ") +
+        table + QStringLiteral(" a on a.auCompanyID = ") + company +
+        QStringLiteral(" and a.auSeq = (select max(auSeq) from ") + table + hint +
+        QStringLiteral(" where auCompanyID = ") + company + QLatin1Char(')'));
+    row.companyId = ws_.companyId;
+    row.time = tail.text(0);
+    row.seq = tail.field(1).isNull() ? 1 : tail.field(1).toLongLong() + 1;
+    row.prevHash = tail.field(2).isNull() ? kFirstPrevHash : tail.text(2);
+    row.hash = row.computedHash();
+    ws_.db()
+        .addNew(table)
+        .set(QStringLiteral("auCompanyID"), ws_.companyId)
+        .set(QStringLiteral("auSeq"), row.seq)
+        .set(QStringLiteral("auTime"), row.time)
+        .set(QStringLiteral("auUserID"), row.userId)
+        .set(QStringLiteral("auUserName"), row.userName)
+        .set(QStringLiteral("auComputer"), row.computer)
+        .set(QStringLiteral("auOsUser"), row.osUser)
+        .set(QStringLiteral("auAction"), row.action)
+        .set(QStringLiteral("auJobChangeID"), idOrNull(row.jobChangeId))
+        .set(QStringLiteral("auJobChangeNo"), row.number)
+        .set(QStringLiteral("auEmpID"), idOrNull(row.employeeId))
+        .set(QStringLiteral("auBefore"), row.before)
+        .set(QStringLiteral("auAfter"), row.after)
+        .set(QStringLiteral("auRemark"), row.remark)
+        .set(QStringLiteral("auPrevHash"), row.prevHash)
+        .set(QStringLiteral("auHash"), row.hash)
+        .store();
+}
+
+QString AuditTrail::userName() const {
+    return data::textOf(data::firstField(
+        ws_.db(), QStringLiteral("select username from ") + ws_.tables.pusers +
+                      QStringLiteral(" where companyid = ") + ws_.company() +
+                      QStringLiteral(" and userid = ") + QString::number(ws_.userId)));
+}
+
+QString auditActionName(Action action) {
+    switch (action) {
+    case Action::Create:
+        return QStringLiteral("New");
+    case Action::Edit:
+        return QStringLiteral("Edit");
+    case Action::Cancel:
+        break;
+    }
+    return QStringLiteral("Cancel");
+}
+
+AuditRow AuditRecorder::rowFor(const Workspace& workspace) {
+    if (!userName_)
+        userName_ = AuditTrail(workspace).userName();
+    AuditRow row;
+    row.userId = workspace.userId;
+    row.userName = *userName_;
+    row.computer = origin_.computer;
+    row.osUser = origin_.osUser;
+    return row;
+}
+
+void AuditRecorder::record(const Workspace& workspace, const ChangeRecord& change) {
+    AuditRow row = rowFor(workspace);
+    row.action = auditActionName(change.action);
+    row.jobChangeId = change.jobChangeId;
+    row.number = change.number;
+    row.employeeId = change.employeeId;
+    const auto state = [](const JobChangeState& s) {
+        return canonicalJson(stateJson(s.employee, s.jobChange ? &*s.jobChange : nullptr));
+    };
+    row.before = state(change.before);
+    row.after = state(change.after);
+    if (change.after.jobChange)
+        row.remark = change.action == Action::Cancel ? change.after.jobChange->cancelledRemarks
+                                                     : change.after.jobChange->remarks;
+    AuditTrail(workspace).append(row);
+}
+
+void AuditRecorder::record(const Workspace& workspace, const ActionRecord& action) {
+    AuditRow row = rowFor(workspace);
+    row.action = action.action;
+    row.jobChangeId = action.jobChangeId;
+    row.number = action.number;
+    row.employeeId = action.employeeId;
+    row.before = action.before.isEmpty() ? QString() : canonicalJson(action.before);
+    row.after = action.after.isEmpty() ? QString() : canonicalJson(action.after);
+    row.remark = action.remark;
+    AuditTrail(workspace).append(row);
+}
+
+int writeAuditBaseline(const WorkspacePtr& workspace) {
+    if (workspace->tables.paudittrail.isEmpty())
+        return 0;
+    int written = 0;
+    UnitOfWork unit(workspace, {QStringLiteral("Ok"), QStringLiteral("the audit baseline")}, false);
+    const UnitOutcome outcome = unit.run([&] {
+        written = 0;
+        unit.lockNumbering();
+        const AuditReads reads(workspace);
+        const AuditTrail trail(*workspace);
+        const std::set<qint32> audited = reads.auditedEmployees();
+        AuditRow row;
+        row.userId = workspace->userId;
+        row.userName = trail.userName();
+        const AuditOrigin origin = AuditOrigin::ofThisProcess();
+        row.computer = origin.computer;
+        row.osUser = origin.osUser;
+        row.action = kBaselineAction;
+        for (const auto& [id, employee] : reads.employeeStates()) {
+            if (audited.count(id))
+                continue;
+            row.employeeId = id;
+            row.after = canonicalJson(stateJson(employee, nullptr));
+            trail.append(row);
+            ++written;
+        }
+    });
+    if (!outcome.committed())
+        throw data::DbError(outcome.errorNumber ? outcome.errorNumber : data::kErrGeneric,
+                            QStringLiteral("writeAuditBaseline"), outcome.message);
+    return written;
+}
+
+} // namespace jobchange
+
+namespace jobchange {
+
+int writeAuditBaselines(const data::ConnectionPtr& connection, qint16 userId) {
+    data::ResolvedTableNames tables;
+    data::ResolveTableNames(*connection, tables);
+    if (tables.paudittrail.isEmpty())
+        return 0;
+    std::vector<qint16> companies;
+    {
+        data::Recordset rs =
+            connection->open(QStringLiteral("select distinct eCompanyID from ") + tables.pemployee +
+                             QStringLiteral(" order by eCompanyID"));
+        for (; !rs.eof(); rs.moveNext())
+            companies.push_back(static_cast<qint16>(rs.field(0).toInt()));
+    }
+    int written = 0;
+    for (const qint16 company : companies)
+        written += writeAuditBaseline(Workspace::open(
+            connection, company, userId, kJobChangeInterfaceId, QDate(), QString(), tables));
+    return written;
+}
+
+} // namespace jobchange
