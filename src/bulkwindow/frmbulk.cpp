@@ -635,6 +635,7 @@ void FrmBulk::apply() {
         return;
     }
     case jobchange::BatchResult::Outcome::Forbidden:
+    case jobchange::BatchResult::Outcome::Declined:
         message(QStringLiteral("Nothing was saved: ") + result.error);
         return;
     case jobchange::BatchResult::Outcome::Cancelled:

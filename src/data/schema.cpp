@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace data {
@@ -43,6 +44,27 @@ void createSchema(Connection& connection) {
         connection,
         resourceText(QStringLiteral(":/schema/%1/tables.sql").arg(connection.dialect().name())));
     transaction.commit();
+    upgradeSchema(connection);
+}
+
+QStringList upgradeScripts(const Connection& connection) {
+    QStringList names =
+        QDir(QStringLiteral(":/schema/") + connection.dialect().name())
+            .entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    names.removeAll(QStringLiteral("tables.sql"));
+    return names;
+}
+
+QStringList upgradeSchema(Connection& connection) {
+    const QStringList names = upgradeScripts(connection);
+    for (const QString& name : names) {
+        TransactionGuard transaction(connection);
+        runScript(
+            connection,
+            resourceText(QStringLiteral(":/schema/%1/%2").arg(connection.dialect().name(), name)));
+        transaction.commit();
+    }
+    return names;
 }
 
 void loadDemoData(Connection& connection) {

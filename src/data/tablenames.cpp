@@ -3,6 +3,7 @@
 #include "data/connection.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace data {
 
@@ -30,6 +31,25 @@ const std::array<ResolvedTableNames::Slot, 17>& ResolvedTableNames::entries() {
     return all;
 }
 
+const std::vector<ResolvedTableNames::Slot>& ResolvedTableNames::moduleEntries() {
+    using R = ResolvedTableNames;
+    static const std::vector<Slot> all{
+        {"pJobChangeSettings", &R::pJobChangeSettings},
+        {"pBulkBatch", &R::pBulkBatch},
+        {"pBulkBatchRows", &R::pBulkBatchRows},
+        {"pBulkBatchLines", &R::pBulkBatchLines},
+    };
+    return all;
+}
+
+QString resolveModuleTableNamesSql() {
+    QStringList names;
+    for (const auto& slot : ResolvedTableNames::moduleEntries())
+        names << QLatin1Char('\'') + QString::fromLatin1(slot.logicalName) + QLatin1Char('\'');
+    return QStringLiteral("select tablename, linktablename from linktable where tablename in (") +
+           names.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
 QString resolveTableNamesSql() {
     return QStringLiteral(" select tablename, linktablename from linktable where tablename in ( ") +
            QStringLiteral(
@@ -48,15 +68,16 @@ bool isPlainTableName(const QString& name) {
     return plain.match(name).hasMatch();
 }
 
-void ResolveTableNames(Connection& connection, ResolvedTableNames& resolved) {
-    // Nothing is kept from a linktable with a bad row: the load stops before any statement
-    // carries a name from it.
-    ResolvedTableNames names = resolved;
-    Recordset rs = connection.open(resolveTableNamesSql());
+namespace {
+
+template <class Slots>
+void resolveFrom(Connection& connection, const QString& sql, const Slots& entries,
+                 ResolvedTableNames& names) {
+    Recordset rs = connection.open(sql);
     while (!rs.eof()) {
         const QString logical = rs.text(QStringLiteral("tablename")).toUpper();
         const QVariant physical = rs.field(QStringLiteral("linktablename"));
-        for (const auto& slot : ResolvedTableNames::entries()) {
+        for (const auto& slot : entries) {
             if (logical == QString::fromLatin1(slot.logicalName).toUpper()) {
                 if (physical.isNull())
                     throw DbError(94, QStringLiteral("ResolveTableNames"),
@@ -75,6 +96,17 @@ void ResolveTableNames(Connection& connection, ResolvedTableNames& resolved) {
         }
         rs.moveNext();
     }
+}
+
+} // namespace
+
+void ResolveTableNames(Connection& connection, ResolvedTableNames& resolved) {
+    // Nothing is kept from a linktable with a bad row: the load stops before any statement
+    // carries a name from it.
+    ResolvedTableNames names = resolved;
+    resolveFrom(connection, resolveTableNamesSql(), ResolvedTableNames::entries(), names);
+    resolveFrom(connection, resolveModuleTableNamesSql(), ResolvedTableNames::moduleEntries(),
+                names);
     resolved = names;
 }
 

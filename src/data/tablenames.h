@@ -2,12 +2,14 @@
 
 #include <QString>
 #include <array>
+#include <vector>
 
 namespace data {
 
 class Connection;
 
-// The physical names of the seventeen logical tables, as linktable gives them.
+// The physical names of the seventeen logical tables of the payroll, then of the module's own
+// tables (which its upgrade scripts create), as linktable gives them.
 struct ResolvedTableNames {
     QString pusers;
     QString pEmployeegradeChange;
@@ -26,6 +28,11 @@ struct ResolvedTableNames {
     QString pempallowances;
     QString pempdeductions;
     QString pSettings;
+    // The module's own: the company's approval setting, and the bulk batches proposed.
+    QString pJobChangeSettings;
+    QString pBulkBatch;
+    QString pBulkBatchRows;
+    QString pBulkBatchLines;
 
     struct Slot {
         const char* logicalName;
@@ -33,6 +40,9 @@ struct ResolvedTableNames {
     };
     // In the order rows are matched against them.
     static const std::array<Slot, 17>& entries();
+    // The module's own tables, read by a second statement: a database not yet upgraded has no
+    // rows for them, and those names stay empty.
+    static const std::vector<Slot>& moduleEntries();
 };
 
 // Reads linktable and stores the physical name of every logical name found; a logical name
@@ -44,7 +54,8 @@ void ResolveTableNames(Connection& connection, ResolvedTableNames& names);
 // ("dbo.pay_employee"); trailing blanks allowed. Such a name can stand in a statement unquoted.
 bool isPlainTableName(const QString& name);
 
-// The statement ResolveTableNames sends.
+// The statements ResolveTableNames sends: the register's fixed one, then the module's tables'.
 QString resolveTableNamesSql();
+QString resolveModuleTableNamesSql();
 
 } // namespace data

@@ -134,11 +134,11 @@ qint32 UnitOfWork::recheckCancel(qint32 id) {
 
 void UnitOfWork::recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& previewed,
                               const std::vector<JobChangeDraft>& drafts,
-                              std::vector<qint32>& changed) {
+                              std::vector<qint32>& changed, Right right) {
     const BulkReads bulkReads(workspace_);
     bulkReads.lockEmployees();
     const std::vector<bulk::EmployeeSnapshot> now = bulkReads.standing();
-    requireRight(Right::Create);
+    requireRight(right);
     QHash<qint32, size_t> position;
     position.reserve(static_cast<qsizetype>(now.size()));
     for (size_t i = 0; i < now.size(); ++i)
@@ -175,6 +175,14 @@ void UnitOfWork::write(Action action, qint32 employeeId, qint32 id,
                         : change.after.jobChange->number;
     lockNumbering();
     recorder->record(*workspace_, change);
+}
+
+void UnitOfWork::recordBatch(const BatchRecord& batch) {
+    ChangeRecorder* recorder = workspace_->recorder.get();
+    if (!recorder)
+        return;
+    lockNumbering();
+    recorder->recordBatch(*workspace_, batch);
 }
 
 } // namespace jobchange

@@ -153,7 +153,11 @@ QMap<QString, QStringList> TestDatabase::snapshotOf(data::Connection& connection
                                     physical(QStringLiteral("pemployee")),
                                     physical(QStringLiteral("pempallowances")),
                                     physical(QStringLiteral("pempdeductions")),
-                                    physical(QStringLiteral("pusers"))};
+                                    physical(QStringLiteral("pusers")),
+                                    physical(QStringLiteral("pJobChangeSettings")),
+                                    physical(QStringLiteral("pBulkBatch")),
+                                    physical(QStringLiteral("pBulkBatchRows")),
+                                    physical(QStringLiteral("pBulkBatchLines"))};
     QMap<QString, QStringList> all;
     for (const QString& table : tables) {
         QStringList rows;
