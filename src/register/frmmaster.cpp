@@ -1,6 +1,7 @@
 #include "register/frmmaster.h"
 
 #include "component/basgrade.h"
+#include "jobchange/proposals.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
 #include "ui/flexgrid.h"
@@ -206,6 +207,7 @@ void FrmMaster::Form_Load() {
         flexMaster->setColAlignment(2, 2);
     }
     UserRights();
+    ShowPendingBatches();
     SelectionRule();
 }
 
@@ -370,9 +372,16 @@ void FrmMaster::UserRights() {
         return;
     strRights = *rights;
     cmdnew->setEnabled(fnUserRights(QStringLiteral("N")));
-    cmdBulk->setEnabled(fnUserRights(QStringLiteral("N")));
+    // A user who may only approve reaches the proposals through it.
+    cmdBulk->setEnabled(fnUserRights(QStringLiteral("N")) || fnUserRights(QStringLiteral("A")));
     CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
     CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
+}
+
+void FrmMaster::ShowPendingBatches() {
+    const int pending = jobchange::ProposalReads(workspace_).pendingCount();
+    cmdBulk->setText(pending > 0 ? QStringLiteral("&Bulk (%1)").arg(pending)
+                                 : QStringLiteral("&Bulk"));
 }
 
 bool FrmMaster::fnUserRights(const QString& letter) const {
