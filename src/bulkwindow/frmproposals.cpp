@@ -71,7 +71,7 @@ void FrmProposals::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lvwBatches, 1);
     layout->addWidget(lblBatch);
-    layout->addWidget(lvwRows, 2);
+    layout->addWidget(lvwRows, 4);
     layout->addLayout(buttons);
     resize(1180, 680);
 
@@ -168,7 +168,7 @@ void FrmProposals::showBatch(int index) {
                          p.decidedByName, p.decidedOn,
                          p.reason.isEmpty() ? QString() : QStringLiteral(": ") + p.reason);
         else if (changed > 0)
-            text += QStringLiteral("\n%1 employees changed since the proposal (marked): untick "
+            text += QStringLiteral("\nEmployees changed since the proposal: %1, marked. Untick "
                                    "them to approve the others.")
                         .arg(changed);
         lblBatch->setText(text);
