@@ -25,6 +25,33 @@ protected:
                 arguments,
             dir.path());
     }
+    // The commands started at once, each as its user; their exit status, output and errors,
+    // sorted.
+    QStringList atOnce(const std::vector<std::pair<const char*, QStringList>>& runs) const {
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (const auto& [user, arguments] : runs) {
+            auto process = std::make_unique<QProcess>();
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QT_QPA_PLATFORM", "offscreen");
+            environment.insert("XDG_RUNTIME_DIR", dir.path());
+            process->setProcessEnvironment(environment);
+            process->start(QCoreApplication::applicationDirPath() + "/quorvel-host",
+                           db.hostArguments() +
+                               QStringList{"--process-date", "2026-12-07", "--user", user} +
+                               arguments);
+            processes.push_back(std::move(process));
+        }
+        QStringList outcomes;
+        for (auto& process : processes) {
+            EXPECT_TRUE(process->waitForFinished(120000));
+            outcomes << QStringLiteral("%1 %2%3")
+                            .arg(process->exitCode())
+                            .arg(QString::fromUtf8(process->readAllStandardOutput()).trimmed(),
+                                 QString::fromUtf8(process->readAllStandardError()).trimmed());
+        }
+        outcomes.sort();
+        return outcomes;
+    }
     int jobChanges() const {
         return db.scalar("select count(*) from pay_employeegradechange").toInt();
     }
@@ -72,34 +99,20 @@ TEST_F(ApprovalCommands, ProposeRejectProposeAndTwoApproversAtOnce) {
     EXPECT_EQ(jobChanges(), before);
     const HostRun rejected = host(5, {"--reject", "1", "--reason", "Wait for January"});
     ASSERT_EQ(rejected.exitCode, 0) << rejected.errors;
-    ASSERT_EQ(host(2, {"--bulk", dir.filePath("raise.ini"), "--propose"}).exitCode, 0);
+    // Two proposals of the same employees at once: one is stored, the other names it.
+    const QStringList proposals =
+        atOnce({{"2", {"--bulk", dir.filePath("raise.ini"), "--propose"}},
+                {"2", {"--bulk", dir.filePath("raise.ini"), "--propose"}}});
+    ASSERT_EQ(proposals.size(), 2);
+    EXPECT_TRUE(proposals[0].contains("Proposed batch 2: 49 employees")) << proposals[0];
+    EXPECT_TRUE(proposals[1].contains("is already in pending batch 2: approve or reject that "
+                                      "batch first."))
+        << proposals[1];
     EXPECT_EQ(host(2, {"--approve", "2"}).errors.trimmed(),
               "quorvel-host: User 2 has no right to approve bulk batches (A)");
 
     // Both approvers started at once.
-    QStringList outcomes;
-    {
-        std::vector<std::unique_ptr<QProcess>> approvers;
-        for (const char* user : {"1", "5"}) {
-            auto process = std::make_unique<QProcess>();
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("QT_QPA_PLATFORM", "offscreen");
-            environment.insert("XDG_RUNTIME_DIR", dir.path());
-            process->setProcessEnvironment(environment);
-            process->start(QCoreApplication::applicationDirPath() + "/quorvel-host",
-                           db.hostArguments() + QStringList{"--process-date", "2026-12-07",
-                                                            "--user", user, "--approve", "2"});
-            approvers.push_back(std::move(process));
-        }
-        for (auto& process : approvers) {
-            ASSERT_TRUE(process->waitForFinished(120000));
-            outcomes << QStringLiteral("%1 %2%3")
-                            .arg(process->exitCode())
-                            .arg(QString::fromUtf8(process->readAllStandardOutput()).trimmed(),
-                                 QString::fromUtf8(process->readAllStandardError()).trimmed());
-        }
-    }
-    outcomes.sort();
+    QStringList outcomes = atOnce({{"1", {"--approve", "2"}}, {"5", {"--approve", "2"}}});
     ASSERT_EQ(outcomes.size(), 2);
     EXPECT_TRUE(outcomes[0].startsWith("0 Batch 2 approved: saved 49 job changes")) << outcomes[0];
     EXPECT_TRUE(outcomes[1].contains(QRegularExpression(
