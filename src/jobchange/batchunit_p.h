@@ -8,7 +8,4 @@ namespace jobchange::batchunit {
 // The batch was cancelled from its progress callback: unwinds through the rollback.
 struct Cancelled {};
 
-inline const UnitOfWork::Subject kSubject{QStringLiteral("Apply"),
-                                          QStringLiteral("the job changes")};
-
 } // namespace jobchange::batchunit

@@ -9,12 +9,14 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 
 namespace jobchange {
 
 namespace {
 
 const UnitOfWork::Subject kProposal{QStringLiteral("Propose"), QStringLiteral("the proposal")};
+const UnitOfWork::Subject kApproval{QStringLiteral("Approve"), QStringLiteral("the job changes")};
 const UnitOfWork::Subject kRejection{QStringLiteral("Reject"), QStringLiteral("the rejection")};
 const UnitOfWork::Subject kSetting{QStringLiteral("OK"), QStringLiteral("the setting")};
 
@@ -154,7 +156,7 @@ BatchResult JobChangeWriter::approve(qint32 batchId, const std::optional<std::ve
     const ProposalReads reads(workspace_);
     if (!reads.installed())
         return declined(kNotInstalledMessage);
-    UnitOfWork unit(workspace_, batchunit::kSubject, true);
+    UnitOfWork unit(workspace_, kApproval, true);
     BatchResult result;
     try {
         const UnitOutcome outcome = unit.run([&] {
@@ -169,12 +171,13 @@ BatchResult JobChangeWriter::approve(qint32 batchId, const std::optional<std::ve
             if (const QString problem = bulk::batchJobDateProblem(proposal.jobDate, ws.processDate);
                 !problem.isEmpty())
                 throw Refusal{problem};
+            const QSet<qint32> wanted =
+                only ? QSet<qint32>(only->begin(), only->end()) : QSet<qint32>();
             std::vector<const ProposalRow*> chosen;
             std::vector<const bulk::EmployeeSnapshot*> previewed;
             std::vector<JobChangeDraft> drafts;
             for (const ProposalRow& row : proposal.rows)
-                if (!only ||
-                    std::find(only->begin(), only->end(), row.employee.employeeId) != only->end()) {
+                if (!only || wanted.contains(row.employee.employeeId)) {
                     chosen.push_back(&row);
                     previewed.push_back(&row.employee);
                     drafts.push_back(row.draft);

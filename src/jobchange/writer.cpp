@@ -18,6 +18,7 @@ constexpr int kErrOverflow = 6;
 
 const UnitOfWork::Subject kJobChange{QStringLiteral("Ok"), QStringLiteral("the job change")};
 const UnitOfWork::Subject kCancellation{QStringLiteral("OK"), QStringLiteral("the cancellation")};
+const UnitOfWork::Subject kBatch{QStringLiteral("Apply"), QStringLiteral("the job changes")};
 
 // What a single write returns: what its last run wrote when it committed (or when the COMMIT was
 // cut off, which may have gone through under that id), else why not.
@@ -113,7 +114,7 @@ BatchResult JobChangeWriter::apply(const std::vector<bulk::PreviewRow>& rows,
             drafts.push_back(draftOf(*bulk::plannedJobChange(row, rules)));
         }
 
-    UnitOfWork unit(workspace_, batchunit::kSubject, true);
+    UnitOfWork unit(workspace_, kBatch, true);
     BatchResult result;
     try {
         const UnitOutcome outcome = unit.run([&] {
