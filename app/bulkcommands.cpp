@@ -200,6 +200,12 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                 complain(*missing);
                 return 1;
             }
+        // Told as early: where batches need approval, --apply writes nothing, not even the
+        // preview.
+        if (command.apply && jobchange::ProposalReads(workspace).approvalRequired()) {
+            complain(jobchange::kMustProposeMessage);
+            return 1;
+        }
         const jobchange::BulkReads service(workspace);
         if (!command.templateFile.isEmpty())
             return writeTemplate(service, command.templateFile);

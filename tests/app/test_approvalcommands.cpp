@@ -5,6 +5,7 @@
 #include "support/check.h"
 #include "support/testdb.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -91,6 +92,7 @@ TEST_F(ApprovalCommands, ProposeRejectProposeAndTwoApproversAtOnce) {
         host(2, {"--bulk", dir.filePath("raise.ini"), "--apply", "--out", dir.filePath("p.csv")});
     EXPECT_EQ(direct.exitCode, 1);
     EXPECT_TRUE(direct.errors.contains("This company's bulk batches need approval"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("p.csv")));
     const int before = jobChanges();
 
     const HostRun first = host(2, {"--bulk", dir.filePath("raise.ini"), "--propose"});
