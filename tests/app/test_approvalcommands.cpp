@@ -131,4 +131,47 @@ TEST_F(ApprovalCommands, ProposeRejectProposeAndTwoApproversAtOnce) {
     EXPECT_TRUE(listed[1].contains("(Wait for January)")) << listed[1];
 }
 
+// An approver killed at any moment leaves the batch whole: approved with every job change, or
+// pending with none.
+TEST_F(ApprovalCommands, AnApproverKilledMidwayLeavesTheBatchApprovedWholeOrPending) {
+    ASSERT_TRUE(writeFile(dir.filePath("all.ini"), "[change]\ndate = 2026-12-31\nbasic = +1%\n"));
+    ASSERT_EQ(host(1, {"--set-approval", "on"}).exitCode, 0);
+    const HostRun proposed = host(2, {"--bulk", dir.filePath("all.ini"), "--propose"});
+    ASSERT_EQ(proposed.exitCode, 0) << proposed.errors;
+    const int rows = db.scalar("select bbRows from pay_bulkbatch where bbBatchID = 1").toInt();
+    ASSERT_GT(rows, 200);
+    const int before = jobChanges();
+    const auto employees = [&] { return db.rows("select eEmpID, eBasic from pay_employee"); };
+    const QStringList untouched = employees();
+    bool approved = false;
+    for (int delay = 10; delay < 20000 && !approved; delay = delay * 3 / 2 + 5) {
+        SCOPED_TRACE(delay);
+        QProcess approver;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_RUNTIME_DIR", dir.path());
+        approver.setProcessEnvironment(environment);
+        approver.start(QCoreApplication::applicationDirPath() + "/quorvel-host",
+                       db.hostArguments() + QStringList{"--process-date", "2026-12-07", "--user",
+                                                        "5", "--approve", "1"});
+        ASSERT_TRUE(approver.waitForStarted());
+        approver.waitForFinished(delay);
+        approver.kill();
+        approver.waitForFinished();
+        const QString status = db.scalar("select bbStatus from pay_bulkbatch where bbBatchID = 1")
+                                   .toString()
+                                   .trimmed();
+        const int applied =
+            db.scalar("select count(*) from pay_bulkbatchrows where bbrApplied = 1").toInt();
+        approved = status == "A";
+        EXPECT_EQ(jobChanges() - before, approved ? rows : 0);
+        EXPECT_EQ(applied, approved ? rows : 0);
+        if (!approved) {
+            EXPECT_EQ(status, "P");
+            EXPECT_EQ(employees(), untouched);
+        }
+    }
+    EXPECT_TRUE(approved) << "the approval never finished";
+}
+
 } // namespace
