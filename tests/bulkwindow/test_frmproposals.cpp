@@ -71,7 +71,8 @@ TEST_F(ProposalsWindow, OneClerkProposesAnotherReviewsUnticksAChangedEmployeeAnd
                                "E002|Bruno|Senior - Officer|Senior - Officer|3000.00|3300.00||No|",
                                "E004|Dina|Junior - Typist|Junior - Typist|15000.00|16500.00|"
                                "basic 15000.00 now 15500.00|No|"}));
-        EXPECT_TRUE(form.lblBatch->text().contains("Employees changed since the proposal: 1, marked."));
+        EXPECT_TRUE(
+            form.lblBatch->text().contains("Employees changed since the proposal: 1, marked."));
         EXPECT_FALSE(form.cmdReject->isEnabled()) << "no reason yet";
         ASSERT_TRUE(form.cmdApprove->isEnabled());
         messages.answer(ui::MsgAnswer::Yes);
