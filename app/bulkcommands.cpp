@@ -6,6 +6,7 @@
 #include "data/connection.h"
 #include "export/tablewriter.h"
 #include "jobchange/bulkreads.h"
+#include "jobchange/proposals.h"
 #include "jobchange/rights.h"
 #include "jobchange/writer.h"
 
@@ -21,6 +22,7 @@ const QString kImport = QStringLiteral("bulk-import");
 const QString kTemplate = QStringLiteral("bulk-template");
 const QString kDate = QStringLiteral("date");
 const QString kApply = QStringLiteral("apply");
+const QString kPropose = QStringLiteral("propose");
 const QString kOut = QStringLiteral("out");
 
 // The employees the rows name, for a message.
@@ -47,6 +49,7 @@ int applyBatch(const jobchange::JobChangeWriter& writer, const std::vector<bulk:
                      .arg(numbersOf(result.changed, rows).join(QStringLiteral(", "))));
         return 1;
     case jobchange::BatchResult::Outcome::Forbidden:
+    case jobchange::BatchResult::Outcome::Declined:
         complain(result.error);
         return 1;
     case jobchange::BatchResult::Outcome::Cancelled:
@@ -59,6 +62,25 @@ int applyBatch(const jobchange::JobChangeWriter& writer, const std::vector<bulk:
                                                  .arg(result.error));
         return 1;
     }
+    return 1;
+}
+
+int proposeBatch(const jobchange::JobChangeWriter& writer,
+                 const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
+                 const QString& rulesText) {
+    const jobchange::BatchResult result = writer.propose(rows, rules, rulesText);
+    if (result.outcome == jobchange::BatchResult::Outcome::Applied) {
+        say(QStringLiteral("Proposed batch %1: %2 employees, for another user to approve.")
+                .arg(result.batchId)
+                .arg(bulk::previewTotals(rows, rules).employees));
+        return 0;
+    }
+    if (result.outcome == jobchange::BatchResult::Outcome::Refused) {
+        complain(QStringLiteral("nothing proposed: since the preview another clerk changed %1")
+                     .arg(numbersOf(result.changed, rows).join(QStringLiteral(", "))));
+        return 1;
+    }
+    complain(QStringLiteral("nothing proposed: ") + result.error);
     return 1;
 }
 
@@ -92,18 +114,21 @@ QList<QCommandLineOption> bulkOptions() {
                                               "reads them, to fill in."),
                                QStringLiteral("FILE.xlsx|FILE.csv")),
             QCommandLineOption(kApply, QStringLiteral("With --bulk or --bulk-import: also save "
-                                                      "its job changes, all or none."))};
+                                                      "its job changes, all or none.")),
+            QCommandLineOption(kPropose,
+                               QStringLiteral("With --bulk or --bulk-import: store the batch for "
+                                              "another user to approve (--out optional)."))};
 }
 
 bool readBulkCommand(const QCommandLineParser& parser, BulkCommand& command, QString& error) {
     const int asked =
         int(parser.isSet(kBulk)) + int(parser.isSet(kImport)) + int(parser.isSet(kTemplate));
     if (asked == 0) {
-        for (const QString& option : {kApply, kDate})
+        for (const QString& option : {kApply, kPropose, kDate})
             if (parser.isSet(option)) {
                 error =
                     QStringLiteral("--%1 goes with --bulk-import%2")
-                        .arg(option, option == kApply ? QStringLiteral(" or --bulk") : QString());
+                        .arg(option, option != kDate ? QStringLiteral(" or --bulk") : QString());
                 return false;
             }
         return true;
@@ -121,10 +146,10 @@ bool readBulkCommand(const QCommandLineParser& parser, BulkCommand& command, QSt
         }
     if (parser.isSet(kTemplate)) {
         command.templateFile = parser.value(kTemplate);
-        if (command.templateFile.isEmpty() || parser.isSet(kApply) || parser.isSet(kOut) ||
-            parser.isSet(kDate)) {
-            error = QStringLiteral("--bulk-template takes a file name, and no --apply, --date "
-                                   "or --out");
+        if (command.templateFile.isEmpty() || parser.isSet(kApply) || parser.isSet(kPropose) ||
+            parser.isSet(kOut) || parser.isSet(kDate)) {
+            error = QStringLiteral("--bulk-template takes a file name, and no --apply, --propose, "
+                                   "--date or --out");
             return false;
         }
         return true;
@@ -132,9 +157,14 @@ bool readBulkCommand(const QCommandLineParser& parser, BulkCommand& command, QSt
     command.settingsFile = parser.value(kBulk);
     command.importFile = parser.value(kImport);
     command.apply = parser.isSet(kApply);
+    command.propose = parser.isSet(kPropose);
     command.outFile = parser.value(kOut);
     const QString option = parser.isSet(kBulk) ? kBulk : kImport;
-    if (parser.value(option).isEmpty() || command.outFile.isEmpty()) {
+    if (command.apply && command.propose) {
+        error = QStringLiteral("give one of --apply and --propose");
+        return false;
+    }
+    if (parser.value(option).isEmpty() || (command.outFile.isEmpty() && !command.propose)) {
         error = QStringLiteral("--%1 needs a file and --out FILE.xlsx, .csv or .pdf").arg(option);
         return false;
     }
@@ -164,18 +194,25 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                                        context.processDate, QStringLiteral("Payroll"));
         // Before anything else, the preview file too: a user who may not save is told so. The
         // user is taken on trust, as a host hands its user over.
-        if (command.apply)
+        if (command.apply || command.propose)
             if (const std::optional<QString> missing =
                     jobchange::UserRights(workspace).missingRight(jobchange::Right::Create)) {
                 complain(*missing);
                 return 1;
             }
+        // Told as early: where batches need approval, --apply writes nothing, not even the
+        // preview.
+        if (command.apply && jobchange::ProposalReads(workspace).approvalRequired()) {
+            complain(jobchange::kMustProposeMessage);
+            return 1;
+        }
         const jobchange::BulkReads service(workspace);
         if (!command.templateFile.isEmpty())
             return writeTemplate(service, command.templateFile);
 
         bulk::Rules rules;
         std::vector<bulk::PreviewRow> rows;
+        QString rulesText;
         int rowsWithErrors = 0;
         if (!command.importFile.isEmpty()) {
             const bulk::ImportTable table = bulk::readImport(command.importFile);
@@ -189,6 +226,7 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                 return 1;
             }
             rowsWithErrors = batch.rowsWithErrors();
+            rulesText = QStringLiteral("Rows imported from ") + command.importFile;
             rules = std::move(batch.rules);
             rows = std::move(batch.rows);
         } else {
@@ -197,10 +235,12 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
                 complain(command.settingsFile + QStringLiteral(": ") + problem);
                 return 1;
             }
+            rulesText = jobchange::describeRules(settings.filters, settings.rules);
             rules = std::move(settings.rules);
             rows = bulk::computePreview(service.eligibleEmployees(settings.filters), rules);
         }
-        bulk::writePreviewFile(rows, rules, command.outFile);
+        if (!command.outFile.isEmpty())
+            bulk::writePreviewFile(rows, rules, command.outFile);
         const bulk::PreviewTotals totals = bulk::previewTotals(rows, rules);
         say(QStringLiteral("%1 employees previewed, %2 to apply, %3 held back.")
                 .arg(rows.size())
@@ -217,7 +257,10 @@ int runBulkCommand(const BulkCommand& command, data::Connection& connection,
         }
         if (totals.employees == 0)
             return 2;
-        return command.apply ? applyBatch(jobchange::JobChangeWriter(workspace), rows, rules) : 0;
+        const jobchange::JobChangeWriter writer(workspace);
+        if (command.propose)
+            return proposeBatch(writer, rows, rules, rulesText);
+        return command.apply ? applyBatch(writer, rows, rules) : 0;
     } catch (const bulk::SettingsError& error) {
         complain(error.message());
     } catch (const bulk::ImportError& error) {

@@ -1,6 +1,7 @@
 // quorvel-host: a small host payroll program. It opens a payroll database, gives clsGrade its
 // properties from the command line and calls Show.
 
+#include "approvalcommands.h"
 #include "auditcommands.h"
 #include "bulkcommands.h"
 #include "component/clsgrade.h"
@@ -51,6 +52,7 @@ struct Options {
     QString exportRegister;
     HistoryCommand history;
     BulkCommand bulk;
+    ApprovalCommand approval;
     LetterCommand letters;
     AuditCommand audit;
 };
@@ -142,6 +144,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
                        screenshotScenes, sqlTrace, exportPdf, out, exportRegister});
     parser.addOptions(historyOptions());
     parser.addOptions(bulkOptions());
+    parser.addOptions(approvalOptions());
     parser.addOptions(letterOptions());
     parser.addOptions(auditOptions());
 
@@ -266,6 +269,7 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     } else if (parser.isSet(out) && !parser.isSet(QStringLiteral("export-history")) &&
                !parser.isSet(QStringLiteral("bulk")) &&
                !parser.isSet(QStringLiteral("bulk-import")) &&
+               !parser.isSet(QStringLiteral("approve")) &&
                !parser.isSet(QStringLiteral("letters")) &&
                !parser.isSet(QStringLiteral("letters-date"))) {
         error = QStringLiteral("--out goes with --export-pdf");
@@ -274,6 +278,8 @@ std::optional<Options> parse(const QStringList& arguments, QString& error) {
     if (!readHistoryCommand(parser, options.history, error))
         return std::nullopt;
     if (!readBulkCommand(parser, options.bulk, error))
+        return std::nullopt;
+    if (!readApprovalCommand(parser, options.approval, error))
         return std::nullopt;
     if (!readLetterCommand(parser, options.letters, error))
         return std::nullopt;
@@ -382,7 +388,8 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
             arg == "--screenshot" || arg.startsWith("--screenshot=") || arg == "-h" ||
             arg == "--help" || arg == "--help-all" || arg == "-?" ||
             isHistoryCommandArgument(arg) || isBulkCommandArgument(arg) ||
-            isLetterCommandArgument(arg) || isAuditCommandArgument(arg)) {
+            isApprovalCommandArgument(arg) || isLetterCommandArgument(arg) ||
+            isAuditCommandArgument(arg)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
@@ -426,6 +433,8 @@ int main(int argc, char** argv) {
         return runHistoryCommand(options->history, *connection, context);
     if (options->bulk.wanted())
         return runBulkCommand(options->bulk, *connection, context);
+    if (options->approval.kind != ApprovalCommand::Kind::None)
+        return runApprovalCommand(options->approval, *connection, context);
     if (options->letters.kind != LetterCommand::Kind::None)
         return runLetterCommand(options->letters, *connection, context);
     if (options->audit.kind != AuditCommand::Kind::None)

@@ -4,6 +4,7 @@
 #include "screenshot.h"
 
 #include "bulkwindow/frmbulk.h"
+#include "bulkwindow/frmproposals.h"
 #include "cancel/frmcancel.h"
 #include "entry/frmgrade.h"
 #include "entry/revisionlistcommands.h"
@@ -132,6 +133,18 @@ void importSheet(FrmBulk& form) {
         form.lvwPreview->horizontalScrollBar()->maximum());
 }
 
+// The first batch, its first employee changed since the proposal unticked and shown.
+void reviewFirstBatch(FrmProposals& form) {
+    for (int i = 0; i < form.lvwRows->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = form.lvwRows->topLevelItem(i);
+        if (!item->toolTip(6).isEmpty()) {
+            item->setCheckState(0, Qt::Unchecked);
+            form.lvwRows->scrollToItem(item);
+            return;
+        }
+    }
+}
+
 // Paths as an installed program on a clerk's machine shows them.
 void installedPaths(FrmLetters& form) {
     form.txtTemplate->setText(QStringLiteral("/usr/share/quorvel/letters/revision-letter.tpl"));
@@ -178,6 +191,11 @@ const std::vector<Scene>& guideScenes() {
         {QStringLiteral("bulk-import"),
          QStringLiteral("a revision imported from a spreadsheet, two rows in error"),
          {press(&FrmMaster::cmdBulk_Click), in<FrmBulk>(importSheet)}},
+        {QStringLiteral("proposals"),
+         QStringLiteral("a proposed batch reviewed by its approver, one employee changed since "
+                        "(on a demo database where Clerk Two proposed the increment)"),
+         {press(&FrmMaster::cmdBulk_Click), in<FrmBulk>([](FrmBulk& form) { form.proposals(); }),
+          in<FrmProposals>(reviewFirstBatch)}},
         {QStringLiteral("letters"),
          QStringLiteral("the Revision Letters window for JC400"),
          {pressOn(QStringLiteral("JC400"), &FrmMaster::cmdLetters_Click),

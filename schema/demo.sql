@@ -7,6 +7,7 @@ INSERT INTO pay_userrights (userid, interfaceid, functionrights) VALUES (3, 9100
 INSERT INTO pay_userrights (userid, interfaceid, functionrights) VALUES (2, 91001, 'NEDUP');
 INSERT INTO pay_userrights (userid, interfaceid, functionrights) VALUES (4, 91001, 'NEDUP');
 INSERT INTO pay_userrights (userid, interfaceid, functionrights) VALUES (4, 91003, 'NED');
+INSERT INTO pay_userrights (userid, interfaceid, functionrights) VALUES (5, 91004, 'A');
 
 -- Company 1
 INSERT INTO pay_currencymaster (CompanyID, CurrencyID, CurrencyName, symbol) VALUES (1, 1, 'Rupee', 'Rs');
@@ -62,6 +63,7 @@ INSERT INTO pay_users (companyid, userid, username) VALUES (1, 1, 'Administrator
 INSERT INTO pay_users (companyid, userid, username) VALUES (1, 2, ' Clerk Two ');
 INSERT INTO pay_users (companyid, userid, username) VALUES (1, 3, 'Auditor');
 INSERT INTO pay_users (companyid, userid, username) VALUES (1, 4, 'Nobody Rights');
+INSERT INTO pay_users (companyid, userid, username) VALUES (1, 5, 'Checker');
 
 -- Company 1: employees and their standing allowances and deductions
 INSERT INTO pay_employee (eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, eActive) VALUES (1, 1, 'E0001', 'Emily Clarke', 2, 1, 27200.00, 1, 1);
@@ -4877,6 +4879,7 @@ INSERT INTO pay_users (companyid, userid, username) VALUES (2, 1, 'Administrator
 INSERT INTO pay_users (companyid, userid, username) VALUES (2, 2, ' Clerk Two ');
 INSERT INTO pay_users (companyid, userid, username) VALUES (2, 3, 'Auditor');
 INSERT INTO pay_users (companyid, userid, username) VALUES (2, 4, 'Nobody Rights');
+INSERT INTO pay_users (companyid, userid, username) VALUES (2, 5, 'Checker');
 
 -- Company 2: employees and their standing allowances and deductions
 INSERT INTO pay_employee (eCompanyID, eEmpID, eempno, eName, eDesigID, eGradeID, eBasic, ecurrencyid, eActive) VALUES (2, 501, 'E0501', 'Fatima Al Farsi', 8, 4, 7030.00, 1, 1);

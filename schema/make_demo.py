@@ -92,12 +92,15 @@ DEDUCTIONS = {
         (5, "Pension Fund", 2, 1, 700), (6, "Club Membership", 1, 0, 150)],
 }
 
-USERS = [(1, "Administrator"), (2, " Clerk Two "), (3, "Auditor"), (4, "Nobody Rights")]
+USERS = [(1, "Administrator"), (2, " Clerk Two "), (3, "Auditor"), (4, "Nobody Rights"),
+         (5, "Checker")]
 
 # (userid, interfaceid, functionrights).  User 1 needs no row: it holds every right.
 # The rows for other interfaces must never be picked up for the job change interface.
+# User 5 may only approve bulk batches that another user proposed.
 USER_RIGHTS = [(2, INTERFACE_ID, " n e "), (3, INTERFACE_ID, "ADMIN"),
-               (2, 91001, "NEDUP"), (4, 91001, "NEDUP"), (4, 91003, "NED")]
+               (2, 91001, "NEDUP"), (4, 91001, "NEDUP"), (4, 91003, "NED"),
+               (5, INTERFACE_ID, "A")]
 
 # (company, interface, prefix).  Company 2 has none, so its numbers are plain 1, 2, 3...
 PREFIXES = [(1, INTERFACE_ID, "JC"), (1, 91001, "LV")]

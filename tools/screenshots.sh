@@ -24,9 +24,20 @@ export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 LANG=C.UTF-8 HOME=$work XDG_RUNT
 unset LANGUAGE XDG_CONFIG_HOME QUORVEL_DATASOURCES
 demo=(--db "$work/demo.sqlite" --company 1 --user 1 --process-date 2026-11-30 --title Payroll)
 
+# The proposals' picture wants a batch waiting: on a demo database of its own, approval on, Clerk
+# Two proposes the senior grade's increment and one of its employees changes afterwards.
+review=(--db "$work/review.sqlite" --company 1 --process-date 2026-11-30 --title Payroll)
+printf '[employees]\ngrade = 3\n[change]\ndate = 2027-01-01\nremarks = Annual increment 2027\nbasic = +5%%\nrounding = 1\n[line]\nkind = allowance\ntype = 1\nchange = +1000\n' >"$work/senior.ini"
+"$host" "${review[@]}" --init-demo --user 1 --set-approval on >/dev/null
+"$host" "${review[@]}" --user 2 --bulk "$work/senior.ini" --propose >/dev/null
+sqlite3 "$work/review.sqlite" "update pay_employee set eBasic = eBasic + 500 where eEmpID =
+  (select bbrEmpID from pay_bulkbatchrows where bbrRowNo = 2)"
+
 status=0
 while IFS=$'\t' read -r name shows; do
-  if "$host" "${demo[@]}" --init-demo --screenshot "$work/$name.png" --screenshot-scene "$name"; then
+  args=("${demo[@]}")
+  [ "$name" = proposals ] && args=("${review[@]}" --user 1)
+  if "$host" "${args[@]}" --init-demo --screenshot "$work/$name.png" --screenshot-scene "$name"; then
     install -m 644 "$work/$name.png" "$docs/$name.png"
     echo "docs/$name.png: $shows"
   else

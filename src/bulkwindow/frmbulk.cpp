@@ -2,6 +2,7 @@
 
 #include "bulk/importpreview.h"
 #include "bulk/previewtable.h"
+#include "bulkwindow/frmproposals.h"
 #include "bulkwindow/previewfile.h"
 #include "data/datetext.h"
 #include "data/money.h"
@@ -161,12 +162,15 @@ void FrmBulk::buildControls() {
     cmdExport = ui::named(new QPushButton(QStringLiteral("E&xport..."), this), "cmdExport");
     cmdApply = ui::named(new QPushButton(QStringLiteral("&Apply"), this), "cmdApply");
     cmdLetters = ui::named(new QPushButton(QStringLiteral("&Letters..."), this), "cmdLetters");
+    cmdProposals =
+        ui::named(new QPushButton(QStringLiteral("Pr&oposals..."), this), "cmdProposals");
     cmdClose = ui::named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button :
          {cmdPreview, cmdImport, cmdTemplate, cmdExport, cmdApply, cmdLetters})
         buttons->addWidget(button);
     buttons->addStretch(1);
+    buttons->addWidget(cmdProposals);
     buttons->addWidget(cmdClose);
 
     auto* top = new QHBoxLayout;
@@ -220,6 +224,8 @@ void FrmBulk::buildControls() {
     });
     connect(cmdApply, &QPushButton::clicked, this, [this] { reported([this] { apply(); }); });
     connect(cmdLetters, &QPushButton::clicked, this, [this] { letters(); });
+    connect(cmdProposals, &QPushButton::clicked, this,
+            [this] { reported([this] { proposals(); }); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     txtBasic->setEnabled(false);
     cmdExport->setEnabled(false);
@@ -271,6 +277,83 @@ void FrmBulk::load() {
                                                        : QDate::currentDate());
     filling_ = false;
     updateCount();
+    approval_ = jobchange::ProposalReads(workspace_).approvalRequired();
+    cmdApply->setText(approval_ ? QStringLiteral("&Propose...") : QStringLiteral("&Apply"));
+    updateProposals();
+}
+
+// Shown once the database has the tables, with the number of batches waiting.
+void FrmBulk::updateProposals() {
+    const jobchange::ProposalReads reads(workspace_);
+    cmdProposals->setVisible(reads.installed());
+    const int pending = reads.pendingCount();
+    cmdProposals->setText(pending > 0 ? QStringLiteral("Pr&oposals (%1)...").arg(pending)
+                                      : QStringLiteral("Pr&oposals..."));
+}
+
+void FrmBulk::proposals() {
+    FrmProposals form(workspace_, this);
+    form.load();
+    ui::showModal(form);
+    if (form.mayHaveSaved()) {
+        mayHaveSaved_ = true;
+        // The employees have moved on: a preview computed before would be refused.
+        load();
+        rows_.clear();
+        showPreview();
+    }
+    updateProposals();
+}
+
+void FrmBulk::propose() {
+    const int count = bulk::previewTotals(rows_, rules_).employees;
+    if (count == 0) {
+        message(QStringLiteral("No row of the preview can be applied."));
+        return;
+    }
+    if (ui::message(workspace_->msgboxTitle,
+                    QStringLiteral("Propose %1 job changes dated %2 for another user to approve?")
+                        .arg(count)
+                        .arg(data::dateText(rules_.date)),
+                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+        return;
+    const QString what = import_ ? QStringLiteral("Rows imported from ") + importName_
+                                 : jobchange::describeRules(previewFilters_, rules_);
+    const jobchange::BatchResult result = writer_.propose(rows_, rules_, what);
+    switch (result.outcome) {
+    case jobchange::BatchResult::Outcome::Applied:
+        // Proposed once: the same preview cannot be proposed again.
+        cmdApply->setEnabled(false);
+        updateProposals();
+        message(QStringLiteral("Proposed batch %1: %2 job changes wait for another user's "
+                               "approval.")
+                    .arg(result.batchId)
+                    .arg(count));
+        return;
+    case jobchange::BatchResult::Outcome::Refused:
+        showRefusal(result.changed);
+        return;
+    case jobchange::BatchResult::Outcome::Forbidden:
+    case jobchange::BatchResult::Outcome::Declined:
+    case jobchange::BatchResult::Outcome::Cancelled:
+    case jobchange::BatchResult::Outcome::Failed:
+        message(QStringLiteral("Nothing was proposed: ") + result.error);
+        return;
+    }
+}
+
+void FrmBulk::showRefusal(const std::vector<qint32>& changed) {
+    QStringList names;
+    for (const qint32 id : changed)
+        for (const bulk::PreviewRow& row : rows_)
+            if (row.employee.employeeId == id)
+                names << row.employee.number + QLatin1Char(' ') + row.employee.name;
+    if (ui::message(workspace_->msgboxTitle,
+                    QStringLiteral("Nothing was saved: since the preview, another clerk changed "
+                                   "these employees:\n%1\n\nCompute the preview again?")
+                        .arg(names.join(QLatin1Char('\n'))),
+                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes)
+        recompute();
 }
 
 bulk::Filters FrmBulk::filters() const {
@@ -432,6 +515,7 @@ void FrmBulk::computePreview() {
         if (selected.contains(employee.employeeId))
             chosen.push_back(std::move(employee));
     rules_ = rules;
+    previewFilters_ = filters();
     rows_ = bulk::computePreview(chosen, rules_);
     import_.reset();
     showPreview();
@@ -587,6 +671,10 @@ bool FrmBulk::exportPreview(const QString& path) {
 }
 
 void FrmBulk::apply() {
+    if (approval_) {
+        propose();
+        return;
+    }
     const int count = bulk::previewTotals(rows_, rules_).employees;
     if (count == 0) {
         message(QStringLiteral("No row of the preview can be applied."));
@@ -619,22 +707,11 @@ void FrmBulk::apply() {
                     .arg(saved_.size())
                     .arg(saved_.front().number, saved_.back().number));
         return;
-    case jobchange::BatchResult::Outcome::Refused: {
-        QStringList names;
-        for (const qint32 id : result.changed)
-            for (const bulk::PreviewRow& row : rows_)
-                if (row.employee.employeeId == id)
-                    names << row.employee.number + QLatin1Char(' ') + row.employee.name;
-        if (ui::message(
-                workspace_->msgboxTitle,
-                QStringLiteral("Nothing was saved: since the preview, another clerk changed "
-                               "these employees:\n%1\n\nCompute the preview again?")
-                    .arg(names.join(QLatin1Char('\n'))),
-                ui::MsgIcon::Question, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes)
-            recompute();
+    case jobchange::BatchResult::Outcome::Refused:
+        showRefusal(result.changed);
         return;
-    }
     case jobchange::BatchResult::Outcome::Forbidden:
+    case jobchange::BatchResult::Outcome::Declined:
         message(QStringLiteral("Nothing was saved: ") + result.error);
         return;
     case jobchange::BatchResult::Outcome::Cancelled:

@@ -21,7 +21,9 @@ class QTreeWidgetItem;
 // The window "Bulk Job Change": who (filters and a checkable list of the eligible employees),
 // what (the rules, or a spreadsheet imported instead), the preview with its totals, its export,
 // and Apply, which saves every ticked row as an ordinary job change, all or none. After an apply
-// the window stays open for the revision letters of the job changes it saved.
+// the window stays open for the revision letters of the job changes it saved. Where the company's
+// bulk batches need approval, Apply becomes Propose, which stores the batch for another user;
+// Proposals opens the company's batches, with the number pending.
 class FrmBulk : public QDialog {
     Q_OBJECT
 public:
@@ -50,7 +52,12 @@ public:
     bool exportTemplate(const QString& path);
     // Writes the preview to .xlsx, .csv or .pdf; shows an error when it cannot.
     bool exportPreview(const QString& path);
+    // Applies the preview, or proposes it where the company's batches need approval.
     void apply();
+    void propose();
+    // The window of the company's batches; afterwards the employees are read again when an
+    // approval saved job changes.
+    void proposals();
     // The revision letters of the job changes the last apply saved.
     void letters();
 
@@ -83,6 +90,7 @@ public:
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdApply = nullptr;
     QPushButton* cmdLetters = nullptr;
+    QPushButton* cmdProposals = nullptr;
     QPushButton* cmdClose = nullptr;
 
     // Rule table columns.
@@ -100,6 +108,8 @@ private:
     void showPreview();
     void previewItemChanged(QTreeWidgetItem* item);
     void refreshTotals();
+    void updateProposals();
+    void showRefusal(const std::vector<qint32>& changed);
     void message(const QString& text) const;
     // Runs a handler, showing a database error instead of letting it escape.
     void reported(const std::function<void()>& handler);
@@ -116,4 +126,6 @@ private:
     std::vector<jobchange::BatchSaved> saved_;
     bool filling_ = false;
     bool mayHaveSaved_ = false;
+    bool approval_ = false;        // the company's batches need approval: Apply proposes
+    bulk::Filters previewFilters_; // what the preview's rules were for
 };

@@ -31,10 +31,14 @@ const std::array<ResolvedTableNames::Slot, 17>& ResolvedTableNames::entries() {
     return all;
 }
 
-const std::array<ResolvedTableNames::Slot, 1>& ResolvedTableNames::moduleEntries() {
+const std::array<ResolvedTableNames::Slot, 5>& ResolvedTableNames::moduleEntries() {
     using R = ResolvedTableNames;
-    static const std::array<Slot, 1> all{{
+    static const std::array<Slot, 5> all{{
         {"paudittrail", &R::paudittrail},
+        {"pJobChangeSettings", &R::pJobChangeSettings},
+        {"pBulkBatch", &R::pBulkBatch},
+        {"pBulkBatchRows", &R::pBulkBatchRows},
+        {"pBulkBatchLines", &R::pBulkBatchLines},
     }};
     return all;
 }

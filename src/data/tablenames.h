@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <vector>
 
 namespace data {
 
@@ -28,8 +29,13 @@ struct ResolvedTableNames {
     QString pempallowances;
     QString pempdeductions;
     QString pSettings;
-    // The module's own tables.
+    // The module's own: the audit trail, the company's approval setting, and the bulk batches
+    // proposed.
     QString paudittrail;
+    QString pJobChangeSettings;
+    QString pBulkBatch;
+    QString pBulkBatchRows;
+    QString pBulkBatchLines;
 
     struct Slot {
         const char* logicalName;
@@ -38,7 +44,7 @@ struct ResolvedTableNames {
     // In the order rows are matched against them.
     static const std::array<Slot, 17>& entries();
     // The module's own tables, read by a statement of their own after the fixed one.
-    static const std::array<Slot, 1>& moduleEntries();
+    static const std::array<Slot, 5>& moduleEntries();
 };
 
 // Reads linktable and stores the physical name of every logical name found; a logical name

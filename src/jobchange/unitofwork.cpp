@@ -4,6 +4,7 @@
 #include "jobchange/registerreads.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QRandomGenerator>
 #include <QThread>
 
@@ -141,11 +142,11 @@ qint32 UnitOfWork::recheckCancel(qint32 id) {
 
 void UnitOfWork::recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& previewed,
                               const std::vector<JobChangeDraft>& drafts,
-                              std::vector<qint32>& changed) {
+                              std::vector<qint32>& changed, Right right) {
     const BulkReads bulkReads(workspace_);
     bulkReads.lockEmployees();
     const std::vector<bulk::EmployeeSnapshot> now = bulkReads.standing();
-    requireRight(Right::Create);
+    requireRight(right);
     QHash<qint32, size_t> position;
     position.reserve(static_cast<qsizetype>(now.size()));
     for (size_t i = 0; i < now.size(); ++i)
@@ -203,6 +204,23 @@ void UnitOfWork::record(const ActionRecord& action) {
         return;
     lockNumbering();
     recorder->record(*workspace_, action);
+}
+
+void UnitOfWork::recordBatch(const BatchRecord& batch) {
+    static const char* const kNames[] = {"Propose batch", "Approve batch", "Reject batch"};
+    const auto ids = [](const std::vector<qint32>& values) {
+        QJsonArray array;
+        for (const qint32 value : values)
+            array.append(value);
+        return array;
+    };
+    ActionRecord action;
+    action.action = QString::fromLatin1(kNames[static_cast<int>(batch.action)]);
+    action.after = QJsonObject{{QStringLiteral("batch"), batch.batchId},
+                               {QStringLiteral("employees"), ids(batch.employeeIds)},
+                               {QStringLiteral("jobChanges"), ids(batch.jobChangeIds)}};
+    action.remark = batch.reason;
+    record(action);
 }
 
 } // namespace jobchange

@@ -57,9 +57,20 @@ struct ActionRecord {
     QString remark;
 };
 
-// Told of every job change a unit writes, once each, after its statements: inside the unit's
-// transaction and under the company's numbering lock, so that what it writes itself commits or
-// rolls back with the job change. An error it raises rolls the whole unit back.
+// What one decision on a bulk batch did; recorded as an ActionRecord.
+struct BatchRecord {
+    enum class Action { Propose, Approve, Reject };
+    Action action = Action::Propose;
+    qint32 batchId = 0;
+    std::vector<qint32> jobChangeIds; // Approve: the job changes written, each recorded too
+    std::vector<qint32> employeeIds;  // the batch's rows, or the rows approved
+    QString reason;                   // Reject
+};
+
+// Told of every job change a unit writes, once each, after its statements, and of every write
+// of another kind: inside the unit's transaction and under the company's numbering lock, so that
+// what it writes itself commits or rolls back with the write. An error it raises rolls the whole
+// unit back.
 class ChangeRecorder {
 public:
     virtual ~ChangeRecorder() = default;
@@ -114,11 +125,13 @@ public:
     // Each returns the job change's employee.
     qint32 recheckEdit(qint32 id, const JobChangeDraft& draft, const ShownState& shown);
     qint32 recheckCancel(qint32 id);
-    // A batch: every active employee of the company locked in id order, the right to create,
-    // and each employee as the preview found them (previewed[i]), with what drafts[i] stores as
-    // old; refused when any differ, changed naming them.
+    // A batch: every active employee of the company locked in id order, the right (to create,
+    // or to approve a proposed batch), and each employee as the preview found them
+    // (previewed[i]), with what drafts[i] stores as old; refused when any differ, changed naming
+    // them.
     void recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& previewed,
-                      const std::vector<JobChangeDraft>& drafts, std::vector<qint32>& changed);
+                      const std::vector<JobChangeDraft>& drafts, std::vector<qint32>& changed,
+                      Right right = Right::Create);
 
     // What a write's steps wrote.
     struct Written {
@@ -131,6 +144,8 @@ public:
     // Hands the recorder, when the workspace has one, a write of another kind, after its
     // statements and under the numbering lock.
     void record(const ActionRecord& action);
+    // The same for a decision on a bulk batch.
+    void recordBatch(const BatchRecord& batch);
 
 private:
     qint32 recheckStored(qint32 id, Right right, const QString& laterMessage);

@@ -1,8 +1,10 @@
 #include "jobchange/writer.h"
 
 #include "bulk/jobdate.h"
+#include "jobchange/batchunit_p.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/numbering.h"
+#include "jobchange/proposals.h"
 #include "jobchange/unitofwork.h"
 #include "jobchange/writesteps.h"
 
@@ -17,9 +19,6 @@ constexpr int kErrOverflow = 6;
 const UnitOfWork::Subject kJobChange{QStringLiteral("Ok"), QStringLiteral("the job change")};
 const UnitOfWork::Subject kCancellation{QStringLiteral("OK"), QStringLiteral("the cancellation")};
 const UnitOfWork::Subject kBatch{QStringLiteral("Apply"), QStringLiteral("the job changes")};
-
-// The batch was cancelled from its progress callback: unwinds through the rollback.
-struct Cancelled {};
 
 // What a single write returns: what its last run wrote when it committed (or when the COMMIT was
 // cut off, which may have gone through under that id), else why not.
@@ -114,51 +113,67 @@ BatchResult JobChangeWriter::apply(const std::vector<bulk::PreviewRow>& rows,
             previewed.push_back(&row.employee);
             drafts.push_back(draftOf(*bulk::plannedJobChange(row, rules)));
         }
-    const int total = static_cast<int>(drafts.size());
 
     UnitOfWork unit(workspace_, kBatch, true);
-    const WriteSteps steps(workspace_);
     BatchResult result;
-    UnitOutcome outcome;
     try {
-        outcome = unit.run([&] {
+        const UnitOutcome outcome = unit.run([&] {
             result = {};
+            // Read in the unit: a batch started as the setting is turned on
+            // is refused.
+            if (ProposalReads(workspace_).approvalRequired())
+                throw Refusal{kMustProposeMessage};
             unit.recheckBatch(previewed, drafts, result.changed);
-            // One read of the numbering under the company's numbering lock, then counted on.
-            unit.lockNumbering();
-            qint32 id = steps.nextId();
-            const NumberSeries series = numberSeries(*workspace_);
-            if (series.next + total - 1 > std::numeric_limits<qint32>::max())
-                throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"),
-                                    QStringLiteral("Overflow"));
-            const WriteSteps::DesignationGrades grades = steps.designationGrades();
-            for (size_t i = 0; i < drafts.size(); ++i) {
-                const QString number = series.number(static_cast<qint64>(i));
-                unit.write(Action::Create, drafts[i].employeeId, 0, [&]() -> UnitOfWork::Written {
-                    steps.save(id, number, drafts[i], true, &grades);
-                    return {id, number};
-                });
-                result.saved.push_back({drafts[i].employeeId, id, number});
-                ++id;
-                if (progress && !progress(static_cast<int>(result.saved.size()), total))
-                    throw Cancelled{};
-            }
+            writeBatch(unit, drafts, result, progress);
         });
-    } catch (const Cancelled&) {
+        return batchResult(outcome, result);
+    } catch (const batchunit::Cancelled&) {
         result.saved.clear();
         result.outcome = BatchResult::Outcome::Cancelled;
         return result;
     }
+}
+
+void JobChangeWriter::writeBatch(UnitOfWork& unit, const std::vector<JobChangeDraft>& drafts,
+                                 BatchResult& result, const BatchProgress& progress) const {
+    const WriteSteps steps(workspace_);
+    const int total = static_cast<int>(drafts.size());
+    // One read of the numbering under the company's numbering lock, then counted on.
+    unit.lockNumbering();
+    qint32 id = steps.nextId();
+    const NumberSeries series = numberSeries(*workspace_);
+    if (series.next + total - 1 > std::numeric_limits<qint32>::max())
+        throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"), QStringLiteral("Overflow"));
+    const WriteSteps::DesignationGrades grades = steps.designationGrades();
+    for (size_t i = 0; i < drafts.size(); ++i) {
+        const QString number = series.number(static_cast<qint64>(i));
+        unit.write(Action::Create, drafts[i].employeeId, 0, [&]() -> UnitOfWork::Written {
+            steps.save(id, number, drafts[i], true, &grades);
+            return {id, number};
+        });
+        result.saved.push_back({drafts[i].employeeId, id, number});
+        ++id;
+        if (progress && !progress(static_cast<int>(result.saved.size()), total))
+            throw batchunit::Cancelled{};
+    }
+}
+
+BatchResult JobChangeWriter::batchResult(const UnitOutcome& outcome, BatchResult result) {
     switch (outcome.ended) {
     case UnitOutcome::Ended::Committed:
         result.outcome = BatchResult::Outcome::Applied;
         break;
     case UnitOutcome::Ended::Refused:
         result.saved.clear();
-        result.outcome =
-            outcome.forbidden ? BatchResult::Outcome::Forbidden : BatchResult::Outcome::Refused;
-        if (outcome.forbidden)
+        if (outcome.forbidden) {
+            result.outcome = BatchResult::Outcome::Forbidden;
             result.error = outcome.message;
+        } else if (result.changed.empty()) {
+            result.outcome = BatchResult::Outcome::Declined;
+            result.error = outcome.message;
+        } else {
+            result.outcome = BatchResult::Outcome::Refused;
+        }
         break;
     case UnitOutcome::Ended::Failed:
         result.saved.clear();

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The writer: every write there is of job changes and employees. Each runs in one unit of work
@@ -16,6 +17,9 @@
 // transaction is open.
 
 namespace jobchange {
+
+struct UnitOutcome;
+class UnitOfWork;
 
 // What a write did: the job change's id and number when it went through, else the error.
 struct WriteResult {
@@ -38,9 +42,12 @@ struct BatchSaved {
 };
 
 struct BatchResult {
-    // Forbidden: the user may not create job changes (error says so).
-    enum class Outcome { Applied, Refused, Forbidden, Cancelled, Failed };
+    // Applied: saved (proposed, approved, rejected) whole. Refused: employees changed (changed
+    // names them). Forbidden: the user lacks the right. Declined: the batch may not be done so
+    // (it needs a proposal, is decided, is the user's own...): error says why.
+    enum class Outcome { Applied, Refused, Forbidden, Declined, Cancelled, Failed };
     Outcome outcome = Outcome::Failed;
+    qint32 batchId = 0;            // a proposal's, an approval's or a rejection's
     std::vector<BatchSaved> saved; // Applied: in the order of the rows
     std::vector<qint32> changed;   // Refused: employees no longer as the preview found them
     int errorNumber = 0;           // Failed
@@ -73,10 +80,36 @@ public:
     // fails, saving nothing, when the rules' date may not be used for a batch. Every employee is
     // compared with the row's snapshot under the lock; any difference refuses the whole batch and
     // names the employees.
+    // Declined when the company's bulk batches need approval: they must be proposed.
     BatchResult apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                       const BatchProgress& progress = {}) const;
 
+    // Stores the rows that will apply as a batch for another user to approve, in one short
+    // transaction, writing no job change; rulesText says in words what the batch does. Each
+    // employee is compared with the row's snapshot as apply does; an employee already in another
+    // pending batch declines it, naming that batch.
+    BatchResult propose(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
+                        const QString& rulesText) const;
+    // Applies the pending batch's rows (those of the employees in only, when given) in one unit
+    // through the same guard as apply, under the right to approve. Declined for the proposer,
+    // a batch unknown or decided (naming who decided), a job date the process date has passed;
+    // refused naming the employees changed since the proposal.
+    BatchResult approve(qint32 batchId, const std::optional<std::vector<qint32>>& only = {},
+                        const BatchProgress& progress = {}) const;
+    // Marks the pending batch rejected with the reason, under the right to approve.
+    BatchResult reject(qint32 batchId, const QString& reason) const;
+
+    // Whether the company's bulk batches need approval from now on.
+    WriteResult setApprovalRequired(bool required) const;
+
 private:
+    // Inside a batch's unit, under its locks: a job change for each draft, numbered on from the
+    // company's highest, each handed to the recorder; result.saved lists them.
+    void writeBatch(UnitOfWork& unit, const std::vector<JobChangeDraft>& drafts,
+                    BatchResult& result, const BatchProgress& progress) const;
+    // What the batch's unit ended in, as a batch result.
+    static BatchResult batchResult(const UnitOutcome& outcome, BatchResult result);
+
     WorkspacePtr workspace_;
 };
 

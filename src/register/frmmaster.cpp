@@ -1,6 +1,7 @@
 #include "register/frmmaster.h"
 
 #include "component/basgrade.h"
+#include "jobchange/proposals.h"
 #include "jobchange/registerload.h"
 #include "shared/formroutines.h"
 #include "shared/keyevents.h"
@@ -218,6 +219,7 @@ void FrmMaster::Form_Load() {
         flexMaster->setColAlignment(2, 2);
     }
     applyRights(rights);
+    ShowPendingBatches();
     SelectionRule();
 }
 
@@ -341,9 +343,16 @@ void FrmMaster::applyRights(const std::optional<QString>& rights) {
         return;
     strRights = *rights;
     cmdnew->setEnabled(fnUserRights(QStringLiteral("N")));
-    cmdBulk->setEnabled(fnUserRights(QStringLiteral("N")));
+    // A user who may only approve reaches the proposals through it.
+    cmdBulk->setEnabled(fnUserRights(QStringLiteral("N")) || fnUserRights(QStringLiteral("A")));
     CmdEdit->setEnabled(fnUserRights(QStringLiteral("E")));
     CmdDelete->setEnabled(fnUserRights(QStringLiteral("D")));
+}
+
+void FrmMaster::ShowPendingBatches() {
+    const int pending = jobchange::ProposalReads(workspace_).pendingCount();
+    cmdBulk->setText(pending > 0 ? QStringLiteral("&Bulk (%1)").arg(pending)
+                                 : QStringLiteral("&Bulk"));
 }
 
 bool FrmMaster::fnUserRights(const QString& letter) const {

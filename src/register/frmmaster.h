@@ -70,6 +70,8 @@ public:
     // register at once.
     void completeLoad();
     void UserRights();
+    // The Bulk button's caption: with the number of bulk batches waiting for approval.
+    void ShowPendingBatches();
     bool fnUserRights(const QString& letter) const;
     // Edit and Delete for the current row: both off on a row without a job change; Edit by the
     // user's rights; Delete by the rights unless the job change is cancelled.

@@ -31,10 +31,11 @@ TEST_F(HostAudit, UpgradeThenVerifyThenFindWhatWasChangedByHand) {
     HostRun run = host({"--upgrade-schema"});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     const QString script = db.isPostgres() ? "postgres" : "sqlite";
-    EXPECT_EQ(run.output, QStringLiteral("Ran schema/%1/audit.sql.\n%2 baseline audit rows "
-                                         "written.\n")
-                              .arg(script)
-                              .arg(employees));
+    EXPECT_EQ(run.output,
+              QStringLiteral("Ran schema/%1/approval.sql.\nRan schema/%1/audit.sql.\n%2 "
+                             "baseline audit rows written.\n")
+                  .arg(script)
+                  .arg(employees));
     run = host({"--upgrade-schema"});
     EXPECT_TRUE(run.output.endsWith("\n0 baseline audit rows written.\n")) << run.output;
 

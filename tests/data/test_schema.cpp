@@ -91,6 +91,12 @@ QSet<QString> describe(const QString& text, bool datesAsText, QStringList& unrea
             line.chop(1);
         if (line.isEmpty() || line.startsWith("--") || line.startsWith("CREATE COLLATION "))
             continue; // a collation is how one server spells a column's COLLATE
+        // How each server makes an upgrade script's statement harmless the second time.
+        if (line.startsWith("IF OBJECT_ID(") || line.startsWith("IF NOT EXISTS (SELECT 1 FROM "
+                                                                "sys.indexes"))
+            continue;
+        line.replace("CREATE TABLE IF NOT EXISTS ", "CREATE TABLE ");
+        line.replace("CREATE INDEX IF NOT EXISTS ", "CREATE INDEX ");
         const auto create = tableRe.match(line);
         const auto key = keyRe.match(line);
         const auto column = columnRe.match(line);
@@ -155,7 +161,8 @@ TEST(Schema, TheThreeScriptsDescribeTheSameTablesColumnsKeysAndRows) {
     using Kind = data::Dialect::Kind;
     QStringList unread;
     const auto read = [&](Kind kind, bool datesAsText) {
-        const QSet<QString> facts = describe(script(kind), datesAsText, unread);
+        const QString text = script(kind);
+        const QSet<QString> facts = describe(text, datesAsText, unread);
         EXPECT_TRUE(unread.isEmpty())
             << data::Dialect(kind).name().toStdString() << ": " << unread.join("\n").toStdString();
         unread.clear();
@@ -176,6 +183,7 @@ TEST(Schema, TheThreeScriptsDescribeTheSameTablesColumnsKeysAndRows) {
           "index ix_pay_userrights_user on pay_userrights (userid, interfaceid)",
           "index ix_pay_audittrail_emp on pay_audittrail (aucompanyid, auempid, auseq)",
           "pay_audittrail column 16: auhash text not null",
+          "pay_bulkbatch column 1: bbcompanyid integer not null",
           "INSERT INTO pay_tables (tableid, tablename) VALUES (1, 'pay_employeegradechange')"})
         EXPECT_TRUE(sqlite.contains(fact)) << fact;
 }

@@ -1,41 +1,10 @@
 // The bulk revision against the database: what the preview says is what is saved, all or
 // nothing, and refused when an employee changed after the preview.
 
-#include "jobchange/bulkreads.h"
-#include "jobchange/servicefixture.h"
+#include "jobchange/bulkfixture.h"
 #include "support/hooks.h"
 
 namespace {
-
-data::Money money(qint64 cents) {
-    return data::Money::fromCents(cents).value();
-}
-
-class BulkRevisionTest : public ServiceTest {
-protected:
-    BulkRevisionTest() {
-        // Emil and Fay besides the entry data's Asha, Bruno and Dina: five eligible employees.
-        db.insert("pemployee", {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1",
-                                "1, 6, 'E006', 'Fay', 2, 2, 33333.33, 1, 1"});
-        db.insert("pempallowances", {"1, 5, 1, 1, 4000", "1, 6, 1, 2, 700", "1, 6, 2, 1, 7000"});
-        db.insert("pempdeductions", {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
-        rules.date = QDate(2003, 3, 1);
-        rules.remarks = QStringLiteral("Annual increment");
-        rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
-        rules.lines = {
-            {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money(100000)}, false, {}},
-            {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money(25000)}, true, {}},
-            {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false, {}}};
-        EXPECT_EQ(bulkReads.prepareRules(rules), "");
-    }
-
-    std::vector<bulk::PreviewRow> preview() const {
-        return bulk::computePreview(bulkReads.eligibleEmployees(), rules);
-    }
-
-    bulk::Rules rules;
-    jobchange::BulkReads bulkReads{workspace};
-};
 
 TEST_F(BulkRevisionTest, EligibleEmployeesComeWithTheirJobsAndStandingLinesInOrder) {
     const std::vector<bulk::EmployeeSnapshot> all = bulkReads.eligibleEmployees();

@@ -154,7 +154,11 @@ QMap<QString, QStringList> TestDatabase::snapshotOf(data::Connection& connection
                                     physical(QStringLiteral("pempallowances")),
                                     physical(QStringLiteral("pempdeductions")),
                                     physical(QStringLiteral("pusers")),
-                                    physical(QStringLiteral("paudittrail"))};
+                                    physical(QStringLiteral("paudittrail")),
+                                    physical(QStringLiteral("pJobChangeSettings")),
+                                    physical(QStringLiteral("pBulkBatch")),
+                                    physical(QStringLiteral("pBulkBatchRows")),
+                                    physical(QStringLiteral("pBulkBatchLines"))};
     QMap<QString, QStringList> all;
     for (const QString& table : tables) {
         QStringList rows;

@@ -1,0 +1,66 @@
+-- Bulk batches proposed for a second user's approval, and the company setting that asks for it:
+-- SQLite. Run again, it changes nothing.
+
+-- the module's own settings per company (the host's settings table is the installation's to shape)
+CREATE TABLE IF NOT EXISTS pay_jobchangesettings (
+    jsCompanyID INTEGER NOT NULL,
+    jsBulkApproval INTEGER NOT NULL DEFAULT 0,
+    CONSTRAINT pk_pay_jobchangesettings PRIMARY KEY (jsCompanyID)
+);
+
+-- a bulk batch: P pending, A approved, R rejected; who proposed and who decided
+CREATE TABLE IF NOT EXISTS pay_bulkbatch (
+    bbCompanyID INTEGER NOT NULL,
+    bbBatchID INTEGER NOT NULL,
+    bbStatus TEXT NOT NULL,
+    bbJobDate TEXT,
+    bbRemarks TEXT,
+    bbRules TEXT,
+    bbRows INTEGER,
+    bbProposedBy INTEGER NOT NULL,
+    bbProposedOn TEXT,
+    bbDecidedBy INTEGER,
+    bbDecidedOn TEXT,
+    bbReason TEXT,
+    CONSTRAINT pk_pay_bulkbatch PRIMARY KEY (bbCompanyID, bbBatchID)
+);
+CREATE INDEX IF NOT EXISTS ix_pay_bulkbatch_status ON pay_bulkbatch (bbCompanyID, bbStatus);
+
+-- one employee of a batch: the values the preview was computed from, the new ones, and what the approval did
+CREATE TABLE IF NOT EXISTS pay_bulkbatchrows (
+    bbrCompanyID INTEGER NOT NULL,
+    bbrBatchID INTEGER NOT NULL,
+    bbrRowNo INTEGER NOT NULL,
+    bbrEmpID INTEGER NOT NULL,
+    bbrOldDesigID INTEGER,
+    bbrOldGradeID INTEGER,
+    bbrOldBasic REAL,
+    bbrNewDesigID INTEGER,
+    bbrNewBasic REAL,
+    bbrRemarks TEXT,
+    bbrApplied INTEGER DEFAULT 0,
+    bbrJobChangeID INTEGER,
+    CONSTRAINT pk_pay_bulkbatchrows PRIMARY KEY (bbrCompanyID, bbrBatchID, bbrRowNo)
+);
+CREATE INDEX IF NOT EXISTS ix_pay_bulkbatchrows_emp ON pay_bulkbatchrows (bbrCompanyID, bbrEmpID);
+
+-- a row's allowance (kind 0) and deduction (kind 1) lines in list order: O kept, R removed, N added;
+-- the O and R lines' old amounts are the employee's standing lines as the preview found them
+CREATE TABLE IF NOT EXISTS pay_bulkbatchlines (
+    bblCompanyID INTEGER NOT NULL,
+    bblBatchID INTEGER NOT NULL,
+    bblRowNo INTEGER NOT NULL,
+    bblKind INTEGER NOT NULL,
+    bblLineNo INTEGER NOT NULL,
+    bblTypeID INTEGER NOT NULL,
+    bblLetter TEXT NOT NULL,
+    bblOldAmount REAL,
+    bblRevAmount REAL,
+    CONSTRAINT pk_pay_bulkbatchlines PRIMARY KEY (bblCompanyID, bblBatchID, bblRowNo, bblKind, bblLineNo)
+);
+
+-- Their logical names, each added once.
+INSERT INTO linktable (tablename, linktablename) SELECT 'pJobChangeSettings', 'pay_jobchangesettings' WHERE NOT EXISTS (SELECT 1 FROM linktable WHERE tablename = 'pJobChangeSettings');
+INSERT INTO linktable (tablename, linktablename) SELECT 'pBulkBatch', 'pay_bulkbatch' WHERE NOT EXISTS (SELECT 1 FROM linktable WHERE tablename = 'pBulkBatch');
+INSERT INTO linktable (tablename, linktablename) SELECT 'pBulkBatchRows', 'pay_bulkbatchrows' WHERE NOT EXISTS (SELECT 1 FROM linktable WHERE tablename = 'pBulkBatchRows');
+INSERT INTO linktable (tablename, linktablename) SELECT 'pBulkBatchLines', 'pay_bulkbatchlines' WHERE NOT EXISTS (SELECT 1 FROM linktable WHERE tablename = 'pBulkBatchLines');
