@@ -27,11 +27,13 @@ const Scene* findScene(const QString& name) {
 ScreenshotDisplay::ScreenshotDisplay(QString file, Scene scene)
     : file_(std::move(file)), scene_(std::move(scene)) {
     ui::setModalDisplay(this);
-    ui::setMessageService(this);
+    ui::setMessageHandler(
+        [this](const QString& title, const QString& text, ui::MsgIcon icon,
+               ui::MsgButtons buttons) { return showMessage(title, text, icon, buttons); });
 }
 
 ScreenshotDisplay::~ScreenshotDisplay() {
-    ui::setMessageService(nullptr);
+    ui::setMessageHandler({});
     ui::setModalDisplay(nullptr);
 }
 
@@ -59,8 +61,8 @@ int ScreenshotDisplay::exec(QDialog& dialog) {
     return QDialog::Rejected;
 }
 
-ui::MsgAnswer ScreenshotDisplay::show(const QString&, const QString& text, ui::MsgIcon,
-                                      ui::MsgButtons buttons) {
+ui::MsgAnswer ScreenshotDisplay::showMessage(const QString&, const QString& text, ui::MsgIcon,
+                                             ui::MsgButtons buttons) {
     messages_ << text;
     return buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::Yes : ui::MsgAnswer::Ok;
 }

@@ -50,14 +50,14 @@ Scene jobScene(const QString& number);
 
 // Shows each window just long enough to play its step of the scene, pictures the last one, and
 // closes them all. Message boxes are answered (Yes to a question) and remembered, not shown.
-class ScreenshotDisplay : public ui::ModalDisplay, public ui::MessageService {
+class ScreenshotDisplay : public ui::ModalDisplay {
 public:
     ScreenshotDisplay(QString file, Scene scene);
     ~ScreenshotDisplay() override;
 
     int exec(QDialog& dialog) override;
-    ui::MsgAnswer show(const QString& title, const QString& text, ui::MsgIcon icon,
-                       ui::MsgButtons buttons) override;
+    ui::MsgAnswer showMessage(const QString& title, const QString& text, ui::MsgIcon icon,
+                              ui::MsgButtons buttons);
 
     bool saved() const { return error_.isEmpty() && taken_; }
     // Why the picture could not be made or written.

@@ -43,10 +43,9 @@ qint64 jobChangeCount(const Installation& installation) {
         .toLongLong();
 }
 
-class LoggingMessages : public ui::MessageService {
+class LoggingMessages {
 public:
-    ui::MsgAnswer show(const QString&, const QString& text, ui::MsgIcon,
-                       ui::MsgButtons buttons) override {
+    ui::MsgAnswer logged(const QString&, const QString& text, ui::MsgIcon, ui::MsgButtons buttons) {
         shown << text;
         return buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::Yes : ui::MsgAnswer::Ok;
     }
@@ -245,11 +244,14 @@ RawJobChange Installation::newJobChange(qint32 employee) const {
 // ---------------------------------------------------------------- MessageLog
 
 MessageLog::MessageLog() {
-    ui::setMessageService(&loggingMessages());
+    ui::setMessageHandler(
+        [](const QString& title, const QString& text, ui::MsgIcon icon, ui::MsgButtons buttons) {
+            return loggingMessages().logged(title, text, icon, buttons);
+        });
 }
 
 MessageLog::~MessageLog() {
-    ui::setMessageService(nullptr);
+    ui::setMessageHandler({});
 }
 
 QStringList MessageLog::take() {

@@ -305,17 +305,22 @@ void FrmBulk::proposals() {
     updateProposals();
 }
 
-void FrmBulk::propose() {
+int FrmBulk::confirmedCount(const QString& question) {
     const int count = bulk::previewTotals(rows_, rules_).employees;
     if (count == 0) {
         message(QStringLiteral("No row of the preview can be applied."));
-        return;
+        return 0;
     }
-    if (ui::message(workspace_->msgboxTitle,
-                    QStringLiteral("Propose %1 job changes dated %2 for another user to approve?")
-                        .arg(count)
-                        .arg(data::dateText(rules_.date)),
-                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+    const bool yes =
+        ui::message(workspace_->msgboxTitle, question.arg(count).arg(data::dateText(rules_.date)),
+                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) == ui::MsgAnswer::Yes;
+    return yes ? count : 0;
+}
+
+void FrmBulk::propose() {
+    const int count = confirmedCount(
+        QStringLiteral("Propose %1 job changes dated %2 for another user to approve?"));
+    if (count == 0)
         return;
     const QString what = import_ ? QStringLiteral("Rows imported from ") + importName_
                                  : jobchange::describeRules(previewFilters_, rules_);
@@ -675,16 +680,8 @@ void FrmBulk::apply() {
         propose();
         return;
     }
-    const int count = bulk::previewTotals(rows_, rules_).employees;
-    if (count == 0) {
-        message(QStringLiteral("No row of the preview can be applied."));
-        return;
-    }
-    if (ui::message(workspace_->msgboxTitle,
-                    QStringLiteral("Save %1 job changes dated %2?")
-                        .arg(count)
-                        .arg(data::dateText(rules_.date)),
-                    ui::MsgIcon::Question, ui::MsgButtons::YesNo) != ui::MsgAnswer::Yes)
+    const int count = confirmedCount(QStringLiteral("Save %1 job changes dated %2?"));
+    if (count == 0)
         return;
     QProgressDialog progress(QStringLiteral("Saving the job changes..."), QStringLiteral("Cancel"),
                              0, count, this);

@@ -55,6 +55,9 @@ public:
     // Applies the preview, or proposes it where the company's batches need approval.
     void apply();
     void propose();
+    // How many rows the preview would save, once the clerk has said yes to the question (%1 the
+    // count, %2 the job date); 0 when there is none or the clerk said no.
+    int confirmedCount(const QString& question);
     // The window of the company's batches; afterwards the employees are read again when an
     // approval saved job changes.
     void proposals();

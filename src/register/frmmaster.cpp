@@ -187,42 +187,6 @@ QString FrmMaster::registerSql() const {
     return reads_ ? reads_->registerSql(previousDays_) : QString();
 }
 
-void FrmMaster::Form_Load() {
-    strRights.clear();
-    CallerContext& context = BasGrade();
-    context.Intinterfaceid = jobchange::kJobChangeInterfaceId;
-    // A logical name that linktable no longer lists keeps the name an earlier load found.
-    workspace_ = jobchange::Workspace::open(context.adocon, context.intCompanyID, context.intUserID,
-                                            jobchange::kJobChangeInterfaceId, context.ProcessDate,
-                                            context.MsgboxTitle, context.tables);
-    reads_.emplace(workspace_);
-    // A payroll without the audit trail still works; the clerk sees that nothing is recorded.
-    setWindowTitle(workspace_->tables.paudittrail.isEmpty()
-                       ? QStringLiteral("Job Change (no audit trail)")
-                       : QStringLiteral("Job Change"));
-    // The caller context keeps what the load found, for the host.
-    context.adocon = workspace_->connection;
-    context.tables = workspace_->tables;
-    context.strTableMain = workspace_->tables.pEmployeegradeChange;
-    previousDays_ = reads_->previousDays();
-    context.strSql = registerSql();
-
-    // The window's layout decides the grid's width, which the column widths fill.
-    if (layout())
-        layout()->activate();
-    // The buttons are right from the first screen on.
-    const std::optional<QString> rights = jobchange::UserRights(workspace_).userRights();
-    {
-        const ui::WaitCursor wait;
-        GridPopulate();
-        flexMaster->setColAlignment(1, 2);
-        flexMaster->setColAlignment(2, 2);
-    }
-    applyRights(rights);
-    ShowPendingBatches();
-    SelectionRule();
-}
-
 void FrmMaster::Form_Activate() {
     SelectionRule();
 }

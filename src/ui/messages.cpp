@@ -7,50 +7,45 @@ namespace ui {
 
 namespace {
 
-class QtMessageService : public MessageService {
-public:
-    MsgAnswer show(const QString& title, const QString& text, MsgIcon icon,
-                   MsgButtons buttons) override {
-        QMessageBox box(QApplication::activeWindow());
-        box.setWindowTitle(title);
-        box.setText(text);
-        switch (icon) {
-        case MsgIcon::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case MsgIcon::Question:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case MsgIcon::Critical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        }
-        if (buttons == MsgButtons::YesNo) {
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
-            return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
-        }
-        box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
-        return MsgAnswer::Ok;
+MsgAnswer messageBox(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
-};
+    if (buttons == MsgButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MsgAnswer::Ok;
+}
 
-MessageService* installed = nullptr;
+MessageHandler& installed() {
+    static MessageHandler handler;
+    return handler;
+}
 
 } // namespace
 
-MessageService& messageService() {
-    static QtMessageService real;
-    return installed ? *installed : real;
-}
-
-void setMessageService(MessageService* service) {
-    installed = service;
+void setMessageHandler(MessageHandler handler) {
+    installed() = std::move(handler);
 }
 
 MsgAnswer message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
-    return messageService().show(title, text, icon, buttons);
+    const MessageHandler& handler = installed();
+    return handler ? handler(title, text, icon, buttons) : messageBox(title, text, icon, buttons);
 }
 
 } // namespace ui

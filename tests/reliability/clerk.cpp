@@ -27,7 +27,7 @@
 
 namespace {
 
-class Clerk : public ui::ModalDisplay, public ui::MessageService {
+class Clerk : public ui::ModalDisplay {
 public:
     explicit Clerk(QStringList arguments)
         : arguments_(std::move(arguments)), random_(option("--seed").toUInt()) {}
@@ -38,8 +38,8 @@ public:
     }
 
     // Questions are answered Yes; anything else was reported.
-    ui::MsgAnswer show(const QString&, const QString& text, ui::MsgIcon,
-                       ui::MsgButtons buttons) override {
+    ui::MsgAnswer showMessage(const QString&, const QString& text, ui::MsgIcon,
+                              ui::MsgButtons buttons) {
         if (buttons == ui::MsgButtons::YesNo)
             return ui::MsgAnswer::Yes;
         last_ = text;
@@ -220,7 +220,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Clerk clerk(QApplication::arguments());
-    ui::setMessageService(&clerk);
+    ui::setMessageHandler(
+        [&clerk](const QString& title, const QString& text, ui::MsgIcon icon,
+                 ui::MsgButtons buttons) { return clerk.showMessage(title, text, icon, buttons); });
     ui::setModalDisplay(&clerk);
     try {
         auto connection = std::make_shared<data::Connection>();

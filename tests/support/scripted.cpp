@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-ui::MsgAnswer ScriptedMessages::show(const QString& title, const QString& text, ui::MsgIcon icon,
-                                     ui::MsgButtons buttons) {
+ui::MsgAnswer ScriptedMessages::showMessage(const QString& title, const QString& text,
+                                            ui::MsgIcon icon, ui::MsgButtons buttons) {
     shown.push_back({title, text, icon, buttons});
     if (!answers.empty()) {
         const ui::MsgAnswer next = answers.front();

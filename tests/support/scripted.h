@@ -11,7 +11,7 @@
 #include <vector>
 
 // Records every message box and answers from a queue (OK, or No for a question, when empty).
-class ScriptedMessages : public ui::MessageService {
+class ScriptedMessages {
 public:
     struct Shown {
         QString title;
@@ -20,11 +20,17 @@ public:
         ui::MsgButtons buttons;
     };
 
-    ScriptedMessages() { ui::setMessageService(this); }
-    ~ScriptedMessages() override { ui::setMessageService(nullptr); }
+    ScriptedMessages() {
+        ui::setMessageHandler(
+            [this](const QString& title, const QString& text, ui::MsgIcon icon,
+                   ui::MsgButtons buttons) { return showMessage(title, text, icon, buttons); });
+    }
+    ~ScriptedMessages() { ui::setMessageHandler({}); }
+    ScriptedMessages(const ScriptedMessages&) = delete;
+    ScriptedMessages& operator=(const ScriptedMessages&) = delete;
 
-    ui::MsgAnswer show(const QString& title, const QString& text, ui::MsgIcon icon,
-                       ui::MsgButtons buttons) override;
+    ui::MsgAnswer showMessage(const QString& title, const QString& text, ui::MsgIcon icon,
+                              ui::MsgButtons buttons);
 
     void answer(ui::MsgAnswer next) { answers.push_back(next); }
     QStringList texts() const;
