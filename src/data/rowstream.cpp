@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <algorithm>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -76,6 +77,7 @@ RowStream::RowStream(Connection& connection, const QString& sql)
         fieldCount_ = query_.record().count();
     }
     texts_.resize(static_cast<size_t>(fieldCount_));
+    bytes_.resize(static_cast<size_t>(fieldCount_));
 }
 
 RowStream::~RowStream() {
@@ -247,6 +249,63 @@ QDate RowStream::date(int index) {
             return *date;
     }
     return QDate::fromString(text(index).left(10).toString(), Qt::ISODate);
+}
+
+QByteArrayView RowStream::utf8(int index) {
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return {};
+        return {PQgetvalue(batch_, batchRow_, index), PQgetlength(batch_, batchRow_, index)};
+    }
+    if (statement_) {
+        // The text first, then its length: asking for the length may convert the value.
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, index));
+        return {text, sqlite3_column_bytes(statement_, index)};
+    }
+    QByteArray& bytes = bytes_[static_cast<size_t>(index)];
+    bytes = query_.value(index).toString().toUtf8();
+    return bytes;
+}
+
+StoredAmount RowStream::amount(int index) {
+    if (statement_) {
+        switch (sqlite3_column_type(statement_, index)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return StoredAmount::fromValue(sqlite3_column_int64(statement_, index));
+        case SQLITE_FLOAT:
+            return StoredAmount::fromValue(sqlite3_column_double(statement_, index));
+        default:
+            return StoredAmount::fromValue(text(index).toString());
+        }
+    }
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return {};
+        // A numeric arrives as its exact decimal; plain cents are read without the general
+        // parse.
+        const QByteArrayView value = utf8(index);
+        const qsizetype point = value.indexOf('.');
+        const bool plain =
+            !value.isEmpty() && value.size() <= 16 && (point < 0 || value.size() - point == 3) &&
+            std::all_of(value.begin(), value.end(),
+                        [&](char c) { return (c >= '0' && c <= '9') || c == '.'; }) &&
+            value.count('.') <= 1 && point != 0;
+        if (plain) {
+            qint64 cents = 0;
+            for (const char c : value)
+                if (c != '.')
+                    cents = cents * 10 + (c - '0');
+            if (const std::optional<Money> money =
+                    Money::fromCents(point < 0 ? cents * 100 : cents))
+                return StoredAmount::of(*money);
+        }
+        if (PQftype(batch_, index) == kFloat4Type || PQftype(batch_, index) == kFloat8Type)
+            return StoredAmount::fromValue(value.toByteArray().toDouble());
+        return StoredAmount::fromValue(QString::fromUtf8(value));
+    }
+    return StoredAmount::fromValue(query_.value(index));
 }
 
 } // namespace data

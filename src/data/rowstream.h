@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/connection.h"
+#include "data/money.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -38,6 +39,11 @@ public:
     std::optional<qint64> integer(int index) const;
     // The field as dateOf gives it.
     QDate date(int index);
+    // A text field's UTF-8 bytes as the database holds them, without a round trip through
+    // UTF-16; empty for null.
+    QByteArrayView utf8(int index);
+    // The amount in the field, read exactly, as amountField reads it.
+    StoredAmount amount(int index);
 
 private:
     // The PostgreSQL cursor's next batch; false when it holds no row.
@@ -57,6 +63,7 @@ private:
     QSqlQuery query_;
     int fieldCount_ = 0;
     std::vector<QString> texts_;
+    std::vector<QByteArray> bytes_;
 };
 
 } // namespace data

@@ -322,7 +322,8 @@ void FrmEmployeeHistory::fillChanges(qint32 jobChangeId) {
         none->setFirstColumnSpanned(true);
         return;
     }
-    const jobchange::AuditNames names = reads.names();
+    // One employee's rows: the company's names of employees would only slow the tab down.
+    const jobchange::AuditNames names = reads.names(jobchange::AuditReads::EmployeeNames::Skip);
     QTreeWidgetItem* current = nullptr;
     for (const jobchange::AuditRow& audit : reads.rowsOfEmployee(history_->employeeId)) {
         auto* row = new QTreeWidgetItem(lvwChanges);

@@ -44,34 +44,35 @@ std::map<qint32, EmployeeState> AuditReads::employeeStates() const {
     const Workspace& ws = *workspace_;
     std::map<qint32, EmployeeState> states;
     {
-        data::Recordset rs = ws.db().open(
-            QStringLiteral("select eEmpID, eDesigID, eBasic, eGradeID from ") +
-            ws.tables.pemployee + QStringLiteral(" where eCompanyID = ") + ws.company());
-        for (; !rs.eof(); rs.moveNext()) {
-            EmployeeState& state = states[rs.field(0).toInt()];
+        data::RowStream rs(ws.db(),
+                           QStringLiteral("select eEmpID, eDesigID, eBasic, eGradeID from ") +
+                               ws.tables.pemployee + QStringLiteral(" where eCompanyID = ") +
+                               ws.company());
+        while (rs.next()) {
+            EmployeeState& state = states[static_cast<qint32>(whole(rs, 0))];
             state.found = true;
-            state.designationId = rs.field(1).toInt();
-            state.basic = data::amountField(rs, 2);
-            state.gradeId = rs.field(3).toInt();
+            state.designationId = static_cast<qint32>(whole(rs, 1));
+            state.basic = rs.amount(2);
+            state.gradeId = static_cast<qint32>(whole(rs, 3));
         }
     }
     // The lines of types the company knows, as the entry window reads them.
     for (LineKind kind : kLineKinds) {
         const LineTable& l = lineTable(kind);
-        data::Recordset rs = ws.db().open(
-            QStringLiteral("select e.") + l.empColumn("empid") + QStringLiteral(", t.") +
-            l.typeIdColumn + QStringLiteral(", e.") + l.empColumn("amount") +
-            QStringLiteral(" from ") + ws.table(l.typeTable) + QStringLiteral(" t, ") +
-            ws.table(l.empTable) + QStringLiteral(" e where t.") + l.typeCompanyColumn +
-            QStringLiteral(" = e.") + l.empColumn("companyid") + QStringLiteral(" and t.") +
-            l.typeIdColumn + QStringLiteral(" = e.") + l.empTypeIdColumn +
-            QStringLiteral(" and e.") + l.empColumn("companyid") + QStringLiteral(" = ") +
-            ws.company());
-        for (; !rs.eof(); rs.moveNext()) {
-            const auto found = states.find(rs.field(0).toInt());
+        data::RowStream rs(
+            ws.db(), QStringLiteral("select e.") + l.empColumn("empid") + QStringLiteral(", t.") +
+                         l.typeIdColumn + QStringLiteral(", e.") + l.empColumn("amount") +
+                         QStringLiteral(" from ") + ws.table(l.typeTable) + QStringLiteral(" t, ") +
+                         ws.table(l.empTable) + QStringLiteral(" e where t.") +
+                         l.typeCompanyColumn + QStringLiteral(" = e.") + l.empColumn("companyid") +
+                         QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
+                         l.empTypeIdColumn + QStringLiteral(" and e.") + l.empColumn("companyid") +
+                         QStringLiteral(" = ") + ws.company());
+        while (rs.next()) {
+            const auto found = states.find(static_cast<qint32>(whole(rs, 0)));
             if (found != states.end())
                 found->second.lines[static_cast<size_t>(kind)].push_back(
-                    {rs.field(1).toLongLong(), QString(), data::amountField(rs, 2)});
+                    {whole(rs, 1), QString(), rs.amount(2)});
         }
     }
     return states;
@@ -116,16 +117,34 @@ std::vector<AuditRow> AuditReads::rowsBetween(const QDate& from, const QDate& to
     return rows(where + QStringLiteral(" order by auSeq"));
 }
 
-void AuditReads::forEachRow(const std::function<void(const AuditRow&)>& each) const {
+void AuditReads::forEachRow(const std::function<void(const AuditRowView&)>& each) const {
     const Workspace& ws = *workspace_;
     data::RowStream rs(ws.db(), kRowColumns + ws.tables.paudittrail +
                                     QStringLiteral(" where auCompanyID = ") + ws.company() +
                                     QStringLiteral(" order by auSeq"));
-    while (rs.next())
-        each(rowOf(rs, ws.companyId));
+    AuditRowView row;
+    row.companyId = ws.companyId;
+    while (rs.next()) {
+        row.seq = whole(rs, 0);
+        row.time = rs.utf8(1);
+        row.userId = static_cast<qint32>(whole(rs, 2));
+        row.userName = rs.utf8(3);
+        row.computer = rs.utf8(4);
+        row.osUser = rs.utf8(5);
+        row.action = rs.utf8(6);
+        row.jobChangeId = static_cast<qint32>(whole(rs, 7));
+        row.number = rs.utf8(8);
+        row.employeeId = static_cast<qint32>(whole(rs, 9));
+        row.before = rs.utf8(10);
+        row.after = rs.utf8(11);
+        row.remark = rs.utf8(12);
+        row.prevHash = rs.utf8(13);
+        row.hash = rs.utf8(14);
+        each(row);
+    }
 }
 
-AuditNames AuditReads::names() const {
+AuditNames AuditReads::names(EmployeeNames employees) const {
     const Workspace& ws = *workspace_;
     AuditNames names;
     const auto read = [&](QHash<qint64, QString>& into, const QString& sql) {
@@ -144,6 +163,8 @@ AuditNames AuditReads::names() const {
                  QStringLiteral(" from ") + ws.table(l.typeTable) + QStringLiteral(" where ") +
                  l.typeCompanyColumn + QStringLiteral(" = "));
     }
+    if (employees == EmployeeNames::Skip)
+        return names;
     data::Recordset rs =
         ws.db().open(QStringLiteral("select eEmpID, eempno, eName from ") + ws.tables.pemployee +
                      QStringLiteral(" where eCompanyID = ") + ws.company());

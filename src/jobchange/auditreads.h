@@ -43,9 +43,12 @@ public:
     std::vector<AuditRow> rowsOfEmployee(qint32 employeeId) const;
     // The rows written from one day to another (either open), oldest first.
     std::vector<AuditRow> rowsBetween(const QDate& from, const QDate& to) const;
-    // Every row of the company's chain in order, handed to each as read.
-    void forEachRow(const std::function<void(const AuditRow&)>& each) const;
-    AuditNames names() const;
+    // Every row of the company's chain in order, handed to each as read; the view holds until
+    // each returns.
+    void forEachRow(const std::function<void(const AuditRowView&)>& each) const;
+    // The descriptions, and the employees' names unless only the rows' changes are to be told.
+    enum class EmployeeNames { Read, Skip };
+    AuditNames names(EmployeeNames employees = EmployeeNames::Read) const;
 
 private:
     std::vector<AuditRow> rows(const QString& where) const;

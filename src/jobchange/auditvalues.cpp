@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
+#include <openssl/evp.h>
 
 namespace jobchange {
 
@@ -15,46 +16,69 @@ QJsonValue amountJson(const data::StoredAmount& amount) {
 
 const char* const kLinesKey[] = {"allowances", "deductions"};
 
-// A JSON string's canonical text, quotes and escapes included: a quote, a backslash and every
-// control character escaped (the short forms where JSON has one), everything else as it is.
-void appendJsonString(QString& out, const QString& text) {
-    out += QLatin1Char('"');
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x20 && u != u'"' && u != u'\\') {
-            out += c;
+// A JSON string's canonical text in UTF-8, quotes and escapes included: a quote, a backslash
+// and every control character escaped (the short forms where JSON has one), everything else as
+// it is. Bytes of a multi-byte character are all 0x80 or above, so each is copied.
+void appendJsonString(QByteArray& out, QByteArrayView text) {
+    out += '"';
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u >= 0x20 && u != '"' && u != '\\')
             continue;
-        }
-        out += QLatin1Char('\\');
+        out.append(text.data() + plain, i - plain);
+        plain = i + 1;
+        out += '\\';
         switch (u) {
-        case u'"':
-        case u'\\':
-            out += c;
+        case '"':
+        case '\\':
+            out += static_cast<char>(u);
             break;
-        case u'\b':
-            out += QLatin1Char('b');
+        case '\b':
+            out += 'b';
             break;
-        case u'\f':
-            out += QLatin1Char('f');
+        case '\f':
+            out += 'f';
             break;
-        case u'\n':
-            out += QLatin1Char('n');
+        case '\n':
+            out += 'n';
             break;
-        case u'\r':
-            out += QLatin1Char('r');
+        case '\r':
+            out += 'r';
             break;
-        case u'\t':
-            out += QLatin1Char('t');
+        case '\t':
+            out += 't';
             break;
         default:
-            out += QStringLiteral("u%1").arg(static_cast<int>(u), 4, 16, QLatin1Char('0'));
+            static const char hex[] = "0123456789abcdef";
+            out += "u00";
+            out += hex[u >> 4];
+            out += hex[u & 0xf];
         }
     }
-    out += QLatin1Char('"');
+    out.append(text.data() + plain, text.size() - plain);
+    out += '"';
 }
 
-QString jsonId(qint64 id) {
-    return id == 0 ? QStringLiteral("null") : QString::number(id);
+QByteArray jsonId(qint64 id) {
+    return id == 0 ? QByteArray("null") : QByteArray::number(id);
+}
+
+// An amount's JSON as QJsonDocument writes it, when its text needs no escape: null or the
+// decimal in quotes.
+bool appendAmount(QByteArray& out, const data::StoredAmount& amount) {
+    if (amount.isNull()) {
+        out += "null";
+        return true;
+    }
+    const QString text = amount.text();
+    for (const QChar c : text)
+        if (!(c.isDigit() && c.unicode() < 0x80) && c != u'.' && c != u'-')
+            return false;
+    out += '"';
+    out += text.toLatin1();
+    out += '"';
+    return true;
 }
 
 } // namespace
@@ -83,6 +107,49 @@ QJsonObject employeeJson(const EmployeeState& employee) {
         object.insert(QLatin1String(kLinesKey[static_cast<int>(kind)]), array);
     }
     return object;
+}
+
+QByteArray employeeText(const EmployeeState& employee) {
+    QByteArray out;
+    out.reserve(64 +
+                32 * static_cast<qsizetype>(employee.lines[0].size() + employee.lines[1].size()));
+    bool plain = true;
+    out += "{";
+    for (LineKind kind : kLineKinds) {
+        if (kind == LineKind::Deduction) {
+            out += "\"basic\":";
+            plain = plain && appendAmount(out, employee.basic);
+            out += ',';
+        }
+        std::vector<const StandingLine*> lines;
+        for (const StandingLine& line : employee.linesOf(kind))
+            lines.push_back(&line);
+        std::sort(lines.begin(), lines.end(), [](const StandingLine* a, const StandingLine* b) {
+            return std::pair(a->typeId, a->amount.text()) < std::pair(b->typeId, b->amount.text());
+        });
+        out += '"';
+        out += kLinesKey[static_cast<int>(kind)];
+        out += "\":[";
+        for (const StandingLine* line : lines) {
+            if (line != lines.front())
+                out += ',';
+            out += "{\"amount\":";
+            plain = plain && appendAmount(out, line->amount);
+            out += ",\"type\":";
+            out += QByteArray::number(line->typeId);
+            out += '}';
+        }
+        out += "]";
+        if (kind == LineKind::Allowance)
+            out += ',';
+    }
+    out += ",\"designation\":";
+    out += QByteArray::number(employee.designationId);
+    out += ",\"grade\":";
+    out += QByteArray::number(employee.gradeId);
+    out += '}';
+    // An amount stored as something other than a number is written as QJsonDocument escapes it.
+    return plain ? out : canonicalJson(employeeJson(employee)).toUtf8();
 }
 
 QJsonObject jobChangeJson(const StoredJobChange& jc) {
@@ -147,50 +214,93 @@ QString employeePart(const QString& stateText) {
                : QString();
 }
 
-QString AuditRow::canonicalText() const {
+QByteArrayView employeePart(QByteArrayView stateText, QByteArray& scratch) {
+    static constexpr QByteArrayView head("{\"employee\":");
+    static constexpr QByteArrayView next(",\"jobChange\":");
+    if (stateText.startsWith(head)) {
+        const qsizetype end = stateText.indexOf(next, head.size());
+        return stateText.sliced(head.size(), (end < 0 ? stateText.size() - 1 : end) - head.size());
+    }
+    scratch = employeePart(QString::fromUtf8(stateText)).toUtf8();
+    return scratch;
+}
+
+AuditStatesAt appendHashedText(QByteArray& out, const AuditRowView& row) {
     // Built by hand, keys in sorted order: a million rows are checked at a time.
-    QString out;
-    out.reserve(before.size() + after.size() + remark.size() + 320);
-    const auto key = [&out](const char* name) { out += QLatin1String(name); };
-    const auto state = [&out](const QString& text) {
-        out += text.isEmpty() ? QStringLiteral("null") : text;
+    const auto state = [&out](QByteArrayView text) {
+        const qsizetype at = text.isEmpty() ? -1 : out.size();
+        out += text.isEmpty() ? QByteArrayView("null") : text;
+        return at;
     };
-    key("{\"action\":");
-    appendJsonString(out, action);
-    key(",\"after\":");
-    state(after);
-    key(",\"before\":");
-    state(before);
-    key(",\"company\":");
-    out += QString::number(companyId);
-    key(",\"computer\":");
-    appendJsonString(out, computer);
-    key(",\"employee\":");
-    out += jsonId(employeeId);
-    key(",\"jobChange\":");
-    out += jsonId(jobChangeId);
-    key(",\"number\":");
-    appendJsonString(out, number);
-    key(",\"osUser\":");
-    appendJsonString(out, osUser);
-    key(",\"remark\":");
-    appendJsonString(out, remark);
-    key(",\"seq\":");
-    out += QString::number(seq);
-    key(",\"time\":");
-    appendJsonString(out, time);
-    key(",\"user\":");
-    out += QString::number(userId);
-    key(",\"userName\":");
-    appendJsonString(out, userName);
-    out += QLatin1Char('}');
-    return out;
+    AuditStatesAt at;
+    out += "{\"action\":";
+    appendJsonString(out, row.action);
+    out += ",\"after\":";
+    at.after = state(row.after);
+    out += ",\"before\":";
+    at.before = state(row.before);
+    out += ",\"company\":";
+    out += QByteArray::number(row.companyId);
+    out += ",\"computer\":";
+    appendJsonString(out, row.computer);
+    out += ",\"employee\":";
+    out += jsonId(row.employeeId);
+    out += ",\"jobChange\":";
+    out += jsonId(row.jobChangeId);
+    out += ",\"number\":";
+    appendJsonString(out, row.number);
+    out += ",\"osUser\":";
+    appendJsonString(out, row.osUser);
+    out += ",\"remark\":";
+    appendJsonString(out, row.remark);
+    out += ",\"seq\":";
+    out += QByteArray::number(row.seq);
+    out += ",\"time\":";
+    appendJsonString(out, row.time);
+    out += ",\"user\":";
+    out += QByteArray::number(row.userId);
+    out += ",\"userName\":";
+    appendJsonString(out, row.userName);
+    out += '}';
+    out += row.prevHash;
+    return at;
+}
+
+QByteArray sha256Hex(QByteArrayView bytes) {
+    // libcrypto's SHA-256 uses the processor's own instructions where it has them: the check
+    // hashes every row of the trail.
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (EVP_Digest(bytes.data(), static_cast<size_t>(bytes.size()), digest, &size, EVP_sha256(),
+                   nullptr) != 1)
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(digest), int(size)).toHex();
 }
 
 QString AuditRow::computedHash() const {
-    return QString::fromLatin1(
-        QCryptographicHash::hash((canonicalText() + prevHash).toUtf8(), QCryptographicHash::Sha256)
-            .toHex());
+    const QByteArray texts[] = {
+        time.toUtf8(),   userName.toUtf8(), computer.toUtf8(), osUser.toUtf8(), action.toUtf8(),
+        number.toUtf8(), before.toUtf8(),   after.toUtf8(),    remark.toUtf8(), prevHash.toUtf8()};
+    AuditRowView view;
+    view.companyId = companyId;
+    view.seq = seq;
+    view.userId = userId;
+    view.jobChangeId = jobChangeId;
+    view.employeeId = employeeId;
+    view.time = texts[0];
+    view.userName = texts[1];
+    view.computer = texts[2];
+    view.osUser = texts[3];
+    view.action = texts[4];
+    view.number = texts[5];
+    view.before = texts[6];
+    view.after = texts[7];
+    view.remark = texts[8];
+    view.prevHash = texts[9];
+    QByteArray text;
+    text.reserve(before.size() + after.size() + remark.size() + 400);
+    appendHashedText(text, view);
+    return QString::fromLatin1(sha256Hex(text));
 }
 
 } // namespace jobchange

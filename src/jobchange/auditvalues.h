@@ -22,11 +22,43 @@ QJsonObject jobChangeJson(const StoredJobChange& jobChange);
 // A write's state: {"employee":...,"jobChange":...}, the job change left out when there is none.
 QJsonObject stateJson(const EmployeeState& employee, const StoredJobChange* jobChange);
 
+// The same text as canonicalJson(employeeJson(employee)), in UTF-8, written directly: the check
+// compares every employee of the company.
+QByteArray employeeText(const EmployeeState& employee);
+
 // The employee's part of a stored state text, as canonical text; empty when it has none.
 QString employeePart(const QString& stateText);
+// The same in UTF-8: a view into stateText where it can be cut out as it stands, else into
+// scratch.
+QByteArrayView employeePart(QByteArrayView stateText, QByteArray& scratch);
 
 // What the first row of a chain takes as the previous row's hash.
 inline const QString kFirstPrevHash = QString(64, QLatin1Char('0'));
+
+// An audit row's fields as the database holds them, text in UTF-8.
+struct AuditRowView {
+    qint16 companyId = 0;
+    qint64 seq = 0;
+    qint32 userId = 0;
+    qint32 jobChangeId = 0;
+    qint32 employeeId = 0;
+    QByteArrayView time, userName, computer, osUser, action, number, before, after, remark,
+        prevHash;
+    QByteArrayView hash; // as stored; not part of what is hashed
+};
+
+// Where a row's states were written within the text appendHashedText appended to; -1 for none.
+struct AuditStatesAt {
+    qsizetype before = -1;
+    qsizetype after = -1;
+};
+
+// Appends what a row's hash is taken over: its canonical text in UTF-8 (every field but the
+// hashes, keys sorted, the states embedded as they stand), then the previous row's hash.
+AuditStatesAt appendHashedText(QByteArray& out, const AuditRowView& row);
+
+// SHA-256 of the bytes, in lowercase hex.
+QByteArray sha256Hex(QByteArrayView bytes);
 
 // One audit row as stored. Ids of nothing (a baseline's job change) are 0, stored as null.
 struct AuditRow {
@@ -47,8 +79,6 @@ struct AuditRow {
     QString prevHash;
     QString hash;
 
-    // The row's canonical text: every field but the hashes, keys sorted, the states embedded.
-    QString canonicalText() const;
     // SHA-256, in hex, over the canonical text followed by the previous row's hash.
     QString computedHash() const;
 };

@@ -6,7 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
+#include <array>
 #include <future>
 #include <thread>
 #include <unordered_map>
@@ -24,21 +26,86 @@ std::optional<AuditHead> AuditHead::parse(const QString& text) {
 
 namespace {
 
-QString rowName(const AuditRow& row, const AuditNames& names) {
-    QStringList what{row.action};
-    if (!row.number.isEmpty())
-        what << row.number;
+// A row read, as the chain's walk needs it; its texts live in the batch that holds it.
+struct ReadRow {
+    qint64 seq = 0;
+    qint32 employeeId = 0;
+    qsizetype textAt = 0; // what its hash is taken over, in Batch::text
+    qsizetype textSize = 0;
+    qsizetype beforeAt = -1; // its states, within that text
+    qsizetype beforeSize = 0;
+    qsizetype afterAt = -1;
+    qsizetype afterSize = 0;
+    // Its stored hash, previous hash, action, number and time, one after another in Batch::side.
+    qsizetype sideAt = 0;
+    std::array<qsizetype, 5> sideSizes{};
+};
+
+// Rows read end to end in two buffers, so that a million rows cost no allocation each.
+struct Batch {
+    QByteArray text;
+    QByteArray side;
+    std::vector<ReadRow> rows;
+
+    void add(const AuditRowView& view) {
+        ReadRow& row = rows.emplace_back();
+        row.seq = view.seq;
+        row.employeeId = view.employeeId;
+        row.textAt = text.size();
+        const AuditStatesAt at = appendHashedText(text, view);
+        row.textSize = text.size() - row.textAt;
+        row.beforeAt = at.before;
+        row.beforeSize = view.before.size();
+        row.afterAt = at.after;
+        row.afterSize = view.after.size();
+        row.sideAt = side.size();
+        const QByteArrayView sideTexts[] = {view.hash, view.prevHash, view.action, view.number,
+                                            view.time};
+        for (size_t i = 0; i < std::size(sideTexts); ++i) {
+            side += sideTexts[i];
+            row.sideSizes[i] = sideTexts[i].size();
+        }
+    }
+    void clear() {
+        text.clear();
+        side.clear();
+        rows.clear();
+    }
+    enum Side { Hash, PrevHash, Action, Number, Time };
+    QByteArrayView sideOf(const ReadRow& row, Side which) const {
+        qsizetype at = row.sideAt;
+        for (int i = 0; i < which; ++i)
+            at += row.sideSizes[static_cast<size_t>(i)];
+        return QByteArrayView(side).sliced(at, row.sideSizes[static_cast<size_t>(which)]);
+    }
+    QByteArrayView hashed(const ReadRow& row) const {
+        return QByteArrayView(text).sliced(row.textAt, row.textSize);
+    }
+    QByteArrayView before(const ReadRow& row) const {
+        return row.beforeAt < 0 ? QByteArrayView()
+                                : QByteArrayView(text).sliced(row.beforeAt, row.beforeSize);
+    }
+    QByteArrayView after(const ReadRow& row) const {
+        return row.afterAt < 0 ? QByteArrayView()
+                               : QByteArrayView(text).sliced(row.afterAt, row.afterSize);
+    }
+};
+
+QString rowName(const Batch& batch, const ReadRow& row, const AuditNames& names) {
+    QStringList what{QString::fromUtf8(batch.sideOf(row, Batch::Action))};
+    if (const QByteArrayView number = batch.sideOf(row, Batch::Number); !number.isEmpty())
+        what << QString::fromUtf8(number);
     if (row.employeeId != 0)
         what << QStringLiteral("employee ") +
                     names.employees.value(row.employeeId).number.trimmed();
-    what << row.time;
+    what << QString::fromUtf8(batch.sideOf(row, Batch::Time));
     return QStringLiteral("audit row %1 (%2)").arg(row.seq).arg(what.join(QStringLiteral(", ")));
 }
 
 // A state's pay in the form the history check prints: "basic 35000.00", "job 5/2",
 // "allowances 1:2000.00 3:500.00".
-QStringList payParts(const QString& employeeText) {
-    const QJsonObject employee = QJsonDocument::fromJson(employeeText.toUtf8()).object();
+QStringList payParts(QByteArrayView employeeText) {
+    const QJsonObject employee = QJsonDocument::fromJson(employeeText.toByteArray()).object();
     if (employee.isEmpty())
         return {QStringLiteral("no employee"), {}, {}, {}};
     QStringList parts{QStringLiteral("basic ") + employee.value(QStringLiteral("basic")).toString(),
@@ -58,12 +125,13 @@ QStringList payParts(const QString& employeeText) {
 }
 
 // Whether each row's contents give its stored hash, the rows shared among the processors.
-std::vector<char> hashesHold(const std::vector<AuditRow>& rows) {
-    std::vector<char> holds(rows.size());
+std::vector<char> hashesHold(const Batch& batch) {
+    std::vector<char> holds(batch.rows.size());
     const size_t workers = std::max(1u, std::thread::hardware_concurrency());
     const auto part = [&](size_t first) {
-        for (size_t i = first; i < rows.size(); i += workers)
-            holds[i] = rows[i].computedHash() == rows[i].hash;
+        for (size_t i = first; i < batch.rows.size(); i += workers)
+            holds[i] =
+                sha256Hex(batch.hashed(batch.rows[i])) == batch.sideOf(batch.rows[i], Batch::Hash);
     };
     std::vector<std::thread> threads;
     for (size_t w = 1; w < workers; ++w)
@@ -74,7 +142,7 @@ std::vector<char> hashesHold(const std::vector<AuditRow>& rows) {
     return holds;
 }
 
-QString payDifference(const QString& now, const QString& audited) {
+QString payDifference(QByteArrayView now, QByteArrayView audited) {
     const QStringList a = payParts(now);
     const QStringList b = payParts(audited);
     QStringList differences;
@@ -93,6 +161,16 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
         throw data::DbError(data::kErrGeneric, QStringLiteral("verifyAudit"),
                             QStringLiteral("This payroll database has no audit trail: linktable "
                                            "names no table for paudittrail."));
+    // The trail and the employees as of one moment: a save between the two reads would look
+    // like a change made outside the program.
+    data::Connection& db = workspace->db();
+    const bool ownTransaction = !db.inTransaction();
+    if (ownTransaction)
+        db.beginReadTrans();
+    const auto end = qScopeGuard([&] {
+        if (ownTransaction)
+            db.rollbackTrans();
+    });
     // Names are only wanted for what is found: read once, when first needed.
     std::optional<AuditNames> read;
     const auto names = [&]() -> const AuditNames& {
@@ -103,7 +181,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
     AuditVerification result;
     // What the trail last saw of each employee's pay, and the row that saw it.
     struct Seen {
-        QString employee;
+        QByteArray employee;
         qint64 seq = 0;
     };
     std::unordered_map<qint32, Seen> seen;
@@ -111,10 +189,12 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
     // Where the chain last broke: a row seen before it is no measure of the rows after.
     qint64 trustedFrom = 0;
     qint64 lastSeq = 0;
-    QString lastHash = kFirstPrevHash;
+    QByteArray lastHash = kFirstPrevHash.toLatin1();
     QString hashThen; // of the row the recorded head ends at
-    const auto check = [&](const AuditRow& row, bool hashHolds) {
-        if (row.seq != lastSeq + 1 || row.prevHash != lastHash)
+    QByteArray scratch;
+    const auto check = [&](const Batch& batch, const ReadRow& row, bool hashHolds) {
+        const QByteArrayView prevHash = batch.sideOf(row, Batch::PrevHash);
+        if (row.seq != lastSeq + 1 || prevHash != lastHash)
             trustedFrom = row.seq;
         if (row.seq > lastSeq + 1)
             result.problems << (row.seq == lastSeq + 2
@@ -124,25 +204,25 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
                                                      "the program")
                                           .arg(lastSeq + 1)
                                           .arg(row.seq - 1));
-        else if (row.prevHash != lastHash)
+        else if (prevHash != lastHash)
             result.problems << QStringLiteral("%1 does not follow row %2: a row before it was "
                                               "changed, inserted or removed outside the program")
-                                   .arg(rowName(row, names()))
+                                   .arg(rowName(batch, row, names()))
                                    .arg(lastSeq);
         if (!hashHolds)
             result.problems << QStringLiteral("%1 was changed or inserted outside the program: "
                                               "its contents do not give its hash")
-                                   .arg(rowName(row, names()));
+                                   .arg(rowName(batch, row, names()));
         lastSeq = row.seq;
-        lastHash = row.hash;
+        lastHash = batch.sideOf(row, Batch::Hash).toByteArray();
         if (++result.head.count == (recorded ? recorded->count : -1))
-            hashThen = row.hash;
+            hashThen = QString::fromUtf8(lastHash);
         if (row.employeeId == 0)
             return;
         Seen& last = seen[row.employeeId];
-        if (!row.before.isEmpty() && last.seq >= trustedFrom && last.seq != 0 &&
+        if (row.beforeAt >= 0 && last.seq >= trustedFrom && last.seq != 0 &&
             !changedBetween.contains(row.employeeId)) {
-            const QString before = employeePart(row.before);
+            const QByteArrayView before = employeePart(batch.before(row), scratch);
             if (!before.isEmpty() && before != last.employee) {
                 changedBetween.insert(row.employeeId);
                 const EmployeeName who = names().employees.value(row.employeeId);
@@ -155,39 +235,43 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
                                         .arg(payDifference(before, last.employee));
             }
         }
-        if (!row.after.isEmpty()) {
-            const QString after = employeePart(row.after);
-            if (!after.isEmpty())
-                last = {after, row.seq};
+        if (row.afterAt >= 0) {
+            const QByteArrayView after = employeePart(batch.after(row), scratch);
+            if (!after.isEmpty()) {
+                // Most writes leave the pay as the row before saw it: no copy then.
+                if (after != last.employee)
+                    last.employee = after.toByteArray();
+                last.seq = row.seq;
+            }
         }
     };
     // Each row's hash depends on its own fields alone, so batches are hashed on other threads
     // while the next batch is read; the chain itself is followed here, in order.
     constexpr size_t kBatch = 4096;
-    std::vector<AuditRow> reading;
-    std::vector<AuditRow> hashing;
+    Batch reading;
+    Batch hashing;
     std::future<std::vector<char>> hashed;
     const auto settle = [&] {
         if (!hashed.valid())
             return;
         const std::vector<char> holds = hashed.get();
-        for (size_t i = 0; i < hashing.size(); ++i)
-            check(hashing[i], holds[i] != 0);
+        for (size_t i = 0; i < hashing.rows.size(); ++i)
+            check(hashing, hashing.rows[i], holds[i] != 0);
         hashing.clear();
     };
     const auto handOver = [&] {
         settle();
-        hashing.swap(reading);
-        hashed = std::async(std::launch::async, [&rows = hashing] { return hashesHold(rows); });
+        std::swap(hashing, reading);
+        hashed = std::async(std::launch::async, [&batch = hashing] { return hashesHold(batch); });
     };
-    reads.forEachRow([&](const AuditRow& row) {
-        reading.push_back(row);
-        if (reading.size() == kBatch)
+    reads.forEachRow([&](const AuditRowView& row) {
+        reading.add(row);
+        if (reading.rows.size() == kBatch)
             handOver();
     });
     handOver();
     settle();
-    result.head.hash = result.head.count == 0 ? QString() : lastHash;
+    result.head.hash = result.head.count == 0 ? QString() : QString::fromUtf8(lastHash);
 
     if (recorded) {
         if (result.head.count < recorded->count)
@@ -210,7 +294,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
         const auto found = seen.find(id);
         if (found == seen.end())
             continue;
-        const QString now = canonicalJson(employeeJson(employee));
+        const QByteArray now = employeeText(employee);
         if (now == found->second.employee)
             continue;
         const EmployeeName who = names().employees.value(id);
