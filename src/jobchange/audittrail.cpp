@@ -42,17 +42,23 @@ QVariant idOrNull(qint32 id) {
 void AuditTrail::append(AuditRow row) const {
     const QString table = ws_.tables.paudittrail;
     const QString company = ws_.company();
-    // SQL Server holds the range past the tail too, so that no other writer takes the next
-    // number between this read and the insert.
+    // The tail is the company's last row by the primary key, read as one row from its end: not
+    // a max() the server might compute by reading the company's rows. SQL Server holds the range
+    // past the tail too, so that no other writer takes the next number between this read and
+    // the insert.
     const QString hint = ws_.dialect().kind() == data::Dialect::Kind::TSql
                              ? QStringLiteral(" with (updlock, holdlock)")
                              : QString();
-    data::Recordset tail = ws_.db().open(
-        QStringLiteral("select ") + serverTimeSql(ws_.dialect().kind()) +
-        QStringLiteral(" as autime, a.auSeq, a.auHash from (select 1 as one) x left join ") +
-        table + QStringLiteral(" a on a.auCompanyID = ") + company +
-        QStringLiteral(" and a.auSeq = (select max(auSeq) from ") + table + hint +
-        QStringLiteral(" where auCompanyID = ") + company + QLatin1Char(')'));
+    const QString last =
+        ws_.dialect().firstRows(QStringLiteral("select auSeq, auHash from ") + table + hint +
+                                    QStringLiteral(" where auCompanyID = ") + company +
+                                    QStringLiteral(" order by auSeq desc"),
+                                1);
+    data::Recordset tail =
+        ws_.db().open(QStringLiteral("select ") + serverTimeSql(ws_.dialect().kind()) +
+                      QStringLiteral(" as autime, a.auSeq, a.auHash from (select "
+                                     "1 as one) x left join (") +
+                      last + QStringLiteral(") a on 1 = 1"));
     row.companyId = ws_.companyId;
     row.time = tail.text(0);
     row.seq = tail.field(1).isNull() ? 1 : tail.field(1).toLongLong() + 1;

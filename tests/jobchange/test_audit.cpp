@@ -225,6 +225,68 @@ TEST_F(AuditTest, EachChangeMadeOutsideTheProgramIsFoundAndNamed) {
                            "row 6: basic 17500.00, audited 17000.00"}));
 }
 
+// A row's hash is fixed by its fields, whatever reads them: trails already stored must verify.
+// Names and remarks with quotes, control characters and letters outside ASCII included.
+TEST(AuditValues, AHashAndAnEmployeesTextAreFixedByTheirValues) {
+    AuditRow row;
+    row.companyId = 1;
+    row.seq = 2;
+    row.time = "2026-12-07 10:00:00.000";
+    row.userId = 1;
+    row.userName = QString::fromUtf8("Zo\xc3\xab");
+    row.computer = "pc\t1";
+    row.osUser = "clerk";
+    row.action = "Edit";
+    row.jobChangeId = 7;
+    row.number = "JC7";
+    row.employeeId = 5;
+    row.before = R"({"employee":null})";
+    row.after = R"({"employee":{"allowances":[],"basic":"1.00","deductions":[],"designation":1,)"
+                R"("grade":1}})";
+    row.remark = QString("say \"hi\"\\ ") + QChar(1) + " ok";
+    row.prevHash = jobchange::kFirstPrevHash;
+    EXPECT_EQ(row.computedHash(),
+              "26b190ddd208dfcb81b54ea6662aad6ebdaea05bd2605d5899b201f936c73144");
+
+    // The check writes each employee's text directly; it must be the text a write records.
+    const auto amount = [](const QVariant& value) { return data::StoredAmount::fromValue(value); };
+    jobchange::EmployeeState employee;
+    employee.found = true;
+    employee.designationId = 12;
+    employee.gradeId = 3;
+    for (const QVariant basic : {QVariant(), QVariant(35000.5), QVariant("33000.129")}) {
+        employee.basic = amount(basic);
+        employee.lines[0] = {{7, {}, amount(2000)}, {2, {}, amount("-5")}, {7, {}, amount(150.25)}};
+        employee.lines[1] = {};
+        EXPECT_EQ(jobchange::employeeText(employee),
+                  jobchange::canonicalJson(jobchange::employeeJson(employee)).toUtf8());
+    }
+    employee.lines[1] = {
+        {4, {}, amount("1e15")}, {1, {}, amount(QVariant())}, {9, {}, amount("n\"a")}};
+    EXPECT_EQ(jobchange::employeeText(employee),
+              jobchange::canonicalJson(jobchange::employeeJson(employee)).toUtf8());
+}
+
+// Text outside ASCII verifies as written; a fraction of a cent changed by hand in a standing
+// line is found, read exactly as stored.
+TEST_F(AuditTest, TheCheckReadsTextAndAmountsExactlyAsStored) {
+    ASSERT_EQ(jobchange::writeAuditBaseline(workspace), 5);
+    jobchange::JobChangeDraft draft = ashaPromoted();
+    draft.remarks = QString::fromUtf8("Promu \xc3\xa0 l'\xc3\xa9t\xc3\xa9\t\"senior\"");
+    ASSERT_TRUE(writer().saveNew(draft).ok);
+    EXPECT_TRUE(verify().sound())
+        << (verify().problems + verify().employees).join('\n').toStdString();
+
+    db.exec("update pay_empallowances set eaamount = 300.001 where eaempid = 2");
+    const jobchange::AuditVerification found = verify();
+    EXPECT_TRUE(found.problems.isEmpty());
+    ASSERT_EQ(found.employees.size(), 1);
+    EXPECT_THAT(
+        found.employees[0].toStdString(),
+        ::testing::HasSubstr("(employee 2): pay changed outside the program since audit row 2: "
+                             "allowances 3:300.001, audited 3:300.00"));
+}
+
 // On PostgreSQL the trail's rows cannot be changed or removed, even by a statement of the
 // module's own connection.
 TEST_F(AuditTest, PostgresRefusesToChangeOrEmptyTheTrail) {
