@@ -254,7 +254,7 @@ TEST(AuditValues, AHashAndAnEmployeesTextAreFixedByTheirValues) {
     employee.found = true;
     employee.designationId = 12;
     employee.gradeId = 3;
-    for (const QVariant basic : {QVariant(), QVariant(35000.5), QVariant("33000.129")}) {
+    for (const QVariant& basic : {QVariant(), QVariant(35000.5), QVariant("33000.129")}) {
         employee.basic = amount(basic);
         employee.lines[0] = {{7, {}, amount(2000)}, {2, {}, amount("-5")}, {7, {}, amount(150.25)}};
         employee.lines[1] = {};
