@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
+#include <memory>
 #include <openssl/evp.h>
 
 namespace jobchange {
@@ -268,11 +269,16 @@ AuditStatesAt appendHashedText(QByteArray& out, const AuditRowView& row) {
 
 QByteArray sha256Hex(QByteArrayView bytes) {
     // libcrypto's SHA-256 uses the processor's own instructions where it has them: the check
-    // hashes every row of the trail.
+    // hashes every row of the trail. The digest is looked up once, not on each call, where
+    // threads hashing at once would take turns at libcrypto's lock.
+    static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    thread_local const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(),
+                                                                                  &EVP_MD_CTX_free);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    if (EVP_Digest(bytes.data(), static_cast<size_t>(bytes.size()), digest, &size, EVP_sha256(),
-                   nullptr) != 1)
+    if (!sha256 || !context || EVP_DigestInit_ex(context.get(), sha256, nullptr) != 1 ||
+        EVP_DigestUpdate(context.get(), bytes.data(), static_cast<size_t>(bytes.size())) != 1 ||
+        EVP_DigestFinal_ex(context.get(), digest, &size) != 1)
         return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
     return QByteArray::fromRawData(reinterpret_cast<const char*>(digest), int(size)).toHex();
 }
