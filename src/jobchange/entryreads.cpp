@@ -61,10 +61,13 @@ QString EntryReads::currencySymbol(qint32 employeeId) const {
 std::vector<StandingLine> EntryReads::standingLines(LineKind kind, qint32 employeeId) const {
     const LineTable& l = lineTable(kind);
     std::vector<StandingLine> lines;
-    data::Recordset rs =
-        workspace_->db().open(l.standingSelect + workspace_->table(l.typeTable) + l.standingAlias +
-                              workspace_->table(l.empTable) + l.standingJoin + l.standingEmp +
-                              QString::number(employeeId));
+    // The company too: the employee id alone would read a namesake's lines of another company,
+    // and leaves the server no index to find the employee's rows by (a scan per read).
+    data::Recordset rs = workspace_->db().open(
+        l.standingSelect + workspace_->table(l.typeTable) + l.standingAlias +
+        workspace_->table(l.empTable) + l.standingJoin + l.standingEmp +
+        QString::number(employeeId) + QStringLiteral(" and e.") + l.empColumn("companyid") +
+        QStringLiteral(" = ") + workspace_->company());
     for (; !rs.eof(); rs.moveNext())
         lines.push_back({rs.field(0).toLongLong(), rs.text(1), data::amountField(rs, 2)});
     return lines;
