@@ -47,8 +47,8 @@ std::optional<QDate> isoDateAt(const unsigned char* text, int size) {
 
 } // namespace
 
-RowStream::RowStream(Connection& connection, const QString& sql)
-    : connection_(connection), sql_(sql) {
+RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds)
+    : connection_(connection), sql_(sql), binds_(binds) {
     if (sqlite3* handle = connection.sqliteHandle()) {
         connection.traceStatement(sql);
         const QByteArray text = sql.toUtf8();
@@ -59,8 +59,10 @@ RowStream::RowStream(Connection& connection, const QString& sql)
             throw connection.sqliteFailure(QStringLiteral("open"), sql);
         }
         fieldCount_ = sqlite3_column_count(statement_);
-    } else if (pg_conn* session =
-                   connection.inTransaction() ? connection.postgresHandle() : nullptr) {
+        bindOnSqlite(binds);
+    } else if (pg_conn* session = connection.inTransaction() && binds.isEmpty()
+                                      ? connection.postgresHandle()
+                                      : nullptr) {
         // A cursor lives only inside a transaction.
         connection.traceStatement(sql);
         server_ = session;
@@ -72,7 +74,7 @@ RowStream::RowStream(Connection& connection, const QString& sql)
         fetchBatch();
         fieldCount_ = PQnfields(batch_);
     } else {
-        query_ = connection.run(QStringLiteral("open"), sql, {});
+        query_ = connection.run(QStringLiteral("open"), sql, binds);
         fieldCount_ = query_.record().count();
     }
     texts_.resize(static_cast<size_t>(fieldCount_));
@@ -84,6 +86,28 @@ RowStream::~RowStream() {
     // The cursor would last until the transaction ends; an aborted transaction has none left.
     if (server_ && PQtransactionStatus(server_) == PQTRANS_INTRANS)
         PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
+}
+
+void RowStream::bindOnSqlite(const QVariantList& binds) {
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant& value = binds[i];
+        int code = SQLITE_OK;
+        if (value.isNull()) {
+            code = sqlite3_bind_null(statement_, i + 1);
+        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            code = sqlite3_bind_int64(statement_, i + 1, value.toLongLong());
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            code = sqlite3_bind_text(statement_, i + 1, text.constData(), int(text.size()),
+                                     SQLITE_TRANSIENT);
+        }
+        if (code != SQLITE_OK) {
+            const DbError error = connection_.sqliteFailure(QStringLiteral("open"), sql_, binds);
+            sqlite3_finalize(statement_);
+            statement_ = nullptr;
+            throw error;
+        }
+    }
 }
 
 void RowStream::runOnServer(const QByteArray& statement, const QString& operation) {
@@ -133,14 +157,14 @@ bool RowStream::next() {
         if (query_.next())
             return true;
         if (query_.lastError().isValid())
-            throw connection_.failure(query_.lastError(), QStringLiteral("moveNext"), sql_);
+            throw connection_.failure(query_.lastError(), QStringLiteral("moveNext"), sql_, binds_);
         return false;
     }
     const int code = sqlite3_step(statement_);
     if (code == SQLITE_ROW)
         return true;
     if (code != SQLITE_DONE)
-        throw connection_.sqliteFailure(QStringLiteral("moveNext"), sql_);
+        throw connection_.sqliteFailure(QStringLiteral("moveNext"), sql_, binds_);
     return false;
 }
 

@@ -23,7 +23,9 @@ namespace data {
 // driver through a forward-only QSqlQuery. What a field gives holds until next().
 class RowStream {
 public:
-    RowStream(Connection& connection, const QString& sql);
+    // binds: values for the statement's placeholders (a statement with them is read through
+    // QSqlQuery on a server).
+    RowStream(Connection& connection, const QString& sql, const QVariantList& binds = {});
     ~RowStream();
     RowStream(const RowStream&) = delete;
     RowStream& operator=(const RowStream&) = delete;
@@ -45,9 +47,11 @@ private:
     void runOnServer(const QByteArray& statement, const QString& operation);
     DbError serverFailure(pg_result* result, const QString& operation);
     QStringView widened(QString& text, const unsigned char* bytes, int size);
+    void bindOnSqlite(const QVariantList& binds);
 
     Connection& connection_;
     QString sql_;
+    QVariantList binds_;
     sqlite3_stmt* statement_ = nullptr;
     pg_conn* server_ = nullptr;
     QByteArray cursor_;

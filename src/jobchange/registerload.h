@@ -22,6 +22,12 @@ namespace jobchange {
 // newest rows come first (the window's first screen), then every older row in the register's
 // order, in blocks, until the oldest of the first screen is reached again. The window takes what
 // has arrived on its own thread, when told (arrived) or waiting for it (take).
+//
+// Where a reader keeps writers out until it ends (SQLite's rollback journal) the older rows are
+// read in short transactions instead, each starting after the last row of the one before and
+// ended before the next begins, so that a clerk's save waits a moment rather than for the whole
+// load; a read that a writer locks out is tried again. No job change is handed over twice, even
+// one that another clerk's edit moved in the order meanwhile.
 class RegisterLoad : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +48,8 @@ public:
 
     // Rows of older rows a block holds.
     static constexpr int kBlockRows = 8192;
+    // Older rows a short read takes (a few tenths of a second at most).
+    static constexpr int kShortReadRows = 16384;
 
     RegisterLoad(data::ConnectionPtr connection, RegisterStatements statements);
     // Stops the read and waits for its thread.
@@ -54,6 +62,11 @@ public:
     // What has arrived; with wait, first waits until something has, unless the load has ended.
     Arrived take(bool wait);
 
+    // Called on the reading thread whenever it holds no lock before a short read, with
+    // lockedOut when a writer's lock refused the one before: where tests hold the load or take
+    // the database's lock.
+    static void setBetweenReadsHook(std::function<void(bool lockedOut)> hook);
+
 signals:
     // Something arrived (emitted on the reading thread).
     void arrived();
@@ -61,6 +74,8 @@ signals:
 private:
     void run(const std::function<void(data::Connection&)>& open);
     void read(data::Connection& db);
+    class Older;
+    void readShort(data::Connection& db, Older& older);
     void deliver(const std::function<void(Arrived&)>& add);
     void stop();
 
