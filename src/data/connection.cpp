@@ -778,13 +778,6 @@ void Connection::beginReadTrans() {
     inTransaction_ = true;
 }
 
-bool Connection::readersBlockWriters() {
-    if (dialect_.kind() != Dialect::Kind::SQLite)
-        return false;
-    return firstField(*this, QStringLiteral("PRAGMA journal_mode")).toString().toLower() !=
-           QLatin1String("wal");
-}
-
 void Connection::commitTrans() {
     beforeStatement(QStringLiteral("commitTrans"), QStringLiteral("commit"));
     if (dialect_.kind() == Dialect::Kind::SQLite)

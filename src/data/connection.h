@@ -119,9 +119,6 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const { return inTransaction_; }
-    // Whether a read transaction keeps every writer from committing until it ends: SQLite with
-    // its rollback journal (not in WAL mode). Servers and WAL let writers through.
-    bool readersBlockWriters();
 
     // Appends every statement sent to this file, one a line.
     void setTraceFile(const QString& path);

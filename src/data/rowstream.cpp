@@ -47,8 +47,8 @@ std::optional<QDate> isoDateAt(const unsigned char* text, int size) {
 
 } // namespace
 
-RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds)
-    : connection_(connection), sql_(sql), binds_(binds) {
+RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds, Use use)
+    : connection_(connection), sql_(sql), binds_(binds), readAhead_(use == Use::Alone) {
     if (sqlite3* handle = connection.sqliteHandle()) {
         connection.traceStatement(sql);
         const QByteArray text = sql.toUtf8();
@@ -83,6 +83,8 @@ RowStream::RowStream(Connection& connection, const QString& sql, const QVariantL
 RowStream::~RowStream() {
     sqlite3_finalize(statement_);
     PQclear(batch_);
+    if (asked_)
+        PQclear(awaitBatch());
     // The cursor would last until the transaction ends; an aborted transaction has none left.
     if (server_ && PQtransactionStatus(server_) == PQTRANS_INTRANS)
         PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
@@ -129,18 +131,37 @@ DbError RowStream::serverFailure(pg_result* result, const QString& operation) {
                                operation, sql_);
 }
 
+void RowStream::askForBatch() {
+    if (!PQsendQuery(
+            server_,
+            ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData()))
+        throw serverFailure(nullptr, QStringLiteral("moveNext"));
+    asked_ = true;
+}
+
+pg_result* RowStream::awaitBatch() {
+    asked_ = false;
+    pg_result* result = PQgetResult(server_);
+    // The connection takes its next statement only once every result is taken.
+    while (pg_result* more = PQgetResult(server_))
+        PQclear(more);
+    return result;
+}
+
 bool RowStream::fetchBatch() {
     PQclear(batch_);
-    batch_ = PQexec(
-        server_,
-        ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData());
-    if (PQresultStatus(batch_) != PGRES_TUPLES_OK) {
-        pg_result* failed = batch_;
-        batch_ = nullptr;
-        throw serverFailure(failed, QStringLiteral("moveNext"));
-    }
+    batch_ = nullptr;
+    if (!asked_)
+        askForBatch();
+    pg_result* result = awaitBatch();
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+        throw serverFailure(result, QStringLiteral("moveNext"));
+    batch_ = result;
     batchRow_ = -1;
     lastBatch_ = PQntuples(batch_) < kBatchRows;
+    // The server reads the next rows while these are taken.
+    if (readAhead_ && !lastBatch_)
+        askForBatch();
     return PQntuples(batch_) > 0;
 }
 

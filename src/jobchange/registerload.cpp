@@ -21,7 +21,7 @@ void RegisterLoad::start() {
     if (!open) {
         // Read here, on the window's own connection, as a load without a thread would.
         try {
-            read(*connection_);
+            read(*connection_, false);
         } catch (const data::DbError& error) {
             deliver([&](Arrived& arrived) { arrived.error = error; });
         }
@@ -58,7 +58,7 @@ void RegisterLoad::run(const std::function<void(data::Connection&)>& open) {
             const QMutexLocker lock(&mutex_);
             interrupt_ = nullptr;
         });
-        read(db);
+        read(db, true);
     } catch (const data::DbError& error) {
         if (!stopping_)
             deliver([&](Arrived& arrived) { arrived.error = error; });
@@ -108,6 +108,12 @@ std::function<void(bool)>& betweenReadsHook() {
 }
 
 } // namespace
+
+bool RegisterLoad::readsInShortTransactions(data::Connection& db) {
+    return db.dialect().kind() == data::Dialect::Kind::SQLite &&
+           data::firstField(db, QStringLiteral("PRAGMA journal_mode")).toString().toLower() !=
+               QLatin1String("wal");
+}
 
 void RegisterLoad::setBetweenReadsHook(std::function<void(bool lockedOut)> hook) {
     const QMutexLocker lock(&hookMutex);
@@ -169,8 +175,12 @@ private:
     data::RowBlock block_;
 };
 
-void RegisterLoad::read(data::Connection& db) {
-    const bool shortReads = db.readersBlockWriters();
+void RegisterLoad::read(data::Connection& db, bool own) {
+    // Read on the window's own connection, the load ends before the window takes its next
+    // action, and the connection keeps its settings.
+    const bool shortReads = own && readsInShortTransactions(db);
+    if (own && db.dialect().kind() == data::Dialect::Kind::SQLite)
+        db.execute(QStringLiteral("PRAGMA cache_size = -") + QString::number(kSqliteCacheKiB));
     if (shortReads)
         db.execute(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(kLockWaitMs));
     db.beginReadTrans();
@@ -204,7 +214,8 @@ void RegisterLoad::read(data::Connection& db) {
         db.rollbackTrans();
         readShort(db, older);
     } else {
-        data::RowStream rows(db, statements_.all);
+        // The load's own connection: the server may send the next rows while these are taken.
+        data::RowStream rows(db, statements_.all, {}, data::RowStream::Use::Alone);
         older.take(rows, 0);
     }
     older.finish();

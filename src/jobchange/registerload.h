@@ -50,6 +50,10 @@ public:
     static constexpr int kBlockRows = 8192;
     // Older rows a short read takes (a few tenths of a second at most).
     static constexpr int kShortReadRows = 16384;
+    // The page cache of the load's own SQLite connection, in KiB. The register's order reads the
+    // job changes and employees at random through its index: with SQLite's default 2 MB most
+    // rows cost a read from the file, while this much holds the pages it comes back to.
+    static constexpr int kSqliteCacheKiB = 32768;
 
     RegisterLoad(data::ConnectionPtr connection, RegisterStatements statements);
     // Stops the read and waits for its thread.
@@ -62,6 +66,10 @@ public:
     // What has arrived; with wait, first waits until something has, unless the load has ended.
     Arrived take(bool wait);
 
+    // Whether the load reads in short transactions on this database: where a reader keeps every
+    // writer from committing until it ends (SQLite's rollback journal, not WAL).
+    static bool readsInShortTransactions(data::Connection& db);
+
     // Called on the reading thread whenever it holds no lock before a short read, with
     // lockedOut when a writer's lock refused the one before: where tests hold the load or take
     // the database's lock.
@@ -73,7 +81,8 @@ signals:
 
 private:
     void run(const std::function<void(data::Connection&)>& open);
-    void read(data::Connection& db);
+    // own: the load's own connection, which nothing else uses.
+    void read(data::Connection& db, bool own);
     class Older;
     void readShort(data::Connection& db, Older& older);
     void deliver(const std::function<void(Arrived&)>& add);

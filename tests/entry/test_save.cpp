@@ -152,7 +152,7 @@ private:
 TEST_F(SaveJobChange, AJobChangeSavedWhileTheRegisterReadsIsListedOnce) {
     addOlderRows(db);
     std::optional<LoadHeld> held;
-    if (db.db().readersBlockWriters())
+    if (jobchange::RegisterLoad::readsInShortTransactions(db.db()))
         held.emplace();
     reloadRegister();
     if (held) {
@@ -182,7 +182,7 @@ TEST_F(SaveJobChange, AJobChangeSavedWhileTheRegisterReadsIsListedOnce) {
 // Another program holds SQLite's exclusive lock as a short read begins: the read is refused,
 // lets the writer through, and starts again where it stopped; every row is listed once.
 TEST_F(SaveJobChange, ARegisterReadLockedOutByAWriterTriesAgain) {
-    if (!db.db().readersBlockWriters())
+    if (!jobchange::RegisterLoad::readsInShortTransactions(db.db()))
         GTEST_SKIP() << "readers do not keep writers out here";
     addOlderRows(db);
     const auto openAnother = db.db().openerOfAnother();
