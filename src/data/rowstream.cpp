@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <charconv>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -259,9 +260,12 @@ std::optional<qint64> RowStream::integer(int index) const {
     if (server_) {
         if (PQgetisnull(batch_, batchRow_, index))
             return std::nullopt;
-        bool ok = false;
-        const qint64 number = QByteArray(PQgetvalue(batch_, batchRow_, index)).toLongLong(&ok);
-        return ok ? std::optional<qint64>(number) : std::nullopt;
+        // Read in place: a copy per row would cost more than the number.
+        const char* value = PQgetvalue(batch_, batchRow_, index);
+        const char* end = value + PQgetlength(batch_, batchRow_, index);
+        qint64 number = 0;
+        const auto [stop, error] = std::from_chars(value, end, number);
+        return error == std::errc() && stop == end ? std::optional<qint64>(number) : std::nullopt;
     }
     if (statement_) {
         if (sqlite3_column_type(statement_, index) != SQLITE_INTEGER)
