@@ -176,13 +176,11 @@ private:
 };
 
 void RegisterLoad::read(data::Connection& db, bool own) {
-    // Read on the window's own connection, the load ends before the window takes its next
-    // action, and the connection keeps its settings.
+    // On the window's own connection the load ends before the window goes on: it reads in one
+    // transaction and leaves the connection's settings as they are.
     const bool shortReads = own && readsInShortTransactions(db);
     if (own && db.dialect().kind() == data::Dialect::Kind::SQLite)
         db.execute(QStringLiteral("PRAGMA cache_size = -") + QString::number(kSqliteCacheKiB));
-    if (shortReads)
-        db.execute(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(kLockWaitMs));
     db.beginReadTrans();
     // It only read: nothing to keep.
     const auto end = qScopeGuard([&db] {
@@ -212,6 +210,8 @@ void RegisterLoad::read(data::Connection& db, bool own) {
     Older older(*this, newest);
     if (shortReads) {
         db.rollbackTrans();
+        // The first screen waited as long as any read; the rest lets a writer through instead.
+        db.execute(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(kLockWaitMs));
         readShort(db, older);
     } else {
         // The load's own connection: the server may send the next rows while these are taken.
