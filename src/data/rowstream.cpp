@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <algorithm>
+#include <charconv>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -48,8 +49,8 @@ std::optional<QDate> isoDateAt(const unsigned char* text, int size) {
 
 } // namespace
 
-RowStream::RowStream(Connection& connection, const QString& sql)
-    : connection_(connection), sql_(sql) {
+RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds, Use use)
+    : connection_(connection), sql_(sql), binds_(binds), readAhead_(use == Use::Alone) {
     if (sqlite3* handle = connection.sqliteHandle()) {
         connection.traceStatement(sql);
         const QByteArray text = sql.toUtf8();
@@ -60,8 +61,10 @@ RowStream::RowStream(Connection& connection, const QString& sql)
             throw connection.sqliteFailure(QStringLiteral("open"), sql);
         }
         fieldCount_ = sqlite3_column_count(statement_);
-    } else if (pg_conn* session =
-                   connection.inTransaction() ? connection.postgresHandle() : nullptr) {
+        bindOnSqlite(binds);
+    } else if (pg_conn* session = connection.inTransaction() && binds.isEmpty()
+                                      ? connection.postgresHandle()
+                                      : nullptr) {
         // A cursor lives only inside a transaction.
         connection.traceStatement(sql);
         server_ = session;
@@ -73,7 +76,7 @@ RowStream::RowStream(Connection& connection, const QString& sql)
         fetchBatch();
         fieldCount_ = PQnfields(batch_);
     } else {
-        query_ = connection.run(QStringLiteral("open"), sql, {});
+        query_ = connection.run(QStringLiteral("open"), sql, binds);
         fieldCount_ = query_.record().count();
     }
     texts_.resize(static_cast<size_t>(fieldCount_));
@@ -83,9 +86,33 @@ RowStream::RowStream(Connection& connection, const QString& sql)
 RowStream::~RowStream() {
     sqlite3_finalize(statement_);
     PQclear(batch_);
+    if (asked_)
+        PQclear(awaitBatch());
     // The cursor would last until the transaction ends; an aborted transaction has none left.
     if (server_ && PQtransactionStatus(server_) == PQTRANS_INTRANS)
         PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
+}
+
+void RowStream::bindOnSqlite(const QVariantList& binds) {
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant& value = binds[i];
+        int code = SQLITE_OK;
+        if (value.isNull()) {
+            code = sqlite3_bind_null(statement_, i + 1);
+        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            code = sqlite3_bind_int64(statement_, i + 1, value.toLongLong());
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            code = sqlite3_bind_text(statement_, i + 1, text.constData(), int(text.size()),
+                                     SQLITE_TRANSIENT);
+        }
+        if (code != SQLITE_OK) {
+            const DbError error = connection_.sqliteFailure(QStringLiteral("open"), sql_, binds);
+            sqlite3_finalize(statement_);
+            statement_ = nullptr;
+            throw error;
+        }
+    }
 }
 
 void RowStream::runOnServer(const QByteArray& statement, const QString& operation) {
@@ -107,18 +134,37 @@ DbError RowStream::serverFailure(pg_result* result, const QString& operation) {
                                operation, sql_);
 }
 
+void RowStream::askForBatch() {
+    if (!PQsendQuery(
+            server_,
+            ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData()))
+        throw serverFailure(nullptr, QStringLiteral("moveNext"));
+    asked_ = true;
+}
+
+pg_result* RowStream::awaitBatch() {
+    asked_ = false;
+    pg_result* result = PQgetResult(server_);
+    // The connection takes its next statement only once every result is taken.
+    while (pg_result* more = PQgetResult(server_))
+        PQclear(more);
+    return result;
+}
+
 bool RowStream::fetchBatch() {
     PQclear(batch_);
-    batch_ = PQexec(
-        server_,
-        ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData());
-    if (PQresultStatus(batch_) != PGRES_TUPLES_OK) {
-        pg_result* failed = batch_;
-        batch_ = nullptr;
-        throw serverFailure(failed, QStringLiteral("moveNext"));
-    }
+    batch_ = nullptr;
+    if (!asked_)
+        askForBatch();
+    pg_result* result = awaitBatch();
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+        throw serverFailure(result, QStringLiteral("moveNext"));
+    batch_ = result;
     batchRow_ = -1;
     lastBatch_ = PQntuples(batch_) < kBatchRows;
+    // The server reads the next rows while these are taken.
+    if (readAhead_ && !lastBatch_)
+        askForBatch();
     return PQntuples(batch_) > 0;
 }
 
@@ -135,14 +181,14 @@ bool RowStream::next() {
         if (query_.next())
             return true;
         if (query_.lastError().isValid())
-            throw connection_.failure(query_.lastError(), QStringLiteral("moveNext"), sql_);
+            throw connection_.failure(query_.lastError(), QStringLiteral("moveNext"), sql_, binds_);
         return false;
     }
     const int code = sqlite3_step(statement_);
     if (code == SQLITE_ROW)
         return true;
     if (code != SQLITE_DONE)
-        throw connection_.sqliteFailure(QStringLiteral("moveNext"), sql_);
+        throw connection_.sqliteFailure(QStringLiteral("moveNext"), sql_, binds_);
     return false;
 }
 
@@ -216,9 +262,12 @@ std::optional<qint64> RowStream::integer(int index) const {
     if (server_) {
         if (PQgetisnull(batch_, batchRow_, index))
             return std::nullopt;
-        bool ok = false;
-        const qint64 number = QByteArray(PQgetvalue(batch_, batchRow_, index)).toLongLong(&ok);
-        return ok ? std::optional<qint64>(number) : std::nullopt;
+        // Read in place: a copy per row would cost more than the number.
+        const char* value = PQgetvalue(batch_, batchRow_, index);
+        const char* end = value + PQgetlength(batch_, batchRow_, index);
+        qint64 number = 0;
+        const auto [stop, error] = std::from_chars(value, end, number);
+        return error == std::errc() && stop == end ? std::optional<qint64>(number) : std::nullopt;
     }
     if (statement_) {
         if (sqlite3_column_type(statement_, index) != SQLITE_INTEGER)

@@ -24,7 +24,18 @@ namespace data {
 // driver through a forward-only QSqlQuery. What a field gives holds until next().
 class RowStream {
 public:
-    RowStream(Connection& connection, const QString& sql);
+    enum class Use {
+        // Other statements may run on the connection between rows.
+        Shared,
+        // Nothing else runs on the connection until the stream ends: a server is asked for its
+        // next rows while these are read.
+        Alone,
+    };
+
+    // binds: values for the statement's placeholders (a statement with them is read through
+    // QSqlQuery on a server).
+    RowStream(Connection& connection, const QString& sql, const QVariantList& binds = {},
+              Use use = Use::Shared);
     ~RowStream();
     RowStream(const RowStream&) = delete;
     RowStream& operator=(const RowStream&) = delete;
@@ -48,18 +59,25 @@ public:
 private:
     // The PostgreSQL cursor's next batch; false when it holds no row.
     bool fetchBatch();
+    void askForBatch();
+    pg_result* awaitBatch();
     void runOnServer(const QByteArray& statement, const QString& operation);
     DbError serverFailure(pg_result* result, const QString& operation);
     QStringView widened(QString& text, const unsigned char* bytes, int size);
+    void bindOnSqlite(const QVariantList& binds);
 
     Connection& connection_;
     QString sql_;
+    QVariantList binds_;
     sqlite3_stmt* statement_ = nullptr;
     pg_conn* server_ = nullptr;
     QByteArray cursor_;
     pg_result* batch_ = nullptr;
     int batchRow_ = -1;
     bool lastBatch_ = false;
+    bool readAhead_ = false;
+    // A FETCH sent whose rows are not taken yet.
+    bool asked_ = false;
     QSqlQuery query_;
     int fieldCount_ = 0;
     std::vector<QString> texts_;

@@ -21,7 +21,7 @@ void RegisterLoad::start() {
     if (!open) {
         // Read here, on the window's own connection, as a load without a thread would.
         try {
-            read(*connection_);
+            read(*connection_, false);
         } catch (const data::DbError& error) {
             deliver([&](Arrived& arrived) { arrived.error = error; });
         }
@@ -58,7 +58,7 @@ void RegisterLoad::run(const std::function<void(data::Connection&)>& open) {
             const QMutexLocker lock(&mutex_);
             interrupt_ = nullptr;
         });
-        read(db);
+        read(db, true);
     } catch (const data::DbError& error) {
         if (!stopping_)
             deliver([&](Arrived& arrived) { arrived.error = error; });
@@ -68,10 +68,125 @@ void RegisterLoad::run(const std::function<void(data::Connection&)>& open) {
     changed_.wakeAll();
 }
 
-void RegisterLoad::read(data::Connection& db) {
+namespace {
+
+// How long a short read waits for a writer's lock before it lets go and tries again.
+constexpr int kLockWaitMs = 200;
+
+// Job change ids already handed over: a bit each for the ids a company counts up to, a hash for
+// any beyond.
+class SeenIds {
+public:
+    // False when the id was there already.
+    bool insert(qint64 id) {
+        if (id < 0 || id >= kBits) {
+            if (others_.contains(id))
+                return false;
+            others_.insert(id);
+            return true;
+        }
+        const auto word = static_cast<size_t>(id / 64);
+        if (word >= bits_.size())
+            bits_.resize(word + 1, 0);
+        const quint64 bit = quint64(1) << (id % 64);
+        if (bits_[word] & bit)
+            return false;
+        bits_[word] |= bit;
+        return true;
+    }
+
+private:
+    static constexpr qint64 kBits = qint64(1) << 27;
+    std::vector<quint64> bits_;
+    QSet<qint64> others_;
+};
+
+QMutex hookMutex;
+std::function<void(bool)>& betweenReadsHook() {
+    static std::function<void(bool)> hook;
+    return hook;
+}
+
+} // namespace
+
+bool RegisterLoad::readsInShortTransactions(data::Connection& db) {
+    return db.dialect().kind() == data::Dialect::Kind::SQLite &&
+           data::firstField(db, QStringLiteral("PRAGMA journal_mode")).toString().toLower() !=
+               QLatin1String("wal");
+}
+
+void RegisterLoad::setBetweenReadsHook(std::function<void(bool lockedOut)> hook) {
+    const QMutexLocker lock(&hookMutex);
+    betweenReadsHook() = std::move(hook);
+}
+
+// The rows before the first screen, taken from one stream or several, each job change once,
+// handed over a block at a time, until the first screen's oldest row comes again.
+class RegisterLoad::Older {
+public:
+    Older(RegisterLoad& load, const data::RowBlock& newest) : load_(load) {
+        for (int row = 0; row < newest.rowCount(); ++row)
+            seen_.insert(newest.text(row, 0).toLongLong());
+        oldestShown_ = newest.text(newest.rowCount() - 1, 0).toLongLong();
+    }
+
+    // Reads rows until the first screen's oldest or the stream's end (false), or, with a limit,
+    // until about that many (true): after then holds the last row's key.
+    bool take(data::RowStream& rows, int limit) {
+        if (block_.fieldCount() == 0)
+            block_ = data::RowBlock(rows.fieldCount());
+        int taken = 0;
+        while (!load_.stopping_ && rows.next()) {
+            const qint64 id = rows.integer(0).value_or(0);
+            if (id == oldestShown_)
+                return false;
+            if (!seen_.insert(id))
+                continue;
+            block_.append(rows);
+            if (block_.rowCount() == kBlockRows)
+                load_.deliver([&](Arrived& arrived) {
+                    arrived.older.push_back(
+                        std::exchange(block_, data::RowBlock(rows.fieldCount())));
+                });
+            // A row without a key cannot be started after: the read goes on to one with.
+            if (limit > 0 && ++taken >= limit) {
+                after = registerKey(rows);
+                if (!after.isEmpty())
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    void finish() {
+        load_.deliver([&](Arrived& arrived) {
+            if (block_.rowCount() > 0)
+                arrived.older.push_back(std::move(block_));
+            arrived.done = !load_.stopping_;
+        });
+    }
+
+    QVariantList after;
+
+private:
+    RegisterLoad& load_;
+    SeenIds seen_;
+    qint64 oldestShown_ = 0;
+    data::RowBlock block_;
+};
+
+void RegisterLoad::read(data::Connection& db, bool own) {
+    // On the window's own connection the load ends before the window goes on: it reads in one
+    // transaction and leaves the connection's settings as they are.
+    const bool shortReads = own && readsInShortTransactions(db);
+    if (own && db.dialect().kind() == data::Dialect::Kind::SQLite)
+        db.execute(QStringLiteral("PRAGMA cache_size = -") + QString::number(kSqliteCacheKiB));
     db.beginReadTrans();
     // It only read: nothing to keep.
-    const auto end = qScopeGuard([&db] { db.rollbackTrans(); });
+    const auto end = qScopeGuard([&db] {
+        if (db.inTransaction())
+            db.rollbackTrans();
+    });
 
     data::RowBlock newest;
     {
@@ -92,31 +207,46 @@ void RegisterLoad::read(data::Connection& db) {
     const qint64 expected = db.open(statements_.count).field(0).toLongLong();
     deliver([&](Arrived& arrived) { arrived.expected = expected; });
 
-    // Every row before the first screen, which the same moment's rows end with. A server that
-    // reads without a snapshot may have moved a row: none is taken twice.
-    QSet<qint64> newestIds;
-    for (int row = 0; row < shown; ++row)
-        newestIds.insert(newest.text(row, 0).toLongLong());
-    const qint64 oldestShown = newest.text(shown - 1, 0).toLongLong();
-    data::RowStream rows(db, statements_.all);
-    data::RowBlock block(rows.fieldCount());
-    while (!stopping_ && rows.next()) {
-        const qint64 id = rows.integer(0).value_or(0);
-        if (id == oldestShown)
-            break;
-        if (newestIds.contains(id))
-            continue;
-        block.append(rows);
-        if (block.rowCount() == kBlockRows)
-            deliver([&](Arrived& arrived) {
-                arrived.older.push_back(std::exchange(block, data::RowBlock(rows.fieldCount())));
-            });
+    Older older(*this, newest);
+    if (shortReads) {
+        db.rollbackTrans();
+        // The first screen waited as long as any read; the rest lets a writer through instead.
+        db.execute(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(kLockWaitMs));
+        readShort(db, older);
+    } else {
+        // The load's own connection: the server may send the next rows while these are taken.
+        data::RowStream rows(db, statements_.all, {}, data::RowStream::Use::Alone);
+        older.take(rows, 0);
     }
-    deliver([&](Arrived& arrived) {
-        if (block.rowCount() > 0)
-            arrived.older.push_back(std::move(block));
-        arrived.done = !stopping_;
-    });
+    older.finish();
+}
+
+void RegisterLoad::readShort(data::Connection& db, Older& older) {
+    bool lockedOut = false;
+    bool more = true;
+    while (more && !stopping_) {
+        std::function<void(bool)> hook;
+        {
+            const QMutexLocker lock(&hookMutex);
+            hook = betweenReadsHook();
+        }
+        if (hook)
+            hook(lockedOut);
+        try {
+            db.beginReadTrans();
+            const auto end = qScopeGuard([&db] { db.rollbackTrans(); });
+            data::RowStream rows(db, older.after.isEmpty() ? statements_.all : statements_.allAfter,
+                                 older.after);
+            more = older.take(rows, kShortReadRows);
+            lockedOut = false;
+        } catch (const data::DbError& error) {
+            // A writer holds the database: it is let through, and the read starts again after
+            // the last row taken.
+            if (error.number() != data::kErrLockConflict || stopping_)
+                throw;
+            lockedOut = true;
+        }
+    }
 }
 
 void RegisterLoad::deliver(const std::function<void(Arrived&)>& add) {

@@ -22,6 +22,12 @@ namespace jobchange {
 // newest rows come first (the window's first screen), then every older row in the register's
 // order, in blocks, until the oldest of the first screen is reached again. The window takes what
 // has arrived on its own thread, when told (arrived) or waiting for it (take).
+//
+// Where a reader keeps writers out until it ends (SQLite's rollback journal) the older rows are
+// read in short transactions instead, each starting after the last row of the one before and
+// ended before the next begins, so that a clerk's save waits a moment rather than for the whole
+// load; a read that a writer locks out is tried again. No job change is handed over twice, even
+// one that another clerk's edit moved in the order meanwhile.
 class RegisterLoad : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +48,12 @@ public:
 
     // Rows of older rows a block holds.
     static constexpr int kBlockRows = 8192;
+    // Older rows a short read takes (a few tenths of a second at most).
+    static constexpr int kShortReadRows = 16384;
+    // The page cache of the load's own SQLite connection, in KiB. The register's order reads the
+    // job changes and employees at random through its index: with SQLite's default 2 MB most
+    // rows cost a read from the file, while this much holds the pages it comes back to.
+    static constexpr int kSqliteCacheKiB = 32768;
 
     RegisterLoad(data::ConnectionPtr connection, RegisterStatements statements);
     // Stops the read and waits for its thread.
@@ -54,13 +66,25 @@ public:
     // What has arrived; with wait, first waits until something has, unless the load has ended.
     Arrived take(bool wait);
 
+    // Whether the load reads in short transactions on this database: where a reader keeps every
+    // writer from committing until it ends (SQLite's rollback journal, not WAL).
+    static bool readsInShortTransactions(data::Connection& db);
+
+    // Called on the reading thread whenever it holds no lock before a short read, with
+    // lockedOut when a writer's lock refused the one before: where tests hold the load or take
+    // the database's lock.
+    static void setBetweenReadsHook(std::function<void(bool lockedOut)> hook);
+
 signals:
     // Something arrived (emitted on the reading thread).
     void arrived();
 
 private:
     void run(const std::function<void(data::Connection&)>& open);
-    void read(data::Connection& db);
+    // own: the load's own connection, which nothing else uses.
+    void read(data::Connection& db, bool own);
+    class Older;
+    void readShort(data::Connection& db, Older& older);
     void deliver(const std::function<void(Arrived&)>& add);
     void stop();
 

@@ -41,6 +41,22 @@ QString RegisterOrder(const data::Dialect& dialect, bool newestFirst) {
 
 namespace jobchange {
 
+namespace {
+
+// The register's rows come in order of these columns; the last three are the query's first.
+constexpr int kKeyDate = 2;
+constexpr int kKeyNumber = 1;
+constexpr int kKeyId = 0;
+
+} // namespace
+
+QVariantList registerKey(data::RowStream& rows) {
+    if (rows.isNull(kKeyDate) || rows.isNull(kKeyNumber))
+        return {};
+    const QString number = rows.text(kKeyNumber).toString();
+    return {rows.text(kKeyDate).toString(), number, number, rows.integer(kKeyId).value_or(0)};
+}
+
 QString RegisterReads::registerSql(qint16 previousDays) const {
     return registerRowsSql(previousDays) + RegisterOrder(workspace_->dialect());
 }
@@ -59,9 +75,16 @@ RegisterStatements RegisterReads::registerStatements(qint16 previousDays, int ne
                     QStringLiteral(" where egcCompanyid = ") + ws.company();
     if (previousDays > 0)
         count += RegisterDateFilter(ws.dialect(), ws.processDate.addDays(-previousDays));
+    // The order's own columns compared as one value: the register's index starts where the
+    // last row read ends.
+    const QString after = QStringLiteral(" and (egcdate, ") +
+                          ws.dialect().len(QStringLiteral("egcno")) +
+                          QStringLiteral(", egcno, egcid) > (?, ") +
+                          ws.dialect().len(QStringLiteral("?")) + QStringLiteral(", ?, ?)");
     return {ws.dialect().firstRows(
                 registerRowsSql(previousDays) + RegisterOrder(ws.dialect(), true), newestRows),
-            registerSql(previousDays), count, newestRows};
+            registerSql(previousDays), count,
+            registerRowsSql(previousDays) + after + RegisterOrder(ws.dialect()), newestRows};
 }
 
 data::Recordset RegisterReads::registerRows(qint16 previousDays) const {

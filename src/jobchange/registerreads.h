@@ -19,8 +19,15 @@ struct RegisterStatements {
     QString all;
     // About how many rows the register lists: the company's job changes in its date range.
     QString count;
+    // Every row after a given one, in the register's order: bound with registerKey of that row.
+    QString allAfter;
     int newestRows = 0;
 };
+
+// What allAfter is bound with for the row a stream of the register stands on (its date,
+// number and id, as stored). Empty when the row has no date or no number, after which no row
+// could be told apart.
+QVariantList registerKey(data::RowStream& rows);
 
 class RegisterReads {
 public:

@@ -279,6 +279,8 @@ void FrmMaster::GridTypeColumns() {
     grid.setColumnType(kColumnId, ui::GridModel::CellType::Integer);
     grid.setColumnType(kColumnDate, ui::GridModel::CellType::Date);
     grid.setColumnType(kColumnCancelled, ui::GridModel::CellType::Flag, kCancelledText());
+    // A company's job change numbers are unique.
+    grid.setDistinctTexts(kColumnNumber);
 }
 
 void FrmMaster::GridMarkCancelled() {

@@ -106,6 +106,12 @@ qint32 TextPool::intern(QStringView text) {
     }
 }
 
+qint32 TextPool::add(QStringView text) {
+    chars_.append(text);
+    ends_.push_back(chars_.size());
+    return size() - 1;
+}
+
 QStringView TextPool::view(qint32 entry) const {
     const auto at = static_cast<size_t>(entry);
     const qint64 start = at == 0 ? 0 : ends_[at - 1];
@@ -198,7 +204,14 @@ void GridModel::storeText(Column& column, size_t row, QStringView text) {
         }
         keepTexts(column);
     }
-    column.cells[row] = text.isEmpty() ? kNone : column.pool.intern(text);
+    column.cells[row] = text.isEmpty()    ? kNone
+                        : column.distinct ? column.pool.add(text)
+                                          : column.pool.intern(text);
+}
+
+void GridModel::setDistinctTexts(int col) {
+    if (col >= 0 && col < cols_)
+        columns_[static_cast<size_t>(col)].distinct = true;
 }
 
 void GridModel::keepTexts(Column& column) {

@@ -22,6 +22,8 @@ struct GridSortKey;
 class TextPool {
 public:
     qint32 intern(QStringView text);
+    // Kept as it comes, without looking for it among the others: for texts that hardly repeat.
+    qint32 add(QStringView text);
     QStringView view(qint32 entry) const;
     qint32 size() const { return static_cast<qint32>(ends_.size()); }
     void clear();
@@ -96,6 +98,9 @@ public:
     // Types a column (reset with the rows); a flag column reads true where it shows trueText.
     void setColumnType(int col, CellType type, const QString& trueText = {});
     CellType columnType(int col) const;
+    // The column's texts hardly ever repeat (a number per row): each is kept as it comes rather
+    // than looked for among the others first.
+    void setDistinctTexts(int col);
     // The date a date column's cell stands for (its text is made from it by the loader).
     void setDate(int row, const QDate& date);
     // A data cell as its column's type: int, QDate, bool or QString (null when empty).
@@ -111,6 +116,7 @@ private:
         QString trueText;
         // An integer column holds the numbers themselves while every text reads back as one.
         bool numbers = false;
+        bool distinct = false;
         std::vector<qint32> cells;
         TextPool pool;
     };

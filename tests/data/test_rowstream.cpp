@@ -32,14 +32,30 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     // Inside a read transaction a server is read through a cursor.
     db.db().beginReadTrans();
     EXPECT_EQ(readAll(), expected);
-    // Across the batches a cursor hands over, every row once, in order.
-    qint64 count = 0;
-    for (data::RowStream rows(db.db(), "with recursive n(i) as (select 1 union all select i + 1 "
-                                       "from n where i < 25001) select i from n");
-         rows.next();)
-        count += rows.integer(0) == count + 1 ? 1 : 0;
-    EXPECT_EQ(count, 25001);
+    // Across the batches a cursor hands over, every row once, in order, whether the next batch
+    // is asked for only when wanted or while the last is read. A stream left with a batch asked
+    // for leaves the connection ready for the next statement.
+    const QString numbers = "with recursive n(i) as (select 1 union all select i + 1 from n "
+                            "where i < 25001) select i from n";
+    for (const auto use : {data::RowStream::Use::Shared, data::RowStream::Use::Alone}) {
+        qint64 count = 0;
+        for (data::RowStream rows(db.db(), numbers, {}, use); rows.next();)
+            count += rows.integer(0) == count + 1 ? 1 : 0;
+        EXPECT_EQ(count, 25001);
+    }
+    {
+        data::RowStream rows(db.db(), numbers, {}, data::RowStream::Use::Alone);
+        ASSERT_TRUE(rows.next());
+    }
+    EXPECT_EQ(data::firstField(db.db(), "select 5").toInt(), 5);
     db.db().rollbackTrans();
+
+    // Bound values reach the statement, a number as a number and a text as a text.
+    data::RowStream bound(db.db(), "select i from (" + numbers + ") t where i > ? and '5' = ?",
+                          {qint64(25000), QString("5")});
+    ASSERT_TRUE(bound.next());
+    EXPECT_EQ(bound.integer(0), 25001);
+    EXPECT_FALSE(bound.next());
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include "entryfixture.h"
+#include "jobchange/registerload.h"
 #include "shared/formroutines.h"
 #include "support/hooks.h"
+
+#include <QSemaphore>
+#include <QSet>
+#include <optional>
 
 namespace {
 
@@ -101,22 +106,67 @@ TEST_F(SaveJobChange, ANewSaveAndItsEditsWriteWhatTheWindowShows) {
     EXPECT_EQ(grid->textMatrix(1, 5), "Junior Clerk") << "the register row rewritten";
 }
 
-// A register longer than its first screen is still reading its older rows when the clerk saves:
-// the new job change is listed once, last and selected, however the read and the save meet.
-TEST_F(SaveJobChange, AJobChangeSavedWhileTheRegisterReadsIsListedOnce) {
+// Rows of a register longer than its first screen: 230 dated 2004 and 30 dated 2002, so that
+// the older rows still to be read span 2003-02-14, the date of the job change Asha's promotion
+// saves.
+void addOlderRows(TestDatabase& db) {
     QStringList older;
     for (int id = 1; id <= 260; ++id)
-        older << QStringLiteral("%1, 1, 'OLD%1', '2002-01-%2', 4, 1, 1, 15000, 1, 1, 15000, "
+        older << QStringLiteral("%1, 1, 'OLD%1', '%2-01-%3', 4, 1, 1, 15000, 1, 1, 15000, "
                                 "'Old', 1, null")
                      .arg(id)
+                     .arg(id <= 30 ? 2002 : 2004)
                      .arg(id % 28 + 1, 2, 10, QLatin1Char('0'));
+    data::TransactionGuard rows(db.db());
     db.insert("pEmployeegradeChange", older);
+    rows.commit();
+}
+
+// Holds the register's load where it has let go of the database, until released.
+class LoadHeld {
+public:
+    LoadHeld() {
+        jobchange::RegisterLoad::setBetweenReadsHook([this](bool) {
+            held_.release();
+            go_.tryAcquire(1, 60000);
+        });
+    }
+    ~LoadHeld() {
+        jobchange::RegisterLoad::setBetweenReadsHook({});
+        go_.release(100);
+    }
+    // Whether the load came to hold there (only where readers keep writers out).
+    bool reached() { return held_.tryAcquire(1, 60000); }
+    void release() { go_.release(100); }
+
+private:
+    QSemaphore held_;
+    QSemaphore go_;
+};
+
+// The clerk saves while the register still reads its older rows, and the new job change's date
+// falls among them. On SQLite's rollback journal the load lets go of the database between its
+// reads, so the save goes through at once instead of failing with "database is locked" after
+// the busy timeout; on a server the load reads one snapshot. Either way the job change is
+// listed once, last and selected.
+TEST_F(SaveJobChange, AJobChangeSavedWhileTheRegisterReadsIsListedOnce) {
+    addOlderRows(db);
+    std::optional<LoadHeld> held;
+    if (jobchange::RegisterLoad::readsInShortTransactions(db.db()))
+        held.emplace();
     reloadRegister();
+    if (held) {
+        ASSERT_TRUE(held->reached()) << "the load never let go of the database";
+    }
+    ASSERT_TRUE(master->loading());
     newJobChange([](frmGrade& form) {
         ashaPromoted(form);
         form.cmdOK->click();
         EXPECT_EQ(form.result(), QDialog::Accepted);
     });
+    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
+    if (held)
+        held->release();
     master->completeLoad();
     EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
     ui::FlexGrid& grid = *master->flexMaster;
@@ -124,8 +174,43 @@ TEST_F(SaveJobChange, AJobChangeSavedWhileTheRegisterReadsIsListedOnce) {
     EXPECT_EQ(numbers.size(), 261);
     EXPECT_EQ(numbers.count("JC1"), 1);
     EXPECT_EQ(numbers.count("OLD1"), 1);
+    EXPECT_EQ(numbers.count("OLD31"), 1);
     EXPECT_EQ(grid.textMatrix(grid.row(), 1), "JC1");
     EXPECT_EQ(grid.row(), grid.rows() - 1);
+}
+
+// Another program holds SQLite's exclusive lock as a short read begins: the read is refused,
+// lets the writer through, and starts again where it stopped; every row is listed once.
+TEST_F(SaveJobChange, ARegisterReadLockedOutByAWriterTriesAgain) {
+    if (!jobchange::RegisterLoad::readsInShortTransactions(db.db()))
+        GTEST_SKIP() << "readers do not keep writers out here";
+    addOlderRows(db);
+    const auto openAnother = db.db().openerOfAnother();
+    ASSERT_TRUE(openAnother);
+    std::unique_ptr<data::Connection> writer;
+    int lockedOut = 0;
+    // Runs on the reading thread, which opens, uses and closes the writer's connection.
+    jobchange::RegisterLoad::setBetweenReadsHook([&](bool refused) {
+        if (refused) {
+            ++lockedOut;
+            if (writer) {
+                writer->execute("COMMIT");
+                writer.reset();
+            }
+        } else if (lockedOut == 0 && !writer) {
+            writer = std::make_unique<data::Connection>();
+            openAnother(*writer);
+            writer->execute("BEGIN EXCLUSIVE");
+        }
+    });
+    reloadRegister();
+    master->completeLoad();
+    jobchange::RegisterLoad::setBetweenReadsHook({});
+    EXPECT_TRUE(messages.shown.empty()) << messages.texts().join('\n');
+    EXPECT_GE(lockedOut, 1);
+    const QStringList numbers = gridColumn(*master->flexMaster, 1);
+    EXPECT_EQ(numbers.size(), 260);
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), 260);
 }
 
 // A job date far after the process date is asked about once every other check has passed: No
