@@ -56,6 +56,22 @@ QString Dialect::firstRows(const QString& select, int rows) const {
     return select + QStringLiteral(" limit %1").arg(rows);
 }
 
+Dialect::BoundList Dialect::boundNumbers(const QString& alias) const {
+    switch (kind_) {
+    case Kind::TSql:
+        return {QStringLiteral("string_split(?, ',') ") + alias,
+                QStringLiteral("cast(") + alias + QStringLiteral(".value as int)")};
+    case Kind::Postgres:
+        return {QStringLiteral("unnest(string_to_array(?, ',')::integer[]) ") + alias +
+                    QStringLiteral("(n)"),
+                alias + QStringLiteral(".n")};
+    case Kind::SQLite:
+        break;
+    }
+    return {QStringLiteral("json_each('[' || ? || ']') ") + alias,
+            alias + QStringLiteral(".value")};
+}
+
 QString Dialect::dateLiteral(const QDate& date, const QString& tsqlFormat) const {
     const QString text = kind_ == Kind::TSql ? date.toString(tsqlFormat)
                                              : date.toString(QStringLiteral("yyyy-MM-dd"));

@@ -45,9 +45,14 @@ std::optional<QDate> isoDateAt(const unsigned char* text, int size) {
     return QDate(year, month, day);
 }
 
+int bindText(sqlite3_stmt* statement, int index, const QByteArray& text) {
+    return sqlite3_bind_text(statement, index, text.constData(), int(text.size()),
+                             SQLITE_TRANSIENT);
+}
+
 } // namespace
 
-RowStream::RowStream(Connection& connection, const QString& sql)
+RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds)
     : connection_(connection), sql_(sql) {
     if (sqlite3* handle = connection.sqliteHandle()) {
         connection.traceStatement(sql);
@@ -58,6 +63,18 @@ RowStream::RowStream(Connection& connection, const QString& sql)
             statement_ = nullptr;
             throw connection.sqliteFailure(QStringLiteral("open"), sql);
         }
+        for (int i = 0; i < binds.size(); ++i) {
+            const QVariant& value = binds[i];
+            const int code =
+                value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong
+                    ? sqlite3_bind_int64(statement_, i + 1, value.toLongLong())
+                    : bindText(statement_, i + 1, value.toString().toUtf8());
+            if (code != SQLITE_OK) {
+                sqlite3_finalize(statement_);
+                statement_ = nullptr;
+                throw connection.sqliteFailure(QStringLiteral("open"), sql);
+            }
+        }
         fieldCount_ = sqlite3_column_count(statement_);
     } else if (pg_conn* session =
                    connection.inTransaction() ? connection.postgresHandle() : nullptr) {
@@ -67,12 +84,12 @@ RowStream::RowStream(Connection& connection, const QString& sql)
         cursor_ = "quorvel_rows_" + QByteArray::number(cursorCounter.fetchAndAddRelaxed(1) + 1);
         // Planned for reading every row, not for the first few.
         runOnServer("SET LOCAL cursor_tuple_fraction = 1", QStringLiteral("open"));
-        runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " + sql.toUtf8(),
-                    QStringLiteral("open"));
+        runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " + withNumberedPlaceholders(sql),
+                    QStringLiteral("open"), binds);
         fetchBatch();
         fieldCount_ = PQnfields(batch_);
     } else {
-        query_ = connection.run(QStringLiteral("open"), sql, {});
+        query_ = connection.run(QStringLiteral("open"), sql, binds);
         fieldCount_ = query_.record().count();
     }
     texts_.resize(static_cast<size_t>(fieldCount_));
@@ -86,8 +103,19 @@ RowStream::~RowStream() {
         PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
 }
 
-void RowStream::runOnServer(const QByteArray& statement, const QString& operation) {
-    pg_result* result = PQexec(server_, statement.constData());
+void RowStream::runOnServer(const QByteArray& statement, const QString& operation,
+                            const QVariantList& binds) {
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+    texts.reserve(static_cast<size_t>(binds.size()));
+    for (const QVariant& value : binds) {
+        texts.push_back(value.toString().toUtf8());
+        values.push_back(value.isNull() ? nullptr : texts.back().constData());
+    }
+    pg_result* result = binds.isEmpty()
+                            ? PQexec(server_, statement.constData())
+                            : PQexecParams(server_, statement.constData(), int(values.size()),
+                                           nullptr, values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         throw serverFailure(result, operation);
@@ -227,6 +255,26 @@ std::optional<qint64> RowStream::integer(int index) const {
     bool ok = false;
     const qint64 number = value.toLongLong(&ok);
     return !value.isNull() && ok ? std::optional<qint64>(number) : std::nullopt;
+}
+
+std::optional<double> RowStream::real(int index) const {
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return std::nullopt;
+        bool ok = false;
+        const double number = QByteArray(PQgetvalue(batch_, batchRow_, index)).toDouble(&ok);
+        return ok ? std::optional<double>(number) : std::nullopt;
+    }
+    if (statement_) {
+        const int type = sqlite3_column_type(statement_, index);
+        if (type != SQLITE_FLOAT && type != SQLITE_INTEGER)
+            return std::nullopt;
+        return sqlite3_column_double(statement_, index);
+    }
+    const QVariant value = query_.value(index);
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return !value.isNull() && ok ? std::optional<double>(number) : std::nullopt;
 }
 
 QDate RowStream::date(int index) {

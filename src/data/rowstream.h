@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringView>
+#include <QVariantList>
 #include <optional>
 #include <vector>
 
@@ -23,7 +24,8 @@ namespace data {
 // driver through a forward-only QSqlQuery. What a field gives holds until next().
 class RowStream {
 public:
-    RowStream(Connection& connection, const QString& sql);
+    // binds: the values of the statement's ? placeholders, in order (none inside literals).
+    RowStream(Connection& connection, const QString& sql, const QVariantList& binds = {});
     ~RowStream();
     RowStream(const RowStream&) = delete;
     RowStream& operator=(const RowStream&) = delete;
@@ -36,13 +38,16 @@ public:
     QStringView text(int index);
     // The field's value when it is held as a whole number.
     std::optional<qint64> integer(int index) const;
+    // The field's value when it is held as a number (whole or not); nothing for null or text.
+    std::optional<double> real(int index) const;
     // The field as dateOf gives it.
     QDate date(int index);
 
 private:
     // The PostgreSQL cursor's next batch; false when it holds no row.
     bool fetchBatch();
-    void runOnServer(const QByteArray& statement, const QString& operation);
+    void runOnServer(const QByteArray& statement, const QString& operation,
+                     const QVariantList& binds = {});
     DbError serverFailure(pg_result* result, const QString& operation);
     QStringView widened(QString& text, const unsigned char* bytes, int size);
 
