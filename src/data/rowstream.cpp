@@ -3,8 +3,10 @@
 #include <QAtomicInt>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <charconv>
 #include <libpq-fe.h>
 #include <sqlite3.h>
+#include <type_traits>
 
 namespace data {
 
@@ -43,6 +45,23 @@ std::optional<QDate> isoDateAt(const unsigned char* text, int size) {
     if (year < 0 || month < 0 || day < 0)
         return std::nullopt;
     return QDate(year, month, day);
+}
+
+// A server field's text as a number: read in place (the plain digits a server sends), or as
+// Qt reads it; nothing when it is not one.
+template <class Number> std::optional<Number> serverNumber(pg_result* batch, int row, int field) {
+    const char* text = PQgetvalue(batch, row, field);
+    const char* end = text + PQgetlength(batch, row, field);
+    Number number{};
+    const auto [stop, error] = std::from_chars(text, end, number);
+    if (error == std::errc() && stop == end)
+        return number;
+    bool ok = false;
+    if constexpr (std::is_same_v<Number, double>)
+        number = QByteArray(text).toDouble(&ok);
+    else
+        number = QByteArray(text).toLongLong(&ok);
+    return ok ? std::optional<Number>(number) : std::nullopt;
 }
 
 int bindText(sqlite3_stmt* statement, int index, const QByteArray& text) {
@@ -242,9 +261,7 @@ std::optional<qint64> RowStream::integer(int index) const {
     if (server_) {
         if (PQgetisnull(batch_, batchRow_, index))
             return std::nullopt;
-        bool ok = false;
-        const qint64 number = QByteArray(PQgetvalue(batch_, batchRow_, index)).toLongLong(&ok);
-        return ok ? std::optional<qint64>(number) : std::nullopt;
+        return serverNumber<qint64>(batch_, batchRow_, index);
     }
     if (statement_) {
         if (sqlite3_column_type(statement_, index) != SQLITE_INTEGER)
@@ -261,9 +278,7 @@ std::optional<double> RowStream::real(int index) const {
     if (server_) {
         if (PQgetisnull(batch_, batchRow_, index))
             return std::nullopt;
-        bool ok = false;
-        const double number = QByteArray(PQgetvalue(batch_, batchRow_, index)).toDouble(&ok);
-        return ok ? std::optional<double>(number) : std::nullopt;
+        return serverNumber<double>(batch_, batchRow_, index);
     }
     if (statement_) {
         const int type = sqlite3_column_type(statement_, index);

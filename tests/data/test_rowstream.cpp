@@ -42,4 +42,22 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     db.db().rollbackTrans();
 }
 
+// A list of numbers bound as one text is a table to join to, on every database, with a cursor
+// or without; a question mark inside quoted text is no placeholder.
+TEST(RowStreamTest, ABoundListOfNumbersIsReadAsRows) {
+    TestDatabase db;
+    const data::Dialect::BoundList ids = db.db().dialect().boundNumbers("d");
+    const QString sql = "select " + ids.value + ", '?' from " + ids.source;
+    for (const bool inTransaction : {false, true}) {
+        if (inTransaction)
+            db.db().beginReadTrans();
+        QStringList read;
+        for (data::RowStream rows(db.db(), sql, {QStringLiteral("3,1,20")}); rows.next();)
+            read << rows.text(0).toString() + rows.text(1).toString();
+        read.sort();
+        EXPECT_EQ(read, (QStringList{"1?", "20?", "3?"}));
+    }
+    db.db().rollbackTrans();
+}
+
 } // namespace
