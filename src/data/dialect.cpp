@@ -56,20 +56,16 @@ QString Dialect::firstRows(const QString& select, int rows) const {
     return select + QStringLiteral(" limit %1").arg(rows);
 }
 
-Dialect::BoundList Dialect::boundNumbers(const QString& alias) const {
+QString Dialect::inBoundNumbers(const QString& column) const {
     switch (kind_) {
     case Kind::TSql:
-        return {QStringLiteral("string_split(?, ',') ") + alias,
-                QStringLiteral("cast(") + alias + QStringLiteral(".value as int)")};
+        return column + QStringLiteral(" in (select cast(value as int) from string_split(?, ','))");
     case Kind::Postgres:
-        return {QStringLiteral("unnest(string_to_array(?, ',')::integer[]) ") + alias +
-                    QStringLiteral("(n)"),
-                alias + QStringLiteral(".n")};
+        return column + QStringLiteral(" = any(string_to_array(?, ',')::integer[])");
     case Kind::SQLite:
         break;
     }
-    return {QStringLiteral("json_each('[' || ? || ']') ") + alias,
-            alias + QStringLiteral(".value")};
+    return column + QStringLiteral(" in (select value from json_each('[' || ? || ']'))");
 }
 
 QString Dialect::dateLiteral(const QDate& date, const QString& tsqlFormat) const {

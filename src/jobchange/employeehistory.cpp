@@ -462,8 +462,7 @@ class CheckStatements {
 public:
     CheckStatements(const data::ResolvedTableNames& tables, const data::Dialect& dialect,
                     qint16 company)
-        : t_(tables), deciding_(dialect.boundNumbers(QStringLiteral("d"))),
-          company_(QString::number(company)) {}
+        : t_(tables), dialect_(dialect), company_(QString::number(company)) {}
 
     // Fields: employee, job change, cancelled; each employee's in date order, then by id.
     QString keys() const {
@@ -476,9 +475,8 @@ public:
     QString deciding() const {
         return QStringLiteral("select h.egcId, h.egcOldDesigID, h.egcOldGradeID, h.egcOldBasic, "
                               "h.egcNewDesigID, h.egcNewGradeID, h.egcNewBasic from ") +
-               deciding_.source + QStringLiteral(" cross join ") + t_.pEmployeegradeChange +
-               QStringLiteral(" h where h.egcCompanyID = ") + company_ +
-               QStringLiteral(" and h.egcId = ") + deciding_.value;
+               t_.pEmployeegradeChange + QStringLiteral(" h where h.egcCompanyID = ") + company_ +
+               QStringLiteral(" and ") + dialect_.inBoundNumbers(QStringLiteral("h.egcId"));
     }
 
     // The deciding job changes' lines. Fields: job change, type, old amount, revised amount,
@@ -491,10 +489,9 @@ public:
         return QStringLiteral("select ") + c("gcid") + QStringLiteral(", l.") +
                QLatin1String(k.changeTypeId) + QStringLiteral(", ") + c("oldamount") +
                QStringLiteral(", ") + c("revamount") + QStringLiteral(", ") + c("type") +
-               QStringLiteral(" from ") + deciding_.source + QStringLiteral(" cross join ") +
-               t_.*k.changeLines + QStringLiteral(" l where ") + c("companyid") +
-               QStringLiteral(" = ") + company_ + QStringLiteral(" and ") + c("gcid") +
-               QStringLiteral(" = ") + deciding_.value;
+               QStringLiteral(" from ") + t_.*k.changeLines + QStringLiteral(" l where ") +
+               c("companyid") + QStringLiteral(" = ") + company_ + QStringLiteral(" and ") +
+               dialect_.inBoundNumbers(c("gcid"));
     }
 
     // Fields: employee, number, name, designation, grade, basic.
@@ -515,7 +512,7 @@ public:
 
 private:
     const data::ResolvedTableNames& t_;
-    data::Dialect::BoundList deciding_;
+    const data::Dialect& dialect_;
     QString company_;
 };
 

@@ -42,12 +42,13 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     db.db().rollbackTrans();
 }
 
-// A list of numbers bound as one text is a table to join to, on every database, with a cursor
-// or without; a question mark inside quoted text is no placeholder.
-TEST(RowStreamTest, ABoundListOfNumbersIsReadAsRows) {
+// A list of numbers bound as one text picks rows on every database, with a cursor or without; a
+// question mark inside quoted text is no placeholder.
+TEST(RowStreamTest, ABoundListOfNumbersPicksRows) {
     TestDatabase db;
-    const data::Dialect::BoundList ids = db.db().dialect().boundNumbers("d");
-    const QString sql = "select " + ids.value + ", '?' from " + ids.source;
+    const QString sql = "select n, '?' from (select 1 n union all select 3 union all select 7 "
+                        "union all select 20) x where " +
+                        db.db().dialect().inBoundNumbers("n");
     for (const bool inTransaction : {false, true}) {
         if (inTransaction)
             db.db().beginReadTrans();
