@@ -76,13 +76,19 @@ QString odbcSqlState(const QVariant& handle, SQLSMALLINT handleType) {
 }
 
 // libpq's own view of the session: bad once the server ended it or the link broke.
+// The libpq handle inside Qt's driver handle; its type is named after the struct behind the
+// typedef ("pg_conn*") or the typedef itself, as the Qt build registered it.
+PGconn* libpqHandle(const QVariant& handle) {
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
 bool postgresSessionBroken(const QSqlDatabase& db) {
     if (!db.isValid() || !db.driver())
         return false;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return false;
-    const PGconn* session = *static_cast<PGconn* const*>(handle.constData());
+    const PGconn* session = libpqHandle(db.driver()->handle());
     return session && PQstatus(session) == CONNECTION_BAD;
 }
 
@@ -445,6 +451,7 @@ void Connection::close() {
     if (!QSqlDatabase::contains(name_))
         return;
     finalizePrepared();
+    serverPrepared_.clear();
     sqliteHandle_ = nullptr;
     QSqlDatabase db = database();
     if (db.isOpen())
@@ -468,10 +475,7 @@ std::function<void(Connection&)> Connection::openerOfAnother() const {
 pg_conn* Connection::postgresHandle() const {
     if (dialect_.kind() != Dialect::Kind::Postgres || !isOpen())
         return nullptr;
-    const QVariant handle = database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return nullptr;
-    return *static_cast<PGconn* const*>(handle.constData());
+    return libpqHandle(database().driver()->handle());
 }
 
 std::function<void()> Connection::interrupter() const {
@@ -520,6 +524,7 @@ void Connection::requireOpen(const QString& operation, const QString& sql) {
 
 void Connection::markLost() {
     state_ = State::Lost;
+    serverPrepared_.clear();
     if (isOpen())
         return; // a server session: reopening closes it
     // Qt's SQLite driver cannot close a handle that still has prepared statements of this
@@ -655,6 +660,10 @@ int Connection::execute(const QString& sql, const QVariantList& binds) {
     // A lost connection is reopened before the handle is looked at.
     if (!binds.isEmpty() && sqliteHandle_ && state_ == State::Open && isOpen())
         return executePrepared(sql, binds);
+    if (!binds.isEmpty() && dialect_.kind() == Dialect::Kind::Postgres && state_ == State::Open &&
+        isOpen())
+        if (const std::optional<int> changed = executeOnServer(sql, binds))
+            return *changed;
     QSqlQuery query = run(QStringLiteral("execute"), sql, binds);
     return query.numRowsAffected();
 }
@@ -728,6 +737,108 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
         throw error;
     }
     return sqlite3_changes(handle);
+}
+
+namespace {
+
+// A bound value as PostgreSQL reads it from text; nothing for a type left to Qt's driver.
+std::optional<QByteArray> serverText(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return QByteArray(value.toBool() ? "true" : "false");
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return QByteArray::number(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QByteArray::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::QString:
+        return value.toString().toUtf8();
+    default:
+        return std::nullopt;
+    }
+}
+
+QAtomicInt serverStatementCounter;
+
+} // namespace
+
+QByteArray withNumberedPlaceholders(const QString& sql) {
+    QByteArray numbered;
+    int count = 0;
+    bool quoted = false;
+    for (const char c : sql.toUtf8()) {
+        if (c == '\'')
+            quoted = !quoted;
+        if (c == '?' && !quoted)
+            numbered += '$' + QByteArray::number(++count);
+        else
+            numbered += c;
+    }
+    return numbered;
+}
+
+std::optional<int> Connection::executeOnServer(const QString& sql, const QVariantList& binds) {
+    std::vector<QByteArray> texts;
+    texts.reserve(static_cast<size_t>(binds.size()));
+    std::vector<const char*> values;
+    for (const QVariant& value : binds) {
+        if (value.isNull()) {
+            texts.emplace_back();
+            values.push_back(nullptr);
+            continue;
+        }
+        std::optional<QByteArray> text = serverText(value);
+        if (!text)
+            return std::nullopt;
+        texts.push_back(std::move(*text));
+        values.push_back(texts.back().constData());
+    }
+    if (!postgresHandle())
+        return std::nullopt;
+    const QString operation = QStringLiteral("execute");
+    beforeStatement(operation, sql);
+    // The hook or a reopened connection may have changed the session.
+    pg_conn* session = postgresHandle();
+    if (!session)
+        return std::nullopt;
+    const auto raise = [&](pg_result* result) {
+        const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        const QString text =
+            QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(session));
+        PQclear(result);
+        serverPrepared_.remove(sql);
+        return failure(QSqlError(QStringLiteral("Unable to execute statement"), text,
+                                 QSqlError::StatementError,
+                                 state ? QString::fromLatin1(state) : QString()),
+                       operation, sql, binds);
+    };
+    auto prepared = serverPrepared_.constFind(sql);
+    if (prepared == serverPrepared_.constEnd()) {
+        // A name of its own each time: one left behind by a failure never collides.
+        const QByteArray name =
+            "quorvel_write_" + QByteArray::number(serverStatementCounter.fetchAndAddRelaxed(1) + 1);
+        pg_result* made = PQprepare(session, name.constData(),
+                                    withNumberedPlaceholders(sql).constData(), 0, nullptr);
+        if (PQresultStatus(made) != PGRES_COMMAND_OK)
+            throw raise(made);
+        PQclear(made);
+        prepared = serverPrepared_.insert(sql, name);
+    }
+    pg_result* result = PQexecPrepared(session, prepared->constData(), int(values.size()),
+                                       values.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        throw raise(result);
+    const int changed = QByteArray(PQcmdTuples(result)).toInt();
+    PQclear(result);
+    return changed;
 }
 
 DbError Connection::sqliteFailure(const QString& operation, const QString& sql,

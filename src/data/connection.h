@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct pg_conn;
@@ -172,6 +173,10 @@ private:
     QVariant bindable(const QVariant& value) const;
     int executePrepared(const QString& sql, const QVariantList& binds);
     void finalizePrepared();
+    // On PostgreSQL: through libpq under Qt's handle, each text prepared once on the server, one
+    // round trip a statement (Qt's driver prepares, runs and frees it: three). Nothing when a
+    // value is of a type only Qt's driver converts.
+    std::optional<int> executeOnServer(const QString& sql, const QVariantList& binds);
 
     QString name_;
     Dialect dialect_;
@@ -187,10 +192,16 @@ private:
     // Held only while Qt's own SQLite driver is open (not through ODBC, not on a server), and
     // emptied when the connection closes; a statement that fails is dropped from it.
     QHash<QString, sqlite3_stmt*> prepared_;
+    // The server's names of the statements executeOnServer prepared in this session; emptied
+    // when the session ends, and a statement that fails is dropped from it.
+    QHash<QString, QByteArray> serverPrepared_;
     sqlite3* sqliteHandle_ = nullptr;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
+
+// The statement with libpq's $1, $2... for its ? placeholders (those outside quoted text).
+QByteArray withNumberedPlaceholders(const QString& sql);
 
 // INSERT, UPDATE or DELETE.
 bool isWriteStatement(const QString& sql);

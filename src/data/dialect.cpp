@@ -56,6 +56,18 @@ QString Dialect::firstRows(const QString& select, int rows) const {
     return select + QStringLiteral(" limit %1").arg(rows);
 }
 
+QString Dialect::inBoundNumbers(const QString& column) const {
+    switch (kind_) {
+    case Kind::TSql:
+        return column + QStringLiteral(" in (select cast(value as int) from string_split(?, ','))");
+    case Kind::Postgres:
+        return column + QStringLiteral(" = any(string_to_array(?, ',')::integer[])");
+    case Kind::SQLite:
+        break;
+    }
+    return column + QStringLiteral(" in (select value from json_each('[' || ? || ']'))");
+}
+
 QString Dialect::dateLiteral(const QDate& date, const QString& tsqlFormat) const {
     const QString text = kind_ == Kind::TSql ? date.toString(tsqlFormat)
                                              : date.toString(QStringLiteral("yyyy-MM-dd"));

@@ -38,6 +38,11 @@ public:
     // that already (SQLite). On SQL Server it locks the company's prefix rows.
     QString numberingLock(const QString& prefixTable, qint16 companyId) const;
 
+    // "column is one of a list of whole numbers bound as one text, 1,2,3": each server's form
+    // that reads the rows by the column's index (SQLite, SQL Server) or checks each row of one
+    // pass against the list in a hash (PostgreSQL, where a lookup per number costs more).
+    QString inBoundNumbers(const QString& column) const;
+
     // The first key of PostgreSQL's numbering lock.
     static constexpr int kNumberingLockKey = 0x51564a43; // "QVJC"
 

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <libpq-fe.h>
 #include <sqlite3.h>
+#include <type_traits>
 
 namespace data {
 
@@ -47,6 +48,23 @@ std::optional<QDate> isoDateAt(const unsigned char* text, int size) {
     return QDate(year, month, day);
 }
 
+// A server field's text as a number: read in place (the plain digits a server sends), or as
+// Qt reads it; nothing when it is not one.
+template <class Number> std::optional<Number> serverNumber(pg_result* batch, int row, int field) {
+    const char* text = PQgetvalue(batch, row, field);
+    const char* end = text + PQgetlength(batch, row, field);
+    Number number{};
+    const auto [stop, error] = std::from_chars(text, end, number);
+    if (error == std::errc() && stop == end)
+        return number;
+    bool ok = false;
+    if constexpr (std::is_same_v<Number, double>)
+        number = QByteArray(text).toDouble(&ok);
+    else
+        number = QByteArray(text).toLongLong(&ok);
+    return ok ? std::optional<Number>(number) : std::nullopt;
+}
+
 } // namespace
 
 RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds, Use use)
@@ -62,17 +80,15 @@ RowStream::RowStream(Connection& connection, const QString& sql, const QVariantL
         }
         fieldCount_ = sqlite3_column_count(statement_);
         bindOnSqlite(binds);
-    } else if (pg_conn* session = connection.inTransaction() && binds.isEmpty()
-                                      ? connection.postgresHandle()
-                                      : nullptr) {
+    } else if (pg_conn* session = connection.inTransaction() ? connection.postgresHandle() : nullptr) {
         // A cursor lives only inside a transaction.
         connection.traceStatement(sql);
         server_ = session;
         cursor_ = "quorvel_rows_" + QByteArray::number(cursorCounter.fetchAndAddRelaxed(1) + 1);
         // Planned for reading every row, not for the first few.
         runOnServer("SET LOCAL cursor_tuple_fraction = 1", QStringLiteral("open"));
-        runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " + sql.toUtf8(),
-                    QStringLiteral("open"));
+        runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " + withNumberedPlaceholders(sql),
+                    QStringLiteral("open"), binds);
         fetchBatch();
         fieldCount_ = PQnfields(batch_);
     } else {
@@ -115,8 +131,19 @@ void RowStream::bindOnSqlite(const QVariantList& binds) {
     }
 }
 
-void RowStream::runOnServer(const QByteArray& statement, const QString& operation) {
-    pg_result* result = PQexec(server_, statement.constData());
+void RowStream::runOnServer(const QByteArray& statement, const QString& operation,
+                            const QVariantList& binds) {
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+    texts.reserve(static_cast<size_t>(binds.size()));
+    for (const QVariant& value : binds) {
+        texts.push_back(value.toString().toUtf8());
+        values.push_back(value.isNull() ? nullptr : texts.back().constData());
+    }
+    pg_result* result = binds.isEmpty()
+                            ? PQexec(server_, statement.constData())
+                            : PQexecParams(server_, statement.constData(), int(values.size()),
+                                           nullptr, values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         throw serverFailure(result, operation);
@@ -262,12 +289,7 @@ std::optional<qint64> RowStream::integer(int index) const {
     if (server_) {
         if (PQgetisnull(batch_, batchRow_, index))
             return std::nullopt;
-        // Read in place: a copy per row would cost more than the number.
-        const char* value = PQgetvalue(batch_, batchRow_, index);
-        const char* end = value + PQgetlength(batch_, batchRow_, index);
-        qint64 number = 0;
-        const auto [stop, error] = std::from_chars(value, end, number);
-        return error == std::errc() && stop == end ? std::optional<qint64>(number) : std::nullopt;
+        return serverNumber<qint64>(batch_, batchRow_, index);
     }
     if (statement_) {
         if (sqlite3_column_type(statement_, index) != SQLITE_INTEGER)
@@ -278,6 +300,24 @@ std::optional<qint64> RowStream::integer(int index) const {
     bool ok = false;
     const qint64 number = value.toLongLong(&ok);
     return !value.isNull() && ok ? std::optional<qint64>(number) : std::nullopt;
+}
+
+std::optional<double> RowStream::real(int index) const {
+    if (server_) {
+        if (PQgetisnull(batch_, batchRow_, index))
+            return std::nullopt;
+        return serverNumber<double>(batch_, batchRow_, index);
+    }
+    if (statement_) {
+        const int type = sqlite3_column_type(statement_, index);
+        if (type != SQLITE_FLOAT && type != SQLITE_INTEGER)
+            return std::nullopt;
+        return sqlite3_column_double(statement_, index);
+    }
+    const QVariant value = query_.value(index);
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return !value.isNull() && ok ? std::optional<double>(number) : std::nullopt;
 }
 
 QDate RowStream::date(int index) {

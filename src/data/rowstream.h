@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringView>
+#include <QVariantList>
 #include <optional>
 #include <vector>
 
@@ -32,8 +33,7 @@ public:
         Alone,
     };
 
-    // binds: values for the statement's placeholders (a statement with them is read through
-    // QSqlQuery on a server).
+    // binds: the values of the statement's ? placeholders, in order (none inside literals).
     RowStream(Connection& connection, const QString& sql, const QVariantList& binds = {},
               Use use = Use::Shared);
     ~RowStream();
@@ -48,6 +48,8 @@ public:
     QStringView text(int index);
     // The field's value when it is held as a whole number.
     std::optional<qint64> integer(int index) const;
+    // The field's value when it is held as a number (whole or not); nothing for null or text.
+    std::optional<double> real(int index) const;
     // The field as dateOf gives it.
     QDate date(int index);
     // A text field's UTF-8 bytes as the database holds them, without a round trip through
@@ -61,7 +63,8 @@ private:
     bool fetchBatch();
     void askForBatch();
     pg_result* awaitBatch();
-    void runOnServer(const QByteArray& statement, const QString& operation);
+    void runOnServer(const QByteArray& statement, const QString& operation,
+                     const QVariantList& binds = {});
     DbError serverFailure(pg_result* result, const QString& operation);
     QStringView widened(QString& text, const unsigned char* bytes, int size);
     void bindOnSqlite(const QVariantList& binds);

@@ -452,62 +452,46 @@ std::optional<qint32> findEmployeeByNumber(const HistorySource& source, const QS
 
 namespace {
 
-// The check of every employee, in a few statements over the whole company: the database picks
-// each employee's deciding job change (the latest uncancelled one, or the first when every one
-// is cancelled) and reads only its lines. The company is the program's own number, written in.
+// The check of every employee, in a few statements over the whole company, each read once in an
+// order the database has at hand: the job changes' keys in the index's employee and date order,
+// from which each employee's deciding one is picked (the latest uncancelled one, or the first
+// when every one is cancelled); then only the deciding ones and their lines, by key; then the
+// masters and standing lines. The company is the program's own number, written in; the deciding
+// ids are bound.
 class CheckStatements {
 public:
     CheckStatements(const data::ResolvedTableNames& tables, const data::Dialect& dialect,
                     qint16 company)
         : t_(tables), dialect_(dialect), company_(QString::number(company)) {}
 
-    // What each employee's history says he must hold. Fields: employee, then for the job change
-    // itself kind 2, designation, grade and basic; for one of its lines kind 0 (allowance) or 1
-    // (deduction), type, null and amount. Only the lines standing on the deciding side count:
-    // after an uncancelled job change those not removed, at their revised amounts; before the
-    // first of all-cancelled ones those kept or removed, at their old amounts.
-    QString due() const {
-        const QString uncancelled = QStringLiteral("coalesce(h.egcCancelled, 0) = 0");
-        // In id order SQLite reads the lines in the order they are stored.
-        const QString idOrder = dialect_.kind() == data::Dialect::Kind::SQLite
-                                    ? QStringLiteral(" order by id")
-                                    : QString();
-        QString sql =
-            QStringLiteral("with d as (select emp, id, after from (select h.egcEmpID emp, "
-                           "h.egcId id, case when ") +
-            uncancelled +
-            QStringLiteral(" then 1 else 0 end after, row_number() over (partition "
-                           "by h.egcEmpID order by case when ") +
-            uncancelled + QStringLiteral(" then 0 else 1 end, case when ") + uncancelled +
-            QStringLiteral(" then h.egcDate end desc, case when ") + uncancelled +
-            QStringLiteral(" then h.egcId end desc, h.egcDate, h.egcId) rn from ") +
-            t_.pEmployeegradeChange + QStringLiteral(" h where h.egcCompanyID = ") + company_ +
-            QStringLiteral(") x where rn = 1") + idOrder +
-            QStringLiteral(") select d.emp, 2, case when d.after = 1 then h.egcNewDesigID else "
-                           "h.egcOldDesigID end, case when d.after = 1 then h.egcNewGradeID else "
-                           "h.egcOldGradeID end, case when d.after = 1 then h.egcNewBasic else "
-                           "h.egcOldBasic end from d join ") +
-            t_.pEmployeegradeChange + QStringLiteral(" h on h.egcCompanyID = ") + company_ +
-            QStringLiteral(" and h.egcId = d.id");
-        for (const LineKind kind : kKinds) {
-            const LineTables& k = lineTables(kind);
-            const auto c = [&k](const char* suffix) {
-                return QStringLiteral("l.") + QLatin1String(k.change) + QLatin1String(suffix);
-            };
-            const QString letter = QStringLiteral("coalesce(upper(ltrim(rtrim(") + c("type") +
-                                   QStringLiteral("))), '')");
-            sql += QStringLiteral(" union all select d.emp, ") +
-                   QString::number(kind == LineKind::Allowance ? 0 : 1) + QStringLiteral(", l.") +
-                   QLatin1String(k.changeTypeId) +
-                   QStringLiteral(", null, case when d.after = 1 then ") + c("revamount") +
-                   QStringLiteral(" else ") + c("oldamount") + QStringLiteral(" end from d join ") +
-                   t_.*k.changeLines + QStringLiteral(" l on ") + c("companyid") +
-                   QStringLiteral(" = ") + company_ + QStringLiteral(" and ") + c("gcid") +
-                   QStringLiteral(" = d.id where (d.after = 1 and not (") + letter +
-                   QStringLiteral(" like 'R%')) or (d.after = 0 and (") + letter +
-                   QStringLiteral(" like 'R%' or ") + letter + QStringLiteral(" like 'O%'))");
-        }
-        return sql;
+    // Fields: employee, job change, cancelled; each employee's in date order, then by id.
+    QString keys() const {
+        return QStringLiteral("select egcEmpID, egcId, egcCancelled from ") +
+               t_.pEmployeegradeChange + QStringLiteral(" where egcCompanyID = ") + company_ +
+               QStringLiteral(" order by egcEmpID, egcDate, egcId");
+    }
+
+    // The deciding job changes. Fields: id; old designation, grade and basic; new ones.
+    QString deciding() const {
+        return QStringLiteral("select h.egcId, h.egcOldDesigID, h.egcOldGradeID, h.egcOldBasic, "
+                              "h.egcNewDesigID, h.egcNewGradeID, h.egcNewBasic from ") +
+               t_.pEmployeegradeChange + QStringLiteral(" h where h.egcCompanyID = ") + company_ +
+               QStringLiteral(" and ") + dialect_.inBoundNumbers(QStringLiteral("h.egcId"));
+    }
+
+    // The deciding job changes' lines. Fields: job change, type, old amount, revised amount,
+    // letter.
+    QString lines(LineKind kind) const {
+        const LineTables& k = lineTables(kind);
+        const auto c = [&k](const char* suffix) {
+            return QStringLiteral("l.") + QLatin1String(k.change) + QLatin1String(suffix);
+        };
+        return QStringLiteral("select ") + c("gcid") + QStringLiteral(", l.") +
+               QLatin1String(k.changeTypeId) + QStringLiteral(", ") + c("oldamount") +
+               QStringLiteral(", ") + c("revamount") + QStringLiteral(", ") + c("type") +
+               QStringLiteral(" from ") + t_.*k.changeLines + QStringLiteral(" l where ") +
+               c("companyid") + QStringLiteral(" = ") + company_ + QStringLiteral(" and ") +
+               dialect_.inBoundNumbers(c("gcid"));
     }
 
     // Fields: employee, number, name, designation, grade, basic.
@@ -533,8 +517,9 @@ private:
 };
 
 // An amount as the row stream gives it, in hundredths as centsOf rounds a stored number.
-Cents centsOfText(QStringView text) {
-    return static_cast<Cents>(std::llround(text.toDouble() * 100.0));
+Cents amountOf(data::RowStream& rows, int field) {
+    const std::optional<double> held = rows.real(field);
+    return static_cast<Cents>(std::llround((held ? *held : rows.text(field).toDouble()) * 100.0));
 }
 
 qint32 number(data::RowStream& rows, int field) {
@@ -543,12 +528,53 @@ qint32 number(data::RowStream& rows, int field) {
     return rows.text(field).toInt();
 }
 
+// A stored line letter as the database compares it: blanks around it ignored, any case.
+QChar storedLetter(QStringView type) {
+    const QStringView letter = type.trimmed();
+    return letter.isEmpty() ? QChar() : letter.front().toUpper();
+}
+
+// Whether a line of the deciding job change stands on its deciding side: after it, every line
+// it did not remove; before it, the lines it kept or removed.
+bool standsOnSide(QChar letter, bool after) {
+    if (after)
+        return letter != QLatin1Char('R');
+    return letter == QLatin1Char('R') || letter == QLatin1Char('O');
+}
+
+struct Checked {
+    qint32 employeeId = 0;
+    qint32 decidingId = 0;
+    bool after = false; // the deciding job change is uncancelled: the pay it set counts
+    Pay due;
+    std::optional<Pay> master;
+    QString number;
+    QString name;
+};
+
+// Each employee with job changes and his deciding one, in employee order.
+std::vector<Checked> decidingJobChanges(data::Connection& db, const CheckStatements& sql) {
+    std::vector<Checked> employees;
+    for (data::RowStream rows(db, sql.keys()); rows.next();) {
+        const qint32 employeeId = number(rows, 0);
+        const qint32 id = number(rows, 1);
+        const bool uncancelled = number(rows, 2) == 0;
+        if (employees.empty() || employees.back().employeeId != employeeId) {
+            employees.push_back({employeeId, id, uncancelled, {}, {}, {}, {}});
+        } else if (uncancelled) {
+            employees.back().decidingId = id;
+            employees.back().after = true;
+        }
+    }
+    return employees;
+}
+
 } // namespace
 
 HistoryCheck checkHistory(const HistorySource& source) {
-    const CheckStatements sql(source.tables, source.connection.dialect(), source.company);
-    // Every statement sees the same moment: a save meanwhile cannot look like a disagreement.
     data::Connection& db = source.connection;
+    const CheckStatements sql(source.tables, db.dialect(), source.company);
+    // Every statement sees the same moment: a save meanwhile cannot look like a disagreement.
     const bool ownTransaction = !db.inTransaction();
     if (ownTransaction)
         db.beginReadTrans();
@@ -556,60 +582,73 @@ HistoryCheck checkHistory(const HistorySource& source) {
         if (ownTransaction)
             db.rollbackTrans();
     });
-    struct Checked {
-        Pay due;
-        std::optional<Pay> master;
-        QString number;
-        QString name;
-    };
-    // Those with job changes, by id: each row below goes straight to its employee.
-    std::unordered_map<qint32, Checked> employees;
-    for (data::RowStream rows(db, sql.due()); rows.next();) {
-        Checked& employee = employees[number(rows, 0)];
-        const qint32 kind = number(rows, 1);
-        if (kind == 2) {
-            employee.due.designationId = number(rows, 2);
-            employee.due.gradeId = number(rows, 3);
-            employee.due.basic = centsOfText(rows.text(4));
-        } else {
-            linesOf(employee.due, kind == 0 ? LineKind::Allowance : LineKind::Deduction)
-                .push_back({number(rows, 2), {}, centsOfText(rows.text(4))});
+    std::vector<Checked> employees = decidingJobChanges(db, sql);
+    std::unordered_map<qint32, size_t> byJobChange;
+    std::unordered_map<qint32, size_t> byEmployee;
+    byJobChange.reserve(employees.size());
+    byEmployee.reserve(employees.size());
+    std::vector<qint32> ids;
+    ids.reserve(employees.size());
+    for (size_t i = 0; i < employees.size(); ++i) {
+        byJobChange.emplace(employees[i].decidingId, i);
+        byEmployee.emplace(employees[i].employeeId, i);
+        ids.push_back(employees[i].decidingId);
+    }
+    // In id order the job changes and their lines are read in the order they are stored.
+    std::sort(ids.begin(), ids.end());
+    QByteArray decidingIds;
+    decidingIds.reserve(static_cast<qsizetype>(ids.size()) * 8);
+    for (const qint32 id : ids) {
+        if (!decidingIds.isEmpty())
+            decidingIds += ',';
+        decidingIds += QByteArray::number(id);
+    }
+    const QVariantList binds{QString::fromLatin1(decidingIds)};
+    for (data::RowStream rows(db, sql.deciding(), binds); rows.next();) {
+        Checked& e = employees[byJobChange.at(number(rows, 0))];
+        const int side = e.after ? 4 : 1;
+        e.due.designationId = number(rows, side);
+        e.due.gradeId = number(rows, side + 1);
+        e.due.basic = amountOf(rows, side + 2);
+    }
+    for (const LineKind kind : kKinds) {
+        for (data::RowStream rows(db, sql.lines(kind), binds); rows.next();) {
+            Checked& e = employees[byJobChange.at(number(rows, 0))];
+            if (standsOnSide(storedLetter(rows.text(4)), e.after))
+                linesOf(e.due, kind)
+                    .push_back({number(rows, 1), {}, amountOf(rows, e.after ? 3 : 2)});
         }
     }
     for (data::RowStream rows(db, sql.masters()); rows.next();) {
-        const auto employee = employees.find(number(rows, 0));
-        if (employee == employees.end())
+        const auto employee = byEmployee.find(number(rows, 0));
+        if (employee == byEmployee.end())
             continue;
-        Checked& e = employee->second;
+        Checked& e = employees[employee->second];
         e.number = rows.text(1).toString();
         e.name = rows.text(2).toString();
-        e.master = Pay{number(rows, 3), number(rows, 4), {}, centsOfText(rows.text(5)), {}, {}};
+        e.master = Pay{number(rows, 3), number(rows, 4), {}, amountOf(rows, 5), {}, {}};
     }
     for (const LineKind kind : kKinds) {
         for (data::RowStream rows(db, sql.standing(kind)); rows.next();) {
-            const auto employee = employees.find(number(rows, 0));
-            if (employee != employees.end() && employee->second.master)
-                linesOf(*employee->second.master, kind)
-                    .push_back({number(rows, 1), {}, centsOfText(rows.text(2))});
+            const auto employee = byEmployee.find(number(rows, 0));
+            if (employee != byEmployee.end() && employees[employee->second].master)
+                linesOf(*employees[employee->second].master, kind)
+                    .push_back({number(rows, 1), {}, amountOf(rows, 2)});
         }
     }
 
     HistoryCheck check;
     check.employeesChecked = static_cast<int>(employees.size());
-    std::vector<qint32> ids;
-    ids.reserve(employees.size());
-    for (const auto& [id, employee] : employees)
-        ids.push_back(id);
-    std::sort(ids.begin(), ids.end());
-    for (const qint32 id : ids) {
-        const Checked& employee = employees.at(id);
+    for (const Checked& employee : employees) {
         if (!employee.master) {
-            check.disagreements.push_back({id, {}, {}, {QStringLiteral("no employee master")}});
+            check.disagreements.push_back(
+                {employee.employeeId, {}, {}, {QStringLiteral("no employee master")}});
             continue;
         }
         const QStringList differing = differences(*employee.master, employee.due);
         if (!differing.isEmpty())
-            check.disagreements.push_back({id, employee.number, employee.name, differing});
+            check.disagreements.push_back(
+                {employee.employeeId, employee.number, employee.name, differing});
     }
     return check;
 }

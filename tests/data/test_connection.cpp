@@ -117,6 +117,9 @@ TEST_F(ConnectionTest, ALostConnectionEndsItsTransactionAndTheNextStatementReope
     }
     EXPECT_EQ(db.rows("select count(*) from " + users), QStringList{"0"});
     EXPECT_FALSE(db.db().isLost());
+    // The session opened again knows none of the old one's prepared statements.
+    db.db().execute(insert, {1, 3, "reopened"});
+    EXPECT_EQ(db.rows("select username from " + users), QStringList{"reopened"});
     db.db().setReopener({});
     db.dropConnection(db.db());
     for (int i = 0; i < 2; ++i)

@@ -58,4 +58,23 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     EXPECT_FALSE(bound.next());
 }
 
+// A list of numbers bound as one text picks rows on every database, with a cursor or without; a
+// question mark inside quoted text is no placeholder.
+TEST(RowStreamTest, ABoundListOfNumbersPicksRows) {
+    TestDatabase db;
+    const QString sql = "select n, '?' from (select 1 n union all select 3 union all select 7 "
+                        "union all select 20) x where " +
+                        db.db().dialect().inBoundNumbers("n");
+    for (const bool inTransaction : {false, true}) {
+        if (inTransaction)
+            db.db().beginReadTrans();
+        QStringList read;
+        for (data::RowStream rows(db.db(), sql, {QStringLiteral("3,1,20")}); rows.next();)
+            read << rows.text(0).toString() + rows.text(1).toString();
+        read.sort();
+        EXPECT_EQ(read, (QStringList{"1?", "20?", "3?"}));
+    }
+    db.db().rollbackTrans();
+}
+
 } // namespace
