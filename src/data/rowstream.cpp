@@ -80,7 +80,8 @@ RowStream::RowStream(Connection& connection, const QString& sql, const QVariantL
         }
         fieldCount_ = sqlite3_column_count(statement_);
         bindOnSqlite(binds);
-    } else if (pg_conn* session = connection.inTransaction() ? connection.postgresHandle() : nullptr) {
+    } else if (pg_conn* session =
+                   connection.inTransaction() ? connection.postgresHandle() : nullptr) {
         // A cursor lives only inside a transaction.
         connection.traceStatement(sql);
         server_ = session;
