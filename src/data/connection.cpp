@@ -935,6 +935,17 @@ void TransactionGuard::commit() {
     open_ = false;
 }
 
+ReadSnapshot::ReadSnapshot(Connection& connection)
+    : connection_(connection), own_(!connection.inTransaction()) {
+    if (own_)
+        connection_.beginReadTrans();
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    if (own_)
+        connection_.rollbackTrans();
+}
+
 // ---------------------------------------------------------------- helpers
 
 bool isWriteStatement(const QString& sql) {

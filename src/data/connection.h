@@ -229,6 +229,20 @@ private:
     bool open_ = true;
 };
 
+// Reads that must see one moment: a read transaction begun here unless one is already open,
+// and ended with this guard.
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(Connection& connection);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    Connection& connection_;
+    bool own_;
+};
+
 // Text of a value as the program shows it: empty for null, numbers in plain decimal
 // ("1500.5"), dates as yyyy-MM-dd.
 QString textOf(const QVariant& value);

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <algorithm>
 #include <array>
 #include <future>
@@ -163,14 +162,7 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
                                            "names no table for paudittrail."));
     // The trail and the employees as of one moment: a save between the two reads would look
     // like a change made outside the program.
-    data::Connection& db = workspace->db();
-    const bool ownTransaction = !db.inTransaction();
-    if (ownTransaction)
-        db.beginReadTrans();
-    const auto end = qScopeGuard([&] {
-        if (ownTransaction)
-            db.rollbackTrans();
-    });
+    const data::ReadSnapshot snapshot(workspace->db());
     // Names are only wanted for what is found: read once, when first needed.
     std::optional<AuditNames> read;
     const auto names = [&]() -> const AuditNames& {

@@ -5,7 +5,6 @@
 #include "data/tablenames.h"
 
 #include <QHash>
-#include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -575,13 +574,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
     data::Connection& db = source.connection;
     const CheckStatements sql(source.tables, db.dialect(), source.company);
     // Every statement sees the same moment: a save meanwhile cannot look like a disagreement.
-    const bool ownTransaction = !db.inTransaction();
-    if (ownTransaction)
-        db.beginReadTrans();
-    const auto end = qScopeGuard([&] {
-        if (ownTransaction)
-            db.rollbackTrans();
-    });
+    const data::ReadSnapshot snapshot(db);
     std::vector<Checked> employees = decidingJobChanges(db, sql);
     std::unordered_map<qint32, size_t> byJobChange;
     std::unordered_map<qint32, size_t> byEmployee;
