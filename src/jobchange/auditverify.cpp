@@ -207,7 +207,9 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
                                    .arg(rowName(batch, row, names()));
         lastSeq = row.seq;
         lastHash = batch.sideOf(row, Batch::Hash).toByteArray();
-        if (++result.head.count == (recorded ? recorded->count : -1))
+        ++result.head.count;
+        // By number, not by count: a row removed earlier in the trail must not move the head.
+        if (row.seq == (recorded ? recorded->count : -1))
             hashThen = QString::fromUtf8(lastHash);
         if (row.employeeId == 0)
             return;
@@ -266,12 +268,12 @@ AuditVerification verifyAudit(const WorkspacePtr& workspace,
     result.head.hash = result.head.count == 0 ? QString() : QString::fromUtf8(lastHash);
 
     if (recorded) {
-        if (result.head.count < recorded->count)
+        if (lastSeq < recorded->count)
             result.problems << QStringLiteral("%1 audit rows are missing from the end: the head "
                                               "recorded has %2 rows, the trail %3")
-                                   .arg(recorded->count - result.head.count)
+                                   .arg(recorded->count - lastSeq)
                                    .arg(recorded->count)
-                                   .arg(result.head.count);
+                                   .arg(lastSeq);
         // The recorded head's row must still carry the recorded hash.
         else if (recorded->count > 0 && hashThen != recorded->hash)
             result.problems << QStringLiteral("audit row %1 does not carry the hash of the head "

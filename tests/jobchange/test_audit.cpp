@@ -190,6 +190,12 @@ TEST_F(AuditTest, EachChangeMadeOutsideTheProgramIsFoundAndNamed) {
                                    ") was changed or inserted outside the program: its contents "
                                    "do not give its hash"});
     tamper("delete from pay_audittrail where auSeq = 6");
+    // A row removed inside the trail is named as such, not as rows missing from its end.
+    tamper("create table kept_row as select * from pay_audittrail where auSeq = 3");
+    tamper("delete from pay_audittrail where auSeq = 3");
+    EXPECT_EQ(found(fresh), QStringList({"audit row 3 was removed outside the program"}));
+    tamper("insert into pay_audittrail select * from kept_row");
+    tamper("drop table kept_row");
 
     // Rows removed from the end, or the whole trail written again with hashes that agree, only
     // the head recorded earlier shows.
