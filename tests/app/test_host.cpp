@@ -48,34 +48,6 @@ TEST_F(Host, InitDemoCreatesTheDatabaseAndScreenshotPicturesTheRegister) {
         EXPECT_EQ(fileMode(path(file)), 0600) << file;
 }
 
-// The guide's pictures: every scene reaches its window on the demo database, writes its
-// picture, and leaves the database as it was (the cancellation scene cancels nothing).
-TEST_F(Host, EveryScreenshotSceneTakesItsWindowAndSavesNothing) {
-    const QString db = path("demo.sqlite");
-    const QStringList demo{"--db", db, "--process-date", "2026-11-30"};
-    ASSERT_EQ(host(demo + QStringList{"--init-demo", "--export-register", path("r.csv")}).exitCode,
-              0);
-    const QByteArray before = readFile(db);
-    const HostRun listed = host({"--screenshot-scenes"});
-    ASSERT_EQ(listed.exitCode, 0) << listed.errors;
-    QStringList scenes;
-    for (const QString& line : listed.output.split('\n', Qt::SkipEmptyParts))
-        scenes << line.section('\t', 0, 0);
-    EXPECT_GE(scenes.size(), 12) << listed.output;
-    for (const QString& scene : scenes) {
-        const QString picture = path(scene + ".png");
-        const HostRun run =
-            host(demo + QStringList{"--screenshot", picture, "--screenshot-scene", scene});
-        EXPECT_EQ(run.exitCode, 0) << scene << run.errors;
-        EXPECT_FALSE(QImage(picture).isNull()) << scene;
-    }
-    EXPECT_TRUE(readFile(db) == before) << "a scene changed the database";
-    const HostRun unknown =
-        host(demo + QStringList{"--screenshot", path("x.png"), "--screenshot-scene", "nosuch"});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_TRUE(unknown.errors.contains("no scene \"nosuch\"")) << unknown.errors;
-}
-
 TEST_F(Host, BadOptionsOrAMissingDatabaseExitWithStatusTwoAndOneLineCreatingNothing) {
     const QString db = path("none.sqlite");
     const QStringList init{"--db", db, "--init-demo"};
