@@ -741,8 +741,11 @@ int Connection::executePrepared(const QString& sql, const QVariantList& binds) {
 
 namespace {
 
-// A bound value as PostgreSQL reads it from text; nothing for a type left to Qt's driver.
-std::optional<QByteArray> serverText(const QVariant& value) {
+QAtomicInt serverStatementCounter;
+
+} // namespace
+
+std::optional<QByteArray> serverBindText(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::Bool:
         return QByteArray(value.toBool() ? "true" : "false");
@@ -764,10 +767,6 @@ std::optional<QByteArray> serverText(const QVariant& value) {
         return std::nullopt;
     }
 }
-
-QAtomicInt serverStatementCounter;
-
-} // namespace
 
 QByteArray withNumberedPlaceholders(const QString& sql) {
     QByteArray numbered;
@@ -794,7 +793,7 @@ std::optional<int> Connection::executeOnServer(const QString& sql, const QVarian
             values.push_back(nullptr);
             continue;
         }
-        std::optional<QByteArray> text = serverText(value);
+        std::optional<QByteArray> text = serverBindText(value);
         if (!text)
             return std::nullopt;
         texts.push_back(std::move(*text));

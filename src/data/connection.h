@@ -202,6 +202,8 @@ using ConnectionPtr = std::shared_ptr<Connection>;
 
 // The statement with libpq's $1, $2... for its ? placeholders (those outside quoted text).
 QByteArray withNumberedPlaceholders(const QString& sql);
+// A bound value as PostgreSQL reads it from text; nothing for a type left to Qt's driver.
+std::optional<QByteArray> serverBindText(const QVariant& value);
 
 // INSERT, UPDATE or DELETE.
 bool isWriteStatement(const QString& sql);

@@ -138,7 +138,7 @@ void RowStream::runOnServer(const QByteArray& statement, const QString& operatio
     std::vector<const char*> values;
     texts.reserve(static_cast<size_t>(binds.size()));
     for (const QVariant& value : binds) {
-        texts.push_back(value.toString().toUtf8());
+        texts.push_back(serverBindText(value).value_or(value.toString().toUtf8()));
         values.push_back(value.isNull() ? nullptr : texts.back().constData());
     }
     pg_result* result = binds.isEmpty()
