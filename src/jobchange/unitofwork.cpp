@@ -1,5 +1,6 @@
 #include "jobchange/unitofwork.h"
 
+#include "jobchange/auditreads.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/registerreads.h"
 
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QThread>
+#include <stdexcept>
 
 namespace jobchange {
 
@@ -20,6 +22,7 @@ UnitOutcome UnitOfWork::run(const std::function<void()>& work) {
         numberingLocked_ = false;
         checkedEmployee_.reset();
         checkedJobChange_.reset();
+        checkedBatch_.clear();
         try {
             data::TransactionGuard transaction(workspace_->db());
             work();
@@ -151,13 +154,20 @@ void UnitOfWork::recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& 
     position.reserve(static_cast<qsizetype>(now.size()));
     for (size_t i = 0; i < now.size(); ++i)
         position.insert(now[i].employeeId, i);
+    checkedBatch_.clear();
+    checkedBatch_.reserve(static_cast<qsizetype>(previewed.size()));
     for (size_t i = 0; i < previewed.size(); ++i) {
         const bulk::EmployeeSnapshot& employee = *previewed[i];
         const auto found = position.constFind(employee.employeeId);
         if (found == position.constEnd() || !sameStanding(employee, now[*found]) ||
             oldValuesOf(drafts[i]) !=
-                oldValuesOf(now[*found].designationId, now[*found].basic, now[*found].lines))
+                oldValuesOf(now[*found].designationId, now[*found].basic, now[*found].lines)) {
             changed.push_back(employee.employeeId);
+            continue;
+        }
+        const bulk::EmployeeSnapshot& stands = now[*found];
+        checkedBatch_.insert(employee.employeeId, {true, stands.designationId, stands.gradeId,
+                                                   stands.basic, stands.lines});
     }
     if (!changed.empty())
         throw Refusal{QStringLiteral("Employees changed by another user since the preview")};
@@ -196,6 +206,47 @@ void UnitOfWork::write(Action action, qint32 employeeId, qint32 id,
                         : change.after.jobChange->number;
     lockNumbering();
     recorder->record(*workspace_, change);
+}
+
+void UnitOfWork::writeNew(const std::function<std::vector<Created>()>& steps) {
+    ChangeRecorder* recorder = workspace_->recorder.get();
+    if (!recorder) {
+        steps();
+        return;
+    }
+    const std::vector<Created> created = steps();
+    std::vector<ChangeRecord> changes;
+    changes.reserve(created.size());
+    qint32 firstId = 0, lastId = 0;
+    for (const Created& c : created) {
+        if (!checkedBatch_.contains(c.employeeId))
+            throw std::logic_error("a batch's employee written without its re-check");
+        firstId = firstId == 0 ? c.written.id : std::min(firstId, c.written.id);
+        lastId = std::max(lastId, c.written.id);
+    }
+    // What was written, read back under the same locks in a few statements for the whole batch:
+    // the texts the same reads of one job change give.
+    const std::map<qint32, EmployeeState> employees = AuditReads(workspace_).employeeStates();
+    std::map<qint32, StoredJobChange> jobChanges;
+    if (!created.empty())
+        jobChanges = reads_.jobChanges(firstId, lastId);
+    for (const Created& c : created) {
+        ChangeRecord& change = changes.emplace_back();
+        change.action = Action::Create;
+        change.jobChangeId = c.written.id;
+        change.number = c.written.number;
+        change.employeeId = c.employeeId;
+        change.before.employee = checkedBatch_.value(c.employeeId);
+        const auto employee = employees.find(c.employeeId);
+        if (employee != employees.end())
+            change.after.employee = employee->second;
+        const auto jobChange = jobChanges.find(c.written.id);
+        if (jobChange != jobChanges.end())
+            change.after.jobChange = jobChange->second;
+    }
+    checkedBatch_.clear();
+    lockNumbering();
+    recorder->record(*workspace_, changes);
 }
 
 void UnitOfWork::record(const ActionRecord& action) {
