@@ -4,11 +4,16 @@
 #include "data/dberror.h"
 #include "data/dialect.h"
 #include "data/tablenames.h"
+#include "jobchange/audittrail.h"
+#include "jobchange/auditvalues.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <QDateTime>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace bench {
 
@@ -140,6 +145,71 @@ private:
     std::unique_ptr<ServerResult> result_;
     int row_ = 0;
 };
+
+void appendAmount(std::string& out, double amount) {
+    char text[32];
+    std::snprintf(text, sizeof text, "\"%.2f\"", amount);
+    out += text;
+}
+
+// An employee's pay as an audit row holds it: {"allowances":[{"amount":"1.00","type":1}],
+// "basic":...,"deductions":[...],"designation":..,"grade":..}; the lines those the employee
+// had before the job change, or has after it.
+void appendEmployee(std::string& out, const RawJobChange& change, bool after, qint64 grade) {
+    const char* const keys[] = {"{\"allowances\":[", ",\"deductions\":["};
+    for (size_t kind = 0; kind < 2; ++kind) {
+        out += keys[kind];
+        bool first = true;
+        for (const RawLine& line : change.lines[kind]) {
+            if (after ? !line.checked : line.letter != 'O')
+                continue;
+            out += first ? "{\"amount\":" : ",{\"amount\":";
+            first = false;
+            appendAmount(out, after ? line.revisedAmount : line.oldAmount);
+            out += ",\"type\":" + std::to_string(line.type) + '}';
+        }
+        out += ']';
+        if (kind == 0) {
+            out += ",\"basic\":";
+            appendAmount(out, after ? change.newBasic : change.oldBasic);
+        }
+    }
+    out += ",\"designation\":" +
+           std::to_string(after ? change.newDesignation : change.oldDesignation) +
+           ",\"grade\":" + std::to_string(grade) + '}';
+}
+
+// The job change as written: header and lines.
+void appendJobChange(std::string& out, const RawJobChange& change, qint64 id,
+                     const QByteArray& number, qint64 oldGrade, qint64 newGrade) {
+    const char* const keys[] = {"{\"allowances\":[", ",\"deductions\":["};
+    for (size_t kind = 0; kind < 2; ++kind) {
+        out += keys[kind];
+        for (size_t i = 0; i < change.lines[kind].size(); ++i) {
+            const RawLine& line = change.lines[kind][i];
+            const char letter = !line.checked ? 'R' : line.letter;
+            out += i ? ",{\"letter\":\"" : "{\"letter\":\"";
+            out += letter;
+            out += "\",\"old\":";
+            appendAmount(out, line.oldAmount);
+            out += ",\"revised\":";
+            appendAmount(out, line.revisedAmount);
+            out += ",\"type\":" + std::to_string(line.type) + '}';
+        }
+        out += ']';
+    }
+    out += ",\"date\":\"" + change.date.toString(Qt::ISODate).toStdString() +
+           "\",\"employee\":" + std::to_string(change.employee) + ",\"id\":" + std::to_string(id) +
+           ",\"newBasic\":";
+    appendAmount(out, change.newBasic);
+    out += ",\"newDesignation\":" + std::to_string(change.newDesignation) +
+           ",\"newGrade\":" + std::to_string(newGrade) + ",\"number\":\"" + number.toStdString() +
+           "\",\"oldBasic\":";
+    appendAmount(out, change.oldBasic);
+    out += ",\"oldDesignation\":" + std::to_string(change.oldDesignation) +
+           ",\"oldGrade\":" + std::to_string(oldGrade) + ",\"remarks\":\"" +
+           change.remarks.toStdString() + "\"}";
+}
 
 } // namespace
 
@@ -315,12 +385,43 @@ qint64 rawBulkSave(RawConnection& db, const data::ResolvedTableNames& tables,
             db.prepare(QStringLiteral("insert into ") + tables.pempdeductions +
                        QStringLiteral("(edcompanyid, edempid, eddetailid, eddeductionid, "
                                       "edamount) values (?,?,?,?,?)"))};
+        // The audit trail, when installed: its tail read once and the chain continued here, a row
+        // per job change with its employee before and after.
+        const bool audited = !tables.paudittrail.isEmpty();
+        std::unique_ptr<RawStatement> audit;
+        qint64 seq = 0;
+        QByteArray prevHash = jobchange::kFirstPrevHash.toLatin1();
+        const QByteArray time = QDateTime::currentDateTimeUtc()
+                                    .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+                                    .toLatin1();
+        const jobchange::AuditOrigin origin = jobchange::AuditOrigin::ofThisProcess();
+        const QByteArray computer = origin.computer.toUtf8();
+        const QByteArray osUser = origin.osUser.toUtf8();
+        if (audited) {
+            const auto tail =
+                db.prepare(QStringLiteral("select auSeq, auHash from ") + tables.paudittrail +
+                           QStringLiteral(" where auCompanyID = ? order by auSeq "
+                                          "desc limit 1"));
+            if (tail->bind(1, company).step()) {
+                seq = tail->integer(0);
+                prevHash = tail->text(1);
+            }
+            audit = db.prepare(
+                QStringLiteral("insert into ") + tables.paudittrail +
+                QStringLiteral(" (auCompanyID, auSeq, auTime, auUserID, auUserName, auComputer, "
+                               "auOsUser, auAction, auJobChangeID, auJobChangeNo, auEmpID, "
+                               "auBefore, auAfter, auRemark, auPrevHash, auHash) values "
+                               "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        }
+        std::string before, after;
+        QByteArray hashed;
         for (const RawJobChange& change : changes) {
             const qint64 oldGrade = grade(change.oldDesignation);
             const qint64 newGrade = grade(change.newDesignation);
+            const QByteArray number = prefix + QByteArray::number(running++);
             header->bind(1, company)
                 .bind(2, id)
-                .bind(3, prefix + QByteArray::number(running++))
+                .bind(3, number)
                 .bind(4, change.date.toString(Qt::ISODate).toLatin1())
                 .bind(5, static_cast<qint64>(change.oldDesignation))
                 .bind(6, oldGrade)
@@ -365,6 +466,53 @@ qint64 rawBulkSave(RawConnection& db, const data::ResolvedTableNames& tables,
                         .bind(5, row.revisedAmount)
                         .run();
                 }
+            }
+            if (audited) {
+                before = "{\"employee\":";
+                appendEmployee(before, change, false, oldGrade);
+                before += '}';
+                after = "{\"employee\":";
+                appendEmployee(after, change, true, newGrade);
+                after += ",\"jobChange\":";
+                appendJobChange(after, change, id, number, oldGrade, newGrade);
+                after += '}';
+                const QByteArray remarks = change.remarks.toUtf8();
+                jobchange::AuditRowView row;
+                row.companyId = change.company;
+                row.seq = ++seq;
+                row.userId = 1;
+                row.jobChangeId = static_cast<qint32>(id);
+                row.employeeId = change.employee;
+                row.time = time;
+                row.computer = computer;
+                row.osUser = osUser;
+                row.action = "New";
+                row.number = number;
+                row.before = QByteArrayView(before.data(), static_cast<qsizetype>(before.size()));
+                row.after = QByteArrayView(after.data(), static_cast<qsizetype>(after.size()));
+                row.remark = remarks;
+                row.prevHash = prevHash;
+                hashed.clear();
+                jobchange::appendHashedText(hashed, row);
+                const QByteArray hash = jobchange::sha256Hex(hashed);
+                audit->bind(1, company)
+                    .bind(2, seq)
+                    .bind(3, time)
+                    .bind(4, qint64{1})
+                    .bind(5, QByteArray())
+                    .bind(6, computer)
+                    .bind(7, osUser)
+                    .bind(8, QByteArray("New"))
+                    .bind(9, id)
+                    .bind(10, number)
+                    .bind(11, static_cast<qint64>(change.employee))
+                    .bind(12, QByteArray(before.data(), static_cast<qsizetype>(before.size())))
+                    .bind(13, QByteArray(after.data(), static_cast<qsizetype>(after.size())))
+                    .bind(14, remarks)
+                    .bind(15, prevHash)
+                    .bind(16, hash)
+                    .run();
+                prevHash = hash;
             }
             ++id;
         }

@@ -124,8 +124,10 @@ qint64 rawSave(RawConnection& db, const data::ResolvedTableNames& tables,
 
 // The job changes of a bulk revision written as raw prepared statements, each prepared once, in
 // one transaction: the numbering read once, then per job change the header, the employee
-// master, its lines, and the standing lines deleted and written again. Grades are looked up as
-// the save does. Returns the first new id (0 when there are none).
+// master, its lines, the standing lines deleted and written again, and, when the installation
+// has an audit trail, its audit row: the employee before and after and the job change as JSON
+// text built in place, chained to the row before by SHA-256 (the trail's tail read once).
+// Grades are looked up as the save does. Returns the first new id (0 when there are none).
 qint64 rawBulkSave(RawConnection& db, const data::ResolvedTableNames& tables,
                    const std::vector<RawJobChange>& changes);
 

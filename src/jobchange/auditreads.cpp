@@ -41,13 +41,24 @@ AuditRow rowOf(data::RowStream& rs, qint16 companyId) {
 } // namespace
 
 std::map<qint32, EmployeeState> AuditReads::employeeStates() const {
+    return readStates({}, {});
+}
+
+std::map<qint32, EmployeeState> AuditReads::employeeStates(qint32 first, qint32 last) const {
+    const QString range = QStringLiteral(" between ") + QString::number(first) +
+                          QStringLiteral(" and ") + QString::number(last);
+    return readStates(QStringLiteral(" and eEmpID") + range, range);
+}
+
+std::map<qint32, EmployeeState> AuditReads::readStates(const QString& masterRange,
+                                                       const QString& lineRange) const {
     const Workspace& ws = *workspace_;
     std::map<qint32, EmployeeState> states;
     {
         data::RowStream rs(ws.db(),
                            QStringLiteral("select eEmpID, eDesigID, eBasic, eGradeID from ") +
                                ws.tables.pemployee + QStringLiteral(" where eCompanyID = ") +
-                               ws.company());
+                               ws.company() + masterRange);
         while (rs.next()) {
             EmployeeState& state = states[static_cast<qint32>(whole(rs, 0))];
             state.found = true;
@@ -67,7 +78,10 @@ std::map<qint32, EmployeeState> AuditReads::employeeStates() const {
                          l.typeCompanyColumn + QStringLiteral(" = e.") + l.empColumn("companyid") +
                          QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
                          l.empTypeIdColumn + QStringLiteral(" and e.") + l.empColumn("companyid") +
-                         QStringLiteral(" = ") + ws.company());
+                         QStringLiteral(" = ") + ws.company() +
+                         (lineRange.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" and e.") + l.empColumn("empid") + lineRange));
         while (rs.next()) {
             const auto found = states.find(static_cast<qint32>(whole(rs, 0)));
             if (found != states.end())

@@ -215,21 +215,25 @@ void UnitOfWork::writeNew(const std::function<std::vector<Created>()>& steps) {
         return;
     }
     const std::vector<Created> created = steps();
-    std::vector<ChangeRecord> changes;
-    changes.reserve(created.size());
-    qint32 firstId = 0, lastId = 0;
+    if (created.empty())
+        return;
+    qint32 firstId = created.front().written.id, lastId = firstId;
+    qint32 firstEmployee = created.front().employeeId, lastEmployee = firstEmployee;
     for (const Created& c : created) {
         if (!checkedBatch_.contains(c.employeeId))
             throw std::logic_error("a batch's employee written without its re-check");
-        firstId = firstId == 0 ? c.written.id : std::min(firstId, c.written.id);
+        firstId = std::min(firstId, c.written.id);
         lastId = std::max(lastId, c.written.id);
+        firstEmployee = std::min(firstEmployee, c.employeeId);
+        lastEmployee = std::max(lastEmployee, c.employeeId);
     }
     // What was written, read back under the same locks in a few statements for the whole batch:
     // the texts the same reads of one job change give.
-    const std::map<qint32, EmployeeState> employees = AuditReads(workspace_).employeeStates();
-    std::map<qint32, StoredJobChange> jobChanges;
-    if (!created.empty())
-        jobChanges = reads_.jobChanges(firstId, lastId);
+    const std::map<qint32, EmployeeState> employees =
+        AuditReads(workspace_).employeeStates(firstEmployee, lastEmployee);
+    const std::map<qint32, StoredJobChange> jobChanges = reads_.jobChanges(firstId, lastId);
+    std::vector<ChangeRecord> changes;
+    changes.reserve(created.size());
     for (const Created& c : created) {
         ChangeRecord& change = changes.emplace_back();
         change.action = Action::Create;
