@@ -1,3 +1,4 @@
+#include "bench/bulkbench.h"
 #include "bench/generate.h"
 #include "bench/rowsink.h"
 #include "bench/scenarios.h"
@@ -43,6 +44,36 @@ TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
                        "egcdgcid = egcId) from pay_employeegradechange where egcId = 301"),
               QStringList{"JC301|1|10|10"});
     EXPECT_TRUE(messages.take().isEmpty());
+}
+
+// The bulk apply's floor writes the rows the apply writes, 64 employees at a time and over that:
+// the job changes, their lines, the employees and their standing lines, and an audit row each.
+TEST(Bench, TheBulkFloorWritesWhatTheApplyWrites) {
+    QTemporaryDir dir;
+    const bench::BulkFigures figures = bench::measureBulk(dir.path(), 70);
+    EXPECT_TRUE(figures.problems.isEmpty()) << figures.problems.join('\n').toStdString();
+    data::Connection apply, floor;
+    apply.openSqlite(dir.filePath("bulk-70.sqlite"));
+    floor.openSqlite(dir.filePath("bulk-floor.sqlite"));
+    for (const QString sql :
+         {"select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, egcNewDesigID, "
+          "egcNewGradeID, round(egcOldBasic * 100), round(egcNewBasic * 100), egcremarks, "
+          "egcCancelled from pay_employeegradechange",
+          "select egcagcid, egcadetailid, egcatype, egcaallowanceid, round(egcaoldamount * 100), "
+          "round(egcarevamount * 100) from pay_empgcallowance",
+          "select egcdgcid, egcddetailid, egcdtype, egcddeductionid, round(egcdoldamount * 100), "
+          "round(egcdrevamount * 100) from pay_empgcdeductions",
+          "select eEmpID, eDesigID, eGradeID, round(eBasic * 100) from pay_employee",
+          "select eaempid, eadetailid, eaallowanceid, round(eaamount * 100) from "
+          "pay_empallowances",
+          "select edempid, eddetailid, eddeductionid, round(edamount * 100) from "
+          "pay_empdeductions",
+          "select auSeq, auAction, auJobChangeID, auJobChangeNo, auEmpID from pay_audittrail"}) {
+        SCOPED_TRACE(sql.toStdString());
+        const QStringList written = rows(apply, sql);
+        EXPECT_GE(written.size(), 70);
+        EXPECT_EQ(rows(floor, sql), written);
+    }
 }
 
 } // namespace
