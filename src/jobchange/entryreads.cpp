@@ -1,8 +1,19 @@
 #include "jobchange/entryreads.h"
 
+#include "data/rowstream.h"
 #include "jobchange/linetable.h"
 
 namespace jobchange {
+
+namespace {
+
+qint64 whole(data::RowStream& rs, int index) {
+    if (const std::optional<qint64> value = rs.integer(index))
+        return *value;
+    return rs.text(index).toLongLong();
+}
+
+} // namespace
 
 std::optional<StoredJobChange> EntryReads::jobChange(qint32 id) const {
     const Workspace& ws = *workspace_;
@@ -71,28 +82,30 @@ std::map<qint32, StoredJobChange> EntryReads::jobChanges(qint32 first, qint32 la
     // The lines of types with a currency the company knows, as jobChange joins them.
     for (LineKind kind : kLineKinds) {
         const LineTable& l = lineTable(kind);
-        data::Recordset rs = ws.db().open(
-            QStringLiteral("select e.") + l.gcColumn("gcid") + QStringLiteral(", e.") +
-            l.gcColumn("type") + QStringLiteral(", t.") + l.typeIdColumn + QStringLiteral(", e.") +
-            l.gcColumn("oldamount") + QStringLiteral(", e.") + l.gcColumn("revamount") +
-            QStringLiteral(" from ") + workspace_->table(l.typeTable) + QStringLiteral(" t, ") +
-            workspace_->table(l.gcTable) + QStringLiteral(" e, ") + ws.tables.pcurrencymaster +
-            QStringLiteral(" c where t.") + l.typeCompanyColumn + QStringLiteral(" = e.") +
-            l.gcColumn("companyid") + QStringLiteral(" and t.") + l.typeIdColumn +
-            QStringLiteral(" = e.") + l.gcTypeIdColumn + QStringLiteral(" and t.") +
-            l.typeCompanyColumn + QStringLiteral(" = c.CompanyID and t.") + l.typeCurrencyColumn +
-            QStringLiteral(" = c.CurrencyID and e.") + l.gcColumn("companyid") +
-            QStringLiteral(" = ") + ws.company() + QStringLiteral(" and e.") + l.gcColumn("gcid") +
-            range);
-        for (; !rs.eof(); rs.moveNext()) {
-            const auto jobChange = stored.find(rs.field(0).toInt());
+        data::RowStream rs(
+            ws.db(), QStringLiteral("select e.") + l.gcColumn("gcid") + QStringLiteral(", e.") +
+                         l.gcColumn("type") + QStringLiteral(", t.") + l.typeIdColumn +
+                         QStringLiteral(", e.") + l.gcColumn("oldamount") + QStringLiteral(", e.") +
+                         l.gcColumn("revamount") + QStringLiteral(" from ") +
+                         workspace_->table(l.typeTable) + QStringLiteral(" t, ") +
+                         workspace_->table(l.gcTable) + QStringLiteral(" e, ") +
+                         ws.tables.pcurrencymaster + QStringLiteral(" c where t.") +
+                         l.typeCompanyColumn + QStringLiteral(" = e.") + l.gcColumn("companyid") +
+                         QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
+                         l.gcTypeIdColumn + QStringLiteral(" and t.") + l.typeCompanyColumn +
+                         QStringLiteral(" = c.CompanyID and t.") + l.typeCurrencyColumn +
+                         QStringLiteral(" = c.CurrencyID and e.") + l.gcColumn("companyid") +
+                         QStringLiteral(" = ") + ws.company() + QStringLiteral(" and e.") +
+                         l.gcColumn("gcid") + range);
+        while (rs.next()) {
+            const auto jobChange = stored.find(static_cast<qint32>(whole(rs, 0)));
             if (jobChange == stored.end())
                 continue;
             StoredLine& line = jobChange->second.lines[static_cast<size_t>(kind)].emplace_back();
-            line.letter = rs.text(1);
-            line.typeId = rs.field(2).toLongLong();
-            line.oldAmount = data::amountField(rs, 3);
-            line.revisedAmount = data::amountField(rs, 4);
+            line.letter = rs.text(1).toString();
+            line.typeId = whole(rs, 2);
+            line.oldAmount = rs.amount(3);
+            line.revisedAmount = rs.amount(4);
         }
     }
     return stored;

@@ -229,9 +229,9 @@ void UnitOfWork::writeNew(const std::function<std::vector<Created>()>& steps) {
     }
     // What was written, read back under the same locks in a few statements for the whole batch:
     // the texts the same reads of one job change give.
-    const std::map<qint32, EmployeeState> employees =
+    std::map<qint32, EmployeeState> employees =
         AuditReads(workspace_).employeeStates(firstEmployee, lastEmployee);
-    const std::map<qint32, StoredJobChange> jobChanges = reads_.jobChanges(firstId, lastId);
+    std::map<qint32, StoredJobChange> jobChanges = reads_.jobChanges(firstId, lastId);
     std::vector<ChangeRecord> changes;
     changes.reserve(created.size());
     for (const Created& c : created) {
@@ -246,7 +246,7 @@ void UnitOfWork::writeNew(const std::function<std::vector<Created>()>& steps) {
             change.after.employee = employee->second;
         const auto jobChange = jobChanges.find(c.written.id);
         if (jobChange != jobChanges.end())
-            change.after.jobChange = jobChange->second;
+            change.after.jobChange = std::move(jobChange->second);
     }
     checkedBatch_.clear();
     lockNumbering();
