@@ -215,42 +215,46 @@ void UnitOfWork::writeNew(const std::function<std::vector<Created>()>& steps) {
         return;
     }
     const std::vector<Created> created = steps();
-    if (created.empty())
-        return;
-    qint32 firstId = created.front().written.id, lastId = firstId;
-    qint32 firstEmployee = created.front().employeeId, lastEmployee = firstEmployee;
-    for (const Created& c : created) {
+    for (const Created& c : created)
         if (!checkedBatch_.contains(c.employeeId))
             throw std::logic_error("a batch's employee written without its re-check");
-        firstId = std::min(firstId, c.written.id);
-        lastId = std::max(lastId, c.written.id);
-        firstEmployee = std::min(firstEmployee, c.employeeId);
-        lastEmployee = std::max(lastEmployee, c.employeeId);
-    }
-    // What was written, read back under the same locks in a few statements for the whole batch:
-    // the texts the same reads of one job change give.
-    std::map<qint32, EmployeeState> employees =
-        AuditReads(workspace_).employeeStates(firstEmployee, lastEmployee);
-    std::map<qint32, StoredJobChange> jobChanges = reads_.jobChanges(firstId, lastId);
-    std::vector<ChangeRecord> changes;
-    changes.reserve(created.size());
-    for (const Created& c : created) {
-        ChangeRecord& change = changes.emplace_back();
-        change.action = Action::Create;
-        change.jobChangeId = c.written.id;
-        change.number = c.written.number;
-        change.employeeId = c.employeeId;
-        change.before.employee = checkedBatch_.value(c.employeeId);
-        const auto employee = employees.find(c.employeeId);
-        if (employee != employees.end())
-            change.after.employee = employee->second;
-        const auto jobChange = jobChanges.find(c.written.id);
-        if (jobChange != jobChanges.end())
-            change.after.jobChange = std::move(jobChange->second);
+    lockNumbering();
+    // What was written, read back under the same locks, a few statements for each part of the
+    // batch: the texts the same reads of one job change give. The parts keep what a whole
+    // company's batch holds at once small.
+    constexpr size_t kRecordedAtOnce = 500;
+    for (size_t from = 0; from < created.size(); from += kRecordedAtOnce) {
+        const size_t to = std::min(created.size(), from + kRecordedAtOnce);
+        std::vector<qint32> employeeIds;
+        qint32 firstId = created[from].written.id, lastId = firstId;
+        for (size_t i = from; i < to; ++i) {
+            employeeIds.push_back(created[i].employeeId);
+            firstId = std::min(firstId, created[i].written.id);
+            lastId = std::max(lastId, created[i].written.id);
+        }
+        const std::map<qint32, EmployeeState> employees =
+            AuditReads(workspace_).employeeStates(employeeIds);
+        std::map<qint32, StoredJobChange> jobChanges = reads_.jobChanges(firstId, lastId);
+        std::vector<ChangeRecord> changes;
+        changes.reserve(to - from);
+        for (size_t i = from; i < to; ++i) {
+            const Created& c = created[i];
+            ChangeRecord& change = changes.emplace_back();
+            change.action = Action::Create;
+            change.jobChangeId = c.written.id;
+            change.number = c.written.number;
+            change.employeeId = c.employeeId;
+            change.before.employee = checkedBatch_.value(c.employeeId);
+            const auto employee = employees.find(c.employeeId);
+            if (employee != employees.end())
+                change.after.employee = employee->second;
+            const auto jobChange = jobChanges.find(c.written.id);
+            if (jobChange != jobChanges.end())
+                change.after.jobChange = std::move(jobChange->second);
+        }
+        recorder->record(*workspace_, changes);
     }
     checkedBatch_.clear();
-    lockNumbering();
-    recorder->record(*workspace_, changes);
 }
 
 void UnitOfWork::record(const ActionRecord& action) {

@@ -153,9 +153,9 @@ public:
         Written written;
     };
     // After recheckBatch: runs the steps that write a batch's new job changes, and hands the
-    // recorder, when the workspace has one, each job change with its employee: before as the
-    // re-check read them under the lock, after as one set-wise read of what was written finds
-    // them.
+    // recorder, when the workspace has one, each job change with its employee, a few hundred at
+    // a time: before as the re-check read them under the lock, after as set-wise reads of what
+    // was written find them.
     void writeNew(const std::function<std::vector<Created>()>& steps);
     // Hands the recorder, when the workspace has one, a write of another kind, after its
     // statements and under the numbering lock.
