@@ -8,6 +8,7 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <tuple>
 
 namespace jobchange {
@@ -572,13 +573,56 @@ struct Checked {
 struct CheckedLine {
     quint32 slot = 0;
     LineKind kind = LineKind::Allowance;
-    bool master = false;
     qint32 typeId = 0;
     Cents amount = 0;
 
-    // Each employee's lines together; in them, by kind, the master's before the history's,
-    // each by type and amount: so each side compares as differences() sorts it.
-    auto order() const { return std::tuple(slot, kind, master ? 0 : 1, typeId, amount); }
+    // Within an employee's lines: by kind, each kind's as differences() sorts them.
+    auto order() const { return std::tuple(kind, typeId, amount); }
+};
+
+// One side's lines, the masters' or the history's, then grouped by employee.
+class SideLines {
+public:
+    void reserve(size_t lines) { lines_.reserve(lines); }
+    size_t size() const { return lines_.size(); }
+    void add(const CheckedLine& line) {
+        inOrder_ = inOrder_ && (lines_.empty() || lines_.back().slot <= line.slot);
+        lines_.push_back(line);
+    }
+
+    // Each employee's lines together, in CheckedLine::order. Lines that came employee by
+    // employee (standing lines mostly do) stay where they are; the others are placed by
+    // employee, without sorting them all.
+    void group(size_t employees) {
+        start_.assign(employees + 1, 0);
+        for (const CheckedLine& line : lines_)
+            ++start_[line.slot + 1];
+        for (size_t i = 1; i <= employees; ++i)
+            start_[i] += start_[i - 1];
+        if (!inOrder_) {
+            std::vector<CheckedLine> placed(lines_.size());
+            std::vector<size_t> next(start_.begin(), start_.end() - 1);
+            for (const CheckedLine& line : lines_)
+                placed[next[line.slot]++] = line;
+            lines_ = std::move(placed);
+        }
+        for (size_t i = 0; i < employees; ++i) {
+            const std::span<CheckedLine> own = of(i);
+            std::sort(own.begin(), own.end(), [](const CheckedLine& a, const CheckedLine& b) {
+                return a.order() < b.order();
+            });
+        }
+    }
+
+    // After group(): the lines of the employee at slot.
+    std::span<CheckedLine> of(size_t slot) {
+        return std::span(lines_).subspan(start_[slot], start_[slot + 1] - start_[slot]);
+    }
+
+private:
+    std::vector<CheckedLine> lines_;
+    std::vector<size_t> start_;
+    bool inOrder_ = true;
 };
 
 // Finds a key in an ascending list; at once when asked in ascending order, as rows mostly come.
@@ -642,55 +686,18 @@ std::vector<Checked> decidingJobChanges(data::Connection& db, const CheckStateme
     return employees;
 }
 
-// The lines of each employee in CheckedLine::order, without sorting them all: they are placed
-// by employee, then each employee's few are sorted.
-void orderLines(std::vector<CheckedLine>& lines, size_t employees) {
-    std::vector<size_t> start(employees + 1, 0);
-    for (const CheckedLine& line : lines)
-        ++start[line.slot + 1];
-    for (size_t i = 1; i <= employees; ++i)
-        start[i] += start[i - 1];
-    std::vector<CheckedLine> placed(lines.size());
-    std::vector<size_t> next(start.begin(), start.end() - 1);
-    for (const CheckedLine& line : lines)
-        placed[next[line.slot]++] = line;
-    for (size_t i = 0; i < employees; ++i)
-        std::sort(placed.begin() + static_cast<std::ptrdiff_t>(start[i]),
-                  placed.begin() + static_cast<std::ptrdiff_t>(start[i + 1]),
-                  [](const CheckedLine& a, const CheckedLine& b) { return a.order() < b.order(); });
-    lines = std::move(placed);
+// Whether two sides' lines (grouped) hold the same types and amounts.
+bool sameLines(std::span<const CheckedLine> held, std::span<const CheckedLine> due) {
+    return std::equal(
+        held.begin(), held.end(), due.begin(), due.end(),
+        [](const CheckedLine& a, const CheckedLine& b) { return a.order() == b.order(); });
 }
 
-// Whether an employee's lines (ordered) hold the same types and amounts on both sides.
-bool sameLines(const CheckedLine* begin, const CheckedLine* end) {
-    for (const LineKind kind : kKinds) {
-        const CheckedLine* held = begin;
-        while (held != end && held->kind != kind)
-            ++held;
-        const CheckedLine* due = held;
-        while (due != end && due->kind == kind && due->master)
-            ++due;
-        const CheckedLine* past = due;
-        while (past != end && past->kind == kind)
-            ++past;
-        if (due - held != past - due)
-            return false;
-        for (const CheckedLine *a = held, *b = due; a != due; ++a, ++b) {
-            if (a->typeId != b->typeId || a->amount != b->amount)
-                return false;
-        }
-    }
-    return true;
-}
-
-// The master's or the history's side of an employee's lines, as a pay.
-Pay payOfSide(const CheckedLine* begin, const CheckedLine* end, bool master, qint32 designation,
-              qint32 grade, Cents basic) {
+// A side's job, basic and lines as a pay.
+Pay payOf(std::span<const CheckedLine> lines, qint32 designation, qint32 grade, Cents basic) {
     Pay pay{designation, grade, {}, basic, {}, {}};
-    for (const CheckedLine* line = begin; line != end; ++line) {
-        if (line->master == master)
-            linesOf(pay, line->kind).push_back({line->typeId, {}, line->amount});
-    }
+    for (const CheckedLine& line : lines)
+        linesOf(pay, line.kind).push_back({line.typeId, {}, line.amount});
     return pay;
 }
 
@@ -744,7 +751,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
         e.dueGrade = number(rows, side + 1);
         e.dueBasic = amountOf(rows, side + 2);
     }
-    std::vector<CheckedLine> lines;
+    SideLines due;
     for (const LineKind kind : kKinds) {
         for (data::RowStream rows(db, sql.lines(kind), binds, alone); rows.next();) {
             const std::optional<quint32> slot = decidedBy(number(rows, 0));
@@ -752,9 +759,11 @@ HistoryCheck checkHistory(const HistorySource& source) {
                 continue;
             const bool after = employees[*slot].after;
             if (standsOnSide(storedLetter(rows.text(4)), after))
-                lines.push_back(
-                    {*slot, kind, false, number(rows, 1), amountOf(rows, after ? 3 : 2)});
+                due.add({*slot, kind, number(rows, 1), amountOf(rows, after ? 3 : 2)});
         }
+        // About as many again of the other kind.
+        if (kind == kKinds[0])
+            due.reserve(due.size() * 2);
     }
     AscendingLookup checkedEmployees(employeeIds);
     TextPool texts;
@@ -773,24 +782,22 @@ HistoryCheck checkHistory(const HistorySource& source) {
         e.masterGrade = number(rows, 4);
         e.masterBasic = amountOf(rows, 5);
     }
+    // As many as the history's in a database that agrees.
+    SideLines held;
+    held.reserve(due.size());
     for (const LineKind kind : kKinds) {
         for (data::RowStream rows(db, sql.standing(kind), {}, alone); rows.next();) {
             const std::optional<size_t> slot = checkedEmployees.find(number(rows, 0));
             if (slot && employees[*slot].hasMaster)
-                lines.push_back(
-                    {static_cast<quint32>(*slot), kind, true, number(rows, 1), amountOf(rows, 2)});
+                held.add({static_cast<quint32>(*slot), kind, number(rows, 1), amountOf(rows, 2)});
         }
     }
-    orderLines(lines, employees.size());
+    due.group(employees.size());
+    held.group(employees.size());
 
     HistoryCheck check;
     check.employeesChecked = static_cast<int>(employees.size());
-    const CheckedLine* line = lines.data();
-    const CheckedLine* const linesEnd = lines.data() + lines.size();
     for (size_t slot = 0; slot < employees.size(); ++slot) {
-        const CheckedLine* const begin = line;
-        while (line != linesEnd && line->slot == slot)
-            ++line;
         const Checked& e = employees[slot];
         if (!e.hasMaster) {
             check.disagreements.push_back(
@@ -798,11 +805,11 @@ HistoryCheck checkHistory(const HistorySource& source) {
             continue;
         }
         if (e.masterDesignation == e.dueDesignation && e.masterGrade == e.dueGrade &&
-            e.masterBasic == e.dueBasic && sameLines(begin, line))
+            e.masterBasic == e.dueBasic && sameLines(held.of(slot), due.of(slot)))
             continue;
-        const QStringList differing = differences(
-            payOfSide(begin, line, true, e.masterDesignation, e.masterGrade, e.masterBasic),
-            payOfSide(begin, line, false, e.dueDesignation, e.dueGrade, e.dueBasic));
+        const QStringList differing =
+            differences(payOf(held.of(slot), e.masterDesignation, e.masterGrade, e.masterBasic),
+                        payOf(due.of(slot), e.dueDesignation, e.dueGrade, e.dueBasic));
         if (!differing.isEmpty())
             check.disagreements.push_back(
                 {e.employeeId, texts.at(textOf[slot]), texts.at(textOf[slot] + 1), differing});
