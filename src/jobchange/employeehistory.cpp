@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <span>
 #include <tuple>
@@ -569,45 +570,51 @@ struct Checked {
     Cents masterBasic = 0;
 };
 
-// A standing line, of the master or of what the history says, of the employee at `slot`.
+// An allowance or deduction line, of the master or of what the history says, of the employee at
+// `slot`.
 struct CheckedLine {
     quint32 slot = 0;
-    LineKind kind = LineKind::Allowance;
     qint32 typeId = 0;
     Cents amount = 0;
 
-    // Within an employee's lines: by kind, each kind's as differences() sorts them.
-    auto order() const { return std::tuple(kind, typeId, amount); }
+    // Within an employee's lines of a kind: as differences() sorts them.
+    auto order() const { return std::tuple(typeId, amount); }
 };
 
-// One side's lines, the masters' or the history's, then grouped by employee.
+// One side's lines of one kind, the masters' or the history's, then grouped by employee.
 class SideLines {
 public:
+    explicit SideLines(size_t employees) : first_(employees, kNone), count_(employees, 0) {}
     void reserve(size_t lines) { lines_.reserve(lines); }
     size_t size() const { return lines_.size(); }
     void add(const CheckedLine& line) {
-        inOrder_ = inOrder_ && (lines_.empty() || lines_.back().slot <= line.slot);
+        // A job change's lines of a kind come together, and so do an employee's standing lines,
+        // as they are stored; anything else is grouped afterwards.
+        if (lines_.empty() || lines_.back().slot != line.slot) {
+            together_ = together_ && first_[line.slot] == kNone;
+            first_[line.slot] = lines_.size();
+        }
+        ++count_[line.slot];
         lines_.push_back(line);
     }
 
-    // Each employee's lines together, in CheckedLine::order. Lines that came employee by
-    // employee (standing lines mostly do) stay where they are; the others are placed by
-    // employee, without sorting them all.
-    void group(size_t employees) {
-        start_.assign(employees + 1, 0);
-        for (const CheckedLine& line : lines_)
-            ++start_[line.slot + 1];
-        for (size_t i = 1; i <= employees; ++i)
-            start_[i] += start_[i - 1];
-        if (!inOrder_) {
+    // Each employee's lines together, in CheckedLine::order: where they came, or else placed by
+    // employee without sorting them all.
+    void group() {
+        if (!together_) {
             std::vector<CheckedLine> placed(lines_.size());
-            std::vector<size_t> next(start_.begin(), start_.end() - 1);
+            size_t next = 0;
+            for (size_t slot = 0; slot < first_.size(); ++slot) {
+                first_[slot] = next;
+                next += count_[slot];
+            }
+            std::vector<size_t> at(first_);
             for (const CheckedLine& line : lines_)
-                placed[next[line.slot]++] = line;
+                placed[at[line.slot]++] = line;
             lines_ = std::move(placed);
         }
-        for (size_t i = 0; i < employees; ++i) {
-            const std::span<CheckedLine> own = of(i);
+        for (size_t slot = 0; slot < first_.size(); ++slot) {
+            const std::span<CheckedLine> own = of(slot);
             std::sort(own.begin(), own.end(), [](const CheckedLine& a, const CheckedLine& b) {
                 return a.order() < b.order();
             });
@@ -616,13 +623,17 @@ public:
 
     // After group(): the lines of the employee at slot.
     std::span<CheckedLine> of(size_t slot) {
-        return std::span(lines_).subspan(start_[slot], start_[slot + 1] - start_[slot]);
+        if (count_[slot] == 0)
+            return {};
+        return std::span(lines_).subspan(first_[slot], count_[slot]);
     }
 
 private:
+    static constexpr size_t kNone = ~size_t(0);
     std::vector<CheckedLine> lines_;
-    std::vector<size_t> start_;
-    bool inOrder_ = true;
+    std::vector<size_t> first_;
+    std::vector<quint32> count_;
+    bool together_ = true;
 };
 
 // Finds a key in an ascending list; at once when asked in ascending order, as rows mostly come.
@@ -686,18 +697,37 @@ std::vector<Checked> decidingJobChanges(data::Connection& db, const CheckStateme
     return employees;
 }
 
-// Whether two sides' lines (grouped) hold the same types and amounts.
-bool sameLines(std::span<const CheckedLine> held, std::span<const CheckedLine> due) {
-    return std::equal(
-        held.begin(), held.end(), due.begin(), due.end(),
-        [](const CheckedLine& a, const CheckedLine& b) { return a.order() == b.order(); });
+// Allowances and deductions (kKinds' order) of one side.
+using KindLines = std::array<SideLines, 2>;
+
+KindLines kindLines(size_t employees) {
+    return {SideLines(employees), SideLines(employees)};
+}
+
+SideLines& linesOf(KindLines& lines, LineKind kind) {
+    return lines[kind == kKinds[0] ? 0 : 1];
+}
+
+// Whether both sides hold the same types and amounts of each kind for the employee at slot.
+bool sameLines(KindLines& held, KindLines& due, size_t slot) {
+    for (size_t k = 0; k < held.size(); ++k) {
+        const std::span<const CheckedLine> a = held[k].of(slot);
+        const std::span<const CheckedLine> b = due[k].of(slot);
+        if (!std::equal(
+                a.begin(), a.end(), b.begin(), b.end(),
+                [](const CheckedLine& x, const CheckedLine& y) { return x.order() == y.order(); }))
+            return false;
+    }
+    return true;
 }
 
 // A side's job, basic and lines as a pay.
-Pay payOf(std::span<const CheckedLine> lines, qint32 designation, qint32 grade, Cents basic) {
+Pay payOf(KindLines& lines, size_t slot, qint32 designation, qint32 grade, Cents basic) {
     Pay pay{designation, grade, {}, basic, {}, {}};
-    for (const CheckedLine& line : lines)
-        linesOf(pay, line.kind).push_back({line.typeId, {}, line.amount});
+    for (const LineKind kind : kKinds) {
+        for (const CheckedLine& line : linesOf(lines, kind).of(slot))
+            linesOf(pay, kind).push_back({line.typeId, {}, line.amount});
+    }
     return pay;
 }
 
@@ -751,7 +781,7 @@ HistoryCheck checkHistory(const HistorySource& source) {
         e.dueGrade = number(rows, side + 1);
         e.dueBasic = amountOf(rows, side + 2);
     }
-    SideLines due;
+    KindLines due = kindLines(employees.size());
     for (const LineKind kind : kKinds) {
         for (data::RowStream rows(db, sql.lines(kind), binds, alone); rows.next();) {
             const std::optional<quint32> slot = decidedBy(number(rows, 0));
@@ -759,11 +789,8 @@ HistoryCheck checkHistory(const HistorySource& source) {
                 continue;
             const bool after = employees[*slot].after;
             if (standsOnSide(storedLetter(rows.text(4)), after))
-                due.add({*slot, kind, number(rows, 1), amountOf(rows, after ? 3 : 2)});
+                linesOf(due, kind).add({*slot, number(rows, 1), amountOf(rows, after ? 3 : 2)});
         }
-        // About as many again of the other kind.
-        if (kind == kKinds[0])
-            due.reserve(due.size() * 2);
     }
     AscendingLookup checkedEmployees(employeeIds);
     TextPool texts;
@@ -782,18 +809,21 @@ HistoryCheck checkHistory(const HistorySource& source) {
         e.masterGrade = number(rows, 4);
         e.masterBasic = amountOf(rows, 5);
     }
-    // As many as the history's in a database that agrees.
-    SideLines held;
-    held.reserve(due.size());
+    KindLines held = kindLines(employees.size());
+    for (size_t k = 0; k < held.size(); ++k) // as many as the history's, where they agree
+        held[k].reserve(due[k].size());
     for (const LineKind kind : kKinds) {
         for (data::RowStream rows(db, sql.standing(kind), {}, alone); rows.next();) {
             const std::optional<size_t> slot = checkedEmployees.find(number(rows, 0));
             if (slot && employees[*slot].hasMaster)
-                held.add({static_cast<quint32>(*slot), kind, number(rows, 1), amountOf(rows, 2)});
+                linesOf(held, kind)
+                    .add({static_cast<quint32>(*slot), number(rows, 1), amountOf(rows, 2)});
         }
     }
-    due.group(employees.size());
-    held.group(employees.size());
+    for (KindLines* side : {&due, &held}) {
+        for (SideLines& lines : *side)
+            lines.group();
+    }
 
     HistoryCheck check;
     check.employeesChecked = static_cast<int>(employees.size());
@@ -805,11 +835,11 @@ HistoryCheck checkHistory(const HistorySource& source) {
             continue;
         }
         if (e.masterDesignation == e.dueDesignation && e.masterGrade == e.dueGrade &&
-            e.masterBasic == e.dueBasic && sameLines(held.of(slot), due.of(slot)))
+            e.masterBasic == e.dueBasic && sameLines(held, due, slot))
             continue;
         const QStringList differing =
-            differences(payOf(held.of(slot), e.masterDesignation, e.masterGrade, e.masterBasic),
-                        payOf(due.of(slot), e.dueDesignation, e.dueGrade, e.dueBasic));
+            differences(payOf(held, slot, e.masterDesignation, e.masterGrade, e.masterBasic),
+                        payOf(due, slot, e.dueDesignation, e.dueGrade, e.dueBasic));
         if (!differing.isEmpty())
             check.disagreements.push_back(
                 {e.employeeId, texts.at(textOf[slot]), texts.at(textOf[slot] + 1), differing});

@@ -79,6 +79,10 @@ TEST_F(History, PayOnADayComesFromTheJobChangeInForceAndCancelledOnesChangeNothi
 }
 
 TEST_F(History, CheckNamesEveryEmployeeWhoseMasterWasChangedByHand) {
+    // A standing line written again after another employee's: his lines are stored apart.
+    db.exec("delete from pay_empdeductions where edcompanyid = 1 and edempid = 7 and "
+            "eddeductionid = 1");
+    db.exec("insert into pay_empdeductions values (1, 7, 1, 1, 2700)");
     jobchange::HistoryCheck check = jobchange::checkHistory(source());
     EXPECT_EQ(check.employeesChecked, 2); // 7 and 8; 9 has no job changes
     EXPECT_TRUE(check.disagreements.empty());
