@@ -584,17 +584,18 @@ struct CheckedLine {
 // One side's lines of one kind, the masters' or the history's, then grouped by employee.
 class SideLines {
 public:
-    explicit SideLines(size_t employees) : first_(employees, kNone), count_(employees, 0) {}
+    explicit SideLines(size_t employees) : ranges_(employees) {}
     void reserve(size_t lines) { lines_.reserve(lines); }
     size_t size() const { return lines_.size(); }
     void add(const CheckedLine& line) {
         // A job change's lines of a kind come together, and so do an employee's standing lines,
         // as they are stored; anything else is grouped afterwards.
+        Range& range = ranges_[line.slot];
         if (lines_.empty() || lines_.back().slot != line.slot) {
-            together_ = together_ && first_[line.slot] == kNone;
-            first_[line.slot] = lines_.size();
+            together_ = together_ && range.count == 0;
+            range.first = lines_.size();
         }
-        ++count_[line.slot];
+        ++range.count;
         lines_.push_back(line);
     }
 
@@ -603,17 +604,17 @@ public:
     void group() {
         if (!together_) {
             std::vector<CheckedLine> placed(lines_.size());
+            std::vector<size_t> at(ranges_.size());
             size_t next = 0;
-            for (size_t slot = 0; slot < first_.size(); ++slot) {
-                first_[slot] = next;
-                next += count_[slot];
+            for (size_t slot = 0; slot < ranges_.size(); ++slot) {
+                ranges_[slot].first = at[slot] = next;
+                next += ranges_[slot].count;
             }
-            std::vector<size_t> at(first_);
             for (const CheckedLine& line : lines_)
                 placed[at[line.slot]++] = line;
             lines_ = std::move(placed);
         }
-        for (size_t slot = 0; slot < first_.size(); ++slot) {
+        for (size_t slot = 0; slot < ranges_.size(); ++slot) {
             const std::span<CheckedLine> own = of(slot);
             std::sort(own.begin(), own.end(), [](const CheckedLine& a, const CheckedLine& b) {
                 return a.order() < b.order();
@@ -623,16 +624,18 @@ public:
 
     // After group(): the lines of the employee at slot.
     std::span<CheckedLine> of(size_t slot) {
-        if (count_[slot] == 0)
-            return {};
-        return std::span(lines_).subspan(first_[slot], count_[slot]);
+        const Range& range = ranges_[slot];
+        return std::span(lines_).subspan(range.first, range.count);
     }
 
 private:
-    static constexpr size_t kNone = ~size_t(0);
+    // Where an employee's lines are.
+    struct Range {
+        size_t first = 0;
+        size_t count = 0;
+    };
     std::vector<CheckedLine> lines_;
-    std::vector<size_t> first_;
-    std::vector<quint32> count_;
+    std::vector<Range> ranges_;
     bool together_ = true;
 };
 
@@ -782,6 +785,9 @@ HistoryCheck checkHistory(const HistorySource& source) {
         e.dueBasic = amountOf(rows, side + 2);
     }
     KindLines due = kindLines(employees.size());
+    // Room for more lines than a job change usually has: what is not used is never touched.
+    for (SideLines& lines : due)
+        lines.reserve(employees.size() * 16);
     for (const LineKind kind : kKinds) {
         for (data::RowStream rows(db, sql.lines(kind), binds, alone); rows.next();) {
             const std::optional<quint32> slot = decidedBy(number(rows, 0));
