@@ -744,6 +744,12 @@ HistoryCheck checkHistory(const HistorySource& source) {
     // Nothing else runs on the connection while each statement's rows are read.
     constexpr auto alone = data::RowStream::Use::Alone;
     std::vector<Checked> employees = decidingJobChanges(db, sql);
+    // Found by binary search below; a server's order of the numbers is not taken on trust.
+    const auto byEmployee = [](const Checked& a, const Checked& b) {
+        return a.employeeId < b.employeeId;
+    };
+    if (!std::is_sorted(employees.begin(), employees.end(), byEmployee))
+        std::stable_sort(employees.begin(), employees.end(), byEmployee);
     std::vector<qint32> employeeIds;
     std::vector<std::pair<qint32, quint32>> byId;
     employeeIds.reserve(employees.size());
