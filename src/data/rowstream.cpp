@@ -111,17 +111,11 @@ RowStream::RowStream(Connection& connection, const QString& sql, const QVariantL
 RowStream::~RowStream() {
     sqlite3_finalize(statement_);
     PQclear(batch_);
-    if (streaming_ && !lastBatch_) {
-        // Left before its end: the server stops sending, and what it sent already is dropped
-        // (the transaction is aborted then; its owner rolls it back).
-        if (PGcancel* cancel = PQgetCancel(server_)) {
-            char error[256];
-            PQcancel(cancel, error, sizeof error);
-            PQfreeCancel(cancel);
-        }
+    // Rows not taken are let go by: the connection is ready for its next statement, in the
+    // same transaction. Whoever wants the server to stop sooner interrupts the statement.
+    if (streaming_ && !lastBatch_)
         while (pg_result* rest = PQgetResult(server_))
             PQclear(rest);
-    }
     // The cursor would last until the transaction ends; an aborted transaction has none left.
     if (!cursor_.isEmpty() && PQtransactionStatus(server_) == PQTRANS_INTRANS)
         PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
