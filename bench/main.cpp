@@ -380,7 +380,7 @@ public:
     }
 
     // The history window of the employee with the long history, loaded, shown and painted;
-    // then the consistency check of every employee once.
+    // then the consistency check of every employee.
     void history(const bench::Installation& installation, qint64 rows, bool withGoal) {
         const jobchange::HistorySource source{installation.db(), installation.tables(), 1, 1,
                                               installation.processDate()};
@@ -402,8 +402,8 @@ public:
             opened, {}, withGoal ? std::optional(kHistoryGoal) : std::nullopt);
 
         jobchange::HistoryCheck check;
-        const double checked =
-            bench::median(bench::timeRepeated(1, [&] { check = jobchange::checkHistory(source); }));
+        const double checked = bench::median(
+            bench::timeRepeated(repetitions_, [&] { check = jobchange::checkHistory(source); }));
         if (!check.disagreements.empty())
             problems_ << QStringLiteral("%1 employees disagree with their history")
                              .arg(check.disagreements.size());
@@ -537,8 +537,12 @@ int main(int argc, char** argv) {
         QStringLiteral("register-only"),
         QStringLiteral("Measure only the register's load (first screen, full load) and the "
                        "memory it takes: no history, search, sort, save, audit or bulk lines."));
+    const QCommandLineOption checkOnlyOption(
+        QStringLiteral("check-only"),
+        QStringLiteral("Measure only the employee history window and the history check of every "
+                       "employee: no register, search, sort, save, audit, bulk or memory lines."));
     parser.addOptions({rowsOption, employeesOption, repsOption, pgOption, keepOption, walOption,
-                       probeOption, bulkOption, auditOption, registerOnlyOption});
+                       probeOption, bulkOption, auditOption, registerOnlyOption, checkOnlyOption});
     parser.process(app);
 
 #if !defined(__OPTIMIZE__)
@@ -568,6 +572,12 @@ int main(int argc, char** argv) {
             sizes.insert(sizes.begin(), kSmallRegister);
         const bool listed = parser.value(rowsOption).contains(QLatin1Char(','));
         const bool registerOnly = parser.isSet(registerOnlyOption);
+        const bool checkOnly = parser.isSet(checkOnlyOption);
+        if (registerOnly && checkOnly) {
+            out() << "error: give either --register-only or --check-only, not both" << Qt::endl;
+            return 1;
+        }
+        const bool oneLineOnly = registerOnly || checkOnly;
         Benchmark benchmark(repetitions);
         // Measures one database of the run: its register, history, search, sort, save and
         // cancellation.
@@ -575,6 +585,10 @@ int main(int argc, char** argv) {
                                  qint64 size, bool server) {
             const bool large = listed || size == rows;
             out() << "measuring " << rowsText(size) << " job changes" << Qt::endl;
+            if (checkOnly) {
+                benchmark.history(installation, size, large);
+                return;
+            }
             std::optional<Goal> loadGoal;
             if (large && size >= kLoadGoalFromRows)
                 loadGoal = server ? kServerLoadGoal : kLoadGoal;
@@ -620,7 +634,7 @@ int main(int argc, char** argv) {
                 measure(installation, raw, database.rows, false);
             }
             memoryOf = databases.back().file;
-            if (const qint64 auditRows = registerOnly ? 0
+            if (const qint64 auditRows = oneLineOnly ? 0
                                          : parser.isSet(auditOption)
                                              ? parser.value(auditOption).toLongLong()
                                              : databases.back().rows;
@@ -630,13 +644,14 @@ int main(int argc, char** argv) {
                 benchmark.audit(installation, databases.back().rows, auditRows);
             }
         }
-        if (const int bulkEmployees = registerOnly ? 0 : parser.value(bulkOption).toInt();
+        if (const int bulkEmployees = oneLineOnly ? 0 : parser.value(bulkOption).toInt();
             bulkEmployees > 0) {
             out() << "measuring a bulk revision" << Qt::endl;
             benchmark.bulk(dir, bulkEmployees,
                            parser.isSet(pgOption) ? parser.value(pgOption) : QString());
         }
-        benchmark.memory(memoryOf, rows);
+        if (!checkOnly)
+            benchmark.memory(memoryOf, rows);
         benchmark.report(parser.isSet(pgOption) ? QStringLiteral("PostgreSQL")
                                                 : QStringLiteral("SQLite"));
     } catch (const data::DbError& error) {

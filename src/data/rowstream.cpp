@@ -68,7 +68,7 @@ template <class Number> std::optional<Number> serverNumber(pg_result* batch, int
 } // namespace
 
 RowStream::RowStream(Connection& connection, const QString& sql, const QVariantList& binds, Use use)
-    : connection_(connection), sql_(sql), binds_(binds), readAhead_(use == Use::Alone) {
+    : connection_(connection), sql_(sql), binds_(binds) {
     if (sqlite3* handle = connection.sqliteHandle()) {
         connection.traceStatement(sql);
         const QByteArray text = sql.toUtf8();
@@ -82,14 +82,22 @@ RowStream::RowStream(Connection& connection, const QString& sql, const QVariantL
         bindOnSqlite(binds);
     } else if (pg_conn* session =
                    connection.inTransaction() ? connection.postgresHandle() : nullptr) {
-        // A cursor lives only inside a transaction.
         connection.traceStatement(sql);
         server_ = session;
-        cursor_ = "quorvel_rows_" + QByteArray::number(cursorCounter.fetchAndAddRelaxed(1) + 1);
-        // Planned for reading every row, not for the first few.
-        runOnServer("SET LOCAL cursor_tuple_fraction = 1", QStringLiteral("open"));
-        runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " + withNumberedPlaceholders(sql),
-                    QStringLiteral("open"), binds);
+        if (use == Use::Alone) {
+            // One statement whose rows arrive as the server makes them: unlike a cursor's, its
+            // plan may read in parallel.
+            streaming_ = true;
+            sendStreamed(binds);
+        } else {
+            // A cursor lives only inside a transaction.
+            cursor_ = "quorvel_rows_" + QByteArray::number(cursorCounter.fetchAndAddRelaxed(1) + 1);
+            // Planned for reading every row, not for the first few.
+            runOnServer("SET LOCAL cursor_tuple_fraction = 1", QStringLiteral("open"));
+            runOnServer("DECLARE " + cursor_ + " NO SCROLL CURSOR FOR " +
+                            withNumberedPlaceholders(sql),
+                        QStringLiteral("open"), binds);
+        }
         fetchBatch();
         fieldCount_ = PQnfields(batch_);
     } else {
@@ -103,10 +111,13 @@ RowStream::RowStream(Connection& connection, const QString& sql, const QVariantL
 RowStream::~RowStream() {
     sqlite3_finalize(statement_);
     PQclear(batch_);
-    if (asked_)
-        PQclear(awaitBatch());
+    // Rows not taken are let go by: the connection is ready for its next statement, in the
+    // same transaction. Whoever wants the server to stop sooner interrupts the statement.
+    if (streaming_ && !lastBatch_)
+        while (pg_result* rest = PQgetResult(server_))
+            PQclear(rest);
     // The cursor would last until the transaction ends; an aborted transaction has none left.
-    if (server_ && PQtransactionStatus(server_) == PQTRANS_INTRANS)
+    if (!cursor_.isEmpty() && PQtransactionStatus(server_) == PQTRANS_INTRANS)
         PQclear(PQexec(server_, ("CLOSE " + cursor_).constData()));
 }
 
@@ -132,15 +143,40 @@ void RowStream::bindOnSqlite(const QVariantList& binds) {
     }
 }
 
-void RowStream::runOnServer(const QByteArray& statement, const QString& operation,
-                            const QVariantList& binds) {
+namespace {
+
+// The bound values as libpq takes them: texts kept alive beside pointers to them (null for null).
+struct ServerBinds {
+    explicit ServerBinds(const QVariantList& binds) {
+        texts.reserve(static_cast<size_t>(binds.size()));
+        for (const QVariant& value : binds) {
+            texts.push_back(serverBindText(value).value_or(value.toString().toUtf8()));
+            values.push_back(value.isNull() ? nullptr : texts.back().constData());
+        }
+    }
     std::vector<QByteArray> texts;
     std::vector<const char*> values;
-    texts.reserve(static_cast<size_t>(binds.size()));
-    for (const QVariant& value : binds) {
-        texts.push_back(serverBindText(value).value_or(value.toString().toUtf8()));
-        values.push_back(value.isNull() ? nullptr : texts.back().constData());
+};
+
+} // namespace
+
+void RowStream::sendStreamed(const QVariantList& binds) {
+    const ServerBinds server(binds);
+    const QByteArray statement = withNumberedPlaceholders(sql_);
+    if (!PQsendQueryParams(server_, statement.constData(), int(server.values.size()), nullptr,
+                           server.values.data(), nullptr, nullptr, 0) ||
+        !PQsetSingleRowMode(server_)) {
+        // Nothing may be left pending on the connection.
+        while (pg_result* rest = PQgetResult(server_))
+            PQclear(rest);
+        throw serverFailure(nullptr, QStringLiteral("open"));
     }
+}
+
+void RowStream::runOnServer(const QByteArray& statement, const QString& operation,
+                            const QVariantList& binds) {
+    const ServerBinds server(binds);
+    const std::vector<const char*>& values = server.values;
     pg_result* result = binds.isEmpty()
                             ? PQexec(server_, statement.constData())
                             : PQexecParams(server_, statement.constData(), int(values.size()),
@@ -162,37 +198,34 @@ DbError RowStream::serverFailure(pg_result* result, const QString& operation) {
                                operation, sql_);
 }
 
-void RowStream::askForBatch() {
-    if (!PQsendQuery(
-            server_,
-            ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData()))
-        throw serverFailure(nullptr, QStringLiteral("moveNext"));
-    asked_ = true;
-}
-
-pg_result* RowStream::awaitBatch() {
-    asked_ = false;
-    pg_result* result = PQgetResult(server_);
-    // The connection takes its next statement only once every result is taken.
-    while (pg_result* more = PQgetResult(server_))
-        PQclear(more);
-    return result;
-}
-
 bool RowStream::fetchBatch() {
     PQclear(batch_);
     batch_ = nullptr;
-    if (!asked_)
-        askForBatch();
-    pg_result* result = awaitBatch();
+    batchRow_ = -1;
+    if (streaming_) {
+        pg_result* result = PQgetResult(server_);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_SINGLE_TUPLE) {
+            batch_ = result;
+            return true;
+        }
+        // The end (a result with no rows, which still names the columns) or a failure: the
+        // connection takes its next statement only once every result is taken.
+        lastBatch_ = true;
+        while (pg_result* more = PQgetResult(server_))
+            PQclear(more);
+        if (status != PGRES_TUPLES_OK)
+            throw serverFailure(result, QStringLiteral("moveNext"));
+        batch_ = result;
+        return false;
+    }
+    pg_result* result = PQexec(
+        server_,
+        ("FETCH FORWARD " + QByteArray::number(kBatchRows) + " FROM " + cursor_).constData());
     if (PQresultStatus(result) != PGRES_TUPLES_OK)
         throw serverFailure(result, QStringLiteral("moveNext"));
     batch_ = result;
-    batchRow_ = -1;
     lastBatch_ = PQntuples(batch_) < kBatchRows;
-    // The server reads the next rows while these are taken.
-    if (readAhead_ && !lastBatch_)
-        askForBatch();
     return PQntuples(batch_) > 0;
 }
 

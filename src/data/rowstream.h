@@ -21,15 +21,16 @@ namespace data {
 // field: a register of a million rows spends most of its load in the driver otherwise. With Qt's
 // SQLite driver the statement runs through SQLite's C library under the handle Qt opened; with
 // Qt's PostgreSQL driver inside a transaction, through a cursor read a batch at a time with
-// libpq under Qt's handle (Qt would hold the whole result, each field a QVariant); on every other
+// libpq under Qt's handle (Qt would hold the whole result, each field a QVariant), or, read alone,
+// row by row as the server sends them; on every other
 // driver through a forward-only QSqlQuery. What a field gives holds until next().
 class RowStream {
 public:
     enum class Use {
         // Other statements may run on the connection between rows.
         Shared,
-        // Nothing else runs on the connection until the stream ends: a server is asked for its
-        // next rows while these are read.
+        // Nothing else runs on the connection until the stream ends: a server sends every row
+        // as it makes them, from one statement it may read in parallel.
         Alone,
     };
 
@@ -61,8 +62,7 @@ public:
 private:
     // The PostgreSQL cursor's next batch; false when it holds no row.
     bool fetchBatch();
-    void askForBatch();
-    pg_result* awaitBatch();
+    void sendStreamed(const QVariantList& binds);
     void runOnServer(const QByteArray& statement, const QString& operation,
                      const QVariantList& binds = {});
     DbError serverFailure(pg_result* result, const QString& operation);
@@ -78,9 +78,8 @@ private:
     pg_result* batch_ = nullptr;
     int batchRow_ = -1;
     bool lastBatch_ = false;
-    bool readAhead_ = false;
-    // A FETCH sent whose rows are not taken yet.
-    bool asked_ = false;
+    // The rows come one at a time from one statement (libpq's single-row mode), not a cursor.
+    bool streaming_ = false;
     QSqlQuery query_;
     int fieldCount_ = 0;
     std::vector<QString> texts_;

@@ -1,14 +1,16 @@
 #include "jobchange/employeehistory.h"
 
 #include "data/connection.h"
+#include "data/dialect.h"
 #include "data/rowstream.h"
 #include "data/tablenames.h"
 
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
 #include <tuple>
-#include <unordered_map>
 
 namespace jobchange {
 
@@ -463,8 +465,20 @@ public:
                     qint16 company)
         : t_(tables), dialect_(dialect), company_(QString::number(company)) {}
 
-    // Fields: employee, job change, cancelled; each employee's in date order, then by id.
+    // Fields: employee, job change, cancelled; each employee's in date order, then by id. A
+    // server sends only each employee's deciding job change, picked from the index in one pass:
+    // date and id make one number whose maximum among the uncancelled ones is the latest, whose
+    // minimum is the first (dates ordered as the server orders them, none last).
     QString keys() const {
+        if (dialect_.kind() == data::Dialect::Kind::Postgres)
+            return QStringLiteral(
+                       "select egcEmpID, (coalesce(latest, first) & 4294967295) - 2147483648, "
+                       "case when latest is null then 1 else 0 end from (select egcEmpID, max(k) "
+                       "filter (where coalesce(egcCancelled, 0) = 0) as latest, min(k) as first "
+                       "from (select egcEmpID, egcCancelled, (coalesce(egcDate - date "
+                       "'1900-01-01', 2147483647)::bigint << 32) + egcId + 2147483648 as k from ") +
+                   t_.pEmployeegradeChange + QStringLiteral(" where egcCompanyID = ") + company_ +
+                   QStringLiteral(") j group by egcEmpID) g order by egcEmpID");
         return QStringLiteral("select egcEmpID, egcId, egcCancelled from ") +
                t_.pEmployeegradeChange + QStringLiteral(" where egcCompanyID = ") + company_ +
                QStringLiteral(" order by egcEmpID, egcDate, egcId");
@@ -541,31 +555,183 @@ bool standsOnSide(QChar letter, bool after) {
     return letter == QLatin1Char('R') || letter == QLatin1Char('O');
 }
 
+// An employee with job changes: his deciding job change, and the job and basic that it and his
+// master give. The lines are kept apart (CheckedLine), and the texts only once (TextPool).
 struct Checked {
     qint32 employeeId = 0;
     qint32 decidingId = 0;
     bool after = false; // the deciding job change is uncancelled: the pay it set counts
-    Pay due;
-    std::optional<Pay> master;
-    QString number;
-    QString name;
+    bool hasMaster = false;
+    qint32 dueDesignation = 0;
+    qint32 dueGrade = 0;
+    Cents dueBasic = 0;
+    qint32 masterDesignation = 0;
+    qint32 masterGrade = 0;
+    Cents masterBasic = 0;
+};
+
+// An allowance or deduction line, of the master or of what the history says, of the employee at
+// `slot`.
+struct CheckedLine {
+    quint32 slot = 0;
+    qint32 typeId = 0;
+    Cents amount = 0;
+
+    // Within an employee's lines of a kind: as differences() sorts them.
+    auto order() const { return std::tuple(typeId, amount); }
+};
+
+// One side's lines of one kind, the masters' or the history's, then grouped by employee.
+class SideLines {
+public:
+    explicit SideLines(size_t employees) : ranges_(employees) {}
+    void reserve(size_t lines) { lines_.reserve(lines); }
+    size_t size() const { return lines_.size(); }
+    void add(const CheckedLine& line) {
+        // A job change's lines of a kind come together, and so do an employee's standing lines,
+        // as they are stored; anything else is grouped afterwards.
+        Range& range = ranges_[line.slot];
+        if (lines_.empty() || lines_.back().slot != line.slot) {
+            together_ = together_ && range.count == 0;
+            range.first = lines_.size();
+        }
+        ++range.count;
+        lines_.push_back(line);
+    }
+
+    // Each employee's lines together, in CheckedLine::order: where they came, or else placed by
+    // employee without sorting them all.
+    void group() {
+        if (!together_) {
+            std::vector<CheckedLine> placed(lines_.size());
+            std::vector<size_t> at(ranges_.size());
+            size_t next = 0;
+            for (size_t slot = 0; slot < ranges_.size(); ++slot) {
+                ranges_[slot].first = at[slot] = next;
+                next += ranges_[slot].count;
+            }
+            for (const CheckedLine& line : lines_)
+                placed[at[line.slot]++] = line;
+            lines_ = std::move(placed);
+        }
+        for (size_t slot = 0; slot < ranges_.size(); ++slot) {
+            const std::span<CheckedLine> own = of(slot);
+            std::sort(own.begin(), own.end(), [](const CheckedLine& a, const CheckedLine& b) {
+                return a.order() < b.order();
+            });
+        }
+    }
+
+    // After group(): the lines of the employee at slot.
+    std::span<CheckedLine> of(size_t slot) {
+        const Range& range = ranges_[slot];
+        return std::span(lines_).subspan(range.first, range.count);
+    }
+
+private:
+    // Where an employee's lines are.
+    struct Range {
+        size_t first = 0;
+        size_t count = 0;
+    };
+    std::vector<CheckedLine> lines_;
+    std::vector<Range> ranges_;
+    bool together_ = true;
+};
+
+// Finds a key in an ascending list; at once when asked in ascending order, as rows mostly come.
+class AscendingLookup {
+public:
+    explicit AscendingLookup(const std::vector<qint32>& keys) : keys_(keys) {}
+
+    std::optional<size_t> find(qint32 key) {
+        if (at_ < keys_.size() && keys_[at_] == key)
+            return at_;
+        if (at_ + 1 < keys_.size() && keys_[at_ + 1] == key)
+            return ++at_;
+        const auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
+        if (found == keys_.end() || *found != key)
+            return std::nullopt;
+        at_ = static_cast<size_t>(found - keys_.begin());
+        return at_;
+    }
+
+private:
+    const std::vector<qint32>& keys_;
+    size_t at_ = 0;
+};
+
+// Employees' numbers and names end to end in one buffer, instead of two strings each.
+class TextPool {
+public:
+    void reserve(size_t employees) { ends_.reserve(employees * 2); }
+    void add(QStringView text) {
+        texts_.append(text);
+        ends_.push_back(texts_.size());
+    }
+    size_t count() const { return ends_.size(); }
+    QString at(size_t index) const {
+        const qsizetype start = index == 0 ? 0 : ends_[index - 1];
+        return texts_.mid(start, ends_[index] - start);
+    }
+
+private:
+    QString texts_;
+    std::vector<qsizetype> ends_;
 };
 
 // Each employee with job changes and his deciding one, in employee order.
 std::vector<Checked> decidingJobChanges(data::Connection& db, const CheckStatements& sql) {
     std::vector<Checked> employees;
-    for (data::RowStream rows(db, sql.keys()); rows.next();) {
+    for (data::RowStream rows(db, sql.keys(), {}, data::RowStream::Use::Alone); rows.next();) {
         const qint32 employeeId = number(rows, 0);
         const qint32 id = number(rows, 1);
         const bool uncancelled = number(rows, 2) == 0;
         if (employees.empty() || employees.back().employeeId != employeeId) {
-            employees.push_back({employeeId, id, uncancelled, {}, {}, {}, {}});
+            Checked& e = employees.emplace_back();
+            e.employeeId = employeeId;
+            e.decidingId = id;
+            e.after = uncancelled;
         } else if (uncancelled) {
             employees.back().decidingId = id;
             employees.back().after = true;
         }
     }
     return employees;
+}
+
+// Allowances and deductions (kKinds' order) of one side.
+using KindLines = std::array<SideLines, 2>;
+
+KindLines kindLines(size_t employees) {
+    return {SideLines(employees), SideLines(employees)};
+}
+
+SideLines& linesOf(KindLines& lines, LineKind kind) {
+    return lines[kind == kKinds[0] ? 0 : 1];
+}
+
+// Whether both sides hold the same types and amounts of each kind for the employee at slot.
+bool sameLines(KindLines& held, KindLines& due, size_t slot) {
+    for (size_t k = 0; k < held.size(); ++k) {
+        const std::span<const CheckedLine> a = held[k].of(slot);
+        const std::span<const CheckedLine> b = due[k].of(slot);
+        if (!std::equal(
+                a.begin(), a.end(), b.begin(), b.end(),
+                [](const CheckedLine& x, const CheckedLine& y) { return x.order() == y.order(); }))
+            return false;
+    }
+    return true;
+}
+
+// A side's job, basic and lines as a pay.
+Pay payOf(KindLines& lines, size_t slot, qint32 designation, qint32 grade, Cents basic) {
+    Pay pay{designation, grade, {}, basic, {}, {}};
+    for (const LineKind kind : kKinds) {
+        for (const CheckedLine& line : linesOf(lines, kind).of(slot))
+            linesOf(pay, kind).push_back({line.typeId, {}, line.amount});
+    }
+    return pay;
 }
 
 } // namespace
@@ -575,73 +741,120 @@ HistoryCheck checkHistory(const HistorySource& source) {
     const CheckStatements sql(source.tables, db.dialect(), source.company);
     // Every statement sees the same moment: a save meanwhile cannot look like a disagreement.
     const data::ReadSnapshot snapshot(db);
+    // Nothing else runs on the connection while each statement's rows are read.
+    constexpr auto alone = data::RowStream::Use::Alone;
     std::vector<Checked> employees = decidingJobChanges(db, sql);
-    std::unordered_map<qint32, size_t> byJobChange;
-    std::unordered_map<qint32, size_t> byEmployee;
-    byJobChange.reserve(employees.size());
-    byEmployee.reserve(employees.size());
-    std::vector<qint32> ids;
-    ids.reserve(employees.size());
+    // Found by binary search below; a server's order of the numbers is not taken on trust.
+    const auto byEmployee = [](const Checked& a, const Checked& b) {
+        return a.employeeId < b.employeeId;
+    };
+    if (!std::is_sorted(employees.begin(), employees.end(), byEmployee))
+        std::stable_sort(employees.begin(), employees.end(), byEmployee);
+    std::vector<qint32> employeeIds;
+    std::vector<std::pair<qint32, quint32>> byId;
+    employeeIds.reserve(employees.size());
+    byId.reserve(employees.size());
     for (size_t i = 0; i < employees.size(); ++i) {
-        byJobChange.emplace(employees[i].decidingId, i);
-        byEmployee.emplace(employees[i].employeeId, i);
-        ids.push_back(employees[i].decidingId);
+        employeeIds.push_back(employees[i].employeeId);
+        byId.emplace_back(employees[i].decidingId, static_cast<quint32>(i));
     }
     // In id order the job changes and their lines are read in the order they are stored.
-    std::sort(ids.begin(), ids.end());
+    std::sort(byId.begin(), byId.end());
+    std::vector<qint32> ids;
+    std::vector<quint32> slotOfId;
+    ids.reserve(byId.size());
+    slotOfId.reserve(byId.size());
     QByteArray decidingIds;
-    decidingIds.reserve(static_cast<qsizetype>(ids.size()) * 8);
-    for (const qint32 id : ids) {
+    decidingIds.reserve(static_cast<qsizetype>(byId.size()) * 8);
+    for (const auto& [id, slot] : byId) {
         if (!decidingIds.isEmpty())
             decidingIds += ',';
         decidingIds += QByteArray::number(id);
+        ids.push_back(id);
+        slotOfId.push_back(slot);
     }
     const QVariantList binds{QString::fromLatin1(decidingIds)};
-    for (data::RowStream rows(db, sql.deciding(), binds); rows.next();) {
-        Checked& e = employees[byJobChange.at(number(rows, 0))];
-        const int side = e.after ? 4 : 1;
-        e.due.designationId = number(rows, side);
-        e.due.gradeId = number(rows, side + 1);
-        e.due.basic = amountOf(rows, side + 2);
-    }
-    for (const LineKind kind : kKinds) {
-        for (data::RowStream rows(db, sql.lines(kind), binds); rows.next();) {
-            Checked& e = employees[byJobChange.at(number(rows, 0))];
-            if (standsOnSide(storedLetter(rows.text(4)), e.after))
-                linesOf(e.due, kind)
-                    .push_back({number(rows, 1), {}, amountOf(rows, e.after ? 3 : 2)});
-        }
-    }
-    for (data::RowStream rows(db, sql.masters()); rows.next();) {
-        const auto employee = byEmployee.find(number(rows, 0));
-        if (employee == byEmployee.end())
+    // The employee a deciding job change's row belongs to.
+    AscendingLookup jobChanges(ids);
+    const auto decidedBy = [&](qint32 id) -> std::optional<quint32> {
+        const std::optional<size_t> at = jobChanges.find(id);
+        return at ? std::optional(slotOfId[*at]) : std::nullopt;
+    };
+    for (data::RowStream rows(db, sql.deciding(), binds, alone); rows.next();) {
+        const std::optional<quint32> slot = decidedBy(number(rows, 0));
+        if (!slot)
             continue;
-        Checked& e = employees[employee->second];
-        e.number = rows.text(1).toString();
-        e.name = rows.text(2).toString();
-        e.master = Pay{number(rows, 3), number(rows, 4), {}, amountOf(rows, 5), {}, {}};
+        Checked& e = employees[*slot];
+        const int side = e.after ? 4 : 1;
+        e.dueDesignation = number(rows, side);
+        e.dueGrade = number(rows, side + 1);
+        e.dueBasic = amountOf(rows, side + 2);
     }
+    KindLines due = kindLines(employees.size());
+    // Room for more lines than a job change usually has: what is not used is never touched.
+    for (SideLines& lines : due)
+        lines.reserve(employees.size() * 16);
     for (const LineKind kind : kKinds) {
-        for (data::RowStream rows(db, sql.standing(kind)); rows.next();) {
-            const auto employee = byEmployee.find(number(rows, 0));
-            if (employee != byEmployee.end() && employees[employee->second].master)
-                linesOf(*employees[employee->second].master, kind)
-                    .push_back({number(rows, 1), {}, amountOf(rows, 2)});
+        for (data::RowStream rows(db, sql.lines(kind), binds, alone); rows.next();) {
+            const std::optional<quint32> slot = decidedBy(number(rows, 0));
+            if (!slot)
+                continue;
+            const bool after = employees[*slot].after;
+            if (standsOnSide(storedLetter(rows.text(4)), after))
+                linesOf(due, kind).add({*slot, number(rows, 1), amountOf(rows, after ? 3 : 2)});
         }
+    }
+    AscendingLookup checkedEmployees(employeeIds);
+    TextPool texts;
+    texts.reserve(employees.size());
+    std::vector<size_t> textOf(employees.size(), 0);
+    for (data::RowStream rows(db, sql.masters(), {}, alone); rows.next();) {
+        const std::optional<size_t> slot = checkedEmployees.find(number(rows, 0));
+        if (!slot)
+            continue;
+        Checked& e = employees[*slot];
+        textOf[*slot] = texts.count();
+        texts.add(rows.text(1));
+        texts.add(rows.text(2));
+        e.hasMaster = true;
+        e.masterDesignation = number(rows, 3);
+        e.masterGrade = number(rows, 4);
+        e.masterBasic = amountOf(rows, 5);
+    }
+    KindLines held = kindLines(employees.size());
+    for (size_t k = 0; k < held.size(); ++k) // as many as the history's, where they agree
+        held[k].reserve(due[k].size());
+    for (const LineKind kind : kKinds) {
+        for (data::RowStream rows(db, sql.standing(kind), {}, alone); rows.next();) {
+            const std::optional<size_t> slot = checkedEmployees.find(number(rows, 0));
+            if (slot && employees[*slot].hasMaster)
+                linesOf(held, kind)
+                    .add({static_cast<quint32>(*slot), number(rows, 1), amountOf(rows, 2)});
+        }
+    }
+    for (KindLines* side : {&due, &held}) {
+        for (SideLines& lines : *side)
+            lines.group();
     }
 
     HistoryCheck check;
     check.employeesChecked = static_cast<int>(employees.size());
-    for (const Checked& employee : employees) {
-        if (!employee.master) {
+    for (size_t slot = 0; slot < employees.size(); ++slot) {
+        const Checked& e = employees[slot];
+        if (!e.hasMaster) {
             check.disagreements.push_back(
-                {employee.employeeId, {}, {}, {QStringLiteral("no employee master")}});
+                {e.employeeId, {}, {}, {QStringLiteral("no employee master")}});
             continue;
         }
-        const QStringList differing = differences(*employee.master, employee.due);
+        if (e.masterDesignation == e.dueDesignation && e.masterGrade == e.dueGrade &&
+            e.masterBasic == e.dueBasic && sameLines(held, due, slot))
+            continue;
+        const QStringList differing =
+            differences(payOf(held, slot, e.masterDesignation, e.masterGrade, e.masterBasic),
+                        payOf(due, slot, e.dueDesignation, e.dueGrade, e.dueBasic));
         if (!differing.isEmpty())
             check.disagreements.push_back(
-                {employee.employeeId, employee.number, employee.name, differing});
+                {e.employeeId, texts.at(textOf[slot]), texts.at(textOf[slot] + 1), differing});
     }
     return check;
 }

@@ -71,7 +71,11 @@ QString RegisterReads::registerRowsSql(qint16 previousDays) const {
 
 RegisterStatements RegisterReads::registerStatements(qint16 previousDays, int newestRows) const {
     const Workspace& ws = *workspace_;
-    QString count = QStringLiteral("select count(*) from ") + ws.tables.pEmployeegradeChange +
+    // Job changes are numbered from 1 up in each company and never removed: the highest id is
+    // their count, read from the key's end, where a count would read every row first.
+    QString count = QStringLiteral("select ") +
+                    (previousDays > 0 ? QStringLiteral("count(*)") : QStringLiteral("max(egcId)")) +
+                    QStringLiteral(" from ") + ws.tables.pEmployeegradeChange +
                     QStringLiteral(" where egcCompanyid = ") + ws.company();
     if (previousDays > 0)
         count += RegisterDateFilter(ws.dialect(), ws.processDate.addDays(-previousDays));

@@ -32,9 +32,9 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     // Inside a read transaction a server is read through a cursor.
     db.db().beginReadTrans();
     EXPECT_EQ(readAll(), expected);
-    // Across the batches a cursor hands over, every row once, in order, whether the next batch
-    // is asked for only when wanted or while the last is read. A stream left with a batch asked
-    // for leaves the connection ready for the next statement.
+    // Every row once, in order, whether a cursor hands them over in batches or the server sends
+    // them row by row to a stream read alone. A stream left before its end leaves the connection
+    // ready for the next statement, in the same transaction.
     const QString numbers = "with recursive n(i) as (select 1 union all select i + 1 from n "
                             "where i < 25001) select i from n";
     for (const auto use : {data::RowStream::Use::Shared, data::RowStream::Use::Alone}) {

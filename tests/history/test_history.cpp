@@ -79,6 +79,10 @@ TEST_F(History, PayOnADayComesFromTheJobChangeInForceAndCancelledOnesChangeNothi
 }
 
 TEST_F(History, CheckNamesEveryEmployeeWhoseMasterWasChangedByHand) {
+    // A standing line written again after another employee's: his lines are stored apart.
+    db.exec("delete from pay_empdeductions where edcompanyid = 1 and edempid = 7 and "
+            "eddeductionid = 1");
+    db.exec("insert into pay_empdeductions values (1, 7, 1, 1, 2700)");
     jobchange::HistoryCheck check = jobchange::checkHistory(source());
     EXPECT_EQ(check.employeesChecked, 2); // 7 and 8; 9 has no job changes
     EXPECT_TRUE(check.disagreements.empty());
@@ -99,17 +103,24 @@ TEST_F(History, CheckNamesEveryEmployeeWhoseMasterWasChangedByHand) {
               (QStringList{"job 2/2, history 1/1", "allowances none, history 1:4000.00"}));
 
     // Another company's employee of the same id is not this one; a letter stored in lower case
-    // still removes its line; a job change whose employee is gone is named.
+    // still removes its line; a job change whose employee is gone is named; the deciding job
+    // change goes by date, not by id (an older one under a later id, a cancelled later one under
+    // an earlier id).
     db.exec("update pay_employee set eBasic = 5 where eCompanyID = 2 and eEmpID = 7");
     db.exec("update pay_empgcdeductions set egcdtype = 'r' where egcdcompanyid = 1 and egcdgcid "
             "= 12 and egcddetailid = 2");
     db.exec("insert into pay_employeegradechange values (15, 1, 'JC5', '2024-03-01', 10, 1, 1, "
             "100, 1, 1, 200, null, 0, null)");
+    db.exec("insert into pay_employeegradechange values (16, 1, 'JC6', '2023-05-01', 7, 1, 1, "
+            "100, 3, 3, 15000, null, 0, null), (10, 1, 'JC0', '2024-09-01', 8, 3, 3, 500, 3, 3, "
+            "600, '', 1, 'Administrator:entered twice')");
     check = jobchange::checkHistory(source());
     EXPECT_EQ(check.employeesChecked, 3);
     ASSERT_EQ(check.disagreements.size(), 3u);
     EXPECT_EQ(check.disagreements[0].differences,
               QStringList{"deductions 1:2750.00 2:1500.00, history 1:2700.00"});
+    EXPECT_EQ(check.disagreements[1].differences,
+              (QStringList{"job 2/2, history 1/1", "allowances none, history 1:4000.00"}));
     EXPECT_EQ(check.disagreements[2].employeeId, 10);
     EXPECT_EQ(check.disagreements[2].differences, QStringList{"no employee master"});
 }
