@@ -117,16 +117,22 @@ QString rawNumberingSql(data::Dialect::Kind kind, const data::ResolvedTableNames
 
 // The save of a new job change done as raw prepared statements in one transaction: the next
 // id, the prefix and the numbering query, the two grades, the header, the employee master,
-// the job change's lines, and the employee's standing lines deleted and written again.
+// the job change's lines, and the employee's standing lines deleted and written again; no audit
+// row (its floor is the save without the trail).
 // Returns the new id.
 qint64 rawSave(RawConnection& db, const data::ResolvedTableNames& tables,
                const RawJobChange& change);
 
-// The job changes of a bulk revision written as raw prepared statements, each prepared once, in
-// one transaction: the numbering read once, then per job change the header, the employee
-// master, its lines, and the standing lines deleted and written again. Grades are looked up as
-// the save does. Returns the first new id (0 when there are none).
+// The job changes of a bulk revision written through the C library in one transaction, as
+// plainly as it does it efficiently: the numbering read once, each designation's grade looked up
+// once, and then, 64 job changes at a time, the employees' standing lines deleted in one
+// statement a kind, each employee master updated, and the headers, the job changes' lines, the
+// standing lines written again and, when the installation has an audit trail, the audit rows,
+// each table's rows in multi-row INSERTs of at most 999 values, prepared once per shape. An
+// audit row holds the employee before and after and the job change as JSON text built in place,
+// chained to the row before by SHA-256 (the trail's tail read once). Returns the first new id
+// (0 when there are none).
 qint64 rawBulkSave(RawConnection& db, const data::ResolvedTableNames& tables,
-                   const std::vector<RawJobChange>& changes);
+                   const std::vector<RawJobChange>& changes, bool withAudit = true);
 
 } // namespace bench

@@ -41,13 +41,31 @@ AuditRow rowOf(data::RowStream& rs, qint16 companyId) {
 } // namespace
 
 std::map<qint32, EmployeeState> AuditReads::employeeStates() const {
+    return readStates({}, {});
+}
+
+std::map<qint32, EmployeeState> AuditReads::employeeStates(const std::vector<qint32>& ids) const {
+    QString list = QStringLiteral(" in (");
+    QVariantList binds;
+    for (const qint32 id : ids) {
+        list += binds.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
+        binds << id;
+    }
+    return ids.empty() ? std::map<qint32, EmployeeState>() : readStates(list + u')', binds);
+}
+
+// ids: nothing for every employee, else " in (?, ...)" with binds its ids.
+std::map<qint32, EmployeeState> AuditReads::readStates(const QString& ids,
+                                                       const QVariantList& binds) const {
     const Workspace& ws = *workspace_;
     std::map<qint32, EmployeeState> states;
     {
         data::RowStream rs(ws.db(),
                            QStringLiteral("select eEmpID, eDesigID, eBasic, eGradeID from ") +
                                ws.tables.pemployee + QStringLiteral(" where eCompanyID = ") +
-                               ws.company());
+                               ws.company() +
+                               (ids.isEmpty() ? QString() : QStringLiteral(" and eEmpID") + ids),
+                           binds);
         while (rs.next()) {
             EmployeeState& state = states[static_cast<qint32>(whole(rs, 0))];
             state.found = true;
@@ -60,14 +78,18 @@ std::map<qint32, EmployeeState> AuditReads::employeeStates() const {
     for (LineKind kind : kLineKinds) {
         const LineTable& l = lineTable(kind);
         data::RowStream rs(
-            ws.db(), QStringLiteral("select e.") + l.empColumn("empid") + QStringLiteral(", t.") +
-                         l.typeIdColumn + QStringLiteral(", e.") + l.empColumn("amount") +
-                         QStringLiteral(" from ") + ws.table(l.typeTable) + QStringLiteral(" t, ") +
-                         ws.table(l.empTable) + QStringLiteral(" e where t.") +
-                         l.typeCompanyColumn + QStringLiteral(" = e.") + l.empColumn("companyid") +
-                         QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
-                         l.empTypeIdColumn + QStringLiteral(" and e.") + l.empColumn("companyid") +
-                         QStringLiteral(" = ") + ws.company());
+            ws.db(),
+            QStringLiteral("select e.") + l.empColumn("empid") + QStringLiteral(", t.") +
+                l.typeIdColumn + QStringLiteral(", e.") + l.empColumn("amount") +
+                QStringLiteral(" from ") + ws.table(l.typeTable) + QStringLiteral(" t, ") +
+                ws.table(l.empTable) + QStringLiteral(" e where t.") + l.typeCompanyColumn +
+                QStringLiteral(" = e.") + l.empColumn("companyid") + QStringLiteral(" and t.") +
+                l.typeIdColumn + QStringLiteral(" = e.") + l.empTypeIdColumn +
+                QStringLiteral(" and e.") + l.empColumn("companyid") + QStringLiteral(" = ") +
+                ws.company() +
+                (ids.isEmpty() ? QString()
+                               : QStringLiteral(" and e.") + l.empColumn("empid") + ids),
+            binds);
         while (rs.next()) {
             const auto found = states.find(static_cast<qint32>(whole(rs, 0)));
             if (found != states.end())

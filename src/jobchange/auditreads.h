@@ -35,8 +35,10 @@ public:
 
     // Whether the installation has an audit trail.
     bool installed() const { return !workspace_->tables.paudittrail.isEmpty(); }
-    // Every employee of the company with their master and standing lines, by id.
+    // Every employee of the company with their master and standing lines, by id; with ids, only
+    // those employees (at most 999).
     std::map<qint32, EmployeeState> employeeStates() const;
+    std::map<qint32, EmployeeState> employeeStates(const std::vector<qint32>& ids) const;
     // The employees with at least one audit row.
     std::set<qint32> auditedEmployees() const;
     // The employee's rows, newest first.
@@ -51,6 +53,7 @@ public:
     AuditNames names(EmployeeNames employees = EmployeeNames::Read) const;
 
 private:
+    std::map<qint32, EmployeeState> readStates(const QString& ids, const QVariantList& binds) const;
     std::vector<AuditRow> rows(const QString& where) const;
 
     WorkspacePtr workspace_;

@@ -1,6 +1,7 @@
 #include "jobchange/audittrail.h"
 
 #include "jobchange/auditreads.h"
+#include "jobchange/writestatements.h"
 
 #include <QSysInfo>
 #include <pwd.h>
@@ -40,6 +41,12 @@ QVariant idOrNull(qint32 id) {
 } // namespace
 
 void AuditTrail::append(AuditRow row) const {
+    append(std::vector<AuditRow>{std::move(row)});
+}
+
+void AuditTrail::append(std::vector<AuditRow> rows) const {
+    if (rows.empty())
+        return;
     const QString table = ws_.tables.paudittrail;
     const QString company = ws_.company();
     // The tail is the company's last row by the primary key, read as one row from its end: not
@@ -54,35 +61,40 @@ void AuditTrail::append(AuditRow row) const {
                                     QStringLiteral(" where auCompanyID = ") + company +
                                     QStringLiteral(" order by auSeq desc"),
                                 1);
-    data::Recordset tail =
-        ws_.db().open(QStringLiteral("select ") + serverTimeSql(ws_.dialect().kind()) +
-                      QStringLiteral(" as autime, a.auSeq, a.auHash from (select "
-                                     "1 as one) x left join (") +
-                      last + QStringLiteral(") a on 1 = 1"));
-    row.companyId = ws_.companyId;
-    row.time = tail.text(0);
-    row.seq = tail.field(1).isNull() ? 1 : tail.field(1).toLongLong() + 1;
-    row.prevHash = tail.field(2).isNull() ? kFirstPrevHash : tail.text(2);
-    row.hash = row.computedHash();
-    ws_.db()
-        .addNew(table)
-        .set(QStringLiteral("auCompanyID"), ws_.companyId)
-        .set(QStringLiteral("auSeq"), row.seq)
-        .set(QStringLiteral("auTime"), row.time)
-        .set(QStringLiteral("auUserID"), row.userId)
-        .set(QStringLiteral("auUserName"), row.userName)
-        .set(QStringLiteral("auComputer"), row.computer)
-        .set(QStringLiteral("auOsUser"), row.osUser)
-        .set(QStringLiteral("auAction"), row.action)
-        .set(QStringLiteral("auJobChangeID"), idOrNull(row.jobChangeId))
-        .set(QStringLiteral("auJobChangeNo"), row.number)
-        .set(QStringLiteral("auEmpID"), idOrNull(row.employeeId))
-        .set(QStringLiteral("auBefore"), row.before)
-        .set(QStringLiteral("auAfter"), row.after)
-        .set(QStringLiteral("auRemark"), row.remark)
-        .set(QStringLiteral("auPrevHash"), row.prevHash)
-        .set(QStringLiteral("auHash"), row.hash)
-        .store();
+    QString time;
+    qint64 seq = 0;
+    QString prevHash;
+    {
+        data::Recordset tail =
+            ws_.db().open(QStringLiteral("select ") + serverTimeSql(ws_.dialect().kind()) +
+                          QStringLiteral(" as autime, a.auSeq, a.auHash from (select "
+                                         "1 as one) x left join (") +
+                          last + QStringLiteral(") a on 1 = 1"));
+        time = tail.text(0);
+        seq = tail.field(1).isNull() ? 0 : tail.field(1).toLongLong();
+        prevHash = tail.field(2).isNull() ? kFirstPrevHash : tail.text(2);
+    }
+    RowInserts inserts(table, {QStringLiteral("auCompanyID"), QStringLiteral("auSeq"),
+                               QStringLiteral("auTime"), QStringLiteral("auUserID"),
+                               QStringLiteral("auUserName"), QStringLiteral("auComputer"),
+                               QStringLiteral("auOsUser"), QStringLiteral("auAction"),
+                               QStringLiteral("auJobChangeID"), QStringLiteral("auJobChangeNo"),
+                               QStringLiteral("auEmpID"), QStringLiteral("auBefore"),
+                               QStringLiteral("auAfter"), QStringLiteral("auRemark"),
+                               QStringLiteral("auPrevHash"), QStringLiteral("auHash")});
+    for (AuditRow& row : rows) {
+        row.companyId = ws_.companyId;
+        row.time = time;
+        row.seq = ++seq;
+        row.prevHash = prevHash;
+        row.hash = row.computedHash();
+        prevHash = row.hash;
+        inserts.add({ws_.companyId, row.seq, row.time, row.userId, row.userName, row.computer,
+                     row.osUser, row.action, idOrNull(row.jobChangeId), row.number,
+                     idOrNull(row.employeeId), row.before, row.after, row.remark, row.prevHash,
+                     row.hash});
+    }
+    inserts.flush(ws_.db());
 }
 
 QString AuditTrail::userName() const {
@@ -115,21 +127,33 @@ AuditRow AuditRecorder::rowFor(const Workspace& workspace) {
     return row;
 }
 
-void AuditRecorder::record(const Workspace& workspace, const ChangeRecord& change) {
+AuditRow AuditRecorder::rowFor(const Workspace& workspace, const ChangeRecord& change) {
     AuditRow row = rowFor(workspace);
     row.action = auditActionName(change.action);
     row.jobChangeId = change.jobChangeId;
     row.number = change.number;
     row.employeeId = change.employeeId;
     const auto state = [](const JobChangeState& s) {
-        return canonicalJson(stateJson(s.employee, s.jobChange ? &*s.jobChange : nullptr));
+        return stateText(s.employee, s.jobChange ? &*s.jobChange : nullptr);
     };
     row.before = state(change.before);
     row.after = state(change.after);
     if (change.after.jobChange)
         row.remark = change.action == Action::Cancel ? change.after.jobChange->cancelledRemarks
                                                      : change.after.jobChange->remarks;
-    AuditTrail(workspace).append(row);
+    return row;
+}
+
+void AuditRecorder::record(const Workspace& workspace, const ChangeRecord& change) {
+    AuditTrail(workspace).append(rowFor(workspace, change));
+}
+
+void AuditRecorder::record(const Workspace& workspace, const std::vector<ChangeRecord>& changes) {
+    std::vector<AuditRow> rows;
+    rows.reserve(changes.size());
+    for (const ChangeRecord& change : changes)
+        rows.push_back(rowFor(workspace, change));
+    AuditTrail(workspace).append(std::move(rows));
 }
 
 void AuditRecorder::record(const Workspace& workspace, const ActionRecord& action) {
@@ -162,14 +186,16 @@ int writeAuditBaseline(const WorkspacePtr& workspace) {
         row.computer = origin.computer;
         row.osUser = origin.osUser;
         row.action = kBaselineAction;
+        std::vector<AuditRow> rows;
         for (const auto& [id, employee] : reads.employeeStates()) {
             if (audited.count(id))
                 continue;
             row.employeeId = id;
-            row.after = canonicalJson(stateJson(employee, nullptr));
-            trail.append(row);
-            ++written;
+            row.after = stateText(employee, nullptr);
+            rows.push_back(row);
         }
+        written = static_cast<int>(rows.size());
+        trail.append(std::move(rows));
     });
     if (!outcome.committed())
         throw data::DbError(outcome.errorNumber ? outcome.errorNumber : data::kErrGeneric,

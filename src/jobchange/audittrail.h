@@ -26,6 +26,10 @@ public:
 
     // Writes row (its company, sequence, time, hashes filled in here) after the company's tail.
     void append(AuditRow row) const;
+    // Writes the rows, in order, after the company's tail: the tail and the server's clock read
+    // once, the chain continued here, the rows added in a few multi-row statements. The rows of
+    // one transaction commit together, so they share its time; their sequence orders them.
+    void append(std::vector<AuditRow> rows) const;
     // The user's name as pusers gives it (empty when none).
     QString userName() const;
 
@@ -38,9 +42,11 @@ class AuditRecorder : public ChangeRecorder {
 public:
     void record(const Workspace& workspace, const ChangeRecord& change) override;
     void record(const Workspace& workspace, const ActionRecord& action) override;
+    void record(const Workspace& workspace, const std::vector<ChangeRecord>& changes) override;
 
 private:
     AuditRow rowFor(const Workspace& workspace);
+    AuditRow rowFor(const Workspace& workspace, const ChangeRecord& change);
 
     std::optional<QString> userName_;
     AuditOrigin origin_ = AuditOrigin::ofThisProcess();

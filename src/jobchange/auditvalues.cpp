@@ -82,7 +82,99 @@ bool appendAmount(QByteArray& out, const data::StoredAmount& amount) {
     return true;
 }
 
+// A job change's lines in the order its JSON lists them: by type, letter and amounts.
+std::vector<const StoredLine*> sortedLines(const std::vector<StoredLine>& lines) {
+    std::vector<const StoredLine*> sorted;
+    for (const StoredLine& line : lines)
+        sorted.push_back(&line);
+    std::sort(sorted.begin(), sorted.end(), [](const StoredLine* a, const StoredLine* b) {
+        return std::tuple(a->typeId, a->letter, a->oldAmount.text(), a->revisedAmount.text()) <
+               std::tuple(b->typeId, b->letter, b->oldAmount.text(), b->revisedAmount.text());
+    });
+    return sorted;
+}
+
+// A text QJsonDocument writes as it stands: printable ASCII without a quote or a backslash.
+bool appendPlainString(QByteArray& out, const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == u'"' || c == u'\\')
+            return false;
+    out += '"';
+    out += text.toLatin1();
+    out += '"';
+    return true;
+}
+
+// The job change's object as jobChangeJson gives it, keys in sorted order; false where a text
+// or an amount would need QJsonDocument's own escapes.
+bool appendJobChange(QByteArray& out, const StoredJobChange& jc) {
+    bool plain = true;
+    const auto lines = [&](LineKind kind) {
+        const std::vector<const StoredLine*> sorted = sortedLines(jc.linesOf(kind));
+        out += '[';
+        for (const StoredLine* line : sorted) {
+            if (line != sorted.front())
+                out += ',';
+            out += "{\"letter\":";
+            plain = plain && appendPlainString(out, line->letter);
+            out += ",\"old\":";
+            plain = plain && appendAmount(out, line->oldAmount);
+            out += ",\"revised\":";
+            plain = plain && appendAmount(out, line->revisedAmount);
+            out += ",\"type\":";
+            out += QByteArray::number(line->typeId);
+            out += '}';
+        }
+        out += ']';
+    };
+    out += "{\"allowances\":";
+    lines(LineKind::Allowance);
+    out += jc.cancelled ? ",\"cancelled\":true" : ",\"cancelled\":false";
+    out += ",\"cancelledRemarks\":";
+    plain = plain && appendPlainString(out, jc.cancelledRemarks);
+    out += ",\"date\":";
+    plain = plain && appendPlainString(out, jc.date.toString(Qt::ISODate));
+    out += ",\"deductions\":";
+    lines(LineKind::Deduction);
+    out += ",\"employee\":";
+    out += QByteArray::number(jc.employeeId);
+    out += ",\"id\":";
+    out += QByteArray::number(jc.id);
+    out += ",\"newBasic\":";
+    plain = plain && appendAmount(out, jc.newBasic);
+    out += ",\"newDesignation\":";
+    out += QByteArray::number(jc.newDesignationId);
+    out += ",\"newGrade\":";
+    out += QByteArray::number(jc.newGradeId);
+    out += ",\"number\":";
+    plain = plain && appendPlainString(out, jc.number);
+    out += ",\"oldBasic\":";
+    plain = plain && appendAmount(out, jc.oldBasic);
+    out += ",\"oldDesignation\":";
+    out += QByteArray::number(jc.oldDesignationId);
+    out += ",\"oldGrade\":";
+    out += QByteArray::number(jc.oldGradeId);
+    out += ",\"remarks\":";
+    plain = plain && appendPlainString(out, jc.remarks);
+    out += '}';
+    return plain;
+}
+
 } // namespace
+
+QString stateText(const EmployeeState& employee, const StoredJobChange* jobChange) {
+    QByteArray out;
+    out.reserve(1024);
+    out += "{\"employee\":";
+    out += employee.found ? employeeText(employee) : QByteArray("null");
+    if (jobChange) {
+        out += ",\"jobChange\":";
+        if (!appendJobChange(out, *jobChange))
+            return canonicalJson(stateJson(employee, jobChange));
+    }
+    out += '}';
+    return QString::fromUtf8(out);
+}
 
 QString canonicalJson(const QJsonObject& object) {
     // QJsonObject keeps its keys sorted, and the compact form has no blanks.
@@ -170,15 +262,8 @@ QJsonObject jobChangeJson(const StoredJobChange& jc) {
         {QStringLiteral("cancelledRemarks"), jc.cancelledRemarks},
     };
     for (LineKind kind : kLineKinds) {
-        std::vector<const StoredLine*> lines;
-        for (const StoredLine& line : jc.linesOf(kind))
-            lines.push_back(&line);
-        std::sort(lines.begin(), lines.end(), [](const StoredLine* a, const StoredLine* b) {
-            return std::tuple(a->typeId, a->letter, a->oldAmount.text(), a->revisedAmount.text()) <
-                   std::tuple(b->typeId, b->letter, b->oldAmount.text(), b->revisedAmount.text());
-        });
         QJsonArray array;
-        for (const StoredLine* line : lines)
+        for (const StoredLine* line : sortedLines(jc.linesOf(kind)))
             array.append(QJsonObject{{QStringLiteral("letter"), line->letter},
                                      {QStringLiteral("type"), line->typeId},
                                      {QStringLiteral("old"), amountJson(line->oldAmount)},

@@ -22,6 +22,10 @@ QJsonObject jobChangeJson(const StoredJobChange& jobChange);
 // A write's state: {"employee":...,"jobChange":...}, the job change left out when there is none.
 QJsonObject stateJson(const EmployeeState& employee, const StoredJobChange* jobChange);
 
+// The same text as canonicalJson(stateJson(employee, jobChange)), written directly where its
+// texts need no escape: a batch records thousands.
+QString stateText(const EmployeeState& employee, const StoredJobChange* jobChange);
+
 // The same text as canonicalJson(employeeJson(employee)), in UTF-8, written directly: the check
 // compares every employee of the company.
 QByteArray employeeText(const EmployeeState& employee);

@@ -1,8 +1,19 @@
 #include "jobchange/entryreads.h"
 
+#include "data/rowstream.h"
 #include "jobchange/linetable.h"
 
 namespace jobchange {
+
+namespace {
+
+qint64 whole(data::RowStream& rs, int index) {
+    if (const std::optional<qint64> value = rs.integer(index))
+        return *value;
+    return rs.text(index).toLongLong();
+}
+
+} // namespace
 
 std::optional<StoredJobChange> EntryReads::jobChange(qint32 id) const {
     const Workspace& ws = *workspace_;
@@ -15,18 +26,7 @@ std::optional<StoredJobChange> EntryReads::jobChange(qint32 id) const {
         if (rs.eof())
             return std::nullopt;
         stored.id = id;
-        stored.number = rs.text(QStringLiteral("egcNo"));
-        stored.date = data::dateOf(rs.field(QStringLiteral("egcDate")));
-        stored.employeeId = rs.field(QStringLiteral("egcEmpID")).toInt();
-        stored.oldDesignationId = rs.field(QStringLiteral("egcOldDesigID")).toInt();
-        stored.oldGradeId = rs.field(QStringLiteral("egcOldGradeID")).toInt();
-        stored.newDesignationId = rs.field(QStringLiteral("egcNewDesigID")).toInt();
-        stored.newGradeId = rs.field(QStringLiteral("egcNewGradeID")).toInt();
-        stored.oldBasic = data::amountField(rs, QStringLiteral("egcOldBasic"));
-        stored.newBasic = data::amountField(rs, QStringLiteral("egcNewBasic"));
-        stored.remarks = rs.text(QStringLiteral("egcremarks"));
-        stored.cancelled = rs.field(QStringLiteral("egcCancelled")).toInt() != 0;
-        stored.cancelledRemarks = rs.text(QStringLiteral("egcCancelledRemarks"));
+        readHeader(rs, stored);
     }
     for (LineKind kind : kLineKinds) {
         const LineTable& l = lineTable(kind);
@@ -42,6 +42,70 @@ std::optional<StoredJobChange> EntryReads::jobChange(qint32 id) const {
             line.oldAmount = data::amountField(rs, l.gcColumn("oldamount"));
             line.revisedAmount = data::amountField(rs, l.gcColumn("revamount"));
             line.currency = rs.text(QStringLiteral("CurrencyName"));
+        }
+    }
+    return stored;
+}
+
+void EntryReads::readHeader(const data::Recordset& rs, StoredJobChange& stored) {
+    stored.number = rs.text(QStringLiteral("egcNo"));
+    stored.date = data::dateOf(rs.field(QStringLiteral("egcDate")));
+    stored.employeeId = rs.field(QStringLiteral("egcEmpID")).toInt();
+    stored.oldDesignationId = rs.field(QStringLiteral("egcOldDesigID")).toInt();
+    stored.oldGradeId = rs.field(QStringLiteral("egcOldGradeID")).toInt();
+    stored.newDesignationId = rs.field(QStringLiteral("egcNewDesigID")).toInt();
+    stored.newGradeId = rs.field(QStringLiteral("egcNewGradeID")).toInt();
+    stored.oldBasic = data::amountField(rs, QStringLiteral("egcOldBasic"));
+    stored.newBasic = data::amountField(rs, QStringLiteral("egcNewBasic"));
+    stored.remarks = rs.text(QStringLiteral("egcremarks"));
+    stored.cancelled = rs.field(QStringLiteral("egcCancelled")).toInt() != 0;
+    stored.cancelledRemarks = rs.text(QStringLiteral("egcCancelledRemarks"));
+}
+
+std::map<qint32, StoredJobChange> EntryReads::jobChanges(qint32 first, qint32 last) const {
+    const Workspace& ws = *workspace_;
+    const QString range = QStringLiteral(" between ") + QString::number(first) +
+                          QStringLiteral(" and ") + QString::number(last);
+    std::map<qint32, StoredJobChange> stored;
+    {
+        data::Recordset rs =
+            ws.db().open(QStringLiteral("select * from ") + ws.tables.pEmployeegradeChange +
+                         QStringLiteral(" where egcCompanyId=") + ws.company() +
+                         QStringLiteral(" and egcID") + range);
+        for (; !rs.eof(); rs.moveNext()) {
+            const qint32 id = rs.field(QStringLiteral("egcID")).toInt();
+            StoredJobChange& jobChange = stored[id];
+            jobChange.id = id;
+            readHeader(rs, jobChange);
+        }
+    }
+    // The lines of types with a currency the company knows, as jobChange joins them.
+    for (LineKind kind : kLineKinds) {
+        const LineTable& l = lineTable(kind);
+        data::RowStream rs(
+            ws.db(), QStringLiteral("select e.") + l.gcColumn("gcid") + QStringLiteral(", e.") +
+                         l.gcColumn("type") + QStringLiteral(", t.") + l.typeIdColumn +
+                         QStringLiteral(", e.") + l.gcColumn("oldamount") + QStringLiteral(", e.") +
+                         l.gcColumn("revamount") + QStringLiteral(" from ") +
+                         workspace_->table(l.typeTable) + QStringLiteral(" t, ") +
+                         workspace_->table(l.gcTable) + QStringLiteral(" e, ") +
+                         ws.tables.pcurrencymaster + QStringLiteral(" c where t.") +
+                         l.typeCompanyColumn + QStringLiteral(" = e.") + l.gcColumn("companyid") +
+                         QStringLiteral(" and t.") + l.typeIdColumn + QStringLiteral(" = e.") +
+                         l.gcTypeIdColumn + QStringLiteral(" and t.") + l.typeCompanyColumn +
+                         QStringLiteral(" = c.CompanyID and t.") + l.typeCurrencyColumn +
+                         QStringLiteral(" = c.CurrencyID and e.") + l.gcColumn("companyid") +
+                         QStringLiteral(" = ") + ws.company() + QStringLiteral(" and e.") +
+                         l.gcColumn("gcid") + range);
+        while (rs.next()) {
+            const auto jobChange = stored.find(static_cast<qint32>(whole(rs, 0)));
+            if (jobChange == stored.end())
+                continue;
+            StoredLine& line = jobChange->second.lines[static_cast<size_t>(kind)].emplace_back();
+            line.letter = rs.text(1).toString();
+            line.typeId = whole(rs, 2);
+            line.oldAmount = rs.amount(3);
+            line.revisedAmount = rs.amount(4);
         }
     }
     return stored;

@@ -4,6 +4,7 @@
 #include "jobchange/storedjobchange.h"
 #include "jobchange/workspace.h"
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,9 @@ public:
 
     // A stored job change with its lines as the window lists them; nothing when there is none.
     std::optional<StoredJobChange> jobChange(qint32 id) const;
+    // The company's job changes with ids from first to last, read in three statements, each as
+    // jobChange reads it save the lines' descriptions and currencies; by id.
+    std::map<qint32, StoredJobChange> jobChanges(qint32 first, qint32 last) const;
     // The employee's master and standing lines (not found when the employee has no row).
     EmployeeState employeeState(qint32 employeeId) const;
     // What the entry window shows and hands back to its save, read once: for a new job change
@@ -34,6 +38,7 @@ public:
     bool offersOldJob(qint32 designationId) const;
 
 private:
+    static void readHeader(const data::Recordset& rs, StoredJobChange& stored);
     std::vector<StandingLine> standingLines(LineKind kind, qint32 employeeId) const;
 
     WorkspacePtr workspace_;

@@ -1,5 +1,6 @@
 #include "jobchange/unitofwork.h"
 
+#include "jobchange/auditreads.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/registerreads.h"
 
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QThread>
+#include <stdexcept>
 
 namespace jobchange {
 
@@ -20,6 +22,7 @@ UnitOutcome UnitOfWork::run(const std::function<void()>& work) {
         numberingLocked_ = false;
         checkedEmployee_.reset();
         checkedJobChange_.reset();
+        checkedBatch_.clear();
         try {
             data::TransactionGuard transaction(workspace_->db());
             work();
@@ -151,13 +154,20 @@ void UnitOfWork::recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& 
     position.reserve(static_cast<qsizetype>(now.size()));
     for (size_t i = 0; i < now.size(); ++i)
         position.insert(now[i].employeeId, i);
+    checkedBatch_.clear();
+    checkedBatch_.reserve(static_cast<qsizetype>(previewed.size()));
     for (size_t i = 0; i < previewed.size(); ++i) {
         const bulk::EmployeeSnapshot& employee = *previewed[i];
         const auto found = position.constFind(employee.employeeId);
         if (found == position.constEnd() || !sameStanding(employee, now[*found]) ||
             oldValuesOf(drafts[i]) !=
-                oldValuesOf(now[*found].designationId, now[*found].basic, now[*found].lines))
+                oldValuesOf(now[*found].designationId, now[*found].basic, now[*found].lines)) {
             changed.push_back(employee.employeeId);
+            continue;
+        }
+        const bulk::EmployeeSnapshot& stands = now[*found];
+        checkedBatch_.insert(employee.employeeId, {true, stands.designationId, stands.gradeId,
+                                                   stands.basic, stands.lines});
     }
     if (!changed.empty())
         throw Refusal{QStringLiteral("Employees changed by another user since the preview")};
@@ -196,6 +206,55 @@ void UnitOfWork::write(Action action, qint32 employeeId, qint32 id,
                         : change.after.jobChange->number;
     lockNumbering();
     recorder->record(*workspace_, change);
+}
+
+void UnitOfWork::writeNew(const std::function<std::vector<Created>()>& steps) {
+    ChangeRecorder* recorder = workspace_->recorder.get();
+    if (!recorder) {
+        steps();
+        return;
+    }
+    const std::vector<Created> created = steps();
+    for (const Created& c : created)
+        if (!checkedBatch_.contains(c.employeeId))
+            throw std::logic_error("a batch's employee written without its re-check");
+    lockNumbering();
+    // What was written, read back under the same locks, a few statements for each part of the
+    // batch: the texts the same reads of one job change give. The parts keep what a whole
+    // company's batch holds at once small.
+    constexpr size_t kRecordedAtOnce = 500;
+    for (size_t from = 0; from < created.size(); from += kRecordedAtOnce) {
+        const size_t to = std::min(created.size(), from + kRecordedAtOnce);
+        std::vector<qint32> employeeIds;
+        qint32 firstId = created[from].written.id, lastId = firstId;
+        for (size_t i = from; i < to; ++i) {
+            employeeIds.push_back(created[i].employeeId);
+            firstId = std::min(firstId, created[i].written.id);
+            lastId = std::max(lastId, created[i].written.id);
+        }
+        const std::map<qint32, EmployeeState> employees =
+            AuditReads(workspace_).employeeStates(employeeIds);
+        std::map<qint32, StoredJobChange> jobChanges = reads_.jobChanges(firstId, lastId);
+        std::vector<ChangeRecord> changes;
+        changes.reserve(to - from);
+        for (size_t i = from; i < to; ++i) {
+            const Created& c = created[i];
+            ChangeRecord& change = changes.emplace_back();
+            change.action = Action::Create;
+            change.jobChangeId = c.written.id;
+            change.number = c.written.number;
+            change.employeeId = c.employeeId;
+            change.before.employee = checkedBatch_.value(c.employeeId);
+            const auto employee = employees.find(c.employeeId);
+            if (employee != employees.end())
+                change.after.employee = employee->second;
+            const auto jobChange = jobChanges.find(c.written.id);
+            if (jobChange != jobChanges.end())
+                change.after.jobChange = std::move(jobChange->second);
+        }
+        recorder->record(*workspace_, changes);
+    }
+    checkedBatch_.clear();
 }
 
 void UnitOfWork::record(const ActionRecord& action) {

@@ -7,6 +7,7 @@
 #include "jobchange/staleness.h"
 #include "jobchange/workspace.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <functional>
@@ -75,6 +76,11 @@ class ChangeRecorder {
 public:
     virtual ~ChangeRecorder() = default;
     virtual void record(const Workspace& workspace, const ChangeRecord& change) = 0;
+    // A batch's job changes, in order, the same way as one by one.
+    virtual void record(const Workspace& workspace, const std::vector<ChangeRecord>& changes) {
+        for (const ChangeRecord& change : changes)
+            record(workspace, change);
+    }
     // Told of a write of another kind, the same way.
     virtual void record(const Workspace& workspace, const ActionRecord& action) = 0;
 };
@@ -141,6 +147,16 @@ public:
     // Runs the steps that write one job change (id 0 for a new one) of the employee, and hands
     // the recorder, when the workspace has one, the job change and employee before and after.
     void write(Action action, qint32 employeeId, qint32 id, const std::function<Written()>& steps);
+    // A new job change of a batch's employee, as steps wrote it.
+    struct Created {
+        qint32 employeeId = 0;
+        Written written;
+    };
+    // After recheckBatch: runs the steps that write a batch's new job changes, and hands the
+    // recorder, when the workspace has one, each job change with its employee, a few hundred at
+    // a time: before as the re-check read them under the lock, after as set-wise reads of what
+    // was written find them.
+    void writeNew(const std::function<std::vector<Created>()>& steps);
     // Hands the recorder, when the workspace has one, a write of another kind, after its
     // statements and under the numbering lock.
     void record(const ActionRecord& action);
@@ -161,6 +177,8 @@ private:
     qint32 checkedEmployeeId_ = 0;
     std::optional<EmployeeState> checkedEmployee_;
     std::optional<StoredJobChange> checkedJobChange_;
+    // A batch's employees as its re-check read them, by id.
+    QHash<qint32, EmployeeState> checkedBatch_;
 };
 
 } // namespace jobchange

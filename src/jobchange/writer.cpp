@@ -8,6 +8,7 @@
 #include "jobchange/unitofwork.h"
 #include "jobchange/writesteps.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace jobchange {
@@ -57,7 +58,7 @@ WriteResult JobChangeWriter::saveNew(const JobChangeDraft& draft, const ShownSta
             unit.lockNumbering();
             written.id = steps.nextId();
             written.number = numberSeries(*workspace_).number();
-            steps.save(written.id, written.number, draft, true);
+            steps.saveNew({{written.id, written.number, &draft}});
             return {written.id, written.number};
         });
     });
@@ -74,7 +75,7 @@ WriteResult JobChangeWriter::saveEdit(qint32 id, const JobChangeDraft& draft,
         unit.recheckEdit(id, draft, shown);
         written.id = id;
         unit.write(Action::Edit, draft.employeeId, id, [&]() -> UnitOfWork::Written {
-            steps.save(id, {}, draft, false);
+            steps.saveEdit(id, draft);
             return {id, {}};
         });
     });
@@ -140,22 +141,31 @@ void JobChangeWriter::writeBatch(UnitOfWork& unit, const std::vector<JobChangeDr
     const int total = static_cast<int>(drafts.size());
     // One read of the numbering under the company's numbering lock, then counted on.
     unit.lockNumbering();
-    qint32 id = steps.nextId();
+    const qint32 id = steps.nextId();
     const NumberSeries series = numberSeries(*workspace_);
     if (series.next + total - 1 > std::numeric_limits<qint32>::max())
         throw data::DbError(kErrOverflow, QStringLiteral("frmGrade"), QStringLiteral("Overflow"));
     const WriteSteps::DesignationGrades grades = steps.designationGrades();
-    for (size_t i = 0; i < drafts.size(); ++i) {
-        const QString number = series.number(static_cast<qint64>(i));
-        unit.write(Action::Create, drafts[i].employeeId, 0, [&]() -> UnitOfWork::Written {
-            steps.save(id, number, drafts[i], true, &grades);
-            return {id, number};
-        });
-        result.saved.push_back({drafts[i].employeeId, id, number});
-        ++id;
-        if (progress && !progress(static_cast<int>(result.saved.size()), total))
-            throw batchunit::Cancelled{};
-    }
+    unit.writeNew([&] {
+        std::vector<UnitOfWork::Created> created;
+        created.reserve(drafts.size());
+        // A few multi-row statements for each run of employees, then their progress.
+        constexpr size_t kEmployeesAtOnce = 64;
+        for (size_t from = 0; from < drafts.size(); from += kEmployeesAtOnce) {
+            std::vector<WriteSteps::NewJobChange> changes;
+            for (size_t i = from; i < std::min(drafts.size(), from + kEmployeesAtOnce); ++i)
+                changes.push_back({id + static_cast<qint32>(i),
+                                   series.number(static_cast<qint64>(i)), &drafts[i]});
+            steps.saveNew(changes, &grades);
+            for (const WriteSteps::NewJobChange& change : changes) {
+                created.push_back({change.draft->employeeId, {change.id, change.number}});
+                result.saved.push_back({change.draft->employeeId, change.id, change.number});
+                if (progress && !progress(static_cast<int>(result.saved.size()), total))
+                    throw batchunit::Cancelled{};
+            }
+        }
+        return created;
+    });
 }
 
 BatchResult JobChangeWriter::batchResult(const UnitOutcome& outcome, BatchResult result) {

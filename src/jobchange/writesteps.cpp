@@ -1,6 +1,7 @@
 #include "jobchange/writesteps.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace {
 
@@ -48,18 +49,70 @@ qint32 WriteSteps::nextId() const {
     return highest.isNull() ? 1 : static_cast<qint32>(highest.toLongLong() + 1);
 }
 
-void WriteSteps::save(qint32 id, const QString& number, const JobChangeDraft& draft, bool isNew,
-                      const DesignationGrades* grades) const {
-    DraftGrades draftGrades;
-    if (isNew)
-        draftGrades.oldGrade = designationGrade(draft.oldDesignationId, grades);
-    draftGrades.newGrade = designationGrade(draft.newDesignationId, grades);
-    saveHeader(id, number, draft, isNew, draftGrades);
-    updateEmployee(draft, draftGrades);
+void WriteSteps::saveNew(const std::vector<NewJobChange>& changes,
+                         const DesignationGrades* grades) const {
+    const Workspace& ws = *workspace_;
+    RowInserts headers = statements_.headers();
+    std::vector<qint16> newGrades;
+    newGrades.reserve(changes.size());
+    for (const NewJobChange& change : changes) {
+        const JobChangeDraft& draft = *change.draft;
+        newGrades.push_back(designationGrade(draft.newDesignationId, grades));
+        headers.add({ws.companyId, change.id, change.number, draft.date, draft.oldDesignationId,
+                     designationGrade(draft.oldDesignationId, grades), draft.employeeId,
+                     draft.newDesignationId, newGrades.back(), draft.oldBasic.toBind(),
+                     draft.newBasic.toBind(), draft.remarks, 0});
+    }
+    headers.flush(ws.db());
+    for (size_t i = 0; i < changes.size(); ++i)
+        updateEmployee(*changes[i].draft, newGrades[i]);
+    for (LineKind kind : kLineKinds) {
+        RowInserts lines = statements_.of(kind).lines();
+        for (const NewJobChange& change : changes)
+            addLines(lines, kind, ws.companyId, change.id, *change.draft);
+        lines.flush(ws.db());
+    }
+    // An employee named twice keeps the lines of the last: what writing them one by one left.
+    QHash<qint32, size_t> last;
+    for (size_t i = 0; i < changes.size(); ++i)
+        last.insert(changes[i].draft->employeeId, i);
+    for (LineKind kind : kLineKinds) {
+        std::vector<std::pair<qint32, std::vector<Standing>>> kept;
+        for (size_t i = 0; i < changes.size(); ++i)
+            if (last.value(changes[i].draft->employeeId) == i)
+                kept.emplace_back(changes[i].draft->employeeId,
+                                  keptLines(changes[i].draft->linesOf(kind)));
+        rewriteStandingLines(kind, kept);
+    }
+}
+
+void WriteSteps::saveEdit(qint32 id, const JobChangeDraft& draft) const {
+    const Workspace& ws = *workspace_;
+    const qint16 newGrade = designationGrade(draft.newDesignationId, nullptr);
+    ws.db()
+        .edit(ws.tables.pEmployeegradeChange, QStringLiteral("egcCompanyId=") + ws.company() +
+                                                  QStringLiteral(" and egcId=") +
+                                                  QString::number(id))
+        .set(QStringLiteral("egcEmpID"), draft.employeeId)
+        .set(QStringLiteral("egcNewDesigID"), draft.newDesignationId)
+        .set(QStringLiteral("egcNewGradeID"), newGrade)
+        .set(QStringLiteral("egcOldBasic"), draft.oldBasic.toBind())
+        .set(QStringLiteral("egcNewBasic"), draft.newBasic.toBind())
+        .set(QStringLiteral("egcremarks"), draft.remarks)
+        .set(QStringLiteral("egcCancelled"), 0)
+        .store();
+    updateEmployee(draft, newGrade);
+    for (LineKind kind : kLineKinds) {
+        const LineTable& l = lineTable(kind);
+        fnDeleteRows(ws.db(), workspace_->table(l.gcTable),
+                     l.gcDeleteCompany + QLatin1Char('?') + l.gcDeleteId + QLatin1Char('?'),
+                     {ws.companyId, id});
+        RowInserts lines = statements_.of(kind).lines();
+        addLines(lines, kind, ws.companyId, id, draft);
+        lines.flush(ws.db());
+    }
     for (LineKind kind : kLineKinds)
-        saveLines(kind, id, draft, isNew);
-    for (LineKind kind : kLineKinds)
-        rewriteStandingLines(kind, draft.employeeId, keptLines(draft.linesOf(kind)));
+        rewriteStandingLines(kind, {{draft.employeeId, keptLines(draft.linesOf(kind))}});
 }
 
 qint16 WriteSteps::designationGrade(qint32 designationId, const DesignationGrades* grades) const {
@@ -76,56 +129,25 @@ qint16 WriteSteps::designationGrade(qint32 designationId, const DesignationGrade
             .toInt());
 }
 
-void WriteSteps::saveHeader(qint32 id, const QString& number, const JobChangeDraft& draft,
-                            bool isNew, const DraftGrades& grades) const {
-    const Workspace& ws = *workspace_;
-    if (isNew) {
-        ws.db().execute(statements_.insertHeader,
-                        {ws.companyId, id, number, draft.date, draft.oldDesignationId,
-                         grades.oldGrade, draft.employeeId, draft.newDesignationId, grades.newGrade,
-                         draft.oldBasic.toBind(), draft.newBasic.toBind(), draft.remarks, 0});
-        return;
-    }
-    ws.db()
-        .edit(ws.tables.pEmployeegradeChange, QStringLiteral("egcCompanyId=") + ws.company() +
-                                                  QStringLiteral(" and egcId=") +
-                                                  QString::number(id))
-        .set(QStringLiteral("egcEmpID"), draft.employeeId)
-        .set(QStringLiteral("egcNewDesigID"), draft.newDesignationId)
-        .set(QStringLiteral("egcNewGradeID"), grades.newGrade)
-        .set(QStringLiteral("egcOldBasic"), draft.oldBasic.toBind())
-        .set(QStringLiteral("egcNewBasic"), draft.newBasic.toBind())
-        .set(QStringLiteral("egcremarks"), draft.remarks)
-        .set(QStringLiteral("egcCancelled"), 0)
-        .store();
-}
-
 // The write statements bind their numbers as well as their amounts: their text is the same for
 // every employee, so a batch prepares each once.
-void WriteSteps::updateEmployee(const JobChangeDraft& draft, const DraftGrades& grades) const {
+void WriteSteps::updateEmployee(const JobChangeDraft& draft, qint16 newGrade) const {
     const Workspace& ws = *workspace_;
     ws.db().execute(statements_.updateEmployee,
-                    {draft.newBasic.toBind(), grades.newGrade, draft.newDesignationId, ws.companyId,
+                    {draft.newBasic.toBind(), newGrade, draft.newDesignationId, ws.companyId,
                      draft.employeeId});
 }
 
 // The job change's lines are written in list order, detail id the position; the employee keeps
 // the lines that are not removed, at their revised amounts and under the same detail ids (so
 // removed lines leave gaps).
-void WriteSteps::saveLines(LineKind kind, qint32 id, const JobChangeDraft& draft,
-                           bool isNew) const {
-    const Workspace& ws = *workspace_;
-    const LineTable& l = lineTable(kind);
-    if (!isNew)
-        fnDeleteRows(ws.db(), workspace_->table(l.gcTable),
-                     l.gcDeleteCompany + QLatin1Char('?') + l.gcDeleteId + QLatin1Char('?'),
-                     {ws.companyId, id});
+void WriteSteps::addLines(RowInserts& into, LineKind kind, qint16 company, qint32 id,
+                          const JobChangeDraft& draft) {
     const std::vector<DraftLine>& lines = draft.linesOf(kind);
     for (size_t i = 0; i < lines.size(); ++i) {
         const DraftLine& line = lines[i];
-        ws.db().execute(statements_.of(kind).insertLine,
-                        {ws.companyId, id, static_cast<int>(i) + 1, QString(line.letter),
-                         line.typeId, line.revisedAmount.toBind(), line.oldAmount.toBind()});
+        into.add({company, id, static_cast<int>(i) + 1, QString(line.letter), line.typeId,
+                  line.revisedAmount.toBind(), line.oldAmount.toBind()});
     }
 }
 
@@ -138,15 +160,29 @@ std::vector<WriteSteps::Standing> WriteSteps::keptLines(const std::vector<DraftL
     return kept;
 }
 
-void WriteSteps::rewriteStandingLines(LineKind kind, qint32 employeeId,
-                                      const std::vector<Standing>& lines) const {
+void WriteSteps::rewriteStandingLines(
+    LineKind kind, const std::vector<std::pair<qint32, std::vector<Standing>>>& employees) const {
     const Workspace& ws = *workspace_;
     const WriteStatements::OfKind& statements = statements_.of(kind);
-    fnDeleteRows(ws.db(), workspace_->table(lineTable(kind).empTable), statements.standingCriterion,
-                 {ws.companyId, employeeId});
-    for (const Standing& line : lines)
-        ws.db().execute(statements.insertStanding, {ws.companyId, employeeId, line.detailId,
-                                                    line.typeId, line.amount.toBind()});
+    // The employees' ids after the company's, as many a statement as may be bound.
+    constexpr size_t kPerDelete = kMaxBoundValues - 1;
+    for (size_t from = 0; from < employees.size(); from += kPerDelete) {
+        const size_t to = std::min(employees.size(), from + kPerDelete);
+        QVariantList binds{ws.companyId};
+        QString criterion = statements.empCompany + QStringLiteral(" = ? and ") +
+                            statements.empEmployee + QStringLiteral(" in (");
+        for (size_t i = from; i < to; ++i) {
+            criterion += i == from ? QStringLiteral("?") : QStringLiteral(", ?");
+            binds << employees[i].first;
+        }
+        fnDeleteRows(ws.db(), statements.empTable, criterion + QLatin1Char(')'), binds);
+    }
+    RowInserts standing = statements.standing();
+    for (const auto& [employeeId, lines] : employees)
+        for (const Standing& line : lines)
+            standing.add(
+                {ws.companyId, employeeId, line.detailId, line.typeId, line.amount.toBind()});
+    standing.flush(ws.db());
 }
 
 // The lines a job change replaced: its kept ("O") and removed ("R") lines at their old amounts,
@@ -206,7 +242,7 @@ void WriteSteps::cancel(qint32 id, const QString& reason) const {
                         QStringLiteral(" and eCompanyID = ") + ws.company(),
                     {oldBasic.toBind()});
     for (LineKind kind : kLineKinds)
-        rewriteStandingLines(kind, empId.toInt(), replacedLines(kind, id));
+        rewriteStandingLines(kind, {{empId.toInt(), replacedLines(kind, id)}});
 }
 
 } // namespace jobchange

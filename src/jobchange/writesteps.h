@@ -23,34 +23,38 @@ public:
     DesignationGrades designationGrades() const;
     // The next job change id: the company's highest plus one.
     qint32 nextId() const;
-    // Every statement of a new job change under the id and number taken, or of the edit of job
-    // change id; grades (when given) answer for the designations they hold, the database for any
-    // they lack.
-    void save(qint32 id, const QString& number, const JobChangeDraft& draft, bool isNew,
-              const DesignationGrades* grades = nullptr) const;
+    // A new job change under the id and number taken.
+    struct NewJobChange {
+        qint32 id = 0;
+        QString number;
+        const JobChangeDraft* draft = nullptr;
+    };
+    // Every statement of the new job changes, a few multi-row ones for all of them: the
+    // headers, the employees, the lines, and the employees' standing lines rewritten. grades
+    // (when given) answer for the designations they hold, the database for any they lack.
+    void saveNew(const std::vector<NewJobChange>& changes,
+                 const DesignationGrades* grades = nullptr) const;
+    // Every statement of the edit of job change id.
+    void saveEdit(qint32 id, const JobChangeDraft& draft) const;
     // Marks the job change cancelled with the user's name and the reason, and puts the employee
     // back on the job, basic pay and standing lines it replaced.
     void cancel(qint32 id, const QString& reason) const;
 
 private:
-    // The grades of a draft's old and new designation.
-    struct DraftGrades {
-        qint16 oldGrade = 0;
-        qint16 newGrade = 0;
-    };
-    void saveHeader(qint32 id, const QString& number, const JobChangeDraft& draft, bool isNew,
-                    const DraftGrades& grades) const;
-    void updateEmployee(const JobChangeDraft& draft, const DraftGrades& grades) const;
-    void saveLines(LineKind kind, qint32 id, const JobChangeDraft& draft, bool isNew) const;
+    void updateEmployee(const JobChangeDraft& draft, qint16 newGrade) const;
+    static void addLines(RowInserts& into, LineKind kind, qint16 company, qint32 id,
+                         const JobChangeDraft& draft);
     struct Standing {
         int detailId;
         qint64 typeId;
         // A clerk's amount, or one put back as it was stored.
         data::StoredAmount amount;
     };
-    // The one rewrite of an employee's standing lines of a kind: all deleted, then these added.
-    void rewriteStandingLines(LineKind kind, qint32 employeeId,
-                              const std::vector<Standing>& lines) const;
+    // The one rewrite of employees' standing lines of a kind: all of theirs deleted, then these
+    // added (each employee's, by employee).
+    void rewriteStandingLines(
+        LineKind kind,
+        const std::vector<std::pair<qint32, std::vector<Standing>>>& employees) const;
     // The draft's lines the employee keeps, under their list positions.
     static std::vector<Standing> keptLines(const std::vector<DraftLine>& lines);
     std::vector<Standing> replacedLines(LineKind kind, qint32 id) const;

@@ -1,6 +1,8 @@
+#include "bench/bulkbench.h"
 #include "bench/generate.h"
 #include "bench/rowsink.h"
 #include "bench/scenarios.h"
+#include "jobchange/auditverify.h"
 #include "register/frmmaster.h"
 #include "support/check.h"
 #include "support/testdb.h"
@@ -43,6 +45,44 @@ TEST(Bench, GeneratedDataIsConsistentAndEachDriveDoesWhatItClaims) {
                        "egcdgcid = egcId) from pay_employeegradechange where egcId = 301"),
               QStringList{"JC301|1|10|10"});
     EXPECT_TRUE(messages.take().isEmpty());
+}
+
+// The bulk apply's floor writes the rows the apply writes, written 64 employees at a time and
+// recorded 500 at a time, and over that: the job changes, their lines, the employees and their
+// standing lines, and an audit row each; the apply's trail verifies.
+TEST(Bench, TheBulkFloorWritesWhatTheApplyWrites) {
+    QTemporaryDir dir;
+    const bench::BulkFigures figures = bench::measureBulk(dir.path(), 520);
+    EXPECT_TRUE(figures.problems.isEmpty()) << figures.problems.join('\n').toStdString();
+    const auto apply = std::make_shared<data::Connection>();
+    data::Connection floor;
+    apply->openSqlite(dir.filePath("bulk-520.sqlite"));
+    floor.openSqlite(dir.filePath("bulk-floor.sqlite"));
+    for (const QString sql :
+         {"select egcId, egcNo, egcDate, egcEmpID, egcOldDesigID, egcOldGradeID, egcNewDesigID, "
+          "egcNewGradeID, round(egcOldBasic * 100), round(egcNewBasic * 100), egcremarks, "
+          "egcCancelled from pay_employeegradechange",
+          "select egcagcid, egcadetailid, egcatype, egcaallowanceid, round(egcaoldamount * 100), "
+          "round(egcarevamount * 100) from pay_empgcallowance",
+          "select egcdgcid, egcddetailid, egcdtype, egcddeductionid, round(egcdoldamount * 100), "
+          "round(egcdrevamount * 100) from pay_empgcdeductions",
+          "select eEmpID, eDesigID, eGradeID, round(eBasic * 100) from pay_employee",
+          "select eaempid, eadetailid, eaallowanceid, round(eaamount * 100) from "
+          "pay_empallowances",
+          "select edempid, eddetailid, eddeductionid, round(edamount * 100) from "
+          "pay_empdeductions",
+          "select auSeq, auAction, auJobChangeID, auJobChangeNo, auEmpID from pay_audittrail"}) {
+        SCOPED_TRACE(sql.toStdString());
+        const QStringList written = rows(*apply, sql);
+        EXPECT_GE(written.size(), 520);
+        EXPECT_EQ(rows(floor, sql), written);
+    }
+    const jobchange::AuditVerification verified = jobchange::verifyAudit(
+        jobchange::Workspace::open(apply, 1, 1, jobchange::kJobChangeInterfaceId,
+                                   bench::GenerateOptions().processDate, "Payroll"));
+    EXPECT_TRUE(verified.sound())
+        << (verified.problems + verified.employees).join('\n').toStdString();
+    EXPECT_EQ(verified.head.count, 520);
 }
 
 } // namespace

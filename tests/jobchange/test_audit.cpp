@@ -271,6 +271,85 @@ TEST(AuditValues, AHashAndAnEmployeesTextAreFixedByTheirValues) {
         {4, {}, amount("1e15")}, {1, {}, amount(QVariant())}, {9, {}, amount("n\"a")}};
     EXPECT_EQ(jobchange::employeeText(employee),
               jobchange::canonicalJson(jobchange::employeeJson(employee)).toUtf8());
+
+    // So must a write's whole state, written directly where its texts allow.
+    jobchange::StoredJobChange jobChange;
+    jobChange.id = 70000;
+    jobChange.number = "JC/7 (a)";
+    jobChange.date = QDate(2003, 3, 1);
+    jobChange.employeeId = 5;
+    jobChange.oldDesignationId = 1;
+    jobChange.newDesignationId = 2;
+    jobChange.newGradeId = 4;
+    jobChange.oldBasic = amount(10000.5);
+    jobChange.newBasic = amount("10500.53");
+    jobChange.lines[0] = {{"O", 7, {}, amount(2000), amount(2100), {}},
+                          {"N", 2, {}, amount(0), amount("0.10"), {}},
+                          {"R", 2, {}, amount(5), amount(5), {}}};
+    const auto sameText = [&] {
+        EXPECT_EQ(jobchange::stateText(employee, &jobChange),
+                  jobchange::canonicalJson(jobchange::stateJson(employee, &jobChange)));
+    };
+    for (const QString& remarks :
+         {QString("5% rise, ~{[<ok>]}"), QString::fromUtf8("Promu \xc3\xa0 l'\xc3\xa9t\xc3\xa9"),
+          QString("tab\there \"quoted\" back\\slash") + QChar(0x7f)}) {
+        jobChange.remarks = remarks;
+        jobChange.cancelled = !jobChange.cancelled;
+        jobChange.cancelledRemarks = remarks;
+        sameText();
+    }
+    jobChange.lines[1] = {{"O", 1, {}, amount("1e15"), amount(QVariant()), {}}};
+    sameText();
+    employee.found = false;
+    EXPECT_EQ(jobchange::stateText(employee, nullptr), R"({"employee":null})");
+}
+
+// A batch records for each job change the states, to the byte, that saving the same job change
+// alone records: the Changes view shows no change that was not made, and the chain verifies.
+TEST_F(AuditTest, ABatchRecordsWhatTheSameSavesOneByOneRecord) {
+    bulk::Rules rules;
+    rules.date = QDate(2003, 3, 1);
+    rules.remarks = QStringLiteral("Annual increment");
+    rules.basic = {bulk::Mode::PlusPercent, *bulk::Percent::parse("5"), {}};
+    rules.lines = {
+        {LineKind::Allowance, 1, {}, {bulk::Mode::PlusAmount, {}, money("1000")}, false, {}},
+        {LineKind::Allowance, 3, {}, {bulk::Mode::SetTo, {}, money("250.10")}, true, {}},
+        {LineKind::Deduction, 2, {}, {bulk::Mode::Drop, {}, {}}, false, {}}};
+    const auto preview = [&](const jobchange::WorkspacePtr& in) {
+        const jobchange::BulkReads bulk(in);
+        EXPECT_EQ(bulk.prepareRules(rules), "");
+        return bulk::computePreview(bulk.eligibleEmployees(), rules);
+    };
+    const std::vector<bulk::PreviewRow> rows = preview(workspace);
+    const jobchange::BatchResult batch = writer().apply(rows, rules);
+    ASSERT_TRUE(batch.ok()) << batch.error;
+    ASSERT_EQ(batch.saved.size(), 4u);
+
+    TestDatabase alone;
+    insertTestCompany(alone);
+    alone.insert("pusers", {"1, 1, 'Administrator'"});
+    alone.insert("pemployee", {"1, 5, 'E005', 'Emil', 1, 1, 10000.5, 1, 1"});
+    const jobchange::WorkspacePtr other = jobchange::Workspace::open(
+        alone.connection(), 1, 1, jobchange::kJobChangeInterfaceId, QDate(2003, 2, 14), "Payroll");
+    for (const bulk::PreviewRow& row : preview(other)) {
+        const auto planned = bulk::plannedJobChange(row, rules);
+        ASSERT_TRUE(planned);
+        ASSERT_TRUE(jobchange::JobChangeWriter(other).saveNew(jobchange::draftOf(*planned)).ok);
+    }
+
+    const QString states = "select auSeq, auAction, auJobChangeID, auJobChangeNo, auEmpID, "
+                           "auBefore, auAfter, auRemark from pay_audittrail order by auSeq";
+    EXPECT_EQ(db.rows(states), alone.rows(states));
+    EXPECT_EQ(db.rows(states).size(), 4);
+    for (const AuditRow& row : rowsOf(5))
+        EXPECT_EQ(
+            changes(row),
+            QStringList({"Job No JC4", "Job Date 1 Mar 2003", "Old Job Clerk", "Old Grade Junior",
+                         "Old Basic 10,000.50", "New Job Clerk", "New Grade Junior",
+                         "New Basic 10,500.53", "Remarks Annual increment", "Medical added 250.10",
+                         "Basic pay 10,000.50 \u2192 10,500.53", "Standing Medical added 250.10"}));
+    const jobchange::AuditVerification result = verify();
+    EXPECT_TRUE(result.sound()) << result.problems.join('\n') << result.employees.join('\n');
 }
 
 // Text outside ASCII verifies as written; a fraction of a cent changed by hand in a standing
