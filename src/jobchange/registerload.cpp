@@ -217,6 +217,10 @@ void RegisterLoad::read(data::Connection& db, bool own) {
         // The load's own connection: the server may send the next rows while these are taken.
         data::RowStream rows(db, statements_.all, {}, data::RowStream::Use::Alone);
         older.take(rows, 0);
+        // Stopped while the server may still be sending: it stops, rather than every row it
+        // has left going by before the window can close.
+        if (stopping_)
+            db.interrupter()();
     }
     older.finish();
 }

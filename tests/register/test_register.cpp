@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 #include <functional>
 #include <gmock/gmock.h>
@@ -112,6 +113,30 @@ TEST_F(Register, CompanyWithoutJobChangesShowsOneEmptyRow) {
         form.Form_Activate();
         EXPECT_FALSE(form.CmdEdit->isEnabled() || form.CmdDelete->isEnabled() ||
                      form.cmdHistory->isEnabled());
+    });
+}
+
+// Windows closed while their rows are still being read stop their reads (on a server, the
+// statement still sending); the window's connection is as it was, and the next window lists
+// every row once.
+TEST_F(Register, WindowsClosedWhileTheyReadLeaveTheNextOneWhole) {
+    constexpr int kRows = 40000;
+    db.exec("insert into " + physical("pEmployeegradeChange") + " select n, 7, 'J' || n, " +
+            "'2003-01-01', " + QString::number(company.employee("Ann")) +
+            ", 1, 1, 900, 2, 2, 1000, null, 0, null from (with recursive s(n) as (select 1 union "
+            "all select n + 1 from s where n < " +
+            QString::number(kRows) + ") select n from s) x");
+    useContext(db, 7, 1, QDate(2003, 3, 15));
+    for (int i = 0; i < 3; ++i) {
+        FrmMaster form;
+        form.Form_Load();
+    }
+    EXPECT_EQ(db.scalar("select 5").toInt(), 5);
+    company.withRegister([&](FrmMaster& form) {
+        form.completeLoad();
+        const QStringList numbers = column(form, 1);
+        EXPECT_EQ(numbers.size(), kRows);
+        EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), kRows);
     });
 }
 
