@@ -336,6 +336,12 @@ std::optional<qint64> RowStream::integer(int index) const {
     return !value.isNull() && ok ? std::optional<qint64>(number) : std::nullopt;
 }
 
+qint64 RowStream::wholeNumber(int index) {
+    if (const std::optional<qint64> value = integer(index))
+        return *value;
+    return text(index).toLongLong();
+}
+
 std::optional<double> RowStream::real(int index) const {
     if (server_) {
         if (PQgetisnull(batch_, batchRow_, index))

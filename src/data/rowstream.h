@@ -49,6 +49,8 @@ public:
     QStringView text(int index);
     // The field's value when it is held as a whole number.
     std::optional<qint64> integer(int index) const;
+    // The field as a whole number: held as one, or read from its text; 0 for null.
+    qint64 wholeNumber(int index);
     // The field's value when it is held as a number (whole or not); nothing for null or text.
     std::optional<double> real(int index) const;
     // The field as dateOf gives it.

@@ -11,25 +11,19 @@ const QString kRowColumns = QStringLiteral(
     "select auSeq, auTime, auUserID, auUserName, auComputer, auOsUser, auAction, auJobChangeID, "
     "auJobChangeNo, auEmpID, auBefore, auAfter, auRemark, auPrevHash, auHash from ");
 
-qint64 whole(data::RowStream& rs, int index) {
-    if (const std::optional<qint64> value = rs.integer(index))
-        return *value;
-    return rs.text(index).toLongLong();
-}
-
 AuditRow rowOf(data::RowStream& rs, qint16 companyId) {
     AuditRow row;
     row.companyId = companyId;
-    row.seq = whole(rs, 0);
+    row.seq = rs.wholeNumber(0);
     row.time = rs.text(1).toString();
-    row.userId = static_cast<qint32>(whole(rs, 2));
+    row.userId = static_cast<qint32>(rs.wholeNumber(2));
     row.userName = rs.text(3).toString();
     row.computer = rs.text(4).toString();
     row.osUser = rs.text(5).toString();
     row.action = rs.text(6).toString();
-    row.jobChangeId = static_cast<qint32>(whole(rs, 7));
+    row.jobChangeId = static_cast<qint32>(rs.wholeNumber(7));
     row.number = rs.text(8).toString();
-    row.employeeId = static_cast<qint32>(whole(rs, 9));
+    row.employeeId = static_cast<qint32>(rs.wholeNumber(9));
     row.before = rs.text(10).toString();
     row.after = rs.text(11).toString();
     row.remark = rs.text(12).toString();
@@ -67,11 +61,11 @@ std::map<qint32, EmployeeState> AuditReads::readStates(const QString& ids,
                                (ids.isEmpty() ? QString() : QStringLiteral(" and eEmpID") + ids),
                            binds);
         while (rs.next()) {
-            EmployeeState& state = states[static_cast<qint32>(whole(rs, 0))];
+            EmployeeState& state = states[static_cast<qint32>(rs.wholeNumber(0))];
             state.found = true;
-            state.designationId = static_cast<qint32>(whole(rs, 1));
+            state.designationId = static_cast<qint32>(rs.wholeNumber(1));
             state.basic = rs.amount(2);
-            state.gradeId = static_cast<qint32>(whole(rs, 3));
+            state.gradeId = static_cast<qint32>(rs.wholeNumber(3));
         }
     }
     // The lines of types the company knows, as the entry window reads them.
@@ -91,10 +85,10 @@ std::map<qint32, EmployeeState> AuditReads::readStates(const QString& ids,
                                : QStringLiteral(" and e.") + l.empColumn("empid") + ids),
             binds);
         while (rs.next()) {
-            const auto found = states.find(static_cast<qint32>(whole(rs, 0)));
+            const auto found = states.find(static_cast<qint32>(rs.wholeNumber(0)));
             if (found != states.end())
                 found->second.lines[static_cast<size_t>(kind)].push_back(
-                    {whole(rs, 1), QString(), rs.amount(2)});
+                    {rs.wholeNumber(1), QString(), rs.amount(2)});
         }
     }
     return states;
@@ -147,16 +141,16 @@ void AuditReads::forEachRow(const std::function<void(const AuditRowView&)>& each
     AuditRowView row;
     row.companyId = ws.companyId;
     while (rs.next()) {
-        row.seq = whole(rs, 0);
+        row.seq = rs.wholeNumber(0);
         row.time = rs.utf8(1);
-        row.userId = static_cast<qint32>(whole(rs, 2));
+        row.userId = static_cast<qint32>(rs.wholeNumber(2));
         row.userName = rs.utf8(3);
         row.computer = rs.utf8(4);
         row.osUser = rs.utf8(5);
         row.action = rs.utf8(6);
-        row.jobChangeId = static_cast<qint32>(whole(rs, 7));
+        row.jobChangeId = static_cast<qint32>(rs.wholeNumber(7));
         row.number = rs.utf8(8);
-        row.employeeId = static_cast<qint32>(whole(rs, 9));
+        row.employeeId = static_cast<qint32>(rs.wholeNumber(9));
         row.before = rs.utf8(10);
         row.after = rs.utf8(11);
         row.remark = rs.utf8(12);

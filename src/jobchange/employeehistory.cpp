@@ -536,9 +536,7 @@ Cents amountOf(data::RowStream& rows, int field) {
 }
 
 qint32 number(data::RowStream& rows, int field) {
-    if (const std::optional<qint64> held = rows.integer(field))
-        return static_cast<qint32>(*held);
-    return rows.text(field).toInt();
+    return static_cast<qint32>(rows.wholeNumber(field));
 }
 
 // A stored line letter as the database compares it: blanks around it ignored, any case.

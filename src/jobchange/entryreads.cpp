@@ -5,16 +5,6 @@
 
 namespace jobchange {
 
-namespace {
-
-qint64 whole(data::RowStream& rs, int index) {
-    if (const std::optional<qint64> value = rs.integer(index))
-        return *value;
-    return rs.text(index).toLongLong();
-}
-
-} // namespace
-
 std::optional<StoredJobChange> EntryReads::jobChange(qint32 id) const {
     const Workspace& ws = *workspace_;
     StoredJobChange stored;
@@ -98,12 +88,12 @@ std::map<qint32, StoredJobChange> EntryReads::jobChanges(qint32 first, qint32 la
                          QStringLiteral(" = ") + ws.company() + QStringLiteral(" and e.") +
                          l.gcColumn("gcid") + range);
         while (rs.next()) {
-            const auto jobChange = stored.find(static_cast<qint32>(whole(rs, 0)));
+            const auto jobChange = stored.find(static_cast<qint32>(rs.wholeNumber(0)));
             if (jobChange == stored.end())
                 continue;
             StoredLine& line = jobChange->second.lines[static_cast<size_t>(kind)].emplace_back();
             line.letter = rs.text(1).toString();
-            line.typeId = whole(rs, 2);
+            line.typeId = rs.wholeNumber(2);
             line.oldAmount = rs.amount(3);
             line.revisedAmount = rs.amount(4);
         }
