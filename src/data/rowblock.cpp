@@ -12,8 +12,9 @@ void RowBlock::appendCell(QStringView text, bool null) {
 
 void RowBlock::append(RowStream& rows) {
     for (int field = 0; field < fields_; ++field) {
-        const bool null = rows.isNull(field);
-        appendCell(null ? QStringView() : rows.text(field), null);
+        // Asked only when the text does not already say it: one call a field on a long read.
+        const QStringView text = rows.text(field);
+        appendCell(text, text.isNull() && rows.isNull(field));
     }
 }
 

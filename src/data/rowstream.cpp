@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 #include <type_traits>
@@ -263,6 +264,9 @@ bool RowStream::isNull(int index) const {
 QStringView RowStream::widened(QString& text, const unsigned char* bytes, int size) {
     // Most cells are plain ASCII: widened into the field's own buffer, which keeps its room
     // from row to row.
+    // An empty field is an empty text, not a null one.
+    if (size == 0)
+        return u"";
     text.resize(size);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (int i = 0; i < size; ++i) {
@@ -303,20 +307,29 @@ QStringView RowStream::text(int index) {
         text = textOf(query_.value(index));
         return text;
     }
-    switch (sqlite3_column_type(statement_, index)) {
+    // The field's value taken once: each sqlite3_column_ call takes the connection's lock, and
+    // a million-row register asks for tens of millions of fields. The value is read at once, on
+    // the one thread that uses this connection.
+    sqlite3_value* value = sqlite3_column_value(statement_, index);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
         return {};
-    case SQLITE_INTEGER:
-        text = QString::number(sqlite3_column_int64(statement_, index));
-        return text;
+    case SQLITE_INTEGER: {
+        char digits[24];
+        const auto [end, error] =
+            std::to_chars(std::begin(digits), std::end(digits), sqlite3_value_int64(value));
+        return widened(text, reinterpret_cast<const unsigned char*>(digits),
+                       static_cast<int>(end - digits));
+    }
     case SQLITE_FLOAT:
-        text = textOf(sqlite3_column_double(statement_, index));
+        text = textOf(sqlite3_value_double(value));
         return text;
     default:
         break;
     }
-    return widened(text, sqlite3_column_text(statement_, index),
-                   sqlite3_column_bytes(statement_, index));
+    // The text first, then its length: asking for the length may convert the value.
+    const unsigned char* bytes = sqlite3_value_text(value);
+    return widened(text, bytes, sqlite3_value_bytes(value));
 }
 
 std::optional<qint64> RowStream::integer(int index) const {

@@ -45,7 +45,8 @@ public:
     bool next();
     int fieldCount() const { return fieldCount_; }
     bool isNull(int index) const;
-    // The field as textOf gives it: empty for null, numbers in plain decimal, dates yyyy-MM-dd.
+    // The field as textOf gives it: numbers in plain decimal, dates yyyy-MM-dd; a null view for
+    // null, an empty one for an empty text.
     QStringView text(int index);
     // The field's value when it is held as a whole number.
     std::optional<qint64> integer(int index) const;
