@@ -7,6 +7,7 @@
 #include "component/clsgrade.h"
 #include "console.h"
 #include "data/connection.h"
+#include "data/freedmemory.h"
 #include "data/schema.h"
 #include "data/serverlogin.h"
 #include "exportcommands.h"
@@ -397,6 +398,7 @@ void preferOffscreenForWindowlessRuns(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    data::keepFreedMemory();
     preferOffscreenForWindowlessRuns(argc, argv);
     // Without a display the platform plugin would abort: a run that wants a window then still
     // has its options and database checked, and is told why it cannot go on.

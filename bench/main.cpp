@@ -10,6 +10,7 @@
 #include "bench/scenarios.h"
 #include "component/basgrade.h"
 #include "data/connection.h"
+#include "data/freedmemory.h"
 #include "history/frmemployeehistory.h"
 #include "jobchange/employeehistory.h"
 #include "jobchange/registerload.h"
@@ -482,6 +483,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program itself runs.
+    data::keepFreedMemory();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
