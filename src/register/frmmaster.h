@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -185,6 +186,8 @@ private:
     // Rows read so far, and about how many the register lists.
     qint64 loaded_ = 0;
     qint64 expected_ = 0;
+    // Since the progress was last shown.
+    QElapsedTimer progressShown_;
     // The older rows come in at the top, before this many rows taken in already.
     int olderRows_ = 0;
     // Per query column, the longest text taken in, in characters.

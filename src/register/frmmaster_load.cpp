@@ -9,6 +9,8 @@
 #include "ui/waitcursor.h"
 
 #include <QComboBox>
+#include <QDateTime>
+#include <cstdio>
 #include <QLayout>
 #include <QLocale>
 #include <QProgressBar>
@@ -19,10 +21,14 @@ namespace {
 // The first screen: more rows than a tall grid shows, so that the clerk can scroll a little
 // before the older rows are in.
 constexpr int kFirstScreenRows = 200;
+// The progress bar repaints the window at once, rows come in by the thousand: shown about ten
+// times a second, the bar still moves smoothly.
+constexpr qint64 kProgressEveryMs = 100;
 
 } // namespace
 
 void FrmMaster::Form_Load() {
+    std::fprintf(stderr, "TS %lld formload\n", (long long)(QDateTime::currentMSecsSinceEpoch()%100000));
     strRights.clear();
     CallerContext& context = BasGrade();
     context.Intinterfaceid = jobchange::kJobChangeInterfaceId;
@@ -68,6 +74,7 @@ void FrmMaster::GridPopulate() {
     loaded_ = 0;
     expected_ = 0;
     olderRows_ = 0;
+    progressShown_.invalidate();
     widths_.clear();
     dateTexts_.clear();
     addedWhileLoading_.clear();
@@ -88,6 +95,7 @@ void FrmMaster::GridPopulate() {
 void FrmMaster::completeLoad() {
     while (loading_)
         GridTakeRows(true);
+    std::fprintf(stderr, "TS %lld complete\n", (long long)(QDateTime::currentMSecsSinceEpoch()%100000));
 }
 
 void FrmMaster::GridTakeRows(bool wait) {
@@ -108,7 +116,7 @@ void FrmMaster::GridTakeRows(bool wait) {
     }
     if (arrived.error || arrived.done)
         GridLoadEnded(arrived.error);
-    else
+    else if (!progressShown_.isValid() || progressShown_.hasExpired(kProgressEveryMs))
         showLoadProgress();
 }
 
@@ -211,6 +219,7 @@ void FrmMaster::showLoadProgress() {
                     : QStringLiteral("; the search follows when they are all in");
     prgLoad->setFormat(text);
     prgLoad->show();
+    progressShown_.start();
 }
 
 void FrmMaster::waitForRows(Waiting action) {
