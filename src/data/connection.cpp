@@ -1,5 +1,6 @@
 #include "data/connection.h"
 
+#include "data/readingthread.h"
 #include "data/serverlogin.h"
 
 #include <QAtomicInt>
@@ -310,6 +311,7 @@ void Connection::openWith(const QString& driver,
         throw DbError(kErrGeneric, QStringLiteral("Connection"),
                       QStringLiteral("The database driver %1 is not available.").arg(driver));
     configure(db);
+    ++openings_;
     if (!db.open())
         throw DbError(kErrGeneric, QStringLiteral("Connection"), db.lastError().text());
     state_ = State::Open;
@@ -339,7 +341,8 @@ void Connection::openSqlite(const QString& file) {
     openWith(QStringLiteral("QSQLITE"), [&](QSqlDatabase& db) {
         db.setDatabaseName(file);
         // A second clerk on the same file waits for the lock instead of failing at once.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=") +
+                             QString::number(kSqliteBusyTimeoutMs));
     });
     execute(QStringLiteral("PRAGMA foreign_keys = ON"));
     inMemory_ = file.isEmpty() || file == QLatin1String(":memory:");
@@ -446,6 +449,7 @@ void Connection::openPostgres(const QString& connectionString, const QString& pa
 }
 
 void Connection::close() {
+    readingThread_.reset();
     if (state_ != State::Unopened)
         state_ = State::Closed;
     if (!QSqlDatabase::contains(name_))
@@ -470,6 +474,18 @@ std::function<void(Connection&)> Connection::openerOfAnother() const {
         reopener(connection);
         connection.setTraceFile(traceFile);
     };
+}
+
+std::unique_ptr<ReadingThread> Connection::takeReadingThread() {
+    if (readingThread_)
+        return std::move(readingThread_);
+    const std::function<void(Connection&)> open = openerOfAnother();
+    return open ? std::make_unique<ReadingThread>(open, openings_) : nullptr;
+}
+
+void Connection::keepReadingThread(std::unique_ptr<ReadingThread> thread) {
+    if (!readingThread_ && thread && thread->opening() == openings_)
+        readingThread_ = std::move(thread);
 }
 
 pg_conn* Connection::postgresHandle() const {
@@ -567,6 +583,8 @@ DbError Connection::lostError(const QString& operation, const QString& sql,
 }
 
 void Connection::setTraceFile(const QString& path) {
+    if (path != traceFile_)
+        readingThread_.reset();
     traceFile_ = path;
 }
 

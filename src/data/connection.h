@@ -19,6 +19,11 @@ struct sqlite3_stmt;
 
 namespace data {
 
+class ReadingThread;
+
+// How long a SQLite connection waits for another's lock before a statement fails.
+inline constexpr int kSqliteBusyTimeoutMs = 10000;
+
 class Connection;
 
 // A forward-only result: positioned on the first row when opened; eof() once past the last.
@@ -88,6 +93,14 @@ public:
     // reading on another thread, where it is called. Empty for a database held in memory, and
     // when the holder set no reopener.
     std::function<void(Connection&)> openerOfAnother() const;
+    // A thread with another connection to this database, for a long read: the one kept from an
+    // earlier read when there is one, its connection still open. Null where openerOfAnother is
+    // empty.
+    std::unique_ptr<ReadingThread> takeReadingThread();
+    // Keeps the thread for the next read; one is kept, and none taken before this connection
+    // was last opened. Opening this connection again, closing it or tracing it to another file
+    // ends the one kept.
+    void keepReadingThread(std::unique_ptr<ReadingThread> thread);
 
     // How a lost connection is opened again: by default as it was last opened. A holder that
     // does not want it reopened behind its back sets none; a lost connection then stays lost.
@@ -196,6 +209,10 @@ private:
     // when the session ends, and a statement that fails is dropped from it.
     QHash<QString, QByteArray> serverPrepared_;
     sqlite3* sqliteHandle_ = nullptr;
+    std::unique_ptr<ReadingThread> readingThread_;
+    // Counts the times this connection was opened: a reading thread taken before the last
+    // opening reads what may be another database.
+    quint64 openings_ = 0;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

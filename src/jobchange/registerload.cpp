@@ -1,11 +1,11 @@
 #include "jobchange/registerload.h"
 
+#include "data/readingthread.h"
 #include "data/rowstream.h"
 
 #include <QMutexLocker>
 #include <QScopeGuard>
 #include <QSet>
-#include <QThread>
 
 namespace jobchange {
 
@@ -17,8 +17,8 @@ RegisterLoad::~RegisterLoad() {
 }
 
 void RegisterLoad::start() {
-    const std::function<void(data::Connection&)> open = connection_->openerOfAnother();
-    if (!open) {
+    reader_ = connection_->takeReadingThread();
+    if (!reader_) {
         // Read here, on the window's own connection, as a load without a thread would.
         try {
             read(*connection_, false);
@@ -29,8 +29,8 @@ void RegisterLoad::start() {
         ended_ = true;
         return;
     }
-    thread_.reset(QThread::create([this, open] { run(open); }));
-    thread_->start();
+    reader_->start([this](data::Connection& db,
+                          const std::function<void(data::Connection&)>& open) { run(db, open); });
 }
 
 void RegisterLoad::stop() {
@@ -40,32 +40,52 @@ void RegisterLoad::stop() {
         if (interrupt_)
             interrupt_();
     }
-    if (thread_)
-        thread_->wait();
+    if (reader_) {
+        reader_->wait();
+        connection_->keepReadingThread(std::move(reader_));
+    }
 }
 
-void RegisterLoad::run(const std::function<void(data::Connection&)>& open) {
+void RegisterLoad::run(data::Connection& db, const std::function<void(data::Connection&)>& open) {
     try {
-        // Opened, used and closed on this thread, as QtSql requires.
-        data::Connection db;
-        open(db);
-        {
-            const QMutexLocker lock(&mutex_);
-            interrupt_ = db.interrupter();
+        const bool kept = db.isOpen();
+        if (!kept)
+            open(db);
+        try {
+            readInterruptibly(db);
+        } catch (const data::DbError& error) {
+            bool again = false;
+            {
+                const QMutexLocker lock(&mutex_);
+                again = kept && error.connectionLost() && !handedOver_ && !stopping_;
+            }
+            if (!again)
+                throw;
+            // The session kept from the last load was gone (a server restarted meanwhile): the
+            // connection opens again at the first statement.
+            readInterruptibly(db);
         }
-        // Gone before the connection closes.
-        const auto forget = qScopeGuard([this] {
-            const QMutexLocker lock(&mutex_);
-            interrupt_ = nullptr;
-        });
-        read(db, true);
     } catch (const data::DbError& error) {
         if (!stopping_)
             deliver([&](Arrived& arrived) { arrived.error = error; });
+        // Not kept for the next load: it may be broken.
+        db.close();
     }
     const QMutexLocker lock(&mutex_);
     ended_ = true;
     changed_.wakeAll();
+}
+
+void RegisterLoad::readInterruptibly(data::Connection& db) {
+    const auto forget = qScopeGuard([this] {
+        const QMutexLocker lock(&mutex_);
+        interrupt_ = nullptr;
+    });
+    {
+        const QMutexLocker lock(&mutex_);
+        interrupt_ = db.interrupter();
+    }
+    read(db, true);
 }
 
 namespace {
@@ -179,8 +199,13 @@ void RegisterLoad::read(data::Connection& db, bool own) {
     // On the window's own connection the load ends before the window goes on: it reads in one
     // transaction and leaves the connection's settings as they are.
     const bool shortReads = own && readsInShortTransactions(db);
-    if (own && db.dialect().kind() == data::Dialect::Kind::SQLite)
+    if (own && db.dialect().kind() == data::Dialect::Kind::SQLite) {
         db.execute(QStringLiteral("PRAGMA cache_size = -") + QString::number(kSqliteCacheKiB));
+        // The first screen waits for a writer as long as any read; the connection may still
+        // hold the short reads' wait from the last load.
+        db.execute(QStringLiteral("PRAGMA busy_timeout = ") +
+                   QString::number(data::kSqliteBusyTimeoutMs));
+    }
     db.beginReadTrans();
     // It only read: nothing to keep.
     const auto end = qScopeGuard([&db] {
@@ -257,6 +282,7 @@ void RegisterLoad::deliver(const std::function<void(Arrived&)>& add) {
     {
         const QMutexLocker lock(&mutex_);
         add(pending_);
+        handedOver_ = true;
         changed_.wakeAll();
     }
     emit arrived();

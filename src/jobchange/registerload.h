@@ -13,12 +13,15 @@
 #include <optional>
 #include <vector>
 
-class QThread;
+namespace data {
+class ReadingThread;
+}
 
 namespace jobchange {
 
 // The register's rows read behind the window: on a thread of its own, on a second connection to
-// the same database, in one read transaction, so that every row comes from the same moment. The
+// the same database (kept from the last load, see data::ReadingThread), in one read transaction,
+// so that every row comes from the same moment. The
 // newest rows come first (the window's first screen), then every older row in the register's
 // order, in blocks, until the oldest of the first screen is reached again. The window takes what
 // has arrived on its own thread, when told (arrived) or waiting for it (take).
@@ -61,7 +64,8 @@ public:
 
     // Starts reading on a thread of its own. A connection that cannot be opened a second time
     // (a database in memory, a holder that opens it only itself) is read here, on this thread,
-    // before start returns.
+    // before start returns. A session kept from an earlier load that has ended meanwhile is
+    // opened again and the read started over, as long as nothing was handed over.
     void start();
     // What has arrived; with wait, first waits until something has, unless the load has ended.
     Arrived take(bool wait);
@@ -80,7 +84,9 @@ signals:
     void arrived();
 
 private:
-    void run(const std::function<void(data::Connection&)>& open);
+    void run(data::Connection& db, const std::function<void(data::Connection&)>& open);
+    // Reads once on the load's own connection, interruptible meanwhile.
+    void readInterruptibly(data::Connection& db);
     // own: the load's own connection, which nothing else uses.
     void read(data::Connection& db, bool own);
     class Older;
@@ -90,13 +96,14 @@ private:
 
     data::ConnectionPtr connection_;
     RegisterStatements statements_;
-    std::unique_ptr<QThread> thread_;
+    std::unique_ptr<data::ReadingThread> reader_;
     std::atomic<bool> stopping_{false};
     QMutex mutex_;
     QWaitCondition changed_;
     // Guarded by mutex_.
     Arrived pending_;
     bool ended_ = false;
+    bool handedOver_ = false;
     std::function<void()> interrupt_;
 };
 

@@ -140,6 +140,23 @@ TEST_F(Register, WindowsClosedWhileTheyReadLeaveTheNextOneWhole) {
     });
 }
 
+// The next load reads on the connection the last one kept: it sees a job change saved since, and
+// a session the server ended meanwhile is opened again without a word to the clerk.
+TEST_F(Register, TheNextLoadOnTheKeptConnectionSeesNewRowsAndSurvivesAnEndedSession) {
+    ScriptedMessages messages;
+    company.jobChange(1, "JC1", "2003-03-01", company.employee("Anu"));
+    company.withRegister([&](FrmMaster& form) { form.completeLoad(); });
+    company.jobChange(2, "JC2", "2003-03-02", company.employee("Anu"));
+    if (db.isPostgres())
+        db.exec("select pg_terminate_backend(pid) from pg_stat_activity where pid <> "
+                "pg_backend_pid() and datname = current_database()");
+    company.withRegister([&](FrmMaster& form) {
+        form.completeLoad();
+        EXPECT_THAT(column(form, 1), UnorderedElementsAre("JC1", "JC2"));
+    });
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
 // Without the audit trail's linktable row the register works and says nothing is recorded.
 TEST_F(Register, WithoutTheAuditTrailTheTitleSaysSo) {
     db.exec("delete from linktable where tablename = 'paudittrail'");
