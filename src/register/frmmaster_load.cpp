@@ -9,8 +9,6 @@
 #include "ui/waitcursor.h"
 
 #include <QComboBox>
-#include <QDateTime>
-#include <cstdio>
 #include <QLayout>
 #include <QLocale>
 #include <QProgressBar>
@@ -28,7 +26,6 @@ constexpr qint64 kProgressEveryMs = 100;
 } // namespace
 
 void FrmMaster::Form_Load() {
-    std::fprintf(stderr, "TS %lld formload\n", (long long)(QDateTime::currentMSecsSinceEpoch()%100000));
     strRights.clear();
     CallerContext& context = BasGrade();
     context.Intinterfaceid = jobchange::kJobChangeInterfaceId;
@@ -95,7 +92,6 @@ void FrmMaster::GridPopulate() {
 void FrmMaster::completeLoad() {
     while (loading_)
         GridTakeRows(true);
-    std::fprintf(stderr, "TS %lld complete\n", (long long)(QDateTime::currentMSecsSinceEpoch()%100000));
 }
 
 void FrmMaster::GridTakeRows(bool wait) {
