@@ -10,6 +10,7 @@
 #include "bench/scenarios.h"
 #include "component/basgrade.h"
 #include "data/connection.h"
+#include "data/dberror.h"
 #include "data/freedmemory.h"
 #include "history/frmemployeehistory.h"
 #include "jobchange/employeehistory.h"
@@ -197,6 +198,17 @@ ServerDatabase onServer(const QString& connectionString, qint64 rows, int employ
               << QString::number(static_cast<double>(timer.elapsed()) / 1000.0, 'f', 1) << " s"
               << Qt::endl;
     }
+    if (!generated) {
+        // The server writes out what the generation left in its buffers for minutes after;
+        // done now, that writing does not run beside the measurements.
+        try {
+            connection.execute(QStringLiteral("CHECKPOINT"));
+        } catch (const data::DbError&) {
+            out() << "no CHECKPOINT (it needs a superuser or pg_checkpoint): the server may "
+                     "still be writing the generated rows out during the measurements"
+                  << Qt::endl;
+        }
+    }
     connection.execute(QStringLiteral("ANALYZE"));
     return result;
 }
@@ -242,8 +254,8 @@ public:
                                 QByteArray::number(jobchange::RegisterLoad::kSqliteCacheKiB))
                          .constData());
         // The cache stays from one read to the next, as the load's kept connection keeps it.
-        const double floor = bench::median(
-            bench::timeRepeated(repetitions_, [&] { listed = raw.queryAll(sql); }));
+        const double floor =
+            bench::median(bench::timeRepeated(repetitions_, [&] { listed = raw.queryAll(sql); }));
         if (sqlite)
             raw.exec("PRAGMA cache_size = -2000"); // SQLite's default, for the other floors
         if (listed != frm->flexMaster->rows() - 1)
