@@ -1,5 +1,6 @@
 #include "jobchange/unitofwork.h"
 
+#include "bulk/sheet.h"
 #include "jobchange/auditreads.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/registerreads.h"
@@ -7,6 +8,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QThread>
 #include <stdexcept>
 
@@ -146,6 +148,17 @@ qint32 UnitOfWork::recheckCancel(qint32 id) {
 void UnitOfWork::recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& previewed,
                               const std::vector<JobChangeDraft>& drafts,
                               std::vector<qint32>& changed, Right right) {
+    // A second job change of one employee would store as old what the first replaces, and the
+    // audit would show neither's true before and after: such a batch is refused whole.
+    QSet<qint32> named;
+    named.reserve(static_cast<qsizetype>(drafts.size()));
+    for (size_t i = 0; i < drafts.size(); ++i) {
+        if (named.contains(drafts[i].employeeId))
+            throw Refusal{QStringLiteral("Employee No %1 is in the batch more than once; nothing "
+                                         "was saved.")
+                              .arg(bulk::shownText(previewed[i]->number.trimmed()))};
+        named.insert(drafts[i].employeeId);
+    }
     const BulkReads bulkReads(workspace_);
     bulkReads.lockEmployees();
     const std::vector<bulk::EmployeeSnapshot> now = bulkReads.standing();

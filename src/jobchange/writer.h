@@ -79,7 +79,8 @@ public:
     // A bulk revision: a job change for every row that will apply, all in one unit or none;
     // fails, saving nothing, when the rules' date may not be used for a batch. Every employee is
     // compared with the row's snapshot under the lock; any difference refuses the whole batch and
-    // names the employees.
+    // names the employees. A batch names each employee once: one named twice is declined, as it
+    // is by propose and approve.
     // Declined when the company's bulk batches need approval: they must be proposed.
     BatchResult apply(const std::vector<bulk::PreviewRow>& rows, const bulk::Rules& rules,
                       const BatchProgress& progress = {}) const;

@@ -72,16 +72,11 @@ void WriteSteps::saveNew(const std::vector<NewJobChange>& changes,
             addLines(lines, kind, ws.companyId, change.id, *change.draft);
         lines.flush(ws.db());
     }
-    // An employee named twice keeps the lines of the last: what writing them one by one left.
-    QHash<qint32, size_t> last;
-    for (size_t i = 0; i < changes.size(); ++i)
-        last.insert(changes[i].draft->employeeId, i);
     for (LineKind kind : kLineKinds) {
         std::vector<std::pair<qint32, std::vector<Standing>>> kept;
-        for (size_t i = 0; i < changes.size(); ++i)
-            if (last.value(changes[i].draft->employeeId) == i)
-                kept.emplace_back(changes[i].draft->employeeId,
-                                  keptLines(changes[i].draft->linesOf(kind)));
+        kept.reserve(changes.size());
+        for (const NewJobChange& change : changes)
+            kept.emplace_back(change.draft->employeeId, keptLines(change.draft->linesOf(kind)));
         rewriteStandingLines(kind, kept);
     }
 }

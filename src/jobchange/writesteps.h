@@ -29,9 +29,10 @@ public:
         QString number;
         const JobChangeDraft* draft = nullptr;
     };
-    // Every statement of the new job changes, a few multi-row ones for all of them: the
-    // headers, the employees, the lines, and the employees' standing lines rewritten. grades
-    // (when given) answer for the designations they hold, the database for any they lack.
+    // Every statement of the new job changes, each of another employee (a batch's re-check
+    // refuses a repeat), a few multi-row ones for all of them: the headers, the employees, the
+    // lines, and the employees' standing lines rewritten. grades (when given) answer for the
+    // designations they hold, the database for any they lack.
     void saveNew(const std::vector<NewJobChange>& changes,
                  const DesignationGrades* grades = nullptr) const;
     // Every statement of the edit of job change id.

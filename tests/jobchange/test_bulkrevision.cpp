@@ -174,6 +174,23 @@ TEST_F(BulkRevisionTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
     EXPECT_FALSE(db.db().inTransaction());
 }
 
+// A batch that names an employee twice is declined whole before anything is written, naming
+// them as a message shows outside data: the second job change would store as old what the first
+// replaces, and the audit would record neither's true before and after.
+TEST_F(BulkRevisionTest, ABatchNamingAnEmployeeTwiceIsDeclinedAndWritesNothing) {
+    db.db().execute("update pay_employee set eempno = ? where eEmpID = 6",
+                    {QStringLiteral("E\033006")}); // an escape in Fay's number
+    std::vector<bulk::PreviewRow> rows = preview();
+    rows.push_back(rows.back()); // Fay again
+    const auto before = db.snapshot();
+    const jobchange::BatchResult result = writer.apply(rows, rules);
+    EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Declined);
+    EXPECT_EQ(result.error, "Employee No E?006 is in the batch more than once; nothing was saved.");
+    EXPECT_TRUE(result.saved.empty());
+    EXPECT_EQ(db.snapshot(), before);
+    EXPECT_FALSE(db.db().inTransaction());
+}
+
 // Another clerk, on a connection of their own, saves a job change for Asha and changes one of
 // Fay's standing lines after the preview: the batch is refused whole, naming both; computed
 // again, it goes through.

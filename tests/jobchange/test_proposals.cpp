@@ -155,6 +155,20 @@ TEST_F(Proposals, RefusalsNameTheirReasonAndWriteNothing) {
     EXPECT_EQ(refused(approve(5, 1, std::vector<qint32>{})),
               "No row of batch 1 is ticked: tick the rows to approve, or reject the batch.");
     EXPECT_EQ(refused(approve(5, 9)), "There is no bulk batch 9.");
+    // A batch that names an employee twice, proposed or stored so.
+    std::vector<bulk::PreviewRow> twice = preview();
+    twice.push_back(twice.front());
+    const char* const asha = "Employee No E001 is in the batch more than once; nothing was saved.";
+    EXPECT_EQ(refused(propose(6, twice)), asha);
+    const QString columns = "bbrCompanyID, bbrBatchID, %1, bbrEmpID, bbrOldDesigID, "
+                            "bbrOldGradeID, bbrOldBasic, bbrNewDesigID, bbrNewBasic, bbrRemarks, "
+                            "bbrApplied";
+    db.exec("insert into pay_bulkbatchrows (" + columns.arg("bbrRowNo") + ") select " +
+            columns.arg("9") + " from pay_bulkbatchrows where bbrRowNo = 1");
+    const auto stored = db.snapshot();
+    EXPECT_EQ(approve(5, 1).error, asha);
+    EXPECT_EQ(db.snapshot(), stored);
+    db.exec("delete from pay_bulkbatchrows where bbrRowNo = 9");
     // The command says the same and exits 1.
     ApprovalCommand command;
     command.kind = ApprovalCommand::Kind::Approve;
