@@ -20,10 +20,10 @@ const QString kFrom = QStringLiteral("from");
 const QString kTo = QStringLiteral("to");
 
 int upgrade(const data::ConnectionPtr& connection, const CommandContext& context) {
-    const QStringList scripts = data::upgradeScripts(connection->dialect());
+    QStringList scripts;
     {
         data::TransactionGuard transaction(*connection);
-        data::runUpgradeScripts(*connection);
+        scripts = data::runUpgradeScripts(*connection);
         transaction.commit();
     }
     for (const QString& script : scripts)

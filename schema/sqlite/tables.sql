@@ -33,16 +33,8 @@ CREATE TABLE pay_employeegradechange (
     CONSTRAINT pk_pay_employeegradechange PRIMARY KEY (egcCompanyID, egcId),
     CONSTRAINT uq_pay_employeegradechange_egccompanyid_egcno UNIQUE (egcCompanyID, egcNo)
 );
--- an employee's job changes in date order: later ones, the history; with the id and the
--- cancellation, the history check finds each employee's deciding job change in the index alone
-CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompanyID, egcEmpID, egcDate, egcId, egcCancelled);
--- an employee's later job changes by id, which the edit and the cancellation look for
-CREATE INDEX ix_pay_employeegradechange_later ON pay_employeegradechange (egcCompanyID, egcEmpID, egcId);
--- the numbers of a company by length, then text: the next number reads a few entries
-CREATE INDEX ix_pay_employeegradechange_no ON pay_employeegradechange (egcCompanyID, length(egcNo), upper(egcNo));
+-- its indexes are in indexes.sql, which also adds them to an installation's own table
 
--- the register's order, either way: its newest rows are read first without sorting them all
-CREATE INDEX ix_pay_employeegradechange_register ON pay_employeegradechange (egcCompanyID, egcDate, length(egcNo), egcNo, egcId);
 -- allowance lines of a job change (type O kept, N added, R removed)
 CREATE TABLE pay_empgcallowance (
     egcacompanyid INTEGER NOT NULL,

@@ -33,14 +33,7 @@ CREATE TABLE pay_employeegradechange (
     CONSTRAINT pk_pay_employeegradechange PRIMARY KEY (egcCompanyID, egcId),
     CONSTRAINT uq_pay_employeegradechange_egccompanyid_egcno UNIQUE (egcCompanyID, egcNo)
 );
--- an employee's job changes in date order: later ones, the history; with the id and the
--- cancellation, the history check finds each employee's deciding job change in the index alone
-CREATE INDEX ix_pay_employeegradechange_emp ON pay_employeegradechange (egcCompanyID, egcEmpID, egcDate, egcId, egcCancelled);
--- an employee's later job changes by id, which the edit and the cancellation look for
-CREATE INDEX ix_pay_employeegradechange_later ON pay_employeegradechange (egcCompanyID, egcEmpID, egcId);
--- SQLite and PostgreSQL also index the numbers by length, then text (ix_pay_employeegradechange_no);
--- SQL Server indexes no expression, so its numbering reads the series, and the register (whose
--- order begins with the date, then the number's length) is sorted on reading.
+-- its indexes are in indexes.sql, which also adds them to an installation's own table
 
 -- allowance lines of a job change (type O kept, N added, R removed)
 CREATE TABLE pay_empgcallowance (

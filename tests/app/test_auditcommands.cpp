@@ -1,5 +1,5 @@
-// The host's audit commands on every database: the upgrade run twice, the check of a sound and
-// of a tampered trail, and the export.
+// The host's audit commands on every database: the upgrade run twice, its indexes on the
+// installation's job change table, the check of a sound and of a tampered trail, and the export.
 
 #include "app/hostrun.h"
 #include "support/check.h"
@@ -17,6 +17,25 @@ protected:
         return runHost(db.hostArguments() + QStringList{"--company", "1"} + arguments, dir.path());
     }
 
+    // The indexes the server's catalogue lists on a table.
+    QStringList indexesOn(const QString& table) const {
+        return db.rows(
+            db.isPostgres()
+                ? "select indexname from pg_indexes where tablename = '" + table +
+                      "' order by indexname"
+                : "select name from sqlite_master where type = 'index' and tbl_name = '" + table +
+                      "' order by name");
+    }
+
+    // How many tables or indexes of that name the server's catalogue has.
+    int catalogued(const QString& name) const {
+        return db
+            .scalar((db.isPostgres() ? "select count(*) from pg_class where relname = '"
+                                     : "select count(*) from sqlite_master where name = '") +
+                    name + "'")
+            .toInt();
+    }
+
     QTemporaryDir dir;
     TestDatabase db;
 };
@@ -32,8 +51,8 @@ TEST_F(HostAudit, UpgradeThenVerifyThenFindWhatWasChangedByHand) {
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     const QString script = db.isPostgres() ? "postgres" : "sqlite";
     EXPECT_EQ(run.output,
-              QStringLiteral("Ran schema/%1/approval.sql.\nRan schema/%1/audit.sql.\n%2 "
-                             "baseline audit rows written.\n")
+              QStringLiteral("Ran schema/%1/approval.sql.\nRan schema/%1/audit.sql.\nRan "
+                             "schema/%1/indexes.sql.\n%2 baseline audit rows written.\n")
                   .arg(script)
                   .arg(employees));
     run = host({"--upgrade-schema"});
@@ -61,6 +80,40 @@ TEST_F(HostAudit, UpgradeThenVerifyThenFindWhatWasChangedByHand) {
     EXPECT_TRUE(run.output.endsWith("does not verify: 0 rows changed, removed or inserted, 1 "
                                     "employees changed outside the program.\n"))
         << run.output;
+}
+
+// An installation's own job change table, under a name of its own with a schema prefix and the
+// blanks of a fixed-width column, gets the module's indexes, once; a name that could carry SQL
+// fails the upgrade, and nothing of it stays.
+TEST_F(HostAudit, UpgradeIndexesTheJobChangeTableLinktableNamesAndOnlyAPlainOne) {
+    db.exec("create table jc_headers as select * from pay_employeegradechange");
+    db.exec(QStringLiteral("update linktable set linktablename = '%1.jc_headers  ' where "
+                           "tablename = 'pEmployeegradeChange'")
+                .arg(db.isPostgres() ? "public" : "main"));
+    ASSERT_EQ(indexesOn("jc_headers"), QStringList());
+    const QStringList expected = QStringList{"ix_jc_headers_emp", "ix_jc_headers_later",
+                                             "ix_jc_headers_no", "ix_jc_headers_register"};
+    for (int run = 0; run < 2; ++run) {
+        const HostRun upgraded = host({"--upgrade-schema"});
+        ASSERT_EQ(upgraded.exitCode, 0) << upgraded.errors;
+        EXPECT_TRUE(upgraded.output.contains("/indexes.sql.\n")) << upgraded.output;
+        EXPECT_EQ(indexesOn("jc_headers"), expected);
+    }
+
+    db.exec("drop table pay_audittrail");
+    db.exec("delete from linktable where tablename = 'paudittrail'");
+    db.exec("update linktable set linktablename = 'jc_headers (egcId); drop table pay_employee; "
+            "--' where tablename = 'pEmployeegradeChange'");
+    const HostRun refused = host({"--upgrade-schema"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.errors.contains("which is not a plain table name")) << refused.errors;
+    EXPECT_EQ(refused.output, "");
+    // The audit script ran before the name was read: its table and row went with the rollback.
+    EXPECT_EQ(catalogued("pay_audittrail"), 0);
+    EXPECT_EQ(db.scalar("select count(*) from linktable where tablename = 'paudittrail'").toInt(),
+              0);
+    EXPECT_EQ(catalogued("pay_employee"), 1);
+    EXPECT_EQ(indexesOn("jc_headers"), expected);
 }
 
 // The export: one row per audit row of the days asked for, owner-only, no cell a formula.

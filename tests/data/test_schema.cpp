@@ -12,7 +12,8 @@
 
 namespace {
 
-// The scripts createSchema runs on that server: the tables, then the upgrade scripts.
+// The scripts createSchema runs on that server: the tables, the upgrade scripts, then the job
+// change table's indexes under the name the tables give it.
 QString script(data::Dialect::Kind kind) {
     QString text;
     const data::Dialect dialect(kind);
@@ -23,14 +24,14 @@ QString script(data::Dialect::Kind kind) {
         if (file.open(QIODevice::ReadOnly | QIODevice::Text))
             text += QString::fromUtf8(file.readAll());
     }
-    return text;
+    return text + data::jobChangeIndexScript(dialect, QStringLiteral("pay_employeegradechange"));
 }
 
 // An upgrade script's statement as the table script would write it: what makes it harmless
 // to run again is each server's own spelling.
 QString withoutGuard(QString line) {
     static const QRegularExpression guard(
-        R"(^IF (OBJECT_ID\('\w+'\) IS NULL|NOT EXISTS \(SELECT 1 FROM sys\.indexes WHERE name = '\w+'\)) )");
+        R"(^IF (OBJECT_ID\('\w+'\) IS NULL|NOT EXISTS \(SELECT 1 FROM sys\.indexes WHERE name = '\w+'(?: AND object_id = OBJECT_ID\('\w+'\))?\)) )");
     line.remove(guard);
     line.replace(QStringLiteral("CREATE TABLE IF NOT EXISTS "), QStringLiteral("CREATE TABLE "));
     line.replace(QStringLiteral("CREATE INDEX IF NOT EXISTS "), QStringLiteral("CREATE INDEX "));
@@ -181,6 +182,8 @@ TEST(Schema, TheThreeScriptsDescribeTheSameTablesColumnsKeysAndRows) {
           "(egccompanyid, egcno)",
           "pay_employeegradechange column 13: egccancelled integer null default 0",
           "index ix_pay_userrights_user on pay_userrights (userid, interfaceid)",
+          "index ix_pay_employeegradechange_later on pay_employeegradechange (egccompanyid, "
+          "egcempid, egcid)",
           "index ix_pay_audittrail_emp on pay_audittrail (aucompanyid, auempid, auseq)",
           "pay_audittrail column 16: auhash text not null",
           "pay_bulkbatch column 1: bbcompanyid integer not null",
