@@ -2,6 +2,7 @@
 // the company's setting that asks for them.
 
 #include "bulk/jobdate.h"
+#include "bulk/sheet.h"
 #include "jobchange/batchunit_p.h"
 #include "jobchange/bulkreads.h"
 #include "jobchange/proposals.h"
@@ -101,7 +102,8 @@ BatchResult JobChangeWriter::propose(const std::vector<bulk::PreviewRow>& rows,
                 found != pending.constEnd())
                 throw Refusal{QStringLiteral("Employee %1 %2 is already in pending batch %3: "
                                              "approve or reject that batch first.")
-                                  .arg(row->employee.number, row->employee.name)
+                                  .arg(bulk::shownText(row->employee.number),
+                                       bulk::shownText(row->employee.name))
                                   .arg(*found)};
 
         const qint32 batchId =

@@ -207,9 +207,12 @@ TEST_F(Proposals, AnEmployeeChangedSinceTheProposalIsFlaggedAndRefusesTheBatch) 
     EXPECT_EQ(refused.changed, std::vector<qint32>({2, 6}));
     EXPECT_EQ(db.snapshot(), before);
 
-    // Another proposal may not take the employees of a pending one.
+    // Another proposal may not take the employees of a pending one; the refusal shows their
+    // name as outside data.
+    db.db().execute("update pay_employee set eName = ? where eEmpID = 1",
+                    {QStringLiteral("As\033ha")});
     EXPECT_EQ(propose(6, preview()).error,
-              "Employee E001 Asha is already in pending batch 1: approve or reject that batch "
+              "Employee E001 As?ha is already in pending batch 1: approve or reject that batch "
               "first.");
     const jobchange::BatchResult approved = approve(5, 1, std::vector<qint32>{1, 4, 5});
     ASSERT_EQ(approved.outcome, Outcome::Applied) << approved.error.toStdString();
