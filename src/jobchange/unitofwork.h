@@ -132,10 +132,9 @@ public:
     qint32 recheckEdit(qint32 id, const JobChangeDraft& draft, const ShownState& shown);
     qint32 recheckCancel(qint32 id);
     // A batch: refused when it names an employee more than once, before any lock; then every
-    // active employee of the company locked in id order, the right (to create,
-    // or to approve a proposed batch), and each employee as the preview found them
-    // (previewed[i]), with what drafts[i] stores as old; refused when any differ, changed naming
-    // them.
+    // active employee of the company locked in id order, the right (to create, or to approve a
+    // proposed batch), and each employee as the preview found them (previewed[i]), with what
+    // drafts[i] stores as old; refused when any differ, changed naming them.
     void recheckBatch(const std::vector<const bulk::EmployeeSnapshot*>& previewed,
                       const std::vector<JobChangeDraft>& drafts, std::vector<qint32>& changed,
                       Right right = Right::Create);
