@@ -21,10 +21,10 @@ namespace jobchange {
 
 // The register's rows read behind the window: on a thread of its own, on a second connection to
 // the same database (kept from the last load, see data::ReadingThread), in one read transaction,
-// so that every row comes from the same moment. The
-// newest rows come first (the window's first screen), then every older row in the register's
-// order, in blocks, until the oldest of the first screen is reached again. The window takes what
-// has arrived on its own thread, when told (arrived) or waiting for it (take).
+// so that every row comes from the same moment. The newest rows come first (the window's first
+// screen), then every older row in the register's order, in blocks, until the oldest of the
+// first screen is reached again. The window takes what has arrived on its own thread, when told
+// (arrived) or waiting for it (take).
 //
 // Where a reader keeps writers out until it ends (SQLite's rollback journal) the older rows are
 // read in short transactions instead, each starting after the last row of the one before and
