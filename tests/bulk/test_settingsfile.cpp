@@ -5,41 +5,22 @@ namespace {
 
 using namespace bulk;
 
-// The README's example: 5% on every basic of grade 3, rounded to whole units, and housing
-// raised by 1,000.
-const char* const kExample = R"(# Annual increment 2027 for grade 3
-[employees]
-grade = 3
-
-[change]
-date = 2027-01-01
-remarks = Annual increment 2027
-basic = +5%
-rounding = 1
-
-[line]
-kind = allowance
-type = 1
-change = +1,000
-)";
-
-TEST(BulkSettingsFile, ReadsTheExampleAndEveryKey) {
-    // The host's bulk test runs it on the demo: the grade, date and remarks are checked there.
-    const BulkSettings example = parseBulkSettings(QString::fromUtf8(kExample));
-    EXPECT_EQ(example.rules.basic.percent.tenThousandths(), 50'000);
-    EXPECT_EQ(example.rules.rounding, Rounding::Unit);
-    ASSERT_EQ(example.rules.lines.size(), 1u);
-    EXPECT_EQ(example.rules.lines[0].adjustment.amount.cents(), 100'000);
-
+// Every key, in any case, with blanks around: the README's example (5% on every basic of grade
+// 3, rounded to whole units, housing raised by 1,000) and the rest.
+TEST(BulkSettingsFile, ReadsEveryKey) {
     const BulkSettings all = parseBulkSettings(R"(
-        ; every key, in any case, blanks around
+        ; a comment either way
+        # Annual increment 2027 for grade 3
         [Employees]
+        grade = 3
         designation=12
         Currency = USD
         search = smith
         [change]
         date = 2027-03-31
-        basic = =25000.50
+        remarks = Annual increment 2027
+        basic = +5%
+        rounding = 1
         designation = 14
         [line]
         kind = Deduction
@@ -48,27 +29,30 @@ TEST(BulkSettingsFile, ReadsTheExampleAndEveryKey) {
         [line]
         kind = allowance
         type = 2
-        change = =1500
+        change = =1500.50
         add_where_missing = yes
         [line]
         kind = allowance
-        type = 3
-        change = -2.5%
+        type = 1
+        change = +1,000
     )");
+    EXPECT_EQ(all.filters.gradeId, 3);
     EXPECT_EQ(all.filters.designationId, 12);
     EXPECT_EQ(all.filters.currency, "USD");
     EXPECT_EQ(all.filters.search, "smith");
-    EXPECT_EQ(all.rules.basic.mode, Mode::SetTo);
-    EXPECT_EQ(all.rules.basic.amount.cents(), 2'500'050);
-    EXPECT_EQ(all.rules.rounding, Rounding::Cent);
+    EXPECT_EQ(all.rules.basic.mode, Mode::PlusPercent);
+    EXPECT_EQ(all.rules.basic.percent.tenThousandths(), 50'000);
+    EXPECT_EQ(all.rules.rounding, Rounding::Unit);
     ASSERT_TRUE(all.rules.newJob);
     EXPECT_EQ(all.rules.newJob->designationId, 14);
     ASSERT_EQ(all.rules.lines.size(), 3u);
     EXPECT_EQ(all.rules.lines[0].kind, LineKind::Deduction);
     EXPECT_EQ(all.rules.lines[0].adjustment.mode, Mode::Drop);
     EXPECT_TRUE(all.rules.lines[1].addWhereMissing);
-    EXPECT_EQ(all.rules.lines[1].adjustment.amount.cents(), 150'000);
-    EXPECT_EQ(all.rules.lines[2].adjustment.percent.tenThousandths(), -25'000);
+    EXPECT_EQ(all.rules.lines[1].adjustment.mode, Mode::SetTo);
+    EXPECT_EQ(all.rules.lines[1].adjustment.amount.cents(), 150'050);
+    EXPECT_EQ(all.rules.lines[2].adjustment.mode, Mode::PlusAmount);
+    EXPECT_EQ(all.rules.lines[2].adjustment.amount.cents(), 100'000);
 }
 
 TEST(BulkSettingsFile, ErrorsNameTheLineAndTheKey) {
