@@ -138,9 +138,9 @@ TEST_F(BulkRevisionTest, CancellingTheBatchLatestFirstRestoresEveryEmployee) {
               QStringList{"5"});
 }
 
-// A failure at each write of the batch, its audit rows' included, or at COMMIT, or a cancel from
-// the progress, leaves every table as it was and says why.
-TEST_F(BulkRevisionTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
+// A failure at each write of the batch, its audit rows' included, or at COMMIT, a cancel from the
+// progress, or an employee named twice, leaves every table as it was and says why.
+TEST_F(BulkRevisionTest, AFailureCancelOrDuplicateLeavesEveryTableAsItWas) {
     const std::vector<bulk::PreviewRow> rows = preview();
     const auto before = db.snapshot();
     QStringList writes;
@@ -172,22 +172,21 @@ TEST_F(BulkRevisionTest, AFailureOrCancelMidwayLeavesEveryTableAsItWas) {
     EXPECT_EQ(progress, QList<int>({1, 5, 2, 5, 3, 5}));
     EXPECT_EQ(db.snapshot(), before);
     EXPECT_FALSE(db.db().inTransaction());
-}
 
-// A batch that names an employee twice is declined whole before anything is written, naming
-// them as a message shows outside data: the second job change would store as old what the first
-// replaces, and the audit would record neither's true before and after.
-TEST_F(BulkRevisionTest, ABatchNamingAnEmployeeTwiceIsDeclinedAndWritesNothing) {
+    // A batch that names an employee twice is declined whole before anything is written, naming
+    // them as a message shows outside data: the second job change would store as old what the
+    // first replaces, and the audit would record neither's true before and after.
     db.db().execute("update pay_employee set eempno = ? where eEmpID = 6",
                     {QStringLiteral("E\033006")}); // an escape in Fay's number
-    std::vector<bulk::PreviewRow> rows = preview();
-    rows.push_back(rows.back()); // Fay again
-    const auto before = db.snapshot();
-    const jobchange::BatchResult result = writer.apply(rows, rules);
-    EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Declined);
-    EXPECT_EQ(result.error, "Employee No E?006 is in the batch more than once; nothing was saved.");
-    EXPECT_TRUE(result.saved.empty());
-    EXPECT_EQ(db.snapshot(), before);
+    std::vector<bulk::PreviewRow> twice = preview();
+    twice.push_back(twice.back()); // Fay again
+    const auto named = db.snapshot();
+    const jobchange::BatchResult declined = writer.apply(twice, rules);
+    EXPECT_EQ(declined.outcome, jobchange::BatchResult::Outcome::Declined);
+    EXPECT_EQ(declined.error,
+              "Employee No E?006 is in the batch more than once; nothing was saved.");
+    EXPECT_TRUE(declined.saved.empty());
+    EXPECT_EQ(db.snapshot(), named);
     EXPECT_FALSE(db.db().inTransaction());
 }
 
