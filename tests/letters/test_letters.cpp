@@ -116,12 +116,7 @@ TEST_F(Letters, OneFilePerJobChangeInAFolderOfTheOwnersOwn) {
 
 TEST_F(Letters, AMistakeStopsTheRunBeforeAnythingIsWritten) {
     ASSERT_TRUE(writeFile(path("letters.pdf"), "last year's letters"));
-    QString letter = QString::fromUtf8(
-        readFile(QCoreApplication::applicationDirPath() + "/letters/revision-letter.tpl"));
-    ASSERT_TRUE(
-        writeFile(path("ours.tpl"),
-                  letter.replace("Dear {{employee_name}}", "Dear {{salutation}}").toUtf8()));
-    const int line = int(letter.left(letter.indexOf("{{salutation}}")).count('\n')) + 1;
+    ASSERT_TRUE(writeFile(path("ours.tpl"), "[layout]\nDear {{salutation}}\n"));
     const struct {
         QStringList arguments;
         int exitCode;
@@ -129,8 +124,7 @@ TEST_F(Letters, AMistakeStopsTheRunBeforeAnythingIsWritten) {
     } cases[] = {
         {{"--letters", range(), "--template", path("ours.tpl"), "--out", path("letters.pdf")},
          1,
-         QStringLiteral("ours.tpl, line %1: the program gives no value named \"salutation\"")
-             .arg(line)},
+         "ours.tpl, line 2: the program gives no value named \"salutation\""},
         {{"--letters", "JC494-JC421", "--out", path("letters.pdf")}, 2, "the lower first"},
         {{"--letters", "JC9000-JC9010", "--out", path("letters.pdf")},
          2,
