@@ -50,7 +50,7 @@ protected:
                               "authentication failed for user \"clerk\" QPSQL: Unable to connect";
 };
 
-TEST_F(PasswordPolicy, ThePasswordComesFromTheStringTheEnvironmentOrOnePrompt) {
+TEST_F(PasswordPolicy, ThePasswordComesFromTheStringTheEnvironmentOrOnePromptOrNotAtAll) {
     // The server's own settings (~/.pgpass) suffice: nothing is asked.
     EXPECT_EQ(run("host=db user=clerk", "", "typed", pgRefusal), QStringList{""});
     // A password in the string is the string's business.
@@ -63,9 +63,9 @@ TEST_F(PasswordPolicy, ThePasswordComesFromTheStringTheEnvironmentOrOnePrompt) {
     EXPECT_EQ(run("host=db user=clerk", "fromenv", "typed", pgRefusal), QStringList{"fromenv"});
     EXPECT_THROW(run("host=db user=clerk", "other", "typed", pgRefusal), data::DbError);
     EXPECT_FALSE(asked);
-}
 
-TEST_F(PasswordPolicy, NobodyToAskOrAnotherFailureKeepsTheServersError) {
+    // Nobody to ask, or a failure other than the password's, keeps the server's error.
+    qunsetenv(data::kPasswordVariable);
     EXPECT_EQ(
         thrown([&] { run("host=db user=clerk", "secret", std::nullopt, pgRefusal); }).description(),
         pgRefusal);
