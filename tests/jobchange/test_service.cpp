@@ -5,13 +5,6 @@ namespace {
 
 class Service : public ServiceTest {};
 
-TEST(Numbering, TransactSqlRenderingIsTheStatementAsWritten) {
-    EXPECT_EQ(gradeNoMaxSql(data::Dialect(data::Dialect::Kind::TSql), "pay_employeegradechange", 1,
-                            "JC "),
-              "SELECT isnull(max(convert(int,right(egcNo,len(egcNo)-3))),0) FROM "
-              "pay_employeegradechange WHERE egcCompanyID=1 and egcNo like 'JC%'");
-}
-
 TEST_F(Service, TheNumberFollowsTheHighestTakenNumericallyAfterThePrefix) {
     const auto next = [this](const QStringList& all) { // the numbers stored, then the next one
         db.exec("delete from pay_employeegradechange");
