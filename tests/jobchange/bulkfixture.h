@@ -33,6 +33,33 @@ protected:
         into.insert("pempdeductions", {"1, 6, 1, 2, 900", "1, 6, 2, 1, 1500"});
     }
 
+    // Fails the batch write at COMMIT, then at its statement 1, 2, ... until it gets through, and
+    // returns what got through. Each failure must say why and leave every table as it was;
+    // statements, when given, gets those of the first run.
+    jobchange::BatchResult failEachBatchWrite(const std::function<jobchange::BatchResult()>& write,
+                                              QStringList* statements = nullptr) {
+        const auto before = db.snapshot();
+        for (int failAt = 0;; ++failAt) {
+            SCOPED_TRACE(failAt);
+            int writes = 0;
+            hookWrites(db.db(), [&](const QString& sql) {
+                if (failAt == 0 && statements && sql != "commit")
+                    *statements << sql;
+                if (failAt == 0 ? sql == "commit" : ++writes == failAt)
+                    throw data::DbError(data::kErrGeneric, "test", "Disk full");
+            });
+            const jobchange::BatchResult result = write();
+            db.db().setStatementHook({});
+            if (failAt > 0 && writes < failAt)
+                return result;
+            EXPECT_EQ(result.outcome, jobchange::BatchResult::Outcome::Failed);
+            EXPECT_EQ(result.error, "Disk full");
+            EXPECT_TRUE(result.saved.empty());
+            EXPECT_EQ(db.snapshot(), before);
+            EXPECT_FALSE(db.db().inTransaction());
+        }
+    }
+
     std::vector<bulk::PreviewRow> preview() const {
         return bulk::computePreview(bulkReads.eligibleEmployees(), rules);
     }

@@ -234,29 +234,12 @@ TEST_F(Proposals, RejectingLeavesEveryJobChangeAndEmployeeAsTheyWere) {
 // recorder, rolls the whole decision back; the recorder hears of each decision once.
 TEST_F(Proposals, AFaultAnywhereInADecisionLeavesEveryTableAsItWas) {
     const std::vector<bulk::PreviewRow> rows = preview();
-    const auto failEach = [&](const std::function<jobchange::BatchResult()>& decide) {
-        const auto before = db.snapshot();
-        for (int failAt = 0;; ++failAt) { // 0: at COMMIT
-            SCOPED_TRACE(failAt);
-            int writes = 0;
-            hookWrites(db.db(), [&](const QString& sql) {
-                if (failAt == 0 ? sql == "commit" : ++writes == failAt)
-                    throw data::DbError(data::kErrGeneric, "test", "Disk full");
-            });
-            const jobchange::BatchResult result = decide();
-            db.db().setStatementHook({});
-            if (failAt > 0 && writes < failAt)
-                return result;
-            EXPECT_EQ(result.outcome, Outcome::Failed);
-            EXPECT_EQ(result.error, "Disk full");
-            EXPECT_EQ(db.snapshot(), before);
-            EXPECT_FALSE(db.db().inTransaction());
-        }
-    };
     auto log = std::make_shared<BatchLog>();
-    EXPECT_EQ(failEach([&] { return writerAs(2, log).propose(rows, rules, "r"); }).outcome,
+    EXPECT_EQ(
+        failEachBatchWrite([&] { return writerAs(2, log).propose(rows, rules, "r"); }).outcome,
+        Outcome::Applied);
+    EXPECT_EQ(failEachBatchWrite([&] { return writerAs(5, log).reject(1, "x"); }).outcome,
               Outcome::Applied);
-    EXPECT_EQ(failEach([&] { return writerAs(5, log).reject(1, "x"); }).outcome, Outcome::Applied);
     ASSERT_EQ(propose(2, rows).batchId, 2);
     log->lines.clear();
     log->failAt = "Approve batch";
@@ -265,7 +248,8 @@ TEST_F(Proposals, AFaultAnywhereInADecisionLeavesEveryTableAsItWas) {
     EXPECT_EQ(db.snapshot(), before);
     log->failAt.clear();
     log->lines.clear();
-    EXPECT_EQ(failEach([&] { return writerAs(5, log).approve(2); }).outcome, Outcome::Applied);
+    EXPECT_EQ(failEachBatchWrite([&] { return writerAs(5, log).approve(2); }).outcome,
+              Outcome::Applied);
     EXPECT_EQ(
         log->lines.mid(log->lines.size() - 6),
         QStringList({"job change JC1", "job change JC2", "job change JC3", "job change JC4",
