@@ -12,20 +12,19 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
     TestDatabase db;
     const QString sql = "select 12, 1000000000000000.0, null, 'Zoë', '2024-03-05 00:00:00', "
                         "'2024-3-5' union all select -7, 0.1, 'y', '', '1999-12-31', 'x'";
+    const auto field = [](bool null, const QString& text, const QDate& date) {
+        return QString("%1|%2|%3").arg(null).arg(text, date.toString());
+    };
     // Read whole first: a server connection runs one forward-only query at a time.
     QStringList expected;
     for (data::Recordset rs = db.db().open(sql); !rs.eof(); rs.moveNext())
         for (int c = 0; c < rs.fieldCount(); ++c)
-            expected << QString("%1|%2|%3")
-                            .arg(rs.isNull(c))
-                            .arg(rs.text(c), data::dateOf(rs.field(c)).toString());
+            expected << field(rs.isNull(c), rs.text(c), data::dateOf(rs.field(c)));
     const auto readAll = [&] {
         QStringList read;
         for (data::RowStream rows(db.db(), sql); rows.next();)
             for (int c = 0; c < rows.fieldCount(); ++c)
-                read << QString("%1|%2|%3")
-                            .arg(rows.isNull(c))
-                            .arg(rows.text(c).toString(), rows.date(c).toString());
+                read << field(rows.isNull(c), rows.text(c).toString(), rows.date(c));
         return read;
     };
     // The register's rows travel in blocks: a null stays null there, an empty text empty.
@@ -37,9 +36,8 @@ TEST(RowStreamTest, FieldsReadAsTheRecordsetReadsThem) {
         QStringList read;
         for (int row = 0; row < block.rowCount(); ++row)
             for (int c = 0; c < block.fieldCount(); ++c)
-                read << QString("%1|%2|%3")
-                            .arg(block.isNull(row, c))
-                            .arg(block.text(row, c).toString(), block.date(row, c).toString());
+                read << field(block.isNull(row, c), block.text(row, c).toString(),
+                              block.date(row, c));
         return read;
     };
     EXPECT_EQ(readAll(), expected);
