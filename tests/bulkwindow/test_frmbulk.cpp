@@ -133,14 +133,6 @@ TEST_F(BulkWindow, ARefusalNamesTheChangedEmployeeAndOffersThePreviewAgain) {
     EXPECT_EQ(registerNumbers(), QStringList({"JC1", "JC2", "JC3"}));
 }
 
-TEST_F(BulkWindow, BulkNeedsTheNewRight) {
-    db.insert("puserrights", {"2, 91004, 'ED'"});
-    BasGrade().intUserID = 2;
-    reloadRegister();
-    EXPECT_FALSE(master->cmdBulk->isEnabled());
-    EXPECT_FALSE(master->cmdnew->isEnabled());
-}
-
 // A file in place of the rules: the column not read is named, and a row with an error keeps
 // Apply disabled until it is unticked; the template holds the employees the filters show.
 TEST_F(BulkWindow, AnImportedRowWithAnErrorHoldsApplyUntilItIsUnticked) {
