@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // quorvel-host, built beside the test programs, run as a program.
 
@@ -14,6 +15,12 @@ struct HostRun {
 };
 
 enum class Display { Offscreen, None };
+
+// Nothing masked while it lives: what is owner-only is so by the program's own doing.
+struct NoUmask {
+    mode_t before = ::umask(0);
+    ~NoUmask() { ::umask(before); }
+};
 
 // Starts it with its runtime folder, and a data-source settings file that does not exist, in
 // dir: no user's own settings reach a test.

@@ -1,5 +1,6 @@
 // quorvel-host --bulk, run in process on the demo company: the README's annual increment.
 
+#include "app/hostrun.h"
 #include "bulk/settingsfile.h"
 #include "bulkcommands.h"
 #include "support/check.h"
@@ -8,7 +9,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <sys/stat.h>
 
 namespace {
 
@@ -54,10 +54,7 @@ TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
     const qint64 jobChanges = count("select count(*) from pay_employeegradechange");
     const auto before = db.snapshot();
     // Even with nothing masked, the previews are their owner's alone.
-    struct NoUmask {
-        mode_t before = ::umask(0);
-        ~NoUmask() { ::umask(before); }
-    } noUmask;
+    const NoUmask noUmask;
 
     ASSERT_EQ(run(false, "preview.csv"), 0);
     const QStringList lines = csvLines("preview.csv");

@@ -21,10 +21,7 @@ protected:
 TEST_F(Host, TheDemoDatabaseServesEachCommandAndEveryFileWrittenIsTheOwnersAlone) {
     const QString db = path("demo.sqlite");
     // Even with nothing masked, the files that hold pay are created for their owner only.
-    struct NoUmask {
-        mode_t before = ::umask(0);
-        ~NoUmask() { ::umask(before); }
-    } noUmask;
+    const NoUmask noUmask;
     const HostRun first = host({"--db", db, "--init-demo", "--process-date", "2026-11-30",
                                 "--screenshot", path("register.png")});
     ASSERT_EQ(first.exitCode, 0) << first.errors;
