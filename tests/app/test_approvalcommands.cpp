@@ -68,8 +68,6 @@ TEST_F(ApprovalCommands, TheUpgradeAddsTheTablesOnceAndADatabaseWithoutThemWorks
 
     const HostRun upgraded = host(1, {"--upgrade-schema"});
     ASSERT_EQ(upgraded.exitCode, 0) << upgraded.errors;
-    EXPECT_TRUE(upgraded.output.startsWith("Ran schema/")) << upgraded.output;
-    EXPECT_TRUE(upgraded.output.contains("/approval.sql.\n")) << upgraded.output;
     const auto once = db.snapshot();
     EXPECT_EQ(host(1, {"--upgrade-schema"}).exitCode, 0);
     EXPECT_EQ(db.snapshot(), once);
