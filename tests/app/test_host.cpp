@@ -38,9 +38,8 @@ TEST_F(Host, TheDemoDatabaseServesEachCommandAndEveryFileWrittenIsTheOwnersAlone
     EXPECT_EQ(fileMode(db), 0600);
     EXPECT_EQ(fileMode(path("trace.sql")), 0600);
 
-    // A PDF of a job change without a window.
+    // A PDF of a job change without a window (what it holds is the export commands' test).
     EXPECT_EQ(host({"--db", db, "--export-pdf", "39", "--out", path("jc39.pdf")}).exitCode, 0);
-    EXPECT_GT(QFile(path("jc39.pdf")).size(), 1000);
     for (const char* file : {"register.png", "jc39.pdf"})
         EXPECT_EQ(fileMode(path(file)), 0600) << file;
 
