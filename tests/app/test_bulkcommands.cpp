@@ -1,5 +1,6 @@
 // quorvel-host --bulk, run in process on the demo company: the README's annual increment.
 
+#include "app/hostrun.h"
 #include "bulk/settingsfile.h"
 #include "bulkcommands.h"
 #include "support/check.h"
@@ -8,7 +9,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <sys/stat.h>
 
 namespace {
 
@@ -54,16 +54,7 @@ TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
     const qint64 jobChanges = count("select count(*) from pay_employeegradechange");
     const auto before = db.snapshot();
     // Even with nothing masked, the previews are their owner's alone.
-    struct NoUmask {
-        mode_t before = ::umask(0);
-        ~NoUmask() { ::umask(before); }
-    } noUmask;
-    const auto mode = [this](const QString& name) {
-        struct stat info {};
-        return ::stat(QFile::encodeName(path(name)).constData(), &info) == 0
-                   ? int(info.st_mode & 0777)
-                   : -1;
-    };
+    const NoUmask noUmask;
 
     ASSERT_EQ(run(false, "preview.csv"), 0);
     const QStringList lines = csvLines("preview.csv");
@@ -77,10 +68,10 @@ TEST_F(HostBulk, PreviewWritesTheFileAndSavesNothingThenApplySavesEveryRow) {
     ASSERT_EQ(run(false, "preview.pdf"), 0);
     EXPECT_GT(QFile(path("preview.pdf")).size(), 1000);
     for (const char* name : {"preview.csv", "preview.pdf"})
-        EXPECT_EQ(mode(name), 0600) << name;
+        EXPECT_EQ(fileMode(path(name)), 0600) << name;
 
     ASSERT_EQ(run(true, "applied.xlsx"), 0);
-    EXPECT_EQ(mode("applied.xlsx"), 0600);
+    EXPECT_EQ(fileMode(path("applied.xlsx")), 0600);
     EXPECT_EQ(count("select count(*) from pay_employeegradechange"), jobChanges + senior);
     EXPECT_EQ(count("select count(*) from pay_employeegradechange where egcDate = '2027-01-01' "
                     "and egcremarks = 'Annual increment 2027' and egcNo like 'JC%'"),

@@ -24,12 +24,13 @@ protected:
 
 TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
     // Asha: JC1, superseded by JC2 (JC3 between them cancelled); Bruno: JC4 cancelled, JC5
-    // his present job.
+    // his present job; Dina: JC6, of her designation but not her grade.
     data.jobChange(1, "JC1", "2003-01-10", 1);
     data.jobChange(3, "JC3", "2003-01-20", 1, true);
     data.jobChange(2, "JC2", "2003-02-01", 1);
     data.jobChange(4, "JC4", "2003-01-05", 2, true);
     data.jobChange(5, "JC5", "2003-01-06", 2);
+    data.jobChange(6, "JC6", "2003-01-06", 4, false, 3, 2);
     db.exec("update " + physical("pEmployeegradeChange") +
             " set egcCancelledRemarks = 'Clerk Two:wrong grade' where egcId = 4");
     db.insert("pempgcAllowance", {"1, 4, 1, 3, 300, 350, 'O'"});
@@ -58,6 +59,7 @@ TEST_F(ViewMode, CancelledOrSupersededSaysWhyAndEveryInputIsReadOnly) {
     const QString feb1 = QLocale::system().toString(QDate(2003, 2, 1), QLocale::ShortFormat);
     withEntry("JC1", [&](frmGrade& form) { expectViewOnly(form, "Superseded by JC2 of " + feb1); });
     withEntry("JC3", [&](frmGrade& form) { expectViewOnly(form, "Cancelled: "); });
+    withEntry("JC6", [](frmGrade& form) { EXPECT_FALSE(form.cmdOK->isEnabled()); });
 
     // The present job change of an employee stays open to change, without the line.
     withEntry("JC5", [&](frmGrade& form) {
